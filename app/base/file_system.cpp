@@ -1,0 +1,99 @@
+#include "base/file_system.h"
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace travex {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StdFileSystem final : public FileSystem {
+  public:
+    std::optional<Bytes> read_file(const std::string& path) override {
+        std::ifstream in(fs::path(path), std::ios::binary);
+        if (!in) {
+            return std::nullopt;
+        }
+        Bytes bytes;
+        char chunk[65536];
+        while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+            bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+        }
+        if (in.bad()) {
+            return std::nullopt;
+        }
+        return bytes;
+    }
+
+    bool exists(const std::string& path) override {
+        std::error_code ec;
+        if (fs::is_directory(fs::path(path), ec)) {
+            return false;
+        }
+        std::ifstream in(fs::path(path), std::ios::binary);
+        return static_cast<bool>(in);
+    }
+
+    WriteResult write_file_atomic(const std::string& path, std::string_view bytes) override {
+        const fs::path target = fs::path(path);
+        if (target.filename().empty()) {
+            return WriteResult::failed;
+        }
+        static std::atomic<unsigned> counter{0};
+        fs::path temp = target;
+        temp += ".travex-tmp" + std::to_string(counter++);
+        {
+            std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+            if (!out) {
+                return WriteResult::failed;
+            }
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            out.flush();
+            if (!out) {
+                out.close();
+                std::error_code ec;
+                fs::remove(temp, ec);
+                return WriteResult::failed;
+            }
+        }
+        std::error_code ec;
+        fs::rename(temp, target, ec);
+        if (ec) {
+            fs::remove(temp, ec);
+            return WriteResult::failed;
+        }
+        return WriteResult::written;
+    }
+
+    std::optional<std::uint64_t> free_space(const std::string& path) override {
+        std::error_code ec;
+        fs::path where = fs::path(path);
+        // Walk up to the nearest existing folder: the target file usually does not exist yet.
+        while (!where.empty() && !fs::exists(where, ec)) {
+            if (where == where.parent_path()) {
+                break;
+            }
+            where = where.parent_path();
+        }
+        if (where.empty()) {
+            where = fs::current_path(ec);
+        }
+        const fs::space_info info = fs::space(where, ec);
+        if (ec) {
+            return std::nullopt;
+        }
+        return info.available;
+    }
+};
+
+}  // namespace
+
+FileSystem& real_file_system() {
+    static StdFileSystem instance;
+    return instance;
+}
+
+}  // namespace travex

@@ -1,0 +1,41 @@
+#include "cli/output.h"
+
+#include <cstdio>
+
+#include "base/file_system.h"
+#include "cli/command.h"
+
+namespace travex::cli {
+
+int write_output(const std::optional<std::string>& path, std::string_view bytes) {
+    if (!path || path->empty() || *path == "-") {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
+            std::fflush(stdout) != 0) {
+            return fail("standard output", "cannot write");
+        }
+        return kExitOk;
+    }
+    if (real_file_system().write_file_atomic(*path, bytes) != WriteResult::written) {
+        return fail(*path, "cannot write the file");
+    }
+    return kExitOk;
+}
+
+std::optional<Bytes> read_input(const std::string& path) {
+    if (path == "-") {
+        Bytes bytes;
+        char chunk[65536];
+        std::size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        }
+        return bytes;
+    }
+    auto bytes = real_file_system().read_file(path);
+    if (!bytes) {
+        fail(path, "cannot open or read the file");
+    }
+    return bytes;
+}
+
+}  // namespace travex::cli

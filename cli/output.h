@@ -1,0 +1,23 @@
+#pragma once
+// Where a command's result goes: a file (written atomically, so a failure never destroys an
+// existing one) or standard output.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/bytes.h"
+
+namespace travex::cli {
+
+// Writes bytes to path, or to standard output when path is empty or "-". Returns kExitOk, or
+// reports the failure naming the file and returns kExitFailure.
+int write_output(const std::optional<std::string>& path, std::string_view bytes);
+inline int write_output(const std::optional<std::string>& path, const Bytes& bytes) {
+    return write_output(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+// Reads a whole input file, or standard input for "-"; reports a failure naming the file.
+std::optional<Bytes> read_input(const std::string& path);
+
+}  // namespace travex::cli

@@ -1,0 +1,47 @@
+// travex-cli: the command-line front end of the TRAVEX core.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/binary_stdio.h"
+#include "cli/command.h"
+
+namespace {
+
+void print_usage(std::FILE* to) {
+    std::fprintf(to,
+                 "TRAVEX command line: calculator files, programs and the calculator link.\n\n");
+    std::fprintf(to, "usage: travex-cli COMMAND [ARGS...]\n\ncommands:\n");
+    for (const auto& command : travex::cli::commands()) {
+        std::fprintf(to, "  %-44.*s %.*s\n", static_cast<int>(command.synopsis.size()),
+                     command.synopsis.data(), static_cast<int>(command.summary.size()),
+                     command.summary.data());
+    }
+    std::fprintf(to,
+                 "\nExit status: 0 success, 1 failure (one line names the file and the problem),"
+                 " 2 usage error.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    travex::cli::set_binary_stdio();
+    if (argc < 2) {
+        print_usage(stderr);
+        return travex::cli::kExitUsage;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        print_usage(stdout);
+        return travex::cli::kExitOk;
+    }
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    for (const auto& command : travex::cli::commands()) {
+        if (command.name == name) {
+            return command.run(args);
+        }
+    }
+    std::fprintf(stderr, "travex-cli: unknown command '%s'\n\n", name.c_str());
+    print_usage(stderr);
+    return travex::cli::kExitUsage;
+}
