@@ -11,7 +11,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class StdFileSystem final : public FileSystem {
-  public:
+public:
     std::optional<Bytes> read_file(const std::string& path) override {
         std::ifstream in(fs::path(path), std::ios::binary);
         if (!in) {

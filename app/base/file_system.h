@@ -14,7 +14,7 @@ namespace travex {
 enum class WriteResult { written, failed };
 
 class FileSystem {
-  public:
+public:
     virtual ~FileSystem() = default;
     // The whole file, or nothing when it cannot be opened or read.
     virtual std::optional<Bytes> read_file(const std::string& path) = 0;

@@ -12,7 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class RealFileSystemTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("travex-fs-" +
