@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -267,6 +268,50 @@ TEST_F(FilesStoreReceived, ALongPathReports428) {
               StoreOutcome::abort);
     EXPECT_EQ(questions_.reported, std::vector<int>{428});
     EXPECT_TRUE(fs_.write_attempts.empty());
+}
+
+}  // namespace
+}  // namespace travex
+
+namespace travex {
+namespace {
+
+std::string proposed(char letter, int index, std::string_view calculator_name = "") {
+    const ReceivableType& type = *find_receivable_type(letter);
+    const std::uint16_t code = receivable_variable_code(type, index, kRunningModelCode).value_or(0);
+    const Bytes text = received_item_text(type, code, to_bytes(calculator_name));
+    return received_item_file_name(text, running_model_digit(), letter);
+}
+
+TEST(FilesReceivedNameFromTokens, NamesOfTheRunningModel) {
+    EXPECT_EQ(proposed('M', 0), "mat_a.g6m");
+    EXPECT_EQ(proposed('M', 9), "mat_j.g6m");
+    EXPECT_EQ(proposed('L', 0), "l1.g6l");
+    EXPECT_EQ(proposed('I', 0), "pict1.g6i");
+    EXPECT_EQ(proposed('D', 9), "g_data0.g6d");
+    EXPECT_EQ(proposed('N', 0), "l_data1.g6n");
+    EXPECT_EQ(proposed('B', 0), "backup.g6b");
+    EXPECT_EQ(proposed('Z', 0), "zoom.g6z");
+    EXPECT_EQ(proposed('P', 0, "MY PROG\xff\xff\xff\xff"), "my_prog.g6p");
+}
+
+TEST(FilesReceivedNameFromTokens, GraphEquationNames) {
+    // The last three codes propose a one-letter base name.
+    for (int index = 28; index <= 30; ++index) {
+        const std::string name = proposed('Y', index);
+        EXPECT_EQ(name.size(), 1 + 4u) << name;
+    }
+    // Every graph equation gets a name of its own, so no received item overwrites another.
+    std::set<std::string> names;
+    for (int index = 0; index < 31; ++index) {
+        const std::string name = proposed('Y', index);
+        EXPECT_TRUE(name.ends_with(".g6y")) << name;
+        EXPECT_GT(name.size(), 4u) << index;
+        EXPECT_NE(name[0], '_') << name;
+        names.insert(name);
+    }
+    EXPECT_EQ(names.size(), 31u);
+    EXPECT_EQ(proposed('Y', 0), "y1.g6y");
 }
 
 }  // namespace
