@@ -124,6 +124,15 @@ std::string received_item_file_name(std::span<const std::uint8_t> text, char mod
     return make_safe_name(std::move(name));
 }
 
+std::string received_item_file_name(const ReceivableType& type, int index,
+                                    std::span<const std::uint8_t> calculator_name, int model_code) {
+    const std::uint16_t code = receivable_variable_code(type, index, model_code).value_or(0);
+    const ModelInfo* model = find_model(model_code);
+    const char digit = model != nullptr ? model->own_digit : running_model_digit();
+    return received_item_file_name(received_item_text(type, code, calculator_name), digit,
+                                   type.letter);
+}
+
 std::string safe_leaf_name(std::string_view name) {
     return make_safe_name(std::string(name));
 }

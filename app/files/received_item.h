@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/bytes.h"
 #include "base/file_system.h"
@@ -30,6 +31,13 @@ Bytes received_item_text_from_token(std::uint16_t variable_code, std::string_vie
 // reserved device name are made safe, so the name always stays one plain name in its folder.
 std::string received_item_file_name(std::span<const std::uint8_t> text, char model_digit,
                                     char type_letter);
+
+// The file name of item index (0-based) of a receivable type under a model: the name the
+// receive list proposes. calculator_name is the item's 11-byte name for types whose items the
+// calculator lists (ignored for the others).
+std::string received_item_file_name(const ReceivableType& type, int index,
+                                    std::span<const std::uint8_t> calculator_name,
+                                    int model_code = kRunningModelCode);
 
 // A single file name made safe to join to a folder (the same replacements as above, without
 // the length rules); names that are already safe come back unchanged.
@@ -64,6 +72,25 @@ public:
     virtual OverwriteAnswer ask_overwrite(const std::string& path) = 0;
     // Shows message (string id) to the user.
     virtual void report(int message) = 0;
+};
+
+// Answers every overwrite question the same way and keeps the reported messages, for callers
+// without a user to ask (travex-cli, tests).
+class PolicyQuestions final : public ReceiveQuestions {
+public:
+    explicit PolicyQuestions(OverwriteAnswer answer) : answer_(answer) {}
+    OverwriteAnswer ask_overwrite(const std::string& path) override {
+        asked_.push_back(path);
+        return answer_;
+    }
+    void report(int message) override { messages_.push_back(message); }
+    const std::vector<std::string>& asked() const { return asked_; }
+    const std::vector<int>& messages() const { return messages_; }
+
+private:
+    OverwriteAnswer answer_;
+    std::vector<std::string> asked_;
+    std::vector<int> messages_;
 };
 
 enum class StoreOutcome { continue_receiving, abort };

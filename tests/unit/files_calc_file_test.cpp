@@ -331,13 +331,6 @@ TEST(FilesWriteFile, AFailedWriteLeavesTheOldFile) {
     EXPECT_EQ(fs.files.count("new.g6p"), 0u);
 }
 
-TEST(FilesWriteFile, UnreadableFileDoesNotCountAsExisting) {
-    FakeFileSystem fs;
-    fs.put("locked", sequence(4));
-    fs.unreadable.insert("locked");
-    EXPECT_EQ(write_file(fs, "locked", sequence(2), false), FileResult::ok);
-}
-
 TEST(FilesFreeSpace, ComparesWithTheNeed) {
     FakeFileSystem fs;
     fs.free_bytes = 100;

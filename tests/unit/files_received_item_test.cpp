@@ -247,6 +247,21 @@ TEST_F(FilesStoreReceived, OverwriteAllNeverAsksAgainInTheOperation) {
     EXPECT_EQ(questions_.asked.size(), 2u);
 }
 
+TEST_F(FilesStoreReceived, APolicyAnswersEveryQuestionAlike) {
+    fs_.put("/recv/a.g6p", {1});
+    fs_.put("/recv/b.g6p", {1});
+    PolicyQuestions skip_all(OverwriteAnswer::skip);
+    begin_received_item(state_, 'p', make_item_name("P"));
+    for (const char* name : {"a.g6p", "b.g6p", "c.g6p"}) {
+        EXPECT_EQ(store_received_item(fs_, skip_all, state_, "/recv", name, payload_),
+                  StoreOutcome::continue_receiving);
+    }
+    EXPECT_EQ(skip_all.asked(), (std::vector<std::string>{"/recv/a.g6p", "/recv/b.g6p"}));
+    EXPECT_EQ(fs_.files["/recv/a.g6p"], Bytes{1});
+    EXPECT_EQ(fs_.files["/recv/c.g6p"].size(), 57u);
+    EXPECT_TRUE(skip_all.messages().empty());
+}
+
 TEST_F(FilesStoreReceived, AFailedWriteAbortsWithAMessageAndKeepsTheOldFile) {
     const Bytes old = {9, 9, 9};
     fs_.put("/recv/a.g6p", old);
@@ -276,11 +291,10 @@ TEST_F(FilesStoreReceived, ALongPathReports428) {
 namespace travex {
 namespace {
 
-std::string proposed(char letter, int index, std::string_view calculator_name = "") {
-    const ReceivableType& type = *find_receivable_type(letter);
-    const std::uint16_t code = receivable_variable_code(type, index, kRunningModelCode).value_or(0);
-    const Bytes text = received_item_text(type, code, to_bytes(calculator_name));
-    return received_item_file_name(text, running_model_digit(), letter);
+std::string proposed(char letter, int index, std::string_view calculator_name = "",
+                     int model = kRunningModelCode) {
+    return received_item_file_name(*find_receivable_type(letter), index, to_bytes(calculator_name),
+                                   model);
 }
 
 TEST(FilesReceivedNameFromTokens, NamesOfTheRunningModel) {
@@ -293,6 +307,10 @@ TEST(FilesReceivedNameFromTokens, NamesOfTheRunningModel) {
     EXPECT_EQ(proposed('B', 0), "backup.g6b");
     EXPECT_EQ(proposed('Z', 0), "zoom.g6z");
     EXPECT_EQ(proposed('P', 0, "MY PROG\xff\xff\xff\xff"), "my_prog.g6p");
+    EXPECT_EQ(proposed('S', 3, "SHOW"), "show.g6s");
+    // Other models write their own digit.
+    EXPECT_EQ(proposed('M', 1, "", 6), "mat_b.g4m");
+    EXPECT_EQ(proposed('L', 0, "", 3), "l1.g3l");
 }
 
 TEST(FilesReceivedNameFromTokens, GraphEquationNames) {

@@ -77,26 +77,12 @@ TEST(FilesTypeTable, ReceiveLookupGivesZeroPaddedDefaultTitle) {
     EXPECT_EQ(lookup_for_receiving('?').receive_request, 0);
 }
 
-TEST(FilesTypeTable, MakeTitleCutsAtFortyBytes) {
-    const Title title = make_title(std::string(50, 'x'));
-    EXPECT_EQ(title.back(), 'x');
-    EXPECT_EQ(make_title("").front(), 0);
-}
-
-TEST(FilesModelTable, DigitsIdentifiersAndCaptions) {
-    ASSERT_NE(find_model(4), nullptr);
-    EXPECT_EQ(find_model(4)->own_digit, '6');
-    EXPECT_EQ(find_model(4)->accepted_digits, "46");
-    EXPECT_EQ(find_model(5)->accepted_digits, "35");
-    EXPECT_EQ(find_model(6)->own_digit, '4');
-    EXPECT_EQ(find_model(3)->keypad_caption, "KeyPad RQ-7100");
-    EXPECT_EQ(find_model(4)->filter_first_id, 180);
-    EXPECT_EQ(find_model(5)->filter_first_id, 160);
-    EXPECT_EQ(find_model(1), nullptr);
-    EXPECT_EQ(find_model(7), nullptr);
+TEST(FilesModelTable, TheRunningModelIsCodeFourWritingDigitSix) {
     EXPECT_EQ(running_model().code, 4);
     EXPECT_EQ(running_model_digit(), '6');
-    EXPECT_EQ(header_digit_of_model(2), '2');
+    EXPECT_EQ(running_model().accepted_digits, "46");
+    EXPECT_EQ(find_model(1), nullptr);
+    EXPECT_EQ(find_model(7), nullptr);
 }
 
 TEST(FilesModelTable, ExtensionDigitFamilies) {
