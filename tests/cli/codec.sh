@@ -75,6 +75,7 @@ check 2 "tok title of 41 bytes" "$cli" tok mine.txt -o t.g6p --title "$(printf '
 [ -e t.g6p ] && failed "refused title wrote a file"
 check 0 "tok title of 40 bytes" "$cli" tok mine.txt -o t.g6p --title "$(printf '%040d' 0)"
 check 2 "tok output name of one character" "$cli" tok mine.txt -o p
+check 2 "tok checks the output name before reading" "$cli" tok no-such.txt -o sub.dir/p
 check 2 "tokens with an argument" "$cli" tokens extra
 
 # Failures: one line naming the file, exit 1.

@@ -44,6 +44,9 @@ TEST(CodecCharset, FiftyEightNamedGlyphsBothWays) {
     EXPECT_EQ(glyph_name(0x41), "");
     EXPECT_EQ(glyph_byte("Theta"), std::nullopt);  // compared exactly
     EXPECT_EQ(glyph_byte(""), std::nullopt);
+    EXPECT_EQ(glyph_byte("complex_angle"), 0xA1);  // the longest name
+    EXPECT_EQ(glyph_byte("complex_angles"), std::nullopt);
+    EXPECT_EQ(glyph_byte("theta "), std::nullopt);
     EXPECT_EQ(travex::glyph_string_id(0x80), 500);
     EXPECT_EQ(travex::glyph_string_id(0xFF), 627);
 }
