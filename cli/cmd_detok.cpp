@@ -6,7 +6,7 @@
 #include "cli/output.h"
 #include "codec/detokenizer.h"
 #include "codec/escapes.h"
-#include "codec/program_file.h"
+#include "files/program_file.h"
 
 namespace travex::cli {
 namespace {

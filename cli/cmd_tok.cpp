@@ -7,9 +7,9 @@
 #include "cli/output.h"
 #include "codec/detokenizer.h"
 #include "codec/escapes.h"
-#include "codec/program_file.h"
 #include "codec/text_limits.h"
 #include "codec/tokenizer.h"
+#include "files/program_file.h"
 
 namespace travex::cli {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "codec/program_file.h"
+#include "files/program_file.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ using travex::make_program_file;
 using travex::program_body;
 using travex::ProgramFileError;
 
-TEST(CodecProgramFile, SavedHeaderTokensAndTrailer) {
+TEST(FilesProgramFile, SavedHeaderTokensAndTrailer) {
     const auto file = make_program_file("C:\\work/progs\\QUADRAT.g6p", "SOLVER", "\x41\x42");
     ASSERT_EQ(file.error, ProgramFileError::none);
     const std::string expected = std::string("6pQUADRAT\0\0\0\0", 13) + "SOLVER" +
@@ -20,7 +20,7 @@ TEST(CodecProgramFile, SavedHeaderTokensAndTrailer) {
     EXPECT_EQ(file.bytes.size(), 54u + 2 + 2);
 }
 
-TEST(CodecProgramFile, NameFieldFromTheFileName) {
+TEST(FilesProgramFile, NameFieldFromTheFileName) {
     // At most 8 characters, up to the first '.', as written; model and type from the last two
     // characters of the file name, whatever they are.
     auto name_field = [](std::string_view path) {
@@ -33,7 +33,7 @@ TEST(CodecProgramFile, NameFieldFromTheFileName) {
     EXPECT_EQ(name_field("ab"), std::string("abab\0\0\0\0\0\0\0\0\0", 13));
 }
 
-TEST(CodecProgramFile, RefusesWhatDoesNotFit) {
+TEST(FilesProgramFile, RefusesWhatDoesNotFit) {
     EXPECT_EQ(make_program_file("p", "", "").error, ProgramFileError::file_name_too_short);
     EXPECT_EQ(make_program_file("dir/p", "", "").error, ProgramFileError::file_name_too_short);
     EXPECT_EQ(make_program_file("dir/", "", "").error, ProgramFileError::file_name_too_short);
@@ -44,7 +44,19 @@ TEST(CodecProgramFile, RefusesWhatDoesNotFit) {
     EXPECT_EQ(full_title.bytes.substr(13, 41), std::string(40, 'T') + std::string(1, '\0'));
 }
 
-TEST(CodecProgramFile, BodyOfAProgramFile) {
+TEST(FilesProgramFile, FinalLineBreakIsTheTrailers) {
+    // Text that ends with a line break saves as the same bytes as text without it, and a saved
+    // program opens and saves again unchanged, however often.
+    const auto with_break = make_program_file("p.g6p", "", "\x41\xFD");
+    const auto without = make_program_file("p.g6p", "", "\x41");
+    EXPECT_EQ(with_break.bytes, without.bytes);
+    EXPECT_EQ(with_break.bytes.substr(54), "\x41\xFD\xFF");
+    // Empty lines at the end stay: only one break is the trailer's.
+    EXPECT_EQ(make_program_file("p.g6p", "", "\x41\xFD\xFD").bytes.substr(54), "\x41\xFD\xFD\xFF");
+    EXPECT_EQ(make_program_file("p.g6p", "", "\xFD").bytes.substr(54), "\xFD\xFF");
+}
+
+TEST(FilesProgramFile, BodyOfAProgramFile) {
     std::string file = std::string(54, '\0');
     file[0] = '6';
     file[1] = 'p';

@@ -9,9 +9,7 @@
 namespace travex {
 
 inline constexpr std::size_t kProgramHeaderSize = 54;
-inline constexpr std::size_t kHeaderNameSize = 11;
 inline constexpr std::size_t kHeaderTitleSize = 40;
-inline constexpr std::size_t kHeaderNameChars = 8;
 
 // The token body of a program file, or nullopt when the file is shorter than its header or its
 // type letter (byte 1) is not 'p' or 'P'.
@@ -28,6 +26,9 @@ struct ProgramFile {
 // '\' or '/' counts): byte 0 and 1 are the last two characters of that name (model digit and
 // type letter), bytes 2..12 the name up to its first '.', at most 8 characters, zero-padded;
 // bytes 13..52 the title, zero-padded; byte 53 zero. Then the tokens and the trailer 0xFD 0xFF.
+// The trailer's 0xFD is the program's last line break and opens as one: when the tokens already
+// end with a line break (the text ended with one), that break is the trailer's, so a program
+// saved, opened and saved again keeps its bytes instead of growing an empty line each time.
 // A name of fewer than two characters or a title longer than 40 bytes is refused.
 ProgramFile make_program_file(std::string_view file_name, std::string_view title,
                               std::string_view tokens);

@@ -1,4 +1,9 @@
-#include "codec/program_file.h"
+#include "files/program_file.h"
+
+#include <algorithm>
+
+#include "files/calc_file.h"
+#include "files/name_field.h"
 
 namespace travex {
 
@@ -20,13 +25,17 @@ ProgramFile make_program_file(std::string_view file_name, std::string_view title
     if (title.size() > kHeaderTitleSize) {
         return {{}, ProgramFileError::title_too_long};
     }
-    const std::string_view name = base.substr(0, base.find('.')).substr(0, kHeaderNameChars);
+    FileHeader header;
+    header.model_digit = static_cast<std::uint8_t>(base[base.size() - 2]);
+    header.type_letter = static_cast<std::uint8_t>(base[base.size() - 1]);
+    header.name = name_field_from_path(file_name);
+    std::copy(title.begin(), title.end(), header.title.begin());
+    const auto header_bytes = build_header(header);
 
-    std::string file(kProgramHeaderSize, '\0');
-    file[0] = base[base.size() - 2];
-    file[1] = base[base.size() - 1];
-    file.replace(2, name.size(), name);
-    file.replace(2 + kHeaderNameSize, title.size(), title);
+    if (!tokens.empty() && tokens.back() == '\xFD') {
+        tokens.remove_suffix(1);
+    }
+    std::string file(header_bytes.begin(), header_bytes.end());
     file.reserve(kProgramHeaderSize + tokens.size() + 2);
     file.append(tokens);
     file.push_back('\xFD');
