@@ -70,7 +70,7 @@ void append_name_heading(std::string& out, DataBody body, std::size_t offset) {
 void append_lone_value(std::string& out, NumberBytes number) {
     std::string text;
     if ((format_number(number, text, 0) & kNumberZeroDropped) != 0 && text.empty()) {
-        text = "0";
+        text.push_back('0');
     }
     out += text;
 }
@@ -103,7 +103,7 @@ std::optional<std::uint64_t> append_list_elements(std::string& out, DataBody bod
                 }
                 format_number(*second, line, flags);
                 if (line.empty()) {
-                    line = "0";
+                    line.push_back('0');
                 }
             }
             offset += 2 * kNumberBytes;

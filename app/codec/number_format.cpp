@@ -42,7 +42,7 @@ void trim_fraction(std::string& text) {
         text.pop_back();
     }
     if (text.empty()) {
-        text = "0";
+        text.push_back('0');
     }
 }
 
