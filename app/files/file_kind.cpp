@@ -58,6 +58,15 @@ FileKind file_kind_of(std::string_view path) {
     return at == std::string_view::npos ? FileKind::none : static_cast<FileKind>(at + 1);
 }
 
+std::string_view file_kind_name(FileKind kind) {
+    static constexpr std::array<std::string_view, 14> kNames = {
+        "none",          "program", "slide show",  "picture",      "list",
+        "list database", "matrix",  "table setup", "window setup", "data variable",
+        "zoom",          "text",    "bitmap",      "screen image"};
+    const auto k = static_cast<std::size_t>(kind);
+    return k < kNames.size() ? kNames[k] : "none";
+}
+
 std::optional<char> header_letter_of_kind(FileKind kind) {
     const int k = static_cast<int>(kind);
     if (k < 1 || k > static_cast<int>(kKindLetters.size())) {

@@ -28,6 +28,9 @@ enum class FileKind : int {
 // Anything else is FileKind::none.
 FileKind file_kind_of(std::string_view path);
 
+// A short English name of a kind ("program", "list database", "screen image", "none").
+std::string_view file_kind_name(FileKind kind);
+
 // The lower-case type letter the header of a file of this kind must carry, or nullopt for
 // kinds without a calculator file header.
 std::optional<char> header_letter_of_kind(FileKind kind);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "codec/token_tables.h"
+
 namespace travex {
 namespace {
 
@@ -79,6 +81,21 @@ Bytes received_item_text_from_token(std::uint16_t variable_code, std::string_vie
         (variable_code >= kShortNameFirst && variable_code <= kShortNameLast) ? 1 : 8;
     const std::string_view cut = token_name.substr(0, std::min(keep, token_name.size()));
     return Bytes(cut.begin(), cut.end());
+}
+
+Bytes received_item_text(const ReceivableType& type, std::uint16_t variable_code,
+                         std::span<const std::uint8_t> calculator_name) {
+    switch (type.naming) {
+        case ReceivableNaming::fixed_name:
+            return to_bytes(type.fixed_name);
+        case ReceivableNaming::variable_code:
+            return received_item_text_from_token(variable_code, variable_name(variable_code));
+        case ReceivableNaming::calculator_list:
+            break;
+    }
+    return Bytes(calculator_name.begin(),
+                 calculator_name.begin() +
+                     static_cast<std::ptrdiff_t>(std::min(calculator_name.size(), kItemNameSize)));
 }
 
 std::string received_item_file_name(std::span<const std::uint8_t> text, char model_digit,
