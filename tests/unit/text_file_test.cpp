@@ -7,36 +7,13 @@
 #include <string>
 
 #include "codec/text_limits.h"
+#include "fake_file_system.h"
 
 namespace {
 
 using travex::Bytes;
 
-// Files in memory, with a settable amount of free space and writes that can be made to fail.
-class MemoryFileSystem : public travex::FileSystem {
-public:
-    std::map<std::string, std::string> files;
-    std::optional<std::uint64_t> free_bytes;
-    bool fail_writes = false;
-
-    std::optional<Bytes> read_file(const std::string& path) override {
-        const auto it = files.find(path);
-        if (it == files.end()) {
-            return std::nullopt;
-        }
-        return travex::to_bytes(it->second);
-    }
-    bool exists(const std::string& path) override { return files.count(path) != 0; }
-    travex::WriteResult write_file_atomic(const std::string& path,
-                                          std::string_view bytes) override {
-        if (fail_writes) {
-            return travex::WriteResult::failed;
-        }
-        files[path] = std::string(bytes);
-        return travex::WriteResult::written;
-    }
-    std::optional<std::uint64_t> free_space(const std::string&) override { return free_bytes; }
-};
+using MemoryFileSystem = travex::testing::FakeFileSystem;
 
 // A 54-byte header: model digit, type letter, name, title, zero.
 std::string header(char digit, char letter, const std::string& title) {
@@ -58,8 +35,8 @@ std::string list_body() {
 
 TEST(TextFileOpen, DataFileWithTitle) {
     MemoryFileSystem fs;
-    fs.files["a\\list.g6l"] = header('6', 'l', "List file data") + list_body();
-    fs.files["B.G4L"] = header('4', 'L', "") + list_body();
+    fs.put("a\\list.g6l", travex::to_bytes(header('6', 'l', "List file data") + list_body()));
+    fs.put("B.G4L", travex::to_bytes(header('4', 'L', "") + list_body()));
     auto result = travex::open_as_text(fs, "a\\list.g6l");
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.opened.kind, travex::FileKind::list);
@@ -73,15 +50,15 @@ TEST(TextFileOpen, DataFileWithTitle) {
 TEST(TextFileOpen, TitleFillingTheWholeField) {
     MemoryFileSystem fs;
     const std::string title(40, 'T');
-    fs.files["x.g6l"] = header('6', 'l', title) + list_body();
+    fs.put("x.g6l", travex::to_bytes(header('6', 'l', title) + list_body()));
     EXPECT_EQ(travex::open_as_text(fs, "x.g6l").opened.title, title);
 }
 
 TEST(TextFileOpen, HeaderMustMatchTheName) {
     MemoryFileSystem fs;
-    fs.files["digit.g6l"] = header('4', 'l', "") + list_body();
-    fs.files["letter.g6l"] = header('6', 'm', "") + list_body();
-    fs.files["short.g6p"] = std::string("6p", 2);
+    fs.put("digit.g6l", travex::to_bytes(header('4', 'l', "") + list_body()));
+    fs.put("letter.g6l", travex::to_bytes(header('6', 'm', "") + list_body()));
+    fs.put("short.g6p", travex::to_bytes(std::string("6p", 2)));
     EXPECT_EQ(travex::open_as_text(fs, "digit.g6l").message, travex::kMessageCannotRead);
     EXPECT_EQ(travex::open_as_text(fs, "letter.g6l").message, travex::kMessageCannotRead);
     EXPECT_EQ(travex::open_as_text(fs, "short.g6p").message, travex::kMessageCannotRead);
@@ -90,7 +67,7 @@ TEST(TextFileOpen, HeaderMustMatchTheName) {
 TEST(TextFileOpen, KindsThatAreNotText) {
     MemoryFileSystem fs;
     for (const char* name : {"a.g6s", "a.g6i", "a.bmp", "a.g3l", "a.g6g", "Screen image 1", "a"}) {
-        fs.files[name] = header('6', 's', "") + list_body();
+        fs.put(name, travex::to_bytes(header('6', 's', "") + list_body()));
         EXPECT_EQ(travex::open_as_text(fs, name).message, travex::kMessageCannotRead) << name;
     }
 }
@@ -100,10 +77,10 @@ TEST(TextFileOpen, MissingFileAndEmptyDataFile) {
     EXPECT_EQ(travex::open_as_text(fs, "none.g6l").message, travex::kMessageAccessFailed);
     EXPECT_EQ(travex::open_as_text(fs, "none.txt").message, travex::kMessageAccessFailed);
     // Data files must be longer than 62 bytes; a program needs only its header.
-    fs.files["small.g6t"] = header('6', 't', "") + std::string(8, '\0');
-    fs.files["enough.g6t"] = header('6', 't', "") + std::string(9, '\0');
-    fs.files["empty.g6p"] = header('6', 'p', "Prog");
-    fs.files["tiny.g6v"] = "6v";
+    fs.put("small.g6t", travex::to_bytes(header('6', 't', "") + std::string(8, '\0')));
+    fs.put("enough.g6t", travex::to_bytes(header('6', 't', "") + std::string(9, '\0')));
+    fs.put("empty.g6p", travex::to_bytes(header('6', 'p', "Prog")));
+    fs.put("tiny.g6v", travex::to_bytes("6v"));
     EXPECT_EQ(travex::open_as_text(fs, "small.g6t").message, travex::kMessageNoData);
     EXPECT_EQ(travex::open_as_text(fs, "tiny.g6v").message, travex::kMessageNoData);
     const auto enough = travex::open_as_text(fs, "enough.g6t");
@@ -117,7 +94,7 @@ TEST(TextFileOpen, MissingFileAndEmptyDataFile) {
 
 TEST(TextFileOpen, TextFilesDecodeEscapes) {
     MemoryFileSystem fs;
-    fs.files["t.TXT"] = "A@theta@B";
+    fs.put("t.TXT", travex::to_bytes("A@theta@B"));
     const auto result = travex::open_as_text(fs, "t.TXT");
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.opened.kind, travex::FileKind::text);
@@ -126,9 +103,9 @@ TEST(TextFileOpen, TextFilesDecodeEscapes) {
               "B");
     EXPECT_EQ(result.opened.title, "");
     // A text longer than a converted text may be is refused whole.
-    fs.files["big.txt"] = std::string(travex::kMaxConvertedText + 1, 'x');
+    fs.put("big.txt", travex::to_bytes(std::string(travex::kMaxConvertedText + 1, 'x')));
     EXPECT_EQ(travex::open_as_text(fs, "big.txt").message, travex::kMessageNoMemory);
-    fs.files["fits.txt"] = std::string(travex::kMaxConvertedText, 'x');
+    fs.put("fits.txt", travex::to_bytes(std::string(travex::kMaxConvertedText, 'x')));
     EXPECT_TRUE(travex::open_as_text(fs, "fits.txt").ok());
 }
 
@@ -141,7 +118,7 @@ TEST(TextFileOpen, BodyReadUpTo61440Bytes) {
     for (int i = 0; i < 7000; ++i) {
         body += one;
     }
-    fs.files["long.g6l"] = header('6', 'l', "") + body;
+    fs.put("long.g6l", travex::to_bytes(header('6', 'l', "") + body));
     const auto result = travex::open_as_text(fs, "long.g6l");
     ASSERT_TRUE(result.ok());
     std::string want = ";L1\r\n\r\n";
@@ -159,14 +136,14 @@ TEST(TextFileOpen, ExportBeyondTheTextLimitIsRefused) {
     for (int i = 0; i < 6000; ++i) {
         body += element;
     }
-    fs.files["big.g6l"] = header('6', 'l', "") + body;
+    fs.put("big.g6l", travex::to_bytes(header('6', 'l', "") + body));
     EXPECT_EQ(travex::open_as_text(fs, "big.g6l").message, travex::kMessageNoMemory);
 }
 
 TEST(TextFileSave, EncodesAndWritesWithoutHeader) {
     MemoryFileSystem fs;
     EXPECT_EQ(travex::save_text_file(fs, "out.txt", ";L1\r\n\r\n\xA9\r\n"), 0);
-    EXPECT_EQ(fs.files["out.txt"], ";L1\r\n\r\n@theta@\r\n");
+    EXPECT_EQ(travex::to_string(fs.files["out.txt"]), ";L1\r\n\r\n@theta@\r\n");
 }
 
 TEST(TextFileSave, FreeSpaceIsTheEncodedLengthPlus94) {
@@ -183,10 +160,10 @@ TEST(TextFileSave, LongPathsAndFailedWrites) {
     MemoryFileSystem fs;
     EXPECT_EQ(travex::save_text_file(fs, std::string(256, 'p'), "x"), travex::kMessageNameTooLong);
     EXPECT_EQ(travex::save_text_file(fs, std::string(255, 'p'), "x"), 0);
-    fs.files["old.txt"] = "old";
+    fs.put("old.txt", travex::to_bytes("old"));
     fs.fail_writes = true;
     EXPECT_EQ(travex::save_text_file(fs, "old.txt", "new"), travex::kMessageCannotCreate);
-    EXPECT_EQ(fs.files["old.txt"], "old");
+    EXPECT_EQ(travex::to_string(fs.files["old.txt"]), "old");
 }
 
 }  // namespace
