@@ -120,7 +120,7 @@ check 1 "detok of a text beyond the limit" "$cli" detok long.g6p -o long.txt
 
 # Corpus with every token: one a line and at the ends of full lines, the programs read back
 # exactly (with the one more line break that the 0xFD 0xFF trailer of every save adds).
-"$cli" tokens -o tokens.lst && bash "$here/../wine/make_codec_corpus.sh" tokens.lst corpus ||
+"$cli" tokens -o tokens.lst && bash "$here/../corpus/make_program_corpus.sh" tokens.lst corpus ||
     failed "corpus generator"
 for name in corpus_lines corpus_full1 corpus_full2; do
     "$cli" detok "corpus/$name.g6p" -o "$name.txt" >/dev/null 2>&1 || failed "detok $name"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes program files with every token into a folder, for comparing travex-cli builds and for
 # round-trip checks. The token codes come from the listing of "travex-cli tokens".
-# usage: make_codec_corpus.sh TOKEN_LISTING OUT_DIR
+# usage: make_program_corpus.sh TOKEN_LISTING OUT_DIR
 #   corpus_lines.g6p   every token once, each on its own line
 #   corpus_full1.g6p   lines of exactly 160 token bytes, each two-byte token as the last one
 #   corpus_full2.g6p   (split in two files to stay within the 51,200-byte text limit)
