@@ -65,6 +65,9 @@ std::string fixed_text(const std::array<char, kMantissaDigits>& digits, int expo
         text.append(zeros, '0');
         text.append(digits.begin(), digits.begin() + static_cast<std::ptrdiff_t>(written));
         // Only 14 places after the point are shown: the first digit left out rounds half up.
+        // A digit is left out only when a zero stands before the mantissa, and that zero takes
+        // any carry; the carry into a new integer digit (".99..9" up to "1") is decided in
+        // round_up_last_place all the same, so no rounding can ever spill into the sign.
         if (written < kMantissaDigits && digits[written] >= '5') {
             number_format_detail::round_up_last_place(text);
         }

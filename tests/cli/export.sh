@@ -60,6 +60,15 @@ printf ';WINDOW SETUP\r\n\r\nXmin   0\r\nXmax   0\r\nXscl   0\r\nYmin   0\r\nYma
 "$cli" export win.g6w > win.out || bad "window: exit $?"
 cmp -s win.out win.want || bad "window text: $(od -c win.out | head -4)"
 
+# A text file goes through its escapes: decoded for --raw, encoded again otherwise.
+printf 'A@theta@B@nosuch@@intdiv@\r\n' > esc.txt
+"$cli" export --raw esc.txt > esc.raw || bad "text --raw: exit $?"
+printf 'A\251Bint\266\r\n' > esc.want
+cmp -s esc.raw esc.want || bad "text --raw: $(od -c esc.raw | head -2)"
+"$cli" export esc.txt > esc.out || bad "text: exit $?"
+printf 'A@theta@B@intdiv@\r\n' > esc.want
+cmp -s esc.out esc.want || bad "text: $(od -c esc.out | head -2)"
+
 # Failures name the file and give the message.
 expect_failure() { # file message
     "$cli" export "$1" > /dev/null 2> err.txt; local rc=$?
