@@ -88,6 +88,10 @@ Bytes SimCalculator::on_receive(std::span<const std::uint8_t> bytes) {
             }
         }
         if (input_.size() < need) {
+            // A cancel from the computer can cut a block short: drop the part and the cancel.
+            if (need != kShortPacketLength && drop_through_cancel()) {
+                continue;
+            }
             break;
         }
         const Bytes packet(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(need));
@@ -105,6 +109,18 @@ Bytes SimCalculator::on_receive(std::span<const std::uint8_t> bytes) {
         out.insert(out.end(), answer.begin(), answer.end());
     }
     return out;
+}
+
+bool SimCalculator::drop_through_cancel() {
+    const Bytes cancel = short_packet(kComputerHeader0, kComputerHeader1, kCancel);
+    const auto at = std::search(input_.begin() + 1, input_.end(), cancel.begin(), cancel.end());
+    if (at == input_.end()) {
+        return false;
+    }
+    input_.erase(input_.begin(), at + static_cast<std::ptrdiff_t>(cancel.size()));
+    ++stats_.cancels_received;
+    stage_ = Stage::idle;
+    return true;
 }
 
 Bytes SimCalculator::reply(std::vector<Bytes> packets, Stage next, bool storing) {

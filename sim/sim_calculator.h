@@ -76,6 +76,8 @@ private:
     Bytes handle_packet(const Bytes& packet);
     Bytes handle_command(std::uint8_t code);
     std::size_t expected_length() const;
+    // Drops a partly received block up to and with a cancel that follows it.
+    bool drop_through_cancel();
     // Builds a reply transmission, applying a fault that falls on it.
     Bytes reply(std::vector<Bytes> packets, Stage next, bool storing = false);
     Bytes short_reply(std::uint8_t code) const;

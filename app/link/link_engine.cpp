@@ -241,6 +241,15 @@ void LinkEngine::queue_and_send(const Bytes& packet) {
     send_piece();
 }
 
+void LinkEngine::send_cancel() {
+    // The rest of a packet still going out is dropped first: queued behind it, the cancel
+    // would never leave before the reset that follows.
+    output_.clear();
+    output_position_ = 0;
+    packet_partly_sent_ = false;
+    queue_and_send(short_packet(kComputerHeader0, kComputerHeader1, kCancel));
+}
+
 bool LinkEngine::send_piece() {
     const long allowance =
         static_cast<long>(settings_.out_buffer) - static_cast<long>(last_out_queue_);
@@ -312,15 +321,17 @@ bool LinkEngine::link_tick() {
     if (abort_request_) {
         rewrite_next_two(kCancel, StepKind::end_quiet);
         events_.window_enabled();
-        queue_and_send(short_packet(kComputerHeader0, kComputerHeader1, kCancel));
+        send_cancel();
         port_.purge();
+        // The request is served: the goodbye that may follow must not be cancelled too.
+        abort_request_ = false;
         finish_script(false, code::kUserAbort);
         steps_[static_cast<std::size_t>(step_index_)] = {0x00, StepKind::end_ok};
         return false;
     }
     switch (r.outcome) {
         case Outcome::error:
-            queue_and_send(short_packet(kComputerHeader0, kComputerHeader1, kCancel));
+            send_cancel();
             port_.purge();
             finish_script(false, r.code);
             return false;

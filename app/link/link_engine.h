@@ -155,6 +155,7 @@ private:
     bool link_tick();
     Result perform_step();
     void queue_and_send(const Bytes& packet);
+    void send_cancel();
     bool send_piece();
     Result read_and_parse();
     Result examine();

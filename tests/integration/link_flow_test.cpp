@@ -335,3 +335,71 @@ TEST(LinkReceiveNames, CalculatorNamesNeverLeaveTheFolder) {
 
 }  // namespace
 }  // namespace travex
+
+namespace travex {
+namespace {
+
+// Presses Cancel after a number of ticks.
+class CancellingProgress final : public link::CountingProgress {
+public:
+    void flash() override {
+        link::CountingProgress::flash();
+        if (engine != nullptr && flashes_ == cancel_at) {
+            engine->request_abort(rewrite);
+        }
+    }
+    link::LinkEngine* engine = nullptr;
+    int cancel_at = 0;
+    bool rewrite = false;
+};
+
+struct CancelRig {
+    VirtualClock clock;
+    sim::SimCalculator sim;
+    link::LinkSettings settings;
+    VirtualPort port{clock, &sim};
+    linktest::MemoryFileSystem fs;
+    linktest::ScriptedUi ui;
+    CancellingProgress progress;
+    link::LinkSession session{port, clock, settings, fs, ui, progress};
+};
+
+TEST(LinkCancel, CancelDuringASendStopsQuietlySaysGoodbyeAndClosesThePort) {
+    CancelRig rig;
+    rig.progress.engine = &rig.session.engine();
+    rig.progress.cancel_at = 40;  // inside the data block of the first file
+    rig.fs.files["a.g6p"] =
+        linktest::file_image('6', 'p', linktest::calc_name("A"), "", linktest::pattern(3000, 1));
+    rig.fs.files["b.g6p"] =
+        linktest::file_image('6', 'p', linktest::calc_name("B"), "", linktest::pattern(30, 2));
+    const link::LinkOutcome outcome = rig.session.send({"a.g6p", "b.g6p"});
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.code, link::code::kUserAbort);
+    EXPECT_TRUE(outcome.message.empty()) << "a cancel shows no message";
+    EXPECT_EQ(rig.sim.stats().cancels_received, 1);
+    EXPECT_EQ(rig.sim.stats().items_stored, 0);
+    EXPECT_EQ(rig.sim.stats().goodbyes, 1);
+    EXPECT_FALSE(rig.port.is_open());
+    EXPECT_FALSE(rig.progress.is_open());
+}
+
+TEST(LinkCancel, CancelDuringACaptureLeavesNoPortOpenAndNoImage) {
+    for (const bool rewrite : {true, false}) {
+        CancelRig rig;
+        rig.progress.engine = &rig.session.engine();
+        rig.progress.cancel_at = 4;
+        rig.progress.rewrite = rewrite;
+        Bytes screen;
+        const link::LinkOutcome outcome = rig.session.capture(screen);
+        EXPECT_EQ(outcome.code, link::code::kUserAbort);
+        EXPECT_TRUE(screen.empty());
+        // With the rewritten steps the cancel may go out twice: once as the next step, once
+        // from the abort itself.
+        EXPECT_GE(rig.sim.stats().cancels_received, 1);
+        EXPECT_FALSE(rig.port.is_open());
+        EXPECT_FALSE(rig.progress.is_open());
+    }
+}
+
+}  // namespace
+}  // namespace travex
