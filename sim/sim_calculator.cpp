@@ -74,6 +74,7 @@ Bytes SimCalculator::on_receive(std::span<const std::uint8_t> bytes) {
     while (input_.size() >= 2) {
         if (input_[0] != kComputerHeader0 || input_[1] != kComputerHeader1) {
             input_.erase(input_.begin());  // out of step: look for the next header
+            cancel_scan_from_ = 0;
             ++stats_.bad_packets;
             continue;
         }
@@ -96,6 +97,7 @@ Bytes SimCalculator::on_receive(std::span<const std::uint8_t> bytes) {
         }
         const Bytes packet(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(need));
         input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(need));
+        cancel_scan_from_ = 0;
         if (!checksum_matches(packet)) {
             ++stats_.bad_packets;
             if (!silent_) {
@@ -113,10 +115,15 @@ Bytes SimCalculator::on_receive(std::span<const std::uint8_t> bytes) {
 
 bool SimCalculator::drop_through_cancel() {
     const Bytes cancel = short_packet(kComputerHeader0, kComputerHeader1, kCancel);
-    const auto at = std::search(input_.begin() + 1, input_.end(), cancel.begin(), cancel.end());
+    // Only the bytes that came since the last look can complete a cancel.
+    const std::size_t from = std::max<std::size_t>(1, cancel_scan_from_);
+    const auto at = std::search(input_.begin() + static_cast<std::ptrdiff_t>(from), input_.end(),
+                                cancel.begin(), cancel.end());
     if (at == input_.end()) {
+        cancel_scan_from_ = input_.size() >= cancel.size() ? input_.size() - cancel.size() + 1 : 0;
         return false;
     }
+    cancel_scan_from_ = 0;
     input_.erase(input_.begin(), at + static_cast<std::ptrdiff_t>(cancel.size()));
     ++stats_.cancels_received;
     stage_ = Stage::idle;

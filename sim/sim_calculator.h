@@ -91,6 +91,7 @@ private:
     SimStats stats_;
     Stage stage_ = Stage::idle;
     Bytes input_;
+    std::size_t cancel_scan_from_ = 0;
     Bytes last_transmission_;
     bool silent_ = false;
     bool refused_ = false;  // the last reply was replaced by a fault or refusal
