@@ -403,3 +403,47 @@ TEST(LinkCancel, CancelDuringACaptureLeavesNoPortOpenAndNoImage) {
 
 }  // namespace
 }  // namespace travex
+
+namespace travex {
+namespace {
+
+TEST(LinkProbe, AnsweredHelloThenGoodbyeAndSilenceIsNoResponse) {
+    linktest::SimRig rig;
+    const link::LinkOutcome answered = rig.session.probe();
+    EXPECT_TRUE(answered.ok) << answered.message;
+    EXPECT_EQ(rig.sim.stats().hellos, 1);
+    EXPECT_EQ(rig.sim.stats().goodbyes, 1);
+    EXPECT_FALSE(rig.port.is_open());
+
+    // Faults count the simulator's replies over its whole life.
+    rig.sim.add_fault({sim::FaultKind::silence, rig.sim.stats().replies + 1});
+    const link::LinkOutcome silent = rig.session.probe();
+    EXPECT_EQ(silent.code, link::code::kNoResponse);
+    // The first hello and three restarts reach the calculator.
+    EXPECT_EQ(rig.sim.stats().hellos, 1 + 4);
+    EXPECT_FALSE(rig.port.is_open());
+}
+
+TEST(LinkProbe, ProgressOfAReceiveCountsOneUnitPerItem) {
+    linktest::SimRig rig;
+    const link::LinkOutcome got = rig.session.receive(
+        [](const auto& all) {
+            std::vector<link::ReceiveItem> chosen;
+            for (const auto& i : all) {
+                if (i.letter == 't' || i.letter == 'v' || i.letter == 'w') {
+                    chosen.push_back(i);
+                }
+            }
+            return chosen;
+        },
+        "in");
+    ASSERT_TRUE(got.ok) << got.message;
+    EXPECT_EQ(rig.progress.title_, "Receiving ...");
+    EXPECT_EQ(rig.progress.total_, 3);
+    EXPECT_EQ(rig.progress.done_, 3);
+    EXPECT_FALSE(rig.progress.is_open());
+    EXPECT_EQ(rig.progress.text_, "variable.g6v") << "the list order: T, W, V";
+}
+
+}  // namespace
+}  // namespace travex
