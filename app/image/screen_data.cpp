@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "files/model_table.h"
+
 namespace travex::image {
 
 bool ScreenData::dark(int x, int y) const {
@@ -31,13 +33,12 @@ char extension_digit(std::string_view path) {
 }
 
 std::optional<int> picture_width_of_digit(char digit) {
-    switch (digit) {
-        case '2':
-        case '4':
-        case '6':
+    switch (model_family_of_digit(digit)) {
+        case 2:
+        case 4:
             return kWideWidth;
-        case '3':
-        case '5':
+        case 3:
+        case 5:
             return kNarrowWidth;
         default:
             return std::nullopt;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/le_bytes.h"
+#include "files/model_table.h"
 
 namespace travex::slides {
 
@@ -63,7 +64,7 @@ ShowRead read_slide_show(std::span<const std::uint8_t> file, char digit) {
         read.message = kMsgNoData;
         return read;
     }
-    if ((digit != '4' && digit != '6') || file[0] != static_cast<std::uint8_t>(digit) ||
+    if (model_family_of_digit(digit) != 4 || file[0] != static_cast<std::uint8_t>(digit) ||
         (file[1] != 's' && file[1] != 'S')) {
         read.message = kMsgNotSlideShow;
         return read;

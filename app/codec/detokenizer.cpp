@@ -1,0 +1,67 @@
+#include "codec/detokenizer.h"
+
+#include "codec/token_tables.h"
+
+namespace travex {
+namespace {
+
+// Calls sink(text) for the text of every token before the first zero byte.
+//
+// A two-byte token appends the text of its table entry, or nothing when the prefix has no table,
+// the slot is empty or the index lies outside the table (the token is still consumed whole, so
+// the rest of the program reads as it was written). A prefix byte that is the last byte before
+// the end or the terminating zero appends nothing and ends the text: its missing index byte is
+// never read and the terminator is never stepped over.
+template <typename Sink>
+bool for_each_token_text(std::span<const std::uint8_t> tokens, Sink&& sink) {
+    std::size_t pos = 0;
+    while (pos < tokens.size() && tokens[pos] != 0) {
+        const std::uint8_t first = tokens[pos];
+        if (is_two_byte_prefix(first)) {
+            if (pos + 1 >= tokens.size() || tokens[pos + 1] == 0) {
+                break;
+            }
+            const std::uint8_t second = tokens[pos + 1];
+            if (!sink(token_text(static_cast<std::uint16_t>(first | (second << 8))))) {
+                return false;
+            }
+            pos += 2;
+        } else {
+            if (!sink(token_text(first))) {
+                return false;
+            }
+            pos += 1;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string detokenize(std::span<const std::uint8_t> tokens) {
+    std::string text;
+    text.reserve(tokens.size() * 2);
+    for_each_token_text(tokens, [&](std::string_view piece) {
+        text.append(piece);
+        return true;
+    });
+    return text;
+}
+
+std::optional<std::string> detokenize_checked(std::span<const std::uint8_t> tokens) {
+    std::string text;
+    text.reserve(tokens.size() < kMaxConvertedText ? tokens.size() * 2 : kMaxConvertedText);
+    const bool fits = for_each_token_text(tokens, [&](std::string_view piece) {
+        if (piece.size() > kMaxConvertedText - text.size()) {
+            return false;
+        }
+        text.append(piece);
+        return true;
+    });
+    if (!fits) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+}  // namespace travex
