@@ -28,6 +28,13 @@ std::optional<ScreenData> screen_from_dump(std::span<const std::uint8_t> dump) {
     return std::nullopt;
 }
 
+ScreenData screen_from_capture(std::span<const std::uint8_t> payload, int width) {
+    ScreenData screen = blank_screen(width);
+    const std::size_t n = std::min(payload.size(), screen.bands.size());
+    std::copy_n(payload.begin(), n, screen.bands.begin());
+    return screen;
+}
+
 char extension_digit(std::string_view path) {
     return path.size() >= 2 ? path[path.size() - 2] : '\0';
 }

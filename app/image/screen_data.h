@@ -35,6 +35,11 @@ ScreenData blank_screen(int width);
 // The screen held by a raw screen dump: 1056 bytes (132 columns) or 768 bytes (96 columns).
 std::optional<ScreenData> screen_from_dump(std::span<const std::uint8_t> dump);
 
+// The screen of a capture from a calculator whose display is width columns wide. The payload
+// should hold width × 8 bytes; a shorter one leaves the rest of the screen blank rather than
+// reading past it, and bytes beyond the screen are ignored.
+ScreenData screen_from_capture(std::span<const std::uint8_t> payload, int width);
+
 // The character before the extension's last one ('6' for "pic.g6i"), or 0 for short paths.
 char extension_digit(std::string_view path);
 

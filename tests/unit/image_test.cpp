@@ -102,6 +102,14 @@ TEST(ScreenDump, TakesWholeScreensOnly) {
     EXPECT_FALSE(screen_from_dump(Bytes(1057, 0)).has_value());
 }
 
+TEST(ScreenDump, ShortCapturesLeaveTheRestBlank) {
+    const ScreenData short_capture = screen_from_capture(Bytes(100, 0xFF), 96);
+    ASSERT_EQ(short_capture.bands.size(), 768u);
+    EXPECT_EQ(std::count(short_capture.bands.begin(), short_capture.bands.end(), 0xFF), 100);
+    const ScreenData long_capture = screen_from_capture(Bytes(2000, 0x01), 132);
+    EXPECT_EQ(long_capture.bands, Bytes(1056, 0x01));
+}
+
 TEST(ScreenConversion, FramesThePictureBottomUp) {
     const ScreenImage image = frame_screen(screen_with(132, {{0, 0}, {131, 63}, {9, 12}}));
     ASSERT_EQ(image.pixels.size(), 66u * 20);
