@@ -45,8 +45,14 @@ int run(Args args) {
         output = default_output(input);
     }
     const std::string title = options->value("--title").value_or("");
-    if (title.size() > kHeaderTitleSize) {
-        return usage_error("tok", "title longer than 40 bytes");
+    // The header fields are checked before anything is read.
+    switch (make_program_file(output, title, {}).error) {
+        case ProgramFileError::title_too_long:
+            return usage_error("tok", "title longer than 40 bytes");
+        case ProgramFileError::file_name_too_short:
+            return usage_error("tok", "output file name needs at least two characters");
+        case ProgramFileError::none:
+            break;
     }
 
     const auto file = read_input(input);
@@ -63,9 +69,6 @@ int run(Args args) {
         return fail(input, "program longer than 51200 token bytes; nothing written");
     }
     const ProgramFile program = make_program_file(output, title, *tokens);
-    if (program.error == ProgramFileError::file_name_too_short) {
-        return usage_error("tok", "output file name needs at least two characters");
-    }
     // A saved program must open again: its text, with the line break of the 0xFD 0xFF trailer,
     // has to fit the same limit.
     const std::string_view body = std::string_view(program.bytes).substr(kProgramHeaderSize);

@@ -37,6 +37,10 @@ std::span<const GlyphName> glyph_names() {
 }
 
 std::optional<std::uint8_t> glyph_byte(std::string_view name) {
+    constexpr std::size_t kLongestName = 13;  // "complex_angle"
+    if (name.empty() || name.size() > kLongestName) {
+        return std::nullopt;
+    }
     for (const GlyphName& glyph : kGlyphNames) {
         if (glyph.name == name) {
             return glyph.byte;

@@ -1,9 +1,41 @@
 #include "codec/detokenizer.h"
 
+#include <array>
+
 #include "codec/token_tables.h"
 
 namespace travex {
 namespace {
+
+// Token texts by first byte (and index byte for the prefixes 0x05..0x0F), looked up once so that
+// the loop below does one array access per token.
+class TextIndex {
+public:
+    TextIndex() {
+        for (int first = 0; first < 256; ++first) {
+            one_byte_[first] = token_text(static_cast<std::uint16_t>(first));
+        }
+        for (int prefix = 0x05; prefix <= 0x0F; ++prefix) {
+            for (int index = 0; index < 256; ++index) {
+                two_byte_[prefix - 0x05][index] =
+                    token_text(static_cast<std::uint16_t>(prefix | (index << 8)));
+            }
+        }
+    }
+    std::string_view one_byte(std::uint8_t first) const { return one_byte_[first]; }
+    std::string_view two_byte(std::uint8_t prefix, std::uint8_t index) const {
+        return two_byte_[prefix - 0x05][index];
+    }
+
+private:
+    std::array<std::string_view, 256> one_byte_{};
+    std::array<std::array<std::string_view, 256>, 11> two_byte_{};
+};
+
+const TextIndex& text_index() {
+    static const TextIndex instance;
+    return instance;
+}
 
 // Calls sink(text) for the text of every token before the first zero byte.
 //
@@ -14,6 +46,7 @@ namespace {
 // never read and the terminator is never stepped over.
 template <typename Sink>
 bool for_each_token_text(std::span<const std::uint8_t> tokens, Sink&& sink) {
+    const TextIndex& texts = text_index();
     std::size_t pos = 0;
     while (pos < tokens.size() && tokens[pos] != 0) {
         const std::uint8_t first = tokens[pos];
@@ -22,12 +55,12 @@ bool for_each_token_text(std::span<const std::uint8_t> tokens, Sink&& sink) {
                 break;
             }
             const std::uint8_t second = tokens[pos + 1];
-            if (!sink(token_text(static_cast<std::uint16_t>(first | (second << 8))))) {
+            if (!sink(texts.two_byte(first, second))) {
                 return false;
             }
             pos += 2;
         } else {
-            if (!sink(token_text(first))) {
+            if (!sink(texts.one_byte(first))) {
                 return false;
             }
             pos += 1;

@@ -9,6 +9,7 @@ namespace {
 // hexadecimal escapes; a string is split where a hexadecimal escape is followed by a character
 // that is itself a hexadecimal digit ("\xD8" "deg"). An empty string is an unused code.
 // clang-format off
+
 // One-byte tokens, codes 0x17..0xFD.
 constexpr std::string_view kOneByte[231] = {
     // 0x17..0x1F
@@ -142,6 +143,7 @@ constexpr std::string_view kPrefix0D[42] = {
 };
 // clang-format on
 
+// {prefix, first code or index, stored slot width, entries}, in search order.
 constexpr std::array<TokenTable, 9> kTables = {{
     {0x00, 0x17, 11, kOneByte},
     {0x05, 0x10, 8, kPrefix05},

@@ -75,6 +75,7 @@ check 2 "tok title of 41 bytes" "$cli" tok mine.txt -o t.g6p --title "$(printf '
 [ -e t.g6p ] && failed "refused title wrote a file"
 check 0 "tok title of 40 bytes" "$cli" tok mine.txt -o t.g6p --title "$(printf '%040d' 0)"
 check 2 "tok output name of one character" "$cli" tok mine.txt -o p
+check 2 "tok checks the output name before reading" "$cli" tok no-such.txt -o sub.dir/p
 check 2 "tokens with an argument" "$cli" tokens extra
 
 # Failures: one line naming the file, exit 1.
@@ -117,5 +118,21 @@ check 1 "tok of too many token bytes" "$cli" tok wide.txt -o wide.g6p
 { head -c 54 mine.g6p; head -c 10000 /dev/zero | tr '\0' '\236'; } > long.g6p  # 0x9E df_list
 check 1 "detok of a text beyond the limit" "$cli" detok long.g6p -o long.txt
 [ -e long.txt ] && failed "refused detok wrote a file"
+
+# Corpus with every token: one a line and at the ends of full lines, the programs read back
+# exactly (with the one more line break that the 0xFD 0xFF trailer of every save adds).
+"$cli" tokens -o tokens.lst && bash "$here/../corpus/make_program_corpus.sh" tokens.lst corpus ||
+    failed "corpus generator"
+for name in corpus_lines corpus_full1 corpus_full2; do
+    "$cli" detok "corpus/$name.g6p" -o "$name.txt" >/dev/null 2>&1 || failed "detok $name"
+    "$cli" tok "$name.txt" -o "$name.g6p" >/dev/null 2>&1 || failed "tok $name"
+    { tail -c +55 "corpus/$name.g6p" | head -c -2; printf '\xfd\xfd\xff'; } > expected.bin
+    tail -c +55 "$name.g6p" | cmp -s - expected.bin || failed "$name does not read back exactly"
+done
+# Codes without text and merged tokens still convert.
+check 0 "detok odd codes" "$cli" detok corpus/corpus_odd.g6p
+[ "$(cat out.txt)" = AB ] || failed "odd codes give only their two letters"
+check 0 "detok packed" "$cli" detok corpus/corpus_packed.g6p -o packed.txt
+check 0 "tok packed" "$cli" tok packed.txt -o packed.g6p
 
 exit $fails

@@ -7,6 +7,7 @@
 
 #include "codec/charset.h"
 #include "codec/escapes.h"
+#include "codec/token_tables.h"
 
 namespace {
 
@@ -43,6 +44,9 @@ TEST(CodecCharset, FiftyEightNamedGlyphsBothWays) {
     EXPECT_EQ(glyph_name(0x41), "");
     EXPECT_EQ(glyph_byte("Theta"), std::nullopt);  // compared exactly
     EXPECT_EQ(glyph_byte(""), std::nullopt);
+    EXPECT_EQ(glyph_byte("complex_angle"), 0xA1);  // the longest name
+    EXPECT_EQ(glyph_byte("complex_angles"), std::nullopt);
+    EXPECT_EQ(glyph_byte("theta "), std::nullopt);
     EXPECT_EQ(travex::glyph_string_id(0x80), 500);
     EXPECT_EQ(travex::glyph_string_id(0xFF), 627);
 }
@@ -101,6 +105,17 @@ TEST(CodecEscapes, EncodeEscapes) {
     EXPECT_EQ(encode_escapes("x\xCFy"), "xy");
     EXPECT_EQ(encode_escapes("in\xB6"), "in");
     EXPECT_EQ(encode_escapes(""), "");
+}
+
+TEST(CodecEscapes, EveryTokenTextSurvivesATextFile) {
+    // Every glyph byte that a token text holds has a name or belongs to one of the two special
+    // sequences, so a program saved as a text file loses nothing.
+    for (const auto& table : travex::token_tables()) {
+        for (std::size_t i = 0; i < table.entries.size(); ++i) {
+            EXPECT_EQ(decode_escapes(encode_escapes(table.entries[i])), table.entries[i])
+                << std::hex << table.code_of(i);
+        }
+    }
 }
 
 TEST(CodecEscapes, RoundTrips) {
