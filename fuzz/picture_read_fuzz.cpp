@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> file(data, size);
-    for (char digit : {'6', '3', '0'}) {
+    for (char digit : {'6', '3', size > 0 ? static_cast<char>(data[0]) : '0'}) {
         const auto picture = travex::image::read_picture_file(file, digit);
         if (picture.message == travex::kMsgNone) {
             const auto image = travex::image::frame_screen(picture.screen);

@@ -8,7 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> file(data, size);
-    const auto read = travex::slides::read_slide_show(file, size > 0 ? '6' : '4');
+    const auto read =
+        travex::slides::read_slide_show(file, size > 0 ? static_cast<char>(data[0]) : '6');
     for (const auto& page : read.show.pages) {
         if (page.decoded.produced > travex::slides::kPageBytes) {
             std::abort();

@@ -175,6 +175,9 @@ std::optional<std::string> unsafe_member_name(std::string_view name) {
         if (c == ':') {
             return "the name holds a drive or stream colon";
         }
+        if (std::string_view("<>\"|?*").find(c) != std::string_view::npos) {
+            return "the name holds a character that file names cannot hold";
+        }
     }
     if (is_device_name(name)) {
         return "the name is a device name";

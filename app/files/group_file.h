@@ -73,7 +73,8 @@ WriteOutcome write_group(FileSystem& fs, const std::string& group_path, const Se
 int check_group_header(std::span<const std::uint8_t> group);
 
 // Why a member name must not be used as a file name in the target folder (it names a folder,
-// a drive, a parent folder or a device, or holds control bytes), or nullopt when it is safe.
+// a drive, a parent folder or a device, or holds control bytes or characters that file names
+// cannot hold on the calculator's PC), or nullopt when it is safe.
 std::optional<std::string> unsafe_member_name(std::string_view name);
 
 // The answers of the file-exists question.

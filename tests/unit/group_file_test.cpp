@@ -257,7 +257,8 @@ TEST(GroupUnpack, RefusesNamesThatWouldLeaveTheFolderAndGoesOn) {
     ScriptedQuestion never;
     const std::vector<std::string> unsafe = {"../evil.g6p", "sub/x.g6p", "sub\\x.g6p", "C:evil.g6p",
                                              "..",          ".",         "a\x01z",     "CON",
-                                             "nul.txt",     "Com1.g6p",  "x:stream",   "\x7f"};
+                                             "nul.txt",     "Com1.g6p",  "x:stream",   "\x7f",
+                                             "what?.g6p",   "a*b",       "p|q",        "<x>"};
     std::vector<std::pair<std::string, Bytes>> members = {{"first.g6p", {1}}};
     for (const auto& name : unsafe) {
         members.push_back({name, {0xEE}});
