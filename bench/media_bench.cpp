@@ -6,7 +6,7 @@
 #include "image/png_writer.h"
 #include "image/screen_bitmap.h"
 #include "slideshow/slide_show.h"
-#include "tests/unit/media_memory_fs.h"
+#include "tests/unit/fake_file_system.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ void BM_UnpackGroup(benchmark::State& state) {
         }
     } never;
     for (auto _ : state) {
-        travex::media_test::MemoryFiles fs;
+        travex::testing::FakeFileSystem fs;
         benchmark::DoNotOptimize(travex::group::unpack_group(fs, group, "/out", never));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * group.size()));

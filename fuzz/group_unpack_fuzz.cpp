@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "files/group_file.h"
-#include "tests/unit/media_memory_fs.h"
+#include "tests/unit/fake_file_system.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    travex::media_test::MemoryFiles fs;
+    travex::testing::FakeFileSystem fs;
     fs.files["/out/existing.g6p"] = {};
     AnswerInTurn question;
     const auto outcome = travex::group::unpack_group(fs, std::span<const std::uint8_t>(data, size),

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "base/le_bytes.h"
-#include "tests/unit/media_memory_fs.h"
+#include "tests/unit/fake_file_system.h"
 
 namespace travex::group {
 namespace {
 
-using media_test::MemoryFiles;
+using testing::FakeFileSystem;
 
 // Answers the file-exists question from a script and remembers what it was asked.
 class ScriptedQuestion final : public OverwriteQuestion {
@@ -91,7 +91,7 @@ TEST(GroupSelection, MemberNamesDropTheFolderOrKeepTwelveCharacters) {
 }
 
 TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     fs.files["/d/b.g6p"] = {1, 2, 3};
     fs.files["/d/a.g6l"] = {};
     Selection selection;
@@ -109,7 +109,7 @@ TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
 }
 
 TEST(GroupWrite, EmptySelectionWritesNothingAndReportsNothing) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     const WriteOutcome outcome = write_group(fs, "/d/Group.g6g", Selection{});
     EXPECT_FALSE(outcome.written);
     EXPECT_EQ(outcome.message, kMsgNone);
@@ -117,7 +117,7 @@ TEST(GroupWrite, EmptySelectionWritesNothingAndReportsNothing) {
 }
 
 TEST(GroupWrite, ChecksFreeSpacePathLengthAndCreation) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     fs.files["/d/a"] = pattern(100, 1);
     fs.files["/d/b"] = pattern(50, 2);
     Selection selection;
@@ -138,14 +138,14 @@ TEST(GroupWrite, ChecksFreeSpacePathLengthAndCreation) {
     EXPECT_EQ(fs.writes, 0);
     EXPECT_TRUE(write_group(fs, long_path.substr(1), selection).written);  // 255 characters
 
-    fs.failing_writes.insert("/d/g.g6g");
+    fs.failing_paths.insert("/d/g.g6g");
     outcome = write_group(fs, "/d/g.g6g", selection);
     EXPECT_EQ(outcome.message, kMsgCannotCreate);
     EXPECT_EQ(outcome.failed_path, "/d/g.g6g");
 }
 
 TEST(GroupWrite, UnreadableMemberWritesNothing) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     fs.files["/d/a"] = {1};
     fs.files["/d/g.g6g"] = {7, 7};
     Selection selection;
@@ -158,7 +158,7 @@ TEST(GroupWrite, UnreadableMemberWritesNothing) {
 }
 
 TEST(GroupRoundTrip, UngroupingGivesEveryFileBackByteForByte) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     const std::vector<std::pair<std::string, Bytes>> originals = {
         {"/src/empty.g6p", {}},
         {"/src/one.g6l", {0}},
@@ -185,7 +185,7 @@ TEST(GroupRoundTrip, UngroupingGivesEveryFileBackByteForByte) {
 }
 
 TEST(GroupUnpack, RefusesFilesThatAreNotGroups) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     ScriptedQuestion never;
     fs.files["/p.g6p"] = {'6', 'p', 0, 0, 0, 0};
     fs.files["/one"] = {'g'};
@@ -200,7 +200,7 @@ TEST(GroupUnpack, RefusesFilesThatAreNotGroups) {
 }
 
 TEST(GroupUnpack, FirstRecordOfLengthZeroUnpacksNothingAndSucceeds) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     ScriptedQuestion never;
     const UnpackOutcome outcome = unpack_group(fs, group_of({}), "/out", never);
     EXPECT_EQ(outcome.end, UnpackEnd::complete);
@@ -209,7 +209,7 @@ TEST(GroupUnpack, FirstRecordOfLengthZeroUnpacksNothingAndSucceeds) {
 }
 
 TEST(GroupUnpack, OverwriteAllReplacesLaterFilesWithoutAsking) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     fs.files["/out/a"] = {9};
     fs.files["/out/c"] = {9};
     fs.files["/out/d"] = {9};
@@ -225,7 +225,7 @@ TEST(GroupUnpack, OverwriteAllReplacesLaterFilesWithoutAsking) {
 }
 
 TEST(GroupUnpack, OverwriteSkipAndCancelAnswerEachFile) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     fs.files["/out/a"] = {9};
     fs.files["/out/b"] = {9};
     fs.files["/out/d"] = {9};
@@ -245,7 +245,7 @@ TEST(GroupUnpack, OverwriteSkipAndCancelAnswerEachFile) {
 }
 
 TEST(GroupUnpack, OverwriteAllFromTheStartNeverAsks) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     fs.files["/out/a"] = {9};
     ScriptedQuestion never;
     EXPECT_TRUE(unpack_group(fs, group_of({{"a", {1}}}), "/out", never, true).clean());
@@ -253,7 +253,7 @@ TEST(GroupUnpack, OverwriteAllFromTheStartNeverAsks) {
 }
 
 TEST(GroupUnpack, RefusesNamesThatWouldLeaveTheFolderAndGoesOn) {
-    MemoryFiles fs;
+    FakeFileSystem fs;
     ScriptedQuestion never;
     const std::vector<std::string> unsafe = {"../evil.g6p", "sub/x.g6p", "sub\\x.g6p", "C:evil.g6p",
                                              "..",          ".",         "a\x01z",     "CON",
@@ -315,7 +315,7 @@ TEST(GroupUnpack, DamagedRecordsKeepWhatWasWrittenAndReportTheDamage) {
         {"no terminator at all", {}},           {"terminator cut to two bytes", {0, 0}},
     };
     for (const Case& c : cases) {
-        MemoryFiles fs;
+        FakeFileSystem fs;
         ScriptedQuestion never;
         Bytes group = {'6', 'g'};
         append_record(group, "good", {5, 6});
@@ -332,7 +332,7 @@ TEST(GroupUnpack, DamagedRecordsKeepWhatWasWrittenAndReportTheDamage) {
 TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
     const Bytes group = group_of({{"a", {1}}, {std::string(200, 'n'), {2}}, {"c", {3}}});
     {
-        MemoryFiles fs;
+        FakeFileSystem fs;
         ScriptedQuestion never;
         const std::string folder = "/" + std::string(54, 'f');  // folder + '/' + 200 = 256
         const UnpackOutcome outcome = unpack_group(fs, group, folder, never);
@@ -341,9 +341,9 @@ TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
         EXPECT_EQ(fs.files.size(), 1u);  // the first member stays
     }
     {
-        MemoryFiles fs;
+        FakeFileSystem fs;
         ScriptedQuestion never;
-        fs.failing_writes.insert("/o/" + std::string(200, 'n'));
+        fs.failing_paths.insert("/o/" + std::string(200, 'n'));
         const UnpackOutcome outcome = unpack_group(fs, group, "/o", never);
         EXPECT_EQ(outcome.message, kMsgCannotCreate);
         EXPECT_EQ(outcome.message_path, "/o/" + std::string(200, 'n'));
@@ -354,7 +354,7 @@ TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
 
 TEST(GroupUnpack, NeedsTheGroupSizeFreeInTheFolder) {
     const Bytes group = group_of({{"a", pattern(1000, 1)}});
-    MemoryFiles fs;
+    FakeFileSystem fs;
     ScriptedQuestion never;
     fs.free_bytes = group.size() - 1;
     EXPECT_EQ(unpack_group(fs, group, "C:\\out", never).message, kMsgDiskFull);

@@ -6,7 +6,7 @@
 #include "image/png_writer.h"
 #include "image/screen_bitmap.h"
 #include "image/screen_data.h"
-#include "tests/unit/media_memory_fs.h"
+#include "tests/unit/fake_file_system.h"
 
 namespace travex::image {
 namespace {
@@ -224,7 +224,7 @@ TEST(BitmapFile, RefusesOtherBitmaps) {
 }
 
 TEST(BitmapFile, SavingChecksSpacePathAndKeepsOldFilesOnFailure) {
-    media_test::MemoryFiles fs;
+    testing::FakeFileSystem fs;
     const ScreenImage image = frame_screen(blank_screen(132));
     fs.free_bytes = 1381;
     EXPECT_EQ(save_bitmap_file(fs, "a.bmp", image), kMsgDiskFull);
@@ -233,7 +233,7 @@ TEST(BitmapFile, SavingChecksSpacePathAndKeepsOldFilesOnFailure) {
     EXPECT_EQ(fs.files["a.bmp"].size(), 1382u);
     EXPECT_EQ(save_bitmap_file(fs, std::string(252, 'p') + ".bmp", image), kMsgNameTooLong);
     fs.files["old.bmp"] = {1, 2};
-    fs.failing_writes.insert("old.bmp");
+    fs.failing_paths.insert("old.bmp");
     EXPECT_EQ(save_bitmap_file(fs, "old.bmp", image), kMsgCannotCreate);
     EXPECT_EQ(fs.files["old.bmp"], (Bytes{1, 2}));
 }

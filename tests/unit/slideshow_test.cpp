@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/le_bytes.h"
-#include "tests/unit/media_memory_fs.h"
+#include "tests/unit/fake_file_system.h"
 
 namespace travex::slides {
 namespace {
@@ -197,7 +197,7 @@ TEST(SlideShowCopy, RewritesDigitNameAndTitleAndKeepsThePages) {
 }
 
 TEST(SlideShowCopy, SavingReportsEachFailureAndKeepsOldFiles) {
-    media_test::MemoryFiles fs;
+    testing::FakeFileSystem fs;
     const Bytes original = show_bytes('6', 's', "T", {Bytes{1}});
     EXPECT_EQ(save_copy(fs, "missing.g6s", "new.g6s", "x").message, kMsgFileAccessFailed);
     fs.files["show.g6s"] = original;
@@ -207,7 +207,7 @@ TEST(SlideShowCopy, SavingReportsEachFailureAndKeepsOldFiles) {
     EXPECT_EQ(save_copy(fs, "show.g6s", std::string(252, 'n') + ".g6s", "x").message,
               kMsgNameTooLong);
     fs.files["old.g6s"] = {1, 2, 3};
-    fs.failing_writes.insert("old.g6s");
+    fs.failing_paths.insert("old.g6s");
     EXPECT_EQ(save_copy(fs, "show.g6s", "old.g6s", "x").message, kMsgCannotCreate);
     EXPECT_EQ(fs.files["old.g6s"], (Bytes{1, 2, 3}));
     EXPECT_EQ(fs.writes, 0);
