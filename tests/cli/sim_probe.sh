@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# travex-cli sim serves the simulated calculator on a pseudo-terminal; travex-cli probe finds it
+# there and not on a line that stays silent; the link name is cleaned up and never clobbers a file.
+set -u
+cli=$1 work=$2
+rm -rf "$work"; mkdir -p "$work"
+fails=0
+fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done; }
+trap cleanup EXIT
+
+start_sim() { # link-name args...
+    local link=$1; shift
+    "$cli" sim --link "$work/$link" "$@" >"$work/$link.out" 2>"$work/$link.err" &
+    pids+=($!)
+    for _ in $(seq 50); do [ -L "$work/$link" ] && return 0; sleep 0.1; done
+    fail "sim $* made no terminal: $(cat "$work/$link.err")"
+    return 1
+}
+
+# The silent line is tried first and given up (it takes the hello's full patience), then the
+# calculator answers.
+start_sim calc && start_sim mute --fault silence && {
+    [ "$(cat "$work/calc.out")" = "$work/calc" ] || fail "sim prints the terminal it serves"
+    out=$("$cli" probe --port "$work/mute" --port "$work/calc" 2>"$work/probe.err")
+    [ $? -eq 0 ] || fail "probe exit status: $(cat "$work/probe.err")"
+    [ "$out" = "$work/calc" ] || fail "probe found '$out' instead of $work/calc"
+    "$cli" probe --port "$work/no-such-device" >/dev/null 2>&1
+    [ $? -eq 1 ] || fail "a missing device is no calculator"
+
+}
+# The server removes its link when stopped.
+kill "${pids[0]}" 2>/dev/null; wait "${pids[0]}" 2>/dev/null
+[ -e "$work/calc" ] && fail "the link outlives the server"
+
+# Usage errors, and a link name that is a file of the user.
+"$cli" sim --fault nonsense >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad --fault is a usage error"
+"$cli" sim extra >/dev/null 2>&1; [ $? -eq 2 ] || fail "stray argument is a usage error"
+"$cli" probe stray >/dev/null 2>&1; [ $? -eq 2 ] || fail "probe: stray argument is a usage error"
+echo keep >"$work/file"
+"$cli" sim --link "$work/file" >/dev/null 2>&1; [ $? -eq 1 ] || fail "sim over a file must fail"
+[ "$(cat "$work/file")" = keep ] || fail "sim clobbered a file"
+"$cli" sim --items "$work/no-folder" --link "$work/x" >/dev/null 2>&1
+[ $? -eq 1 ] || fail "--items needs a folder"
+exit $fails
