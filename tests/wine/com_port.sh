@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The Windows COM port layer under Wine: a pseudo-terminal served by the native travex-cli is
 # mapped to COM1 of the prefix, and the Windows test program opens COM1, writes, reads the echo
-# and checks the open codes and the empty read's time-out.
+# and checks the open codes and the empty read's time-out. Then the simulated calculator takes
+# the terminal's place and travex-cli.exe finds it on COM1 with the link hello.
 # usage: com_port.sh NATIVE_CLI MINGW_BUILD_DIR WINEPREFIX WORK_DIR
 set -u
 native=$1 mingw=$2 prefix=$3 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
 wine_env=$here/../../scripts/wine-env
 exe=$mingw/tests/windows/com_port_check.exe
+cli_exe=$mingw/cli/travex-cli.exe
 rm -rf "$work"; mkdir -p "$work"
 [ -f "$exe" ] || { echo "missing $exe"; exit 1; }
 export WINEPREFIX=$prefix
@@ -41,4 +43,15 @@ for want in "speed 38400 baud" " cs8 " " cstopb " " -parenb " " -crtscts " " -ix
     case $settings in *"$want"*) ;; *) echo "FAIL: line setting '$want' missing: $settings"; fails=1 ;; esac
 done
 [ $fails -eq 0 ] || exit 1
+
+# The simulated calculator on the same terminal name.
+kill "$server_pid"; wait "$server_pid" 2>/dev/null
+"$native" sim --link "$work/com1" >"$work/sim.out" 2>"$work/sim.err" &
+server_pid=$!
+for _ in $(seq 50); do [ -L "$work/com1" ] && break; sleep 0.1; done
+found=$("$wine_env" run "$prefix" "$cli_exe" probe --port COM1 2>"$work/probe.err" | tr -d '\r')
+[ "$found" = COM1 ] || { echo "FAIL: probe --port COM1 found '$found': $(tail -3 "$work/probe.err")"; exit 1; }
+# Without a list, the ports of the serial device map are tried in order.
+found=$("$wine_env" run "$prefix" "$cli_exe" probe 2>"$work/probe-all.err" | tr -d '\r')
+[ "$found" = COM1 ] || { echo "FAIL: probe found '$found': $(tail -3 "$work/probe-all.err")"; exit 1; }
 echo "PASS"
