@@ -36,9 +36,12 @@ bool make_raw(int fd) {
 class PosixPtyServer final : public PtyServer {
 public:
     ~PosixPtyServer() override {
+        // The link goes only while it still names this server's terminal: a newer server may
+        // have taken the name over.
         if (!link_path_.empty()) {
-            struct stat st {};
-            if (::lstat(link_path_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+            char target[4096];
+            const ssize_t n = ::readlink(link_path_.c_str(), target, sizeof target - 1);
+            if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == terminal_path_) {
                 ::unlink(link_path_.c_str());
             }
         }
