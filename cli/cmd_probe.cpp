@@ -1,5 +1,5 @@
 // travex-cli probe: finds the serial port with a calculator by trying the ports one after another
-// with the link hello; prints the first port that answered.
+// with the link hello, as the Auto Setting of the port dialog does.
 #include <cstdio>
 #include <vector>
 
@@ -13,9 +13,14 @@
 namespace travex::cli {
 namespace {
 
+bool answers(DevicePort& device) {
+    const link::LinkSettings settings;
+    return link::probe_with_hello(*device.port, device.number, settings, real_clock()).answered;
+}
+
 int run(Args args) {
     std::string error;
-    const OptionSpec spec{{}, {"--port"}};
+    const OptionSpec spec{{"--all", "--list"}, {"--port"}};
     const auto options = parse_options(args, spec, error);
     if (!options) {
         return usage_error("probe", error);
@@ -29,6 +34,12 @@ int run(Args args) {
             names.push_back(device.name);
         }
     }
+    if (options->has("--list")) {
+        for (const std::string& name : names) {
+            std::printf("%s\n", name.c_str());
+        }
+        return kExitOk;
+    }
     if (names.empty()) {
         return fail("", "no serial ports found");
     }
@@ -40,25 +51,33 @@ int run(Args args) {
         }
         ports.push_back(std::move(*port));
     }
-    // The probe list is the positions in the list; each position knows its port number.
+    // The probe list holds positions in the list of names; each knows its own port.
     std::vector<int> positions;
     for (std::size_t i = 0; i < ports.size(); ++i) {
         positions.push_back(static_cast<int>(i));
     }
-    const link::LinkSettings settings;
-    const auto found = probe_ports(positions, [&](int i) {
-        DevicePort& p = ports[static_cast<std::size_t>(i)];
-        return link::probe_with_hello(*p.port, p.number, settings, real_clock()).answered;
-    });
-    if (!found) {
+    std::vector<int> found;
+    if (options->has("--all")) {
+        for (int i : positions) {
+            if (answers(ports[static_cast<std::size_t>(i)])) {
+                found.push_back(i);
+            }
+        }
+    } else if (const auto first = probe_ports(
+                   positions, [&](int i) { return answers(ports[static_cast<std::size_t>(i)]); })) {
+        found.push_back(*first);
+    }
+    if (found.empty()) {
         return fail("", "no calculator answered on any port");
     }
-    std::printf("%s\n", names[static_cast<std::size_t>(*found)].c_str());
+    for (int i : found) {
+        std::printf("%s\n", names[static_cast<std::size_t>(i)].c_str());
+    }
     return kExitOk;
 }
 
-const RegisterCommand reg({"probe", "probe [--port DEVICE]...",
-                           "find the serial port with a calculator (the link hello on each port)",
+const RegisterCommand reg({"probe", "probe [--port DEVICE]... [--all] [--list]",
+                           "find the serial port with a calculator (--all: every such port)",
                            &run});
 
 }  // namespace

@@ -73,8 +73,9 @@ int run(Args args) {
     return kExitOk;
 }
 
-const RegisterCommand reg({"sim", "sim [--link PATH] [--items DIR] [--fault SPEC]... [--echo]",
-                           "serve the simulated calculator on a new pseudo-terminal", &run});
+const RegisterCommand reg({"sim", "sim [--link PATH] [--items DIR] [--fault SPEC]...",
+                           "serve the simulated calculator (--echo: an echo) on a new terminal",
+                           &run});
 
 }  // namespace
 }  // namespace travex::cli

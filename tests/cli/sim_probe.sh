@@ -21,11 +21,15 @@ start_sim() { # link-name args...
 
 # The silent line is tried first and given up (it takes the hello's full patience), then the
 # calculator answers.
-start_sim calc && start_sim mute --fault silence && {
+start_sim calc && start_sim mute --fault silence && start_sim calc2 && {
     [ "$(cat "$work/calc.out")" = "$work/calc" ] || fail "sim prints the terminal it serves"
     out=$("$cli" probe --port "$work/mute" --port "$work/calc" 2>"$work/probe.err")
     [ $? -eq 0 ] || fail "probe exit status: $(cat "$work/probe.err")"
     [ "$out" = "$work/calc" ] || fail "probe found '$out' instead of $work/calc"
+    out=$("$cli" probe --all --port "$work/calc2" --port /dev/null --port "$work/calc" 2>&1)
+    [ "$out" = "$(printf '%s\n%s' "$work/calc2" "$work/calc")" ] || fail "probe --all gave '$out'"
+    out=$("$cli" probe --list --port "$work/calc" --port COM3)
+    [ "$out" = "$(printf '%s\nCOM3' "$work/calc")" ] || fail "probe --list gave '$out'"
     "$cli" probe --port "$work/no-such-device" >/dev/null 2>&1
     [ $? -eq 1 ] || fail "a missing device is no calculator"
 
