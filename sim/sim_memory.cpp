@@ -159,7 +159,11 @@ bool CalculatorMemory::load_file_image(const Bytes& image) {
 int CalculatorMemory::load_folder(const std::string& folder, FileSystem& fs) {
     std::error_code ec;
     std::vector<std::filesystem::path> paths;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    std::filesystem::directory_iterator it(folder, ec);
+    if (ec) {
+        return -1;
+    }
+    for (const auto& entry : it) {
         if (entry.is_regular_file(ec)) {
             paths.push_back(entry.path());
         }

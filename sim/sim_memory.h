@@ -47,7 +47,8 @@ public:
     // Loads one calculator file image (54-byte header and body); false for files the
     // calculator cannot hold (groups, unknown types, short files).
     bool load_file_image(const Bytes& image);
-    // Loads every calculator file of a folder; answers the number loaded.
+    // Loads every calculator file of a folder; answers the number loaded, -1 when the folder
+    // cannot be read.
     int load_folder(const std::string& folder, FileSystem& fs);
 
     std::size_t used_bytes() const;

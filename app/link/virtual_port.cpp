@@ -72,6 +72,15 @@ void VirtualPort::deliver_until(std::uint64_t now_us) {
     }
 }
 
+void VirtualPort::inject(std::span<const std::uint8_t> bytes) {
+    std::uint64_t t = std::max(in_line_free_us_, clock_.now_us());
+    for (const std::uint8_t b : bytes) {
+        t += byte_time_us();
+        incoming_.push_back({t, b});
+    }
+    in_line_free_us_ = t;
+}
+
 PortWriteResult VirtualPort::write(std::span<const std::uint8_t> bytes) {
     PortWriteResult result;
     if (!open_) {

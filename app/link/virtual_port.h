@@ -81,6 +81,11 @@ public:
     bool set_baud(std::uint32_t rate) override;
 
     void set_peer(PortPeer* peer) { peer_ = peer; }
+    // Bytes the far end starts sending now (after anything it is still sending), for tests
+    // that play the calculator by hand.
+    void inject(std::span<const std::uint8_t> bytes);
+    // Written bytes the far end has not received yet.
+    std::size_t output_queue() const { return outgoing_.size(); }
     // Only this port number exists; any other fails as a missing port.
     void set_port_number(int number) { port_number_ = number; }
     // The next write carries only this many bytes (then fails as a time-out), for tests.
