@@ -34,6 +34,17 @@ start_sim calc && start_sim mute --fault silence && start_sim calc2 && {
     [ $? -eq 1 ] || fail "a missing device is no calculator"
 
 }
+# The link commands through --port: a program to the calculator on the terminal and back.
+mkdir -p "$work/back"
+{ printf '6p'; printf '%-11s' PTYPROG | tr ' ' '\377'; head -c 41 /dev/zero
+  head -c 1500 /dev/urandom; } >"$work/ptyprog.g6p"
+(cd "$work" && "$cli" send ptyprog.g6p --port "$work/calc2") >/dev/null 2>&1 || fail "send --port"
+"$cli" list --port "$work/calc2" 2>/dev/null | grep -qx ptyprog.g6p || fail "list --port shows the program"
+"$cli" recv ptyprog.g6p -C "$work/back" --port "$work/calc2" >/dev/null 2>&1 || fail "recv --port"
+cmp -s "$work/ptyprog.g6p" "$work/back/ptyprog.g6p" || fail "the program came back changed"
+"$cli" list --port "$work/no-such-device" >/dev/null 2>&1
+[ $? -eq 1 ] || fail "list on a missing device fails with status 1"
+
 # The server removes its link when stopped.
 kill "${pids[0]}" 2>/dev/null; wait "${pids[0]}" 2>/dev/null
 [ -e "$work/calc" ] && fail "the link outlives the server"

@@ -2,7 +2,8 @@
 # The Windows COM port layer under Wine: a pseudo-terminal served by the native travex-cli is
 # mapped to COM1 of the prefix, and the Windows test program opens COM1, writes, reads the echo
 # and checks the open codes and the empty read's time-out. Then the simulated calculator takes
-# the terminal's place and travex-cli.exe finds it on COM1 with the link hello.
+# the terminal's place: travex-cli.exe finds it on COM1 with the link hello, sends it a program
+# and receives the program back byte for byte.
 # usage: com_port.sh NATIVE_CLI MINGW_BUILD_DIR WINEPREFIX WORK_DIR
 set -u
 native=$1 mingw=$2 prefix=$3 work=$4
@@ -54,4 +55,16 @@ found=$("$wine_env" run "$prefix" "$cli_exe" probe --port COM1 2>"$work/probe.er
 # Without a list, the ports of the serial device map are tried in order.
 found=$("$wine_env" run "$prefix" "$cli_exe" probe 2>"$work/probe-all.err" | tr -d '\r')
 [ "$found" = COM1 ] || { echo "FAIL: probe found '$found': $(tail -3 "$work/probe-all.err")"; exit 1; }
+
+# A program to the calculator and back: model digit, type letter, 11-byte name padded with 0xFF,
+# 40-byte title and a zero byte, then the body.
+mkdir -p "$work/back"
+{ printf '6p'; printf '%-11s' RTRIP | tr ' ' '\377'; head -c 41 /dev/zero
+  head -c 900 /dev/urandom; } >"$work/rtrip.g6p"
+(cd "$work" && "$wine_env" run "$prefix" "$cli_exe" send rtrip.g6p --port COM1) \
+    >"$work/send.out" 2>"$work/send.err" || { echo "FAIL: send: $(tail -3 "$work/send.err")"; exit 1; }
+(cd "$work" && "$wine_env" run "$prefix" "$cli_exe" recv rtrip.g6p -C back --port COM1) \
+    >"$work/recv.out" 2>"$work/recv.err" || { echo "FAIL: recv: $(tail -3 "$work/recv.err")"; exit 1; }
+cmp "$work/rtrip.g6p" "$work/back/rtrip.g6p" || { echo "FAIL: the program came back changed"; exit 1; }
+echo "round trip through COM1: $(tr -d '\r' <"$work/send.out"); $(tr -d '\r' <"$work/recv.out")"
 echo "PASS"
