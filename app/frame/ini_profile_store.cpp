@@ -79,6 +79,7 @@ bool is_comment(std::string_view line) {
 struct KeyLine {
     std::string_view key;
     std::string_view value;
+    bool has_value = true;  // false for a line with a key and no "="
 };
 
 std::optional<KeyLine> key_line(std::string_view line) {
@@ -87,7 +88,7 @@ std::optional<KeyLine> key_line(std::string_view line) {
     }
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) {
-        return KeyLine{trim(line), {}};
+        return KeyLine{trim(line), {}, false};
     }
     return KeyLine{trim(line.substr(0, eq)), trim(line.substr(eq + 1))};
 }
@@ -151,9 +152,41 @@ int parse_profile_int(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
+    // "0x", "0o" and "0b" choose hexadecimal, octal and binary digits.
+    std::uint32_t base = 10;
+    if (i + 1 < text.size() && text[i] == '0') {
+        switch (text[i + 1]) {
+            case 'x':
+                base = 16;
+                break;
+            case 'o':
+                base = 8;
+                break;
+            case 'b':
+                base = 2;
+                break;
+            default:
+                break;
+        }
+        if (base != 10) {
+            i += 2;
+        }
+    }
     std::uint32_t total = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        total = total * 10u + static_cast<std::uint32_t>(text[i] - '0');
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        std::uint32_t digit = 99;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<std::uint32_t>(c - '0');
+        } else if (c >= 'a' && c <= 'z') {
+            digit = static_cast<std::uint32_t>(c - 'a' + 10);
+        } else if (c >= 'A' && c <= 'Z') {
+            digit = static_cast<std::uint32_t>(c - 'A' + 10);
+        }
+        if (digit >= base) {
+            break;
+        }
+        total = total * base + digit;
     }
     if (negative) {
         total = 0u - total;
@@ -173,7 +206,11 @@ std::string IniProfileStore::get_string(std::string_view section, std::string_vi
     if (!where.key) {
         return std::string(default_value);
     }
-    return std::string(strip_quotes(key_line(lines[*where.key].text)->value));
+    const KeyLine entry = *key_line(lines[*where.key].text);
+    if (!entry.has_value) {
+        return std::string(default_value);
+    }
+    return std::string(strip_quotes(entry.value));
 }
 
 int IniProfileStore::get_int(std::string_view section, std::string_view key, int default_value) {

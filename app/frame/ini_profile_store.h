@@ -29,7 +29,8 @@ private:
 };
 
 // Reads an integer the way the profile integer reader does: blanks and control characters
-// skipped, an optional sign, decimal digits up to the first other character, wrapping at 32 bits.
+// skipped, an optional sign, an optional "0x", "0o" or "0b" base prefix, then digits up to the
+// first other character, wrapping at 32 bits.
 int parse_profile_int(std::string_view text);
 
 }  // namespace travex

@@ -10,9 +10,9 @@ namespace travex {
 class ProfileStore {
 public:
     virtual ~ProfileStore() = default;
-    // The value read as a decimal integer (leading blanks, an optional sign, then digits up to
-    // the first other character; no digits gives 0); default_value when the key is missing or
-    // its value is empty.
+    // The value read as an integer (leading blanks, an optional sign, an optional 0x/0o/0b base
+    // prefix, then digits up to the first other character; no digits gives 0); default_value
+    // when the key is missing or its value is empty.
     virtual int get_int(std::string_view section, std::string_view key, int default_value) = 0;
     // The value with surrounding blanks (and one pair of matching quotes) removed, or
     // default_value when the key is missing.

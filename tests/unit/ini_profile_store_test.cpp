@@ -43,8 +43,35 @@ TEST_F(IniStore, MissingOrEmptyValuesGiveTheDefaultAndKeysWithoutValueAreEmpty) 
     set("[S]\nempty=\nbare\nquoted=\"\"\n");
     EXPECT_EQ(store.get_int("S", "empty", 42), 42);
     EXPECT_EQ(store.get_int("S", "quoted", 42), 42);
-    EXPECT_EQ(store.get_string("S", "bare", "d"), "");
+    EXPECT_EQ(store.get_string("S", "bare", "d"), "d");  // a key without "=" holds no value
+    EXPECT_EQ(store.get_int("S", "bare", 42), 42);
     EXPECT_EQ(store.get_string("S", "empty", "d"), "");
+}
+
+// The same file and answers as the Wine check of the Win32 profile functions.
+TEST_F(IniStore, ReadsATrickyFileLikeTheProfileFunctions) {
+    set("; c\r\n[other]\r\nWndCount=7\r\n  [ zelta travex ]  \r\n  wndcount = 12  \r\n"
+        "DataDir = \"C:\\My Data\" \r\nneg=-1\r\nmixed=12abc\r\nempty=\r\nbare\r\nquoted=\"\"\r\n"
+        "single='x'\r\nhalf=\"x\r\nhex=0x1F\r\nupper=0X1F\r\nmhex=-0x10\r\noct=0o17\r\n"
+        "bin=0b102\r\nbig=4294967295\r\n[ZELTA TRAVEX]\r\nlate=5\r\n");
+    const struct {
+        const char* key;
+        int number;
+        const char* text;
+    } expected[] = {
+        {"WNDCOUNT", 12, "12"},    {"DataDir", 0, "C:\\My Data"},
+        {"neg", -1, "-1"},         {"mixed", 12, "12abc"},
+        {"empty", -777, ""},       {"bare", -777, "dflt"},
+        {"quoted", -777, ""},      {"single", 0, "x"},
+        {"half", 0, "\"x"},        {"hex", 31, "0x1F"},
+        {"upper", 0, "0X1F"},      {"mhex", -16, "-0x10"},
+        {"oct", 15, "0o17"},       {"bin", 2, "0b102"},
+        {"big", -1, "4294967295"}, {"late", -777, "dflt"},
+    };
+    for (const auto& e : expected) {
+        EXPECT_EQ(store.get_int("ZELTA TRAVEX", e.key, -777), e.number) << e.key;
+        EXPECT_EQ(store.get_string("ZELTA TRAVEX", e.key, "dflt"), e.text) << e.key;
+    }
 }
 
 TEST(ProfileInt, ReadsLikeTheProfileIntegerReader) {
@@ -54,7 +81,13 @@ TEST(ProfileInt, ReadsLikeTheProfileIntegerReader) {
     EXPECT_EQ(parse_profile_int("12abc"), 12);
     EXPECT_EQ(parse_profile_int("abc"), 0);
     EXPECT_EQ(parse_profile_int("-"), 0);
-    EXPECT_EQ(parse_profile_int("0x1F"), 0);
+    EXPECT_EQ(parse_profile_int("0x1F"), 31);
+    EXPECT_EQ(parse_profile_int("-0x10"), -16);
+    EXPECT_EQ(parse_profile_int("0o17"), 15);
+    EXPECT_EQ(parse_profile_int("0b102"), 2);
+    EXPECT_EQ(parse_profile_int("0X1F"), 0);  // only the lower-case prefixes choose a base
+    EXPECT_EQ(parse_profile_int("1F"), 1);
+    EXPECT_EQ(parse_profile_int("012"), 12);
     EXPECT_EQ(parse_profile_int("3.9"), 3);
     EXPECT_EQ(parse_profile_int("2147483647"), 2147483647);
     EXPECT_EQ(parse_profile_int("4294967295"), -1);  // wraps at 32 bits

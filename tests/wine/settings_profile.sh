@@ -46,5 +46,20 @@ printf '[ZELTA TRAVEX]\r\nDataDir=%s\r\n' "$(windows_path "$work/gone")" >"$ini"
 run >"$work/gone.out"
 expect "missing data folder" "$work/gone.out" "data_folder=(desktop)"
 
+# The reading rules that the portable INI store follows, as the profile functions apply them.
+printf '; c\r\n[other]\r\nWndCount=7\r\n  [ zelta travex ]  \r\n  wndcount = 12  \r\n' >"$ini"
+printf 'DataDir = "C:\\My Data" \r\nneg=-1\r\nmixed=12abc\r\nempty=\r\nbare\r\nquoted=""\r\n' >>"$ini"
+printf "single='x'\r\nhalf=\"x\r\nhex=0x1F\r\nupper=0X1F\r\nmhex=-0x10\r\noct=0o17\r\n" >>"$ini"
+printf 'bin=0b102\r\nbig=4294967295\r\n[ZELTA TRAVEX]\r\nlate=5\r\n' >>"$ini"
+"$wine_env" run "$prefix" "$mingw/tests/windows/profile_check.exe" "$(windows_path "$ini")" \
+    "ZELTA TRAVEX" WNDCOUNT DataDir neg mixed empty bare quoted single half hex upper mhex oct bin \
+    big late 2>/dev/null | tr -d '\r' >"$work/profile.out"
+expect "profile reading rules" "$work/profile.out" "WNDCOUNT int=12 string=<12>" \
+    'DataDir int=0 string=<C:\My Data>' "neg int=-1 string=<-1>" "mixed int=12 string=<12abc>" \
+    "empty int=-777 string=<>" "bare int=-777 string=<dflt>" "quoted int=-777 string=<>" \
+    "single int=0 string=<x>" 'half int=0 string=<"x>' "hex int=31 string=<0x1F>" \
+    "upper int=0 string=<0X1F>" "mhex int=-16 string=<-0x10>" "oct int=15 string=<0o17>" \
+    "bin int=2 string=<0b102>" "big int=-1 string=<4294967295>" "late int=-777 string=<dflt>"
+
 [ $fails -eq 0 ] && echo PASS
 exit $fails
