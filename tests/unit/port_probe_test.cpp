@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "link/port_probe.h"
-#include "link/serial_line.h"
 
 namespace travex {
 namespace {
@@ -25,14 +24,6 @@ TEST(PortList, DialogShowsTheSavedPortWhilePresentElseTheLowest) {
     EXPECT_EQ(displayed_port(ports, 4), 2);
     EXPECT_EQ(displayed_port(ports, 0), 2);
     EXPECT_EQ(displayed_port({}, 5), std::nullopt);
-}
-
-TEST(ReadRequest, HalvedAboveFiveBytes) {
-    EXPECT_EQ(read_request_size(1024), 512u);
-    EXPECT_EQ(read_request_size(6), 3u);
-    EXPECT_EQ(read_request_size(5), 5u);
-    EXPECT_EQ(read_request_size(1), 1u);
-    EXPECT_EQ(read_request_size(0), 0u);
 }
 
 TEST(PortProbeRun, TriesPortsInOrderAndStopsAtTheFirstAnswer) {

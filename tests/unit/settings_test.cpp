@@ -181,16 +181,5 @@ TEST_F(SettingsRules, WriteFailuresAreIgnored) {
     EXPECT_EQ(files.files.count(kIni), 0u);
 }
 
-TEST(DataFolderExchange, NonEmptyBufferSetsTheFolderAndEmptyBufferReceivesIt) {
-    std::string folder = "/home/user/Desktop";
-    std::string buffer;
-    exchange_data_folder(folder, buffer);
-    EXPECT_EQ(buffer, "/home/user/Desktop");
-    std::string chosen = "/data/new";
-    exchange_data_folder(folder, chosen);
-    EXPECT_EQ(folder, "/data/new");
-    EXPECT_EQ(chosen, "/data/new");
-}
-
 }  // namespace
 }  // namespace travex
