@@ -245,7 +245,15 @@ bool LinkEngine::send_piece() {
     const long allowance =
         static_cast<long>(settings_.out_buffer) - static_cast<long>(last_out_queue_);
     if (allowance <= 0) {
-        return false;  // the driver still holds a full buffer
+        // The driver still holds a full buffer: nothing is written now. The status is read
+        // again so that a later tick sees the queue drain (otherwise the stale count would
+        // block the packet for good), and bytes leaving the queue count as movement.
+        const std::size_t queued = port_.clear_errors();
+        if (queued < last_out_queue_) {
+            idle_ticks_ = 0;
+        }
+        last_out_queue_ = queued;
+        return false;
     }
     const std::size_t remaining = output_.size() - output_position_;
     const bool last_piece = remaining < static_cast<std::size_t>(allowance);

@@ -25,6 +25,16 @@ constexpr std::array<FileType, 15> kFileTypes = {{
     {'z', "", 0x2A, 0x6B, "Zoom file data", HeaderName::spaces},
 }};
 
+// Two pieces joined by appending (operator+ on literals trips a false warning in some
+// compilers).
+std::string join(std::string_view a, std::string_view b) {
+    std::string out;
+    out.reserve(a.size() + b.size());
+    out.append(a);
+    out.append(b);
+    return out;
+}
+
 char lower(char c) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
@@ -127,7 +137,8 @@ std::optional<Bytes> payload_of_image(const Bytes& image) {
     if (image.size() < kFileHeaderLength) {
         return std::nullopt;
     }
-    const std::string name = "x." + std::string(1, static_cast<char>(image[1]));
+    std::string name = "x.";
+    name.push_back(static_cast<char>(image[1]));
     SendableFile f = file_for_sending(name, image, 4);
     if (f.result != file_result::kOk) {
         return std::nullopt;
@@ -163,7 +174,10 @@ std::string received_file_name(std::string_view item_name, char model_digit, cha
         base.push_back(b == ' ' ? '_' : static_cast<char>(b));
         ++kept;
     }
-    std::string name = base + ".g" + model_digit + type_letter;
+    std::string name = base;
+    name.append(".g");
+    name.push_back(model_digit);
+    name.push_back(type_letter);
     for (char& c : name) {
         c = lower(c);
     }
@@ -176,22 +190,22 @@ std::string variable_code_name(std::uint16_t code) {
     static constexpr std::array<std::string_view, 10> kDigits = {"1", "2", "3", "4", "5",
                                                                  "6", "7", "8", "9", "0"};
     if (prefix == 0x08 && index >= 0x10 && index <= 0x15) {
-        return "L" + std::to_string(index - 0x0F);
+        return join("L", std::to_string(index - 0x0F));
     }
     if (prefix == 0x09 && index >= 0x10 && index <= 0x19) {
-        return std::string("mat ") + static_cast<char>('A' + index - 0x10);
+        return join("mat ", std::string(1, static_cast<char>('A' + index - 0x10)));
     }
     if (prefix == 0x0C) {
         static constexpr std::array<std::string_view, 12> kParametric = {
             "X1T", "Y1T", "X2T", "Y2T", "X3T", "Y3T", "X4T", "Y4T", "X5T", "Y5T", "X6T", "Y6T"};
         if (index >= 0x10 && index <= 0x19) {
-            return "Y" + std::string(kDigits[static_cast<std::size_t>(index - 0x10)]);
+            return join("Y", kDigits[static_cast<std::size_t>(index - 0x10)]);
         }
         if (index >= 0x20 && index <= 0x2B) {
             return std::string(kParametric[static_cast<std::size_t>(index - 0x20)]);
         }
         if (index >= 0x30 && index <= 0x35) {
-            return "R" + std::to_string(index - 0x2F);
+            return join("R", std::to_string(index - 0x2F));
         }
         if (index >= 0x40 && index <= 0x42) {
             // u(n), v(n), w(n): the file name keeps the letter only.
@@ -203,8 +217,8 @@ std::string variable_code_name(std::uint16_t code) {
         const int group = (index - 0x10) / 0x10;
         const int n = (index - 0x10) % 0x10;
         if (n < 10) {
-            return std::string(kStems[static_cast<std::size_t>(group)]) +
-                   std::string(kDigits[static_cast<std::size_t>(n)]);
+            return join(kStems[static_cast<std::size_t>(group)],
+                        kDigits[static_cast<std::size_t>(n)]);
         }
     }
     return "";

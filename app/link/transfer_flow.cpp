@@ -187,6 +187,7 @@ void LinkSession::operation_failed(LinkOperation, int code) {
 }
 
 void LinkSession::directory_ready(LinkOperation) {
+    transfer_start_ms_ = transfer_end_ms_ = clock_.now_ms();
     const int model = engine_.settings().model_code;
     const std::array<std::vector<ItemName>, 3> dirs = {
         engine_.directory_list(0), engine_.directory_list(1), engine_.directory_list(2)};
@@ -261,6 +262,7 @@ void LinkSession::next_file() {
     for (;;) {
         ++file_index_;
         if (file_index_ >= static_cast<int>(paths_.size())) {
+            transfer_end_ms_ = clock_.now_ms();
             progress_.advance(1, "");
             engine_.post_dialog_close();
             return;
@@ -348,6 +350,7 @@ void LinkSession::next_item() {
             return;
         }
         if (item_index_ >= count) {
+            transfer_end_ms_ = clock_.now_ms();
             progress_.advance(1, "");
             engine_.post_dialog_close();
             return;

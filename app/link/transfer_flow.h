@@ -88,6 +88,9 @@ public:
     LinkEngine& engine() { return engine_; }
     // Ticks of the last operation.
     long ticks() const { return ticks_; }
+    // Clock time from the end of the directory to the end of the last file's or item's
+    // script (the transfer proper, without hello, directory and goodbye).
+    std::uint64_t transfer_ms() const { return transfer_end_ms_ - transfer_start_ms_; }
 
     // LinkEvents
     void directory_ready(LinkOperation op) override;
@@ -130,6 +133,8 @@ private:
     bool held_is_zoom_ = false;
     Bytes screen_;
     bool probe_answered_ = false;
+    std::uint64_t transfer_start_ms_ = 0;
+    std::uint64_t transfer_end_ms_ = 0;
 };
 
 }  // namespace travex::link

@@ -259,3 +259,46 @@ TEST(LinkReceiveFlow, NoCalculatorMeansNoResponseAndAClosedPort) {
 
 }  // namespace
 }  // namespace travex
+
+namespace travex {
+namespace {
+
+TEST(LinkFastProfile, LargeOutBufferOnASlowLineNeitherStallsNorTimesOut) {
+    link::LinkSettings fast;
+    fast.timer_interval_ms = 10;
+    fast.out_buffer = 4096;
+    linktest::SimRig rig(fast);
+    const Bytes body = linktest::pattern(16 * 1024, 9);
+    const Bytes image = linktest::file_image('6', 'p', linktest::calc_name("BIG"), "", body);
+    rig.fs.files["big.g6p"] = image;
+    const link::LinkOutcome sent = rig.session.send({"big.g6p"});
+    ASSERT_TRUE(sent.ok) << sent.message;
+    // 16 KB at 3491 bytes a second: the data block alone needs 4.7 s on the line.
+    EXPECT_GE(rig.session.transfer_ms(), 4700u);
+    EXPECT_LE(rig.session.transfer_ms(), 6000u);
+    const link::LinkOutcome got = rig.session.receive(
+        [](const auto& all) {
+            std::vector<link::ReceiveItem> chosen;
+            for (const auto& i : all) {
+                if (i.line_text == "big.g6p") {
+                    chosen.push_back(i);
+                }
+            }
+            return chosen;
+        },
+        "in");
+    ASSERT_TRUE(got.ok) << got.message;
+    EXPECT_EQ(rig.fs.files["in/big.g6p"], image);
+}
+
+TEST(LinkFastProfile, DefaultsPaceThirtyBytesATick) {
+    linktest::SimRig rig;
+    rig.fs.files["p.g6p"] =
+        linktest::file_image('6', 'p', linktest::calc_name("P"), "", linktest::pattern(3000, 1));
+    ASSERT_TRUE(rig.session.send({"p.g6p"}).ok);
+    // The 3024-byte data block leaves 30 bytes a tick: at least 100 ticks of 100 ms.
+    EXPECT_GE(rig.session.transfer_ms(), 10'000u);
+}
+
+}  // namespace
+}  // namespace travex
