@@ -7,6 +7,15 @@
 #include "frame/profile_store_win32.h"
 #include "frame/settings.h"
 
+namespace {
+
+bool folders_exist(const std::string& path) {
+    travex::Win32FolderQueries folders;
+    return folders.folder_exists(path);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: settings_check INI_PATH [--close-maximised]\n");
@@ -27,7 +36,13 @@ int main(int argc, char** argv) {
         s.maximised = true;
         travex::write_settings(store, s);
     }
+    // Where the application keeps its settings: the end of the path, and whether its folder is
+    // there now (building the path creates it).
     const std::string path = travex::win32_settings_file();
-    std::printf("settings file name=%s\n", path.substr(path.find_last_of('\\') + 1).c_str());
+    const std::size_t maker = path.rfind("\\ZELTA\\");
+    std::printf("settings file=%s\n",
+                maker == std::string::npos ? path.c_str() : path.substr(maker).c_str());
+    const std::string folder = path.substr(0, path.find_last_of('\\'));
+    std::printf("settings folder exists=%d\n", folders_exist(folder) ? 1 : 0);
     return 0;
 }

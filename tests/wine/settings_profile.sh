@@ -20,11 +20,13 @@ expect() { # description file-with-output wanted-line...
 }
 run() { "$wine_env" run "$prefix" "$exe" "$(windows_path "$ini")" "$@" 2>/dev/null | tr -d '\r'; }
 
-# A new user.
+# A new user: not even the settings folders are there yet.
+find "$prefix/drive_c/users" -maxdepth 5 -type d -name ZELTA -path '*AppData*' -exec rm -rf {} + 2>/dev/null
 run >"$work/new.out"
 expect "new user" "$work/new.out" window_limit=30 model=4 port_index=-1 font_size_index=5 \
     maximised=0 toolbar=1 keyboard=1 timer_interval_ms=100 retry_count=30 out_buffer=30 \
-    "data_folder=(desktop)" "settings file name=TM-RZ4.INI"
+    "data_folder=(desktop)" 'settings file=\ZELTA\TM-RZ4 for RQ-7310\TM-RZ4.INI' \
+    "settings folder exists=1"
 tr -d '\r' <"$ini" >"$work/new.ini"
 expect "file after the first start" "$work/new.ini" "[ZELTA TRAVEX]" "OutBuffer=30"
 [ "$(grep -c = "$work/new.ini")" -eq 1 ] || { echo "FAIL: reading wrote more than OutBuffer"; fails=$((fails + 1)); }
