@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -203,15 +204,21 @@ TEST_F(PosixPort, ReadAsksForHalfABufferLargerThanFive) {
 
 TEST_F(PosixPort, ReadEndsWhenTheLineFallsQuietAfterTheLastByte) {
     open_port();
-    std::thread calculator([this] {
+    std::atomic<bool> second_sent{false};
+    std::thread calculator([&] {
         pty.send({1, 2, 3});
         std::this_thread::sleep_for(milliseconds(150));
+        second_sent = true;
         pty.send({4, 5});
     });
     std::uint8_t buffer[1024];
+    const bool read_started_in_time = !second_sent;
     const PortReadResult first = port.read(buffer);
-    const PortReadResult second = port.read(buffer);
     calculator.join();
+    const PortReadResult second = port.read(buffer);
+    if (!read_started_in_time) {
+        GTEST_SKIP() << "the machine was too busy to start the read between the two bursts";
+    }
     EXPECT_EQ(first.result, 1);
     EXPECT_EQ(first.received, 3u);
     EXPECT_EQ(second.received, 2u);
@@ -254,7 +261,9 @@ TEST_F(PosixPort, WriteThatCannotDrainReportsTheBytesThatWentOut) {
 TEST_F(PosixPort, PurgeDropsWhatHasArrived) {
     open_port();
     pty.send({9, 9, 9});
-    std::this_thread::sleep_for(milliseconds(20));
+    // Wait until the bytes have reached the port's side of the line.
+    pollfd p{pty.slave(), POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 2000), 1);
     EXPECT_TRUE(port.purge());
     std::uint8_t buffer[16];
     EXPECT_EQ(port.read(buffer).received, 0u);
