@@ -1,6 +1,7 @@
 #include "link/receive_categories.h"
 
-#include "link/transfer_files.h"
+#include "files/model_table.h"
+#include "files/received_item.h"
 
 namespace travex::link {
 namespace {
@@ -8,43 +9,8 @@ namespace {
 constexpr std::array<char, kReceiveSlots> kSlotLetters = {'b', 'd', 'y', 'e', 'i', 'l', 'n',
                                                           'm', 'p', 's', 't', 'w', 'v', 'z'};
 
-struct CodeRange {
-    std::uint8_t prefix;
-    std::uint8_t first;
-    std::uint8_t last;
-};
-
-std::vector<std::uint16_t> codes_of(std::initializer_list<CodeRange> ranges) {
-    std::vector<std::uint16_t> codes;
-    for (const CodeRange& r : ranges) {
-        for (int i = r.first; i <= r.last; ++i) {
-            codes.push_back(static_cast<std::uint16_t>(r.prefix * 256 + i));
-        }
-    }
-    return codes;
-}
-
-ReceiveItem code_item(int slot, int position, std::uint16_t code, char digit) {
-    ReceiveItem item;
-    item.slot = slot;
-    item.position = position;
-    item.letter = kSlotLetters[static_cast<std::size_t>(slot)];
-    item.form = RequestForm::by_code;
-    item.request.fill(' ');
-    item.request[0] = static_cast<std::uint8_t>(code & 0xFF);  // index byte first on the wire
-    item.request[1] = static_cast<std::uint8_t>(code >> 8);
-    item.line_text = received_file_name(variable_code_name(code), digit, item.letter);
-    return item;
-}
-
-ReceiveItem single_item(int slot, std::string_view name, char digit) {
-    ReceiveItem item;
-    item.slot = slot;
-    item.letter = kSlotLetters[static_cast<std::size_t>(slot)];
-    item.form = RequestForm::setup;
-    item.request.fill(' ');
-    item.line_text = received_file_name(name, digit, item.letter);
-    return item;
+const ReceivableType& receivable(int slot) {
+    return kReceivableTypes[static_cast<std::size_t>(slot)];
 }
 
 }  // namespace
@@ -66,53 +32,49 @@ char model_digit(int model_code) {
 
 std::array<ReceiveCategory, kReceiveSlots> build_receive_categories(
     int model_code, const std::array<std::vector<ItemName>, 3>& directories) {
-    const char digit = model_digit(model_code);
     std::array<ReceiveCategory, kReceiveSlots> categories;
-    for (std::size_t s = 0; s < kReceiveSlots; ++s) {
-        categories[s].letter = kSlotLetters[s];
-    }
-    const auto add_codes = [&](int slot, const std::vector<std::uint16_t>& codes) {
-        for (std::size_t i = 0; i < codes.size(); ++i) {
-            categories[static_cast<std::size_t>(slot)].items.push_back(
-                code_item(slot, static_cast<int>(i), codes[i], digit));
-        }
-    };
-    const auto add_names = [&](int slot, const std::vector<ItemName>& names) {
-        for (std::size_t i = 0; i < names.size(); ++i) {
+    for (int slot = 0; slot < static_cast<int>(kReceiveSlots); ++slot) {
+        ReceiveCategory& category = categories[static_cast<std::size_t>(slot)];
+        category.letter = kSlotLetters[static_cast<std::size_t>(slot)];
+        const ReceivableType& type = receivable(slot);
+        const auto add = [&](int position, RequestForm form, const ItemName& request,
+                             const ItemName& calculator_name) {
             ReceiveItem item;
             item.slot = slot;
-            item.position = static_cast<int>(i);
-            item.letter = kSlotLetters[static_cast<std::size_t>(slot)];
-            item.form = RequestForm::named;
-            item.request = names[i];
-            item.line_text = received_file_name(
-                std::string_view(reinterpret_cast<const char*>(names[i].data()), names[i].size()),
-                digit, item.letter);
-            categories[static_cast<std::size_t>(slot)].items.push_back(item);
+            item.position = position;
+            item.letter = category.letter;
+            item.form = form;
+            item.request = request;
+            item.line_text = received_item_file_name(type, position, calculator_name, model_code);
+            category.items.push_back(item);
+        };
+        const ItemName blanks = spaces_item_name();
+        switch (type.naming) {
+            case ReceivableNaming::fixed_name:
+                add(0, RequestForm::setup, blanks, blanks);
+                break;
+            case ReceivableNaming::variable_code: {
+                const int count = receivable_item_count(type, model_code).value_or(0);
+                for (int i = 0; i < count; ++i) {
+                    const auto code = receivable_variable_code(type, i, model_code);
+                    if (code) {
+                        add(i, RequestForm::by_code, variable_code_item_name(*code), blanks);
+                    }
+                }
+                break;
+            }
+            case ReceivableNaming::calculator_list: {
+                const int list = slot == 3 ? 0 : slot == 8 ? 1 : 2;
+                const auto& names = directories[static_cast<std::size_t>(list)];
+                for (std::size_t i = 0; i < names.size(); ++i) {
+                    add(static_cast<int>(i), RequestForm::named, names[i], names[i]);
+                }
+                break;
+            }
         }
-    };
-    categories[0].items.push_back(single_item(0, "Backup", digit));
-    add_codes(1, codes_of({{0x0D, 0x20, 0x29}}));
-    std::vector<std::uint16_t> graph =
-        codes_of({{0x0C, 0x10, 0x19}, {0x0C, 0x20, 0x2B}, {0x0C, 0x30, 0x35}, {0x0C, 0x40, 0x42}});
-    if (model_code != 2 && model_code != 4) {
-        graph.resize(22);
     }
-    add_codes(2, graph);
-    add_names(3, directories[0]);
-    add_codes(4, codes_of({{0x0D, 0x10, 0x19}}));
-    add_codes(5, codes_of({{0x08, 0x10, 0x15}}));
-    add_codes(6, codes_of({{0x0D, 0x30, 0x39}}));
-    add_codes(7, codes_of({{0x09, 0x10, 0x19}}));
-    add_names(8, directories[1]);
-    add_names(9, directories[2]);
-    categories[10].items.push_back(single_item(10, "tblsetup", digit));
-    categories[11].items.push_back(single_item(11, "winsetup", digit));
-    categories[12].items.push_back(single_item(12, "variable", digit));
-    categories[13].items.push_back(single_item(13, "zoom", digit));
     return categories;
 }
-
 std::vector<int> receive_slot_order(int model_code) {
     switch (model_code) {
         case 3:

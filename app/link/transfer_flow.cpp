@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 
+#include "files/received_item.h"
+
 namespace travex::link {
 namespace {
 
@@ -207,7 +209,7 @@ void LinkSession::directory_ready(LinkOperation) {
                 reports_.push_back({item.line_text, FileOutcome::pending});
             }
             engine_.clear_abort();
-            overwrite_all_ = false;
+            receive_state_ = ReceiveState{};
             item_index_ = -1;
             engine_.set_operation(LinkOperation::receive_items);
             progress_.show("Receiving ...", static_cast<int>(chosen_.size()), false);
@@ -269,15 +271,15 @@ void LinkSession::next_file() {
         }
         const std::string& path = paths_[static_cast<std::size_t>(file_index_)];
         progress_.advance(file_index_ > 0 ? 1 : 0, base_name(path));
-        file = read_file_for_sending(fs_, path, model);
-        if (file.result == file_result::kOk) {
+        file = link::read_file_for_sending(fs_, path, model);
+        if (file.result == FileResult::ok) {
             break;
         }
-        const std::string_view message =
-            (file.result == file_result::kWrongModel || file.result == file_result::kLetterMismatch)
-                ? kIncorrectFile
-            : file.result == file_result::kNotTransferable ? kNotTransmittable
-                                                           : kNotTravexFormat;
+        const int message_id = send_failure_message(file.result);
+        const std::string_view message = message_id == kMessageIncorrectFile ? kIncorrectFile
+                                         : message_id == kMessageNotTransmittable
+                                             ? kNotTransmittable
+                                             : kNotTravexFormat;
         reports_[static_cast<std::size_t>(file_index_)].outcome = FileOutcome::skipped;
         if (ui_.ask_skip(message, path) == SkipAnswer::cancel) {
             stop_transfer("");
@@ -304,41 +306,68 @@ void LinkSession::next_file() {
     }
 }
 
-bool LinkSession::save_received(const ReceiveItem& item, Bytes payload) {
-    FileReport& report = reports_[static_cast<std::size_t>(item_index_ - 1)];
-    const std::string path = folder_.empty() ? item.line_text : folder_ + "/" + item.line_text;
-    const auto type = file_type(item.letter);
-    const Bytes image =
-        build_received_file(item.line_text, payload, item.request, type ? type->default_title : "");
-    const auto free = fs_.free_space(path);
-    if (free && *free < image.size()) {
-        report.outcome = FileOutcome::failed;
-        stop_transfer(std::string(kDiskFull));
-        return false;
-    }
-    if (!overwrite_all_ && fs_.exists(path)) {
+namespace {
+
+// The overwrite question and the messages of storing an item, passed on to the transfer's own
+// questions; remembers what happened to tell a kept file from a written one.
+class StoreQuestions final : public ReceiveQuestions {
+public:
+    explicit StoreQuestions(TransferUi& ui) : ui_(ui) {}
+    travex::OverwriteAnswer ask_overwrite(const std::string& path) override {
         switch (ui_.ask_overwrite(path)) {
             case OverwriteAnswer::skip:
-                report.outcome = FileOutcome::kept;
-                return true;
-            case OverwriteAnswer::cancel:
-                report.outcome = FileOutcome::kept;
-                stop_transfer("");
-                return false;
-            case OverwriteAnswer::overwrite_all:
-                overwrite_all_ = true;
-                break;
+                kept = true;
+                return travex::OverwriteAnswer::skip;
             case OverwriteAnswer::overwrite:
-                break;
+                return travex::OverwriteAnswer::overwrite;
+            case OverwriteAnswer::overwrite_all:
+                return travex::OverwriteAnswer::overwrite_all;
+            case OverwriteAnswer::cancel:
+                kept = true;
+                return travex::OverwriteAnswer::cancel;
         }
+        return travex::OverwriteAnswer::cancel;
     }
-    if (write_file_atomic(fs_, path, image) != WriteResult::written) {
+    void report(int message_id) override { message = message_id; }
+
+    bool kept = false;
+    int message = 0;
+
+private:
+    TransferUi& ui_;
+};
+
+std::string_view store_message(int message_id) {
+    switch (message_id) {
+        case kMessageDiskFull:
+            return kDiskFull;
+        case kMessageNameTooLong:
+            return kNameTooLong;
+        default:
+            return kCannotCreate;
+    }
+}
+
+}  // namespace
+
+bool LinkSession::save_received(const ReceiveItem& item, Bytes payload) {
+    FileReport& report = reports_[static_cast<std::size_t>(item_index_ - 1)];
+    begin_received_item(receive_state_, item.letter, item.request);
+    StoreQuestions questions(ui_);
+    const StoreOutcome stored =
+        store_received_item(fs_, questions, receive_state_, folder_, item.line_text, payload);
+    if (stored == StoreOutcome::continue_receiving) {
+        report.outcome = questions.kept ? FileOutcome::kept : FileOutcome::received;
+        return true;
+    }
+    if (questions.kept) {
+        report.outcome = FileOutcome::kept;
+        stop_transfer("");
+    } else {
         report.outcome = FileOutcome::failed;
-        stop_transfer(std::string(kCannotCreate) + " " + path);
-        return false;
+        stop_transfer(std::string(store_message(questions.message)));
     }
-    report.outcome = FileOutcome::received;
-    return true;
+    return false;
 }
 
 void LinkSession::next_item() {

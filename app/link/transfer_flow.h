@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/file_system.h"
+#include "files/received_item.h"
 #include "link/link_engine.h"
 #include "link/receive_categories.h"
 #include "link/transfer_files.h"
@@ -41,6 +42,7 @@ inline constexpr std::string_view kBackupConflict =
     "Backup file and Data file can't be sent at the same time.";
 inline constexpr std::string_view kDiskFull = "Insufficient free disk space.";
 inline constexpr std::string_view kCannotCreate = "Specified file cannot be created.";
+inline constexpr std::string_view kNameTooLong = "Specified file name is too long.";
 
 // The send dialog's OK checks.
 struct SendSelectionCheck {
@@ -124,7 +126,7 @@ private:
     std::string folder_;
     std::vector<ReceiveItem> chosen_;
     int item_index_ = -1;
-    bool overwrite_all_ = false;
+    ReceiveState receive_state_;
     // Sending.
     std::vector<std::string> paths_;
     int file_index_ = -1;

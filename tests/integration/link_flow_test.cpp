@@ -302,3 +302,36 @@ TEST(LinkFastProfile, DefaultsPaceThirtyBytesATick) {
 
 }  // namespace
 }  // namespace travex
+
+namespace travex {
+namespace {
+
+TEST(LinkReceiveNames, CalculatorNamesNeverLeaveTheFolder) {
+    linktest::SimRig rig;
+    rig.sim.memory().put_named(link::make_name("PROGRAM"), linktest::calc_name("../A/B"), {0, 7});
+    std::vector<link::ReceiveItem> items;
+    ASSERT_TRUE(rig.session.list(items).ok);
+    const auto it =
+        std::find_if(items.begin(), items.end(), [](const auto& i) { return i.letter == 'p'; });
+    ASSERT_NE(it, items.end());
+    EXPECT_EQ(it->line_text.find('/'), std::string::npos) << it->line_text;
+    const link::LinkOutcome got = rig.session.receive(
+        [](const auto& all) {
+            std::vector<link::ReceiveItem> chosen;
+            for (const auto& i : all) {
+                if (i.letter == 'p') {
+                    chosen.push_back(i);
+                }
+            }
+            return chosen;
+        },
+        "in");
+    ASSERT_TRUE(got.ok) << got.message;
+    ASSERT_EQ(rig.fs.files.size(), 1u);
+    const std::string path = rig.fs.files.begin()->first;
+    EXPECT_EQ(path.rfind("in/", 0), 0u);
+    EXPECT_EQ(path.find('/', 3), std::string::npos) << path;
+}
+
+}  // namespace
+}  // namespace travex
