@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "frame/ini_profile_store.h"
+#include "frame/settings.h"
+#include "memory_file_system.h"
+
+namespace travex {
+namespace {
+
+using testing::MemoryFileSystem;
+
+constexpr const char* kIni = "/cfg/TM-RZ4.INI";
+constexpr const char* kDesktop = "/home/user/Desktop";
+
+class FakeFolders final : public FolderQueries {
+public:
+    std::set<std::string> existing{kDesktop, "/data/progs"};
+    bool folder_exists(const std::string& path) override { return existing.count(path) != 0; }
+    std::string desktop_folder() override { return kDesktop; }
+};
+
+// Records every write in order, on top of an INI store.
+class RecordingStore final : public ProfileStore {
+public:
+    explicit RecordingStore(ProfileStore& inner) : inner_(inner) {}
+    std::vector<std::pair<std::string, std::string>> writes;
+    int get_int(std::string_view s, std::string_view k, int d) override {
+        return inner_.get_int(s, k, d);
+    }
+    std::string get_string(std::string_view s, std::string_view k, std::string_view d) override {
+        return inner_.get_string(s, k, d);
+    }
+    bool write_string(std::string_view s, std::string_view k, std::string_view v) override {
+        EXPECT_EQ(s, "ZELTA TRAVEX");
+        writes.emplace_back(std::string(k), std::string(v));
+        return inner_.write_string(s, k, v);
+    }
+
+private:
+    ProfileStore& inner_;
+};
+
+class SettingsRules : public ::testing::Test {
+protected:
+    MemoryFileSystem files;
+    IniProfileStore ini{files, kIni};
+    RecordingStore store{ini};
+    FakeFolders folders;
+    void file(const std::string& body) { files.files[kIni] = "[ZELTA TRAVEX]\r\n" + body; }
+    int stored(const char* key) { return ini.get_int("ZELTA TRAVEX", key, -12345); }
+};
+
+TEST_F(SettingsRules, NewUserGetsTheDefaultsAndTheFileHoldsOutBufferRightAway) {
+    const Settings s = read_settings(store, folders);
+    EXPECT_EQ(s.window_limit, 30);
+    EXPECT_EQ(s.model, 4);
+    EXPECT_EQ(s.port_index, -1);
+    EXPECT_EQ(s.font_size_index, 5);  // 12 points
+    EXPECT_FALSE(s.maximised);
+    EXPECT_EQ(s.toolbar, 1);
+    EXPECT_EQ(s.keyboard, 1);
+    EXPECT_EQ(s.timer_interval_ms, 100);
+    EXPECT_EQ(s.retry_count, 30);
+    EXPECT_EQ(s.out_buffer, 30);
+    EXPECT_EQ(s.data_folder, kDesktop);
+    // Reading writes exactly one key: OutBuffer.
+    ASSERT_EQ(store.writes.size(), 1u);
+    EXPECT_EQ(store.writes[0], (std::pair<std::string, std::string>{"OutBuffer", "30"}));
+    EXPECT_EQ(files.files[kIni], "[ZELTA TRAVEX]\r\nOutBuffer=30\r\n");
+}
+
+TEST_F(SettingsRules, NonPositiveLimitsAndIntervalsFallBackButZeroRetriesStay) {
+    file("WndCount=0\r\nTimerInterval=-4\r\nRetryCount=0\r\nOutBuffer=0\r\n");
+    Settings s = read_settings(store, folders);
+    EXPECT_EQ(s.window_limit, 30);
+    EXPECT_EQ(s.timer_interval_ms, 100);
+    EXPECT_EQ(s.retry_count, 0);
+    EXPECT_EQ(s.out_buffer, 30);
+    EXPECT_EQ(stored("OutBuffer"), 30);
+
+    file("WndCount=1\r\nTimerInterval=1\r\nRetryCount=-2\r\nOutBuffer=1\r\n");
+    s = read_settings(store, folders);
+    EXPECT_EQ(s.window_limit, 1);
+    EXPECT_EQ(s.timer_interval_ms, 1);
+    EXPECT_EQ(s.retry_count, -2);  // only exactly -1 means "not set"
+    EXPECT_EQ(s.out_buffer, 1);
+    EXPECT_EQ(stored("OutBuffer"), 1);
+
+    file("RetryCount=-1\r\nOutBuffer=64\r\n");
+    store.writes.clear();
+    s = read_settings(store, folders);
+    EXPECT_EQ(s.retry_count, 30);
+    EXPECT_EQ(s.out_buffer, 64);
+    EXPECT_TRUE(store.writes.empty());
+}
+
+TEST_F(SettingsRules, DataFolderIsUsedOnlyWhenItExists) {
+    file("DataDir=/data/progs\r\n");
+    EXPECT_EQ(read_settings(store, folders).data_folder, "/data/progs");
+    file("DataDir=/data/gone\r\n");
+    EXPECT_EQ(read_settings(store, folders).data_folder, kDesktop);
+    file("DataDir=\r\n");
+    EXPECT_EQ(read_settings(store, folders).data_folder, kDesktop);
+    // A folder name longer than the path buffers would be cut to another folder: not used.
+    const std::string deep = "/" + std::string(kDataFolderMaxLength, 'd');
+    folders.existing.insert(deep);
+    file("DataDir=" + deep + "\r\n");
+    EXPECT_EQ(read_settings(store, folders).data_folder, kDesktop);
+}
+
+TEST_F(SettingsRules, ModelIsAlwaysTheNewestAndIsWrittenBackAsThree) {
+    file("ModelType=1\r\n");
+    Settings s = read_settings(store, folders);
+    EXPECT_EQ(s.model, 4);
+    write_settings(store, s);
+    EXPECT_EQ(stored("ModelType"), 3);
+}
+
+TEST_F(SettingsRules, WindowStyleThreeMeansMaximisedInBothDirections) {
+    file("WndStyle=3\r\n");
+    Settings s = read_settings(store, folders);
+    EXPECT_TRUE(s.maximised);
+    s.maximised = false;
+    write_settings(store, s);
+    EXPECT_EQ(stored("WndStyle"), 5);
+    file("WndStyle=7\r\n");
+    s = read_settings(store, folders);
+    EXPECT_FALSE(s.maximised);
+    s.maximised = true;  // the frame was closed maximised
+    write_settings(store, s);
+    EXPECT_EQ(stored("WndStyle"), 3);
+    EXPECT_TRUE(read_settings(store, folders).maximised);
+}
+
+TEST_F(SettingsRules, FrameCloseWritesItsKeysInOrderAndKeepsFlagsAsRead) {
+    file(
+        "ToolBar=7\r\nKerBoard=0\r\nCommPort=3\r\nFontSize=9\r\nWndCount=12\r\n"
+        "TimerInterval=50\r\nRetryCount=4\r\nOutBuffer=20\r\nDataDir=/data/progs\r\n");
+    const Settings s = read_settings(store, folders);
+    EXPECT_EQ(s.port_index, 2);
+    store.writes.clear();
+    write_settings(store, s);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"ModelType", "3"}, {"WndCount", "12"}, {"CommPort", "3"}, {"FontSize", "9"},
+        {"ToolBar", "7"},   {"KerBoard", "0"},  {"WndStyle", "5"}, {"DataDir", "/data/progs"}};
+    EXPECT_EQ(store.writes, expected);
+    // Never written by the frame: the link's own tuning keys stay as the user set them.
+    EXPECT_EQ(stored("TimerInterval"), 50);
+    EXPECT_EQ(stored("RetryCount"), 4);
+    EXPECT_EQ(stored("OutBuffer"), 20);
+}
+
+TEST_F(SettingsRules, FontSizeOutsideTheTableFallsBackToTwelvePoints) {
+    for (const char* value : {"0", "10", "-3", "x"}) {
+        file(std::string("FontSize=") + value + "\r\n");
+        EXPECT_EQ(read_settings(store, folders).font_size_index, 5) << value;
+    }
+    file("FontSize=1\r\n");
+    EXPECT_EQ(read_settings(store, folders).font_size_index, 1);
+}
+
+TEST_F(SettingsRules, PortSettingAloneRoundTripsAsOneBasedNumber) {
+    EXPECT_EQ(read_port_setting(store), -1);
+    write_port_setting(store, 6);  // COM7
+    EXPECT_EQ(stored("CommPort"), 7);
+    EXPECT_EQ(read_port_setting(store), 6);
+    ASSERT_EQ(store.writes.size(), 1u);
+    // The whole-settings read sees the same port.
+    EXPECT_EQ(read_settings(store, folders).port_index, 6);
+}
+
+TEST_F(SettingsRules, WriteFailuresAreIgnored) {
+    files.fail_writes = true;
+    const Settings s = read_settings(store, folders);
+    EXPECT_EQ(s.out_buffer, 30);
+    write_settings(store, s);
+    EXPECT_EQ(files.files.count(kIni), 0u);
+}
+
+}  // namespace
+}  // namespace travex
