@@ -1,15 +1,28 @@
-// travex-cli capture: the calculator's screen, 1056 bytes of display data.
+// travex-cli capture: the calculator's screen as a bitmap, a PNG picture or the raw 1056 bytes
+// of display data.
+#include <cctype>
 #include <cstdio>
 
 #include "cli/link_command_support.h"
+#include "cli/media_text.h"
 #include "cli/output.h"
+#include "image/png_writer.h"
+#include "image/screen_bitmap.h"
 
 namespace travex::cli {
 namespace {
 
 bool ends_with(const std::string& text, std::string_view tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    if (text.size() < tail.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[text.size() - tail.size() + i]);
+        if (std::tolower(c) != tail[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int run(Args args) {
@@ -20,10 +33,12 @@ int run(Args args) {
     }
     const auto out = options->value("-o");
     if (!out || !options->positional.empty()) {
-        return usage_error("capture", "give -o SHOT.bin");
+        return usage_error("capture", "give -o SHOT.bmp");
     }
-    if (!ends_with(*out, ".bin")) {
-        return usage_error("capture", "the screen is written as raw display data: use -o NAME.bin");
+    const bool bmp = ends_with(*out, ".bmp");
+    const bool png = ends_with(*out, ".png");
+    if (!bmp && !png && !ends_with(*out, ".bin")) {
+        return usage_error("capture", "SHOT must end in .bmp, .png or .bin (raw display data)");
     }
     const auto port = make_cli_port(*options, error);
     if (!port) {
@@ -38,12 +53,28 @@ int run(Args args) {
     if (!outcome.ok) {
         return link_failure(outcome);
     }
-    return write_output(*out, screen);
+    if (!bmp && !png) {
+        return write_output(*out, screen);
+    }
+    const image::ScreenImage picture =
+        image::frame_screen(image::screen_from_capture(screen, image::kWideWidth));
+    if (png) {
+        return write_output(*out,
+                            image::png_black_and_white(picture.framed_width(), image::kFramedHeight,
+                                                       image::dark_pixels(picture)));
+    }
+    if (const int message = image::save_bitmap_file(real_file_system(), *out, picture);
+        message != kMsgNone) {
+        return fail(*out, message_text(message));
+    }
+    return kExitOk;
 }
 
 const RegisterCommand reg({"capture",
-                           "capture -o SHOT.bin (--sim [--fault SPEC]... | --port DEVICE)",
-                           "capture the calculator's screen (1056 bytes of display data)", &run});
+                           "capture -o SHOT.bmp|SHOT.png|SHOT.bin (--sim [--fault SPEC]... | "
+                           "--port DEVICE)",
+                           "capture the calculator's screen as a bitmap, a PNG or raw display data",
+                           &run});
 
 }  // namespace
 }  // namespace travex::cli

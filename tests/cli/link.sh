@@ -77,6 +77,12 @@ rm -f out/*
 
 "$cli" capture -o shot.bin --sim || failed "capture exits 0"
 [ "$(wc -c < shot.bin)" -eq 1056 ] || failed "screen is 1056 bytes"
+"$cli" capture -o shot.bmp --sim || failed "capture to a bitmap"
+[ "$(head -c 2 shot.bmp)" = BM ] || failed "bitmap file"
+[ "$(wc -c < shot.bmp)" -eq 1382 ] || failed "134 x 66 one-bit bitmap"
+"$cli" capture -o shot.png --sim || failed "capture to PNG"
+[ "$(head -c 4 shot.png | tail -c 3)" = PNG ] || failed "PNG file"
+"$cli" capture -o shot.gif --sim > /dev/null 2>&1; [ $? -eq 2 ] || failed "unknown picture type is a usage error"
 "$cli" capture -o shot2.bin --sim --fault cancel83:3 2> err.txt && failed "capture fault exits 1"
 [ ! -e shot2.bin ] || failed "no screen file after a failed capture"
 
