@@ -1,0 +1,39 @@
+// The simulated calculator fed arbitrary computer bytes (as it gets them on a pseudo-terminal)
+// and fault texts: it never crashes, never reads outside its buffers and its answers stay
+// bounded.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "sim/sim_calculator.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) {
+        return 0;
+    }
+    using namespace travex;
+    // The first byte's length of text is a fault spec.
+    const std::size_t spec_length = std::min<std::size_t>(data[0] % 16, size - 1);
+    const std::string spec(reinterpret_cast<const char*>(data + 1), spec_length);
+    std::string error;
+    sim::SimCalculator calculator;
+    if (const auto fault = sim::parse_fault(spec, error)) {
+        calculator.add_fault(*fault);
+    }
+    Bytes program{0x00, 'A', 'B'};
+    calculator.memory().put_named(link::make_name("PROGRAM"), link::make_name("P"), program);
+    calculator.memory().put_code(link::make_name("MATRIX"), {0x10, 0x09}, {0x10, 0x09, 1, 2});
+    std::size_t at = 1 + spec_length;
+    std::size_t answered = 0;
+    while (at < size) {
+        const std::size_t piece = std::min<std::size_t>(1 + data[at] % 32, size - at);
+        const Bytes answer = calculator.on_receive(std::span<const std::uint8_t>(data + at, piece));
+        answered += answer.size();
+        at += piece;
+    }
+    // Every answer is to something the computer sent; nothing grows without input.
+    if (answered > 64 * size + 4096) {
+        __builtin_trap();
+    }
+    return 0;
+}
