@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "base/file_system.h"
 #include "base/le_bytes.h"
@@ -23,42 +22,30 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
     std::string path(const char* name) const { return (dir_ / name).string(); }
     fs::path dir_;
+    FileSystem& files_ = real_file_system();
 };
 
-TEST_F(RealFileSystemTest, WriteThenReadGivesTheSameBytesAndLeavesNoTemporaryFile) {
-    FileSystem& files = real_file_system();
+TEST_F(RealFileSystemTest, WritesReplaceWholeAndLeaveNoTemporaryFile) {
     const Bytes bytes = {0x00, 0xFF, 0x0D, 0x0A, 0x1A};
-    ASSERT_EQ(write_file_atomic(files, path("a.g6p"), bytes), WriteResult::written);
-    EXPECT_EQ(files.read_file(path("a.g6p")), bytes);
+    ASSERT_EQ(write_file_atomic(files_, path("a"), Bytes(1000, 1)), WriteResult::written);
+    ASSERT_EQ(write_file_atomic(files_, path("a"), bytes), WriteResult::written);
+    EXPECT_EQ(files_.read_file(path("a")), bytes);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 1);
-}
-
-TEST_F(RealFileSystemTest, ReplacesAnExistingFileWhole) {
-    FileSystem& files = real_file_system();
-    ASSERT_EQ(write_file_atomic(files, path("a"), Bytes(1000, 1)), WriteResult::written);
-    ASSERT_EQ(write_file_atomic(files, path("a"), Bytes(3, 2)), WriteResult::written);
-    EXPECT_EQ(files.read_file(path("a")), Bytes(3, 2));
+    EXPECT_TRUE(files_.exists(path("a")));
+    EXPECT_FALSE(files_.exists(path("none")));
+    EXPECT_FALSE(files_.exists(dir_.string()));
+    EXPECT_FALSE(files_.read_file(path("none")).has_value());
+    EXPECT_TRUE(files_.free_space(path("not-yet-there")).has_value());
 }
 
 TEST_F(RealFileSystemTest, FailedWriteKeepsTheOldFile) {
-    FileSystem& files = real_file_system();
-    ASSERT_EQ(write_file_atomic(files, path("keep"), Bytes{1, 2, 3}), WriteResult::written);
+    ASSERT_EQ(write_file_atomic(files_, path("keep"), Bytes{1, 2, 3}), WriteResult::written);
     // A folder in the way of the target cannot be replaced by a file.
     fs::create_directories(dir_ / "sub" / "x");
-    EXPECT_EQ(write_file_atomic(files, path("sub"), Bytes{9}), WriteResult::failed);
-    EXPECT_EQ(write_file_atomic(files, (dir_ / "missing" / "f").string(), Bytes{9}),
+    EXPECT_EQ(write_file_atomic(files_, path("sub"), Bytes{9}), WriteResult::failed);
+    EXPECT_EQ(write_file_atomic(files_, (dir_ / "missing" / "f").string(), Bytes{9}),
               WriteResult::failed);
-    EXPECT_EQ(files.read_file(path("keep")), (Bytes{1, 2, 3}));
-}
-
-TEST_F(RealFileSystemTest, ExistsOnlyForReadableFiles) {
-    FileSystem& files = real_file_system();
-    EXPECT_FALSE(files.exists(path("none")));
-    EXPECT_FALSE(files.exists(dir_.string()));
-    ASSERT_EQ(write_file_atomic(files, path("f"), Bytes{}), WriteResult::written);
-    EXPECT_TRUE(files.exists(path("f")));
-    EXPECT_FALSE(files.read_file(path("none")).has_value());
-    EXPECT_TRUE(files.free_space(path("not-yet-there")).has_value());
+    EXPECT_EQ(files_.read_file(path("keep")), (Bytes{1, 2, 3}));
 }
 
 TEST(LittleEndian, FieldsRoundTripAtTheirEdges) {
