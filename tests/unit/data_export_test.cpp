@@ -57,16 +57,11 @@ Bytes database_list(int code, int count, int kind) {
 
 // A 2 x 3 matrix holding 1 2 3 / 4 5 6, stored column after column.
 Bytes matrix_body() {
-    return cat({u16(0x0910),
-                {0},
-                u16(3),
-                u16(2),
-                small(1),
-                small(4),
-                small(2),
-                small(5),
-                small(3),
-                small(6)});
+    Bytes body = cat({u16(0x0910), Bytes{0}, u16(3), u16(2)});
+    for (int v : {1, 4, 2, 5, 3, 6}) {
+        body = cat({body, small(v)});
+    }
+    return body;
 }
 
 // A window block whose slot s holds the value s.
@@ -74,6 +69,22 @@ Bytes window_block(std::size_t slots) {
     Bytes body;
     for (std::size_t s = 0; s < slots; ++s) {
         body = cat({body, num(s < 10 ? 0 : 1, 0, std::to_string(s))});
+    }
+    return body;
+}
+
+// The list database L_Data1 holding L1 = 1, -2 and the complex L2 = 3+4i.
+Bytes database_body() {
+    return cat({u16(0x0D30), database_list(0x0810, 2, 0), small(1), small(-2),
+                database_list(0x0811, 1, 2), small(3, 4), small(4)});
+}
+
+// A = 3+4i, B = 0+0i, C = 5-2i without the complex flag, D = -i, then 4..9, 0.. as reals.
+Bytes variables_body() {
+    Bytes body = cat({small(3, 4), small(4), small(0, 4), small(0), small(5), small(-2),
+                      small(0, 4), small(-1)});
+    for (int v = 4; v < 27; ++v) {
+        body = cat({body, small(v % 10), small(0)});
     }
     return body;
 }
@@ -88,42 +99,40 @@ TEST(DataExport, ListsAndMatrices) {
         Bytes body;
         std::string text;
     };
+    // clang-format off
     const Case cases[] = {
         {DataType::list, list_body(0x0810, 3, 0, {small(1), small(-2), num(0, 0, "35")}),
          ";L1\r\n\r\n1\r\n" + kMinus + "2\r\n3.5\r\n"},
         // 3+4i, 0+0i, i, 5+0i and an element without the complex flag.
-        {DataType::list,
-         list_body(0x0811, 5, 2,
-                   {small(3, 4), small(4), small(0, 4), small(0), small(0, 4), small(1),
-                    small(5, 4), small(0), small(7), small(9)}),
+        {DataType::list, list_body(0x0811, 5, 2, {small(3, 4), small(4), small(0, 4), small(0),
+                                                  small(0, 4), small(1), small(5, 4), small(0),
+                                                  small(7), small(9)}),
          ";L2\r\n\r\n3+4i\r\n0\r\ni\r\n5\r\n7\r\n"},
         // A complex-flagged zero in a real list still shows as 0.
         {DataType::list, list_body(0x0810, 2, 0, {small(0, 4), small(2)}), ";L1\r\n\r\n0\r\n2\r\n"},
         // The count promises more than the body holds; 8 bytes are not an element.
-        {DataType::list, list_body(0x0810, 5, 0, {small(1), first(small(2), 8)}),
-         ";L1\r\n\r\n1\r\n"},
+        {DataType::list, list_body(0x0810, 5, 0, {small(1), first(small(2), 8)}), ";L1\r\n\r\n1\r\n"},
         // A complex element cut in its second part is left out whole, not shown as 3.
         {DataType::list, list_body(0x0810, 2, 2, {small(1, 4), small(2), small(3, 4)}),
          ";L1\r\n\r\n1+2i\r\n"},
         // A second part that is never read need not be there.
         {DataType::list, list_body(0x0810, 1, 2, {small(6)}), ";L1\r\n\r\n6\r\n"},
-        {DataType::list, {0x10, 0x08, 0, 3}, ";L1\r\n\r\n"},
-        {DataType::list, {0x10}, ";\r\n\r\n"},
+        {DataType::list, {0x10, 0x08, 0, 3}, ";L1\r\n\r\n"}, {DataType::list, {0x10}, ";\r\n\r\n"},
         {DataType::list, list_body(0x1234, 0, 0, {}), ";\r\n\r\n"},
         {DataType::matrix, matrix_body(), ";mat A\r\n\r\n1 2 3 \r\n4 5 6 \r\n"},
         // The last column cut off: the export ends after the last complete element.
         {DataType::matrix, first(matrix_body(), 7 + 4 * 9 + 8), ";mat A\r\n\r\n1 2 \r\n"},
-        // Zero columns: empty rows, nothing read.
-        {DataType::matrix, cat({u16(0x0910), {0}, u16(0), u16(2)}), ";mat A\r\n\r\n\r\n\r\n"},
+        // Only the header: no row is written.
+        {DataType::matrix, first(matrix_body(), 7), ";mat A\r\n\r\n"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(travex::export_data(c.type, c.body), c.text);
     }
 }
 
 TEST(DataExport, ListDatabases) {
-    Bytes body = cat({u16(0x0D30), database_list(0x0810, 2, 0), small(1), small(-2),
-                      database_list(0x0811, 1, 2), small(3, 4), small(4)});
+    Bytes body = database_body();
     const std::string two_lists =
         ";L_Data1\r\n\r\n;L1\r\n\r\n1\r\n" + kMinus + "2\r\n\r\n;L2\r\n\r\n3+4i\r\n\r\n";
     // Fewer than 10 bytes left are not another list.
@@ -164,24 +173,14 @@ TEST(DataExport, SetupsAndVariables) {
     // The zoom lines read their own slots of the same block.
     const std::string zoom = travex::export_zoom(window_block(36));
     EXPECT_TRUE(zoom.starts_with(";ZOOM\r\n\r\nZXmin   10\r\n"));
-    for (const char* line : {"\nZYscl   15\r\n\r\nZThetamin   25\r\n", "\nZThetastep  27\r\n\r\n",
-                             "\nZTmin   19\r\n", "\nZTstep  21\r\n\r\nZnMin   32\r\n"}) {
-        EXPECT_NE(zoom.find(line), std::string::npos) << line;
-    }
-    EXPECT_TRUE(zoom.ends_with("\nZPlotStart  34\r\nZPlotStep   35\r\n"));
-
-    // A = 3+4i, B = 0+0i, C = 5-2i without the complex flag, D = -i, then 4..9, 0.. as reals.
-    Bytes variables = cat({small(3, 4), small(4), small(0, 4), small(0), small(5), small(-2),
-                           small(0, 4), small(-1)});
-    for (int v = 4; v < 27; ++v) {
-        variables = cat({variables, small(v % 10), small(0)});
-    }
-    const std::string text = travex::export_data_variable(variables);
+    EXPECT_NE(zoom.find("\nZYscl   15\r\n\r\nZThetamin   25\r\n"), std::string::npos);
+    EXPECT_TRUE(zoom.ends_with("\nZnMax   33\r\nZPlotStart  34\r\nZPlotStep   35\r\n"));
+    const std::string text = travex::export_data_variable(variables_body());
     EXPECT_TRUE(text.starts_with(";VARIABLE\r\n\r\nA   3+4i\r\nB   0\r\nC   5-2i\r\nD   " + kMinus +
                                  "i\r\nE   4\r\n"));
     EXPECT_TRUE(text.ends_with("\r\nZ   5\r\nTheta   6\r\n"));
     // C's second part cut off: C is left out and the export ends.
-    EXPECT_EQ(travex::export_data_variable(first(variables, 2 * 18 + 10)),
+    EXPECT_EQ(travex::export_data_variable(first(variables_body(), 2 * 18 + 10)),
               ";VARIABLE\r\n\r\nA   3+4i\r\nB   0\r\n");
 }
 
@@ -198,28 +197,15 @@ std::vector<std::string> lines_of(const std::string& text) {
 // Every type on every truncation of a full body: each line but the last is a line of the full
 // export, the last is a prefix of one, and the text ends with CR LF.
 TEST(DataExport, EveryTypeCutAtEveryLength) {
-    Bytes database = u16(0x0D30);
-    for (int i = 0; i < 3; ++i) {
-        database = cat({database, database_list(0x0810 + i, 2, i == 1 ? 2 : 0)});
-        for (int e = 0; e < (i == 1 ? 4 : 2); ++e) {
-            database = cat({database, small(e + 1, i == 1 && e % 2 == 0 ? 4 : 0)});
-        }
-    }
-    Bytes variables;
-    for (int v = 0; v < 54; ++v) {
-        variables = cat({variables, small(v % 7, v % 2 == 0 ? 4 : 0)});
-    }
+    // clang-format off
     const std::pair<DataType, Bytes> full[] = {
-        {DataType::list,
-         list_body(0x0810, 3, 2,
-                   {small(1, 4), small(2), small(0, 4), small(0), small(-3, 4), small(1)})},
-        {DataType::list_database, database},
-        {DataType::matrix, matrix_body()},
-        {DataType::table_setup, window_block(2)},
-        {DataType::window_setup, window_block(32)},
-        {DataType::data_variable, variables},
-        {DataType::zoom, window_block(36)},
+        {DataType::list, list_body(0x0810, 3, 2, {small(1, 4), small(2), small(0, 4), small(0),
+                                                  small(-3, 4), small(1)})},
+        {DataType::list_database, database_body()}, {DataType::matrix, matrix_body()},
+        {DataType::table_setup, window_block(2)}, {DataType::window_setup, window_block(32)},
+        {DataType::data_variable, variables_body()}, {DataType::zoom, window_block(36)},
     };
+    // clang-format on
     for (const auto& [type, body] : full) {
         const auto want = lines_of(travex::export_data(type, body));
         for (std::size_t length = 0; length <= body.size(); ++length) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "fake_file_system.h"
@@ -35,29 +36,22 @@ Bytes sequence(std::size_t n, std::uint8_t start = 1) {
 }
 
 TEST(FilesHeader, LayoutAndItemNames) {
-    FileHeader header;
-    header.model_digit = '6';
-    header.type_letter = 'p';
-    header.name = make_item_name("PROG\xff\xff\xff\xff\xff\xff\xff");
-    header.title = make_title(std::string(40, 'T'));
-    const auto bytes = build_header(header);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 14),
-              "6pPROG\xff\xff\xff\xff\xff\xff\xffT");
-    EXPECT_EQ(bytes[52], 'T');
-    EXPECT_EQ(bytes[53], 0);
-    const Bytes file = make_file('6', 'p', header.name, {0x42}, std::string(40, 'T'));
-    ASSERT_TRUE(parse_header(file));
-    EXPECT_EQ(build_header(*parse_header(file)), bytes);
+    const Bytes file =
+        make_file('6', 'p', make_item_name("PROG\xff"), {0x42}, std::string(40, 'T'));
+    EXPECT_EQ(to_string(file), "6pPROG\xff" + std::string(6, '\0') + std::string(40, 'T') +
+                                   std::string(1, '\0') + "\x42");
+    const auto parsed = parse_header(file);
+    ASSERT_TRUE(parsed);
+    const auto rebuilt = build_header(*parsed);
+    EXPECT_TRUE(std::equal(rebuilt.begin(), rebuilt.end(), file.begin()));
     EXPECT_FALSE(parse_header(std::span(file).first(53)));
     // Variable code: index byte first, then nine spaces; text names are cut and zero-padded.
     EXPECT_EQ(variable_code_item_name(0x0910), make_item_name("\x10\x09         "));
-    EXPECT_EQ(make_item_name("ABCDEFGHIJKLMN").back(), 'K');
-    EXPECT_EQ(make_item_name("AB")[2], 0);
+    EXPECT_EQ(make_item_name("ABCDEFGHIJKLMN"), make_item_name("ABCDEFGHIJK"));
     // The name field of a path: before the first '.' of the last part, at most 8, zero-padded.
     EXPECT_EQ(name_field_from_path("C:\\data\\loooongname.g6p"), make_item_name("loooongn"));
     EXPECT_EQ(name_field_from_path("dir.x/a.b.c"), make_item_name("a"));
     EXPECT_EQ(name_field_from_path("/home/u/abcdefghijk"), make_item_name("abcdefgh"));
-    EXPECT_EQ(name_field_from_path(".hidden"), ItemName{});
     EXPECT_EQ(name_field_from_path("dir\\"), ItemName{});
 }
 
@@ -71,9 +65,11 @@ protected:
 };
 
 TEST_F(FilesReadForSending, ChecksInOrderWithTheirResultsAndMessages) {
-    const Bytes program = make_file('6', 'p', make_item_name("P"));
-    Bytes as_list = program;
-    as_list[1] = 'L';
+    using enum FileResult;
+    auto program = [](char digit, char letter = 'p') {
+        return make_file(digit, letter, make_item_name("P"));
+    };
+    const Bytes group = make_file('6', 'g', spaces_item_name(), sequence(8));
     Bytes tiny = sequence(10);
     tiny[1] = 'x';
     fs_.unreadable.insert("locked.g6p");
@@ -84,60 +80,45 @@ TEST_F(FilesReadForSending, ChecksInOrderWithTheirResultsAndMessages) {
         FileResult result;
         int message;
     };
+    // clang-format off
     const Case cases[] = {
-        {"locked.g6p", program, 4, FileResult::failure, 408},
-        {"empty.g6p", {}, 4, FileResult::failure, 408},
-        {"x.g6P", as_list, 4, FileResult::type_letter_mismatch, 406},
-        {"x.g6p", Bytes{'6'}, 4, FileResult::type_letter_mismatch, 406},
-        // The letter is checked before the length.
-        {"x.g6p", tiny, 4, FileResult::type_letter_mismatch, 406},
-        {"x.g6p", Bytes(program.begin(), program.end() - 1), 4, FileResult::shorter_than_header,
-         408},
-        {"x.g6g", Bytes{'6', 'g', 0}, 4, FileResult::shorter_than_header, 408},
-        {"x.g6g", make_file('6', 'g', spaces_item_name(), sequence(8)), 4,
-         FileResult::not_transferable, 407},
-        {"x.g6q", make_file('6', 'q', spaces_item_name(), sequence(8)), 4,
-         FileResult::not_transferable, 407},
+        {"locked.g6p", program('6'), 4, failure, 408}, {"empty.g6p", {}, 4, failure, 408},
+        {"x.g6P", program('6', 'L'), 4, type_letter_mismatch, 406},
+        {"x.g6p", {'6'}, 4, type_letter_mismatch, 406},
+        // The letter is checked before the length, the length before the type.
+        {"x.g6p", tiny, 4, type_letter_mismatch, 406},
+        {"x.g6p", Bytes(53, 'p'), 4, shorter_than_header, 408},
+        {"x.g6g", {'6', 'g', 0}, 4, shorter_than_header, 408},
+        {"x.g6g", group, 4, not_transferable, 407}, {"x.g6q", program('6', 'q'), 4, not_transferable, 407},
         // Under model code 2 a wrong digit is found only after the type checks.
-        {"x.g6g", make_file('6', 'g', spaces_item_name()), 2, FileResult::not_transferable, 407},
+        {"x.g6g", group, 2, not_transferable, 407},
         // A variable-code type whose body cannot hold the variable code.
-        {"x.g6m", make_file('6', 'm', variable_code_item_name(0x0910), {0x10}), 4,
-         FileResult::too_short_for_type, 408},
-        {"x.G6P", make_file('6', 'p', make_item_name("P")), 4, FileResult::ok, 0},
-        // Model checks: the running model checks nothing, 2 and 3 want their own digit, 5 and
-        // 6 their accepted digits.
-        {"x.g6p", make_file('9', 'p', make_item_name("P")), 4, FileResult::ok, 0},
-        {"x.g2p", make_file('2', 'p', make_item_name("P")), 2, FileResult::ok, 0},
-        {"x.g2p", make_file('4', 'p', make_item_name("P")), 2, FileResult::wrong_model, 406},
-        {"x.g3p", make_file('3', 'p', make_item_name("P")), 5, FileResult::ok, 0},
-        {"x.g4p", make_file('4', 'p', make_item_name("P")), 5, FileResult::wrong_model, 406},
-        {"x.g4p", make_file('4', 'p', make_item_name("P")), 6, FileResult::ok, 0},
+        {"x.g6m", make_file('6', 'm', variable_code_item_name(0x0910), {0x10}), 4, too_short_for_type, 408},
+        // The running model checks no digit, 2 and 3 want their own, 5 and 6 their accepted ones.
+        {"x.G6P", program('9'), 4, ok, 0}, {"x.g2p", program('2'), 2, ok, 0},
+        {"x.g2p", program('4'), 2, wrong_model, 406}, {"x.g3p", program('3'), 5, ok, 0},
+        {"x.g4p", program('4'), 5, wrong_model, 406}, {"x.g4p", program('4'), 6, ok, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path + " case " + std::to_string(&c - cases));
         const SendableFile sent = read(c.path, c.file, c.model);
         EXPECT_EQ(sent.result, c.result);
         EXPECT_EQ(send_failure_message(sent.result), c.message);
-        EXPECT_EQ(sent.payload.empty(), c.result != FileResult::ok);
+        EXPECT_EQ(sent.payload.empty(), c.result != ok);
     }
-    EXPECT_EQ(read_file_for_sending(fs_, "missing.g6p").result, FileResult::failure);
-    EXPECT_EQ(describe(FileResult::type_letter_mismatch),
-              "header type letter differs from the extension");
+    EXPECT_EQ(read_file_for_sending(fs_, "missing.g6p").result, failure);
+    EXPECT_EQ(describe(type_letter_mismatch), "header type letter differs from the extension");
 }
 
 TEST_F(FilesReadForSending, PayloadOfEveryForm) {
-    const Bytes body = sequence(20);
-    const ItemName name = make_item_name("ABC");
-    // A program: name, a zero byte, body; an empty 54-byte program gives 12 bytes.
+    // An empty 54-byte program: its name and a zero byte, 12 bytes.
+    const ItemName name = make_item_name("ABCDEFGHIJK");
     SendableFile sent = read("a.g6p", make_file('6', 'p', name));
-    Bytes want(name.begin(), name.end());
-    want.push_back(0);
-    EXPECT_EQ(sent.payload, want);
+    EXPECT_EQ(to_string(sent.payload), std::string("ABCDEFGHIJK\0", 12));
     EXPECT_EQ(sent.send_class, kSendClassNamed);
     EXPECT_EQ(sent.item_name, name);
-    EXPECT_EQ(read("s.g6s", make_file('6', 's', name, body)).payload.size(), 11u + 20);
-    EXPECT_EQ(read("b.g6b", make_file('6', 'b', name, body)).payload, body);
-    EXPECT_FALSE(read("b.g6b", make_file('6', 'b', name, body)).item_name);
+    EXPECT_FALSE(read("b.g6b", make_file('6', 'b', name, sequence(4))).item_name);
     // A list takes its variable code from the header (list 3), not from the body (list 1).
     sent = read("x.g6l", make_file('6', 'l', variable_code_item_name(0x0812), {0x10, 0x08, 0xAA}));
     EXPECT_EQ(sent.payload, (Bytes{0x12, 0x08, 0xAA}));

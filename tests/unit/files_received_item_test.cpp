@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,33 +18,19 @@ std::string file_name(std::string_view text, char letter = 'p') {
 }
 
 TEST(FilesReceivedName, CalculatorNamesBecomeSafeLowerCaseFileNames) {
+    // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        {"PROG\xff\xff\xff\xff\xff\xff\xff", "prog.g6p"},
-        {"MY GAME", "my_game.g6p"},
-        {"ABCDEFGHIJK", "abcdefgh.g6p"},
+        {"PROG\xff\xff\xff\xff\xff\xff\xff", "prog.g6p"}, {"MY GAME", "my_game.g6p"},
+        {"ABCDEFGHIJK", "abcdefgh.g6p"}, {std::string("AB\0CD", 5), "ab.g6p"}, {"A\x90", "a\x90.g6p"},
         // 0xFF bytes do not count toward the eight; only the first 11 bytes are looked at.
-        {"\xff"
-         "AB\xff"
-         "CDEFGHIJ",
-         "abcdefgh.g6p"},
-        {"\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff"
-         "AB",
-         "a.g6p"},
-        {std::string("AB\0CD", 5), "ab.g6p"},
-        {"A\x90", "a\x90.g6p"},
+        {"\xff" "AB\xff" "CDEFGHIJ", "abcdefgh.g6p"}, {std::string(10, '\xff') + "AB", "a.g6p"},
         // Bytes a file name must not hold, traversal, empty and device names.
-        {"A/B\\C:", "a_b_c_.g6p"},
-        {"*?\"<>|", "______.g6p"},
-        {"\x01\r\n\x7f", "____.g6p"},
-        {"../../etc", ".._.._et.g6p"},
-        {"..", "__.g6p"},
-        {"", "_.g6p"},
-        {"\xff\xff", "_.g6p"},
-        {"CON", "con_.g6p"},
-        {"COM1", "com1_.g6p"},
-        {"aux.x", "aux_.x.g6p"},
+        {"A/B\\C:", "a_b_c_.g6p"}, {"*?\"<>|", "______.g6p"}, {"\x01\r\n\x7f", "____.g6p"},
+        {"../../etc", ".._.._et.g6p"}, {"..", "__.g6p"}, {"", "_.g6p"}, {"\xff\xff", "_.g6p"},
+        {"CON", "con_.g6p"}, {"COM1", "com1_.g6p"}, {"aux.x", "aux_.x.g6p"},
         {"CONSOLE", "console.g6p"},
     };
+    // clang-format on
     for (const auto& [text, name] : cases) {
         EXPECT_EQ(file_name(text), name);
     }
@@ -99,100 +86,80 @@ TEST(FilesReceivedName, HeaderNameByTheTypesNameForm) {
     EXPECT_EQ(received_header_name('b', 0x0910, calc), spaces_item_name());
 }
 
-// Answers the overwrite question from a script and records what it was asked and shown.
-class ScriptedQuestions final : public ReceiveQuestions {
-public:
-    std::vector<OverwriteAnswer> answers;
-    std::vector<std::string> asked;
-    std::vector<int> reported;
-
-    OverwriteAnswer ask_overwrite(const std::string& path) override {
-        asked.push_back(path);
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected question for " << path;
-            return OverwriteAnswer::cancel;
-        }
-        const OverwriteAnswer answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    }
-    void report(int message) override { reported.push_back(message); }
-};
-
 class FilesStoreReceived : public ::testing::Test {
 protected:
-    StoreOutcome store(std::string_view name, const Bytes& payload, char letter = 'p',
+    // Stores the program payload under name; existing files get the answer given.
+    StoreOutcome store(std::string_view name, OverwriteAnswer answer = OverwriteAnswer::cancel,
+                       const Bytes& payload = {0x00, 0x41, 0xFD, 0xFF}, char letter = 'p',
                        std::string_view folder = "/recv") {
+        PolicyQuestions questions(answer);
         begin_received_item(state_, letter, make_item_name("PROG"));
-        return store_received_item(fs_, questions_, state_, folder, name, payload);
+        const StoreOutcome outcome =
+            store_received_item(fs_, questions, state_, folder, name, payload);
+        asked_.insert(asked_.end(), questions.asked().begin(), questions.asked().end());
+        reported_.insert(reported_.end(), questions.messages().begin(), questions.messages().end());
+        return outcome;
     }
     FakeFileSystem fs_;
-    ScriptedQuestions questions_;
     ReceiveState state_;
-    const Bytes payload_ = {0x00, 0x41, 0xFD, 0xFF};
+    std::vector<std::string> asked_;
+    std::vector<int> reported_;
     const Bytes old_ = {9, 9, 9};
 };
 
 TEST_F(FilesStoreReceived, WritesInTheFolderWithTheDefaultTitle) {
-    EXPECT_EQ(store("x.g6l", {0x10, 0x08, 1, 2}, 'l'), StoreOutcome::continue_receiving);
+    using enum StoreOutcome;
+    EXPECT_EQ(store("x.g6l", OverwriteAnswer::cancel, {0x10, 0x08, 1, 2}, 'l'), continue_receiving);
     const Bytes& file = fs_.files["/recv/x.g6l"];
     EXPECT_EQ(std::string(file.begin() + 13, file.begin() + 28),
               std::string("List file data\0", 15));
     // Unsafe names never leave the folder.
-    EXPECT_EQ(store("../../etc/x.g6p", payload_), StoreOutcome::continue_receiving);
+    EXPECT_EQ(store("../../etc/x.g6p"), continue_receiving);
     EXPECT_EQ(fs_.files.count("/recv/.._.._etc_x.g6p"), 1u);
     EXPECT_EQ(fs_.files.size(), 2u);
     // Without a type letter or with a bad payload: abort, nothing said or written.
-    EXPECT_EQ(store("..", payload_), StoreOutcome::abort);
-    EXPECT_EQ(store("prog.g6p", {}), StoreOutcome::abort);
-    EXPECT_TRUE(questions_.reported.empty());
+    EXPECT_EQ(store(".."), abort);
+    EXPECT_EQ(store("prog.g6p", OverwriteAnswer::cancel, {}), abort);
+    EXPECT_TRUE(reported_.empty());
     EXPECT_EQ(fs_.write_attempts.size(), 2u);
 }
 
 TEST_F(FilesStoreReceived, NoSpaceLongPathsAndFailedWritesReportAndAbort) {
-    fs_.free_bytes = 54 + payload_.size() - 2;
-    EXPECT_EQ(store("prog.g6p", payload_), StoreOutcome::abort);
-    fs_.free_bytes = 54 + payload_.size() - 1;
-    EXPECT_EQ(store("prog.g6p", payload_), StoreOutcome::continue_receiving);
-    EXPECT_EQ(fs_.files["/recv/prog.g6p"].size(), 54 + payload_.size() - 1);
-    EXPECT_EQ(store("prog.g6p", payload_, 'p', std::string(250, 'd')), StoreOutcome::abort);
+    using enum StoreOutcome;
+    fs_.free_bytes = 54 + 3 - 1;
+    EXPECT_EQ(store("prog.g6p"), abort);
+    fs_.free_bytes = 54 + 3;
+    EXPECT_EQ(store("prog.g6p"), continue_receiving);
+    EXPECT_EQ(fs_.files["/recv/prog.g6p"].size(), 54 + 3u);
+    EXPECT_EQ(store("prog.g6p", OverwriteAnswer::cancel, {0}, 'p', std::string(250, 'd')), abort);
     fs_.put("/recv/a.g6p", old_);
     fs_.failing_paths.insert("/recv/a.g6p");
-    questions_.answers = {OverwriteAnswer::overwrite};
-    EXPECT_EQ(store("a.g6p", payload_), StoreOutcome::abort);
+    EXPECT_EQ(store("a.g6p", OverwriteAnswer::overwrite), abort);
     EXPECT_EQ(fs_.files["/recv/a.g6p"], old_);
-    EXPECT_EQ(questions_.reported, (std::vector<int>{419, 428, 427}));
+    EXPECT_EQ(reported_, (std::vector<int>{419, 428, 427}));
 }
 
 TEST_F(FilesStoreReceived, OverwriteAnswers) {
+    using enum OverwriteAnswer;
     for (const char* path : {"/recv/a.g6p", "/recv/b.g6p", "/recv/c.g6p", "/recv/d.g6p"}) {
         fs_.put(path, old_);
     }
-    questions_.answers = {OverwriteAnswer::skip, OverwriteAnswer::overwrite,
-                          OverwriteAnswer::cancel};
-    EXPECT_EQ(store("a.g6p", payload_), StoreOutcome::continue_receiving);
+    EXPECT_EQ(store("a.g6p", skip), StoreOutcome::continue_receiving);
     EXPECT_EQ(fs_.files["/recv/a.g6p"], old_);
-    EXPECT_EQ(store("a.g6p", payload_), StoreOutcome::continue_receiving);
+    EXPECT_EQ(store("a.g6p", overwrite), StoreOutcome::continue_receiving);
     EXPECT_NE(fs_.files["/recv/a.g6p"], old_);
-    EXPECT_EQ(store("b.g6p", payload_), StoreOutcome::abort);
+    EXPECT_EQ(store("b.g6p", cancel), StoreOutcome::abort);
     EXPECT_EQ(fs_.files["/recv/b.g6p"], old_);
     // Overwrite-all never asks again in the same operation; a new operation asks again.
-    questions_.answers = {OverwriteAnswer::overwrite_all, OverwriteAnswer::skip};
-    EXPECT_EQ(store("b.g6p", payload_), StoreOutcome::continue_receiving);
-    EXPECT_EQ(store("c.g6p", payload_), StoreOutcome::continue_receiving);
+    EXPECT_EQ(store("b.g6p", overwrite_all), StoreOutcome::continue_receiving);
+    EXPECT_EQ(store("c.g6p", cancel), StoreOutcome::continue_receiving);
     EXPECT_NE(fs_.files["/recv/c.g6p"], old_);
     state_ = ReceiveState{};
-    EXPECT_EQ(store("d.g6p", payload_), StoreOutcome::continue_receiving);
+    EXPECT_EQ(store("d.g6p", skip), StoreOutcome::continue_receiving);
     EXPECT_EQ(fs_.files["/recv/d.g6p"], old_);
-    EXPECT_EQ(questions_.asked,
-              (std::vector<std::string>{"/recv/a.g6p", "/recv/a.g6p", "/recv/b.g6p", "/recv/b.g6p",
-                                        "/recv/d.g6p"}));
-    // A policy answers every question alike.
-    PolicyQuestions skip_all(OverwriteAnswer::skip);
-    EXPECT_EQ(store_received_item(fs_, skip_all, state_, "/recv", "a.g6p", payload_),
-              StoreOutcome::continue_receiving);
-    EXPECT_EQ(skip_all.asked(), std::vector<std::string>{"/recv/a.g6p"});
-    EXPECT_TRUE(questions_.reported.empty());
+    EXPECT_EQ(asked_, (std::vector<std::string>{"/recv/a.g6p", "/recv/a.g6p", "/recv/b.g6p",
+                                                "/recv/b.g6p", "/recv/d.g6p"}));
+    EXPECT_TRUE(reported_.empty());
 }
 
 }  // namespace

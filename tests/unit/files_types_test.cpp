@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "files/file_kind.h"
 #include "files/file_types.h"
@@ -41,18 +43,16 @@ TEST(FilesTypeTable, ShapeAndLookups) {
 }
 
 TEST(FilesModelTable, RunningModelFamiliesAndLinkIdentity) {
-    EXPECT_EQ(running_model().code, 4);
     EXPECT_EQ(running_model_digit(), '6');
     EXPECT_EQ(find_model(7), nullptr);
-    const std::string digits = "0123456789a";
-    const int families[] = {0, 0, 2, 3, 4, 5, 4, 0, 0, 0, 0};
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        EXPECT_EQ(model_family_of_digit(digits[i]), families[i]) << digits[i];
+    // Digit 6 is the family of model code 4; digits outside 2..6 have none.
+    const std::pair<char, int> families[] = {{'1', 0}, {'2', 2}, {'5', 5}, {'6', 4}, {'7', 0}};
+    for (const auto& [digit, family] : families) {
+        EXPECT_EQ(model_family_of_digit(digit), family) << digit;
     }
-    for (int code : {4, 6}) {
-        EXPECT_EQ(link_identity(code)->identifier, "75");
-        EXPECT_EQ(link_identity(code)->digit, '6');
-    }
+    // Codes 4 and 6 both answer the link as the newest model.
+    EXPECT_EQ(link_identity(4)->identifier, "75");
+    EXPECT_EQ(link_identity(6)->digit, '6');
     EXPECT_EQ(link_identity(3)->identifier, "71");
     EXPECT_FALSE(link_identity(9));
 }
@@ -70,26 +70,22 @@ TEST(FilesReceivableTypes, ListsCountsAndVariableCodes) {
     EXPECT_TRUE(receivable_types_of_model(0).empty());
     EXPECT_EQ(receivable_type_code(*find_receivable_type('m'), '6'), "G6M");
 
-    const ReceivableType& graph = *find_receivable_type('Y');
-    EXPECT_EQ(receivable_item_count(graph, 4), 31);
-    EXPECT_EQ(receivable_item_count(graph, 2), 31);
-    EXPECT_EQ(receivable_item_count(graph, 3), 22);
-    EXPECT_EQ(receivable_item_count(*find_receivable_type('L'), 4), 6);
-    EXPECT_EQ(receivable_item_count(*find_receivable_type('B'), 4), 1);
-    EXPECT_FALSE(receivable_item_count(*find_receivable_type('P'), 4));
-    // Codes run across the ranges and stop at the model's count.
-    const std::pair<int, int> codes[] = {{0, 0x0C10},  {9, 0x0C19},  {10, 0x0C20},
-                                         {22, 0x0C30}, {28, 0x0C40}, {30, 0x0C42}};
-    for (const auto& [index, code] : codes) {
-        EXPECT_EQ(receivable_variable_code(graph, index, 4), code) << index;
+    // Item counts, and codes that run across the ranges and stop at the model's count.
+    // clang-format off
+    const std::tuple<char, int, std::optional<int>> counts[] = {
+        {'Y', 4, 31}, {'Y', 2, 31}, {'Y', 3, 22}, {'L', 4, 6}, {'B', 4, 1}, {'P', 4, {}}};
+    const std::tuple<char, int, int, std::optional<int>> codes[] = {
+        {'Y', 0, 4, 0x0C10}, {'Y', 9, 4, 0x0C19}, {'Y', 10, 4, 0x0C20}, {'Y', 22, 4, 0x0C30},
+        {'Y', 28, 4, 0x0C40}, {'Y', 30, 4, 0x0C42}, {'Y', 31, 4, {}}, {'Y', 21, 3, 0x0C2B},
+        {'Y', 22, 3, {}}, {'Y', -1, 4, {}}, {'L', 5, 4, 0x0815}, {'L', 6, 4, {}}, {'P', 0, 4, {}}};
+    // clang-format on
+    for (const auto& [letter, model, count] : counts) {
+        EXPECT_EQ(receivable_item_count(*find_receivable_type(letter), model), count) << letter;
     }
-    EXPECT_FALSE(receivable_variable_code(graph, 31, 4));
-    EXPECT_EQ(receivable_variable_code(graph, 21, 3), 0x0C2B);
-    EXPECT_FALSE(receivable_variable_code(graph, 22, 3));
-    EXPECT_FALSE(receivable_variable_code(graph, -1, 4));
-    EXPECT_EQ(receivable_variable_code(*find_receivable_type('L'), 5, 4), 0x0815);
-    EXPECT_FALSE(receivable_variable_code(*find_receivable_type('L'), 6, 4));
-    EXPECT_FALSE(receivable_variable_code(*find_receivable_type('P'), 0, 4));
+    for (const auto& [letter, index, model, code] : codes) {
+        const auto got = receivable_variable_code(*find_receivable_type(letter), index, model);
+        EXPECT_EQ(got ? std::optional<int>(*got) : std::nullopt, code) << letter << index;
+    }
 }
 
 TEST(FilesFileKind, KindsOfNames) {

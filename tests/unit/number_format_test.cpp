@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -53,45 +54,28 @@ TEST(NumberFormat, ValuesEdgesAndModes) {
         int mode;
         std::string text;
     };
+    // clang-format off
     const Case cases[] = {
-        {0, 0, "25", 0, "2.5"},
-        {-3, 1, "1", 0, kMinus + ".001"},
-        {15, 0, "12", 0, "1.2E15"},
-        {0, 0, "", 0, "0"},
-        {-5, 1, "", 0, kMinus + "0"},
-        {2, 0, "1", 0, "100"},
-        {13, 0, "12345678901234", 0, "12345678901234"},
-        {14, 0, "1", 0, "1E14"},
-        {-1, 0, "99999999999999", 0, ".99999999999999"},
-        {-9, 0, "1", 0, ".000000001"},
-        {-10, 0, "5", 0, "5E" + kMinus + "10"},
+        {0, 0, "25", 0, "2.5"}, {-3, 1, "1", 0, kMinus + ".001"}, {15, 0, "12", 0, "1.2E15"},
+        {0, 0, "", 0, "0"}, {-5, 1, "", 0, kMinus + "0"}, {2, 0, "1", 0, "100"},
+        {13, 0, "12345678901234", 0, "12345678901234"}, {14, 0, "1", 0, "1E14"},
+        {-1, 0, "99999999999999", 0, ".99999999999999"}, {-9, 0, "1", 0, ".000000001"},
+        {-10, 0, "5", 0, "5E" + kMinus + "10"}, {99, 0, "1", 0, "1E99"},
         {-99, 1, "15", 0, kMinus + "1.5E" + kMinus + "99"},
-        {99, 0, "1", 0, "1E99"},
         // Exponents out of range write no digits but keep sign, pair and complex rules.
-        {100, 0, "1", 0, ""},
-        {-100, 0, "1", 0, ""},
-        {500, 3, "1", 0, kMinus + kPair},
+        {100, 0, "1", 0, ""}, {-100, 0, "1", 0, ""}, {500, 3, "1", 0, kMinus + kPair},
         {500, 0, "1", 4, "+"},
         // Beyond 14 places after the point the first digit left out rounds half up.
-        {-2, 0, "12345678901235", 0, ".01234567890124"},
-        {-2, 0, "99999999999995", 0, ".1"},
-        {-2, 0, "99999999999994", 0, ".09999999999999"},
-        {-9, 1, "12345675", 0, kMinus + ".00000000123457"},
-        {-9, 0, "00000049", 0, "0"},
-        {-9, 0, "0000005", 0, ".00000000000001"},
+        {-2, 0, "12345678901235", 0, ".01234567890124"}, {-2, 0, "99999999999995", 0, ".1"},
+        {-2, 0, "99999999999994", 0, ".09999999999999"}, {-9, 0, "00000049", 0, "0"},
+        {-9, 1, "12345675", 0, kMinus + ".00000000123457"}, {-9, 0, "0000005", 0, ".00000000000001"},
         // Second parts (mode 4), after a dropped zero (mode 12), after a pair (mode 6).
-        {0, 0, "2", 4, "+2i"},
-        {0, 1, "2", 4, "-2i"},
-        {0, 1, "2", 12, kMinus + "2i"},
-        {0, 0, "1", 4, "+i"},
-        {0, 1, "1", 12, kMinus + "i"},
-        {0, 0, "1", 6, "+i"},
-        {0, 1, "", 4, ""},
-        {0, 1, "2", 8, kMinus + "2"},
-        {0, 2, "", 4, "+0" + kPair + "i"},
-        {-1, 0, "1", 4, "+.1i"},
-        {14, 0, "1", 12, "1E14i"},
+        {0, 0, "2", 4, "+2i"}, {0, 1, "2", 4, "-2i"}, {0, 1, "2", 12, kMinus + "2i"},
+        {0, 0, "1", 4, "+i"}, {0, 1, "1", 12, kMinus + "i"}, {0, 0, "1", 6, "+i"},
+        {0, 1, "", 4, ""}, {0, 1, "2", 8, kMinus + "2"}, {0, 2, "", 4, "+0" + kPair + "i"},
+        {-1, 0, "1", 4, "+.1i"}, {14, 0, "1", 12, "1E14i"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(text_of(make(c.exponent, c.flags, c.digits), c.mode), c.text);
@@ -103,19 +87,18 @@ TEST(NumberFormat, ComplexAndPairedValues) {
         Number first, second;
         std::string text;
     };
+    // clang-format off
     const Case cases[] = {
-        {make(0, 4, "3"), make(0, 0, "4"), "3+4i"},
-        {make(0, 4, ""), make(0, 0, "1"), "i"},
-        {make(0, 4, "5"), make(0, 0, ""), "5"},
-        {make(0, 4, ""), make(0, 0, ""), ""},
-        {make(0, 4, "3"), make(0, 1, "1"), "3-i"},
-        {make(0, 4, ""), make(0, 1, "2"), kMinus + "2i"},
+        {make(0, 4, "3"), make(0, 0, "4"), "3+4i"}, {make(0, 4, ""), make(0, 0, "1"), "i"},
+        {make(0, 4, "5"), make(0, 0, ""), "5"}, {make(0, 4, ""), make(0, 0, ""), ""},
+        {make(0, 4, "3"), make(0, 1, "1"), "3-i"}, {make(0, 4, ""), make(0, 1, "2"), kMinus + "2i"},
         {make(0, 5, "25"), make(15, 0, "12"), kMinus + "2.5+1.2E15i"},
         // A plain first part still gets a complex second part.
         {make(0, 0, "7"), make(0, 0, "2"), "7+2i"},
         // After the pair glyph the second part keeps the calculator's own sign and gets no i.
         {make(0, 2, "1"), make(0, 1, "2"), "1" + kPair + kMinus + "2"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(pair_text(c.first, c.second), c.text);
     }
@@ -152,14 +135,6 @@ TEST(NumberFormat, EveryFlagAndModeCombinationIsConsistent) {
     }
 }
 
-// The text read back as a value: the calculator's minus glyph replaced by C syntax.
-long double parse_text(std::string text) {
-    for (char& ch : text) {
-        ch = ch == kMinus[0] ? '-' : ch;
-    }
-    return std::strtold(text.c_str(), nullptr);
-}
-
 TEST(NumberFormat, WholeExponentRangeReadsBackAsTheValue) {
     const std::vector<std::string> mantissas = {
         "10000000000000", "12345678901234", "99999999999999", "00000000000000",
@@ -189,14 +164,14 @@ TEST(NumberFormat, WholeExponentRangeReadsBackAsTheValue) {
                               (e < 0 ? kMinus : "") + std::to_string(std::abs(e)));
                 }
                 // Exact, or within half a unit of the 14th place where fixed notation cuts.
-                long double want = 0;
-                for (char d : digits) {
-                    want = want * 10 + (d - '0');
-                }
-                want *= std::pow(10.0L, e - 13) * (negative ? -1 : 1);
+                const long double want =
+                    std::stold(digits) * std::pow(10.0L, e - 13) * (negative ? -1 : 1);
                 const long double tolerance =
                     std::fabs(want) * 1e-17L + (!scientific && e < -1 ? 0.5e-14L : 0.0L);
-                EXPECT_LE(std::fabs(parse_text(text) - want), tolerance) << text;
+                std::string c_text = text;  // the minus glyph in C syntax
+                std::replace(c_text.begin(), c_text.end(), kMinus[0], '-');
+                EXPECT_LE(std::fabs(std::strtold(c_text.c_str(), nullptr) - want), tolerance)
+                    << text;
             }
         }
     }
@@ -204,10 +179,11 @@ TEST(NumberFormat, WholeExponentRangeReadsBackAsTheValue) {
 
 TEST(NumberFormat, RoundingCarryPastTheFirstDigit) {
     // Nines carry over the point; a carry out of the first digit becomes a new leading 1.
-    const std::pair<std::string, std::string> cases[] = {{".99999999999999", "1.00000000000000"},
-                                                         {".0999", ".1000"},
-                                                         {"9.99", "10.00"},
-                                                         {".123", ".124"}};
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {".99999999999999", "1.00000000000000"}, {".0999", ".1000"}, {"9.99", "10.00"},
+        {".123", ".124"}};
+    // clang-format on
     for (auto [text, want] : cases) {
         travex::number_format_detail::round_up_last_place(text);
         EXPECT_EQ(text, want);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "codec/text_limits.h"
 #include "fake_file_system.h"
@@ -19,75 +20,68 @@ std::string header(char digit, char letter, const std::string& title = "") {
     return h;
 }
 
-// The list L1 holding count elements of 1 (the count field says so too).
-std::string list_body(int count = 2) {
+// The list L1 holding count elements (1 unless another 9-byte number is given).
+std::string list_body(int count = 2,
+                      const std::string& element = std::string("\0\0\x10\0\0\0\0\0\0", 9)) {
     std::string body = std::string("\x10\x08\x00", 3) + static_cast<char>(count & 0xFF) +
                        static_cast<char>(count >> 8) + std::string(2, '\0');
     for (int i = 0; i < count; ++i) {
-        body += std::string("\x00\x00\x10\x00\x00\x00\x00\x00\x00", 9);
+        body += element;
     }
     return body;
 }
 
 TEST(TextFileOpen, MessagesOfEveryRefusal) {
     FakeFileSystem fs;
-    const std::string list = list_body();
-    // 62 bytes of a data file are no data; a program needs only its header.
-    const std::pair<std::string, std::string> files[] = {
-        {"digit.g6l", header('4', 'l') + list},
-        {"letter.g6l", header('6', 'm') + list},
-        {"short.g6p", "6p"},
-        {"a.g6s", header('6', 's') + list},
-        {"a.g3l", header('3', 'l') + list},
-        {"Screen image 1", header('6', 'l') + list},
-        {"small.g6t", header('6', 't') + std::string(8, '\0')},
-        {"tiny.g6v", "6v"},
-        {"big.txt", std::string(travex::kMaxConvertedText + 1, 'x')},
+    // A header that does not match the name, kinds that are not text, no file, 62 bytes of a
+    // data file, a text or an export over the text limit (-1.2345678901234E-99 elements).
+    // clang-format off
+    const std::tuple<const char*, std::string, int> cases[] = {
+        {"digit.g6l", header('4', 'l') + list_body(), 415}, {"letter.g6l", header('6', 'm') + list_body(), 415},
+        {"short.g6p", "6p", 415}, {"a.g6s", header('6', 's') + list_body(), 415},
+        {"a.g3l", header('3', 'l') + list_body(), 415}, {"Screen image 1", header('6', 'l') + list_body(), 415},
+        {"none.g6l", "", 410}, {"none.txt", "", 410},
+        {"small.g6t", header('6', 't') + std::string(8, '\0'), 421}, {"tiny.g6v", "6v", 421},
+        {"big.txt", std::string(travex::kMaxConvertedText + 1, 'x'), 400},
+        {"big.g6l", header('6', 'l') + list_body(6000, "\x90\x11\x12\x34\x56\x78\x90\x12\x34"), 400},
     };
-    for (const auto& [name, contents] : files) {
-        fs.put(name, to_bytes(contents));
-    }
-    const std::pair<const char*, int> cases[] = {
-        {"digit.g6l", 415}, {"letter.g6l", 415},     {"short.g6p", 415}, {"a.g6s", 415},
-        {"a.g3l", 415},     {"Screen image 1", 415}, {"none.g6l", 410},  {"none.txt", 410},
-        {"small.g6t", 421}, {"tiny.g6v", 421},       {"big.txt", 400},
-    };
-    for (const auto& [name, message] : cases) {
+    // clang-format on
+    for (const auto& [name, contents, message] : cases) {
+        if (!contents.empty()) {
+            fs.put(name, to_bytes(contents));
+        }
         EXPECT_EQ(travex::open_as_text(fs, name).message, message) << name;
     }
-    // An export far over the text limit: 6,000 elements of -1.2345678901234E-99.
-    std::string body("\x10\x08\x00\x70\x17\x00\x00", 7);
-    for (int i = 0; i < 6000; ++i) {
-        body += std::string("\x90\x11\x12\x34\x56\x78\x90\x12\x34", 9);
-    }
-    fs.put("big.g6l", to_bytes(header('6', 'l') + body));
-    EXPECT_EQ(travex::open_as_text(fs, "big.g6l").message, travex::kMessageNoMemory);
 }
 
 TEST(TextFileOpen, TextAndTitleOfEveryKind) {
-    FakeFileSystem fs;
-    fs.put("a\\list.g6l", to_bytes(header('6', 'l', std::string(40, 'T')) + list_body()));
-    fs.put("B.G4L", to_bytes(header('4', 'L') + list_body()));
-    fs.put("enough.g6t", to_bytes(header('6', 't') + std::string(9, '\0')));
-    fs.put("empty.g6p", to_bytes(header('6', 'p', "Prog")));
-    fs.put("t.TXT", to_bytes("A@theta@B"));
-    fs.put("fits.txt", to_bytes(std::string(travex::kMaxConvertedText, 'x')));
+    using enum travex::FileKind;
+    const std::string zeros(9, '\0');
     struct Case {
         const char* path;
+        std::string contents;
         travex::FileKind kind;
         std::string title, text;
     };
+    // clang-format off
     const Case cases[] = {
-        {"a\\list.g6l", travex::FileKind::list, std::string(40, 'T'), ";L1\r\n\r\n1\r\n1\r\n"},
-        {"B.G4L", travex::FileKind::list, "", ";L1\r\n\r\n1\r\n1\r\n"},
-        {"enough.g6t", travex::FileKind::table_setup, "", ";TABLE SETUP\r\n\r\nTblStart   0\r\n"},
-        {"empty.g6p", travex::FileKind::program, "Prog", ""},
-        {"t.TXT", travex::FileKind::text, "",
-         "A\xA9"
-         "B"},
-        {"fits.txt", travex::FileKind::text, "", std::string(travex::kMaxConvertedText, 'x')},
+        {"a\\list.g6l", header('6', 'l', std::string(40, 'T')) + list_body(), list, std::string(40, 'T'), ";L1\r\n\r\n1\r\n1\r\n"},
+        {"B.G4L", header('4', 'L') + list_body(), list, "", ";L1\r\n\r\n1\r\n1\r\n"},
+        {"d.g6n", header('6', 'n') + "\x30\x0D" + zeros, list_database, "", ";L_Data1\r\n\r\n"},
+        {"m.g6m", header('6', 'm') + "\x10\x09" + zeros, matrix, "", ";mat A\r\n\r\n"},
+        {"t.g6t", header('6', 't') + zeros, table_setup, "", ";TABLE SETUP\r\n\r\nTblStart   0\r\n"},
+        {"w.g6w", header('6', 'w') + zeros, window_setup, "", ";WINDOW SETUP\r\n\r\nXmin   0\r\n"},
+        {"v.g6v", header('6', 'v') + zeros, data_variable, "", ";VARIABLE\r\n\r\n"},
+        {"z.g6z", header('6', 'z') + zeros, zoom, "", ";ZOOM\r\n\r\n"},
+        {"e.g6p", header('6', 'p', "Prog"), program, "Prog", ""},
+        {"p.g6p", header('6', 'p') + "\x88\x2A\x32\x2B\xFD\xFF", program, "", "sin (2)\r\n"},
+        {"t.TXT", "A@theta@B", text, "", "A\xA9" "B"},
+        {"fits.txt", std::string(travex::kMaxConvertedText, 'x'), text, "", std::string(travex::kMaxConvertedText, 'x')},
     };
+    // clang-format on
     for (const Case& c : cases) {
+        travex::testing::FakeFileSystem fs;
+        fs.put(c.path, to_bytes(c.contents));
         const auto result = travex::open_as_text(fs, c.path);
         ASSERT_TRUE(result.ok()) << c.path << " " << result.message;
         EXPECT_EQ(result.opened.kind, c.kind) << c.path;
