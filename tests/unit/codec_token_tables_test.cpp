@@ -97,9 +97,7 @@ TEST(CodecTokenTables, CodesWithoutTextPrefixesAndVariableNames) {
     }
     // Variable codes are written prefix * 256 + index.
     EXPECT_EQ(travex::variable_name(0x0910), "mat A");
-    EXPECT_EQ(travex::variable_name(0x0D39), "L_Data0");
     EXPECT_EQ(travex::variable_name(0x0941), "");
-    EXPECT_EQ(travex::variable_name(0x0610), "");
 }
 
 }  // namespace

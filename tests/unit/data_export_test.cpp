@@ -171,10 +171,14 @@ TEST(DataExport, SetupsAndVariables) {
     EXPECT_EQ(travex::export_window_setup(window_block(22)),
               window.substr(0, window.find("Thetamin")));
     // The zoom lines read their own slots of the same block.
-    const std::string zoom = travex::export_zoom(window_block(36));
-    EXPECT_TRUE(zoom.starts_with(";ZOOM\r\n\r\nZXmin   10\r\n"));
-    EXPECT_NE(zoom.find("\nZYscl   15\r\n\r\nZThetamin   25\r\n"), std::string::npos);
-    EXPECT_TRUE(zoom.ends_with("\nZnMax   33\r\nZPlotStart  34\r\nZPlotStep   35\r\n"));
+    EXPECT_EQ(
+        travex::export_zoom(window_block(36)),
+        ";ZOOM\r\n\r\n"
+        "ZXmin   10\r\nZXmax   11\r\nZXscl   12\r\nZYmin   13\r\nZYmax   14\r\nZYscl   15\r\n\r\n"
+        "ZThetamin   25\r\nZThetamax   26\r\nZThetastep  27\r\n\r\n"
+        "ZTmin   19\r\nZTmax   20\r\nZTstep  21\r\n\r\n"
+        "ZnMin   32\r\nZnMax   33\r\nZPlotStart  34\r\nZPlotStep   35\r\n");
+
     const std::string text = travex::export_data_variable(variables_body());
     EXPECT_TRUE(text.starts_with(";VARIABLE\r\n\r\nA   3+4i\r\nB   0\r\nC   5-2i\r\nD   " + kMinus +
                                  "i\r\nE   4\r\n"));

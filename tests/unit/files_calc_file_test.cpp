@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <string>
 
 #include "fake_file_system.h"
@@ -16,12 +17,8 @@ using testing::FakeFileSystem;
 // A file image with the given header fields and body.
 Bytes make_file(char digit, char letter, const ItemName& name, const Bytes& body = {},
                 std::string_view title = "") {
-    FileHeader header;
-    header.model_digit = static_cast<std::uint8_t>(digit);
-    header.type_letter = static_cast<std::uint8_t>(letter);
-    header.name = name;
-    header.title = make_title(title);
-    const auto head = build_header(header);
+    const auto head = build_header({static_cast<std::uint8_t>(digit),
+                                    static_cast<std::uint8_t>(letter), name, make_title(title), 0});
     Bytes file(head.begin(), head.end());
     file.insert(file.end(), body.begin(), body.end());
     return file;
@@ -29,9 +26,7 @@ Bytes make_file(char digit, char letter, const ItemName& name, const Bytes& body
 
 Bytes sequence(std::size_t n, std::uint8_t start = 1) {
     Bytes bytes(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(start + i);
-    }
+    std::iota(bytes.begin(), bytes.end(), start);
     return bytes;
 }
 
@@ -98,6 +93,7 @@ TEST_F(FilesReadForSending, ChecksInOrderWithTheirResultsAndMessages) {
         {"x.G6P", program('9'), 4, ok, 0}, {"x.g2p", program('2'), 2, ok, 0},
         {"x.g2p", program('4'), 2, wrong_model, 406}, {"x.g3p", program('3'), 5, ok, 0},
         {"x.g4p", program('4'), 5, wrong_model, 406}, {"x.g4p", program('4'), 6, ok, 0},
+        {"x.g6p", program('9'), 6, wrong_model, 406},
     };
     // clang-format on
     for (const Case& c : cases) {
