@@ -30,19 +30,17 @@ printf 'A@theta@B@nosuch@@intdiv@\r\n' > esc.txt
 "$cli" export esc.txt | cmp -s - <(printf 'A@theta@B@intdiv@\r\n') || bad "text"
 
 # Failures name the file and give the message, exit 1.
-expect_failure() { # file message
-    "$cli" export "$1" > /dev/null 2> err.txt; local rc=$?
-    [ "$rc" -eq 1 ] || bad "$1: exit $rc, expected 1"
-    grep -qF "$1: $2" err.txt || bad "$1: message '$(cat err.txt)', expected '$2'"
-}
 { header 6 m '\020\010         ' ''; printf '\020\010\0\0\0\0\0\0\0\0'; } > letter.g6l
 { header 6 t '           ' ''; head -c 8 /dev/zero; } > empty.g6t
-expect_failure letter.g6l "Specified file cannot be read."
-expect_failure empty.g6t "The specified file contains no data."
-expect_failure nothing.g6l "Access to the file has failed."
-"$cli" export list.g6l -o no-such-folder/out.txt > /dev/null 2> err.txt && bad "-o into a missing folder"
-grep -qF "no-such-folder/out.txt: Specified file cannot be created." err.txt || bad "-o failure: $(cat err.txt)"
-
+expect_failure() { # message args...
+    local message=$1; shift
+    "$cli" export "$@" > /dev/null 2> err.txt; local rc=$?
+    [ "$rc" -eq 1 ] && grep -qF "$message" err.txt || bad "export $*: exit $rc, $(cat err.txt)"
+}
+expect_failure "letter.g6l: Specified file cannot be read." letter.g6l
+expect_failure "nothing.g6l: Access to the file has failed." nothing.g6l
+expect_failure "empty.g6t: The specified file contains no data." empty.g6t
+expect_failure "x/out.txt: Specified file cannot be created." list.g6l -o x/out.txt
 for args in "" "a.g6l b.g6l" "--bogus list.g6l"; do
     "$cli" export $args > /dev/null 2>&1; [ $? -eq 2 ] || bad "export $args: not a usage error"
 done

@@ -6,7 +6,6 @@
 
 #include "fake_file_system.h"
 #include "files/calc_file.h"
-#include "files/name_field.h"
 #include "files/received_item.h"
 
 namespace travex {
@@ -43,11 +42,6 @@ TEST(FilesHeader, LayoutAndItemNames) {
     // Variable code: index byte first, then nine spaces; text names are cut and zero-padded.
     EXPECT_EQ(variable_code_item_name(0x0910), make_item_name("\x10\x09         "));
     EXPECT_EQ(make_item_name("ABCDEFGHIJKLMN"), make_item_name("ABCDEFGHIJK"));
-    // The name field of a path: before the first '.' of the last part, at most 8, zero-padded.
-    EXPECT_EQ(name_field_from_path("C:\\data\\loooongname.g6p"), make_item_name("loooongn"));
-    EXPECT_EQ(name_field_from_path("dir.x/a.b.c"), make_item_name("a"));
-    EXPECT_EQ(name_field_from_path("/home/u/abcdefghijk"), make_item_name("abcdefgh"));
-    EXPECT_EQ(name_field_from_path("dir\\"), ItemName{});
 }
 
 class FilesReadForSending : public ::testing::Test {

@@ -22,7 +22,7 @@ TEST(FilesProgramFile, HeaderFromFileNameAndTitle) {
     // Model and type are the last two characters of the name, whatever they are; the name
     // field holds at most 8 characters up to the first '.'.
     const std::pair<const char*, std::string> names[] = {
-        {"averyverylongname.g6p", "6paveryver" + zeros(3)},
+        {"C:\\data\\loooongname.g6p", "6ploooongn" + zeros(3)},
         {"a.b.G4P", "4Pa" + zeros(10)},
         {"dir.x/.hidden", "en" + zeros(11)},
         {"ab", "abab" + zeros(9)},
