@@ -14,12 +14,8 @@ using travex::detokenize;
 using travex::detokenize_checked;
 
 TEST(CodecDetokenizer, TokensAndBytesWithoutText) {
-    struct Case {
-        std::vector<std::uint8_t> tokens;
-        std::string text;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::pair<std::vector<std::uint8_t>, std::string> cases[] = {
         {{0x88, 0x2A, 0x32, 0x2B, 0xFD}, "sin (2)\r\n"}, {{0x09, 0x10}, "mat A"},
         {{0x0A, 0x61}, "int\xB6"}, {{0x0D, 0x39}, "L_Data0"}, {{}, ""},
         // A saved program ends with 0xFD 0xFF: a final line break.
@@ -37,8 +33,8 @@ TEST(CodecDetokenizer, TokensAndBytesWithoutText) {
         {{0x41, 0x0A}, "A"}, {{0x06}, ""},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        EXPECT_EQ(detokenize(c.tokens), c.text) << c.text;
+    for (const auto& [tokens, text] : cases) {
+        EXPECT_EQ(detokenize(tokens), text) << text;
     }
 }
 

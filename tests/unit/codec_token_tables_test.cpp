@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <string_view>
+#include <tuple>
 
 #include "codec/token_tables.h"
 
@@ -19,23 +20,22 @@ std::uint16_t code(std::uint8_t prefix, std::uint8_t index) {
 }
 
 TEST(CodecTokenTables, ShapeOfEveryTable) {
-    struct Shape {
-        std::uint8_t prefix, first;
-        std::size_t count, slot;
-    };
-    const Shape shapes[] = {{0x00, 0x17, 231, 11}, {0x05, 0x10, 23, 8}, {0x07, 0x10, 57, 15},
-                            {0x08, 0x10, 22, 11},  {0x09, 0x10, 10, 6}, {0x0A, 0x10, 196, 15},
-                            {0x0B, 0x10, 49, 11},  {0x0C, 0x10, 54, 5}, {0x0D, 0x10, 42, 8}};
+    // Prefix, first code or index, entries, slot width.
+    const std::tuple<int, int, std::size_t, std::size_t> shapes[] = {
+        {0x00, 0x17, 231, 11}, {0x05, 0x10, 23, 8}, {0x07, 0x10, 57, 15},
+        {0x08, 0x10, 22, 11},  {0x09, 0x10, 10, 6}, {0x0A, 0x10, 196, 15},
+        {0x0B, 0x10, 49, 11},  {0x0C, 0x10, 54, 5}, {0x0D, 0x10, 42, 8}};
     const auto tables = token_tables();
     ASSERT_EQ(tables.size(), std::size(shapes));
     std::set<std::string_view> texts;
     for (std::size_t t = 0; t < tables.size(); ++t) {
         const auto& table = tables[t];
         SCOPED_TRACE(t);
-        EXPECT_EQ(table.prefix, shapes[t].prefix);
-        EXPECT_EQ(table.first, shapes[t].first);
-        EXPECT_EQ(table.entries.size(), shapes[t].count);
-        EXPECT_EQ(table.slot_width, shapes[t].slot);
+        const auto [prefix, first, count, slot] = shapes[t];
+        EXPECT_EQ(table.prefix, prefix);
+        EXPECT_EQ(table.first, first);
+        EXPECT_EQ(table.entries.size(), count);
+        EXPECT_EQ(table.slot_width, slot);
         EXPECT_TRUE(travex::has_token_table(table.prefix) || table.one_byte());
         for (std::size_t i = 0; i < table.entries.size(); ++i) {
             const std::string_view text = table.entries[i];
@@ -55,12 +55,8 @@ TEST(CodecTokenTables, ShapeOfEveryTable) {
 }
 
 TEST(CodecTokenTables, TextsAtTheEndsAndWithGlyphsOrSpaces) {
-    struct Sample {
-        std::uint8_t prefix, index;
-        std::string_view text;
-    };
     // clang-format off
-    const Sample samples[] = {
+    const std::tuple<std::uint8_t, std::uint8_t, std::string_view> samples[] = {
         {0, 0x17, "\x8C"}, {0, 0xFD, "\r\n"}, {0, 0x7F, "\xD8" "deg"}, {0, 0x84, "log\x84 "},
         {0, 0x88, "sin "}, {0, 0x9A, "int "}, {0, 0xCB, "xmin"}, {0, 0xE7, "s"}, {0, 0x3A, ""},
         {0, 0xFC, ""}, {5, 0x10, "Hist"}, {5, 0x11, "Broken\xD3"}, {5, 0x26, "Pie%"},
@@ -74,9 +70,9 @@ TEST(CodecTokenTables, TextsAtTheEndsAndWithGlyphsOrSpaces) {
         {0x0D, 0x10, "Pict1"}, {0x0D, 0x39, "L_Data0"},
     };
     // clang-format on
-    for (const Sample& s : samples) {
-        EXPECT_EQ(token_text(code(s.prefix, s.index)), s.text)
-            << std::hex << int(s.prefix) << " " << int(s.index);
+    for (const auto& [prefix, index, text] : samples) {
+        EXPECT_EQ(token_text(code(prefix, index)), text)
+            << std::hex << int(prefix) << " " << int(index);
     }
 }
 

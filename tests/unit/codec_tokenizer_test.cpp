@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "codec/detokenizer.h"
@@ -65,11 +66,8 @@ travex::TokenMatch reference_match(std::string_view text, std::size_t pos) {
 }
 
 TEST(CodecTokenizer, TextsAndTheirTokens) {
-    struct Case {
-        std::string text, tokens;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"sin (2)", "\x88\x2A\x32\x2B"}, {"sin(2)", "\xE7\x49\xC0\x2A\x32\x2B"}, {"int ", "\x9A"},
         {"int\xB6", "\x0A\x61"}, {"mat A", "\x09\x10"}, {"matA", "\x4D\x41\xDF\x41"}, {"", ""},
         {"Xmin", "\x07\x10"}, {"xmin", "\xCB"}, {"If A=1\r\nThen ", "\x0A\x7B\x41\x60\x31\xFD\x0A\xB3"},
@@ -79,8 +77,8 @@ TEST(CodecTokenizer, TextsAndTheirTokens) {
         {std::string("@~\x7F\xB6\xFF\0", 6), std::string(6, ' ')},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        EXPECT_EQ(tokenize(c.text), c.tokens) << c.text;
+    for (const auto& [text, tokens] : cases) {
+        EXPECT_EQ(tokenize(text), tokens) << text;
     }
     EXPECT_EQ(match_token("A", 1).length, 0u);  // nothing at the end of the text
 }
@@ -163,11 +161,8 @@ TEST(CodecTokenizer, CorpusOfEveryTokenRoundTrips) {
 TEST(CodecTokenizer, TextsThatReadBackAsOtherTokens) {
     // Two token texts side by side may form a longer entry, which the tokenizer takes (and the
     // characters left over may fall back to letters): such text saves as other tokens.
-    struct Case {
-        std::string tokens, text, retokenized;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
         {"\x6D\x76", "e^", "\x86"}, {"\x32\x76", "2^", "\x87"}, {"\x59\x31", "Y1", "\x0C\x10"},
         {"\x4C\x31", "L1", "\x08\x10"}, {"\x0C\x43\x0C\x44", "uv", "\x0A\x1B"},
         {"\xE7\x7D", "sx'", "\xC6\x25"}, {"\x47\x6D\xDF\x20", "Get ", "\x0A\x7E"},
@@ -176,9 +171,9 @@ TEST(CodecTokenizer, TextsThatReadBackAsOtherTokens) {
         {"\xE7\xCB", "sxmin", "\xC6\x4D\x49\xC0"}, {"\x0B\x11\x8A", "Zm_Intan ", "\x0B\x16\x41\xC0\x20"},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        EXPECT_EQ(detok(c.tokens), c.text);
-        EXPECT_EQ(tokenize(c.text), c.retokenized) << c.text;
+    for (const auto& [tokens, text, retokenized] : cases) {
+        EXPECT_EQ(detok(tokens), text);
+        EXPECT_EQ(tokenize(text), retokenized) << text;
     }
 }
 

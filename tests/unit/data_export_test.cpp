@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/bytes.h"
@@ -94,13 +95,8 @@ Bytes first(const Bytes& body, std::size_t n) {
 }
 
 TEST(DataExport, ListsAndMatrices) {
-    struct Case {
-        DataType type;
-        Bytes body;
-        std::string text;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<DataType, Bytes, std::string> cases[] = {
         {DataType::list, list_body(0x0810, 3, 0, {small(1), small(-2), num(0, 0, "35")}),
          ";L1\r\n\r\n1\r\n" + kMinus + "2\r\n3.5\r\n"},
         // 3+4i, 0+0i, i, 5+0i and an element without the complex flag.
@@ -123,8 +119,8 @@ TEST(DataExport, ListsAndMatrices) {
         {DataType::matrix, first(matrix_body(), 7), ";mat A\r\n\r\n"},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        EXPECT_EQ(travex::export_data(c.type, c.body), c.text);
+    for (const auto& [type, body, text] : cases) {
+        EXPECT_EQ(travex::export_data(type, body), text);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <string>
+#include <tuple>
 
 #include "fake_file_system.h"
 #include "files/calc_file.h"
@@ -62,15 +63,8 @@ TEST_F(FilesReadForSending, ChecksInOrderWithTheirResultsAndMessages) {
     Bytes tiny = sequence(10);
     tiny[1] = 'x';
     fs_.unreadable.insert("locked.g6p");
-    struct Case {
-        std::string path;
-        Bytes file;
-        int model;
-        FileResult result;
-        int message;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<std::string, Bytes, int, FileResult, int> cases[] = {
         {"locked.g6p", program('6'), 4, failure, 408}, {"empty.g6p", {}, 4, failure, 408},
         {"x.g6P", program('6', 'L'), 4, type_letter_mismatch, 406},
         {"x.g6p", {'6'}, 4, type_letter_mismatch, 406},
@@ -90,12 +84,12 @@ TEST_F(FilesReadForSending, ChecksInOrderWithTheirResultsAndMessages) {
         {"x.g6p", program('9'), 6, wrong_model, 406},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path + " case " + std::to_string(&c - cases));
-        const SendableFile sent = read(c.path, c.file, c.model);
-        EXPECT_EQ(sent.result, c.result);
-        EXPECT_EQ(send_failure_message(sent.result), c.message);
-        EXPECT_EQ(sent.payload.empty(), c.result != ok);
+    for (const auto& [path, file, model, result, message] : cases) {
+        SCOPED_TRACE(path + " " + std::to_string(file.size()) + " model " + std::to_string(model));
+        const SendableFile sent = read(path, file, model);
+        EXPECT_EQ(sent.result, result);
+        EXPECT_EQ(send_failure_message(sent.result), message);
+        EXPECT_EQ(sent.payload.empty(), result != ok);
     }
     EXPECT_EQ(read_file_for_sending(fs_, "missing.g6p").result, failure);
     EXPECT_EQ(describe(type_letter_mismatch), "header type letter differs from the extension");

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -45,14 +46,8 @@ std::string pair_text(const Number& first, const Number& second) {
 }
 
 TEST(NumberFormat, ValuesEdgesAndModes) {
-    struct Case {
-        int exponent, flags;
-        const char* digits;
-        int mode;
-        std::string text;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<int, int, const char*, int, std::string> cases[] = {
         {0, 0, "25", 0, "2.5"}, {-3, 1, "1", 0, kMinus + ".001"}, {15, 0, "12", 0, "1.2E15"},
         {0, 0, "", 0, "0"}, {-5, 1, "", 0, kMinus + "0"}, {2, 0, "1", 0, "100"},
         {13, 0, "12345678901234", 0, "12345678901234"}, {14, 0, "1", 0, "1E14"},
@@ -73,19 +68,14 @@ TEST(NumberFormat, ValuesEdgesAndModes) {
         {-1, 0, "1", 4, "+.1i"}, {14, 0, "1", 12, "1E14i"},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(text_of(make(c.exponent, c.flags, c.digits), c.mode), c.text);
+    for (const auto& [exponent, flags, digits, mode, text] : cases) {
+        EXPECT_EQ(text_of(make(exponent, flags, digits), mode), text) << digits << " e" << exponent;
     }
 }
 
 TEST(NumberFormat, ComplexAndPairedValues) {
-    struct Case {
-        Number first, second;
-        std::string text;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<Number, Number, std::string> cases[] = {
         {make(0, 4, "3"), make(0, 0, "4"), "3+4i"}, {make(0, 4, ""), make(0, 0, "1"), "i"},
         {make(0, 4, "5"), make(0, 0, ""), "5"}, {make(0, 4, ""), make(0, 0, ""), ""},
         {make(0, 4, "3"), make(0, 1, "1"), "3-i"}, {make(0, 4, ""), make(0, 1, "2"), kMinus + "2i"},
@@ -96,8 +86,8 @@ TEST(NumberFormat, ComplexAndPairedValues) {
         {make(0, 2, "1"), make(0, 1, "2"), "1" + kPair + kMinus + "2"},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        EXPECT_EQ(pair_text(c.first, c.second), c.text);
+    for (const auto& [first, second, text] : cases) {
+        EXPECT_EQ(pair_text(first, second), text);
     }
 }
 

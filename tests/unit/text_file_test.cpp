@@ -57,14 +57,8 @@ TEST(TextFileOpen, MessagesOfEveryRefusal) {
 TEST(TextFileOpen, TextAndTitleOfEveryKind) {
     using enum travex::FileKind;
     const std::string zeros(9, '\0');
-    struct Case {
-        const char* path;
-        std::string contents;
-        travex::FileKind kind;
-        std::string title, text;
-    };
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, travex::FileKind, std::string, std::string> cases[] = {
         {"a\\list.g6l", header('6', 'l', std::string(40, 'T')) + list_body(), list, std::string(40, 'T'), ";L1\r\n\r\n1\r\n1\r\n"},
         {"B.G4L", header('4', 'L') + list_body(), list, "", ";L1\r\n\r\n1\r\n1\r\n"},
         {"d.g6n", header('6', 'n') + "\x30\x0D" + zeros, list_database, "", ";L_Data1\r\n\r\n"},
@@ -79,14 +73,14 @@ TEST(TextFileOpen, TextAndTitleOfEveryKind) {
         {"fits.txt", std::string(travex::kMaxConvertedText, 'x'), text, "", std::string(travex::kMaxConvertedText, 'x')},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        travex::testing::FakeFileSystem fs;
-        fs.put(c.path, to_bytes(c.contents));
-        const auto result = travex::open_as_text(fs, c.path);
-        ASSERT_TRUE(result.ok()) << c.path << " " << result.message;
-        EXPECT_EQ(result.opened.kind, c.kind) << c.path;
-        EXPECT_EQ(result.opened.title, c.title) << c.path;
-        EXPECT_EQ(result.opened.text, c.text) << c.path;
+    for (const auto& [path, contents, kind, title, text] : cases) {
+        FakeFileSystem fs;
+        fs.put(path, to_bytes(contents));
+        const auto result = travex::open_as_text(fs, path);
+        ASSERT_TRUE(result.ok()) << path << " " << result.message;
+        EXPECT_EQ(result.opened.kind, kind) << path;
+        EXPECT_EQ(result.opened.title, title) << path;
+        EXPECT_EQ(result.opened.text, text) << path;
     }
 }
 
