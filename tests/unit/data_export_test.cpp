@@ -219,21 +219,17 @@ TEST(DataExport, EveryTypeCutAtEveryLength) {
 }
 
 TEST(DataExport, TextLongerThanTheBlockIsRefusedWhole) {
-    // ";L1" CR LF CR LF is 7 bytes; "1" lines are 3 bytes, "10" lines 4.
-    auto build = [](int ones, int tens) {
-        Bytes body = cat({u16(0x0810), {0}, u16(ones + tens), u16(0)});
-        for (int i = 0; i < ones + tens; ++i) {
-            const Bytes value = i < ones ? small(1) : num(1, 0, "1");
-            body.insert(body.end(), value.begin(), value.end());
-        }
-        return body;
-    };
-    const auto text = travex::export_data_checked(DataType::list, build(17063, 1));
-    ASSERT_TRUE(text.has_value());
-    EXPECT_EQ(text->size(), travex::kMaxConvertedText);
-    const Bytes over = build(17062, 2);
-    EXPECT_EQ(travex::export_data(DataType::list, over).size(), travex::kMaxConvertedText + 1);
-    EXPECT_EQ(travex::export_data_checked(DataType::list, over), std::nullopt);
+    // ";L1" CR LF CR LF and 17,064 lines "1" CR LF are 51,199 bytes; each "10" adds one.
+    Bytes body = list_body(0x0810, 17064, 0, {});
+    for (int i = 0; i < 17064; ++i) {
+        body.insert(body.end(), {0x00, 0x00, 0x10, 0, 0, 0, 0, 0, 0});
+    }
+    body[7 + 1] = 0x10;  // the first element 10: exactly the limit
+    EXPECT_EQ(travex::export_data_checked(DataType::list, body).value_or("").size(),
+              travex::kMaxConvertedText);
+    body[16 + 1] = 0x10;  // and the second: one byte more, refused whole, never cut
+    EXPECT_EQ(travex::export_data(DataType::list, body).size(), travex::kMaxConvertedText + 1);
+    EXPECT_EQ(travex::export_data_checked(DataType::list, body), std::nullopt);
 }
 
 }  // namespace

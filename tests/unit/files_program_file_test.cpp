@@ -21,12 +21,11 @@ TEST(FilesProgramFile, HeaderFromFileNameAndTitle) {
     EXPECT_EQ(file.bytes, "6pQUADRAT" + zeros(4) + "SOLVER" + zeros(35) + "\x41\x42\xFD\xFF");
     // Model and type are the last two characters of the name, whatever they are; the name
     // field holds at most 8 characters up to the first '.'.
+    // clang-format off
     const std::pair<const char*, std::string> names[] = {
-        {"C:\\data\\loooongname.g6p", "6ploooongn" + zeros(3)},
-        {"a.b.G4P", "4Pa" + zeros(10)},
-        {"dir.x/.hidden", "en" + zeros(11)},
-        {"ab", "abab" + zeros(9)},
-    };
+        {"C:\\data\\loooongname.g6p", "6ploooongn" + zeros(3)}, {"a.b.G4P", "4Pa" + zeros(10)},
+        {"dir.x/.hidden", "en" + zeros(11)}, {"ab", "abab" + zeros(9)}};
+    // clang-format on
     for (const auto& [name, field] : names) {
         EXPECT_EQ(make_program_file(name, "", "").bytes.substr(0, 13), field) << name;
     }
@@ -42,12 +41,11 @@ TEST(FilesProgramFile, HeaderFromFileNameAndTitle) {
 TEST(FilesProgramFile, FinalLineBreakIsTheTrailers) {
     // Text ending with a line break saves as the same bytes as text without it, so a program
     // saved, opened and saved again keeps its bytes; empty lines before it stay.
+    // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        {"\x41\xFD", "\x41\xFD\xFF"},
-        {"\x41", "\x41\xFD\xFF"},
-        {"\x41\xFD\xFD", "\x41\xFD\xFD\xFF"},
-        {"\xFD", "\xFD\xFF"},
-    };
+        {"\x41\xFD", "\x41\xFD\xFF"}, {"\x41", "\x41\xFD\xFF"}, {"\x41\xFD\xFD", "\x41\xFD\xFD\xFF"},
+        {"\xFD", "\xFD\xFF"}};
+    // clang-format on
     for (const auto& [tokens, body] : cases) {
         const std::string file = make_program_file("p.g6p", "", tokens).bytes;
         EXPECT_EQ(file.substr(54), body);
