@@ -56,13 +56,10 @@ Bytes database_list(int code, int count, int kind) {
     return cat({Bytes(8, 0xEE), u16(code), {0xEE}, u16(count), u16(kind)});
 }
 
-// A 2 x 3 matrix holding 1 2 3 / 4 5 6, stored column after column.
+// A 2 x 3 matrix holding 1 2 3 / 4 5 6: laid out as a list whose two fields are the columns and
+// the rows, with the elements column after column.
 Bytes matrix_body() {
-    Bytes body = cat({u16(0x0910), Bytes{0}, u16(3), u16(2)});
-    for (int v : {1, 4, 2, 5, 3, 6}) {
-        body = cat({body, small(v)});
-    }
-    return body;
+    return list_body(0x0910, 3, 2, {small(1), small(4), small(2), small(5), small(3), small(6)});
 }
 
 // A window block whose slot s holds the value s.
