@@ -27,7 +27,7 @@ TEST(FilesReceivedName, CalculatorNamesBecomeSafeLowerCaseFileNames) {
         // Bytes a file name must not hold, traversal, empty and device names.
         {"A/B\\C:", "a_b_c_.g6p"}, {"*?\"<>|", "______.g6p"}, {"\x01\r\n\x7f", "____.g6p"},
         {"../../etc", ".._.._et.g6p"}, {"..", "__.g6p"}, {"", "_.g6p"}, {"\xff\xff", "_.g6p"},
-        {"CON", "con_.g6p"}, {"COM1", "com1_.g6p"}, {"aux.x", "aux_.x.g6p"},
+        {"CON", "con_.g6p"}, {"COM1", "com1_.g6p"}, {"LPT9", "lpt9_.g6p"}, {"aux.x", "aux_.x.g6p"},
         {"CONSOLE", "console.g6p"},
     };
     // clang-format on
@@ -43,6 +43,8 @@ TEST(FilesReceivedName, CalculatorNamesBecomeSafeLowerCaseFileNames) {
     // A safe leaf name passes unchanged; repairing is idempotent.
     EXPECT_EQ(safe_leaf_name("a b.g6m"), "a b.g6m");
     EXPECT_EQ(safe_leaf_name("/etc/passwd"), "_etc_passwd");
+    EXPECT_EQ(safe_leaf_name(".."), "__");
+    EXPECT_EQ(safe_leaf_name(""), "_");
     for (const char* name : {"../x", "", "..", "con.g6p", "a\x01", "ok.g6p"}) {
         EXPECT_EQ(safe_leaf_name(safe_leaf_name(name)), safe_leaf_name(name)) << name;
     }
