@@ -53,14 +53,14 @@ check 0 "detok of an empty program" "$cli" detok empty.g6p
 [ -s out.txt ] && failed "empty program gives empty text"
 
 # 319 lines of 158 characters and CR LF, then 158: 51,198 characters that open again, with the
-# trailer's line break, as exactly 51,200 bytes. One or two more characters, or 25,601 two-byte
-# tokens, are refused whole and leave the existing output untouched.
+# trailer's line break, as exactly 51,200 bytes. One more character (the program would not open
+# again), 51,201 characters, or 25,601 two-byte tokens are refused, the existing output kept.
 line=$(head -c 158 /dev/zero | tr '\0' 'A')
 { for _ in $(seq 319); do printf '%s\r\n' "$line"; done; printf '%s' "$line"; } > full.txt
 check 0 "tok of the longest text" "$cli" tok full.txt -o full.g6p
 check 0 "detok of the full program" "$cli" detok full.g6p -o full-back.txt
 [ "$(wc -c < full-back.txt)" -eq 51200 ] || failed "full program opens as 51200 bytes"
-{ cat full.txt; printf B; } > over1.txt; { cat full.txt; printf BB; } > over2.txt
+{ cat full.txt; printf B; } > over1.txt; { cat full.txt; printf BBB; } > over2.txt
 head -c 25601 /dev/zero | tr '\0' 'u' > over3.txt
 for over in over1 over2 over3; do
     echo keep > big.g6p
