@@ -59,7 +59,7 @@ std::string proposed(char letter, int index, std::string_view calculator_name = 
                                    model);
 }
 
-TEST(FilesReceivedName, ProposedNamesOfEveryNaming) {
+TEST(FilesReceivedName, ProposedAndHeaderNamesOfEveryNaming) {
     EXPECT_EQ(proposed('M', 0), "mat_a.g6m");
     EXPECT_EQ(proposed('D', 9), "g_data0.g6d");
     EXPECT_EQ(proposed('B', 0), "backup.g6b");
@@ -77,9 +77,7 @@ TEST(FilesReceivedName, ProposedNamesOfEveryNaming) {
     EXPECT_EQ(names.size(), 31u);
     EXPECT_EQ(received_item_text_from_token(0x0C40, "Xt1"), to_bytes("X"));
     EXPECT_EQ(received_item_text_from_token(0x0C35, "Yabcdefghij"), to_bytes("Yabcdefg"));
-}
-
-TEST(FilesReceivedName, HeaderNameByTheTypesNameForm) {
+    // The header name: the calculator's name, the variable code, or spaces, by type.
     const Bytes calc = to_bytes("PROG\xff\xff\xff\xff\xff\xff\xff");
     const ItemName as_sent = make_item_name(to_string(calc));
     EXPECT_EQ(received_header_name('p', 0, calc), as_sent);

@@ -105,7 +105,6 @@ TEST(FilesFileKind, KindsOfNames) {
         EXPECT_EQ(file_kind_of(std::string("x.g6") + letter), kind);
         EXPECT_EQ(file_kind_of(std::string("x.G4") + char(letter - 'a' + 'A')), kind);
     }
-    EXPECT_EQ(header_letter_of_kind(FileKind::program), 'p');
     EXPECT_FALSE(header_letter_of_kind(FileKind::text));
     EXPECT_FALSE(header_letter_of_kind(FileKind::none));
 }
