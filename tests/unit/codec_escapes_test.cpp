@@ -51,7 +51,7 @@ TEST(CodecCharset, LoadCalculatorTextFromUtf16) {
 TEST(CodecEscapes, DecodeAndEncode) {
     // clang-format off
     const std::pair<std::string, std::string> decoded[] = {
-        {"A@theta@B", "A\xA9" "B"}, {"@intdiv@", "int\xB6"}, {"@xyi@", "x\xCFyi"},
+        {"@theta@", "\xA9"}, {"A@theta@B", "A\xA9" "B"}, {"@intdiv@", "int\xB6"}, {"@xyi@", "x\xCFyi"},
         // An unknown name is dropped with its opening '@'; the closing one opens the next.
         {"@foo@theta@", "\xA9"}, {"x@Theta@y", "xy"},
         // A lone '@' is dropped.
