@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "codec/detokenizer.h"
@@ -12,21 +13,12 @@
 
 namespace {
 
-using travex::detokenize;
 using travex::match_token;
 using travex::tokenize;
 using travex::tokenize_checked;
 
-std::string bytes(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values) {
-        out.push_back(static_cast<char>(v));
-    }
-    return out;
-}
-
 std::string detok(const std::string& tokens) {
-    return detokenize(
+    return travex::detokenize(
         std::span(reinterpret_cast<const std::uint8_t*>(tokens.data()), tokens.size()));
 }
 
@@ -69,68 +61,41 @@ travex::TokenMatch reference_match(std::string_view text, std::size_t pos) {
         return best;
     }
     const char c = text[pos];
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) {
-        return {static_cast<std::uint8_t>(c), 1};
-    }
-    if (c >= 'a' && c <= 'z') {
-        return {static_cast<std::uint16_t>(c - 'a' + 'A'), 1};
-    }
-    return {0x20, 1};
+    const bool own = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z');
+    return {static_cast<std::uint16_t>(own ? c : (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : 0x20), 1};
 }
 
-TEST(CodecTokenizer, EdgeCasesOfTheCalculatorTokens) {
-    EXPECT_EQ(tokenize("sin (2)"), bytes({0x88, 0x2A, 0x32, 0x2B}));
-    EXPECT_EQ(tokenize("sin(2)"), bytes({0xE7, 0x49, 0xC0, 0x2A, 0x32, 0x2B}));
-    EXPECT_EQ(tokenize("int\xB6"), bytes({0x0A, 0x61}));
-    EXPECT_EQ(tokenize("int "), bytes({0x9A}));
-    EXPECT_EQ(tokenize("mat A"), bytes({0x09, 0x10}));
-    EXPECT_EQ(tokenize("matA"), bytes({0x4D, 0x41, 0xDF, 0x41}));
-    EXPECT_EQ(tokenize("Xmin"), bytes({0x07, 0x10}));
-    EXPECT_EQ(tokenize("If A=1\r\nThen "), bytes({0x0A, 0x7B, 0x41, 0x60, 0x31, 0xFD, 0x0A, 0xB3}));
-    EXPECT_EQ(tokenize("xmin"), bytes({0xCB}));
-    EXPECT_EQ(tokenize("\n"), bytes({0x20}));
-    EXPECT_EQ(tokenize("\r"), bytes({0x20}));
-    EXPECT_EQ(tokenize("\n\r"), bytes({0x20, 0x20}));
-    EXPECT_EQ(tokenize(""), "");
-}
-
-TEST(CodecTokenizer, FallbackForCharactersThatStartNoEntry) {
-    // Lower-case letters with a token of their own are matched first.
-    EXPECT_EQ(tokenize("enpstzwvu"),
-              bytes({0x6D, 0xC0, 0xD9, 0xE7, 0xDF, 0xDE, 0x0C, 0x45, 0x0C, 0x44, 0x0C, 0x43}));
-    EXPECT_EQ(tokenize("abcq"), "ABCQ");
-    EXPECT_EQ(tokenize("@#&;?_`|~"), std::string(9, ' '));
-    EXPECT_EQ(tokenize("\x7F\x80\xB6\xFF\x01"), std::string(5, ' '));
-    // A zero byte in the text becomes a space: it must not end the program early.
-    EXPECT_EQ(tokenize(std::string("A\0B", 3)), "A B");
-    for (int c = 0; c < 256; ++c) {
-        const std::string one(1, static_cast<char>(c));
-        const auto match = match_token(one, 0);
-        EXPECT_EQ(match.length, 1u);
-        EXPECT_NE(match.code & 0xFF, 0) << c;
+TEST(CodecTokenizer, TextsAndTheirTokens) {
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"sin (2)", "\x88\x2A\x32\x2B"}, {"sin(2)", "\xE7\x49\xC0\x2A\x32\x2B"}, {"int ", "\x9A"},
+        {"int\xB6", "\x0A\x61"}, {"mat A", "\x09\x10"}, {"matA", "\x4D\x41\xDF\x41"}, {"", ""},
+        {"Xmin", "\x07\x10"}, {"xmin", "\xCB"}, {"If A=1\r\nThen ", "\x0A\x7B\x41\x60\x31\xFD\x0A\xB3"},
+        // A lone LF or CR is a space; lower-case letters without a token of their own fall
+        // back to upper case, other characters (a zero byte too) to a space.
+        {"\n", " "}, {"\n\r", "  "}, {"abq", "ABQ"}, {"enu", "\x6D\xC0\x0C\x43"},
+        {std::string("@~\x7F\xB6\xFF\0", 6), std::string(6, ' ')},
+    };
+    // clang-format on
+    for (const auto& [text, tokens] : cases) {
+        EXPECT_EQ(tokenize(text), tokens) << text;
     }
-    // Nothing is matched at or beyond the end of the text.
-    EXPECT_EQ(match_token("A", 1).length, 0u);
-    EXPECT_EQ(match_token("", 0).length, 0u);
+    EXPECT_EQ(match_token("A", 1).length, 0u);  // nothing at the end of the text
 }
 
 TEST(CodecTokenizer, MatchAgreesWithPlainSearchOfAllTables) {
-    // Texts glued from random token texts, pieces of them and random bytes.
+    // Texts glued from token texts, pieces of them and random bytes.
     const auto codes = codes_with_text();
     std::mt19937 random(7310);
     for (int round = 0; round < 150; ++round) {
         std::string text;
         while (text.size() < 60) {
             const std::string_view piece = travex::token_text(codes[random() % codes.size()]);
-            switch (random() % 4) {
-                case 0:
-                    text.push_back(static_cast<char>(random() % 256));
-                    break;
-                case 1:
-                    text.append(piece.substr(0, 1 + random() % piece.size()));
-                    break;
-                default:
-                    text.append(piece);
+            const unsigned kind = random() % 4;
+            if (kind == 0) {
+                text.push_back(static_cast<char>(random() % 256));
+            } else {
+                text.append(kind == 1 ? piece.substr(0, 1 + random() % piece.size()) : piece);
             }
         }
         for (std::size_t pos = 0; pos < text.size(); ++pos) {
@@ -143,165 +108,81 @@ TEST(CodecTokenizer, MatchAgreesWithPlainSearchOfAllTables) {
 }
 
 TEST(CodecTokenizer, LinesNeverHoldMoreThan160TokenBytes) {
-    // 161 one-byte tokens: 160, an automatic line break, the last one.
-    const std::string line161(161, 'A');
-    EXPECT_EQ(tokenize(line161), std::string(160, 'A') + "\xFD" + "A");
-    EXPECT_EQ(tokenize(std::string(160, 'A')), std::string(160, 'A'));
-    // A two-byte token after 159 bytes is preceded by a line break; after 158 it still fits.
-    EXPECT_EQ(tokenize(std::string(159, 'A') + "Xmin"),
-              std::string(159, 'A') + bytes({0xFD, 0x07, 0x10}));
-    EXPECT_EQ(tokenize(std::string(158, 'A') + "Xmin"),
-              std::string(158, 'A') + bytes({0x07, 0x10}));
-    // A written line break resets the count, and needs no room itself.
-    EXPECT_EQ(tokenize(std::string(160, 'A') + "\r\n" + std::string(160, 'B')),
-              std::string(160, 'A') + "\xFD" + std::string(160, 'B'));
-    // The automatic break counts as a line break for the following line.
-    const std::string many(400, '1');
-    const std::string tokens = tokenize(many);
-    EXPECT_EQ(tokens, std::string(160, '1') + "\xFD" + std::string(160, '1') + "\xFD" +
-                          std::string(80, '1'));
-    // Two-byte tokens only: 80 of them fill a line.
-    std::string xmins;
-    for (int i = 0; i < 81; ++i) {
-        xmins += "Xmin";
-    }
-    const std::string xmin_tokens = tokenize(xmins);
-    ASSERT_EQ(xmin_tokens.size(), 81u * 2 + 1);
-    EXPECT_EQ(static_cast<std::uint8_t>(xmin_tokens[160]), 0xFD);
+    const std::string a158(158, 'A'), a159(159, 'A'), a160(160, 'A');
+    EXPECT_EQ(tokenize(a160 + "A"), a160 + "\xFD" + "A");
+    EXPECT_EQ(tokenize(a160), a160);
+    // A two-byte token after 159 bytes gets a line break before it; after 158 it still fits.
+    EXPECT_EQ(tokenize(a159 + "Xmin"), a159 + "\xFD\x07\x10");
+    EXPECT_EQ(tokenize(a158 + "Xmin"), a158 + "\x07\x10");
+    // A written line break needs no room and starts a new line, as an automatic one does.
+    EXPECT_EQ(tokenize(a160 + "\r\n" + a160), a160 + "\xFD" + a160);
+    EXPECT_EQ(tokenize(std::string(400, 'A')), a160 + "\xFD" + a160 + "\xFD" + a160.substr(80));
 }
 
-TEST(CodecTokenizer, CheckedFormRefusesTokensBeyondTheLimit) {
+TEST(CodecTokenizer, CheckedFormRefusesTokensBeyondTheLimitWhole) {
     using travex::kMaxConvertedText;
-    // 'u' is a two-byte token: half the limit in characters fills it exactly, with line breaks.
-    // Build the text so that the token bytes are exactly the limit: lines of 80 'u' = 160 bytes
-    // followed by CR LF (1 byte).
+    // Lines of 80 two-byte 'u' tokens and a line break (161 bytes), then 'A's up to the limit.
     std::string text;
     std::size_t size = 0;
-    while (size + 161 <= kMaxConvertedText) {
+    for (; size + 161 <= kMaxConvertedText; size += 161) {
         text += std::string(80, 'u') + "\r\n";
-        size += 161;
     }
     text += std::string(kMaxConvertedText - size, 'A');
     const auto exact = tokenize_checked(text);
     ASSERT_TRUE(exact.has_value());
-    EXPECT_EQ(exact->size(), kMaxConvertedText);
     EXPECT_EQ(*exact, tokenize(text));
-    text += "A";
-    EXPECT_FALSE(tokenize_checked(text).has_value());
-    EXPECT_EQ(tokenize(text).size(), kMaxConvertedText + 1);  // never cut
+    EXPECT_EQ(exact->size(), kMaxConvertedText);
+    EXPECT_FALSE(tokenize_checked(text + "A").has_value());
+    EXPECT_EQ(tokenize(text + "A").size(), kMaxConvertedText + 1);  // never cut
     // A two-byte token whose index byte would be the first beyond the limit is refused too.
-    text.pop_back();
-    text.pop_back();
-    text += "u";
+    text.back() = 'u';
     EXPECT_FALSE(tokenize_checked(text).has_value());
 }
 
-// A token stream in which every line holds at most 160 bytes, built from codes.
-struct StreamBuilder {
-    std::string tokens;
-    std::size_t line = 0;
-    void add(std::uint16_t code) {
-        const std::string b = token_bytes(code);
-        if (line + b.size() > 160) {
-            tokens.push_back('\xFD');
-            line = 0;
-        }
-        tokens += b;
-        line += b.size();
-    }
-    void line_break() {
-        tokens.push_back('\xFD');
-        line = 0;
-    }
-};
-
-TEST(CodecTokenizer, EveryTokenRoundTripsThroughItsText) {
+TEST(CodecTokenizer, CorpusOfEveryTokenRoundTrips) {
+    // Every token alone, each on its own line, and each two-byte token at the end of a line of
+    // exactly 160 bytes; then a full line of one-byte tokens.
     const auto codes = codes_with_text();
     ASSERT_EQ(codes.size(), 573u);
+    std::string corpus;
     for (std::uint16_t code : codes) {
-        const std::string tokens = token_bytes(code);
-        EXPECT_EQ(tokenize(detok(tokens)), tokens) << std::hex << code;
-        const auto match = match_token(travex::token_text(code), 0);
-        EXPECT_EQ(match.code, code);
-    }
-    // Corpus: every token once, each on its own line; then lines filled to the 160-byte limit
-    // with a two-byte token as the last one; then full lines of one-byte tokens.
-    StreamBuilder stream;
-    for (std::uint16_t code : codes) {
-        stream.add(code);
-        stream.line_break();
+        EXPECT_EQ(match_token(travex::token_text(code), 0).code, code);
+        corpus += token_bytes(code) + "\xFD";
     }
     for (std::uint16_t code : codes) {
-        if (!travex::is_two_byte_prefix(code & 0xFF)) {
-            continue;
+        if (travex::is_two_byte_prefix(code & 0xFF)) {
+            corpus += std::string(158, 'A') + token_bytes(code) + "\xFD";
         }
-        stream.tokens += std::string(158, '\x41');
-        stream.tokens += token_bytes(code);
-        stream.line_break();
     }
-    stream.tokens += std::string(160, '\x31');
-    stream.line_break();
-    const std::string text = detok(stream.tokens);
-    EXPECT_EQ(tokenize(text), stream.tokens);
+    corpus += std::string(160, '1') + "\xFD";
+    EXPECT_EQ(tokenize(detok(corpus)), corpus);
 }
 
 TEST(CodecTokenizer, TextsThatReadBackAsOtherTokens) {
-    // Where two token texts placed side by side form a longer entry, the tokenizer takes the
-    // longer one (and the characters left over may fall back to letters): saving the text of
-    // such a program gives other token bytes, sometimes a different text.
-    struct Case {
-        std::string tokens;
-        std::string text;
-        std::string retokenized;
+    // Two token texts side by side may form a longer entry, which the tokenizer takes (and the
+    // characters left over may fall back to letters): such text saves as other tokens.
+    // clang-format off
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"\x6D\x76", "e^", "\x86"}, {"\x32\x76", "2^", "\x87"}, {"\x59\x31", "Y1", "\x0C\x10"},
+        {"\x4C\x31", "L1", "\x08\x10"}, {"\x0C\x43\x0C\x44", "uv", "\x0A\x1B"},
+        {"\xE7\x7D", "sx'", "\xC6\x25"}, {"\x47\x6D\xDF\x20", "Get ", "\x0A\x7E"},
+        {"\x58\x25", "X'", "\x58\x25"}, {"\x57\x0A\xB5", "WEndIf", "\x0A\xB7\x49\x46"},
+        {"\x46\x0B\x35", "FValue ", "\x07\x46\x41\x4C\x0C\x43\x6D\x20"},
+        {"\xE7\xCB", "sxmin", "\xC6\x4D\x49\xC0"}, {"\x0B\x11\x8A", "Zm_Intan ", "\x0B\x16\x41\xC0\x20"},
     };
-    const Case cases[] = {
-        // e, ^ -> e^
-        {bytes({0x6D, 0x76}), "e^", bytes({0x86})},
-        // 2, ^ -> 2^
-        {bytes({0x32, 0x76}), "2^", bytes({0x87})},
-        // Y, 1 -> the graph function Y1
-        {bytes({0x59, 0x31}), "Y1", bytes({0x0C, 0x10})},
-        // L, 1 -> the list L1
-        {bytes({0x4C, 0x31}), "L1", bytes({0x08, 0x10})},
-        // u, v -> the sequence mode uv
-        {bytes({0x0C, 0x43, 0x0C, 0x44}), "uv", bytes({0x0A, 0x1B})},
-        // s, x' -> sx, '
-        {bytes({0xE7, 0x7D}), "sx'", bytes({0xC6, 0x25})},
-        // G, e, t, space -> Get
-        {bytes({0x47, 0x6D, 0xDF, 0x20}), "Get ", bytes({0x0A, 0x7E})},
-        // X, ' stays X, ' (there is no token x alone, and x' is lower case)
-        {bytes({0x58, 0x25}), "X'", bytes({0x58, 0x25})},
-        // x' is its own token
-        {bytes({0x7D}), "x'", bytes({0x7D})},
-        // W, EndIf -> WEnd, I, F: the text changes (the f is upper-cased)
-        {bytes({0x57, 0x0A, 0xB5}), "WEndIf", bytes({0x0A, 0xB7, 0x49, 0x46})},
-        // F, Value -> FV, A, L, u, e
-        {bytes({0x46, 0x0B, 0x35}), "FValue ",
-         bytes({0x07, 0x46, 0x41, 0x4C, 0x0C, 0x43, 0x6D, 0x20})},
-        // s, xmin -> sx, M, I, n
-        {bytes({0xE7, 0xCB}), "sxmin", bytes({0xC6, 0x4D, 0x49, 0xC0})},
-        // Zm_In, tan -> Zm_Int, A, n, space
-        {bytes({0x0B, 0x11, 0x8A}), "Zm_Intan ", bytes({0x0B, 0x16, 0x41, 0xC0, 0x20})},
-        // int and 0xB6: no token text starts with 0xB6, so "int" before it comes only from
-        // the integer division itself; the letters i, n, t alone are I, n, t.
-        {bytes({0x0A, 0x61}), "int\xB6", bytes({0x0A, 0x61})},
-        // a line of 159 bytes and a two-byte token: an automatic line break is added
-        {std::string(159, 'A') + bytes({0x09, 0x10}), std::string(159, 'A') + "mat A",
-         std::string(159, 'A') + bytes({0xFD, 0x09, 0x10})},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(detok(c.tokens), c.text);
-        EXPECT_EQ(tokenize(c.text), c.retokenized) << c.text;
+    // clang-format on
+    for (const auto& [tokens, text, retokenized] : cases) {
+        EXPECT_EQ(detok(tokens), text);
+        EXPECT_EQ(tokenize(text), retokenized) << text;
     }
 }
 
-TEST(CodecTokenizer, AllPairsOfTokens) {
-    // Over every ordered pair of tokens with text: how many read back as other tokens, and how
-    // many of those even change the text. The figures are fixed by the tables; a change in them
-    // means a table entry or the matching rule changed.
+TEST(CodecTokenizer, EveryPairOfTokensSettlesAfterOneSave) {
+    // Over every ordered pair of tokens: how many read back as other tokens and how many of
+    // those change the text are fixed by the tables; the text shown after one save and reopen
+    // never changes on a further save.
     const auto codes = codes_with_text();
-    int resplit = 0;
-    int changed_text = 0;
+    int resplit = 0, changed_text = 0;
     for (std::uint16_t a : codes) {
         for (std::uint16_t b : codes) {
             const std::string tokens = token_bytes(a) + token_bytes(b);
@@ -309,42 +190,14 @@ TEST(CodecTokenizer, AllPairsOfTokens) {
             const std::string back = tokenize(text);
             if (back != tokens) {
                 ++resplit;
-                changed_text += detok(back) != text;
+                const std::string reopened = detok(back);
+                changed_text += reopened != text;
+                ASSERT_EQ(detok(tokenize(reopened)), reopened) << text;
             }
         }
     }
     EXPECT_EQ(resplit, 196);
     EXPECT_EQ(changed_text, 98);
-}
-
-TEST(CodecTokenizer, RandomProgramsSettleAfterOneSave) {
-    // Random programs of every kind of token. Separated by line breaks, the tokens always read
-    // back exactly. Side by side, a merge may give other tokens (and fallback letters may change
-    // the text); but the text shown after one save and reopen stays the same on every further
-    // save, and most programs read back exactly.
-    const auto codes = codes_with_text();
-    std::mt19937 random(4);
-    int exact = 0;
-    const int rounds = 300;
-    for (int round = 0; round < rounds; ++round) {
-        StreamBuilder separated;
-        StreamBuilder packed;
-        for (int i = 0; i < 30; ++i) {
-            const std::uint16_t code = codes[random() % codes.size()];
-            separated.add(code);
-            separated.line_break();
-            packed.add(code);
-            if (code == 0xFD) {
-                packed.line = 0;
-            }
-        }
-        EXPECT_EQ(tokenize(detok(separated.tokens)), separated.tokens);
-        const std::string saved = tokenize(detok(packed.tokens));
-        exact += saved == packed.tokens;
-        const std::string reopened = detok(saved);
-        EXPECT_EQ(detok(tokenize(reopened)), reopened);
-    }
-    EXPECT_GT(exact, rounds * 9 / 10);
 }
 
 }  // namespace

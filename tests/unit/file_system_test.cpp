@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "base/file_system.h"
 #include "base/le_bytes.h"
@@ -11,54 +10,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RealFileSystemTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("travex-fs-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const char* name) const { return (dir_ / name).string(); }
-    fs::path dir_;
-};
-
-TEST_F(RealFileSystemTest, WriteThenReadGivesTheSameBytesAndLeavesNoTemporaryFile) {
+TEST(RealFileSystem, AtomicWritesReplaceWholeAndAFailureKeepsTheOldFile) {
+    const fs::path dir = fs::temp_directory_path() / "travex-real-file-system-test";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "sub" / "x");
+    auto path = [&](const char* name) { return (dir / name).string(); };
     FileSystem& files = real_file_system();
     const Bytes bytes = {0x00, 0xFF, 0x0D, 0x0A, 0x1A};
-    ASSERT_EQ(write_file_atomic(files, path("a.g6p"), bytes), WriteResult::written);
-    EXPECT_EQ(files.read_file(path("a.g6p")), bytes);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 1);
-}
-
-TEST_F(RealFileSystemTest, ReplacesAnExistingFileWhole) {
-    FileSystem& files = real_file_system();
     ASSERT_EQ(write_file_atomic(files, path("a"), Bytes(1000, 1)), WriteResult::written);
-    ASSERT_EQ(write_file_atomic(files, path("a"), Bytes(3, 2)), WriteResult::written);
-    EXPECT_EQ(files.read_file(path("a")), Bytes(3, 2));
-}
-
-TEST_F(RealFileSystemTest, FailedWriteKeepsTheOldFile) {
-    FileSystem& files = real_file_system();
-    ASSERT_EQ(write_file_atomic(files, path("keep"), Bytes{1, 2, 3}), WriteResult::written);
-    // A folder in the way of the target cannot be replaced by a file.
-    fs::create_directories(dir_ / "sub" / "x");
-    EXPECT_EQ(write_file_atomic(files, path("sub"), Bytes{9}), WriteResult::failed);
-    EXPECT_EQ(write_file_atomic(files, (dir_ / "missing" / "f").string(), Bytes{9}),
-              WriteResult::failed);
-    EXPECT_EQ(files.read_file(path("keep")), (Bytes{1, 2, 3}));
-}
-
-TEST_F(RealFileSystemTest, ExistsOnlyForReadableFiles) {
-    FileSystem& files = real_file_system();
+    ASSERT_EQ(write_file_atomic(files, path("a"), bytes), WriteResult::written);
+    EXPECT_EQ(files.read_file(path("a")), bytes);
+    // No temporary file is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 2);
+    EXPECT_TRUE(files.exists(path("a")));
     EXPECT_FALSE(files.exists(path("none")));
-    EXPECT_FALSE(files.exists(dir_.string()));
-    ASSERT_EQ(write_file_atomic(files, path("f"), Bytes{}), WriteResult::written);
-    EXPECT_TRUE(files.exists(path("f")));
+    EXPECT_FALSE(files.exists(dir.string()));
     EXPECT_FALSE(files.read_file(path("none")).has_value());
     EXPECT_TRUE(files.free_space(path("not-yet-there")).has_value());
+    // A folder in the way of the target, or a missing folder: the write fails, "a" stays.
+    EXPECT_EQ(write_file_atomic(files, path("sub"), Bytes{9}), WriteResult::failed);
+    EXPECT_EQ(write_file_atomic(files, path("missing/f"), Bytes{9}), WriteResult::failed);
+    EXPECT_EQ(files.read_file(path("a")), bytes);
+    fs::remove_all(dir);
 }
 
 TEST(LittleEndian, FieldsRoundTripAtTheirEdges) {
