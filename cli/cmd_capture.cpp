@@ -71,7 +71,7 @@ int run(Args args) {
 }
 
 const RegisterCommand reg({"capture",
-                           "capture -o SHOT.bmp|SHOT.png|SHOT.bin (--sim [--fault SPEC]... | "
+                           "capture -o SHOT.bmp|SHOT.png|SHOT.bin (--sim [--fault FAULT]... | "
                            "--port DEVICE)",
                            "capture the calculator's screen as a bitmap, a PNG or raw display data",
                            &run});

@@ -34,7 +34,7 @@ int run(Args args) {
     return kExitOk;
 }
 
-const RegisterCommand reg({"list", "list (--sim [--items DIR] [--fault SPEC]... | --port DEVICE)",
+const RegisterCommand reg({"list", "list (--sim [--items DIR] [--fault FAULT]... | --port DEVICE)",
                            "list the calculator's items as the receive list shows them", &run});
 
 }  // namespace

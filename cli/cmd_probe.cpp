@@ -20,8 +20,8 @@ bool answers(DevicePort& device) {
 
 int run(Args args) {
     std::string error;
-    const OptionSpec spec{{"--all", "--list"}, {"--port"}};
-    const auto options = parse_options(args, spec, error);
+    const OptionSpec known{{"--all", "--list"}, {"--port"}};
+    const auto options = parse_options(args, known, error);
     if (!options) {
         return usage_error("probe", error);
     }

@@ -95,7 +95,7 @@ int run(Args args) {
 
 const RegisterCommand reg(
     {"recv",
-     "recv (ITEM... | --all) [-C DIR] [--overwrite] (--sim [--items DIR] [--fault SPEC]... | "
+     "recv (ITEM... | --all) [-C DIR] [--overwrite] (--sim [--items DIR] [--fault FAULT]... | "
      "--port DEVICE)",
      "receive items from the calculator (names as list shows them)", &run});
 

@@ -59,7 +59,7 @@ int run(Args args) {
 }
 
 const RegisterCommand reg({"send",
-                           "send FILE... (--sim [--items DIR] [--fault SPEC]... | --port DEVICE)",
+                           "send FILE... (--sim [--items DIR] [--fault FAULT]... | --port DEVICE)",
                            "send calculator files to the calculator", &run});
 
 }  // namespace

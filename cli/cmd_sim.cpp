@@ -33,8 +33,8 @@ private:
 
 int run(Args args) {
     std::string error;
-    const OptionSpec spec{{"--echo"}, {"--link", "--items", "--fault"}};
-    const auto options = parse_options(args, spec, error);
+    const OptionSpec known{{"--echo"}, {"--link", "--items", "--fault"}};
+    const auto options = parse_options(args, known, error);
     if (!options) {
         return usage_error("sim", error);
     }
@@ -73,7 +73,7 @@ int run(Args args) {
     return kExitOk;
 }
 
-const RegisterCommand reg({"sim", "sim [--link PATH] [--items DIR] [--fault SPEC]...",
+const RegisterCommand reg({"sim", "sim [--link PATH] [--items DIR] [--fault FAULT]...",
                            "serve the simulated calculator (--echo: an echo) on a new terminal",
                            &run});
 

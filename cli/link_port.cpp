@@ -61,8 +61,8 @@ std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string
             return nullptr;
         }
     }
-    for (const std::string& spec : options.all("--fault")) {
-        const auto fault = sim::parse_fault(spec, error);
+    for (const std::string& fault_text : options.all("--fault")) {
+        const auto fault = sim::parse_fault(fault_text, error);
         if (!fault) {
             return nullptr;
         }

@@ -1,6 +1,6 @@
 #pragma once
 // The port the link commands talk through: the in-process simulated calculator (--sim, with
-// --items DIR to preload it and --fault SPEC to make it misbehave) or a real serial device
+// --items DIR to preload it and --fault FAULT to make it misbehave) or a real serial device
 // (--port DEVICE, provided by a factory that the platform's port code installs).
 #include <memory>
 #include <string>

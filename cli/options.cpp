@@ -2,7 +2,7 @@
 
 namespace travex::cli {
 
-std::optional<ParsedOptions> parse_options(Args args, const OptionSpec& spec, std::string& error) {
+std::optional<ParsedOptions> parse_options(Args args, const OptionSpec& known, std::string& error) {
     ParsedOptions parsed;
     bool options_ended = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -15,11 +15,11 @@ std::optional<ParsedOptions> parse_options(Args args, const OptionSpec& spec, st
             options_ended = true;
             continue;
         }
-        if (spec.flags.count(arg)) {
+        if (known.flags.count(arg)) {
             parsed.flags.insert(arg);
             continue;
         }
-        if (spec.valued.count(arg)) {
+        if (known.valued.count(arg)) {
             if (i + 1 >= args.size()) {
                 error = "option " + arg + " needs a value";
                 return std::nullopt;

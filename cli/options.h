@@ -1,6 +1,6 @@
 #pragma once
 // A small option parser shared by the commands: flags (--raw), options with a value (-o OUT,
-// --title T, repeatable --fault SPEC) and positional arguments, in any order. "--" ends options.
+// --title T, repeatable --fault FAULT) and positional arguments, in any order. "--" ends options.
 #include <map>
 #include <optional>
 #include <set>
@@ -36,6 +36,6 @@ struct ParsedOptions {
 };
 
 // Parses args; on an unknown option or a missing value, returns nullopt and sets error.
-std::optional<ParsedOptions> parse_options(Args args, const OptionSpec& spec, std::string& error);
+std::optional<ParsedOptions> parse_options(Args args, const OptionSpec& known, std::string& error);
 
 }  // namespace travex::cli

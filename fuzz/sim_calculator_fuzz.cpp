@@ -12,18 +12,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     using namespace travex;
-    // The first byte's length of text is a fault spec.
-    const std::size_t spec_length = std::min<std::size_t>(data[0] % 16, size - 1);
-    const std::string spec(reinterpret_cast<const char*>(data + 1), spec_length);
+    // The first byte's length of text is a fault text.
+    const std::size_t text_length = std::min<std::size_t>(data[0] % 16, size - 1);
+    const std::string fault_text(reinterpret_cast<const char*>(data + 1), text_length);
     std::string error;
     sim::SimCalculator calculator;
-    if (const auto fault = sim::parse_fault(spec, error)) {
+    if (const auto fault = sim::parse_fault(fault_text, error)) {
         calculator.add_fault(*fault);
     }
     Bytes program{0x00, 'A', 'B'};
     calculator.memory().put_named(link::make_name("PROGRAM"), link::make_name("P"), program);
     calculator.memory().put_code(link::make_name("MATRIX"), {0x10, 0x09}, {0x10, 0x09, 1, 2});
-    std::size_t at = 1 + spec_length;
+    std::size_t at = 1 + text_length;
     std::size_t answered = 0;
     while (at < size) {
         const std::size_t piece = std::min<std::size_t>(1 + data[at] % 32, size - at);

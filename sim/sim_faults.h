@@ -27,6 +27,6 @@ struct Fault {
     int at = 1;
 };
 
-std::optional<Fault> parse_fault(std::string_view spec, std::string& error);
+std::optional<Fault> parse_fault(std::string_view fault_text, std::string& error);
 
 }  // namespace travex::sim

@@ -57,10 +57,10 @@ cp items/prog1.g6p items/wrong.g6l
 grep -q "Incorrect file." err.txt || failed "incorrect file message"
 
 # Faults end with their messages and exit 1.
-expect_fault() { # spec message command...
-    local spec=$1 message=$2; shift 2
-    "$cli" "$@" --sim --items items --fault "$spec" > /dev/null 2> err.txt && failed "$spec exits 1"
-    grep -q "$message" err.txt || failed "$spec prints \"$message\" (got: $(cat err.txt))"
+expect_fault() { # fault message command...
+    local fault=$1 message=$2; shift 2
+    "$cli" "$@" --sim --items items --fault "$fault" > /dev/null 2> err.txt && failed "$fault exits 1"
+    grep -q "$message" err.txt || failed "$fault prints \"$message\" (got: $(cat err.txt))"
 }
 expect_fault silence "No response." list
 expect_fault id1 "Communication has failed." list
@@ -69,7 +69,7 @@ expect_fault cancel82:14 "Communication has failed." send items/prog1.g6p
 expect_fault memfull "Calculator memory over." send items/prog1.g6p
 expect_fault truncate:18 "No response." recv -C out --overwrite prog1.g6p
 "$cli" list --sim --items items --fault checksum:5 > /dev/null || failed "a bad checksum is repaired"
-"$cli" list --sim --fault bogus > /dev/null 2>&1; [ $? -eq 2 ] || failed "bad fault spec is a usage error"
+"$cli" list --sim --fault bogus > /dev/null 2>&1; [ $? -eq 2 ] || failed "bad fault text is a usage error"
 
 rm -f out/*
 "$cli" recv prog1.g6p -C out --sim --items items --fault truncate:18 > /dev/null 2>&1
