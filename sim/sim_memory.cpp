@@ -1,6 +1,7 @@
 #include "sim/sim_memory.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "link/transfer_files.h"
@@ -171,8 +172,19 @@ int CalculatorMemory::load_folder(const std::string& folder, FileSystem& fs) {
     std::sort(paths.begin(), paths.end());
     int loaded = 0;
     for (const auto& path : paths) {
+        // Only calculator files: ".g" + digit + the type letter that the header carries too, so
+        // that a text file beside them is never taken for an item.
+        const std::string extension = path.extension().string();
+        if (extension.size() != 4 || (extension[1] != 'g' && extension[1] != 'G')) {
+            continue;
+        }
         const auto image = fs.read_file(path.string());
-        if (image && load_file_image(*image)) {
+        if (!image || image->size() < 2 ||
+            std::tolower(static_cast<unsigned char>(extension[3])) !=
+                std::tolower(static_cast<int>((*image)[1]))) {
+            continue;
+        }
+        if (load_file_image(*image)) {
             ++loaded;
         }
     }

@@ -15,6 +15,8 @@ make_file() { # digit letter name body-size path
 make_file 6 p PROG1 700 items/prog1.g6p
 make_file 6 p GAME 300 items/game.g6p
 make_file 6 e EQ 40 items/eq.g6e
+# A text file whose second byte happens to be a type letter is not an item.
+printf 'Rem NOTES\r\n' > items/notes.txt
 
 "$cli" list --sim --items items > list.txt || failed "list exits 0"
 grep -qx prog1.g6p list.txt || failed "list shows prog1.g6p"
@@ -23,6 +25,7 @@ grep -qx mat_a.g6m list.txt || failed "list shows mat_a.g6m"
 grep -qx backup.g6b list.txt || failed "list starts with backup.g6b"
 [ "$(head -1 list.txt)" = backup.g6b ] || failed "backup.g6b first"
 [ "$(tail -1 list.txt)" = zoom.g6z ] || failed "zoom.g6z last"
+grep -q notes list.txt && failed "a text file in the items folder is not loaded"
 
 "$cli" recv prog1.g6p eq.g6e -C out --sim --items items > recv.txt || failed "recv exits 0"
 cmp -s out/prog1.g6p items/prog1.g6p || failed "received program is byte-identical"
