@@ -6,24 +6,12 @@
 #include "cli/link_command_support.h"
 #include "cli/media_text.h"
 #include "cli/output.h"
+#include "cli/picture_output.h"
 #include "image/png_writer.h"
 #include "image/screen_bitmap.h"
 
 namespace travex::cli {
 namespace {
-
-bool ends_with(const std::string& text, std::string_view tail) {
-    if (text.size() < tail.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[text.size() - tail.size() + i]);
-        if (std::tolower(c) != tail[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 int run(Args args) {
     std::string error;
@@ -35,9 +23,9 @@ int run(Args args) {
     if (!out || !options->positional.empty()) {
         return usage_error("capture", "give -o SHOT.bmp");
     }
-    const bool bmp = ends_with(*out, ".bmp");
-    const bool png = ends_with(*out, ".png");
-    if (!bmp && !png && !ends_with(*out, ".bin")) {
+    const bool bmp = ends_with_ignoring_case(*out, ".bmp");
+    const bool png = ends_with_ignoring_case(*out, ".png");
+    if (!bmp && !png && !ends_with_ignoring_case(*out, ".bin")) {
         return usage_error("capture", "SHOT must end in .bmp, .png or .bin (raw display data)");
     }
     const auto port = make_cli_port(*options, error);
@@ -58,16 +46,7 @@ int run(Args args) {
     }
     const image::ScreenImage picture =
         image::frame_screen(image::screen_from_capture(screen, image::kWideWidth));
-    if (png) {
-        return write_output(*out,
-                            image::png_black_and_white(picture.framed_width(), image::kFramedHeight,
-                                                       image::dark_pixels(picture)));
-    }
-    if (const int message = image::save_bitmap_file(real_file_system(), *out, picture);
-        message != kMsgNone) {
-        return fail(*out, message_text(message));
-    }
-    return kExitOk;
+    return write_picture(*out, picture);
 }
 
 const RegisterCommand reg({"capture",

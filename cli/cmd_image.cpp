@@ -8,28 +8,13 @@
 #include "cli/media_text.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "cli/picture_output.h"
 #include "image/png_writer.h"
 #include "image/screen_bitmap.h"
 #include "image/screen_data.h"
 
 namespace travex::cli {
 namespace {
-
-bool ends_with_ignoring_case(std::string_view text, std::string_view tail) {
-    if (text.size() < tail.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        char c = text[text.size() - tail.size() + i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != tail[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The framed picture of an input file, or a message id.
 int load_image(const std::string& path, const Bytes& bytes, image::ScreenImage& out) {
@@ -82,16 +67,7 @@ int run(Args args) {
                             " (expected a picture file, a bitmap saved by TRAVEX or a 1056-byte"
                             " screen dump)");
     }
-    if (png) {
-        return write_output(*out,
-                            image::png_black_and_white(picture.framed_width(), image::kFramedHeight,
-                                                       image::dark_pixels(picture)));
-    }
-    if (const int message = image::save_bitmap_file(real_file_system(), *out, picture);
-        message != kMsgNone) {
-        return fail(*out, message_text(message));
-    }
-    return kExitOk;
+    return write_picture(*out, picture);
 }
 
 const RegisterCommand reg({"image", "image IN -o OUT.bmp|OUT.png",
