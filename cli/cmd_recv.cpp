@@ -70,20 +70,7 @@ int run(Args args) {
         return fail(unknown.front(), "no such item on the calculator's list");
     }
     for (const link::FileReport& report : session.reports()) {
-        const char* what = "not received";
-        switch (report.outcome) {
-            case link::FileOutcome::received:
-                what = "received";
-                break;
-            case link::FileOutcome::kept:
-                what = "exists, kept (use --overwrite)";
-                break;
-            case link::FileOutcome::failed:
-                what = "failed";
-                break;
-            default:
-                break;
-        }
+        const char* what = outcome_text(report.outcome);
         const std::string path = folder.empty() ? report.name : folder + "/" + report.name;
         std::printf("%s: %s\n", path.c_str(), what);
     }

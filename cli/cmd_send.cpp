@@ -35,20 +35,7 @@ int run(Args args) {
     const link::LinkOutcome outcome = session.send(files);
     bool all_sent = true;
     for (const link::FileReport& report : session.reports()) {
-        const char* what = "not sent";
-        switch (report.outcome) {
-            case link::FileOutcome::sent:
-                what = "sent";
-                break;
-            case link::FileOutcome::skipped:
-                what = "skipped";
-                break;
-            case link::FileOutcome::failed:
-                what = "failed";
-                break;
-            default:
-                break;
-        }
+        const char* what = outcome_text(report.outcome);
         all_sent = all_sent && report.outcome == link::FileOutcome::sent;
         std::printf("%s: %s\n", report.name.c_str(), what);
     }

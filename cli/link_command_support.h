@@ -29,6 +29,25 @@ private:
     bool overwrite_;
 };
 
+// The word a report line gives for how one file or item fared.
+inline const char* outcome_text(link::FileOutcome outcome) {
+    switch (outcome) {
+        case link::FileOutcome::sent:
+            return "sent";
+        case link::FileOutcome::skipped:
+            return "skipped";
+        case link::FileOutcome::received:
+            return "received";
+        case link::FileOutcome::kept:
+            return "exists, kept (use --overwrite)";
+        case link::FileOutcome::failed:
+            return "failed";
+        case link::FileOutcome::pending:
+            break;
+    }
+    return "not transferred";
+}
+
 inline int link_failure(const link::LinkOutcome& outcome) {
     return fail(
         "", outcome.message.empty() ? "the transfer was stopped" : console_text(outcome.message));
