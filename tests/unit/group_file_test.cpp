@@ -83,11 +83,21 @@ TEST(GroupSelection, KeepsLowerCasedPathsSortedAndEachFileOnce) {
     EXPECT_EQ(selection.entries().size(), 3u);
 }
 
-TEST(GroupSelection, MemberNamesDropTheFolderOrKeepTwelveCharacters) {
-    EXPECT_EQ(member_name_of("c:\\data\\prog.g6p"), "prog.g6p");
-    EXPECT_EQ(member_name_of("/home/u/Mixed/LIST1.G6L"), "list1.g6l");
-    EXPECT_EQ(member_name_of("averylongname.g6p"), "averylongnam");
-    EXPECT_EQ(member_name_of("short.g6p"), "short.g6p");
+TEST(GroupSelection, MemberNamesAndTargetPaths) {
+    const std::pair<const char*, const char*> members[] = {{"c:\\data\\prog.g6p", "prog.g6p"},
+                                                           {"/home/u/Mixed/LIST1.G6L", "list1.g6l"},
+                                                           {"averylongname.g6p", "averylongnam"},
+                                                           {"short.g6p", "short.g6p"}};
+    for (const auto& [path, name] : members) {
+        EXPECT_EQ(member_name_of(path), name);
+    }
+    const std::pair<const char*, const char*> targets[] = {{"C:\\data", "C:\\data\\a.g6p"},
+                                                           {"C:\\", "C:\\a.g6p"},
+                                                           {"out", "out/a.g6p"},
+                                                           {"/tmp/x/", "/tmp/x/a.g6p"}};
+    for (const auto& [folder, path] : targets) {
+        EXPECT_EQ(target_path(folder, "a.g6p"), path);
+    }
 }
 
 TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
@@ -108,15 +118,19 @@ TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
     EXPECT_EQ(outcome.size, expected.size());
 }
 
-TEST(GroupWrite, EmptySelectionWritesNothingAndReportsNothing) {
+TEST(GroupWrite, EmptyGroupIsNeverWrittenAndUnpacksToNothing) {
     FakeFileSystem fs;
     const WriteOutcome outcome = write_group(fs, "/d/Group.g6g", Selection{});
     EXPECT_FALSE(outcome.written);
     EXPECT_EQ(outcome.message, kMsgNone);
+    ScriptedQuestion never;
+    const UnpackOutcome unpacked = unpack_group(fs, group_of({}), "/out", never);
+    EXPECT_EQ(unpacked.end, UnpackEnd::complete);
+    EXPECT_TRUE(unpacked.members.empty());
     EXPECT_EQ(fs.writes, 0);
 }
 
-TEST(GroupWrite, ChecksFreeSpacePathLengthAndCreation) {
+TEST(GroupWrite, ChecksFreeSpacePathLengthCreationAndMembers) {
     FakeFileSystem fs;
     fs.files["/d/a"] = pattern(100, 1);
     fs.files["/d/b"] = pattern(50, 2);
@@ -142,16 +156,12 @@ TEST(GroupWrite, ChecksFreeSpacePathLengthAndCreation) {
     outcome = write_group(fs, "/d/g.g6g", selection);
     EXPECT_EQ(outcome.message, kMsgCannotCreate);
     EXPECT_EQ(outcome.failed_path, "/d/g.g6g");
-}
 
-TEST(GroupWrite, UnreadableMemberWritesNothing) {
-    FakeFileSystem fs;
-    fs.files["/d/a"] = {1};
+    // An unreadable member leaves the group file as it was.
+    fs.failing_paths.clear();
     fs.files["/d/g.g6g"] = {7, 7};
-    Selection selection;
-    selection.add("/d/a");
     selection.add("/d/missing");
-    const WriteOutcome outcome = write_group(fs, "/d/g.g6g", selection);
+    outcome = write_group(fs, "/d/g.g6g", selection);
     EXPECT_EQ(outcome.message, kMsgFileAccessFailed);
     EXPECT_EQ(outcome.failed_path, "/d/missing");
     EXPECT_EQ(fs.files["/d/g.g6g"], (Bytes{7, 7}));
@@ -199,57 +209,43 @@ TEST(GroupUnpack, RefusesFilesThatAreNotGroups) {
     EXPECT_EQ(fs.writes, 0);
 }
 
-TEST(GroupUnpack, FirstRecordOfLengthZeroUnpacksNothingAndSucceeds) {
-    FakeFileSystem fs;
-    ScriptedQuestion never;
-    const UnpackOutcome outcome = unpack_group(fs, group_of({}), "/out", never);
-    EXPECT_EQ(outcome.end, UnpackEnd::complete);
-    EXPECT_TRUE(outcome.members.empty());
-    EXPECT_EQ(fs.writes, 0);
-}
-
-TEST(GroupUnpack, OverwriteAllReplacesLaterFilesWithoutAsking) {
-    FakeFileSystem fs;
-    fs.files["/out/a"] = {9};
-    fs.files["/out/c"] = {9};
-    fs.files["/out/d"] = {9};
-    ScriptedQuestion question({OverwriteAnswer::overwrite_all});
-    const Bytes group = group_of({{"a", {1}}, {"b", {2}}, {"c", {3}}, {"d", {4}}});
-    const UnpackOutcome outcome = unpack_group(fs, group, "/out", question);
-    EXPECT_TRUE(outcome.clean());
-    EXPECT_EQ(question.asked, (std::vector<std::string>{"/out/a"}));
-    EXPECT_EQ(fs.files["/out/a"], Bytes{1});
-    EXPECT_EQ(fs.files["/out/b"], Bytes{2});
-    EXPECT_EQ(fs.files["/out/c"], Bytes{3});
-    EXPECT_EQ(fs.files["/out/d"], Bytes{4});
-}
-
-TEST(GroupUnpack, OverwriteSkipAndCancelAnswerEachFile) {
-    FakeFileSystem fs;
-    fs.files["/out/a"] = {9};
-    fs.files["/out/b"] = {9};
-    fs.files["/out/d"] = {9};
-    ScriptedQuestion question(
-        {OverwriteAnswer::overwrite, OverwriteAnswer::skip, OverwriteAnswer::cancel});
+TEST(GroupUnpack, OverwriteAnswersActOnEachFileAndOverwriteAllStopsAsking) {
+    using A = OverwriteAnswer;
+    using Paths = std::vector<std::string>;
+    struct Case {
+        std::vector<A> answers;
+        bool overwrite_all_first;
+        Paths asked;
+        UnpackEnd end;
+        Bytes result;  // a..e afterwards, 0 for a file that does not exist
+    };
+    // a, b and d exist already (holding 9); the group holds a=1 .. e=5.
+    const Case cases[] = {
+        {{A::overwrite_all}, false, {"/out/a"}, UnpackEnd::complete, {1, 2, 3, 4, 5}},
+        {{A::overwrite, A::skip, A::cancel},
+         false,
+         {"/out/a", "/out/b", "/out/d"},
+         UnpackEnd::cancelled,
+         {1, 9, 3, 9, 0}},
+        {{}, true, {}, UnpackEnd::complete, {1, 2, 3, 4, 5}},
+    };
     const Bytes group = group_of({{"a", {1}}, {"b", {2}}, {"c", {3}}, {"d", {4}}, {"e", {5}}});
-    const UnpackOutcome outcome = unpack_group(fs, group, "/out", question);
-    EXPECT_EQ(outcome.end, UnpackEnd::cancelled);
-    EXPECT_EQ(question.asked, (std::vector<std::string>{"/out/a", "/out/b", "/out/d"}));
-    EXPECT_EQ(fs.files["/out/a"], Bytes{1});  // overwritten
-    EXPECT_EQ(fs.files["/out/b"], Bytes{9});  // skipped: the old file stays
-    EXPECT_EQ(fs.files["/out/c"], Bytes{3});  // new, written before the cancel
-    EXPECT_EQ(fs.files["/out/d"], Bytes{9});  // cancelled here
-    EXPECT_EQ(fs.files.count("/out/e"), 0u);
-    EXPECT_EQ(outcome.count(MemberOutcome::skipped), 1u);
-    EXPECT_EQ(outcome.count(MemberOutcome::written), 2u);
-}
-
-TEST(GroupUnpack, OverwriteAllFromTheStartNeverAsks) {
-    FakeFileSystem fs;
-    fs.files["/out/a"] = {9};
-    ScriptedQuestion never;
-    EXPECT_TRUE(unpack_group(fs, group_of({{"a", {1}}}), "/out", never, true).clean());
-    EXPECT_EQ(fs.files["/out/a"], Bytes{1});
+    for (const Case& c : cases) {
+        FakeFileSystem fs;
+        for (const char* name : {"/out/a", "/out/b", "/out/d"}) {
+            fs.files[name] = {9};
+        }
+        ScriptedQuestion question(c.answers);
+        const UnpackOutcome outcome =
+            unpack_group(fs, group, "/out", question, c.overwrite_all_first);
+        EXPECT_EQ(outcome.end, c.end);
+        EXPECT_EQ(question.asked, c.asked);
+        for (std::size_t i = 0; i < 5; ++i) {
+            const std::string path = "/out/" + std::string(1, static_cast<char>('a' + i));
+            const Bytes expected = c.result[i] ? Bytes{c.result[i]} : Bytes{};
+            EXPECT_EQ(fs.files.count(path) ? fs.files[path] : Bytes{}, expected) << path;
+        }
+    }
 }
 
 TEST(GroupUnpack, RefusesNamesThatWouldLeaveTheFolderAndGoesOn) {
@@ -362,13 +358,6 @@ TEST(GroupUnpack, NeedsTheGroupSizeFreeInTheFolder) {
     fs.free_bytes = group.size();
     EXPECT_TRUE(unpack_group(fs, group, "C:\\out", never).clean());
     EXPECT_EQ(fs.files.count("C:\\out\\a"), 1u);
-}
-
-TEST(GroupUnpack, TargetPathsAddOneSeparator) {
-    EXPECT_EQ(target_path("C:\\data", "a.g6p"), "C:\\data\\a.g6p");
-    EXPECT_EQ(target_path("C:\\", "a.g6p"), "C:\\a.g6p");
-    EXPECT_EQ(target_path("out", "a.g6p"), "out/a.g6p");
-    EXPECT_EQ(target_path("/tmp/x/", "a.g6p"), "/tmp/x/a.g6p");
 }
 
 }  // namespace
