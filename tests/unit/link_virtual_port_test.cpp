@@ -67,6 +67,7 @@ TEST(LinkVirtualPortRead, EmptyReadTakes300MsBytesEnd3MsAfterTheLastAtMostHalfTh
     std::array<std::uint8_t, 5> small{};
     port.inject(Bytes(9, 1));
     EXPECT_EQ(port.read(small).received, 5u) << "up to 5 bytes are not halved";
+    EXPECT_EQ(port.read(std::span(buffer).first(6)).received, 3u) << "6 are";
 }
 
 TEST(LinkVirtualPortLine, OutputQueueDrainsAtTheLineRate) {
