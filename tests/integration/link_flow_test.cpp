@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 #include "link_test_support.h"
 
@@ -33,13 +34,8 @@ auto choose(std::vector<std::string> names) {
 }
 
 TEST(LinkSendSelection, BackupOnlyAloneAndOnlyTransmittableExtensions) {
-    struct Case {
-        std::vector<std::string> names;
-        int model;
-        Check result;
-        std::string failing;
-    };
-    const Case cases[] = {
+    // {selection, model, result, the name the message gives}
+    const std::tuple<std::vector<std::string>, int, Check, std::string> cases[] = {
         {{"a.g6b"}, 4, Check::ok, ""},
         {{"a.g6b", "b.g6p"}, 4, Check::backup_conflict, ""},
         {{"x.txt", "a.G6B", "b.g6p"}, 4, Check::backup_conflict, ""},
@@ -50,12 +46,10 @@ TEST(LinkSendSelection, BackupOnlyAloneAndOnlyTransmittableExtensions) {
         {{"a.g6p"}, 5, Check::bad_extension, "a.g6p"},
         {{"a.g6p"}, 6, Check::bad_extension, "a.g6p"},
     };
-    for (const Case& c : cases) {
-        const auto check = link::check_send_selection(c.names, c.model);
-        EXPECT_EQ(check.result, c.result) << c.names.front() << " model " << c.model;
-        if (!c.failing.empty()) {
-            EXPECT_EQ(check.failing_name, c.failing);
-        }
+    for (const auto& [names, model, result, failing] : cases) {
+        const auto check = link::check_send_selection(names, model);
+        EXPECT_EQ(check.result, result) << names.front() << " model " << model;
+        EXPECT_TRUE(failing.empty() || check.failing_name == failing) << check.failing_name;
     }
     for (const char* bad : {"a.g5p", "a.g6g", "a.g6x", "a.g6", "a", "a.g6pp", "a.h6p"}) {
         const auto check = link::check_send_selection({"ok.g6p", bad}, 4);

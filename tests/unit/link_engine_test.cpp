@@ -1,6 +1,8 @@
 // The link engine against a calculator played by hand on the virtual port.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/le_bytes.h"
 #include "link/link_engine.h"
 #include "link/virtual_port.h"
@@ -145,28 +147,24 @@ TEST(LinkEngineOpen, PortErrorsComeBackAsCodes) {
 }
 
 TEST(LinkEngineHello, WrongAnswerToTheHelloEndsWithItsCodeAndACancel) {
-    struct Case {
-        int model_code;
-        Bytes reply;
-        int code;
-    };
-    const Case cases[] = {
+    const std::tuple<int, Bytes, int> cases[] = {
+        // {model code, reply, code}
         {4, link::short_packet('8', '5', 0x01), 5},   // first identifier byte
         {4, link::short_packet('7', '2', 0x01), 14},  // second identifier byte
         {4, link::short_packet('7', '1', 0x01), 14},
         {9, calc(0x01), 5},  // unknown model: every reply has a wrong first byte
         {4, calc(0x21), 5},  // good checksum, other code
     };
-    for (const Case& c : cases) {
+    for (const auto& [model_code, reply, code] : cases) {
         link::LinkSettings settings;
-        settings.model_code = c.model_code;
+        settings.model_code = model_code;
         EngineRig rig(settings);
         ASSERT_EQ(rig.engine.start_operation(LinkOperation::send), 0);
         rig.tick();
         rig.written();
-        rig.answer(c.reply);
+        rig.answer(reply);
         rig.run();
-        EXPECT_EQ(rig.failures, Codes{c.code}) << c.model_code << " " << int(c.reply[1]);
+        EXPECT_EQ(rig.failures, Codes{code}) << model_code << " " << int(reply[1]);
         EXPECT_EQ(rig.written(), pc(0x82));
         EXPECT_FALSE(rig.port.is_open());
     }
@@ -381,28 +379,23 @@ TEST(LinkEngineItemBlock, PayloadFollowsTheNameFieldOrItsAbsenceAndBadBlocksFail
     link::ItemName by_code = link::make_name("");
     by_code[0] = 0x10;
     by_code[1] = 0x09;
-    struct Case {
-        link::ItemName requested;
-        bool with_name;
-        Bytes block;
-        Bytes payload;  // empty: the block fails with code 5
-    };
-    const Case cases[] = {
+    // {requested, with a name field, block, payload; empty: the block fails with code 5}
+    const std::tuple<link::ItemName, bool, Bytes, Bytes> cases[] = {
         {prog1, true, item_block(&prog1, {0, 1, 2, 3}), {0, 1, 2, 3}},
         {prog1, true, item_block(&prog2, {0, 1, 2, 3}), {}},  // another item's name
         {by_code, false, item_block(nullptr, {0x10, 0x09, 7, 7}), {0x10, 0x09, 7, 7}},
         {prog1, true, calc_block({4, 0, 0, 0}), {}},  // length shorter than its own header
     };
-    for (const Case& c : cases) {
+    for (const auto& [requested, with_name, block, payload] : cases) {
         EngineRig rig;
-        item_receive_to_block(rig, c.requested, c.with_name);
-        rig.answer(c.block, 1);
+        item_receive_to_block(rig, requested, with_name);
+        rig.answer(block, 1);
         rig.run(2);
-        if (c.payload.empty()) {
+        if (payload.empty()) {
             EXPECT_EQ(rig.failures, Codes{5});
             EXPECT_EQ(rig.items_done, 0);
         } else {
-            EXPECT_EQ(rig.engine.received_payload(), c.payload);
+            EXPECT_EQ(rig.engine.received_payload(), payload);
             EXPECT_TRUE(rig.failures.empty());
             EXPECT_EQ(rig.items_done, 1);
         }
