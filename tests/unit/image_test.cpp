@@ -234,10 +234,11 @@ TEST(BitmapFile, SavingChecksSpacePathAndKeepsOldFilesOnFailure) {
 // The raw rows of a PNG written by png_black_and_white: chunks in order, IDAT's zlib stream of
 // stored blocks unpacked.
 Bytes png_rows(const Bytes& png, std::uint32_t& width, std::uint32_t& height) {
-    auto be32 = [&png](std::size_t at) {
-        return (std::uint32_t{png[at]} << 24) | (std::uint32_t{png[at + 1]} << 16) |
-               (std::uint32_t{png[at + 2]} << 8) | png[at + 3];
+    const auto be32_of = [](const Bytes& b, std::size_t at) {
+        return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
+               (std::uint32_t{b[at + 2]} << 8) | b[at + 3];
     };
+    const auto be32 = [&](std::size_t at) { return be32_of(png, at); };
     Bytes zlib;
     std::size_t at = 8;
     while (at + 12 <= png.size()) {
@@ -268,10 +269,7 @@ Bytes png_rows(const Bytes& png, std::uint32_t& width, std::uint32_t& height) {
             break;
         }
     }
-    const std::uint32_t adler = (std::uint32_t{zlib[z]} << 24) |
-                                (std::uint32_t{zlib[z + 1]} << 16) |
-                                (std::uint32_t{zlib[z + 2]} << 8) | zlib[z + 3];
-    EXPECT_EQ(adler, adler32(raw));
+    EXPECT_EQ(be32_of(zlib, z), adler32(raw));
     return raw;
 }
 
@@ -290,8 +288,10 @@ TEST(PngWriter, LargePicturesSpanSeveralStoredBlocks) {
     const Bytes png = png_black_and_white(800, 700, dark);
     std::uint32_t width = 0, height = 0;
     const Bytes raw = png_rows(png, width, height);
+    EXPECT_EQ(width, 800u);
+    EXPECT_EQ(height, 700u);
     ASSERT_EQ(raw.size(), 700u * 101);
-    EXPECT_EQ(raw.back(), 0xFE);
+    EXPECT_EQ(raw.back(), 0xFE);  // dark is 0
     EXPECT_EQ(raw[raw.size() - 2], 0xFF);
 }
 
