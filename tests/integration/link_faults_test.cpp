@@ -49,11 +49,11 @@ TEST(LinkReceiveFault, EachEndsWithItsCodeOrRecoversAndStoresOnlyWholeFiles) {
         {"memfull:23", 20},  {"truncate:18", 4},  {"truncate:23", 4}};
     const Bytes one = file_image('6', 'p', calc_name("ONE"), "", pattern(700, 1));
     const Bytes two = file_image('6', 'p', calc_name("TWO"), "", pattern(900, 2));
-    for (const auto& [spec, code] : cases) {
-        SCOPED_TRACE(spec);
+    for (const auto& [text, code] : cases) {
+        SCOPED_TRACE(text);
         SimRig rig;
         std::string error;
-        const auto fault = sim::parse_fault(spec, error);
+        const auto fault = sim::parse_fault(text, error);
         ASSERT_TRUE(fault) << error;
         const link::LinkOutcome outcome = receive_two(rig, fault);
         EXPECT_FALSE(rig.port.is_open());
@@ -139,7 +139,7 @@ TEST(LinkCaptureFault, ScreenArrivesOrTheFaultClosesEverything) {
     }
 }
 
-TEST(LinkFaultSpec, ParsesEveryFormAndRejectsNonsense) {
+TEST(LinkFaultText, ParsesEveryFormAndRejectsNonsense) {
     std::string error;
     const auto c = sim::parse_fault("checksum:3", error);
     ASSERT_TRUE(c);
