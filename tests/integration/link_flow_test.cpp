@@ -1,8 +1,10 @@
 // The send and receive flow against the simulated calculator: selection checks, refused files,
-// the window-setup merge, the receive list, saving with the overwrite question.
+// the window-setup merge, the receive list, saving with the overwrite question, cancel, pacing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <tuple>
 
 #include "link_test_support.h"
 
@@ -14,23 +16,46 @@ using linktest::file_image;
 using linktest::pattern;
 using linktest::SimRig;
 using Check = link::SendSelectionCheck::Result;
+using Items = std::vector<link::ReceiveItem>;
+
+// A receive chooser that takes the items the predicate accepts, in list order.
+auto choose_if(std::function<bool(const link::ReceiveItem&)> accept) {
+    return [accept](const Items& all) {
+        Items out;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(out), accept);
+        return out;
+    };
+}
+
+auto choose(std::vector<std::string> names) {
+    return choose_if([names](const link::ReceiveItem& i) {
+        return std::find(names.begin(), names.end(), i.line_text) != names.end();
+    });
+}
 
 TEST(LinkSendSelection, BackupOnlyAloneAndOnlyTransmittableExtensions) {
-    EXPECT_EQ(link::check_send_selection({"a.g6b"}, 4).result, Check::ok);
-    EXPECT_EQ(link::check_send_selection({"a.g6b", "b.g6p"}, 4).result, Check::backup_conflict);
-    EXPECT_EQ(link::check_send_selection({"x.txt", "a.G6B", "b.g6p"}, 4).result,
-              Check::backup_conflict);
-    EXPECT_EQ(link::check_send_selection({"a.g4p", "b.G6M", "c.g6z"}, 4).result, Check::ok);
+    // {selection, model, result, the name the message gives}
+    const std::tuple<std::vector<std::string>, int, Check, std::string> cases[] = {
+        {{"a.g6b"}, 4, Check::ok, ""},
+        {{"a.g6b", "b.g6p"}, 4, Check::backup_conflict, ""},
+        {{"x.txt", "a.G6B", "b.g6p"}, 4, Check::backup_conflict, ""},
+        {{"a.g4p", "b.G6M", "c.g6z"}, 4, Check::ok, ""},
+        // Tested last to first: the message names the first bad name of the list.
+        {{"a.txt", "b.bmp"}, 4, Check::bad_extension, "a.txt"},
+        {{"a.g3p"}, 5, Check::ok, ""},
+        {{"a.g6p"}, 5, Check::bad_extension, "a.g6p"},
+        {{"a.g6p"}, 6, Check::bad_extension, "a.g6p"},
+    };
+    for (const auto& [names, model, result, failing] : cases) {
+        const auto check = link::check_send_selection(names, model);
+        EXPECT_EQ(check.result, result) << names.front() << " model " << model;
+        EXPECT_TRUE(failing.empty() || check.failing_name == failing) << check.failing_name;
+    }
     for (const char* bad : {"a.g5p", "a.g6g", "a.g6x", "a.g6", "a", "a.g6pp", "a.h6p"}) {
         const auto check = link::check_send_selection({"ok.g6p", bad}, 4);
         EXPECT_EQ(check.result, Check::bad_extension) << bad;
         EXPECT_EQ(check.failing_name, bad);
     }
-    // Tested last to first: the message names the first bad name of the list.
-    EXPECT_EQ(link::check_send_selection({"a.txt", "b.bmp"}, 4).failing_name, "a.txt");
-    EXPECT_EQ(link::check_send_selection({"a.g3p"}, 5).result, Check::ok);
-    EXPECT_EQ(link::check_send_selection({"a.g6p"}, 5).result, Check::bad_extension);
-    EXPECT_EQ(link::check_send_selection({"a.g6p"}, 6).result, Check::bad_extension);
 }
 
 TEST(LinkSendFlow, RefusedFilesAskSkipOrCancel) {
@@ -43,11 +68,11 @@ TEST(LinkSendFlow, RefusedFilesAskSkipOrCancel) {
     const link::LinkOutcome outcome = rig.session.send(
         {"good1.g6p", "wrong.g6p", "short.g6p", "missing.g6p", "group.g6g", "good2.g6p"});
     ASSERT_TRUE(outcome.ok) << outcome.message;
-    ASSERT_EQ(rig.ui.skip_questions.size(), 4u);
-    EXPECT_EQ(rig.ui.skip_questions[0], std::string(link::kIncorrectFile) + "wrong.g6p");
-    EXPECT_EQ(rig.ui.skip_questions[1], std::string(link::kNotTravexFormat) + "short.g6p");
-    EXPECT_EQ(rig.ui.skip_questions[2], std::string(link::kNotTravexFormat) + "missing.g6p");
-    EXPECT_EQ(rig.ui.skip_questions[3], std::string(link::kNotTransmittable) + "group.g6g");
+    const std::vector<std::string> asked = {std::string(link::kIncorrectFile) + "wrong.g6p",
+                                            std::string(link::kNotTravexFormat) + "short.g6p",
+                                            std::string(link::kNotTravexFormat) + "missing.g6p",
+                                            std::string(link::kNotTransmittable) + "group.g6g"};
+    EXPECT_EQ(rig.ui.skip_questions, asked);
     EXPECT_EQ(rig.sim.memory().directory(link::make_name("PROGRAM")).size(), 2u);
     EXPECT_EQ(rig.session.reports()[1].outcome, link::FileOutcome::skipped);
     EXPECT_EQ(rig.session.reports()[5].outcome, link::FileOutcome::sent);
@@ -57,8 +82,7 @@ TEST(LinkSendFlow, RefusedFilesAskSkipOrCancel) {
     SimRig cancelled;
     cancelled.ui.skip_answer = link::SkipAnswer::cancel;
     cancelled.fs.files = rig.fs.files;
-    const link::LinkOutcome stop = cancelled.session.send({"good1.g6p", "wrong.g6p", "good2.g6p"});
-    EXPECT_TRUE(stop.stopped);
+    EXPECT_TRUE(cancelled.session.send({"good1.g6p", "wrong.g6p", "good2.g6p"}).stopped);
     EXPECT_EQ(cancelled.sim.stats().items_stored, 1);
     EXPECT_EQ(cancelled.sim.stats().goodbyes, 1);
     EXPECT_FALSE(cancelled.port.is_open());
@@ -68,72 +92,57 @@ Bytes records(std::uint8_t seed) {
     return pattern(sim::kWindowSetupRecords * 9, seed);
 }
 
-bool record_equal(const Bytes& a, const Bytes& b, int record) {
-    return std::equal(a.begin() + record * 9, a.begin() + record * 9 + 9, b.begin() + record * 9);
-}
-
 TEST(LinkSendFlow, ZoomAndWindowSetupFilesAreMergedIntoTheCalculatorsBlock) {
+    const std::vector<int> zoom = {10, 11, 12, 13, 14, 15, 19, 20, 21, 25, 26, 27, 32, 33, 34, 35};
+    const std::vector<int> window = {0, 1, 2, 3, 4, 5, 16, 17, 18, 22, 23, 24, 28, 29, 30, 31};
     for (const char letter : {'z', 'w'}) {
         SimRig rig;
         const Bytes calculator = records(0x10);
-        rig.sim.memory().put_setup(0x2B, calculator);
         const Bytes file_block = records(0x80);
-        rig.fs.files[std::string("s.g6") + letter] =
-            file_image('6', letter, link::make_name(""), "", file_block);
-        const link::LinkOutcome outcome = rig.session.send({std::string("s.g6") + letter});
-        ASSERT_TRUE(outcome.ok) << outcome.message;
+        rig.sim.memory().put_setup(0x2B, calculator);
+        const std::string name = std::string("s.g6") + letter;
+        rig.fs.files[name] = file_image('6', letter, link::make_name(""), "", file_block);
+        ASSERT_TRUE(rig.session.send({name}).ok);
         const Bytes* merged = rig.sim.memory().find_setup(0x2B);
-        ASSERT_NE(merged, nullptr);
-        ASSERT_EQ(merged->size(), calculator.size());
-        const std::vector<int> zoom = {10, 11, 12, 13, 14, 15, 19, 20,
-                                       21, 25, 26, 27, 32, 33, 34, 35};
-        const std::vector<int> window = {0, 1, 2, 3, 4, 5, 16, 17, 18, 22, 23, 24, 28, 29, 30, 31};
+        ASSERT_TRUE(merged != nullptr && merged->size() == calculator.size());
         const auto& mine = letter == 'z' ? zoom : window;
         for (int r = 0; r < 36; ++r) {
             // Records 6-9 belong to neither file type and always stay the calculator's.
             const bool from_file = std::find(mine.begin(), mine.end(), r) != mine.end();
-            EXPECT_TRUE(record_equal(*merged, from_file ? file_block : calculator, r))
+            const Bytes& source = from_file ? file_block : calculator;
+            EXPECT_TRUE(std::equal(merged->begin() + r * 9, merged->begin() + r * 9 + 9,
+                                   source.begin() + r * 9))
                 << letter << " record " << r;
         }
         EXPECT_EQ(rig.sim.stats().items_sent, 1) << "the block was fetched first";
     }
-}
-
-TEST(LinkSendFlow, MergeOfShortBlocksStaysInsideBoth) {
-    const Bytes calc(5 * 9, 1);
-    const Bytes file(20 * 9, 2);
-    const Bytes merged = link::merge_window_setup(calc, file, false);
-    ASSERT_EQ(merged.size(), calc.size());
+    // Short blocks on either side: the merge stays inside both.
+    const Bytes merged = link::merge_window_setup(Bytes(5 * 9, 1), Bytes(20 * 9, 2), false);
+    ASSERT_EQ(merged.size(), 5u * 9);
     EXPECT_EQ(merged[0], 2);
-    const Bytes zoom = link::merge_window_setup(Bytes(36 * 9, 1), Bytes(12 * 9, 2), true);
-    EXPECT_EQ(zoom[10 * 9], 2);
-    EXPECT_EQ(zoom[12 * 9], 1);
+    const Bytes zoomed = link::merge_window_setup(Bytes(36 * 9, 1), Bytes(12 * 9, 2), true);
+    EXPECT_EQ(zoomed[10 * 9], 2);
+    EXPECT_EQ(zoomed[12 * 9], 1);
 }
 
 TEST(LinkReceiveList, ShowsEveryCategoryInOrderWithFileNames) {
     SimRig rig;
     rig.sim.memory().put_named(link::make_name("PROGRAM"), calc_name("PROG1"), {0});
     rig.sim.memory().put_named(link::make_name("ANIME"), calc_name("MY SHOW"), {});
-    std::vector<link::ReceiveItem> items;
+    Items items;
     ASSERT_TRUE(rig.session.list(items).ok);
     EXPECT_FALSE(rig.port.is_open());
     ASSERT_EQ(items.size(), 1u + 10 + 31 + 0 + 10 + 6 + 10 + 10 + 1 + 1 + 4);
-    std::vector<std::string> names;
-    for (const auto& item : items) {
-        names.push_back(item.line_text);
+    const std::pair<std::size_t, const char*> at[] = {
+        {0, "backup.g6b"}, {1, "g_data1.g6d"}, {10, "g_data0.g6d"},
+        {11, "y1.g6y"},    {41, "w.g6y"},      {items.size() - 1, "zoom.g6z"}};
+    for (const auto& [index, name] : at) {
+        EXPECT_EQ(items[index].line_text, name);
     }
-    EXPECT_EQ(names.front(), "backup.g6b");
-    EXPECT_EQ(names[1], "g_data1.g6d");
-    EXPECT_EQ(names[10], "g_data0.g6d");
-    EXPECT_EQ(names[11], "y1.g6y");
-    EXPECT_EQ(names[41], "w.g6y");
-    EXPECT_NE(std::find(names.begin(), names.end(), "mat_a.g6m"), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), "pict0.g6i"), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), "l6.g6l"), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), "l_data1.g6n"), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), "prog1.g6p"), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), "my_show.g6s"), names.end());
-    EXPECT_EQ(names.back(), "zoom.g6z");
+    for (const char* name :
+         {"mat_a.g6m", "pict0.g6i", "l6.g6l", "l_data1.g6n", "prog1.g6p", "my_show.g6s"}) {
+        EXPECT_EQ(choose({name})(items).size(), 1u) << name;
+    }
     EXPECT_EQ(items[1].value(), 0x0100);
     EXPECT_EQ(items[1].request[0], 0x20);
     EXPECT_EQ(items[1].request[1], 0x0D);
@@ -145,8 +154,7 @@ TEST(LinkReceiveList, ModelOrderAndGraphEquationCount) {
         std::vector<link::ItemName>{calc_name("S")}};
     const auto cats3 = link::build_receive_categories(3, dirs);
     EXPECT_EQ(cats3[2].items.size(), 22u);
-    const auto list3 = link::receive_list(3, cats3);
-    for (const auto& item : list3) {
+    for (const auto& item : link::receive_list(3, cats3)) {
         EXPECT_TRUE(item.letter != 'e' && item.letter != 'm' && item.letter != 's');
         EXPECT_EQ(item.line_text[item.line_text.size() - 2], '3');
     }
@@ -156,29 +164,13 @@ TEST(LinkReceiveList, ModelOrderAndGraphEquationCount) {
     EXPECT_EQ(link::build_receive_categories(2, dirs)[2].items.size(), 31u);
 }
 
-std::vector<link::ReceiveItem> by_name(const std::vector<link::ReceiveItem>& all,
-                                       std::initializer_list<std::string> names) {
-    std::vector<link::ReceiveItem> out;
-    for (const auto& n : names) {
-        for (const auto& i : all) {
-            if (i.line_text == n) {
-                out.push_back(i);
-            }
-        }
-    }
-    return out;
-}
-
 TEST(LinkReceiveFlow, ExistingFilesAskAndOverwriteAllStopsAsking) {
     SimRig rig;
     rig.fs.files["in/tblsetup.g6t"] = {1, 2, 3};
     rig.fs.files["in/variable.g6v"] = {4, 5, 6};
     rig.fs.files["in/winsetup.g6w"] = {7};
-    const auto choose = [](const auto& all) {
-        return by_name(all, {"tblsetup.g6t", "variable.g6v", "winsetup.g6w"});
-    };
-    rig.ui.overwrite_answer = link::OverwriteAnswer::skip;
-    ASSERT_TRUE(rig.session.receive(choose, "in").ok);
+    const auto three = choose({"tblsetup.g6t", "variable.g6v", "winsetup.g6w"});
+    ASSERT_TRUE(rig.session.receive(three, "in").ok);
     EXPECT_EQ(rig.ui.overwrite_questions.size(), 3u);
     EXPECT_EQ(rig.ui.overwrite_questions[0], "in/tblsetup.g6t");
     EXPECT_EQ(rig.fs.files["in/tblsetup.g6t"], (Bytes{1, 2, 3}));
@@ -186,7 +178,7 @@ TEST(LinkReceiveFlow, ExistingFilesAskAndOverwriteAllStopsAsking) {
 
     rig.ui.overwrite_questions.clear();
     rig.ui.overwrite_answer = link::OverwriteAnswer::overwrite_all;
-    ASSERT_TRUE(rig.session.receive(choose, "in").ok);
+    ASSERT_TRUE(rig.session.receive(three, "in").ok);
     EXPECT_EQ(rig.ui.overwrite_questions.size(), 1u);
     EXPECT_EQ(rig.fs.files["in/variable.g6v"].size(), 54u + 28 * 9);
     const Bytes& image = rig.fs.files["in/tblsetup.g6t"];
@@ -195,60 +187,45 @@ TEST(LinkReceiveFlow, ExistingFilesAskAndOverwriteAllStopsAsking) {
     // Overwrite-all belongs to one receive: the next one asks again.
     rig.ui.overwrite_questions.clear();
     rig.ui.overwrite_answer = link::OverwriteAnswer::cancel;
-    const link::LinkOutcome stopped = rig.session.receive(choose, "in");
-    EXPECT_TRUE(stopped.stopped);
+    EXPECT_TRUE(rig.session.receive(three, "in").stopped);
     EXPECT_EQ(rig.ui.overwrite_questions.size(), 1u);
     EXPECT_FALSE(rig.port.is_open());
     EXPECT_EQ(rig.sim.stats().goodbyes, 3);
 }
 
-TEST(LinkReceiveFlow, FullDiskAndFailedWritesStopWithoutTouchingFiles) {
+TEST(LinkReceiveFlow, FullDiskFailedWritesAndMissingItemsStoreNothing) {
     SimRig rig;
     rig.fs.free = 100;
-    const auto choose = [](const auto& all) { return by_name(all, {"backup.g6b", "zoom.g6z"}); };
-    const link::LinkOutcome full = rig.session.receive(choose, "in");
+    const auto two = choose({"backup.g6b", "zoom.g6z"});
+    const link::LinkOutcome full = rig.session.receive(two, "in");
     EXPECT_FALSE(full.ok);
     EXPECT_EQ(full.message, "Insufficient free disk space.");
-    EXPECT_TRUE(rig.fs.files.empty());
     EXPECT_EQ(rig.sim.stats().items_sent, 1) << "nothing is asked for after the stop";
     EXPECT_FALSE(rig.port.is_open());
-
     rig.fs.free.reset();
     rig.fs.fail_writes = true;
-    const link::LinkOutcome failed = rig.session.receive(choose, "in");
-    EXPECT_FALSE(failed.ok);
+    EXPECT_FALSE(rig.session.receive(two, "in").ok);
+    rig.fs.fail_writes = false;
+    EXPECT_EQ(rig.session.receive(choose({"mat_j.g6m"}), "in").code, 5);
     EXPECT_TRUE(rig.fs.files.empty());
+    EXPECT_FALSE(rig.port.is_open());
 }
 
 TEST(LinkReceiveFlow, ZoomAndWindowSetupBothHoldTheWholeBlock) {
     SimRig rig;
     const Bytes block = records(0x33);
     rig.sim.memory().put_setup(0x2B, block);
-    ASSERT_TRUE(rig.session
-                    .receive(
-                        [](const auto& all) {
-                            return by_name(all, {"winsetup.g6w", "zoom.g6z"});
-                        },
-                        "")
-                    .ok);
-    EXPECT_EQ(Bytes(rig.fs.files["zoom.g6z"].begin() + 54, rig.fs.files["zoom.g6z"].end()), block);
+    ASSERT_TRUE(rig.session.receive(choose({"winsetup.g6w", "zoom.g6z"}), "").ok);
+    const Bytes& zoom = rig.fs.files["zoom.g6z"];
+    EXPECT_EQ(Bytes(zoom.begin() + 54, zoom.end()), block);
+    EXPECT_EQ(zoom[0], '6');
     EXPECT_EQ(rig.fs.files["winsetup.g6w"][1], 'w');
-    EXPECT_EQ(rig.fs.files["zoom.g6z"][0], '6');
-}
-
-TEST(LinkReceiveFlow, MissingItemFailsWithCommunicationFailed) {
-    SimRig rig;
-    const link::LinkOutcome outcome =
-        rig.session.receive([](const auto& all) { return by_name(all, {"mat_j.g6m"}); }, "in");
-    EXPECT_EQ(outcome.code, 5);
-    EXPECT_TRUE(rig.fs.files.empty());
-    EXPECT_FALSE(rig.port.is_open());
 }
 
 TEST(LinkReceiveFlow, NoCalculatorMeansNoResponseAndAClosedPort) {
     SimRig rig;
     rig.port.set_peer(nullptr);
-    std::vector<link::ReceiveItem> items;
+    Items items;
     const link::LinkOutcome outcome = rig.session.list(items);
     EXPECT_EQ(outcome.code, 4);
     EXPECT_EQ(outcome.message.substr(0, 12), "No response.");
@@ -257,87 +234,56 @@ TEST(LinkReceiveFlow, NoCalculatorMeansNoResponseAndAClosedPort) {
     EXPECT_EQ(rig.port.stats().closes, 1);
 }
 
-}  // namespace
-}  // namespace travex
-
-namespace travex {
-namespace {
-
-TEST(LinkFastProfile, LargeOutBufferOnASlowLineNeitherStallsNorTimesOut) {
-    link::LinkSettings fast;
-    fast.timer_interval_ms = 10;
-    fast.out_buffer = 4096;
-    linktest::SimRig rig(fast);
-    const Bytes body = linktest::pattern(16 * 1024, 9);
-    const Bytes image = linktest::file_image('6', 'p', linktest::calc_name("BIG"), "", body);
-    rig.fs.files["big.g6p"] = image;
-    const link::LinkOutcome sent = rig.session.send({"big.g6p"});
-    ASSERT_TRUE(sent.ok) << sent.message;
-    // 16 KB at 3491 bytes a second: the data block alone needs 4.7 s on the line.
-    EXPECT_GE(rig.session.transfer_ms(), 4700u);
-    EXPECT_LE(rig.session.transfer_ms(), 6000u);
-    const link::LinkOutcome got = rig.session.receive(
-        [](const auto& all) {
-            std::vector<link::ReceiveItem> chosen;
-            for (const auto& i : all) {
-                if (i.line_text == "big.g6p") {
-                    chosen.push_back(i);
-                }
-            }
-            return chosen;
-        },
-        "in");
-    ASSERT_TRUE(got.ok) << got.message;
-    EXPECT_EQ(rig.fs.files["in/big.g6p"], image);
-}
-
-TEST(LinkFastProfile, DefaultsPaceThirtyBytesATick) {
-    linktest::SimRig rig;
-    rig.fs.files["p.g6p"] =
-        linktest::file_image('6', 'p', linktest::calc_name("P"), "", linktest::pattern(3000, 1));
-    ASSERT_TRUE(rig.session.send({"p.g6p"}).ok);
-    // The 3024-byte data block leaves 30 bytes a tick: at least 100 ticks of 100 ms.
-    EXPECT_GE(rig.session.transfer_ms(), 10'000u);
-}
-
-}  // namespace
-}  // namespace travex
-
-namespace travex {
-namespace {
-
-TEST(LinkReceiveNames, CalculatorNamesNeverLeaveTheFolder) {
-    linktest::SimRig rig;
-    rig.sim.memory().put_named(link::make_name("PROGRAM"), linktest::calc_name("../A/B"), {0, 7});
-    std::vector<link::ReceiveItem> items;
+TEST(LinkReceiveFlow, CalculatorNamesNeverLeaveTheFolder) {
+    SimRig rig;
+    rig.sim.memory().put_named(link::make_name("PROGRAM"), calc_name("../A/B"), {0, 7});
+    const auto programs = choose_if([](const link::ReceiveItem& i) { return i.letter == 'p'; });
+    Items items;
     ASSERT_TRUE(rig.session.list(items).ok);
-    const auto it =
-        std::find_if(items.begin(), items.end(), [](const auto& i) { return i.letter == 'p'; });
-    ASSERT_NE(it, items.end());
-    EXPECT_EQ(it->line_text.find('/'), std::string::npos) << it->line_text;
-    const link::LinkOutcome got = rig.session.receive(
-        [](const auto& all) {
-            std::vector<link::ReceiveItem> chosen;
-            for (const auto& i : all) {
-                if (i.letter == 'p') {
-                    chosen.push_back(i);
-                }
-            }
-            return chosen;
-        },
-        "in");
-    ASSERT_TRUE(got.ok) << got.message;
+    ASSERT_EQ(programs(items).size(), 1u);
+    EXPECT_EQ(programs(items)[0].line_text.find('/'), std::string::npos);
+    ASSERT_TRUE(rig.session.receive(programs, "in").ok);
     ASSERT_EQ(rig.fs.files.size(), 1u);
     const std::string path = rig.fs.files.begin()->first;
     EXPECT_EQ(path.rfind("in/", 0), 0u);
     EXPECT_EQ(path.find('/', 3), std::string::npos) << path;
 }
 
-}  // namespace
-}  // namespace travex
+TEST(LinkReceiveFlow, ProgressCountsOneUnitPerItem) {
+    SimRig rig;
+    ASSERT_TRUE(rig.session
+                    .receive(choose_if([](const link::ReceiveItem& i) {
+                                 return i.letter == 't' || i.letter == 'v' || i.letter == 'w';
+                             }),
+                             "in")
+                    .ok);
+    EXPECT_EQ(rig.progress.title_, "Receiving ...");
+    EXPECT_EQ(rig.progress.total_, 3);
+    EXPECT_EQ(rig.progress.done_, 3);
+    EXPECT_FALSE(rig.progress.is_open());
+    EXPECT_EQ(rig.progress.text_, "variable.g6v") << "the list order: T, W, V";
+}
 
-namespace travex {
-namespace {
+TEST(LinkPacing, LargeOutBufferOnASlowLineNeitherStallsNorTimesOut) {
+    link::LinkSettings fast;
+    fast.timer_interval_ms = 10;
+    fast.out_buffer = 4096;
+    SimRig rig(fast);
+    const Bytes image = file_image('6', 'p', calc_name("BIG"), "", pattern(16 * 1024, 9));
+    rig.fs.files["big.g6p"] = image;
+    ASSERT_TRUE(rig.session.send({"big.g6p"}).ok);
+    // 16 KB at 3491 bytes a second: the data block alone needs 4.7 s on the line.
+    EXPECT_GE(rig.session.transfer_ms(), 4700u);
+    EXPECT_LE(rig.session.transfer_ms(), 6000u);
+    ASSERT_TRUE(rig.session.receive(choose({"big.g6p"}), "in").ok);
+    EXPECT_EQ(rig.fs.files["in/big.g6p"], image);
+
+    SimRig slow;  // defaults
+    slow.fs.files["p.g6p"] = file_image('6', 'p', calc_name("P"), "", pattern(3000, 1));
+    ASSERT_TRUE(slow.session.send({"p.g6p"}).ok);
+    // The 3024-byte data block leaves 30 bytes a tick: at least 100 ticks of 100 ms.
+    EXPECT_GE(slow.session.transfer_ms(), 10'000u);
+}
 
 // Presses Cancel after a number of ticks.
 class CancellingProgress final : public link::CountingProgress {
@@ -354,6 +300,11 @@ public:
 };
 
 struct CancelRig {
+    explicit CancelRig(int cancel_at, bool rewrite = false) {
+        progress.engine = &session.engine();
+        progress.cancel_at = cancel_at;
+        progress.rewrite = rewrite;
+    }
     VirtualClock clock;
     sim::SimCalculator sim;
     link::LinkSettings settings;
@@ -365,13 +316,9 @@ struct CancelRig {
 };
 
 TEST(LinkCancel, CancelDuringASendStopsQuietlySaysGoodbyeAndClosesThePort) {
-    CancelRig rig;
-    rig.progress.engine = &rig.session.engine();
-    rig.progress.cancel_at = 40;  // inside the data block of the first file
-    rig.fs.files["a.g6p"] =
-        linktest::file_image('6', 'p', linktest::calc_name("A"), "", linktest::pattern(3000, 1));
-    rig.fs.files["b.g6p"] =
-        linktest::file_image('6', 'p', linktest::calc_name("B"), "", linktest::pattern(30, 2));
+    CancelRig rig(40);  // inside the data block of the first file
+    rig.fs.files["a.g6p"] = file_image('6', 'p', calc_name("A"), "", pattern(3000, 1));
+    rig.fs.files["b.g6p"] = file_image('6', 'p', calc_name("B"), "", pattern(30, 2));
     const link::LinkOutcome outcome = rig.session.send({"a.g6p", "b.g6p"});
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.code, link::code::kUserAbort);
@@ -385,64 +332,28 @@ TEST(LinkCancel, CancelDuringASendStopsQuietlySaysGoodbyeAndClosesThePort) {
 
 TEST(LinkCancel, CancelDuringACaptureLeavesNoPortOpenAndNoImage) {
     for (const bool rewrite : {true, false}) {
-        CancelRig rig;
-        rig.progress.engine = &rig.session.engine();
-        rig.progress.cancel_at = 4;
-        rig.progress.rewrite = rewrite;
+        CancelRig rig(4, rewrite);
         Bytes screen;
-        const link::LinkOutcome outcome = rig.session.capture(screen);
-        EXPECT_EQ(outcome.code, link::code::kUserAbort);
+        EXPECT_EQ(rig.session.capture(screen).code, link::code::kUserAbort);
         EXPECT_TRUE(screen.empty());
-        // With the rewritten steps the cancel may go out twice: once as the next step, once
-        // from the abort itself.
+        // With the rewritten steps the cancel may go out twice: as the next step and from
+        // the abort itself.
         EXPECT_GE(rig.sim.stats().cancels_received, 1);
         EXPECT_FALSE(rig.port.is_open());
         EXPECT_FALSE(rig.progress.is_open());
     }
 }
 
-}  // namespace
-}  // namespace travex
-
-namespace travex {
-namespace {
-
 TEST(LinkProbe, AnsweredHelloThenGoodbyeAndSilenceIsNoResponse) {
-    linktest::SimRig rig;
-    const link::LinkOutcome answered = rig.session.probe();
-    EXPECT_TRUE(answered.ok) << answered.message;
+    SimRig rig;
+    EXPECT_TRUE(rig.session.probe().ok);
     EXPECT_EQ(rig.sim.stats().hellos, 1);
     EXPECT_EQ(rig.sim.stats().goodbyes, 1);
-    EXPECT_FALSE(rig.port.is_open());
-
     // Faults count the simulator's replies over its whole life.
     rig.sim.add_fault({sim::FaultKind::silence, rig.sim.stats().replies + 1});
-    const link::LinkOutcome silent = rig.session.probe();
-    EXPECT_EQ(silent.code, link::code::kNoResponse);
-    // The first hello and three restarts reach the calculator.
-    EXPECT_EQ(rig.sim.stats().hellos, 1 + 4);
+    EXPECT_EQ(rig.session.probe().code, link::code::kNoResponse);
+    EXPECT_EQ(rig.sim.stats().hellos, 1 + 4) << "the first hello and three restarts";
     EXPECT_FALSE(rig.port.is_open());
-}
-
-TEST(LinkProbe, ProgressOfAReceiveCountsOneUnitPerItem) {
-    linktest::SimRig rig;
-    const link::LinkOutcome got = rig.session.receive(
-        [](const auto& all) {
-            std::vector<link::ReceiveItem> chosen;
-            for (const auto& i : all) {
-                if (i.letter == 't' || i.letter == 'v' || i.letter == 'w') {
-                    chosen.push_back(i);
-                }
-            }
-            return chosen;
-        },
-        "in");
-    ASSERT_TRUE(got.ok) << got.message;
-    EXPECT_EQ(rig.progress.title_, "Receiving ...");
-    EXPECT_EQ(rig.progress.total_, 3);
-    EXPECT_EQ(rig.progress.done_, 3);
-    EXPECT_FALSE(rig.progress.is_open());
-    EXPECT_EQ(rig.progress.text_, "variable.g6v") << "the list order: T, W, V";
 }
 
 }  // namespace

@@ -20,28 +20,13 @@ namespace {
 namespace fs = std::filesystem;
 
 // Pumps a server on a thread of its own while the test plays the computer.
-class ServedPeer {
-public:
-    ServedPeer(sim::PtyServer& server, sim::BytePeer& peer)
-        : thread_([&server, &peer, this] {
-              while (!stop_) {
-                  if (!server.pump(peer, 5)) {
-                      failed_ = true;
-                      return;
-                  }
-              }
-          }) {}
-    ~ServedPeer() {
-        stop_ = true;
-        thread_.join();
-    }
-    bool failed() const { return failed_; }
-
-private:
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> failed_{false};
-    std::thread thread_;
-};
+std::jthread serve(sim::PtyServer& server, sim::BytePeer& peer, std::atomic<bool>& failed) {
+    return std::jthread([&server, &peer, &failed](std::stop_token stop) {
+        while (!stop.stop_requested() && !failed) {
+            failed = !server.pump(peer, 5);
+        }
+    });
+}
 
 class CalculatorOnLine final : public sim::BytePeer {
 public:
@@ -88,16 +73,12 @@ TEST_F(PtyServerTest, LinkNamesTheTerminalWhileTheServerLives) {
         EXPECT_EQ(fs::read_symlink(path("com1")).string(), second->terminal_path());
     }
     EXPECT_FALSE(fs::exists(fs::symlink_status(path("com1"))));
-}
-
-TEST_F(PtyServerTest, NeverReplacesAFileOfAnotherKind) {
-    { std::ofstream(path("keep")) << "user data"; }
-    std::string error;
+    // A file of another kind is never replaced.
+    std::ofstream(path("keep")) << "user data";
     EXPECT_FALSE(sim::open_pty_server(path("keep"), error));
     EXPECT_NE(error.find("not a symbolic link"), std::string::npos);
-    std::ifstream in(path("keep"));
     std::string text;
-    std::getline(in, text);
+    std::getline(std::ifstream(path("keep")), text);
     EXPECT_EQ(text, "user data");
 }
 
@@ -106,7 +87,8 @@ TEST_F(PtyServerTest, EchoesThroughTheLinkPortAcrossReopenings) {
     auto server = sim::open_pty_server(path("line"), error);
     ASSERT_TRUE(server) << error;
     sim::EchoPeer echo;
-    ServedPeer served(*server, echo);
+    std::atomic<bool> failed{false};
+    const std::jthread pump = serve(*server, echo, failed);
     PosixSerialPort port([&](int) { return server->device_path(); }, real_clock(), 0);
     for (int opening = 0; opening < 2; ++opening) {
         ASSERT_EQ(port.open(1), PortOpenResult::ok);
@@ -122,7 +104,7 @@ TEST_F(PtyServerTest, EchoesThroughTheLinkPortAcrossReopenings) {
         EXPECT_EQ(got, sent) << "opening " << opening;
         EXPECT_TRUE(port.close());
     }
-    EXPECT_FALSE(served.failed()) << "a client closing the line does not end the server";
+    EXPECT_FALSE(failed) << "a client closing the line does not end the server";
 }
 
 TEST_F(PtyServerTest, LinkEngineFindsTheSimulatedCalculatorOnTheTerminal) {
@@ -130,7 +112,8 @@ TEST_F(PtyServerTest, LinkEngineFindsTheSimulatedCalculatorOnTheTerminal) {
     auto server = sim::open_pty_server(path("calc"), error);
     ASSERT_TRUE(server) << error;
     CalculatorOnLine peer;
-    ServedPeer served(*server, peer);
+    std::atomic<bool> failed{false};
+    const std::jthread pump = serve(*server, peer, failed);
     PosixSerialPort port([&](int) { return server->device_path(); }, real_clock(), 0);
     link::LinkSettings settings;
     settings.timer_interval_ms = 20;

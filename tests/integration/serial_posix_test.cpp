@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "link/serial_line.h"
@@ -38,20 +39,13 @@ public:
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     }
     ~PtyPair() {
-        close_master();
-        if (slave_ >= 0) {
-            ::close(slave_);
-        }
+        ::close(master_);
+        ::close(slave_);
     }
     bool ok() const { return master_ >= 0 && slave_ >= 0; }
     const std::string& slave_path() const { return slave_path_; }
     int slave() const { return slave_; }
-    void close_master() {
-        if (master_ >= 0) {
-            ::close(master_);
-            master_ = -1;
-        }
-    }
+    void close_master() { ::close(std::exchange(master_, -1)); }
     void send(const std::vector<std::uint8_t>& bytes) {
         ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
@@ -98,33 +92,31 @@ protected:
     void open_port() { ASSERT_EQ(port.open(1), PortOpenResult::ok); }
 };
 
-TEST_F(PosixPort, OpeningAppliesTheLinkLineSettings) {
-    termios before{};
-    ASSERT_EQ(::tcgetattr(pty.slave(), &before), 0);
-    ASSERT_TRUE(before.c_lflag & ECHO);  // a fresh terminal echoes: the port must change that
-    open_port();
+TEST_F(PosixPort, OpeningAppliesTheLinkLineSettingsAndASpeedChangeKeepsThem) {
     termios t{};
     ASSERT_EQ(::tcgetattr(pty.slave(), &t), 0);
-    EXPECT_EQ(::cfgetospeed(&t), B38400);
-    EXPECT_EQ(::cfgetispeed(&t), B38400);
-    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-    EXPECT_TRUE(t.c_cflag & CSTOPB) << "two stop bits";
-    EXPECT_FALSE(t.c_cflag & PARENB) << "no parity";
-    EXPECT_FALSE(t.c_cflag & CRTSCTS) << "no hardware flow control";
-    EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | IXANY)) << "no software flow control";
-    EXPECT_FALSE(t.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP));
-    EXPECT_FALSE(t.c_oflag & OPOST);
-    EXPECT_FALSE(t.c_lflag & (ECHO | ICANON | ISIG | IEXTEN));
+    ASSERT_TRUE(t.c_lflag & ECHO);  // a fresh terminal echoes: the port must change that
+    for (const auto& [baud, speed] : {std::pair<int, speed_t>{0, B38400}, {115200, B115200}}) {
+        if (baud == 0) {
+            open_port();
+        } else {
+            EXPECT_TRUE(port.set_baud(baud));
+            EXPECT_FALSE(port.set_baud(12345)) << "an unknown speed changes nothing";
+        }
+        ASSERT_EQ(::tcgetattr(pty.slave(), &t), 0);
+        EXPECT_EQ(::cfgetospeed(&t), speed);
+        EXPECT_EQ(::cfgetispeed(&t), speed);
+        EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_TRUE(t.c_cflag & CSTOPB) << "two stop bits";
+        EXPECT_FALSE(t.c_cflag & (PARENB | CRTSCTS)) << "no parity, no hardware flow control";
+        EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP));
+        EXPECT_FALSE(t.c_oflag & OPOST);
+        EXPECT_FALSE(t.c_lflag & (ECHO | ICANON | ISIG | IEXTEN));
+    }
     EXPECT_EQ(port.device(), pty.slave_path());
 }
 
-TEST_F(PosixPort, OpeningSettlesForOneSecondOnARealLine) {
-    PosixSerialPort real_line([this](int) { return pty.slave_path(); }, clock);
-    ASSERT_EQ(real_line.open(5), PortOpenResult::ok);
-    EXPECT_EQ(clock.sleeps, std::vector<std::uint32_t>{kOpenSettleMs});
-}
-
-TEST_F(PosixPort, OpenCodesForBadNumbersMissingDevicesAndPortsInUse) {
+TEST_F(PosixPort, OpenCodesForBadNumbersMissingHeldAndRefusingDevicesAndPortsInUse) {
     int asked = 0;
     PosixSerialPort counting(
         [&](int n) {
@@ -138,10 +130,19 @@ TEST_F(PosixPort, OpenCodesForBadNumbersMissingDevicesAndPortsInUse) {
     EXPECT_EQ(counting.open(7), PortOpenResult::no_such_port);
     EXPECT_EQ(counting.open(8), PortOpenResult::no_such_port);  // no device for that number
     EXPECT_FALSE(counting.is_open());
+    // /dev/null opens but takes no line settings: closed again, nothing held.
+    PosixSerialPort not_a_line([](int) { return std::string("/dev/null"); }, clock, 0);
+    EXPECT_EQ(not_a_line.open(1), PortOpenResult::port_error);
+    EXPECT_FALSE(not_a_line.is_open());
+    // A device another program holds locked does not open.
+    const int holder = ::open(pty.slave_path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(port.open(1), PortOpenResult::no_such_port);
+    ::close(holder);
 
     open_port();
     EXPECT_EQ(port.open(1), PortOpenResult::in_use);
-    PosixSerialPort other([this](int) { return pty.slave_path(); }, clock, 0);
+    PosixSerialPort other([this](int) { return pty.slave_path(); }, clock);
     EXPECT_EQ(other.open(2), PortOpenResult::in_use) << "one link port per process";
     EXPECT_TRUE(port.is_open()) << "a refused open leaves the open port alone";
     pty.send({0x42});
@@ -150,23 +151,9 @@ TEST_F(PosixPort, OpenCodesForBadNumbersMissingDevicesAndPortsInUse) {
     EXPECT_TRUE(port.close());
     EXPECT_FALSE(port.is_open());
     EXPECT_FALSE(port.close());
+    EXPECT_TRUE(clock.sleeps.empty());
     EXPECT_EQ(other.open(2), PortOpenResult::ok);
-}
-
-TEST_F(PosixPort, DeviceHeldByAnotherProgramDoesNotOpen) {
-    const int holder = ::open(pty.slave_path().c_str(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(port.open(1), PortOpenResult::no_such_port);
-    ::close(holder);
-    EXPECT_EQ(port.open(1), PortOpenResult::ok);
-}
-
-TEST_F(PosixPort, DeviceThatRejectsTheLineSettingsIsClosedAgain) {
-    PosixSerialPort not_a_line([](int) { return std::string("/dev/null"); }, clock, 0);
-    EXPECT_EQ(not_a_line.open(1), PortOpenResult::port_error);
-    EXPECT_FALSE(not_a_line.is_open());
-    EXPECT_EQ(port.open(1), PortOpenResult::ok) << "the failed open left nothing held";
+    EXPECT_EQ(clock.sleeps, std::vector<std::uint32_t>{kOpenSettleMs}) << "a real line settles";
 }
 
 TEST_F(PosixPort, ReadWithNothingToReceiveEndsAfterTheTotalTimeOut) {
@@ -187,19 +174,18 @@ TEST_F(PosixPort, ReadAsksForHalfABufferLargerThanFive) {
     }
     pty.send(sent);
     std::vector<std::uint8_t> buffer(1024);
-    PortReadResult r = port.read(buffer);
-    EXPECT_EQ(r.result, 1);
-    ASSERT_EQ(r.received, 512u);
-    EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + 512, sent.begin()));
-    r = port.read(std::span(buffer).first(5));  // five or fewer are asked for whole
-    ASSERT_EQ(r.received, 5u);
-    EXPECT_EQ(buffer[0], sent[512]);
-    r = port.read(std::span(buffer).first(6));
-    ASSERT_EQ(r.received, 3u);
-    EXPECT_EQ(buffer[2], sent[519]);
-    r = port.read(buffer);
-    EXPECT_EQ(r.received, 700u - 520u);
-    EXPECT_EQ(buffer[0], sent[520]);
+    // {buffer size, bytes received}: five or fewer are asked for whole.
+    const std::pair<std::size_t, std::size_t> reads[] = {{1024, 512}, {5, 5}, {6, 3}, {1024, 180}};
+    std::size_t at = 0;
+    for (const auto& [size, received] : reads) {
+        const PortReadResult r = port.read(std::span(buffer).first(size));
+        EXPECT_EQ(r.result, 1);
+        ASSERT_EQ(r.received, received) << "buffer of " << size;
+        EXPECT_TRUE(std::equal(buffer.begin(),
+                               buffer.begin() + static_cast<std::ptrdiff_t>(received),
+                               sent.begin() + static_cast<std::ptrdiff_t>(at)));
+        at += received;
+    }
 }
 
 TEST_F(PosixPort, ReadEndsWhenTheLineFallsQuietAfterTheLastByte) {
@@ -225,16 +211,7 @@ TEST_F(PosixPort, ReadEndsWhenTheLineFallsQuietAfterTheLastByte) {
     EXPECT_EQ(buffer[0], 4);
 }
 
-TEST_F(PosixPort, ReadOnALineThatHungUpFailsWithPortError) {
-    open_port();
-    pty.close_master();
-    std::uint8_t buffer[16];
-    const PortReadResult r = port.read(buffer);
-    EXPECT_EQ(r.result, 2);
-    EXPECT_EQ(r.error_code, 3);
-}
-
-TEST_F(PosixPort, CompleteWritesReachTheOtherSideByteForByte) {
+TEST_F(PosixPort, WritesReachTheOtherSideByteForByteAndPurgeDropsArrivals) {
     open_port();
     std::vector<std::uint8_t> packet = {0x31, 0x31, 0x42, 0x00, 0xA4, 0x0D, 0x0A, 0x11, 0x13};
     const PortWriteResult w = port.write(packet);
@@ -242,6 +219,13 @@ TEST_F(PosixPort, CompleteWritesReachTheOtherSideByteForByte) {
     EXPECT_EQ(w.written, packet.size());
     EXPECT_EQ(pty.receive(), packet) << "no translation of line ends or flow-control bytes";
     EXPECT_EQ(port.write({}).result, 0);
+    pty.send({9, 9, 9});
+    // Wait until the bytes have reached the port's side of the line.
+    pollfd p{pty.slave(), POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 2000), 1);
+    EXPECT_TRUE(port.purge());
+    std::uint8_t buffer[16];
+    EXPECT_EQ(port.read(buffer).received, 0u);
 }
 
 TEST_F(PosixPort, WriteThatCannotDrainReportsTheBytesThatWentOut) {
@@ -258,37 +242,18 @@ TEST_F(PosixPort, WriteThatCannotDrainReportsTheBytesThatWentOut) {
     EXPECT_EQ(arrived, w.written) << "the count is what the other side can read";
 }
 
-TEST_F(PosixPort, PurgeDropsWhatHasArrived) {
-    open_port();
-    pty.send({9, 9, 9});
-    // Wait until the bytes have reached the port's side of the line.
-    pollfd p{pty.slave(), POLLIN, 0};
-    ASSERT_EQ(::poll(&p, 1, 2000), 1);
-    EXPECT_TRUE(port.purge());
-    std::uint8_t buffer[16];
-    EXPECT_EQ(port.read(buffer).received, 0u);
-}
-
-TEST_F(PosixPort, SpeedChangeKeepsTheOtherLineSettings) {
-    open_port();
-    EXPECT_TRUE(port.set_baud(115200));
-    termios t{};
-    ASSERT_EQ(::tcgetattr(pty.slave(), &t), 0);
-    EXPECT_EQ(::cfgetospeed(&t), B115200);
-    EXPECT_TRUE(t.c_cflag & CSTOPB);
-    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-    EXPECT_FALSE(port.set_baud(12345));
-    ASSERT_EQ(::tcgetattr(pty.slave(), &t), 0);
-    EXPECT_EQ(::cfgetospeed(&t), B115200);
-}
-
-TEST_F(PosixPort, ClosedPortRefusesIo) {
+TEST_F(PosixPort, ClosedPortRefusesIoAndAHungUpLineIsAPortError) {
     std::uint8_t buffer[8] = {};
     EXPECT_EQ(port.read(buffer).result, 2);
     EXPECT_EQ(port.write(buffer).result, 1);
     EXPECT_FALSE(port.purge());
     EXPECT_EQ(port.clear_errors(), 0u);
     EXPECT_FALSE(port.set_baud(38400));
+    open_port();
+    pty.close_master();
+    const PortReadResult r = port.read(buffer);
+    EXPECT_EQ(r.result, 2);
+    EXPECT_EQ(r.error_code, 3);
 }
 
 }  // namespace

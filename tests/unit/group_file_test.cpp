@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/le_bytes.h"
@@ -83,11 +85,21 @@ TEST(GroupSelection, KeepsLowerCasedPathsSortedAndEachFileOnce) {
     EXPECT_EQ(selection.entries().size(), 3u);
 }
 
-TEST(GroupSelection, MemberNamesDropTheFolderOrKeepTwelveCharacters) {
-    EXPECT_EQ(member_name_of("c:\\data\\prog.g6p"), "prog.g6p");
-    EXPECT_EQ(member_name_of("/home/u/Mixed/LIST1.G6L"), "list1.g6l");
-    EXPECT_EQ(member_name_of("averylongname.g6p"), "averylongnam");
-    EXPECT_EQ(member_name_of("short.g6p"), "short.g6p");
+TEST(GroupSelection, MemberNamesAndTargetPaths) {
+    const std::pair<const char*, const char*> members[] = {{"c:\\data\\prog.g6p", "prog.g6p"},
+                                                           {"/home/u/Mixed/LIST1.G6L", "list1.g6l"},
+                                                           {"averylongname.g6p", "averylongnam"},
+                                                           {"short.g6p", "short.g6p"}};
+    for (const auto& [path, name] : members) {
+        EXPECT_EQ(member_name_of(path), name);
+    }
+    const std::pair<const char*, const char*> targets[] = {{"C:\\data", "C:\\data\\a.g6p"},
+                                                           {"C:\\", "C:\\a.g6p"},
+                                                           {"out", "out/a.g6p"},
+                                                           {"/tmp/x/", "/tmp/x/a.g6p"}};
+    for (const auto& [folder, path] : targets) {
+        EXPECT_EQ(target_path(folder, "a.g6p"), path);
+    }
 }
 
 TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
@@ -103,20 +115,22 @@ TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
     const Bytes expected = group_of({{"a.g6l", {}}, {"b.g6p", {1, 2, 3}}});
     EXPECT_EQ(fs.files["/d/Group.g6g"], expected);
     EXPECT_EQ(expected.size(), 2u + 264 + 267 + 264);
-    EXPECT_EQ(read_u32le(expected, 2), 264u);
-    EXPECT_EQ(read_u32le(expected, 2 + 264), 267u);
     EXPECT_EQ(outcome.size, expected.size());
 }
 
-TEST(GroupWrite, EmptySelectionWritesNothingAndReportsNothing) {
+TEST(GroupWrite, EmptyGroupIsNeverWrittenAndUnpacksToNothing) {
     FakeFileSystem fs;
     const WriteOutcome outcome = write_group(fs, "/d/Group.g6g", Selection{});
     EXPECT_FALSE(outcome.written);
     EXPECT_EQ(outcome.message, kMsgNone);
+    ScriptedQuestion never;
+    const UnpackOutcome unpacked = unpack_group(fs, group_of({}), "/out", never);
+    EXPECT_EQ(unpacked.end, UnpackEnd::complete);
+    EXPECT_TRUE(unpacked.members.empty());
     EXPECT_EQ(fs.writes, 0);
 }
 
-TEST(GroupWrite, ChecksFreeSpacePathLengthAndCreation) {
+TEST(GroupWrite, ChecksFreeSpacePathLengthCreationAndMembers) {
     FakeFileSystem fs;
     fs.files["/d/a"] = pattern(100, 1);
     fs.files["/d/b"] = pattern(50, 2);
@@ -142,16 +156,12 @@ TEST(GroupWrite, ChecksFreeSpacePathLengthAndCreation) {
     outcome = write_group(fs, "/d/g.g6g", selection);
     EXPECT_EQ(outcome.message, kMsgCannotCreate);
     EXPECT_EQ(outcome.failed_path, "/d/g.g6g");
-}
 
-TEST(GroupWrite, UnreadableMemberWritesNothing) {
-    FakeFileSystem fs;
-    fs.files["/d/a"] = {1};
+    // An unreadable member leaves the group file as it was.
+    fs.failing_paths.clear();
     fs.files["/d/g.g6g"] = {7, 7};
-    Selection selection;
-    selection.add("/d/a");
     selection.add("/d/missing");
-    const WriteOutcome outcome = write_group(fs, "/d/g.g6g", selection);
+    outcome = write_group(fs, "/d/g.g6g", selection);
     EXPECT_EQ(outcome.message, kMsgFileAccessFailed);
     EXPECT_EQ(outcome.failed_path, "/d/missing");
     EXPECT_EQ(fs.files["/d/g.g6g"], (Bytes{7, 7}));
@@ -199,79 +209,48 @@ TEST(GroupUnpack, RefusesFilesThatAreNotGroups) {
     EXPECT_EQ(fs.writes, 0);
 }
 
-TEST(GroupUnpack, FirstRecordOfLengthZeroUnpacksNothingAndSucceeds) {
-    FakeFileSystem fs;
-    ScriptedQuestion never;
-    const UnpackOutcome outcome = unpack_group(fs, group_of({}), "/out", never);
-    EXPECT_EQ(outcome.end, UnpackEnd::complete);
-    EXPECT_TRUE(outcome.members.empty());
-    EXPECT_EQ(fs.writes, 0);
-}
-
-TEST(GroupUnpack, OverwriteAllReplacesLaterFilesWithoutAsking) {
-    FakeFileSystem fs;
-    fs.files["/out/a"] = {9};
-    fs.files["/out/c"] = {9};
-    fs.files["/out/d"] = {9};
-    ScriptedQuestion question({OverwriteAnswer::overwrite_all});
-    const Bytes group = group_of({{"a", {1}}, {"b", {2}}, {"c", {3}}, {"d", {4}}});
-    const UnpackOutcome outcome = unpack_group(fs, group, "/out", question);
-    EXPECT_TRUE(outcome.clean());
-    EXPECT_EQ(question.asked, (std::vector<std::string>{"/out/a"}));
-    EXPECT_EQ(fs.files["/out/a"], Bytes{1});
-    EXPECT_EQ(fs.files["/out/b"], Bytes{2});
-    EXPECT_EQ(fs.files["/out/c"], Bytes{3});
-    EXPECT_EQ(fs.files["/out/d"], Bytes{4});
-}
-
-TEST(GroupUnpack, OverwriteSkipAndCancelAnswerEachFile) {
-    FakeFileSystem fs;
-    fs.files["/out/a"] = {9};
-    fs.files["/out/b"] = {9};
-    fs.files["/out/d"] = {9};
-    ScriptedQuestion question(
-        {OverwriteAnswer::overwrite, OverwriteAnswer::skip, OverwriteAnswer::cancel});
+TEST(GroupUnpack, OverwriteAnswersActOnEachFileAndOverwriteAllStopsAsking) {
+    using A = OverwriteAnswer;
+    // a, b and d exist already (holding 9); the group holds a=1 .. e=5.
+    // {answers, overwrite all from the start, paths asked, end, a..e afterwards (0: absent)}
+    const std::tuple<std::vector<A>, bool, std::vector<std::string>, UnpackEnd, Bytes> cases[] = {
+        {{A::overwrite_all}, false, {"/out/a"}, UnpackEnd::complete, {1, 2, 3, 4, 5}},
+        {{A::overwrite, A::skip, A::cancel},
+         false,
+         {"/out/a", "/out/b", "/out/d"},
+         UnpackEnd::cancelled,
+         {1, 9, 3, 9, 0}},
+        {{}, true, {}, UnpackEnd::complete, {1, 2, 3, 4, 5}},
+    };
     const Bytes group = group_of({{"a", {1}}, {"b", {2}}, {"c", {3}}, {"d", {4}}, {"e", {5}}});
-    const UnpackOutcome outcome = unpack_group(fs, group, "/out", question);
-    EXPECT_EQ(outcome.end, UnpackEnd::cancelled);
-    EXPECT_EQ(question.asked, (std::vector<std::string>{"/out/a", "/out/b", "/out/d"}));
-    EXPECT_EQ(fs.files["/out/a"], Bytes{1});  // overwritten
-    EXPECT_EQ(fs.files["/out/b"], Bytes{9});  // skipped: the old file stays
-    EXPECT_EQ(fs.files["/out/c"], Bytes{3});  // new, written before the cancel
-    EXPECT_EQ(fs.files["/out/d"], Bytes{9});  // cancelled here
-    EXPECT_EQ(fs.files.count("/out/e"), 0u);
-    EXPECT_EQ(outcome.count(MemberOutcome::skipped), 1u);
-    EXPECT_EQ(outcome.count(MemberOutcome::written), 2u);
-}
-
-TEST(GroupUnpack, OverwriteAllFromTheStartNeverAsks) {
-    FakeFileSystem fs;
-    fs.files["/out/a"] = {9};
-    ScriptedQuestion never;
-    EXPECT_TRUE(unpack_group(fs, group_of({{"a", {1}}}), "/out", never, true).clean());
-    EXPECT_EQ(fs.files["/out/a"], Bytes{1});
+    for (const auto& [answers, all_first, asked, end, result] : cases) {
+        FakeFileSystem fs;
+        fs.files = {{"/out/a", {9}}, {"/out/b", {9}}, {"/out/d", {9}}};
+        ScriptedQuestion question(answers);
+        EXPECT_EQ(unpack_group(fs, group, "/out", question, all_first).end, end);
+        EXPECT_EQ(question.asked, asked);
+        for (std::size_t i = 0; i < 5; ++i) {
+            const std::string path = "/out/" + std::string(1, static_cast<char>('a' + i));
+            EXPECT_EQ(fs.files.count(path) ? fs.files[path] : Bytes{},
+                      result[i] ? Bytes{result[i]} : Bytes{})
+                << path;
+        }
+    }
 }
 
 TEST(GroupUnpack, RefusesNamesThatWouldLeaveTheFolderAndGoesOn) {
     FakeFileSystem fs;
     ScriptedQuestion never;
-    const std::vector<std::string> unsafe = {"../evil.g6p", "sub/x.g6p", "sub\\x.g6p", "C:evil.g6p",
-                                             "..",          ".",         "a\x01z",     "CON",
-                                             "nul.txt",     "Com1.g6p",  "x:stream",   "\x7f",
-                                             "what?.g6p",   "a*b",       "p|q",        "<x>"};
+    const std::vector<std::string> unsafe = {
+        "../evil.g6p", "sub/x.g6p", "sub\\x.g6p", "C:evil.g6p", "..",       ".",
+        "a\x01z",      "CON",       "nul.txt",    "Com1.g6p",   "x:stream", "\x7f",
+        "what?.g6p",   "a*b",       "p|q",        "<x>",        ""};
     std::vector<std::pair<std::string, Bytes>> members = {{"first.g6p", {1}}};
     for (const auto& name : unsafe) {
         members.push_back({name, {0xEE}});
     }
     members.push_back({"last.g6p", {2}});
-    Bytes group = group_of(members);
-    // And a member whose name field is empty.
-    Bytes empty_named = {'6', 'g'};
-    append_record(empty_named, "", {0xEE});
-    append_record(empty_named, "ok", {3});
-    empty_named.resize(empty_named.size() + 264, 0);
-
-    const UnpackOutcome outcome = unpack_group(fs, group, "/out", never);
+    const UnpackOutcome outcome = unpack_group(fs, group_of(members), "/out", never);
     EXPECT_EQ(outcome.end, UnpackEnd::complete);
     EXPECT_FALSE(outcome.clean());
     EXPECT_EQ(outcome.count(MemberOutcome::refused), unsafe.size());
@@ -281,25 +260,15 @@ TEST(GroupUnpack, RefusesNamesThatWouldLeaveTheFolderAndGoesOn) {
             EXPECT_TRUE(m.path.empty()) << m.name;
         }
     }
-    const UnpackOutcome second = unpack_group(fs, empty_named, "/out", never);
-    EXPECT_EQ(second.count(MemberOutcome::refused), 1u);
     // Only the safe members exist, and only inside the folder.
-    EXPECT_EQ(fs.files.size(), 3u);
-    EXPECT_EQ(fs.files["/out/first.g6p"], Bytes{1});
-    EXPECT_EQ(fs.files["/out/last.g6p"], Bytes{2});
-    EXPECT_EQ(fs.files["/out/ok"], Bytes{3});
-    // Names that only look alike are fine.
-    EXPECT_FALSE(unsafe_member_name("..hidden").has_value());
-    EXPECT_FALSE(unsafe_member_name("console.g6p").has_value());
-    EXPECT_FALSE(unsafe_member_name("com10").has_value());
-    EXPECT_FALSE(unsafe_member_name("\xE6\x88\x91.g6p").has_value());
+    EXPECT_EQ(fs.files,
+              (std::map<std::string, Bytes>{{"/out/first.g6p", {1}}, {"/out/last.g6p", {2}}}));
+    for (const char* look_alike : {"..hidden", "console.g6p", "com10", "\xE6\x88\x91.g6p"}) {
+        EXPECT_FALSE(unsafe_member_name(look_alike).has_value()) << look_alike;
+    }
 }
 
 TEST(GroupUnpack, DamagedRecordsKeepWhatWasWrittenAndReportTheDamage) {
-    struct Case {
-        const char* what;
-        Bytes tail;  // what follows one good member
-    };
     Bytes past_end;
     append_record(past_end, "cut", {1, 2, 3}, 264 + 50);
     Bytes too_short;
@@ -309,23 +278,24 @@ TEST(GroupUnpack, DamagedRecordsKeepWhatWasWrittenAndReportTheDamage) {
     Bytes unterminated_name;
     append_u32le(unterminated_name, 264);
     unterminated_name.resize(unterminated_name.size() + 260, 'n');
-    const Case cases[] = {
+    const std::pair<const char*, Bytes> cases[] = {
+        // {what, what follows one good member}
         {"record runs past the end", past_end}, {"record shorter than its head", too_short},
         {"record length near 4 GiB", huge},     {"name without its zero", unterminated_name},
         {"no terminator at all", {}},           {"terminator cut to two bytes", {0, 0}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [what, tail] : cases) {
         FakeFileSystem fs;
         ScriptedQuestion never;
         Bytes group = {'6', 'g'};
         append_record(group, "good", {5, 6});
-        group.insert(group.end(), c.tail.begin(), c.tail.end());
+        group.insert(group.end(), tail.begin(), tail.end());
         const UnpackOutcome outcome = unpack_group(fs, group, "/out", never);
-        EXPECT_EQ(outcome.end, UnpackEnd::damaged) << c.what;
-        EXPECT_FALSE(outcome.damage.empty()) << c.what;
-        EXPECT_FALSE(outcome.clean()) << c.what;
-        EXPECT_EQ(fs.files["/out/good"], (Bytes{5, 6})) << c.what;
-        EXPECT_EQ(fs.files.size(), 1u) << c.what;
+        EXPECT_EQ(outcome.end, UnpackEnd::damaged) << what;
+        EXPECT_FALSE(outcome.damage.empty()) << what;
+        EXPECT_FALSE(outcome.clean()) << what;
+        EXPECT_EQ(fs.files["/out/good"], (Bytes{5, 6})) << what;
+        EXPECT_EQ(fs.files.size(), 1u) << what;
     }
 }
 
@@ -362,13 +332,6 @@ TEST(GroupUnpack, NeedsTheGroupSizeFreeInTheFolder) {
     fs.free_bytes = group.size();
     EXPECT_TRUE(unpack_group(fs, group, "C:\\out", never).clean());
     EXPECT_EQ(fs.files.count("C:\\out\\a"), 1u);
-}
-
-TEST(GroupUnpack, TargetPathsAddOneSeparator) {
-    EXPECT_EQ(target_path("C:\\data", "a.g6p"), "C:\\data\\a.g6p");
-    EXPECT_EQ(target_path("C:\\", "a.g6p"), "C:\\a.g6p");
-    EXPECT_EQ(target_path("out", "a.g6p"), "out/a.g6p");
-    EXPECT_EQ(target_path("/tmp/x/", "a.g6p"), "/tmp/x/a.g6p");
 }
 
 }  // namespace

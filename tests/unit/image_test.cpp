@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "base/le_bytes.h"
 #include "image/png_writer.h"
@@ -41,47 +42,43 @@ std::uint8_t stored(const ScreenImage& image, int stored_row, int byte) {
                 static_cast<std::size_t>(byte)];
 }
 
-TEST(PictureFile, ReadsBothWidthsAndKeepsTheVariableCode) {
+TEST(PictureFile, HeaderExtensionAndExactSizeDecide) {
+    // {header digit, letter, band length, extra bytes, extension digit, message}
+    const std::tuple<char, char, std::size_t, std::size_t, char, int> cases[] = {
+        {'6', 'i', 127, 0, '6', kMsgNone},       {'4', 'I', 127, 0, '4', kMsgNone},
+        {'2', 'i', 127, 0, '2', kMsgNone},       {'3', 'i', 95, 0, '3', kMsgNone},
+        {'5', 'i', 95, 0, '5', kMsgNone},        {'6', 'i', 127, 1, '6', kMsgNoData},
+        {'6', 'i', 95, 0, '6', kMsgNoData},      {'3', 'i', 127, 0, '3', kMsgNoData},
+        {'6', 'p', 127, 0, '6', kMsgCannotRead}, {'4', 'i', 127, 0, '6', kMsgCannotRead},
+        {'7', 'i', 127, 0, '7', kMsgCannotRead}, {'6', 'i', 127, 0, '\0', kMsgCannotRead},
+    };
+    for (const auto& [digit, letter, band_length, extra, extension, message] : cases) {
+        EXPECT_EQ(
+            read_picture_file(picture_bytes(digit, letter, band_length, extra), extension).message,
+            message)
+            << digit << letter << " " << band_length << "+" << extra;
+    }
+    EXPECT_EQ(picture_file_size(132), 1073u);
+    EXPECT_EQ(picture_file_size(96), 817u);
+    for (const std::size_t size : {std::size_t{1072}, std::size_t{54}}) {
+        Bytes cut = picture_bytes('6', 'i', 127);
+        cut.resize(size);
+        EXPECT_EQ(read_picture_file(cut, '6').message, kMsgNoData) << size;
+    }
+    EXPECT_EQ(extension_digit("dir/Pict1.g6i"), '6');
+    EXPECT_EQ(extension_digit("i"), '\0');
+
     const PictureFile wide = read_picture_file(picture_bytes('6', 'i', 127), '6');
-    ASSERT_EQ(wide.message, kMsgNone);
     EXPECT_EQ(wide.screen.width, 132);
     EXPECT_EQ(wide.variable_code, (std::array<std::uint8_t, 2>{0x10, 0x0D}));
     EXPECT_EQ(wide.screen.bands[2 * 132 + 5], static_cast<std::uint8_t>(2 * 31 + 5));
     for (int col = 127; col < 132; ++col) {
         EXPECT_EQ(wide.screen.bands[7 * 132 + col], 0) << "unused column " << col;
     }
-    EXPECT_EQ(read_picture_file(picture_bytes('4', 'I', 127), '4').message, kMsgNone);
-    EXPECT_EQ(read_picture_file(picture_bytes('2', 'i', 127), '2').message, kMsgNone);
-
     const PictureFile narrow = read_picture_file(picture_bytes('3', 'i', 95), '3');
-    ASSERT_EQ(narrow.message, kMsgNone);
     EXPECT_EQ(narrow.screen.width, 96);
     EXPECT_EQ(narrow.screen.bands[96 + 94], static_cast<std::uint8_t>(31 + 94));
     EXPECT_EQ(narrow.screen.bands[96 + 95], 0);
-    EXPECT_EQ(read_picture_file(picture_bytes('5', 'i', 95), '5').message, kMsgNone);
-}
-
-TEST(PictureFile, SizesMustBeExact) {
-    EXPECT_EQ(picture_file_size(132), 1073u);
-    EXPECT_EQ(picture_file_size(96), 817u);
-    Bytes file = picture_bytes('6', 'i', 127);
-    file.pop_back();  // 1072
-    EXPECT_EQ(read_picture_file(file, '6').message, kMsgNoData);
-    EXPECT_EQ(read_picture_file(picture_bytes('6', 'i', 127, 1), '6').message, kMsgNoData);
-    EXPECT_EQ(read_picture_file(picture_bytes('6', 'i', 95), '6').message, kMsgNoData);
-    EXPECT_EQ(read_picture_file(picture_bytes('3', 'i', 127), '3').message, kMsgNoData);
-    Bytes header_only = picture_bytes('6', 'i', 127);
-    header_only.resize(54);
-    EXPECT_EQ(read_picture_file(header_only, '6').message, kMsgNoData);
-}
-
-TEST(PictureFile, HeaderMustMatchTheExtension) {
-    EXPECT_EQ(read_picture_file(picture_bytes('6', 'p', 127), '6').message, kMsgCannotRead);
-    EXPECT_EQ(read_picture_file(picture_bytes('4', 'i', 127), '6').message, kMsgCannotRead);
-    EXPECT_EQ(read_picture_file(picture_bytes('7', 'i', 127), '7').message, kMsgCannotRead);
-    EXPECT_EQ(read_picture_file(picture_bytes('6', 'i', 127), '\0').message, kMsgCannotRead);
-    EXPECT_EQ(extension_digit("dir/Pict1.g6i"), '6');
-    EXPECT_EQ(extension_digit("i"), '\0');
 }
 
 TEST(PictureFile, BuiltFilesReadBackTheSamePicture) {
@@ -95,19 +92,15 @@ TEST(PictureFile, BuiltFilesReadBackTheSamePicture) {
     EXPECT_EQ(file[3], 0x0D);
 }
 
-TEST(ScreenDump, TakesWholeScreensOnly) {
+TEST(ScreenDump, TakesWholeScreensOnlyAndShortCapturesLeaveTheRestBlank) {
     EXPECT_EQ(screen_from_dump(Bytes(1056, 0))->width, 132);
     EXPECT_EQ(screen_from_dump(Bytes(768, 0))->width, 96);
     EXPECT_FALSE(screen_from_dump(Bytes(1055, 0)).has_value());
     EXPECT_FALSE(screen_from_dump(Bytes(1057, 0)).has_value());
-}
-
-TEST(ScreenDump, ShortCapturesLeaveTheRestBlank) {
     const ScreenData short_capture = screen_from_capture(Bytes(100, 0xFF), 96);
     ASSERT_EQ(short_capture.bands.size(), 768u);
     EXPECT_EQ(std::count(short_capture.bands.begin(), short_capture.bands.end(), 0xFF), 100);
-    const ScreenData long_capture = screen_from_capture(Bytes(2000, 0x01), 132);
-    EXPECT_EQ(long_capture.bands, Bytes(1056, 0x01));
+    EXPECT_EQ(screen_from_capture(Bytes(2000, 0x01), 132).bands, Bytes(1056, 0x01));
 }
 
 TEST(ScreenConversion, FramesThePictureBottomUp) {
@@ -153,27 +146,24 @@ TEST(ScreenConversion, UnframedPagesAre132By64) {
 }
 
 TEST(BitmapFile, HeaderFieldsAreExact) {
-    for (int width : {132, 96}) {
-        const Bytes file = bitmap_file(frame_screen(blank_screen(width)));
+    for (const std::uint32_t width : {132u, 96u}) {
+        const Bytes file = bitmap_file(frame_screen(blank_screen(static_cast<int>(width))));
         const std::uint32_t image_size = width == 132 ? 1320 : 1056;
         ASSERT_EQ(file.size(), 62 + image_size);
-        EXPECT_EQ(file[0], 'B');
-        EXPECT_EQ(file[1], 'M');
-        EXPECT_EQ(read_u32le(file, 2), 62 + image_size);
-        EXPECT_EQ(read_u32le(file, 6), 0u);
-        EXPECT_EQ(read_u32le(file, 10), 62u);
-        EXPECT_EQ(read_u32le(file, 14), 40u);
-        EXPECT_EQ(read_u32le(file, 18), static_cast<std::uint32_t>(width + 2));
-        EXPECT_EQ(read_u32le(file, 22), 66u);
+        const std::pair<std::size_t, std::uint32_t> u32s[] = {
+            {2, 62 + image_size}, {6, 0},   {10, 62}, {14, 40},
+            {18, width + 2},      {22, 66}, {30, 0},  {34, image_size}};
+        for (const auto& [at, value] : u32s) {
+            EXPECT_EQ(read_u32le(file, at), value) << "offset " << at;
+        }
+        EXPECT_EQ(Bytes(file.begin(), file.begin() + 2), (Bytes{'B', 'M'}));
         EXPECT_EQ(read_u16le(file, 26), 1);
         EXPECT_EQ(read_u16le(file, 28), 1);
-        EXPECT_EQ(read_u32le(file, 30), 0u);
-        EXPECT_EQ(read_u32le(file, 34), image_size);
         EXPECT_EQ(Bytes(file.begin() + 38, file.begin() + 54), Bytes(16, 0));
         EXPECT_EQ(Bytes(file.begin() + 54, file.begin() + 62),
                   (Bytes{0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0}));
-        const Bytes dib = packed_dib(frame_screen(blank_screen(width)));
-        EXPECT_EQ(dib, Bytes(file.begin() + 14, file.end()));
+        EXPECT_EQ(packed_dib(frame_screen(blank_screen(static_cast<int>(width)))),
+                  Bytes(file.begin() + 14, file.end()));
     }
 }
 
@@ -195,32 +185,35 @@ TEST(BitmapFile, SavedBitmapsReadBackUnchanged) {
 
 TEST(BitmapFile, RefusesOtherBitmaps) {
     const Bytes good = bitmap_file(frame_screen(blank_screen(132)));
-    auto changed = [&good](std::size_t at, std::uint32_t value, int size) {
+    // {offset, value, field size, accepted}
+    const std::tuple<std::size_t, std::uint32_t, int, bool> changes[] = {
+        {18, 133, 4, false},
+        {18, 132, 4, false},
+        {22, 64, 4, false},
+        {22, 0xFFFFFFBEu, 4, false},
+        {28, 4, 2, false},
+        {30, 1, 4, false},
+        {0, 'X' | ('M' << 8), 2, false},
+        // A pixel offset beyond the file would leave the picture reading past it.
+        {10, 0xFFFFFFF0u, 4, false},
+        {10, 63, 4, false},
+        // Planes are not checked; a smaller pixel offset takes the pixels from there.
+        {26, 3, 2, true},
+        {10, 54, 4, true}};
+    for (const auto& [at, value, size, accepted] : changes) {
         Bytes file = good;
         if (size == 2) {
             write_u16le(file, at, static_cast<std::uint16_t>(value));
         } else {
             write_u32le(file, at, value);
         }
-        return file;
-    };
-    EXPECT_EQ(read_bitmap_file(changed(18, 133, 4)).message, kMsgNoBitmapData);
-    EXPECT_EQ(read_bitmap_file(changed(18, 132, 4)).message, kMsgNoBitmapData);
-    EXPECT_EQ(read_bitmap_file(changed(22, 64, 4)).message, kMsgNoBitmapData);
-    EXPECT_EQ(read_bitmap_file(changed(22, static_cast<std::uint32_t>(-66), 4)).message,
-              kMsgNoBitmapData);
-    EXPECT_EQ(read_bitmap_file(changed(28, 4, 2)).message, kMsgNoBitmapData);
-    EXPECT_EQ(read_bitmap_file(changed(30, 1, 4)).message, kMsgNoBitmapData);
-    EXPECT_EQ(read_bitmap_file(changed(0, 'X' | ('M' << 8), 2)).message, kMsgNoBitmapData);
-    EXPECT_EQ(read_bitmap_file(Bytes(good.begin(), good.begin() + 61)).message, kMsgNoBitmapData);
-    // Rows missing at the end, or a pixel offset beyond the file, would leave the picture
-    // reading past the file: refused.
-    EXPECT_EQ(read_bitmap_file(Bytes(good.begin(), good.end() - 1)).message, kMsgNoBitmapData);
-    EXPECT_EQ(read_bitmap_file(changed(10, 0xFFFFFFF0u, 4)).message, kMsgNoBitmapData);
-    EXPECT_EQ(read_bitmap_file(changed(10, 63, 4)).message, kMsgNoBitmapData);
-    // Planes are not checked; a smaller pixel offset takes the pixels from there.
-    EXPECT_EQ(read_bitmap_file(changed(26, 3, 2)).message, kMsgNone);
-    EXPECT_EQ(read_bitmap_file(changed(10, 54, 4)).message, kMsgNone);
+        EXPECT_EQ(read_bitmap_file(file).message, accepted ? kMsgNone : kMsgNoBitmapData) << at;
+    }
+    // Cut inside the header, or rows missing at the end.
+    for (const std::size_t size : {std::size_t{61}, good.size() - 1}) {
+        const Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
+        EXPECT_EQ(read_bitmap_file(cut).message, kMsgNoBitmapData) << size;
+    }
 }
 
 TEST(BitmapFile, SavingChecksSpacePathAndKeepsOldFilesOnFailure) {
@@ -241,10 +234,11 @@ TEST(BitmapFile, SavingChecksSpacePathAndKeepsOldFilesOnFailure) {
 // The raw rows of a PNG written by png_black_and_white: chunks in order, IDAT's zlib stream of
 // stored blocks unpacked.
 Bytes png_rows(const Bytes& png, std::uint32_t& width, std::uint32_t& height) {
-    auto be32 = [&png](std::size_t at) {
-        return (std::uint32_t{png[at]} << 24) | (std::uint32_t{png[at + 1]} << 16) |
-               (std::uint32_t{png[at + 2]} << 8) | png[at + 3];
+    const auto be32_of = [](const Bytes& b, std::size_t at) {
+        return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
+               (std::uint32_t{b[at + 2]} << 8) | b[at + 3];
     };
+    const auto be32 = [&](std::size_t at) { return be32_of(png, at); };
     Bytes zlib;
     std::size_t at = 8;
     while (at + 12 <= png.size()) {
@@ -275,10 +269,7 @@ Bytes png_rows(const Bytes& png, std::uint32_t& width, std::uint32_t& height) {
             break;
         }
     }
-    const std::uint32_t adler = (std::uint32_t{zlib[z]} << 24) |
-                                (std::uint32_t{zlib[z + 1]} << 16) |
-                                (std::uint32_t{zlib[z + 2]} << 8) | zlib[z + 3];
-    EXPECT_EQ(adler, adler32(raw));
+    EXPECT_EQ(be32_of(zlib, z), adler32(raw));
     return raw;
 }
 
@@ -291,32 +282,16 @@ TEST(PngWriter, ChecksumsMatchKnownValues) {
     EXPECT_TRUE(png_black_and_white(3, 3, Bytes(8, 0)).empty());
 }
 
-TEST(PngWriter, RowsHoldThePictureWithDarkAsZero) {
-    const ScreenImage image = frame_screen(screen_with(132, {{0, 0}, {7, 1}}));
-    const Bytes png = png_black_and_white(134, 66, dark_pixels(image));
-    ASSERT_EQ(Bytes(png.begin(), png.begin() + 8),
-              (Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
-    std::uint32_t width = 0, height = 0;
-    const Bytes raw = png_rows(png, width, height);
-    EXPECT_EQ(width, 134u);
-    EXPECT_EQ(height, 66u);
-    ASSERT_EQ(raw.size(), 66u * 18);
-    EXPECT_EQ(raw[0], 0);               // filter byte
-    EXPECT_EQ(raw[1], 0x00);            // top frame row all dark
-    EXPECT_EQ(raw[18 + 1], 0x3F);       // row 1: frame, pixel (0, 0), then light
-    EXPECT_EQ(raw[2 * 18 + 1], 0x7F);   // row 2: frame only in the first byte
-    EXPECT_EQ(raw[2 * 18 + 2], 0x7F);   // pixel (7, 1) is framed x = 8
-    EXPECT_EQ(raw[2 * 18 + 17], 0xF8);  // x = 128..132 light, 133 the frame, then padding
-}
-
 TEST(PngWriter, LargePicturesSpanSeveralStoredBlocks) {
     Bytes dark(700 * 800, 0);
     dark[699 * 800 + 799] = 1;
     const Bytes png = png_black_and_white(800, 700, dark);
     std::uint32_t width = 0, height = 0;
     const Bytes raw = png_rows(png, width, height);
+    EXPECT_EQ(width, 800u);
+    EXPECT_EQ(height, 700u);
     ASSERT_EQ(raw.size(), 700u * 101);
-    EXPECT_EQ(raw.back(), 0xFE);
+    EXPECT_EQ(raw.back(), 0xFE);  // dark is 0
     EXPECT_EQ(raw[raw.size() - 2], 0xFF);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "frame/ini_profile_store.h"
 #include "memory_file_system.h"
@@ -20,32 +21,14 @@ protected:
     const std::string& text() { return files.files[kPath]; }
 };
 
-TEST_F(IniStore, SectionsAndKeysAreFoundWithoutRegardToCaseAndBlanks) {
-    set("; settings\r\n[other]\r\nWndCount=7\r\n  [ zelta travex ]  \r\n  wndcount = 12  \r\n"
-        "DataDir = \"C:\\My Data\" \r\n");
-    EXPECT_EQ(store.get_int("ZELTA TRAVEX", "WndCount", -1), 12);
-    EXPECT_EQ(store.get_int("Zelta Travex", "WNDCOUNT", -1), 12);
-    EXPECT_EQ(store.get_string("ZELTA TRAVEX", "DataDir", "x"), "C:\\My Data");
-    EXPECT_EQ(store.get_int("ZELTA TRAVEX", "Missing", -1), -1);
-    EXPECT_EQ(store.get_string("ZELTA TRAVEX", "Missing", "dflt"), "dflt");
-    EXPECT_EQ(store.get_int("No Section", "WndCount", 99), 99);
-}
-
-TEST_F(IniStore, FirstSectionAndFirstKeyOfANameWin) {
+TEST_F(IniStore, FirstSectionAndFirstKeyOfANameWinAndNoFileGivesDefaults) {
+    EXPECT_EQ(store.get_int("S", "k", 42), 42);
+    EXPECT_EQ(store.get_string("S", "k", "d"), "d");
     set("[S]\nk=1\nk=2\n[S]\nk=3\nj=4\n");
     EXPECT_EQ(store.get_int("S", "k", 0), 1);
     // A key that only a later section of the same name holds is not seen.
     EXPECT_EQ(store.get_int("S", "j", -5), -5);
-}
-
-TEST_F(IniStore, MissingOrEmptyValuesGiveTheDefaultAndKeysWithoutValueAreEmpty) {
-    EXPECT_EQ(store.get_int("S", "k", 42), 42);  // no file at all
-    set("[S]\nempty=\nbare\nquoted=\"\"\n");
-    EXPECT_EQ(store.get_int("S", "empty", 42), 42);
-    EXPECT_EQ(store.get_int("S", "quoted", 42), 42);
-    EXPECT_EQ(store.get_string("S", "bare", "d"), "d");  // a key without "=" holds no value
-    EXPECT_EQ(store.get_int("S", "bare", 42), 42);
-    EXPECT_EQ(store.get_string("S", "empty", "d"), "");
+    EXPECT_EQ(store.get_int("No Section", "k", 99), 99);
 }
 
 // The same file and answers as the Wine check of the Win32 profile functions.
@@ -75,51 +58,43 @@ TEST_F(IniStore, ReadsATrickyFileLikeTheProfileFunctions) {
 }
 
 TEST(ProfileInt, ReadsLikeTheProfileIntegerReader) {
-    EXPECT_EQ(parse_profile_int("30"), 30);
-    EXPECT_EQ(parse_profile_int("  -1"), -1);
-    EXPECT_EQ(parse_profile_int("+7"), 7);
-    EXPECT_EQ(parse_profile_int("12abc"), 12);
-    EXPECT_EQ(parse_profile_int("abc"), 0);
-    EXPECT_EQ(parse_profile_int("-"), 0);
-    EXPECT_EQ(parse_profile_int("0x1F"), 31);
-    EXPECT_EQ(parse_profile_int("-0x10"), -16);
-    EXPECT_EQ(parse_profile_int("0o17"), 15);
-    EXPECT_EQ(parse_profile_int("0b102"), 2);
-    EXPECT_EQ(parse_profile_int("0X1F"), 0);  // only the lower-case prefixes choose a base
-    EXPECT_EQ(parse_profile_int("1F"), 1);
-    EXPECT_EQ(parse_profile_int("012"), 12);
-    EXPECT_EQ(parse_profile_int("3.9"), 3);
-    EXPECT_EQ(parse_profile_int("2147483647"), 2147483647);
-    EXPECT_EQ(parse_profile_int("4294967295"), -1);  // wraps at 32 bits
-    EXPECT_EQ(parse_profile_int("4294967296"), 0);
+    // Prefixes, wrapping and stray characters are also read in the tricky file above.
+    const std::pair<const char*, int> cases[] = {
+        {"30", 30},       {"  -1", -1}, {"+7", 7},
+        {"abc", 0},       {"-", 0},     {"1F", 1},
+        {"012", 12},      {"3.9", 3},   {"2147483647", INT32_MAX},
+        {"0X1F", 0},         // only the lower-case prefixes choose a base
+        {"4294967296", 0}};  // wraps at 32 bits
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(parse_profile_int(text), value) << text;
+    }
 }
 
-TEST_F(IniStore, WritingANewFileMakesTheSectionWithWindowsLineEnds) {
-    ASSERT_TRUE(store.write_string("ZELTA TRAVEX", "OutBuffer", "30"));
-    EXPECT_EQ(text(), "[ZELTA TRAVEX]\r\nOutBuffer=30\r\n");
-    ASSERT_TRUE(store.write_string("ZELTA TRAVEX", "CommPort", "3"));
-    EXPECT_EQ(text(), "[ZELTA TRAVEX]\r\nOutBuffer=30\r\nCommPort=3\r\n");
-    EXPECT_EQ(store.get_int("ZELTA TRAVEX", "CommPort", 0), 3);
-}
-
-TEST_F(IniStore, ReplacingAValueKeepsEveryOtherByte) {
-    set("; keep me\n[A]\nx=1\n\n[zelta travex]\nCommPort = 1 \nFontSize=5\n\n[B]\ny=2");
-    ASSERT_TRUE(store.write_string("ZELTA TRAVEX", "commport", "4"));
-    EXPECT_EQ(text(), "; keep me\n[A]\nx=1\n\n[zelta travex]\nCommPort=4\nFontSize=5\n\n[B]\ny=2");
-}
-
-TEST_F(IniStore, NewKeyGoesAtTheEndOfItsSectionBeforeBlankLines) {
-    set("[zelta travex]\nCommPort=1\n\n[B]\ny=2\n");
-    ASSERT_TRUE(store.write_string("ZELTA TRAVEX", "DataDir", "/home/u/Desktop"));
-    EXPECT_EQ(text(), "[zelta travex]\nCommPort=1\nDataDir=/home/u/Desktop\n\n[B]\ny=2\n");
-    // The section being the last one, without a final line end.
-    set("[B]\ny=2\n[S]\na=1");
-    ASSERT_TRUE(store.write_string("S", "b", "2"));
-    EXPECT_EQ(text(), "[B]\ny=2\n[S]\na=1\nb=2\n");
-    // A new section follows the old text after a blank line.
-    set("[B]\r\ny=2");
-    ASSERT_TRUE(store.write_string("S", "b", "2"));
-    EXPECT_EQ(text(), "[B]\r\ny=2\r\n\r\n[S]\r\nb=2\r\n");
+TEST_F(IniStore, WritesReplaceInPlaceOrAppendToTheSectionAndKeepEveryOtherByte) {
+    // {file before (none: no file), section, key, value, file after}
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
+        {nullptr, "ZELTA TRAVEX", "OutBuffer", "30", "[ZELTA TRAVEX]\r\nOutBuffer=30\r\n"},
+        {"[ZELTA TRAVEX]\r\nOutBuffer=30\r\n", "ZELTA TRAVEX", "CommPort", "3",
+         "[ZELTA TRAVEX]\r\nOutBuffer=30\r\nCommPort=3\r\n"},
+        {"; keep me\n[A]\nx=1\n\n[zelta travex]\nCommPort = 1 \nFontSize=5\n\n[B]\ny=2",
+         "ZELTA TRAVEX", "commport", "4",
+         "; keep me\n[A]\nx=1\n\n[zelta travex]\nCommPort=4\nFontSize=5\n\n[B]\ny=2"},
+        // A new key goes at the end of its section, before blank lines.
+        {"[zelta travex]\nCommPort=1\n\n[B]\ny=2\n", "ZELTA TRAVEX", "DataDir", "/d",
+         "[zelta travex]\nCommPort=1\nDataDir=/d\n\n[B]\ny=2\n"},
+        {"[B]\ny=2\n[S]\na=1", "S", "b", "2", "[B]\ny=2\n[S]\na=1\nb=2\n"},
+        // A new section follows the old text after a blank line.
+        {"[B]\r\ny=2", "S", "b", "2", "[B]\r\ny=2\r\n\r\n[S]\r\nb=2\r\n"},
+    };
+    for (const auto& [before, section, key, value, after] : cases) {
+        files.files.clear();
+        if (before != nullptr) {
+            set(before);
+        }
+        ASSERT_TRUE(store.write_string(section, key, value)) << key;
+        EXPECT_EQ(text(), after);
+        EXPECT_EQ(store.get_string(section, key, "?"), value);
+    }
 }
 
 TEST_F(IniStore, RefusesWritesThatWouldBreakTheFileAndReportsFailedWrites) {

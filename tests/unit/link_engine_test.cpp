@@ -1,6 +1,8 @@
 // The link engine against a calculator played by hand on the virtual port.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/le_bytes.h"
 #include "link/link_engine.h"
 #include "link/virtual_port.h"
@@ -9,17 +11,24 @@ namespace travex {
 namespace {
 
 using link::LinkOperation;
+using Codes = std::vector<int>;
 
 Bytes calc(std::uint8_t code) {
     return link::short_packet('7', '5', code);
 }
-
 Bytes calc_block(const Bytes& body) {
     return link::block_packet('7', '5', body);
 }
-
 Bytes pc(std::uint8_t code) {
     return link::short_packet('1', '1', code);
+}
+
+Bytes concat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) {
+        out.insert(out.end(), p.begin(), p.end());
+    }
+    return out;
 }
 
 struct EngineRig : link::LinkEvents {
@@ -33,22 +42,27 @@ struct EngineRig : link::LinkEvents {
             engine.deliver_posted();
         }
     }
-    // Ticks until the engine stops or the limit passes; answers the ticks taken.
-    int run(int limit = 10000) {
-        int n = 0;
-        while (engine.timer_armed() && n < limit) {
+    void run(int limit = 10000) {
+        while (engine.timer_armed() && limit-- > 0) {
             tick();
-            ++n;
         }
-        return n;
     }
-    void answer(const Bytes& bytes) { port.inject(bytes); }
+    // Puts the calculator's bytes on the line, then lets `ticks` timer ticks pass.
+    void answer(const Bytes& bytes, int ticks = 0) {
+        port.inject(bytes);
+        for (int i = 0; i < ticks && engine.timer_armed(); ++i) {
+            tick();
+        }
+    }
     // What the computer wrote since the last call.
     Bytes written() {
         const Bytes& log = port.wire_log();
         Bytes fresh(log.begin() + static_cast<std::ptrdiff_t>(seen), log.end());
         seen = log.size();
         return fresh;
+    }
+    std::uint8_t step_command() const {
+        return engine.steps()[static_cast<std::size_t>(engine.step_index())].command;
     }
 
     void operation_failed(LinkOperation, int c) override { failures.push_back(c); }
@@ -69,85 +83,61 @@ struct EngineRig : link::LinkEvents {
     link::CountingProgress progress;
     link::LinkEngine engine;
     std::size_t seen = 0;
-    std::vector<int> failures;
-    int directories = 0;
-    int probes = 0;
-    int files_done = 0;
-    int items_done = 0;
+    Codes failures;
+    int directories = 0, probes = 0, files_done = 0, items_done = 0;
     bool close_dialog_on_directory = true;
     Bytes screen;
 };
 
-Bytes concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) {
-        out.insert(out.end(), p.begin(), p.end());
-    }
-    return out;
-}
-
 TEST(LinkEngineHello, ResentThreeTimesThenNoResponseAfterRetryCountIdleTicks) {
     EngineRig rig;
     ASSERT_EQ(rig.engine.start_operation(LinkOperation::probe), 0);
-    rig.tick();  // first tick: the hello goes out
-    EXPECT_EQ(rig.written(), pc(0x42));
-    for (int restart = 1; restart <= 3; ++restart) {
+    for (int restart = 0; restart <= 3; ++restart) {
         rig.tick();
         EXPECT_EQ(rig.written(), pc(0x42)) << "restart " << restart;
         EXPECT_EQ(rig.engine.hello_restarts(), restart);
     }
-    // No more restarts: only the idle ticks count now.
-    int ticks = 0;
-    while (rig.engine.timer_armed()) {
+    int idle_ticks = 0;
+    for (; rig.engine.timer_armed(); ++idle_ticks) {
         rig.tick();
-        ++ticks;
-        EXPECT_TRUE(rig.written().empty());
     }
-    EXPECT_EQ(ticks, rig.settings.retry_count);
-    ASSERT_EQ(rig.failures, std::vector<int>{link::code::kNoResponse});
+    EXPECT_EQ(idle_ticks, rig.settings.retry_count);
+    EXPECT_TRUE(rig.written().empty()) << "the idle time-out purges but sends no cancel";
+    EXPECT_EQ(rig.failures, Codes{link::code::kNoResponse});
     EXPECT_FALSE(rig.port.is_open());
-    // The idle time-out purges but sends no cancel.
-    EXPECT_TRUE(rig.written().empty());
     // Each idle tick waited for the timer and the 300 ms read time-out.
     EXPECT_EQ(rig.clock.now_ms(), 1000u + 100u + 33u * 400u);
+    // The restarts count from zero again at the next opening.
+    ASSERT_EQ(rig.engine.start_operation(LinkOperation::probe), 0);
+    EXPECT_EQ(rig.engine.hello_restarts(), 0);
 }
 
-TEST(LinkEngineHello, RestartsCountAgainAfterTheNextOpening) {
-    EngineRig rig;
-    rig.settings.retry_count = 2;
-    link::LinkEngine engine(rig.port, rig.settings, rig, rig.progress);
-    ASSERT_EQ(engine.start_operation(LinkOperation::probe), 0);
-    while (engine.timer_armed()) {
-        rig.clock.sleep_ms(100);
-        engine.on_timer();
-    }
-    EXPECT_EQ(engine.hello_restarts(), 3);
-    ASSERT_EQ(engine.start_operation(LinkOperation::probe), 0);
-    EXPECT_EQ(engine.hello_restarts(), 0);
-}
-
-TEST(LinkEngineHello, AnsweredProbeSaysGoodbyeAndClosesThePort) {
+TEST(LinkEngineHello, BadAcknowledgementRestartsTheHelloThenTheAnswerSaysGoodbye) {
     EngineRig rig;
     ASSERT_EQ(rig.engine.start_operation(LinkOperation::probe), 0);
     rig.tick();
+    Bytes bad_ack = calc(0x01);
+    bad_ack[3] ^= 1;
+    rig.answer(bad_ack, 1);
+    // The NAK goes out and, the hello's answer still missing, the hello starts again.
+    EXPECT_EQ(rig.written(), concat({pc(0x42), pc(0x81), pc(0x42)}));
     rig.answer(calc(0x01));
     rig.run();
     EXPECT_EQ(rig.probes, 1);
     EXPECT_TRUE(rig.failures.empty());
-    EXPECT_EQ(rig.written(), concat({pc(0x42), pc(0x41)}));
+    EXPECT_EQ(rig.written(), pc(0x41));
     EXPECT_FALSE(rig.port.is_open());
 }
 
 TEST(LinkEngineOpen, PortErrorsComeBackAsCodes) {
     EngineRig rig;
-    rig.settings.port_number = 0;
-    link::LinkEngine low(rig.port, rig.settings, rig, rig.progress);
-    EXPECT_EQ(low.start_operation(LinkOperation::send), link::code::kNoSuchPort);
-    rig.settings.port_number = 100;
-    link::LinkEngine high(rig.port, rig.settings, rig, rig.progress);
-    EXPECT_EQ(high.start_operation(LinkOperation::send), link::code::kNoSuchPort);
+    for (const int number : {0, 100}) {
+        link::LinkSettings bad = rig.settings;
+        bad.port_number = number;
+        link::LinkEngine engine(rig.port, bad, rig, rig.progress);
+        EXPECT_EQ(engine.start_operation(LinkOperation::send), link::code::kNoSuchPort) << number;
+    }
     EXPECT_EQ(rig.port.stats().opens, 0);
-
     ASSERT_EQ(rig.engine.start_operation(LinkOperation::send), 0);
     link::LinkSettings same = rig.settings;
     same.port_number = 1;
@@ -156,94 +146,53 @@ TEST(LinkEngineOpen, PortErrorsComeBackAsCodes) {
     EXPECT_TRUE(rig.port.is_open());
 }
 
-struct IdentifierCase {
-    Bytes reply;
-    int code;
-};
-
-class LinkEngineIdentifier : public ::testing::TestWithParam<IdentifierCase> {};
-
-TEST_P(LinkEngineIdentifier, WrongIdentifierEndsWithItsCodeAndACancel) {
-    EngineRig rig;
-    ASSERT_EQ(rig.engine.start_operation(LinkOperation::send), 0);
-    rig.tick();
-    rig.written();
-    rig.answer(GetParam().reply);
-    rig.run();
-    EXPECT_EQ(rig.failures, std::vector<int>{GetParam().code});
-    EXPECT_EQ(rig.written(), pc(0x82));
-    EXPECT_FALSE(rig.port.is_open());
-}
-
-INSTANTIATE_TEST_SUITE_P(FirstAndSecondByte, LinkEngineIdentifier,
-                         ::testing::Values(IdentifierCase{link::short_packet('8', '5', 0x01), 5},
-                                           IdentifierCase{link::short_packet('7', '2', 0x01), 14},
-                                           IdentifierCase{link::short_packet('7', '1', 0x01), 14}));
-
-TEST(LinkEngineIdentifierModel, UnknownModelTreatsEveryReplyAsWrongFirstByte) {
-    link::LinkSettings settings;
-    settings.model_code = 9;
-    EngineRig rig(settings);
-    ASSERT_EQ(rig.engine.start_operation(LinkOperation::send), 0);
-    rig.tick();
-    rig.answer(calc(0x01));
-    rig.run();
-    EXPECT_EQ(rig.failures, std::vector<int>{5});
-}
-
-TEST(LinkEngineShort, GoodChecksumButOtherCodeFails) {
-    EngineRig rig;
-    ASSERT_EQ(rig.engine.start_operation(LinkOperation::send), 0);
-    rig.tick();
-    rig.answer(calc(0x21));
-    rig.run();
-    EXPECT_EQ(rig.failures, std::vector<int>{5});
+TEST(LinkEngineHello, WrongAnswerToTheHelloEndsWithItsCodeAndACancel) {
+    const std::tuple<int, Bytes, int> cases[] = {
+        // {model code, reply, code}
+        {4, link::short_packet('8', '5', 0x01), 5},   // first identifier byte
+        {4, link::short_packet('7', '2', 0x01), 14},  // second identifier byte
+        {4, link::short_packet('7', '1', 0x01), 14},
+        {9, calc(0x01), 5},  // unknown model: every reply has a wrong first byte
+        {4, calc(0x21), 5},  // good checksum, other code
+    };
+    for (const auto& [model_code, reply, code] : cases) {
+        link::LinkSettings settings;
+        settings.model_code = model_code;
+        EngineRig rig(settings);
+        ASSERT_EQ(rig.engine.start_operation(LinkOperation::send), 0);
+        rig.tick();
+        rig.written();
+        rig.answer(reply);
+        rig.run();
+        EXPECT_EQ(rig.failures, Codes{code}) << model_code << " " << int(reply[1]);
+        EXPECT_EQ(rig.written(), pc(0x82));
+        EXPECT_FALSE(rig.port.is_open());
+    }
 }
 
 // Screen capture up to its first block step (0x16).
 void capture_to_block_step(EngineRig& rig) {
     ASSERT_EQ(rig.engine.start_operation(LinkOperation::capture), 0);
     rig.tick();
-    EXPECT_EQ(rig.written(), pc(0x42));
-    rig.answer(calc(0x01));
-    rig.tick();
-    EXPECT_EQ(rig.written(), pc(0x63));
-    rig.answer(concat({calc(0x01), calc(0x23)}));
-    rig.tick();  // the acknowledgement
-    rig.tick();  // 0x23, then our acknowledgement
+    rig.answer(calc(0x01), 1);
+    EXPECT_EQ(rig.written(), concat({pc(0x42), pc(0x63)}));
+    rig.answer(concat({calc(0x01), calc(0x23)}), 2);  // acknowledgement, then 0x23 acknowledged
     EXPECT_EQ(rig.written(), pc(0x01));
-    ASSERT_EQ(rig.engine.steps()[static_cast<std::size_t>(rig.engine.step_index())].command, 0x16);
+    ASSERT_EQ(rig.step_command(), 0x16);
 }
 
-TEST(LinkEngineRefusal, MemoryFullWhereABlockIsExpectedIsAcknowledgedThenCode20) {
-    EngineRig rig;
-    capture_to_block_step(rig);
-    rig.answer(calc(0x84));
-    rig.run();
-    EXPECT_EQ(rig.written(), pc(0x01));
-    EXPECT_EQ(rig.failures, std::vector<int>{link::code::kCalculatorMemoryOver});
-    EXPECT_FALSE(rig.port.is_open());
-    EXPECT_FALSE(rig.progress.is_open());
-}
-
-TEST(LinkEngineRefusal, LongerPacketWithThirdByte84IsTheExpectedBlock) {
-    EngineRig rig;
-    capture_to_block_step(rig);
-    rig.answer(calc_block({0x84, 0x01, 0x02, 0x03}));
-    rig.tick();
-    EXPECT_EQ(rig.written(), pc(0x01));
-    EXPECT_TRUE(rig.failures.empty());
-    EXPECT_EQ(rig.engine.current_name()[2], 0x84);
-}
-
-TEST(LinkEngineRefusal, CalculatorCancelsAreAcknowledgedThenCode5) {
-    for (const std::uint8_t cancel : {std::uint8_t{0x82}, std::uint8_t{0x83}}) {
+TEST(LinkEngineRefusal, RefusalWhereABlockIsExpectedIsAcknowledgedThenItsCode) {
+    const std::pair<std::uint8_t, int> cases[] = {
+        {0x84, link::code::kCalculatorMemoryOver}, {0x82, 5}, {0x83, 5}};
+    for (const auto& [refusal, code] : cases) {
         EngineRig rig;
         capture_to_block_step(rig);
-        rig.answer(calc(cancel));
+        rig.answer(calc(refusal));
         rig.run();
-        EXPECT_EQ(rig.written(), pc(0x01)) << int(cancel);
-        EXPECT_EQ(rig.failures, std::vector<int>{5});
+        EXPECT_EQ(rig.written(), pc(0x01)) << int(refusal);
+        EXPECT_EQ(rig.failures, Codes{code}) << int(refusal);
+        EXPECT_FALSE(rig.port.is_open());
+        EXPECT_FALSE(rig.progress.is_open());
     }
 }
 
@@ -252,26 +201,24 @@ TEST(LinkEngineRefusal, RefusalCodeOnAShortStepWaitsForAllFiveBytes) {
     ASSERT_EQ(rig.engine.start_operation(LinkOperation::send), 0);
     rig.tick();
     const Bytes full = calc(0x84);
-    rig.answer(Bytes(full.begin(), full.begin() + 3));
-    rig.tick();
+    rig.answer(Bytes(full.begin(), full.begin() + 3), 1);
     EXPECT_TRUE(rig.failures.empty());
     rig.answer(Bytes(full.begin() + 3, full.end()));
     rig.run();
-    EXPECT_EQ(rig.failures, std::vector<int>{20});
+    EXPECT_EQ(rig.failures, Codes{20});
 }
 
 TEST(LinkEngineScreen, ImageNeedsThreeReadsAndIsHandedOver) {
     EngineRig rig;
     capture_to_block_step(rig);
-    rig.answer(calc_block({0, 0, 0, 0}));
-    rig.tick();
+    // A longer packet whose third byte is 0x84 is the expected block, not a refusal.
+    rig.answer(calc_block({0x84, 0x01, 0x02, 0x03}), 1);
+    EXPECT_EQ(rig.engine.current_name()[2], 0x84);
     Bytes image(1056);
     for (std::size_t i = 0; i < image.size(); ++i) {
         image[i] = static_cast<std::uint8_t>(i * 3);
     }
-    rig.answer(calc_block(image));
-    rig.tick();
-    rig.tick();
+    rig.answer(calc_block(image), 2);
     EXPECT_TRUE(rig.screen.empty());
     rig.tick();  // the third read completes the 1060 bytes
     EXPECT_EQ(rig.written(), concat({pc(0x01), pc(0x01)}));
@@ -289,7 +236,7 @@ TEST(LinkEngineCancel, CancelDuringCaptureSendsCancelClosesEverythingQuietly) {
     rig.engine.request_abort(true);
     rig.run();
     EXPECT_EQ(rig.written(), pc(0x82));
-    EXPECT_EQ(rig.failures, std::vector<int>{link::code::kUserAbort});
+    EXPECT_EQ(rig.failures, Codes{link::code::kUserAbort});
     EXPECT_FALSE(rig.progress.is_open());
     EXPECT_FALSE(rig.port.is_open());
     EXPECT_TRUE(rig.screen.empty());
@@ -301,109 +248,70 @@ TEST(LinkEngineChecksum, BadChecksumsAreAnsweredWithNakAndCountedAcrossPackets) 
     EngineRig rig(settings);
     ASSERT_EQ(rig.engine.start_operation(LinkOperation::capture), 0);
     rig.tick();
-    rig.answer(calc(0x01));
-    rig.tick();
-    EXPECT_EQ(rig.written(), concat({pc(0x42), pc(0x63)}));
+    rig.answer(calc(0x01), 1);
+    rig.written();
     Bytes bad_ack = calc(0x01);
     bad_ack[4] ^= 1;
-    rig.answer(bad_ack);
-    rig.tick();
+    rig.answer(bad_ack, 1);
     EXPECT_EQ(rig.written(), pc(0x81));
     EXPECT_EQ(rig.engine.repeat_counter(), 1);
-    rig.answer(concat({calc(0x01), calc(0x23)}));  // the calculator repeats
-    rig.tick();
-    rig.tick();
+    rig.answer(concat({calc(0x01), calc(0x23)}), 2);  // the calculator repeats
     EXPECT_EQ(rig.written(), pc(0x01));
     // A bad block on a later step counts on from 1.
     Bytes bad_block = calc_block({0, 0, 0, 0});
     bad_block[3] ^= 1;
-    rig.answer(bad_block);
-    rig.tick();
+    rig.answer(bad_block, 1);
     EXPECT_EQ(rig.written(), pc(0x81));
     EXPECT_EQ(rig.engine.repeat_counter(), 2);
     EXPECT_EQ(rig.engine.input_queued(), 0u) << "a bad block is consumed";
     rig.answer(bad_block);
     rig.run();
-    EXPECT_EQ(rig.failures, std::vector<int>{5});
+    EXPECT_EQ(rig.failures, Codes{5});
     EXPECT_EQ(rig.written(), pc(0x82));
-    // Checksum failures are never forgotten.
-    EXPECT_EQ(rig.engine.repeat_counter(), 3);
+    EXPECT_EQ(rig.engine.repeat_counter(), 3) << "checksum failures are never forgotten";
 }
 
-TEST(LinkEngineChecksum, BadAcknowledgementOfTheHelloAlsoRestartsTheHello) {
-    EngineRig rig;
-    ASSERT_EQ(rig.engine.start_operation(LinkOperation::probe), 0);
-    rig.tick();
-    rig.written();
-    Bytes bad_ack = calc(0x01);
-    bad_ack[3] ^= 1;
-    rig.answer(bad_ack);
-    rig.tick();
-    // The negative acknowledgement goes out, and as the hello's answer is still missing the
-    // hello starts again in the same tick.
-    EXPECT_EQ(rig.written(), concat({pc(0x81), pc(0x42)}));
-    rig.answer(calc(0x01));
-    rig.run();
-    EXPECT_EQ(rig.probes, 1);
-}
-
-TEST(LinkEngineChecksum, CalculatorNakRepeatsTheLastPacketByteForByte) {
-    EngineRig rig;
-    ASSERT_EQ(rig.engine.start_operation(LinkOperation::send), 0);
-    rig.tick();
-    rig.answer(calc(0x01));
-    rig.run(1);
-    // The directory script has sent its request; a NAK asks for it again.
-    EXPECT_EQ(rig.written(), concat({pc(0x42), pc(0x61)}));
-    rig.answer(calc(0x81));
-    rig.tick();
-    EXPECT_EQ(rig.written(), pc(0x61));
-    EXPECT_EQ(rig.engine.repeat_counter(), 1);
-    rig.answer(calc(0x01));
-    rig.tick();
-    Bytes name_block =
-        link::block_packet('1', '1', Bytes{'S', 'O', 'L', 'V', 'E', ' ', 'E', 'Q', 'U', ' ', ' '});
-    EXPECT_EQ(rig.written(), name_block);
-    rig.answer(calc(0x81));
-    rig.tick();
-    EXPECT_EQ(rig.written(), name_block);
-}
-
-TEST(LinkEngineChecksum, CalculatorNaksUpToRetryCountResetTheCounterAndFail) {
+TEST(LinkEngineChecksum, CalculatorNakRepeatsTheLastPacketUntilRetryCountThenFails) {
     link::LinkSettings settings;
     settings.retry_count = 3;
     EngineRig rig(settings);
     ASSERT_EQ(rig.engine.start_operation(LinkOperation::send), 0);
     rig.tick();
-    rig.answer(calc(0x81));
-    rig.tick();
-    rig.answer(calc(0x81));
-    rig.tick();
-    EXPECT_EQ(rig.engine.repeat_counter(), 2);
-    rig.answer(calc(0x81));
+    rig.answer(calc(0x01), 1);
+    EXPECT_EQ(rig.written(), concat({pc(0x42), pc(0x61)}));
+    rig.answer(calc(0x81), 1);
+    EXPECT_EQ(rig.written(), pc(0x61));
+    EXPECT_EQ(rig.engine.repeat_counter(), 1);
+    rig.answer(calc(0x01), 1);
+    const link::ItemName category = link::make_name("SOLVE EQU");
+    const Bytes name_block = link::block_packet('1', '1', Bytes(category.begin(), category.end()));
+    EXPECT_EQ(rig.written(), name_block);
+    rig.answer(calc(0x81), 1);
+    EXPECT_EQ(rig.written(), name_block);
+    EXPECT_EQ(rig.engine.repeat_counter(), 2) << "NAKs count across packets";
+    rig.answer(calc(0x81));  // the third of RetryCount
     rig.run();
-    EXPECT_EQ(rig.failures, std::vector<int>{5});
-    EXPECT_EQ(rig.engine.repeat_counter(), 0);
+    EXPECT_EQ(rig.failures, Codes{5});
+    EXPECT_EQ(rig.engine.repeat_counter(), 0) << "the counter starts again after the failure";
+}
+
+// One directory list after the hello: request, echo of `echo`, then the list block.
+void fetch_list(EngineRig& rig, std::string_view echo, const Bytes& list) {
+    rig.answer(calc(0x01), 1);  // to 0x61
+    rig.answer(concat({calc(0x01), calc(0x21)}), 2);
+    const link::ItemName name = link::make_name(echo);
+    rig.answer(calc_block(Bytes(name.begin(), name.end())), 1);
+    rig.answer(calc_block(list), 2);
 }
 
 // Runs the hello and the three directory lists with the given list replies.
 void fetch_directory(EngineRig& rig, const std::array<Bytes, 3>& lists) {
     ASSERT_EQ(rig.engine.start_operation(LinkOperation::receive), 0);
     rig.tick();
-    rig.answer(calc(0x01));
-    rig.tick();
-    const char* names[] = {"SOLVE EQU  ", "PROGRAM    ", "ANIME      "};
-    for (int i = 0; i < 3; ++i) {
-        rig.answer(calc(0x01));  // to 0x61
-        rig.tick();
-        rig.answer(concat({calc(0x01), calc(0x21)}));
-        rig.tick();
-        rig.tick();
-        rig.answer(calc_block(Bytes(names[i], names[i] + 11)));
-        rig.tick();
-        rig.answer(calc_block(lists[static_cast<std::size_t>(i)]));
-        rig.tick();
-        rig.tick();
+    rig.answer(calc(0x01), 1);
+    const char* names[] = {"SOLVE EQU", "PROGRAM", "ANIME"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        fetch_list(rig, names[i], lists[i]);
     }
 }
 
@@ -430,33 +338,12 @@ TEST(LinkEngineDirectory, CategoryEchoMustMatchIgnoringCase) {
     EngineRig rig;
     ASSERT_EQ(rig.engine.start_operation(LinkOperation::receive), 0);
     rig.tick();
-    rig.answer(calc(0x01));
-    rig.tick();
-    rig.answer(calc(0x01));
-    rig.tick();
-    rig.answer(concat({calc(0x01), calc(0x21)}));
-    rig.tick();
-    rig.tick();
-    const std::string lower_echo = "solve equ  ";
-    rig.answer(calc_block(Bytes(lower_echo.begin(), lower_echo.end())));
-    rig.tick();
+    rig.answer(calc(0x01), 1);
+    fetch_list(rig, "solve equ", Bytes{0});
     EXPECT_TRUE(rig.failures.empty());
-    rig.tick();
-    const std::string other = "PROGRAM    ";
-    rig.written();
-    rig.answer(calc_block(Bytes{0}));
-    rig.tick();
-    rig.tick();
-    // Next list: a wrong echo fails.
-    rig.answer(calc(0x01));
-    rig.tick();
-    rig.answer(concat({calc(0x01), calc(0x21)}));
-    rig.tick();
-    rig.tick();
-    rig.answer(calc_block(Bytes(lower_echo.begin(), lower_echo.end())));
+    fetch_list(rig, "solve equ", Bytes{0});  // the second list is PROGRAM
     rig.run();
-    EXPECT_EQ(rig.failures, std::vector<int>{5});
-    (void)other;
+    EXPECT_EQ(rig.failures, Codes{5});
 }
 
 // Drives a named item receive up to its 0x15 block step.
@@ -466,69 +353,53 @@ void item_receive_to_block(EngineRig& rig, const link::ItemName& requested, bool
     rig.engine.set_operation(LinkOperation::receive_items);
     rig.engine.run_named_item_receive(link::make_name("PROGRAM"), requested, with_name);
     rig.written();
-    rig.answer(calc(0x01));
-    rig.tick();
-    rig.answer(calc(0x01));
-    rig.tick();
-    rig.answer(concat({calc(0x01), calc(0x22)}));
-    rig.tick();
-    rig.tick();
+    rig.answer(calc(0x01), 1);
+    rig.answer(calc(0x01), 1);
+    rig.answer(concat({calc(0x01), calc(0x22)}), 2);
     const link::ItemName category = link::make_name("PROGRAM");
     Bytes info(category.begin(), category.end());
     info.insert(info.end(), {0, 0, 0, 0});
-    rig.answer(calc_block(info));
-    rig.tick();
-    ASSERT_EQ(rig.engine.steps()[static_cast<std::size_t>(rig.engine.step_index())].command, 0x15);
+    rig.answer(calc_block(info), 1);
+    ASSERT_EQ(rig.step_command(), 0x15);
 }
 
-Bytes item_block(const Bytes& name_field, const Bytes& payload) {
+Bytes item_block(const link::ItemName* name, const Bytes& payload) {
     Bytes body(8, 0);
-    body.insert(body.end(), name_field.begin(), name_field.end());
+    if (name != nullptr) {
+        body.insert(body.end(), name->begin(), name->end());
+    }
     body.insert(body.end(), payload.begin(), payload.end());
     write_u32le(body, 0, static_cast<std::uint32_t>(body.size()));
     return calc_block(body);
 }
 
-TEST(LinkEngineItemBlock, NameFieldMustMatchTheRequestedName) {
-    const link::ItemName requested = link::make_name("PROG1");
-    {
+TEST(LinkEngineItemBlock, PayloadFollowsTheNameFieldOrItsAbsenceAndBadBlocksFail) {
+    const link::ItemName prog1 = link::make_name("PROG1");
+    const link::ItemName prog2 = link::make_name("prog2");
+    link::ItemName by_code = link::make_name("");
+    by_code[0] = 0x10;
+    by_code[1] = 0x09;
+    // {requested, with a name field, block, payload; empty: the block fails with code 5}
+    const std::tuple<link::ItemName, bool, Bytes, Bytes> cases[] = {
+        {prog1, true, item_block(&prog1, {0, 1, 2, 3}), {0, 1, 2, 3}},
+        {prog1, true, item_block(&prog2, {0, 1, 2, 3}), {}},  // another item's name
+        {by_code, false, item_block(nullptr, {0x10, 0x09, 7, 7}), {0x10, 0x09, 7, 7}},
+        {prog1, true, calc_block({4, 0, 0, 0}), {}},  // length shorter than its own header
+    };
+    for (const auto& [requested, with_name, block, payload] : cases) {
         EngineRig rig;
-        item_receive_to_block(rig, requested, true);
-        rig.answer(item_block(Bytes(requested.begin(), requested.end()), {0, 1, 2, 3}));
-        rig.tick();
-        EXPECT_EQ(rig.engine.received_payload(), (Bytes{0, 1, 2, 3}));
+        item_receive_to_block(rig, requested, with_name);
+        rig.answer(block, 1);
         rig.run(2);
-        EXPECT_EQ(rig.items_done, 1);
+        if (payload.empty()) {
+            EXPECT_EQ(rig.failures, Codes{5});
+            EXPECT_EQ(rig.items_done, 0);
+        } else {
+            EXPECT_EQ(rig.engine.received_payload(), payload);
+            EXPECT_TRUE(rig.failures.empty());
+            EXPECT_EQ(rig.items_done, 1);
+        }
     }
-    {
-        EngineRig rig;
-        item_receive_to_block(rig, requested, true);
-        const link::ItemName other = link::make_name("prog2");
-        rig.answer(item_block(Bytes(other.begin(), other.end()), {0, 1, 2, 3}));
-        rig.run(2);
-        EXPECT_EQ(rig.failures, std::vector<int>{5});
-        EXPECT_EQ(rig.items_done, 0);
-    }
-}
-
-TEST(LinkEngineItemBlock, CodeAddressedItemHasNoNameFieldAndPayloadAtOffset10) {
-    EngineRig rig;
-    link::ItemName code = link::make_name("");
-    code[0] = 0x10;
-    code[1] = 0x09;
-    item_receive_to_block(rig, code, false);
-    rig.answer(item_block({}, {0x10, 0x09, 7, 7}));
-    rig.tick();
-    EXPECT_EQ(rig.engine.received_payload(), (Bytes{0x10, 0x09, 7, 7}));
-}
-
-TEST(LinkEngineItemBlock, ImpossibleItemLengthFailsInsteadOfReadingOutside) {
-    EngineRig rig;
-    item_receive_to_block(rig, link::make_name("PROG1"), true);
-    Bytes tiny = calc_block({4, 0, 0, 0});
-    rig.answer(tiny);
-    rig.run(3);
-    EXPECT_EQ(rig.failures, std::vector<int>{5});
 }
 
 TEST(LinkEnginePacing, PacketAsLongAsTheAllowanceTakesOneExtraTick) {
@@ -541,8 +412,7 @@ TEST(LinkEnginePacing, PacketAsLongAsTheAllowanceTakesOneExtraTick) {
         EXPECT_EQ(rig.written(), pc(0x42));
         // A full piece leaves the packet open until an empty last piece on the next tick.
         EXPECT_EQ(rig.engine.step_index(), out_buffer == 5 ? 0 : 1);
-        rig.answer(calc(0x01));
-        rig.tick();
+        rig.answer(calc(0x01), 1);
         EXPECT_EQ(rig.written(), pc(0x41)) << "answered and said goodbye in the second tick";
         rig.run();
         EXPECT_EQ(rig.probes, 1) << out_buffer;
@@ -554,26 +424,19 @@ TEST(LinkEnginePacing, LongPacketLeavesInPiecesOfTheAllowance) {
     rig.close_dialog_on_directory = false;
     fetch_directory(rig, {Bytes{0}, Bytes{0}, Bytes{0}});
     rig.engine.set_operation(LinkOperation::send_files);
-    const Bytes payload(100, 0xAB);
     rig.written();
-    rig.engine.run_setup_item_send(0x29, payload);
+    rig.engine.run_setup_item_send(0x29, Bytes(100, 0xAB));
     EXPECT_EQ(rig.written(), pc(0x29));
-    rig.answer(calc(0x01));
-    rig.tick();
+    rig.answer(calc(0x01), 1);
     EXPECT_EQ(rig.written(), link::block_packet('1', '1', Bytes{100, 0, 0, 0}));
     rig.answer(calc(0x01));
     const int writes_before = rig.port.stats().writes;
-    rig.tick();
-    EXPECT_EQ(rig.written().size(), 30u);
-    rig.tick();
-    EXPECT_EQ(rig.written().size(), 30u);
-    rig.tick();
-    EXPECT_EQ(rig.written().size(), 30u);
-    rig.tick();
-    EXPECT_EQ(rig.written().size(), 14u);
+    for (const std::size_t piece : {30u, 30u, 30u, 14u}) {
+        rig.tick();
+        EXPECT_EQ(rig.written().size(), piece);
+    }
     EXPECT_EQ(rig.port.stats().writes - writes_before, 4);
-    rig.answer(calc(0x01));
-    rig.tick();
+    rig.answer(calc(0x01), 1);
     EXPECT_EQ(rig.files_done, 1);
 }
 
@@ -581,7 +444,6 @@ TEST(LinkEnginePacing, NothingIsWrittenWhileTheDriverHoldsAFullBuffer) {
     link::LinkSettings settings;
     settings.timer_interval_ms = 0;
     EngineRig rig(settings);
-    rig.close_dialog_on_directory = false;
     VirtualPortTiming slow;
     slow.line_rate = 100;  // 10 ms a byte
     slow.read_total_ms = 0;
@@ -590,7 +452,7 @@ TEST(LinkEnginePacing, NothingIsWrittenWhileTheDriverHoldsAFullBuffer) {
     link::LinkEngine engine(port, settings, rig, rig.progress);
     ASSERT_EQ(engine.start_operation(LinkOperation::send_files), 0);
     engine.run_setup_item_send(0x29, Bytes(200, 1));
-    // Announcement and its acknowledgement are skipped: look at pacing of the first packet only.
+    // Only the announcement went out: the rest waits for the driver's buffer to drain.
     EXPECT_EQ(port.wire_log().size(), 5u);
     EXPECT_EQ(port.output_queue(), 5u);
 }
@@ -601,10 +463,8 @@ TEST(LinkEngineIdle, BytesMovingKeepTheOperationAlive) {
     EngineRig rig(settings);
     capture_to_block_step(rig);
     // A slow trickle of a valid block: one byte every tick never times out.
-    const Bytes block = calc_block({0, 0, 0, 0});
-    for (std::uint8_t b : block) {
-        rig.answer(Bytes{b});
-        rig.tick();
+    for (const std::uint8_t b : calc_block({0, 0, 0, 0})) {
+        rig.answer(Bytes{b}, 1);
     }
     EXPECT_TRUE(rig.failures.empty());
     EXPECT_EQ(rig.written(), pc(0x01));

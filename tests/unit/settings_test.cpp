@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -74,50 +75,35 @@ TEST_F(SettingsRules, NewUserGetsTheDefaultsAndTheFileHoldsOutBufferRightAway) {
 }
 
 TEST_F(SettingsRules, NonPositiveLimitsAndIntervalsFallBackButZeroRetriesStay) {
-    file("WndCount=0\r\nTimerInterval=-4\r\nRetryCount=0\r\nOutBuffer=0\r\n");
-    Settings s = read_settings(store, folders);
-    EXPECT_EQ(s.window_limit, 30);
-    EXPECT_EQ(s.timer_interval_ms, 100);
-    EXPECT_EQ(s.retry_count, 0);
-    EXPECT_EQ(s.out_buffer, 30);
-    EXPECT_EQ(stored("OutBuffer"), 30);
-
-    file("WndCount=1\r\nTimerInterval=1\r\nRetryCount=-2\r\nOutBuffer=1\r\n");
-    s = read_settings(store, folders);
-    EXPECT_EQ(s.window_limit, 1);
-    EXPECT_EQ(s.timer_interval_ms, 1);
-    EXPECT_EQ(s.retry_count, -2);  // only exactly -1 means "not set"
-    EXPECT_EQ(s.out_buffer, 1);
-    EXPECT_EQ(stored("OutBuffer"), 1);
-
-    file("RetryCount=-1\r\nOutBuffer=64\r\n");
-    store.writes.clear();
-    s = read_settings(store, folders);
-    EXPECT_EQ(s.retry_count, 30);
-    EXPECT_EQ(s.out_buffer, 64);
-    EXPECT_TRUE(store.writes.empty());
+    // {file, WndCount, TimerInterval, RetryCount, OutBuffer, OutBuffer rewritten}; only exactly -1
+    // means "not set".
+    const std::tuple<const char*, int, int, int, int, bool> cases[] = {
+        {"WndCount=0\r\nTimerInterval=-4\r\nRetryCount=0\r\nOutBuffer=0\r\n", 30, 100, 0, 30, true},
+        {"WndCount=1\r\nTimerInterval=1\r\nRetryCount=-2\r\nOutBuffer=1\r\n", 1, 1, -2, 1, false},
+        {"RetryCount=-1\r\nOutBuffer=64\r\n", 30, 100, 30, 64, false}};
+    for (const auto& [body, window_limit, interval, retries, out_buffer, rewritten] : cases) {
+        file(body);
+        store.writes.clear();
+        const Settings s = read_settings(store, folders);
+        EXPECT_EQ(s.window_limit, window_limit) << body;
+        EXPECT_EQ(s.timer_interval_ms, interval) << body;
+        EXPECT_EQ(s.retry_count, retries) << body;
+        EXPECT_EQ(s.out_buffer, out_buffer) << body;
+        EXPECT_EQ(stored("OutBuffer"), out_buffer) << body;
+        EXPECT_EQ(store.writes.size(), rewritten ? 1u : 0u) << body;
+    }
 }
 
 TEST_F(SettingsRules, DataFolderIsUsedOnlyWhenItExists) {
-    file("DataDir=/data/progs\r\n");
-    EXPECT_EQ(read_settings(store, folders).data_folder, "/data/progs");
-    file("DataDir=/data/gone\r\n");
-    EXPECT_EQ(read_settings(store, folders).data_folder, kDesktop);
-    file("DataDir=\r\n");
-    EXPECT_EQ(read_settings(store, folders).data_folder, kDesktop);
     // A folder name longer than the path buffers would be cut to another folder: not used.
     const std::string deep = "/" + std::string(kDataFolderMaxLength, 'd');
     folders.existing.insert(deep);
-    file("DataDir=" + deep + "\r\n");
-    EXPECT_EQ(read_settings(store, folders).data_folder, kDesktop);
-}
-
-TEST_F(SettingsRules, ModelIsAlwaysTheNewestAndIsWrittenBackAsThree) {
-    file("ModelType=1\r\n");
-    Settings s = read_settings(store, folders);
-    EXPECT_EQ(s.model, 4);
-    write_settings(store, s);
-    EXPECT_EQ(stored("ModelType"), 3);
+    const std::pair<std::string, std::string> cases[] = {
+        {"/data/progs", "/data/progs"}, {"/data/gone", kDesktop}, {"", kDesktop}, {deep, kDesktop}};
+    for (const auto& [data_dir, used] : cases) {
+        file("DataDir=" + data_dir + "\r\n");
+        EXPECT_EQ(read_settings(store, folders).data_folder, used) << data_dir;
+    }
 }
 
 TEST_F(SettingsRules, WindowStyleThreeMeansMaximisedInBothDirections) {
@@ -138,10 +124,11 @@ TEST_F(SettingsRules, WindowStyleThreeMeansMaximisedInBothDirections) {
 
 TEST_F(SettingsRules, FrameCloseWritesItsKeysInOrderAndKeepsFlagsAsRead) {
     file(
-        "ToolBar=7\r\nKerBoard=0\r\nCommPort=3\r\nFontSize=9\r\nWndCount=12\r\n"
+        "ModelType=1\r\nToolBar=7\r\nKerBoard=0\r\nCommPort=3\r\nFontSize=9\r\nWndCount=12\r\n"
         "TimerInterval=50\r\nRetryCount=4\r\nOutBuffer=20\r\nDataDir=/data/progs\r\n");
     const Settings s = read_settings(store, folders);
     EXPECT_EQ(s.port_index, 2);
+    EXPECT_EQ(s.model, 4) << "always the newest model; written back as 3";
     store.writes.clear();
     write_settings(store, s);
     const std::vector<std::pair<std::string, std::string>> expected = {

@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "base/le_bytes.h"
 #include "tests/unit/fake_file_system.h"
@@ -46,47 +47,32 @@ Screen random_screen(std::uint32_t seed) {
     return screen;
 }
 
-TEST(SlidePageDecoder, RepeatCountsFillTheWholePage) {
-    const Bytes page = {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x1E};
-    const DecodedPage decoded = decode_page(page);
-    EXPECT_TRUE(decoded.complete());
-    EXPECT_EQ(decoded.screen, Screen{});
-}
-
-TEST(SlidePageDecoder, EachByteIsTheXorOfThePreviousOne) {
-    const DecodedPage decoded = decode_page(Bytes{0x0F, 0xF0, 0x0F, 0x00, 0x02, 0x81});
-    EXPECT_EQ(decoded.produced, 7u);
-    EXPECT_EQ(Bytes(decoded.screen.begin(), decoded.screen.begin() + 8),
-              (Bytes{0x0F, 0xFF, 0xF0, 0xF0, 0xF0, 0xF0, 0x71, 0x00}));
-}
-
-TEST(SlidePageDecoder, NeverWritesPastOnePage) {
-    // Every count claims far more than the page holds; the decoder stops at 1056 bytes.
-    Bytes page = {0xAA};
+TEST(SlidePageDecoder, XorAndRepeatCountsStopAtOnePageAndShortPagesStayBlank) {
+    Bytes overlong = {0xAA};  // every count claims far more than the page holds
     for (int i = 0; i < 20; ++i) {
-        page.insert(page.end(), {0x00, 0xFF});
+        overlong.insert(overlong.end(), {0x00, 0xFF});
     }
-    page.insert(page.end(), {0x55, 0x55, 0x55});  // input left over after a full page
-    DecodedPage decoded = decode_page(page);
-    EXPECT_TRUE(decoded.complete());
-    EXPECT_EQ(std::count(decoded.screen.begin(), decoded.screen.end(), 0xAA), 1056);
-    // A literal that lands exactly on the last byte, then more input.
-    Bytes exact = {0x01, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x1D, 0x03, 0x07};
-    decoded = decode_page(exact);
-    EXPECT_TRUE(decoded.complete());
-    EXPECT_EQ(decoded.screen[1054], 0x01);
-    EXPECT_EQ(decoded.screen[1055], 0x02);
-}
-
-TEST(SlidePageDecoder, ShortPagesLeaveTheRestBlank) {
-    DecodedPage decoded = decode_page(Bytes{0xFF, 0x00});  // a zero delta without its count
-    EXPECT_EQ(decoded.produced, 2u);
-    EXPECT_FALSE(decoded.complete());
-    EXPECT_EQ(decoded.screen[1], 0xFF);
-    EXPECT_EQ(std::count(decoded.screen.begin(), decoded.screen.end(), 0), 1054);
-    decoded = decode_page(Bytes{});
-    EXPECT_EQ(decoded.produced, 0u);
-    EXPECT_EQ(decoded.screen, Screen{});
+    overlong.insert(overlong.end(), {0x55, 0x55, 0x55});  // input left over after a full page
+    const Bytes xors = {0x0F, 0xFF, 0xF0, 0xF0, 0xF0, 0xF0, 0x71};
+    // {page, bytes produced, expected screen: this byte everywhere, then the patch at offset}
+    const std::tuple<Bytes, std::size_t, std::uint8_t, std::size_t, Bytes> cases[] = {
+        {{0x0F, 0xF0, 0x0F, 0x00, 0x02, 0x81}, 7, 0, 0, xors},
+        {overlong, kPageBytes, 0xAA, 0, {}},
+        // A literal that lands exactly on the last byte, then more input.
+        {{1, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0x1D, 3, 7}, kPageBytes, 1, 1055, {2}},
+        {{0xFF, 0x00}, 2, 0, 0, {0xFF, 0xFF}},  // a zero delta without its count
+        {{}, 0, 0, 0, {}},
+    };
+    for (const auto& [page, produced, fill, offset, patch] : cases) {
+        Screen expected;
+        expected.fill(fill);
+        std::copy(patch.begin(), patch.end(),
+                  expected.begin() + static_cast<std::ptrdiff_t>(offset));
+        const DecodedPage decoded = decode_page(page);
+        EXPECT_EQ(decoded.produced, produced) << page.size();
+        EXPECT_EQ(decoded.complete(), produced == kPageBytes);
+        EXPECT_EQ(decoded.screen, expected) << page.size();
+    }
 }
 
 TEST(SlidePageDecoder, CompressedPagesDecodeToTheSameScreen) {
@@ -99,26 +85,6 @@ TEST(SlidePageDecoder, CompressedPagesDecodeToTheSameScreen) {
     Screen full;
     full.fill(0x5A);
     EXPECT_EQ(compress_page(full).size(), 1u + 5 * 2);  // 1 + 4 × 256 + 31
-}
-
-TEST(SlideShowRead, NeedsMoreThanOneRecordHead) {
-    Bytes file = show_bytes('6', 's', "T", {});
-    ASSERT_EQ(file.size(), 63u);
-    EXPECT_EQ(read_slide_show(file, '6').message, kMsgNoData);
-    file.push_back(0);
-    const ShowRead read = read_slide_show(file, '6');
-    EXPECT_EQ(read.message, kMsgNone);
-    EXPECT_TRUE(read.show.pages.empty());
-}
-
-TEST(SlideShowRead, HeaderMustBeASlideShowOfFamilyFour) {
-    const std::vector<Bytes> pages = {Bytes{0}};
-    EXPECT_EQ(read_slide_show(show_bytes('6', 's', "", pages), '6').message, kMsgNone);
-    EXPECT_EQ(read_slide_show(show_bytes('4', 'S', "", pages), '4').message, kMsgNone);
-    EXPECT_EQ(read_slide_show(show_bytes('4', 's', "", pages), '6').message, kMsgNotSlideShow);
-    EXPECT_EQ(read_slide_show(show_bytes('2', 's', "", pages), '2').message, kMsgNotSlideShow);
-    EXPECT_EQ(read_slide_show(show_bytes('5', 's', "", pages), '5').message, kMsgNotSlideShow);
-    EXPECT_EQ(read_slide_show(show_bytes('6', 'p', "", pages), '6').message, kMsgNotSlideShow);
 }
 
 TEST(SlideShowRead, ReadsTitleAndEveryPage) {
@@ -136,30 +102,44 @@ TEST(SlideShowRead, ReadsTitleAndEveryPage) {
     EXPECT_EQ(read.show.pages[1].decoded.screen, second);
     EXPECT_FALSE(read.show.pages[2].decoded.complete());
     EXPECT_EQ(read.show.pages[1].decoded.screen_data().bands, Bytes(second.begin(), second.end()));
-    const ShowRead full_title =
-        read_slide_show(show_bytes('6', 's', std::string(40, 'T'), {}), '6');
-    EXPECT_EQ(full_title.message, kMsgNoData);  // 63 bytes
     Bytes with_page = show_bytes('6', 's', std::string(40, 'T'), {Bytes{1}});
     EXPECT_EQ(read_slide_show(with_page, '6').show.title_text(), std::string(40, 'T'));
 }
 
-TEST(SlideShowRead, DamagedRecordsOpenNothing) {
+TEST(SlideShowRead, HeaderLengthAndDamagedRecordsOpenNothing) {
     const Bytes page = compress_page(random_screen(3));
+    const Bytes none = show_bytes('6', 's', "T", {});  // 63 bytes: only one record head
+    Bytes one_more = none;
+    one_more.push_back(0);
     Bytes past_end = show_bytes('6', 's', "", {page, page});
     write_u32le(past_end, 55 + page.size() + 8, static_cast<std::uint32_t>(page.size() + 100));
     Bytes below_head = show_bytes('6', 's', "", {page, page});
     write_u32le(below_head, 55, 7);
     Bytes huge = show_bytes('6', 's', "", {page});
     write_u32le(huge, 55, 0xFFFFFFFFu);
-    const Bytes unterminated = show_bytes('6', 's', "", {page, page}, false);
     Bytes short_terminator = show_bytes('6', 's', "", {page});
     short_terminator.resize(short_terminator.size() - 4);
-    for (const Bytes* file : std::initializer_list<const Bytes*>{
-             &past_end, &below_head, &huge, &unterminated, &short_terminator}) {
-        const ShowRead read = read_slide_show(*file, '6');
-        EXPECT_EQ(read.message, kMsgFileAccessFailed);
-        EXPECT_FALSE(read.problem.empty());
-        EXPECT_TRUE(read.show.pages.empty());
+    const std::tuple<Bytes, char, int> cases[] = {
+        {none, '6', kMsgNoData},
+        {one_more, '6', kMsgNone},
+        {show_bytes('6', 's', "", {page}), '6', kMsgNone},
+        {show_bytes('4', 'S', "", {page}), '4', kMsgNone},
+        {show_bytes('4', 's', "", {page}), '6', kMsgNotSlideShow},
+        {show_bytes('2', 's', "", {page}), '2', kMsgNotSlideShow},
+        {show_bytes('5', 's', "", {page}), '5', kMsgNotSlideShow},
+        {show_bytes('6', 'p', "", {page}), '6', kMsgNotSlideShow},
+        {past_end, '6', kMsgFileAccessFailed},
+        {below_head, '6', kMsgFileAccessFailed},
+        {huge, '6', kMsgFileAccessFailed},
+        {show_bytes('6', 's', "", {page, page}, false), '6', kMsgFileAccessFailed},
+        {short_terminator, '6', kMsgFileAccessFailed},
+    };
+    int row = 0;
+    for (const auto& [file, digit, message] : cases) {
+        const ShowRead read = read_slide_show(file, digit);
+        EXPECT_EQ(read.message, message) << "row " << row;
+        EXPECT_EQ(read.problem.empty(), message != kMsgFileAccessFailed) << "row " << row;
+        EXPECT_TRUE(message == kMsgNone || read.show.pages.empty()) << "row " << row++;
     }
 }
 
