@@ -42,6 +42,11 @@ int LinkEngine::start_operation(LinkOperation op) {
 }
 
 void LinkEngine::on_timer() {
+    // A tick that was already queued when the operation ended (a timer message still waiting
+    // after the timer was killed) must not run another step on the closed port.
+    if (!timer_armed_) {
+        return;
+    }
     timer_armed_ = false;
     if (first_tick_) {
         first_tick_ = false;

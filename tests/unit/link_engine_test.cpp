@@ -105,8 +105,13 @@ TEST(LinkEngineHello, ResentThreeTimesThenNoResponseAfterRetryCountIdleTicks) {
     EXPECT_TRUE(rig.written().empty()) << "the idle time-out purges but sends no cancel";
     EXPECT_EQ(rig.failures, Codes{link::code::kNoResponse});
     EXPECT_FALSE(rig.port.is_open());
-    // Each idle tick waited for the timer and the 300 ms read time-out.
-    EXPECT_EQ(rig.clock.now_ms(), 1000u + 100u + 33u * 400u);
+    // A timer message still queued after the operation ended does nothing.
+    rig.tick();
+    EXPECT_EQ(rig.failures, Codes{link::code::kNoResponse});
+    EXPECT_TRUE(rig.written().empty());
+    // Each idle tick waited for the timer and the 300 ms read time-out (and the stray tick
+    // its 100 ms).
+    EXPECT_EQ(rig.clock.now_ms(), 1000u + 100u + 33u * 400u + 100u);
     // The restarts count from zero again at the next opening.
     ASSERT_EQ(rig.engine.start_operation(LinkOperation::probe), 0);
     EXPECT_EQ(rig.engine.hello_restarts(), 0);
