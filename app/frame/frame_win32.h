@@ -1,0 +1,70 @@
+#pragma once
+// The Win32 shell of the application frame: the state shared by its windows and the entry
+// points of start-up, frame, error report, calculator font and About box.
+#include <windows.h>
+
+#include <string>
+
+namespace travex::win32 {
+
+// The application's one state record (user-interface thread only).
+struct AppState {
+    HINSTANCE instance = nullptr;
+    HWND frame = nullptr;
+    HWND mdi_client = nullptr;
+    HWND toolbar = nullptr;
+    HWND status_bar = nullptr;
+    HWND keyboard_panel = nullptr;
+    HWND function_table = nullptr;
+    HWND modeless_dialog = nullptr;
+    HMENU no_document_menu = nullptr;
+    HMENU document_menu = nullptr;
+    int window_count = 1;  // 1 plus the open document windows
+    int window_limit = 30;
+    int font_size_index = 5;
+    bool toolbar_shown = true;
+    bool keyboard_shown = false;
+    bool save_enabled = false;
+    UINT find_replace_message = 0;
+};
+AppState& app_state();
+
+// Fixed geometry and child ids.
+inline constexpr int kToolbarHeight = 28;
+inline constexpr int kToolbarId = 48;
+inline constexpr int kHoverLabelId = 60;
+inline constexpr int kStatusBarId = 64;
+inline constexpr int kMdiClientId = 16;
+inline constexpr int kFirstMdiChildId = 208;
+
+// Window classes (table order); false when one fails to register.
+bool register_window_classes(HINSTANCE instance);
+
+LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+LRESULT CALLBACK toolbar_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+LRESULT CALLBACK status_bar_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+
+// Creates the toolbar, status bar and MDI client of the frame; false on any failure.
+bool create_frame_children(HWND frame);
+
+// The status bar line: "Ready" or a help text.
+void show_status_text(const std::wstring& text);
+// Height of the status bar for the frame's default font.
+int status_bar_height(HWND frame);
+
+// The one error report: a task-modal box titled "ZELTA TRAVEX" with message 400 + index.
+void ReportError(HWND owner, int index);
+
+// Adds the calculator font beside the executable for this run (true) or removes it (false).
+void InstallFont(bool on);
+
+// The modal About box.
+void ShowAbout(HWND owner);
+
+// The folder of the running executable, without a trailing backslash.
+std::string application_folder();
+
+// A string resource of the application, empty when it has none.
+std::wstring load_string(UINT id);
+
+}  // namespace travex::win32

@@ -1,0 +1,188 @@
+// The frame window: layout of its children, the menu help line, closing, and the dispatch of
+// every menu and accelerator command through the command table.
+#include <windows.h>
+
+#include "frame/command_table.h"
+#include "frame/frame_win32.h"
+#include "resources/string_table.h"
+
+namespace travex::win32 {
+namespace {
+
+void set_menu_tick(UINT command, bool ticked) {
+    AppState& state = app_state();
+    const UINT flags = MF_BYCOMMAND | (ticked ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(state.no_document_menu, command, flags);
+    CheckMenuItem(state.document_menu, command, flags);
+}
+
+void layout(int width, int height) {
+    AppState& state = app_state();
+    const int status = status_bar_height(state.frame);
+    const int top = state.toolbar_shown ? kToolbarHeight : 0;
+    MoveWindow(state.mdi_client, 0, top, width, height - status - top, TRUE);
+    ShowWindow(state.mdi_client, SW_SHOW);
+    MoveWindow(state.toolbar, 0, 0, width, kToolbarHeight, TRUE);
+    ShowWindow(state.toolbar, state.toolbar_shown ? SW_SHOW : SW_HIDE);
+    MoveWindow(state.status_bar, 0, height - status, width, status, TRUE);
+    ShowWindow(state.status_bar, SW_SHOW);
+}
+
+void toggle_toolbar() {
+    AppState& state = app_state();
+    state.toolbar_shown = !state.toolbar_shown;
+    set_menu_tick(kCommandToolBar, state.toolbar_shown);
+    EnableWindow(state.toolbar, state.toolbar_shown);
+    RECT client;
+    GetClientRect(state.frame, &client);
+    layout(client.right, client.bottom);
+    DrawMenuBar(state.frame);
+}
+
+void select_font_size(std::uint16_t command) {
+    AppState& state = app_state();
+    for (std::uint16_t id = kCommandFontSizeBase + 1; id <= kCommandFontSizeBase + 9; ++id) {
+        set_menu_tick(id, id == command);
+    }
+    state.font_size_index = *font_size_index(command);
+}
+
+void show_menu_help(WPARAM w, LPARAM l) {
+    const UINT item = LOWORD(w);
+    const UINT flags = HIWORD(w);
+    if (flags == 0xFFFF && l == 0) {
+        show_status_text(L"Ready");
+        return;
+    }
+    if ((flags & MF_POPUP) != 0) {
+        return;
+    }
+    std::wstring help;
+    if (const auto id = command_help_id(static_cast<std::uint16_t>(item))) {
+        help = load_string(*id);
+    }
+    if (help.size() > 63) {
+        help.resize(63);
+    }
+    show_status_text(help);
+}
+
+// Runs a command of the table; false for ids the default frame procedure handles.
+bool run_command(HWND frame, std::uint16_t id) {
+    const auto row = find_command(id);
+    if (!row) {
+        return false;
+    }
+    AppState& state = app_state();
+    switch (row->action) {
+        case FrameAction::exit:
+            SendMessageA(frame, WM_CLOSE, 0, 0);
+            break;
+        case FrameAction::about:
+            ShowAbout(frame);
+            break;
+        case FrameAction::toggle_toolbar:
+            toggle_toolbar();
+            break;
+        case FrameAction::font_size:
+            select_font_size(id);
+            break;
+        case FrameAction::arrange_icons:
+            SendMessageA(state.mdi_client, WM_MDIICONARRANGE, 0, 0);
+            break;
+        case FrameAction::cascade:
+            SendMessageA(state.mdi_client, WM_MDICASCADE, 0, 0);
+            break;
+        case FrameAction::tile_horizontal:
+            SendMessageA(state.mdi_client, WM_MDITILE, MDITILE_HORIZONTAL, 0);
+            break;
+        case FrameAction::tile_vertical:
+            SendMessageA(state.mdi_client, WM_MDITILE, MDITILE_VERTICAL, 0);
+            break;
+        default:
+            // Documents, link, function table and keyboard commands arrive with their
+            // windows; until then the command does nothing.
+            break;
+    }
+    return true;
+}
+
+}  // namespace
+
+LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    AppState& state = app_state();
+    switch (message) {
+        case WM_CREATE:
+            SetWindowLongPtrA(window, 0, 0);
+            state.find_replace_message = RegisterWindowMessageA("commdlg_FindReplace");
+            return 0;
+        case WM_SIZE:
+            if ((w == SIZE_RESTORED || w == SIZE_MAXIMIZED) && state.mdi_client != nullptr) {
+                layout(LOWORD(l), HIWORD(l));
+            }
+            return 0;
+        case WM_MENUSELECT:
+            show_menu_help(w, l);
+            return 0;
+        case WM_COMMAND:
+            if (run_command(window, LOWORD(w))) {
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            // Document windows join the close here once they exist.
+            DestroyWindow(state.mdi_client);
+            state.mdi_client = nullptr;
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            // The menus belong to the start-up code, which destroys both after the loop.
+            SetMenu(window, nullptr);
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefFrameProcA(window, state.mdi_client, message, w, l);
+}
+
+bool create_frame_children(HWND frame) {
+    AppState& state = app_state();
+    RECT client;
+    GetClientRect(frame, &client);
+    state.toolbar = CreateWindowExA(
+        0, "PCTolWClass", nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 0, client.right, kToolbarHeight,
+        frame, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolbarId)), state.instance, nullptr);
+    if (state.toolbar == nullptr) {
+        return false;
+    }
+    const int status = status_bar_height(frame);
+    state.status_bar = CreateWindowExA(
+        0, "PCStsWClass", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0,
+        client.bottom - status, client.right, status, frame,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), state.instance, nullptr);
+    if (state.status_bar == nullptr) {
+        return false;
+    }
+    CLIENTCREATESTRUCT mdi = {};
+    mdi.hWindowMenu = nullptr;
+    mdi.idFirstChild = kFirstMdiChildId;
+    state.mdi_client = CreateWindowExA(
+        0, "MDICLIENT", nullptr,
+        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER | WS_HSCROLL | WS_VSCROLL |
+            MDIS_ALLCHILDSTYLES,
+        0, kToolbarHeight, client.right, client.bottom - status - kToolbarHeight, frame,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMdiClientId)), state.instance, &mdi);
+    if (state.mdi_client == nullptr) {
+        return false;
+    }
+    if (state.toolbar_shown) {
+        ShowWindow(state.toolbar, SW_SHOW);
+        UpdateWindow(state.toolbar);
+    } else {
+        EnableWindow(state.toolbar, FALSE);
+    }
+    return true;
+}
+
+}  // namespace travex::win32

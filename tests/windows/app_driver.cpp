@@ -1,0 +1,296 @@
+// Drives and inspects a running TRAVEX.exe for the Wine tests. Each command prints what it
+// found and exits 0 when the expectation holds, 1 when it does not.
+//
+//   app_driver wait-frame MS          the frame window appears; its children and menus
+//   app_driver count-frames           number of top-level frame windows (printed)
+//   app_driver strings EXE            every string of the table is in the EXE's resources
+//   app_driver font                   the calculator face is installed and maps every byte
+//   app_driver open-about MS          the About box opens with a 500 x 300 client area
+//   app_driver close-about MS         OK closes it
+//   app_driver expect-message TEXT MS a "ZELTA TRAVEX" box with this text, answered with OK
+//   app_driver close MS               the frame closes on a close request
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "resources/resource_text.h"
+#include "resources/string_table.h"
+
+namespace {
+
+HWND find_frame() {
+    return FindWindowA("PCMainWClass", nullptr);
+}
+
+template <typename Found>
+auto wait_for(int milliseconds, Found found) {
+    for (int waited = 0;; waited += 100) {
+        if (auto result = found(); result || waited >= milliseconds) {
+            return result;
+        }
+        Sleep(100);
+    }
+}
+
+std::string window_text(HWND window) {
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string class_of(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+int fail(const std::string& what) {
+    std::printf("FAIL: %s\n", what.c_str());
+    return 1;
+}
+
+int wait_frame(int milliseconds) {
+    HWND frame = wait_for(milliseconds, find_frame);
+    if (frame == nullptr) {
+        return fail("no frame window");
+    }
+    int failures = 0;
+    if (window_text(frame) != "ZELTA TRAVEX") {
+        failures += fail("frame title is '" + window_text(frame) + "'");
+    }
+    HWND mdi = FindWindowExA(frame, nullptr, "MDICLIENT", nullptr);
+    HWND status = FindWindowExA(frame, nullptr, "PCStsWClass", nullptr);
+    HWND toolbar = FindWindowExA(frame, nullptr, "PCTolWClass", nullptr);
+    if (mdi == nullptr || GetDlgCtrlID(mdi) != 16) {
+        failures += fail("no MDI client with id 16");
+    }
+    if (status == nullptr || GetDlgCtrlID(status) != 64 || !IsWindowVisible(status)) {
+        failures += fail("no visible status bar with id 64");
+    }
+    if (toolbar == nullptr || GetDlgCtrlID(toolbar) != 48) {
+        failures += fail("no toolbar with id 48");
+    }
+    HMENU menu = GetMenu(frame);
+    const int popups = menu != nullptr ? GetMenuItemCount(menu) : 0;
+    if (popups != 4) {
+        failures +=
+            fail("the no-document menu should have 4 popups, has " + std::to_string(popups));
+    }
+    if (menu != nullptr) {
+        const bool toolbar_ticked = (GetMenuState(menu, 20051, MF_BYCOMMAND) & MF_CHECKED) != 0;
+        const bool size_12_ticked = (GetMenuState(menu, 20037, MF_BYCOMMAND) & MF_CHECKED) != 0;
+        const bool size_8_ticked = (GetMenuState(menu, 20033, MF_BYCOMMAND) & MF_CHECKED) != 0;
+        if (!toolbar_ticked || !size_12_ticked || size_8_ticked) {
+            failures += fail("menu ticks do not follow the settings");
+        }
+    }
+    RECT r;
+    GetWindowRect(frame, &r);
+    std::printf("frame %dx%d at %d,%d; mdi %p status %p toolbar %p; %d popups\n",
+                static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top),
+                static_cast<int>(r.left), static_cast<int>(r.top), static_cast<void*>(mdi),
+                static_cast<void*>(status), static_cast<void*>(toolbar), popups);
+    if (r.right - r.left != 677 || r.bottom - r.top != 588) {
+        failures += fail("frame is not 677 x 588");
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+BOOL CALLBACK count_frame(HWND window, LPARAM count) {
+    if (class_of(window) == "PCMainWClass") {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return TRUE;
+}
+
+int count_frames() {
+    int count = 0;
+    EnumWindows(count_frame, reinterpret_cast<LPARAM>(&count));
+    std::printf("%d\n", count);
+    return 0;
+}
+
+int check_strings(const char* exe) {
+    HMODULE module = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr) {
+        return fail(std::string("cannot load ") + exe);
+    }
+    int checked = 0;
+    int failures = 0;
+    for (const travex::StringEntry& entry : travex::string_table()) {
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(module, entry.id, reinterpret_cast<LPWSTR>(&text), 0);
+        const std::u16string expected = travex::resource_form(entry.text);
+        const bool same = length == static_cast<int>(expected.size()) && text != nullptr &&
+                          std::memcmp(text, expected.data(), expected.size() * 2) == 0;
+        if (!same && ++failures <= 10) {
+            fail("string " + std::to_string(entry.id) + " differs in the resources");
+        }
+        if (same) {
+            const std::u16string loaded(reinterpret_cast<const char16_t*>(text),
+                                        static_cast<std::size_t>(length));
+            const auto bytes = travex::calculator_text_from_resource(loaded);
+            if (!bytes || *bytes != entry.text) {
+                ++failures;
+                fail("string " + std::to_string(entry.id) + " does not load back");
+            }
+        }
+        ++checked;
+    }
+    std::printf("%d strings checked, %d differ\n", checked, failures);
+    return failures == 0 ? 0 : 1;
+}
+
+int CALLBACK note_face(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+int check_font() {
+    HDC dc = GetDC(nullptr);
+    LOGFONTA wanted = {};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    std::strcpy(wanted.lfFaceName, "TM-QV7");
+    bool found = false;
+    EnumFontFamiliesExA(dc, &wanted, note_face, reinterpret_cast<LPARAM>(&found), 0);
+    if (!found) {
+        ReleaseDC(nullptr, dc);
+        return fail("face TM-QV7 is not installed");
+    }
+    HFONT font = CreateFontA(-20, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH,
+                             "TM-QV7");
+    HGDIOBJ old = SelectObject(dc, font);
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(dc, LF_FACESIZE, face);
+    int failures = 0;
+    if (std::string(face) != "TM-QV7") {
+        failures += fail(std::string("selected face is ") + face);
+    }
+    std::string bytes;
+    for (int byte = 0x20; byte < 0x7F; ++byte) {
+        bytes.push_back(static_cast<char>(byte));
+    }
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        if (travex::string_text(static_cast<std::uint16_t>(byte + travex::kGlyphNameOffset))) {
+            bytes.push_back(static_cast<char>(byte));
+        }
+    }
+    std::basic_string<WORD> glyphs(bytes.size(), 0);
+    GetGlyphIndicesA(dc, bytes.c_str(), static_cast<int>(bytes.size()), glyphs.data(),
+                     GGI_MARK_NONEXISTING_GLYPHS);
+    int missing = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (glyphs[i] == 0xFFFF || glyphs[i] == 0) {
+            if (++missing <= 10) {
+                std::printf("byte 0x%02X has no glyph\n", static_cast<unsigned char>(bytes[i]));
+            }
+        }
+    }
+    if (missing != 0) {
+        failures += fail(std::to_string(missing) + " bytes without a glyph");
+    }
+    std::printf("face %s, %zu bytes mapped, %d missing\n", face, bytes.size(), missing);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return failures == 0 ? 0 : 1;
+}
+
+HWND find_dialog(const char* title) {
+    return FindWindowA("#32770", title);
+}
+
+int open_about(int milliseconds) {
+    HWND frame = find_frame();
+    if (frame == nullptr) {
+        return fail("no frame window");
+    }
+    PostMessageA(frame, WM_COMMAND, 20091, 0);
+    HWND about = wait_for(milliseconds, [] { return find_dialog("About"); });
+    if (about == nullptr) {
+        return fail("no About box");
+    }
+    Sleep(500);
+    RECT client;
+    GetClientRect(about, &client);
+    std::printf("About client %dx%d\n", static_cast<int>(client.right),
+                static_cast<int>(client.bottom));
+    if (client.right != 500 || client.bottom != 300) {
+        return fail("About client area is not 500 x 300");
+    }
+    RECT ok;
+    GetWindowRect(GetDlgItem(about, IDOK), &ok);
+    if (ok.right - ok.left != 60 || ok.bottom - ok.top != 25) {
+        return fail("OK button is not 60 x 25");
+    }
+    return 0;
+}
+
+int close_about(int milliseconds) {
+    HWND about = find_dialog("About");
+    if (about == nullptr) {
+        return fail("no About box");
+    }
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    const bool closed = wait_for(milliseconds, [] { return find_dialog("About") == nullptr; });
+    return closed ? 0 : fail("About box stays open");
+}
+
+int expect_message(const std::string& expected, int milliseconds) {
+    HWND box = wait_for(milliseconds, [] { return find_dialog("ZELTA TRAVEX"); });
+    if (box == nullptr) {
+        return fail("no message box titled ZELTA TRAVEX");
+    }
+    char text[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    std::printf("message: %s\n", text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return expected == text ? 0 : fail("message text differs");
+}
+
+int close_frame(int milliseconds) {
+    HWND frame = find_frame();
+    if (frame == nullptr) {
+        return fail("no frame window");
+    }
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    const bool closed = wait_for(milliseconds, [] { return find_frame() == nullptr; });
+    return closed ? 0 : fail("frame stays open");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    auto number = [&](int at) { return argc > at ? std::atoi(argv[at]) : 20000; };
+    if (command == "wait-frame") {
+        return wait_frame(number(2));
+    }
+    if (command == "count-frames") {
+        return count_frames();
+    }
+    if (command == "strings" && argc > 2) {
+        return check_strings(argv[2]);
+    }
+    if (command == "font") {
+        return check_font();
+    }
+    if (command == "open-about") {
+        return open_about(number(2));
+    }
+    if (command == "close-about") {
+        return close_about(number(2));
+    }
+    if (command == "expect-message" && argc > 2) {
+        return expect_message(argv[2], number(3));
+    }
+    if (command == "close") {
+        return close_frame(number(2));
+    }
+    std::fprintf(stderr, "usage: app_driver COMMAND ...\n");
+    return 2;
+}

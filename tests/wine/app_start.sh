@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# TRAVEX.exe under Wine: it starts with its frame, resources and calculator font, refuses to
+# run twice, shows the About box, reports a missing font with message 417 and still opens, and
+# exits cleanly on a close request. Screenshots of the frame and of the About box are kept in
+# the work folder.
+# usage: app_start.sh NATIVE_CLI MINGW_BUILD_DIR WINEPREFIX WORK_DIR
+set -u
+mingw=$2 prefix=$3 work=$4
+here=$(cd "$(dirname "$0")" && pwd)
+wine_env=$here/../../scripts/wine-env
+exe=$mingw/app/TRAVEX.exe
+font=$mingw/app/WTMQV7.TTF
+driver=$mingw/tests/windows/app_driver.exe
+for file in "$exe" "$font" "$driver"; do
+    [ -f "$file" ] || { echo "missing $file"; exit 1; }
+done
+rm -rf "$work"; mkdir -p "$work/app" "$work/nofont"
+cp "$exe" "$font" "$work/app/"
+cp "$exe" "$work/nofont/"
+
+xvfb_pid=""
+app_pids=()
+cleanup() {
+    for pid in "${app_pids[@]}"; do kill "$pid" 2>/dev/null; done
+    WINEPREFIX=$prefix timeout 60 wineserver -w 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+    for n in $(seq 91 140); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        export DISPLAY=":$n"
+        break
+    done
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+fi
+
+fails=0
+check() { # description command...
+    local what=$1; shift
+    if ! "$@"; then echo "FAIL: $what"; fails=$((fails + 1)); fi
+}
+drive() { "$wine_env" run "$prefix" "$driver" "$@"; }
+shot() { /usr/bin/import -window root "$work/$1" 2>/dev/null || echo "no screenshot $1"; }
+start_app() { # folder
+    "$wine_env" run "$prefix" "$1/TRAVEX.exe" >/dev/null 2>&1 &
+    app_pids+=($!)
+}
+wait_exit() { # pid: exit status of the application, 124 when it does not end in 60 s
+    local pid=$1
+    for _ in $(seq 600); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
+        sleep 0.1
+    done
+    return 124
+}
+
+# A normal start: frame, children, menus, string resources, installed font.
+start_app "$work/app"
+first=${app_pids[-1]}
+check "frame appears" drive wait-frame 60000
+windows_path="Z:$(echo "$work/app/TRAVEX.exe" | tr '/' '\\')"
+check "string resources match the string table" drive strings "$windows_path"
+check "calculator font installed" drive font
+[ -f "$work/app/WTMQV7_0.FOT" ] || { echo "FAIL: no font resource file"; fails=$((fails + 1)); }
+sleep 1
+shot app-frame.png
+
+# A second copy finds the first and ends without a window of its own.
+"$wine_env" run "$prefix" "$work/app/TRAVEX.exe" >/dev/null 2>&1 &
+second=$!
+wait_exit "$second"; rc=$?
+[ "$rc" -eq 0 ] || { echo "FAIL: second copy ended with $rc"; fails=$((fails + 1)); }
+frames=$(drive count-frames | tr -d '\r')
+[ "$frames" = 1 ] || { echo "FAIL: $frames frame windows after a second start"; fails=$((fails + 1)); }
+
+# The About box.
+check "About box opens" drive open-about 20000
+shot app-about.png
+check "About box closes" drive close-about 20000
+
+# Close: the frame goes and the process ends with 0.
+check "frame closes" drive close 20000
+wait_exit "$first"; rc=$?
+[ "$rc" -eq 0 ] || { echo "FAIL: application ended with $rc"; fails=$((fails + 1)); }
+
+# Without the font file: message 417, and the application still opens.
+start_app "$work/nofont"
+nofont=${app_pids[-1]}
+check "font message" drive expect-message "Failed in the installation of font." 60000
+check "frame appears without the font" drive wait-frame 60000
+check "frame closes" drive close 20000
+wait_exit "$nofont"; rc=$?
+[ "$rc" -eq 0 ] || { echo "FAIL: application without font ended with $rc"; fails=$((fails + 1)); }
+
+echo "app_start: $fails failures; screenshots in $work"
+exit $fails
