@@ -23,7 +23,9 @@ void draw_raised_edge(HDC dc, const RECT& r) {
     DeleteObject(grey);
 }
 
+// The bar keeps the line it shows as its window text, so that it can be read back.
 void draw_text(HWND bar, const std::wstring& text) {
+    SetWindowTextW(bar, text.c_str());
     HDC dc = GetDC(bar);
     RECT client;
     GetClientRect(bar, &client);

@@ -63,7 +63,9 @@ first=${app_pids[-1]}
 check "frame appears" drive wait-frame 60000
 windows_path="Z:$(echo "$work/app/TRAVEX.exe" | tr '/' '\\')"
 check "string resources match the string table" drive strings "$windows_path"
-check "calculator font installed" drive font
+check "calculator font available to other programs" drive font-installed
+check "calculator font maps every byte" drive font "Z:$(echo "$work/app/WTMQV7.TTF" | tr '/' '\\')"
+check "menu help in the status bar" drive menu-help
 [ -f "$work/app/WTMQV7_0.FOT" ] || { echo "FAIL: no font resource file"; fails=$((fails + 1)); }
 sleep 1
 shot app-frame.png
@@ -85,6 +87,7 @@ check "About box closes" drive close-about 20000
 check "frame closes" drive close 20000
 wait_exit "$first"; rc=$?
 [ "$rc" -eq 0 ] || { echo "FAIL: application ended with $rc"; fails=$((fails + 1)); }
+if drive font-installed >/dev/null; then echo "FAIL: font still installed after exit"; fails=$((fails + 1)); fi
 
 # Without the font file: message 417, and the application still opens.
 start_app "$work/nofont"
