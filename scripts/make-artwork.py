@@ -56,17 +56,17 @@ def about_picture():
     fill(0, HEIGHT - 15, WIDTH, HEIGHT - 12, ACCENT)
     fill(0, 0, WIDTH, 28, BAND)
 
-    # A calculator on the left: body, screen with a curve, keys.
-    fill(28, 40, 132, 270, BODY)
-    fill(38, 188, 122, 258, SCREEN)
+    # A calculator on the left, above the corner that the OK button takes.
+    fill(28, 72, 132, 276, BODY)
+    fill(38, 198, 122, 266, SCREEN)
     for x in range(40, 120):
         t = (x - 40) / 80
-        y = int(223 + 24 * math.sin(2 * math.pi * t) * (1 - 0.4 * t))
+        y = int(232 + 24 * math.sin(2 * math.pi * t) * (1 - 0.4 * t))
         fill(x, y, x + 2, y + 2, CURVE_DARK)
-    fill(38, 222, 122, 223, CURVE_DARK)
-    for row in range(6):
+    fill(38, 231, 122, 232, CURVE_DARK)
+    for row in range(5):
         for column in range(4):
-            x, y = 40 + column * 21, 52 + row * 21
+            x, y = 40 + column * 21, 82 + row * 22
             fill(x, y, x + 16, y + 14, ACCENT if (row, column) == (0, 3) else KEY)
             fill(x + 1, y + 12, x + 15, y + 14, KEY_LIGHT)
     return pixels

@@ -10,6 +10,7 @@
 //   app_driver open-about MS          the About box opens with a 500 x 300 client area
 //   app_driver close-about MS         OK closes it
 //   app_driver expect-message TEXT MS a "ZELTA TRAVEX" box with this text, answered with OK
+//   app_driver no-message             no "ZELTA TRAVEX" box is open
 //   app_driver close MS               the frame closes on a close request
 #include <windows.h>
 
@@ -306,6 +307,17 @@ int menu_help() {
     return failures == 0 ? 0 : 1;
 }
 
+int no_message() {
+    HWND box = find_dialog("ZELTA TRAVEX");
+    if (box == nullptr) {
+        return 0;
+    }
+    char text[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return fail(std::string("unexpected message: ") + text);
+}
+
 int close_frame(int milliseconds) {
     HWND frame = find_frame();
     if (frame == nullptr) {
@@ -347,6 +359,9 @@ int main(int argc, char** argv) {
     }
     if (command == "expect-message" && argc > 2) {
         return expect_message(argv[2], number(3));
+    }
+    if (command == "no-message") {
+        return no_message();
     }
     if (command == "close") {
         return close_frame(number(2));

@@ -14,9 +14,10 @@ driver=$mingw/tests/windows/app_driver.exe
 for file in "$exe" "$font" "$driver"; do
     [ -f "$file" ] || { echo "missing $file"; exit 1; }
 done
-rm -rf "$work"; mkdir -p "$work/app" "$work/nofont"
+rm -rf "$work"; mkdir -p "$work/app" "$work/nofont" "$work/blocked/WTMQV7_0.FOT"
 cp "$exe" "$font" "$work/app/"
 cp "$exe" "$work/nofont/"
+cp "$exe" "$font" "$work/blocked/"
 
 xvfb_pid=""
 app_pids=()
@@ -97,6 +98,16 @@ check "frame appears without the font" drive wait-frame 60000
 check "frame closes" drive close 20000
 wait_exit "$nofont"; rc=$?
 [ "$rc" -eq 0 ] || { echo "FAIL: application without font ended with $rc"; fails=$((fails + 1)); }
+
+# Where the font resource file cannot be written, the font file itself is added: no message.
+start_app "$work/blocked"
+blocked=${app_pids[-1]}
+check "frame appears with the resource file blocked" drive wait-frame 60000
+check "no message with the resource file blocked" drive no-message
+check "font available with the resource file blocked" drive font-installed
+check "frame closes" drive close 20000
+wait_exit "$blocked"; rc=$?
+[ "$rc" -eq 0 ] || { echo "FAIL: application with blocked resource file ended with $rc"; fails=$((fails + 1)); }
 
 echo "app_start: $fails failures; screenshots in $work"
 exit $fails
