@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "frame/window_registry.h"
+
 namespace travex::win32 {
 
 // The application's one state record (user-interface thread only).
@@ -26,6 +28,7 @@ struct AppState {
     bool keyboard_shown = false;
     bool save_enabled = false;
     UINT find_replace_message = 0;
+    WindowRegistry documents;
 };
 AppState& app_state();
 

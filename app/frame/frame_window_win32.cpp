@@ -4,6 +4,8 @@
 
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
+#include "frame/message_table.h"
+#include "frame/window_registry.h"
 #include "resources/string_table.h"
 
 namespace travex::win32 {
@@ -67,6 +69,27 @@ void show_menu_help(WPARAM w, LPARAM l) {
     show_status_text(help);
 }
 
+// Asks one document window to close; a window that is still there afterwards was kept open by
+// its user.
+bool request_close(WindowId id) {
+    HWND window = reinterpret_cast<HWND>(id);
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    return !IsWindow(window);
+}
+
+bool close_all_documents() {
+    return close_all_windows(app_state().documents, request_close);
+}
+
+// New, Open and Screen Capture each open one more document window.
+bool refuse_at_window_limit(HWND frame) {
+    if (window_limit_reached(app_state().window_count, app_state().window_limit)) {
+        ReportError(frame, kMessageWindowLimit);
+        return true;
+    }
+    return false;
+}
+
 // Runs a command of the table; false for ids the default frame procedure handles.
 bool run_command(HWND frame, std::uint16_t id) {
     const auto row = find_command(id);
@@ -75,6 +98,20 @@ bool run_command(HWND frame, std::uint16_t id) {
     }
     AppState& state = app_state();
     switch (row->action) {
+        case FrameAction::new_document:
+        case FrameAction::open:
+        case FrameAction::screen_capture:
+            // The document windows themselves arrive with their modules.
+            refuse_at_window_limit(frame);
+            break;
+        case FrameAction::close:
+            if (const WindowId active = state.documents.active(DocumentKind::any)) {
+                SendMessageA(reinterpret_cast<HWND>(active), WM_CLOSE, 0, 0);
+            }
+            break;
+        case FrameAction::close_all:
+            close_all_documents();
+            break;
         case FrameAction::exit:
             SendMessageA(frame, WM_CLOSE, 0, 0);
             break;
@@ -130,7 +167,9 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
             }
             break;
         case WM_CLOSE:
-            // Document windows join the close here once they exist.
+            if (!close_all_documents()) {
+                return 0;
+            }
             DestroyWindow(state.mdi_client);
             state.mdi_client = nullptr;
             DestroyWindow(window);
