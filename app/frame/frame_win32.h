@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "frame/settings.h"
 #include "frame/window_registry.h"
 
 namespace travex::win32 {
@@ -22,10 +23,7 @@ struct AppState {
     HMENU no_document_menu = nullptr;
     HMENU document_menu = nullptr;
     int window_count = 1;  // 1 plus the open document windows
-    int window_limit = 30;
-    int font_size_index = 5;
-    bool toolbar_shown = true;
-    bool keyboard_shown = false;
+    Settings settings;     // window limit, font size, toolbar and keyboard flags, ...
     bool save_enabled = false;
     UINT find_replace_message = 0;
     WindowRegistry documents;
@@ -39,6 +37,11 @@ inline constexpr int kHoverLabelId = 60;
 inline constexpr int kStatusBarId = 64;
 inline constexpr int kMdiClientId = 16;
 inline constexpr int kFirstMdiChildId = 208;
+
+// The settings file: read at start-up into AppState, written when the frame closes.
+std::string settings_path();
+void read_settings_file();
+void write_settings_file();
 
 // Window classes (table order); false when one fails to register.
 bool register_window_classes(HINSTANCE instance);

@@ -21,20 +21,20 @@ void set_menu_tick(UINT command, bool ticked) {
 void layout(int width, int height) {
     AppState& state = app_state();
     const int status = status_bar_height(state.frame);
-    const int top = state.toolbar_shown ? kToolbarHeight : 0;
+    const int top = state.settings.toolbar != 0 ? kToolbarHeight : 0;
     MoveWindow(state.mdi_client, 0, top, width, height - status - top, TRUE);
     ShowWindow(state.mdi_client, SW_SHOW);
     MoveWindow(state.toolbar, 0, 0, width, kToolbarHeight, TRUE);
-    ShowWindow(state.toolbar, state.toolbar_shown ? SW_SHOW : SW_HIDE);
+    ShowWindow(state.toolbar, state.settings.toolbar != 0 ? SW_SHOW : SW_HIDE);
     MoveWindow(state.status_bar, 0, height - status, width, status, TRUE);
     ShowWindow(state.status_bar, SW_SHOW);
 }
 
 void toggle_toolbar() {
     AppState& state = app_state();
-    state.toolbar_shown = !state.toolbar_shown;
-    set_menu_tick(kCommandToolBar, state.toolbar_shown);
-    EnableWindow(state.toolbar, state.toolbar_shown);
+    state.settings.toolbar = state.settings.toolbar != 0 ? 0 : 1;
+    set_menu_tick(kCommandToolBar, state.settings.toolbar != 0);
+    EnableWindow(state.toolbar, state.settings.toolbar != 0);
     RECT client;
     GetClientRect(state.frame, &client);
     layout(client.right, client.bottom);
@@ -46,7 +46,7 @@ void select_font_size(std::uint16_t command) {
     for (std::uint16_t id = kCommandFontSizeBase + 1; id <= kCommandFontSizeBase + 9; ++id) {
         set_menu_tick(id, id == command);
     }
-    state.font_size_index = *font_size_index(command);
+    state.settings.font_size_index = *font_size_index(command);
 }
 
 void show_menu_help(WPARAM w, LPARAM l) {
@@ -83,7 +83,7 @@ bool close_all_documents() {
 
 // New, Open and Screen Capture each open one more document window.
 bool refuse_at_window_limit(HWND frame) {
-    if (window_limit_reached(app_state().window_count, app_state().window_limit)) {
+    if (window_limit_reached(app_state().window_count, app_state().settings.window_limit)) {
         ReportError(frame, kMessageWindowLimit);
         return true;
     }
@@ -167,6 +167,8 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
             }
             break;
         case WM_CLOSE:
+            // The settings are written first, so a close cancelled by a save prompt keeps them.
+            write_settings_file();
             if (!close_all_documents()) {
                 return 0;
             }
@@ -215,7 +217,7 @@ bool create_frame_children(HWND frame) {
     if (state.mdi_client == nullptr) {
         return false;
     }
-    if (state.toolbar_shown) {
+    if (state.settings.toolbar != 0) {
         ShowWindow(state.toolbar, SW_SHOW);
         UpdateWindow(state.toolbar);
     } else {

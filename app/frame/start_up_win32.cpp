@@ -71,6 +71,7 @@ int start(HINSTANCE instance) {
         return 0;
     }
     state.window_count = 1;
+    read_settings_file();
     state.no_document_menu = LoadMenuA(instance, MAKEINTRESOURCEA(kMenuNoDocument));
     state.document_menu = LoadMenuA(instance, MAKEINTRESOURCEA(kMenuDocument));
     InstallFont(true);
@@ -83,12 +84,13 @@ int start(HINSTANCE instance) {
         ReportError(nullptr, kMessageNoMemory);
         return 0;
     }
-    ShowWindow(state.frame, SW_SHOWNORMAL);
+    ShowWindow(state.frame, state.settings.start_maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     UpdateWindow(state.frame);
 
-    SendMessageA(state.frame, WM_COMMAND, kCommandFontSizeBase + state.font_size_index, 0);
-    set_menu_tick(kCommandToolBar, state.toolbar_shown);
-    set_menu_tick(kCommandKeyBoard, state.keyboard_shown);
+    SendMessageA(state.frame, WM_COMMAND, kCommandFontSizeBase + state.settings.font_size_index, 0);
+    set_menu_tick(kCommandToolBar, state.settings.toolbar != 0);
+    // The keyboard panel arrives with the program editor; until then no panel is open.
+    set_menu_tick(kCommandKeyBoard, state.keyboard_panel != nullptr);
     SetForegroundWindow(state.frame);
 
     const int exit_code = run_message_loop();

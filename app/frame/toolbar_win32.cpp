@@ -28,7 +28,7 @@ LRESULT CALLBACK toolbar_procedure(HWND window, UINT message, WPARAM w, LPARAM l
             return 0;
         }
         case WM_SIZE:
-            if (app_state().toolbar_shown) {
+            if (app_state().settings.toolbar != 0) {
                 InvalidateRect(window, nullptr, TRUE);
             }
             return 0;

@@ -11,6 +11,7 @@
 //   app_driver close-about MS         OK closes it
 //   app_driver expect-message TEXT MS a "ZELTA TRAVEX" box with this text, answered with OK
 //   app_driver no-message             no "ZELTA TRAVEX" box is open
+//   app_driver layout                 toolbar state and the MDI client's top edge
 //   app_driver close MS               the frame closes on a close request
 #include <windows.h>
 
@@ -307,6 +308,24 @@ int menu_help() {
     return failures == 0 ? 0 : 1;
 }
 
+// "toolbar shown, client at 28" or "toolbar hidden, client at 0": the toolbar and where the
+// MDI client starts in the frame's client area.
+int print_layout() {
+    HWND frame = find_frame();
+    if (frame == nullptr) {
+        return fail("no frame window");
+    }
+    HWND toolbar = FindWindowExA(frame, nullptr, "PCTolWClass", nullptr);
+    HWND mdi = FindWindowExA(frame, nullptr, "MDICLIENT", nullptr);
+    RECT r;
+    GetWindowRect(mdi, &r);
+    POINT top_left = {r.left, r.top};
+    ScreenToClient(frame, &top_left);
+    std::printf("toolbar %s, client at %d\n", IsWindowVisible(toolbar) ? "shown" : "hidden",
+                static_cast<int>(top_left.y));
+    return 0;
+}
+
 int no_message() {
     HWND box = find_dialog("ZELTA TRAVEX");
     if (box == nullptr) {
@@ -359,6 +378,9 @@ int main(int argc, char** argv) {
     }
     if (command == "expect-message" && argc > 2) {
         return expect_message(argv[2], number(3));
+    }
+    if (command == "layout") {
+        return print_layout();
     }
     if (command == "no-message") {
         return no_message();

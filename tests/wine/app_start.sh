@@ -38,6 +38,12 @@ if [ -z "${DISPLAY:-}" ]; then
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
 fi
 
+# The settings file of the prefix's user: removed first, so the run starts as a new user.
+settings_file() {
+    find "$prefix/drive_c/users" -path '*/ZELTA/TM-RZ4 for RQ-7310/TM-RZ4.INI' 2>/dev/null | head -1
+}
+old=$(settings_file); [ -n "$old" ] && rm -f "$old"
+
 fails=0
 check() { # description command...
     local what=$1; shift
@@ -67,6 +73,10 @@ check "string resources match the string table" drive strings "$windows_path"
 check "calculator font available to other programs" drive font-installed
 check "calculator font maps every byte" drive font "Z:$(echo "$work/app/WTMQV7.TTF" | tr '/' '\\')"
 check "menu help in the status bar" drive menu-help
+layout=$(drive layout | tr -d '\r')
+[ "$layout" = "toolbar shown, client at 28" ] || { echo "FAIL: layout '$layout'"; fails=$((fails + 1)); }
+ini=$(settings_file)
+[ -n "$ini" ] && grep -q '^OutBuffer=30' "$ini" || { echo "FAIL: OutBuffer not written at start-up"; fails=$((fails + 1)); }
 [ -f "$work/app/WTMQV7_0.FOT" ] || { echo "FAIL: no font resource file"; fails=$((fails + 1)); }
 sleep 1
 shot app-frame.png
@@ -89,6 +99,12 @@ check "frame closes" drive close 20000
 wait_exit "$first"; rc=$?
 [ "$rc" -eq 0 ] || { echo "FAIL: application ended with $rc"; fails=$((fails + 1)); }
 if drive font-installed >/dev/null; then echo "FAIL: font still installed after exit"; fails=$((fails + 1)); fi
+ini=$(settings_file)
+for line in '[ZELTA TRAVEX]' ModelType=3 WndCount=30 CommPort=0 FontSize=5 ToolBar=1 KerBoard=1 \
+    WndStyle=5 OutBuffer=30 DataDir=; do
+    grep -q "^$(printf '%s' "$line" | sed 's/\[/\\[/')" "$ini" 2>/dev/null ||
+        { echo "FAIL: settings file lacks $line"; fails=$((fails + 1)); }
+done
 
 # Without the font file: message 417, and the application still opens.
 start_app "$work/nofont"
@@ -100,11 +116,15 @@ wait_exit "$nofont"; rc=$?
 [ "$rc" -eq 0 ] || { echo "FAIL: application without font ended with $rc"; fails=$((fails + 1)); }
 
 # Where the font resource file cannot be written, the font file itself is added: no message.
+# This start also has the toolbar turned off in the settings.
+sed -i 's/^ToolBar=.*/ToolBar=0/' "$ini"
 start_app "$work/blocked"
 blocked=${app_pids[-1]}
 check "frame appears with the resource file blocked" drive wait-frame 60000
 check "no message with the resource file blocked" drive no-message
 check "font available with the resource file blocked" drive font-installed
+layout=$(drive layout | tr -d '\r')
+[ "$layout" = "toolbar hidden, client at 0" ] || { echo "FAIL: layout without toolbar '$layout'"; fails=$((fails + 1)); }
 check "frame closes" drive close 20000
 wait_exit "$blocked"; rc=$?
 [ "$rc" -eq 0 ] || { echo "FAIL: application with blocked resource file ended with $rc"; fails=$((fails + 1)); }
