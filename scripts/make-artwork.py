@@ -5,6 +5,8 @@ that the About box writes its texts on) and the window icons.
 usage: make-artwork.py about OUTPUT.bmp
        make-artwork.py icon KIND OUTPUT.ico     (KIND: frame, editor, screen, keypad,
                                                  functions, slides)
+       make-artwork.py toolbar OUTPUT.bmp       (ten 25 x 22 buttons, normal row above
+                                                 the pressed row)
 """
 import math
 import struct
@@ -123,9 +125,93 @@ def write_icon(path, kind):
         out.write(data + image)
 
 
+BUTTON_W, BUTTON_H = 25, 22
+
+
+def toolbar_picture():
+    """Ten buttons: New, Open, Save, Print, Cut, Copy, Paste, Screen Capture, Receive, Send.
+    Returns rows of (r, g, b), top row first."""
+    width, height = 10 * BUTTON_W, 2 * BUTTON_H
+    face, white, grey, dark = (192, 192, 192), (255, 255, 255), (127, 127, 127), (0, 0, 0)
+    pixels = [[face] * width for _ in range(height)]
+
+    def fill(x0, y0, x1, y1, colour):
+        for y in range(max(0, y0), min(height, y1)):
+            for x in range(max(0, x0), min(width, x1)):
+                pixels[y][x] = colour
+
+    def line(x0, y0, x1, y1, colour):
+        steps = max(abs(x1 - x0), abs(y1 - y0), 1)
+        for i in range(steps + 1):
+            fill(round(x0 + (x1 - x0) * i / steps), round(y0 + (y1 - y0) * i / steps),
+                 round(x0 + (x1 - x0) * i / steps) + 1, round(y0 + (y1 - y0) * i / steps) + 1,
+                 colour)
+
+    def page(x, y, w, h):
+        fill(x, y, x + w, y + h, dark)
+        fill(x + 1, y + 1, x + w - 1, y + h - 1, white)
+
+    def arrow(x, y, down, colour):
+        for i in range(5):
+            row = y + (i if down else 4 - i) + 5
+            fill(x + i, row, x + 11 - i, row + 1, colour)
+        fill(x + 4, y if down else y + 10, x + 7, y + 5 if down else y + 15, colour)
+
+    glyphs = [
+        lambda x, y: (page(x + 3, y + 1, 10, 13), fill(x + 10, y + 1, x + 13, y + 4, face)),
+        lambda x, y: (fill(x, y + 4, x + 14, y + 13, (160, 120, 0)),
+                      fill(x + 1, y + 5, x + 13, y + 12, (250, 210, 80)),
+                      fill(x + 1, y + 2, x + 6, y + 4, (160, 120, 0))),
+        lambda x, y: (fill(x + 1, y + 1, x + 14, y + 14, (30, 50, 120)),
+                      fill(x + 4, y + 1, x + 11, y + 6, white),
+                      fill(x + 4, y + 9, x + 11, y + 14, (90, 90, 90))),
+        lambda x, y: (page(x + 3, y, 9, 6), fill(x, y + 6, x + 15, y + 12, (90, 90, 90)),
+                      fill(x + 3, y + 10, x + 12, y + 14, white), fill(x + 11, y + 7, x + 13, y + 8, (0, 200, 0))),
+        lambda x, y: (line(x + 3, y, x + 10, y + 9, dark), line(x + 11, y, x + 4, y + 9, dark),
+                      fill(x + 1, y + 9, x + 5, y + 13, (200, 0, 0)), fill(x + 9, y + 9, x + 13, y + 13, (200, 0, 0)),
+                      fill(x + 2, y + 10, x + 4, y + 12, face), fill(x + 10, y + 10, x + 12, y + 12, face)),
+        lambda x, y: (page(x + 1, y, 9, 10), page(x + 5, y + 4, 9, 10)),
+        lambda x, y: (fill(x + 1, y + 2, x + 12, y + 14, (140, 90, 40)), page(x + 4, y + 5, 10, 9),
+                      fill(x + 4, y + 1, x + 9, y + 3, (90, 90, 90))),
+        lambda x, y: (fill(x + 1, y + 1, x + 14, y + 13, (52, 58, 70)),
+                      fill(x + 3, y + 3, x + 12, y + 9, (178, 200, 160)),
+                      line(x + 3, y + 7, x + 6, y + 4, (40, 70, 40)), line(x + 6, y + 4, x + 11, y + 8, (40, 70, 40))),
+        lambda x, y: (arrow(x + 2, y, True, (0, 110, 0)), fill(x + 1, y + 12, x + 14, y + 14, dark)),
+        lambda x, y: (arrow(x + 2, y, False, (0, 60, 170)), fill(x + 1, y, x + 14, y + 2, dark)),
+    ]
+    for i, glyph in enumerate(glyphs):
+        for pressed in (0, 1):
+            x0, y0 = i * BUTTON_W, pressed * BUTTON_H
+            top_left, bottom_right = (dark, white) if pressed else (white, grey)
+            fill(x0, y0, x0 + BUTTON_W, y0 + 1, top_left)
+            fill(x0, y0, x0 + 1, y0 + BUTTON_H, top_left)
+            fill(x0, y0 + BUTTON_H - 1, x0 + BUTTON_W, y0 + BUTTON_H, bottom_right)
+            fill(x0 + BUTTON_W - 1, y0, x0 + BUTTON_W, y0 + BUTTON_H, bottom_right)
+            glyph(x0 + 5 + pressed, y0 + 4 + pressed)
+    return pixels
+
+
+def write_bmp24(path, rows):
+    """A bottom-up 24-bit bitmap file of rows given top row first."""
+    height, width = len(rows), len(rows[0])
+    stride = (width * 3 + 3) & ~3
+    image = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for r, g, b in row:
+            line += bytes((b, g, r))
+        image += line + bytes(stride - len(line))
+    data = bytearray(b"BM") + struct.pack("<IHHI", 54 + len(image), 0, 0, 54)
+    data += struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(image), 2835, 2835, 0, 0)
+    with open(path, "wb") as out:
+        out.write(data + image)
+
+
 def main(argv):
     if len(argv) == 3 and argv[1] == "about":
         write_bmp(argv[2], about_picture(), palette())
+    elif len(argv) == 3 and argv[1] == "toolbar":
+        write_bmp24(argv[2], toolbar_picture())
     elif len(argv) == 4 and argv[1] == "icon" and argv[2] in ICON_COLOURS:
         write_icon(argv[3], argv[2])
     else:

@@ -197,6 +197,18 @@ bool create_frame_children(HWND frame) {
     if (state.toolbar == nullptr) {
         return false;
     }
+    // The hover label: one text line high, hidden until the pointer rests on a button.
+    HDC dc = GetDC(frame);
+    SIZE letter = {};
+    GetTextExtentPoint32A(dc, "A", 1, &letter);
+    ReleaseDC(frame, dc);
+    HWND label = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_BORDER | SS_CENTER, 0, 0, 30,
+                                 letter.cy + 2, state.toolbar,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHoverLabelId)),
+                                 state.instance, nullptr);
+    if (label == nullptr) {
+        return false;
+    }
     const int status = status_bar_height(frame);
     state.status_bar = CreateWindowExA(
         0, "PCStsWClass", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0,

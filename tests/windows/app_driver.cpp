@@ -12,6 +12,7 @@
 //   app_driver expect-message TEXT MS a "ZELTA TRAVEX" box with this text, answered with OK
 //   app_driver no-message             no "ZELTA TRAVEX" box is open
 //   app_driver layout                 toolbar state and the MDI client's top edge
+//   app_driver hover                  toolbar buttons name themselves under the pointer
 //   app_driver close MS               the frame closes on a close request
 #include <windows.h>
 
@@ -326,6 +327,42 @@ int print_layout() {
     return 0;
 }
 
+// Resting the pointer on a toolbar button shows its name to the right of it; moving off the
+// buttons hides the label again.
+int hover() {
+    HWND frame = find_frame();
+    HWND toolbar = FindWindowExA(frame, nullptr, "PCTolWClass", nullptr);
+    HWND label = GetDlgItem(toolbar, 60);
+    if (toolbar == nullptr || label == nullptr) {
+        return fail("no toolbar with its hover label");
+    }
+    int failures = 0;
+    const struct {
+        int x;
+        const char* text;
+        int label_x;
+    } buttons[] = {{74, "Save", 87}, {230, "Screen Capture", 248}, {290, "Send", 310}};
+    for (const auto& button : buttons) {
+        SendMessageA(toolbar, WM_MOUSEMOVE, 0, MAKELPARAM(button.x, 12));
+        RECT r;
+        GetWindowRect(label, &r);
+        POINT at = {r.left, r.top};
+        ScreenToClient(toolbar, &at);
+        if (!IsWindowVisible(label) || window_text(label) != button.text ||
+            at.x != button.label_x || at.y != 4) {
+            failures += fail(std::string("hover label for ") + button.text + " reads '" +
+                             window_text(label) + "' at " + std::to_string(at.x) + "," +
+                             std::to_string(at.y));
+        }
+    }
+    SendMessageA(toolbar, WM_MOUSEMOVE, 0, MAKELPARAM(5, 12));
+    if (IsWindowVisible(label)) {
+        failures += fail("hover label stays after leaving the buttons");
+    }
+    std::printf("%zu hover labels checked\n", std::size(buttons));
+    return failures == 0 ? 0 : 1;
+}
+
 int no_message() {
     HWND box = find_dialog("ZELTA TRAVEX");
     if (box == nullptr) {
@@ -378,6 +415,14 @@ int main(int argc, char** argv) {
     }
     if (command == "expect-message" && argc > 2) {
         return expect_message(argv[2], number(3));
+    }
+    if (command == "hover") {
+        return hover();
+    }
+    if (command == "hover-show") {  // leaves the Screen Capture label up for a screenshot
+        HWND toolbar = FindWindowExA(find_frame(), nullptr, "PCTolWClass", nullptr);
+        SendMessageA(toolbar, WM_MOUSEMOVE, 0, MAKELPARAM(230, 12));
+        return 0;
     }
     if (command == "layout") {
         return print_layout();

@@ -73,11 +73,13 @@ check "string resources match the string table" drive strings "$windows_path"
 check "calculator font available to other programs" drive font-installed
 check "calculator font maps every byte" drive font "Z:$(echo "$work/app/WTMQV7.TTF" | tr '/' '\\')"
 check "menu help in the status bar" drive menu-help
+check "toolbar hover labels" drive hover
 layout=$(drive layout | tr -d '\r')
 [ "$layout" = "toolbar shown, client at 28" ] || { echo "FAIL: layout '$layout'"; fails=$((fails + 1)); }
 ini=$(settings_file)
 [ -n "$ini" ] && grep -q '^OutBuffer=30' "$ini" || { echo "FAIL: OutBuffer not written at start-up"; fails=$((fails + 1)); }
 [ -f "$work/app/WTMQV7_0.FOT" ] || { echo "FAIL: no font resource file"; fails=$((fails + 1)); }
+"$wine_env" run "$prefix" "$driver" hover-show >/dev/null 2>&1
 sleep 1
 shot app-frame.png
 
