@@ -2,9 +2,12 @@
 // every menu and accelerator command through the command table.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
 #include "frame/message_table.h"
+#include "frame/opening_tool.h"
 #include "frame/window_registry.h"
 #include "resources/string_table.h"
 
@@ -90,6 +93,35 @@ bool refuse_at_window_limit(HWND frame) {
     return false;
 }
 
+// Starts the Opening Tool beside the application. The frame stays disabled until the tool
+// enables it again; a tool that does not answer within the time-out is reported.
+void launch_opening_tool(HWND frame) {
+    EnableWindow(frame, FALSE);
+    std::string settings = settings_path();
+    if (settings == kSettingsFileName) {
+        settings = ".\\" + std::string(kSettingsFileName);
+    }
+    const std::string parameters =
+        opening_tool_parameters(reinterpret_cast<std::uintptr_t>(frame), settings);
+    SetTimer(frame, kOpeningToolTimer, kOpeningToolTimeoutMs, nullptr);
+    char own_path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, own_path, MAX_PATH);
+    const std::string program = opening_tool_program(own_path);
+    SetForegroundWindow(frame);
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteA(frame, "open", program.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL));
+    if (result <= 32) {
+        EnableWindow(frame, TRUE);
+    }
+}
+
+void opening_tool_timed_out(HWND frame) {
+    KillTimer(frame, kOpeningToolTimer);
+    MessageBoxA(frame, std::string(kOpeningToolFailure).c_str(), "ZELTA TRAVEX",
+                MB_OK | MB_ICONERROR | MB_TOPMOST);
+    EnableWindow(frame, TRUE);
+}
+
 // Runs a command of the table; false for ids the default frame procedure handles.
 bool run_command(HWND frame, std::uint16_t id) {
     const auto row = find_command(id);
@@ -114,6 +146,9 @@ bool run_command(HWND frame, std::uint16_t id) {
             break;
         case FrameAction::exit:
             SendMessageA(frame, WM_CLOSE, 0, 0);
+            break;
+        case FrameAction::opening_tool:
+            launch_opening_tool(frame);
             break;
         case FrameAction::about:
             ShowAbout(frame);
@@ -166,6 +201,18 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
                 return 0;
             }
             break;
+        case WM_TIMER:
+            if (w == kOpeningToolTimer) {
+                opening_tool_timed_out(window);
+                return 0;
+            }
+            break;
+        case kOpeningToolHandshakeMessage:
+            // After the handshake the tool owns the disabled frame and enables it when done.
+            if (is_opening_tool_handshake(w)) {
+                KillTimer(window, kOpeningToolTimer);
+            }
+            return 0;
         case WM_CLOSE:
             // The settings are written first, so a close cancelled by a save prompt keeps them.
             write_settings_file();

@@ -1,7 +1,8 @@
 // The settings file TM-RZ4.INI in the user's roaming application-data folder, read and written
 // with the private-profile functions.
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include "frame/frame_win32.h"
 #include "frame/settings.h"

@@ -13,6 +13,9 @@
 //   app_driver no-message             no "ZELTA TRAVEX" box is open
 //   app_driver layout                 toolbar state and the MDI client's top edge
 //   app_driver hover                  toolbar buttons name themselves under the pointer
+//   app_driver opening-tool           sends the frame Tools > Opening Tool
+//   app_driver enabled                the frame takes input
+//   app_driver frame-handle           the frame's handle in lower-case hexadecimal
 //   app_driver close MS               the frame closes on a close request
 #include <windows.h>
 
@@ -415,6 +418,18 @@ int main(int argc, char** argv) {
     }
     if (command == "expect-message" && argc > 2) {
         return expect_message(argv[2], number(3));
+    }
+    if (command == "frame-handle") {
+        std::printf("%llx\n", static_cast<unsigned long long>(
+                                  reinterpret_cast<std::uintptr_t>(find_frame())));
+        return 0;
+    }
+    if (command == "enabled") {
+        return IsWindowEnabled(find_frame()) ? 0 : fail("frame is disabled");
+    }
+    if (command == "opening-tool") {  // asks the frame to start the Opening Tool
+        PostMessageA(find_frame(), WM_COMMAND, 40100, 0);
+        return 0;
     }
     if (command == "hover") {
         return hover();

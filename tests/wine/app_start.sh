@@ -91,6 +91,27 @@ wait_exit "$second"; rc=$?
 frames=$(drive count-frames | tr -d '\r')
 [ "$frames" = 1 ] || { echo "FAIL: $frames frame windows after a second start"; fails=$((fails + 1)); }
 
+# The Opening Tool: missing, it is reported after its time-out and the frame takes input
+# again; present, it gets the frame and the settings file and answers in time.
+check "Opening Tool started" drive opening-tool
+check "missing Opening Tool reported" drive expect-message "The Opening Tool cannot be started." 20000
+sleep 0.5
+check "frame enabled after the missing Opening Tool" drive enabled
+cp "$mingw/tests/windows/opening_driver.exe" "$work/app/Opening.exe"
+check "Opening Tool started" drive opening-tool
+for _ in $(seq 100); do [ -s "$work/app/opening-args.txt" ] && break; sleep 0.1; done
+sleep 3  # past the time-out: an answered handshake shows no message
+check "no message after the Opening Tool answered" drive no-message
+check "frame enabled by the Opening Tool" drive enabled
+args=$(cat "$work/app/opening-args.txt")
+frame_hex=$(drive frame-handle | tr -d '\r')
+prefix_args=$'\n'"$frame_hex,407,42,"$'\n'' "'
+suffix_args='\ZELTA\TM-RZ4 for RQ-7310\TM-RZ4.INI"'
+case $args in
+"$prefix_args"*"$suffix_args") ;;
+*) echo "FAIL: Opening Tool parameters: $(printf '%q' "$args")"; fails=$((fails + 1)) ;;
+esac
+
 # The About box.
 check "About box opens" drive open-about 20000
 shot app-about.png
