@@ -16,6 +16,8 @@
 //   app_driver opening-tool           sends the frame Tools > Opening Tool
 //   app_driver enabled                the frame takes input
 //   app_driver frame-handle           the frame's handle in lower-case hexadecimal
+//   app_driver minimise MS            minimises the frame
+//   app_driver restored               the frame is not minimised
 //   app_driver close MS               the frame closes on a close request
 #include <windows.h>
 
@@ -418,6 +420,15 @@ int main(int argc, char** argv) {
     }
     if (command == "expect-message" && argc > 2) {
         return expect_message(argv[2], number(3));
+    }
+    if (command == "minimise") {
+        ShowWindow(find_frame(), SW_MINIMIZE);
+        return wait_for(number(2), [] { return IsIconic(find_frame()) != FALSE; })
+                   ? 0
+                   : fail("frame does not minimise");
+    }
+    if (command == "restored") {
+        return IsIconic(find_frame()) ? fail("frame is still minimised") : 0;
     }
     if (command == "frame-handle") {
         std::printf("%llx\n", static_cast<unsigned long long>(

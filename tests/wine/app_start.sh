@@ -83,13 +83,16 @@ ini=$(settings_file)
 sleep 1
 shot app-frame.png
 
-# A second copy finds the first and ends without a window of its own.
+# A second copy finds the first, restores it from its minimised state and ends without a
+# window of its own.
+check "frame minimises" drive minimise 10000
 "$wine_env" run "$prefix" "$work/app/TRAVEX.exe" >/dev/null 2>&1 &
 second=$!
 wait_exit "$second"; rc=$?
 [ "$rc" -eq 0 ] || { echo "FAIL: second copy ended with $rc"; fails=$((fails + 1)); }
 frames=$(drive count-frames | tr -d '\r')
 [ "$frames" = 1 ] || { echo "FAIL: $frames frame windows after a second start"; fails=$((fails + 1)); }
+check "second start restores the first copy" drive restored
 
 # The Opening Tool: missing, it is reported after its time-out and the frame takes input
 # again; present, it gets the frame and the settings file and answers in time.
