@@ -68,10 +68,14 @@ void show_hover_label(HWND window, int index) {
     }
     SetWindowTextW(label, text.c_str());
     HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    // A label without a font of its own draws in the system font, which its DC already holds.
+    auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+    HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
     SIZE extent = {};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    SelectObject(dc, old);
+    if (old != nullptr) {
+        SelectObject(dc, old);
+    }
     ReleaseDC(label, dc);
     MoveWindow(label, toolbar_buttons()[index].x + kButtonWidth, 4, extent.cx + 8, extent.cy + 2,
                TRUE);
