@@ -30,8 +30,12 @@ public:
 
     bool exists(const std::string& path) override {
         std::error_code ec;
-        if (fs::is_directory(fs::path(path), ec)) {
+        const fs::file_status status = fs::status(fs::path(path), ec);
+        if (fs::is_directory(status)) {
             return false;
+        }
+        if (fs::exists(status)) {
+            return true;
         }
         std::ifstream in(fs::path(path), std::ios::binary);
         return static_cast<bool>(in);

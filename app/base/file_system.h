@@ -18,7 +18,8 @@ public:
     virtual ~FileSystem() = default;
     // The whole file, or nothing when it cannot be opened or read.
     virtual std::optional<Bytes> read_file(const std::string& path) = 0;
-    // True when the file can be opened for reading.
+    // True when a file of that name is there: one that can be opened for reading, and also one
+    // that cannot (no permission), so that an unreadable file is never replaced unasked.
     virtual bool exists(const std::string& path) = 0;
     // Writes the whole file through a temporary file in the same folder and replaces the
     // target only once every byte is written, so a failure leaves any old file untouched.

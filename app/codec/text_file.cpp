@@ -1,0 +1,122 @@
+#include "codec/text_file.h"
+
+#include <optional>
+#include <span>
+
+#include "codec/data_export.h"
+#include "codec/detokenizer.h"
+#include "codec/escapes.h"
+#include "codec/text_limits.h"
+#include "files/calc_file.h"
+
+namespace travex {
+
+namespace {
+
+constexpr std::size_t kTitleAt = 13;
+
+std::optional<DataType> data_type_of(FileKind kind) {
+    switch (kind) {
+        case FileKind::list:
+            return DataType::list;
+        case FileKind::list_database:
+            return DataType::list_database;
+        case FileKind::matrix:
+            return DataType::matrix;
+        case FileKind::table_setup:
+            return DataType::table_setup;
+        case FileKind::window_setup:
+            return DataType::window_setup;
+        case FileKind::data_variable:
+            return DataType::data_variable;
+        case FileKind::zoom:
+            return DataType::zoom;
+        default:
+            return std::nullopt;
+    }
+}
+
+char lower_ascii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+OpenTextResult failed(int message) {
+    OpenTextResult result;
+    result.message = message;
+    return result;
+}
+
+// The header title: 40 bytes, zero-padded, not necessarily zero-terminated.
+std::string title_of(std::string_view file) {
+    const std::string_view field = file.substr(kTitleAt, kTitleSize);
+    return std::string(field.substr(0, field.find('\0')));
+}
+
+}  // namespace
+
+OpenTextResult convert_to_text(FileKind kind, char extension_digit, std::string_view file) {
+    OpenTextResult result;
+    result.opened.kind = kind;
+    if (kind == FileKind::text) {
+        result.opened.text = decode_escapes(file);
+        if (result.opened.text.size() > kMaxConvertedText) {
+            return failed(kMessageNoMemory);
+        }
+        return result;
+    }
+    const std::optional<DataType> data_type = data_type_of(kind);
+    if (!data_type && kind != FileKind::program) {
+        return failed(kMessageCannotRead);
+    }
+    if (data_type && file.size() < kMinDataFileSize) {
+        return failed(kMessageNoData);
+    }
+    const std::optional<char> letter = header_letter_of_kind(kind);
+    if (file.size() < kHeaderSize || !letter || lower_ascii(file[1]) != *letter ||
+        file[0] != extension_digit) {
+        return failed(kMessageCannotRead);
+    }
+    const std::string_view body_text = file.substr(kHeaderSize, kMaxBodyRead);
+    const std::span<const std::uint8_t> body(
+        reinterpret_cast<const std::uint8_t*>(body_text.data()), body_text.size());
+    const std::optional<std::string> text =
+        data_type ? export_data_checked(*data_type, body) : detokenize_checked(body);
+    if (!text) {
+        return failed(kMessageNoMemory);
+    }
+    result.opened.title = title_of(file);
+    result.opened.text = *text;
+    return result;
+}
+
+OpenTextResult open_as_text(FileSystem& fs, const std::string& path) {
+    const FileKind kind = file_kind_of(path);
+    if (kind != FileKind::program && kind != FileKind::text && !data_type_of(kind)) {
+        return failed(kMessageCannotRead);
+    }
+    const std::optional<Bytes> file = fs.read_file(path);
+    if (!file) {
+        return failed(kMessageAccessFailed);
+    }
+    // Calculator kinds end in ".g" + digit + letter: the digit is the second-last character.
+    const char extension_digit = kind == FileKind::text ? '\0' : path[path.size() - 2];
+    return convert_to_text(
+        kind, extension_digit,
+        std::string_view(reinterpret_cast<const char*>(file->data()), file->size()));
+}
+
+int save_text_file(FileSystem& fs, const std::string& path, std::string_view calculator_text) {
+    if (path_too_long(path)) {
+        return kMessageNameTooLong;
+    }
+    const std::string encoded = encode_escapes(calculator_text);
+    if (!has_free_space(fs, path, encoded.size() + kSaveSpareBytes)) {
+        return kMessageDiskFull;
+    }
+    if (fs.write_file_atomic(path, encoded) != WriteResult::written) {
+        return kMessageCannotCreate;
+    }
+    return 0;
+}
+
+}  // namespace travex

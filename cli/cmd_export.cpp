@@ -1,0 +1,69 @@
+// travex-cli export: a data file (or program or text file) as the text the editor shows, in
+// the plain-text form the application saves (glyphs as @name@ escapes), or as calculator
+// bytes with --raw.
+#include <string>
+#include <string_view>
+
+#include "base/file_system.h"
+#include "cli/command.h"
+#include "cli/options.h"
+#include "cli/output.h"
+#include "codec/escapes.h"
+#include "codec/text_file.h"
+#include "codec/text_limits.h"
+
+namespace travex::cli {
+namespace {
+
+// The texts of the messages that opening and saving give.
+std::string message_text(int message) {
+    switch (message) {
+        case kMessageNoMemory:
+            return "Insufficient free memory. (The text would be longer than " +
+                   std::to_string(kMaxConvertedText) + " bytes.)";
+        case kMessageAccessFailed:
+            return "Access to the file has failed.";
+        case kMessageCannotRead:
+            return "Specified file cannot be read.";
+        case kMessageDiskFull:
+            return "Insufficient free disk space.";
+        case kMessageNoData:
+            return "The specified file contains no data.";
+        case kMessageCannotCreate:
+            return "Specified file cannot be created.";
+        case kMessageNameTooLong:
+            return "Specified file name is too long.";
+        default:
+            return "message " + std::to_string(message);
+    }
+}
+
+int run(Args args) {
+    std::string error;
+    const auto options = parse_options(args, {{"--raw"}, {"-o"}}, error);
+    if (!options) {
+        return usage_error("export", error);
+    }
+    if (options->positional.size() != 1) {
+        return usage_error("export", "one data file expected");
+    }
+    const std::string& path = options->positional.front();
+    const OpenTextResult result = open_as_text(real_file_system(), path);
+    if (!result.ok()) {
+        return fail(path, message_text(result.message));
+    }
+    const std::optional<std::string> out = options->value("-o");
+    if (options->has("--raw") || !out || out->empty() || *out == "-") {
+        const std::string bytes =
+            options->has("--raw") ? result.opened.text : encode_escapes(result.opened.text);
+        return write_output(out, bytes);
+    }
+    const int message = save_text_file(real_file_system(), *out, result.opened.text);
+    return message == 0 ? kExitOk : fail(*out, message_text(message));
+}
+
+const RegisterCommand reg({"export", "export DATAFILE [-o OUT] [--raw]",
+                           "a data file as text (.txt form; --raw keeps calculator bytes)", &run});
+
+}  // namespace
+}  // namespace travex::cli

@@ -1,0 +1,32 @@
+// Arbitrary 9-byte numbers in every mode: the formatter must stay within its text bounds and
+// behave the same way twice.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "codec/number_format.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < travex::kNumberBytes + 1) {
+        return 0;
+    }
+    std::array<std::uint8_t, travex::kNumberBytes> number{};
+    for (std::size_t i = 0; i < number.size(); ++i) {
+        number[i] = data[i];
+    }
+    const auto mode = static_cast<std::uint8_t>(data[travex::kNumberBytes] & 0x0F);
+    std::string first;
+    const std::uint8_t flags = travex::format_number(number, first, mode);
+    std::string second;
+    if (travex::format_number(number, second, mode) != flags || first != second) {
+        std::abort();
+    }
+    // Sign, up to 15 digits with a point (one more after a rounding carry), "E", exponent
+    // sign and two digits, the pair glyph with its spaces, and "i".
+    if (first.size() > 26 || (flags & 0xF0) != 0) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,25 @@
+// Whole file images opened as text under every kind: header checks, exports, the detokenizer
+// and escape decoding on arbitrary bytes, with the converted-text limit kept.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "codec/text_file.h"
+#include "codec/text_limits.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) {
+        return 0;
+    }
+    // The first byte picks the kind and the extension digit; the rest is the file.
+    const auto kind = static_cast<travex::FileKind>(data[0] % 14);
+    const char digit = (data[0] & 0x80) != 0 ? '4' : '6';
+    const std::string_view file(reinterpret_cast<const char*>(data + 1), size - 1);
+    const travex::OpenTextResult result = travex::convert_to_text(kind, digit, file);
+    if (result.ok() && (result.opened.text.size() > travex::kMaxConvertedText ||
+                        result.opened.title.size() > travex::kTitleSize)) {
+        std::abort();
+    }
+    return 0;
+}
