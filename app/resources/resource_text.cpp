@@ -15,23 +15,6 @@ std::u16string resource_form(std::string_view calculator_text) {
     return stored;
 }
 
-std::optional<std::string> calculator_text_from_resource(std::u16string_view stored) {
-    std::string text;
-    text.reserve(stored.size());
-    for (const char16_t unit : stored) {
-        if (unit < 0x100) {
-            text.push_back(static_cast<char>(unit));
-        } else if (unit == 0xF8F2) {
-            text.push_back(static_cast<char>(0xFE));
-        } else if (unit >= 0xFF01) {
-            text.push_back(static_cast<char>((unit + 0x40) & 0xFF));
-        } else {
-            return std::nullopt;
-        }
-    }
-    return text;
-}
-
 namespace {
 
 // A wide string literal for windres: printable ASCII stands for itself, a quote is doubled,

@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "codec/charset.h"
 #include "resources/resource_text.h"
 #include "resources/string_table.h"
 
@@ -154,24 +155,21 @@ TEST(StringTable, FunctionMenuTextsOfTheKeyPadCalcAndProgCom) {
     EXPECT_EQ(text_of(24209), "Med_Med ");
 }
 
-TEST(ResourceText, StoredFormRoundTripsEveryStringOfTheTable) {
+TEST(ResourceText, StoredFormLoadsBackToEveryStringOfTheTable) {
     for (const StringEntry& entry : string_table()) {
-        const auto loaded = calculator_text_from_resource(resource_form(entry.text));
+        const auto loaded = load_calculator_text(resource_form(entry.text));
         ASSERT_TRUE(loaded) << entry.id;
         EXPECT_EQ(*loaded, entry.text) << entry.id;
     }
 }
 
-TEST(ResourceText, LoaderAcceptsHalfWidthFormsAndPrivateFeAndRejectsOtherUnits) {
-    EXPECT_EQ(calculator_text_from_resource(u"\uFF61\uFF9F"), "\xA1\xDF"s);
-    EXPECT_EQ(calculator_text_from_resource(u"\uFF01"), "\x41"s);
-    EXPECT_EQ(calculator_text_from_resource(u"\uFFFF"), "\x3F"s);
-    EXPECT_EQ(calculator_text_from_resource(u"x\uF8F2"), "x\xFE"s);
-    EXPECT_EQ(calculator_text_from_resource(u"\u00FF\u0001"), "\xFF\x01"s);
-    EXPECT_FALSE(calculator_text_from_resource(u"ok\u0100"));
-    EXPECT_FALSE(calculator_text_from_resource(u"\uF8F1"));
-    EXPECT_FALSE(calculator_text_from_resource(u"\uFF00"));
-    EXPECT_EQ(calculator_text_from_resource(u""), ""s);
+TEST(ResourceText, GlyphNamesAgreeWithTheCharacterSet) {
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        const auto b = static_cast<std::uint8_t>(byte);
+        const auto in_table = string_text(static_cast<std::uint16_t>(glyph_string_id(b)));
+        EXPECT_EQ(in_table.value_or(""), glyph_name(b)) << byte;
+    }
+    EXPECT_EQ(glyph_names().size(), 58u);
 }
 
 TEST(ResourceText, ScriptEscapesQuotesBackslashesControlsAndGlyphs) {

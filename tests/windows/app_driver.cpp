@@ -26,6 +26,7 @@
 #include <cstring>
 #include <string>
 
+#include "codec/charset.h"
 #include "resources/resource_text.h"
 #include "resources/string_table.h"
 
@@ -129,7 +130,7 @@ int check_strings(const char* exe) {
         if (same) {
             const std::u16string loaded(reinterpret_cast<const char16_t*>(text),
                                         static_cast<std::size_t>(length));
-            const auto bytes = travex::calculator_text_from_resource(loaded);
+            const auto bytes = travex::load_calculator_text(loaded);
             if (!bytes || *bytes != entry.text) {
                 ++failures;
                 fail("string " + std::to_string(entry.id) + " does not load back");
