@@ -23,7 +23,8 @@ struct AppState {
     HMENU no_document_menu = nullptr;
     HMENU document_menu = nullptr;
     int window_count = 1;  // 1 plus the open document windows
-    Settings settings;     // window limit, font size, toolbar and keyboard flags, ...
+    int function_group = 1;
+    Settings settings;  // window limit, font size, toolbar and keyboard flags, ...
     bool save_enabled = false;
     UINT find_replace_message = 0;
     WindowRegistry documents;
@@ -49,6 +50,10 @@ bool register_window_classes(HINSTANCE instance);
 LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 LRESULT CALLBACK toolbar_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 LRESULT CALLBACK status_bar_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+
+// The function-table window: opened or refilled for a group; answers the window.
+HWND open_function_table(int group);
+LRESULT CALLBACK function_table_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 
 // Creates the toolbar, status bar and MDI client of the frame; false on any failure.
 bool create_frame_children(HWND frame);

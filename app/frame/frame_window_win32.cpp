@@ -147,6 +147,9 @@ bool run_command(HWND frame, std::uint16_t id) {
         case FrameAction::exit:
             SendMessageA(frame, WM_CLOSE, 0, 0);
             break;
+        case FrameAction::function_table:
+            open_function_table(*function_group(id));
+            break;
         case FrameAction::opening_tool:
             launch_opening_tool(frame);
             break;

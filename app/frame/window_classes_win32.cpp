@@ -23,6 +23,8 @@ WNDPROC procedure_for(const WindowClass& window_class) {
             return toolbar_procedure;
         case ClassProcedure::status_bar:
             return status_bar_procedure;
+        case ClassProcedure::function_table:
+            return function_table_procedure;
         default:
             return window_class.mdi_child ? plain_mdi_child_procedure : DefWindowProcA;
     }

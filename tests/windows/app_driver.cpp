@@ -13,6 +13,8 @@
 //   app_driver no-message             no "ZELTA TRAVEX" box is open
 //   app_driver layout                 toolbar state and the MDI client's top edge
 //   app_driver hover                  toolbar buttons name themselves under the pointer
+//   app_driver func-open COMMAND      a FuncTable command; prints the function-table window
+//   app_driver func-select LIST POS   selects a line of list 33-35; prints the window
 //   app_driver opening-tool           sends the frame Tools > Opening Tool
 //   app_driver enabled                the frame takes input
 //   app_driver frame-handle           the frame's handle in lower-case hexadecimal
@@ -369,6 +371,38 @@ int hover() {
     return failures == 0 ? 0 : 1;
 }
 
+// "title|outer width|items in lists 33, 34, 35" of the function-table window.
+int print_function_table() {
+    HWND mdi = FindWindowExA(find_frame(), nullptr, "MDICLIENT", nullptr);
+    HWND table = FindWindowExA(mdi, nullptr, "PCFncWClass", nullptr);
+    if (table == nullptr) {
+        return fail("no function-table window");
+    }
+    RECT r;
+    GetWindowRect(table, &r);
+    std::printf("%s|%d", window_text(table).c_str(), static_cast<int>(r.right - r.left));
+    for (int id = 33; id <= 35; ++id) {
+        std::printf("|%d", static_cast<int>(SendDlgItemMessageA(table, id, LB_GETCOUNT, 0, 0)));
+    }
+    std::printf("\n");
+    return 0;
+}
+
+int open_function_table(int command) {
+    SendMessageA(find_frame(), WM_COMMAND, static_cast<WPARAM>(command), 0);
+    return print_function_table();
+}
+
+// Selects a line of one list as a click would, then shows the window's state.
+int select_function(int list, int position) {
+    HWND mdi = FindWindowExA(find_frame(), nullptr, "MDICLIENT", nullptr);
+    HWND table = FindWindowExA(mdi, nullptr, "PCFncWClass", nullptr);
+    HWND box = GetDlgItem(table, list);
+    SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(position), 0);
+    SendMessageA(table, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+    return print_function_table();
+}
+
 int no_message() {
     HWND box = find_dialog("ZELTA TRAVEX");
     if (box == nullptr) {
@@ -442,6 +476,12 @@ int main(int argc, char** argv) {
     if (command == "opening-tool") {  // asks the frame to start the Opening Tool
         PostMessageA(find_frame(), WM_COMMAND, 40100, 0);
         return 0;
+    }
+    if (command == "func-open" && argc > 2) {
+        return open_function_table(std::atoi(argv[2]));
+    }
+    if (command == "func-select" && argc > 3) {
+        return select_function(std::atoi(argv[2]), std::atoi(argv[3]));
     }
     if (command == "hover") {
         return hover();

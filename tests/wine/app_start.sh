@@ -115,6 +115,26 @@ case $args in
 *) echo "FAIL: Opening Tool parameters: $(printf '%q' "$args")"; fails=$((fails + 1)) ;;
 esac
 
+# The function table: each FuncTable command refills the one window for its group.
+expect_table() { # description expected driver-arguments...
+    local what=$1 want=$2; shift 2
+    local got; got=$(drive "$@" | tr -d '\r')
+    [ "$got" = "$want" ] || { echo "FAIL: $what: '$got', expected '$want'"; fails=$((fails + 1)); }
+}
+expect_table "KEY PAD" "KEY PAD|164|52|0|0" func-open 20071
+expect_table "PROG COM" "PROG COM|316|7|0|0" func-open 20078
+expect_table "PROG COM SETUP" "PROG COM|316|7|21|0" func-select 33 4
+expect_table "STAT GRAPH" "STAT GRAPH|316|8|0|0" func-open 20081
+expect_table "STAT GRAPH PIE" "STAT GRAPH|316|8|2|0" func-select 33 5
+expect_table "CATALOG" "CATALOG|316|27|0|0" func-open 20090
+expect_table "CATALOG symbol" "CATALOG|316|27|41|0" func-select 33 26
+sleep 0.5
+shot app-functions.png
+expect_table "STAT VAR" "STAT VAR|316|4|0|0" func-open 20084
+expect_table "STAT VAR TEST" "STAT VAR|316|4|19|0" func-select 33 3
+sleep 0.5
+shot app-functions-stat.png
+
 # The About box.
 check "About box opens" drive open-about 20000
 shot app-about.png
