@@ -7,9 +7,12 @@ usage: make-artwork.py about OUTPUT.bmp
                                                  functions, slides)
        make-artwork.py toolbar OUTPUT.bmp       (ten 25 x 22 buttons, normal row above
                                                  the pressed row)
+       make-artwork.py keyboard normal|pressed OUTPUT.bmp   (the 292 x 430 key panel)
+       make-artwork.py indicator OUTPUT.bmp     (four 36 x 21 shift indicators, stacked)
 """
 import math
 import struct
+import subprocess
 import sys
 
 WIDTH, HEIGHT = 500, 300
@@ -207,9 +210,95 @@ def write_bmp24(path, rows):
         out.write(data + image)
 
 
+# Key rectangles of the panel (the same places as the application's key table) and their
+# labels: main label, 2ndF label above the key, ALPHA label at its upper right.
+KEYS = [
+    (146, 27, 38, 25, "", "DRAW", ""), (186, 27, 38, 25, "ZOOM", "", ""),
+    (226, 27, 38, 25, "TRACE", "CALC", ""), (66, 61, 38, 25, "PLOT", "LIST", ""),
+    (66, 94, 38, 25, "2ndF", "", ""), (106, 94, 38, 25, "ALPHA", "", ""),
+    (26, 137, 37, 24, "MATH", "", ""), (66, 137, 37, 24, "STAT", "MATRIX", ""),
+    (106, 137, 37, 24, "PRGM", "", ""),
+    (26, 170, 37, 24, "sin", "sin⁻¹", "A"), (66, 170, 37, 24, "cos", "cos⁻¹", "B"),
+    (106, 170, 37, 24, "tan", "tan⁻¹", "C"), (146, 170, 37, 24, "log", "10ˣ", "D"),
+    (186, 170, 37, 24, "ln", "eˣ", "E"), (226, 170, 37, 24, "x²", "x⁻¹", "F"),
+    (26, 203, 37, 24, "a•b/c", "", "G"), (66, 203, 37, 24, "b/c", "", "H"),
+    (106, 203, 37, 24, "^", "ˣ√", "I"), (146, 203, 37, 24, ",", "√", "J"),
+    (186, 203, 37, 24, "STO", "", "K"), (226, 203, 37, 24, "X", "VARS", ""),
+    (27, 241, 45, 32, "7", "u", "L"), (75, 241, 45, 32, "8", "v", "M"),
+    (123, 241, 45, 32, "9", "w", "N"), (171, 241, 45, 32, "(", "{", "O"),
+    (219, 241, 45, 32, ")", "}", "P"), (27, 282, 45, 32, "4", "L4", "Q"),
+    (75, 282, 45, 32, "5", "L5", "R"), (123, 282, 45, 32, "6", "L6", "S"),
+    (171, 282, 45, 32, "×", "", "T"), (219, 282, 45, 32, "÷", "CATALOG", "U"),
+    (27, 323, 45, 32, "1", "L1", "V"), (75, 323, 45, 32, "2", "L2", "W"),
+    (123, 323, 45, 32, "3", "L3", "X"), (171, 323, 45, 32, "+", "FINANCE", "Y"),
+    (219, 323, 45, 32, "−", "", "Z"), (27, 364, 45, 32, "0", "∠", "θ"),
+    (75, 364, 45, 32, ".", "i", "SPACE"), (123, 364, 45, 32, "(−)", "π", "="),
+    (171, 364, 45, 32, "Exp", "", ":"), (219, 364, 45, 32, "ENTER", "Ans", ""),
+]
+LABEL_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
+BOLD_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+
+
+def quoted(text):
+    return "'" + text.replace("\\", "\\\\").replace("'", "\\'") + "'"
+
+
+def keyboard_picture(path, pressed):
+    """The key panel drawn with ImageMagick: body, display strip, keys and their labels."""
+    draw = ["fill #343a46 rectangle 0,0 291,429", "fill #2a2f38 rectangle 8,8 283,20",
+            "fill #b2c8a0 rectangle 20,62 60,120", "fill #b2c8a0 rectangle 150,62 270,120"]
+    text = []
+    for x, y, w, h, main, second, alpha in KEYS:
+        if main in ("2ndF",):
+            face = "#e8a040" if not pressed else "#a86810"
+        elif main == "ALPHA":
+            face = "#5a8ad0" if not pressed else "#2a5aa0"
+        elif main.isdigit() or main in (".", "(−)", "Exp", "ENTER"):
+            face = "#e6e6e6" if not pressed else "#a0a0a0"
+        else:
+            face = "#606878" if not pressed else "#383e4a"
+        draw.append(f"fill {face} roundrectangle {x},{y} {x + w - 1},{y + h - 1} 4,4")
+        colour = "#202020" if face in ("#e6e6e6", "#a0a0a0") else "white"
+        size = 11 if len(main) <= 3 else 8
+        text.append((colour, size, x + w // 2, y + h // 2 + size // 2 - 1, main, True))
+        if second:
+            text.append(("#f0b050", 7, x + w // 2, y - 1, second, False))
+        if alpha:
+            text.append(("#80b0ff", 7, x + w - 4, y - 1, alpha, False))
+    args = ["/usr/bin/convert", "-size", f"{WIDTH_KEYS}x{HEIGHT_KEYS}", "xc:black",
+            "-draw", " ".join(draw)]
+    for colour, size, x, y, label, bold in text:
+        if not label:
+            continue
+        args += ["-font", BOLD_FONT if bold else LABEL_FONT, "-pointsize", str(size),
+                 "-fill", colour, "-gravity", "NorthWest",
+                 "-annotate", f"+{x - len(label) * size * 3 // 10}+{y - size}", label]
+    args += ["-type", "Palette", "-depth", "8", f"BMP3:{path}"]
+    subprocess.run(args, check=True)
+
+
+WIDTH_KEYS, HEIGHT_KEYS = 292, 430
+
+
+def indicator_picture(path):
+    """Four 36 x 21 images stacked: none, 2ndF, ALPHA, ALPHA lock."""
+    draw = ["fill #b2c8a0 rectangle 0,0 35,83"]
+    args = ["/usr/bin/convert", "-size", "36x84", "xc:black", "-draw", " ".join(draw)]
+    for i, label in enumerate(["", "2ndF", "ALPHA", "A-LCK"]):
+        if label:
+            args += ["-font", BOLD_FONT, "-pointsize", "8", "-fill", "#203020", "-gravity",
+                     "NorthWest", "-annotate", f"+{18 - len(label) * 3}+{21 * i + 5}", label]
+    args += ["-type", "Palette", "-depth", "8", f"BMP3:{path}"]
+    subprocess.run(args, check=True)
+
+
 def main(argv):
     if len(argv) == 3 and argv[1] == "about":
         write_bmp(argv[2], about_picture(), palette())
+    elif len(argv) == 4 and argv[1] == "keyboard" and argv[2] in ("normal", "pressed"):
+        keyboard_picture(argv[3], argv[2] == "pressed")
+    elif len(argv) == 3 and argv[1] == "indicator":
+        indicator_picture(argv[2])
     elif len(argv) == 3 and argv[1] == "toolbar":
         write_bmp24(argv[2], toolbar_picture())
     elif len(argv) == 4 and argv[1] == "icon" and argv[2] in ICON_COLOURS:

@@ -55,6 +55,10 @@ LRESULT CALLBACK status_bar_procedure(HWND window, UINT message, WPARAM w, LPARA
 HWND open_function_table(int group);
 LRESULT CALLBACK function_table_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 
+// The keyboard panel: created at start-up when the keyboard flag is on and by View > Key Board.
+HWND create_keyboard_panel();
+LRESULT CALLBACK keyboard_panel_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+
 // Creates the toolbar, status bar and MDI client of the frame; false on any failure.
 bool create_frame_children(HWND frame);
 

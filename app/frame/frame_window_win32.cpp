@@ -44,6 +44,19 @@ void toggle_toolbar() {
     DrawMenuBar(state.frame);
 }
 
+void toggle_keyboard() {
+    AppState& state = app_state();
+    if (state.keyboard_panel != nullptr) {
+        // The panel's destroy handling unticks the item and clears the flag.
+        SendMessageA(state.mdi_client, WM_MDIDESTROY,
+                     reinterpret_cast<WPARAM>(state.keyboard_panel), 0);
+    } else if (create_keyboard_panel() != nullptr) {
+        set_menu_tick(kCommandKeyBoard, true);
+        state.settings.keyboard = 1;
+    }
+    DrawMenuBar(state.frame);
+}
+
 void select_font_size(std::uint16_t command) {
     AppState& state = app_state();
     for (std::uint16_t id = kCommandFontSizeBase + 1; id <= kCommandFontSizeBase + 9; ++id) {
@@ -158,6 +171,9 @@ bool run_command(HWND frame, std::uint16_t id) {
             break;
         case FrameAction::toggle_toolbar:
             toggle_toolbar();
+            break;
+        case FrameAction::toggle_keyboard:
+            toggle_keyboard();
             break;
         case FrameAction::font_size:
             select_font_size(id);

@@ -79,7 +79,9 @@ int start(HINSTANCE instance) {
     state.frame = CreateWindowExA(0, std::string(kFrameClassName).c_str(), "ZELTA TRAVEX",
                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 677, 588, nullptr,
                                   state.no_document_menu, instance, nullptr);
-    if (state.frame == nullptr || !create_frame_children(state.frame)) {
+    const bool created = state.frame != nullptr && create_frame_children(state.frame) &&
+                         (state.settings.keyboard == 0 || create_keyboard_panel() != nullptr);
+    if (!created) {
         // What was created is left to the end of the process.
         ReportError(nullptr, kMessageNoMemory);
         return 0;
@@ -89,8 +91,7 @@ int start(HINSTANCE instance) {
 
     SendMessageA(state.frame, WM_COMMAND, kCommandFontSizeBase + state.settings.font_size_index, 0);
     set_menu_tick(kCommandToolBar, state.settings.toolbar != 0);
-    // The keyboard panel arrives with the program editor; until then no panel is open.
-    set_menu_tick(kCommandKeyBoard, state.keyboard_panel != nullptr);
+    set_menu_tick(kCommandKeyBoard, state.settings.keyboard != 0);
     SetForegroundWindow(state.frame);
 
     const int exit_code = run_message_loop();

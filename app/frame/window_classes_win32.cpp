@@ -25,6 +25,8 @@ WNDPROC procedure_for(const WindowClass& window_class) {
             return status_bar_procedure;
         case ClassProcedure::function_table:
             return function_table_procedure;
+        case ClassProcedure::keyboard_panel:
+            return keyboard_panel_procedure;
         default:
             return window_class.mdi_child ? plain_mdi_child_procedure : DefWindowProcA;
     }

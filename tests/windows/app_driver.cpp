@@ -15,6 +15,9 @@
 //   app_driver hover                  toolbar buttons name themselves under the pointer
 //   app_driver func-open COMMAND      a FuncTable command; prints the function-table window
 //   app_driver func-select LIST POS   selects a line of list 33-35; prints the window
+//   app_driver keyboard               prints the keyboard panel (or "none")
+//   app_driver keys ID...             clicks keyboard keys; prints the function-table window
+//   app_driver toggle-keyboard        View > Key Board; prints the keyboard panel
 //   app_driver opening-tool           sends the frame Tools > Opening Tool
 //   app_driver enabled                the frame takes input
 //   app_driver frame-handle           the frame's handle in lower-case hexadecimal
@@ -66,9 +69,13 @@ int fail(const std::string& what) {
 }
 
 int wait_frame(int milliseconds) {
-    HWND frame = wait_for(milliseconds, find_frame);
+    // The frame exists before start-up shows it; wait until it is shown.
+    HWND frame = wait_for(milliseconds, [] {
+        HWND found = find_frame();
+        return found != nullptr && IsWindowVisible(found) ? found : nullptr;
+    });
     if (frame == nullptr) {
-        return fail("no frame window");
+        return fail("no frame window shown");
     }
     int failures = 0;
     if (window_text(frame) != "ZELTA TRAVEX") {
@@ -403,6 +410,46 @@ int select_function(int list, int position) {
     return print_function_table();
 }
 
+HWND find_keyboard() {
+    HWND mdi = FindWindowExA(find_frame(), nullptr, "MDICLIENT", nullptr);
+    return FindWindowExA(mdi, nullptr, "PCDenWClass", nullptr);
+}
+
+BOOL CALLBACK count_child(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// "title|client width x height|keys", or "none" without a keyboard panel.
+int print_keyboard() {
+    HWND panel = find_keyboard();
+    if (panel == nullptr) {
+        std::printf("none\n");
+        return 0;
+    }
+    RECT client;
+    GetClientRect(panel, &client);
+    int keys = 0;
+    EnumChildWindows(panel, count_child, reinterpret_cast<LPARAM>(&keys));
+    std::printf("%s|%dx%d|%d\n", window_text(panel).c_str(), static_cast<int>(client.right),
+                static_cast<int>(client.bottom), keys);
+    return 0;
+}
+
+// Clicks keyboard keys in order, as the user would.
+int press_keys(int argc, char** argv) {
+    HWND panel = find_keyboard();
+    if (panel == nullptr) {
+        return fail("no keyboard panel");
+    }
+    for (int i = 2; i < argc; ++i) {
+        const int id = std::atoi(argv[i]);
+        SendMessageA(panel, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(panel, id)));
+    }
+    return print_function_table();
+}
+
 int no_message() {
     HWND box = find_dialog("ZELTA TRAVEX");
     if (box == nullptr) {
@@ -482,6 +529,16 @@ int main(int argc, char** argv) {
     }
     if (command == "func-select" && argc > 3) {
         return select_function(std::atoi(argv[2]), std::atoi(argv[3]));
+    }
+    if (command == "keyboard") {
+        return print_keyboard();
+    }
+    if (command == "keys") {
+        return press_keys(argc, argv);
+    }
+    if (command == "toggle-keyboard") {
+        SendMessageA(find_frame(), WM_COMMAND, 20052, 0);
+        return print_keyboard();
     }
     if (command == "hover") {
         return hover();

@@ -135,6 +135,20 @@ expect_table "STAT VAR TEST" "STAT VAR|316|4|19|0" func-select 33 3
 sleep 0.5
 shot app-functions-stat.png
 
+# The keyboard panel is open from the start (the default settings); its group keys open the
+# function table, with 2ndF; View > Key Board closes and reopens it.
+expect_table "keyboard panel" "KeyPad RQ-7310|292x430|41" keyboard
+expect_table "keyboard MATH key" "MATH|316|8|0|0" keys 119
+expect_table "keyboard 2ndF STAT is MATRIX" "MATRIX|316|4|0|0" keys 117 120
+expect_table "keyboard 2ndF X is VARS" "VARS|468|8|0|0" keys 117 133
+expect_table "keyboard ALPHA then 2ndF X is VARS" "VARS|468|8|0|0" keys 118 117 133
+expect_table "keyboard ALPHA X does nothing" "VARS|468|8|0|0" keys 118 133
+expect_table "keyboard ALPHA is used up by one key" "MATH|316|8|0|0" keys 119
+sleep 0.5
+shot app-keyboard.png
+expect_table "Key Board off" "none" toggle-keyboard
+expect_table "Key Board on" "KeyPad RQ-7310|292x430|41" toggle-keyboard
+
 # The About box.
 check "About box opens" drive open-about 20000
 shot app-about.png
