@@ -222,8 +222,9 @@ def build(path):
     cmap.tableVersion = 0
     cmap.tables = [subtable]
     fb.font["cmap"] = cmap
+    # A symbol font states its range in the U+F0xx block, where Windows maps single bytes.
     os2 = fb.font["OS/2"]
-    os2.usFirstCharIndex = 0x20
+    os2.usFirstCharIndex = 0xF020
     os2.usLastCharIndex = 0xF0FF
     fb.font.save(path)
     return sorted(b for b in range(0x20, 0x100) if glyph_name(b) in glyphs)
