@@ -46,6 +46,8 @@ def main():
         failures.append("a Unicode cmap (3,1) would make Windows treat the font as text")
     if not font["OS/2"].ulCodePageRange1 & (1 << 31):
         failures.append("OS/2 does not declare the symbol character set")
+    if not 0xF020 <= font["OS/2"].usFirstCharIndex <= 0xF0FF:
+        failures.append("OS/2 character range does not start in the U+F0xx block")
 
     named = named_glyph_bytes(table_path)
     if len(named) != 58:
