@@ -222,10 +222,13 @@ def build(path):
     cmap.tableVersion = 0
     cmap.tables = [subtable]
     fb.font["cmap"] = cmap
-    # A symbol font states its range in the U+F0xx block, where Windows maps single bytes.
+    # A symbol font states its range in the U+F0xx block, where Windows maps single bytes (the
+    # range's high byte is the page that bytes are looked up in). fontTools would recompute the
+    # range from the lowest code point when it writes the table, so that is switched off here.
     os2 = fb.font["OS/2"]
     os2.usFirstCharIndex = 0xF020
     os2.usLastCharIndex = 0xF0FF
+    os2.updateFirstAndLastCharIndex = lambda font: None
     fb.font.save(path)
     return sorted(b for b in range(0x20, 0x100) if glyph_name(b) in glyphs)
 
