@@ -13,6 +13,7 @@
 //   app_driver no-message             no "ZELTA TRAVEX" box is open
 //   app_driver layout                 toolbar state and the MDI client's top edge
 //   app_driver hover                  toolbar buttons name themselves under the pointer
+//   app_driver version EXE            the version resource the About box reads
 //   app_driver func-open COMMAND      a FuncTable command; prints the function-table window
 //   app_driver func-select LIST POS   selects a line of list 33-35; prints the window
 //   app_driver keyboard               prints the keyboard panel (or "none")
@@ -450,6 +451,42 @@ int press_keys(int argc, char** argv) {
     return print_function_table();
 }
 
+// The version resource: file version 1.1.0.0, and the strings the About box reads.
+int check_version(const char* exe) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(exe, &ignored);
+    std::string block(size, '\0');
+    if (size == 0 || !GetFileVersionInfoA(exe, 0, size, block.data())) {
+        return fail("no version resource");
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    int failures = 0;
+    if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) ||
+        fixed->dwFileVersionMS != 0x00010001 || fixed->dwFileVersionLS != 0) {
+        failures += fail("file version is not 1.1.0.0");
+    }
+    auto text = [&block](const char* key) {
+        char* value = nullptr;
+        UINT size_of = 0;
+        const std::string path = std::string("\\StringFileInfo\\040904b0\\") + key;
+        return VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value),
+                              &size_of) &&
+                       value != nullptr
+                   ? std::string(value)
+                   : std::string();
+    };
+    if (text("FileVersion") != "1, 1, 0, 0") {
+        failures += fail("FileVersion reads '" + text("FileVersion") + "'");
+    }
+    const std::string notice = text("LegalCopyright");
+    if (notice.empty() || notice.size() > 49) {
+        failures += fail("LegalCopyright does not fit its 50-byte field");
+    }
+    std::printf("version 1.1.0.0, \"%s\", \"%s\"\n", text("FileVersion").c_str(), notice.c_str());
+    return failures == 0 ? 0 : 1;
+}
+
 int no_message() {
     HWND box = find_dialog("ZELTA TRAVEX");
     if (box == nullptr) {
@@ -539,6 +576,9 @@ int main(int argc, char** argv) {
     if (command == "toggle-keyboard") {
         SendMessageA(find_frame(), WM_COMMAND, 20052, 0);
         return print_keyboard();
+    }
+    if (command == "version" && argc > 2) {
+        return check_version(argv[2]);
     }
     if (command == "hover") {
         return hover();

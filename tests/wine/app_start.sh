@@ -70,6 +70,7 @@ first=${app_pids[-1]}
 check "frame appears" drive wait-frame 60000
 windows_path="Z:$(echo "$work/app/TRAVEX.exe" | tr '/' '\\')"
 check "string resources match the string table" drive strings "$windows_path"
+check "version resource" drive version "$windows_path"
 check "calculator font available to other programs" drive font-installed
 check "calculator font maps every byte" drive font "Z:$(echo "$work/app/WTMQV7.TTF" | tr '/' '\\')"
 check "menu help in the status bar" drive menu-help
