@@ -86,7 +86,7 @@ int start(HINSTANCE instance) {
         ReportError(nullptr, kMessageNoMemory);
         return 0;
     }
-    ShowWindow(state.frame, state.settings.start_maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    ShowWindow(state.frame, state.settings.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     UpdateWindow(state.frame);
 
     SendMessageA(state.frame, WM_COMMAND, kCommandFontSizeBase + state.settings.font_size_index, 0);

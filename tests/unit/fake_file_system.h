@@ -27,6 +27,10 @@ public:
     std::optional<std::uint64_t> free_bytes = std::uint64_t{1} << 40;
     // Every path passed to write_file_atomic, in order (also the failed ones).
     std::vector<std::string> write_attempts;
+    // How many writes succeeded.
+    int writes = 0;
+    // The path of the last free-space question.
+    std::string last_free_space_query;
 
     void put(const std::string& path, const Bytes& bytes) { files[path] = bytes; }
 
@@ -51,10 +55,14 @@ public:
             return WriteResult::failed;
         }
         files[path] = Bytes(bytes.begin(), bytes.end());
+        ++writes;
         return WriteResult::written;
     }
 
-    std::optional<std::uint64_t> free_space(const std::string&) override { return free_bytes; }
+    std::optional<std::uint64_t> free_space(const std::string& path) override {
+        last_free_space_query = path;
+        return free_bytes;
+    }
 };
 
 }  // namespace travex::testing

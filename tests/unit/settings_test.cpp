@@ -1,143 +1,184 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <string>
+#include <set>
+#include <utility>
 #include <vector>
 
+#include "frame/ini_profile_store.h"
 #include "frame/settings.h"
+#include "memory_file_system.h"
 
 namespace travex {
 namespace {
 
-// A profile section in memory that reads integers the way the profile reader does (leading
-// digits, an optional sign; anything else reads as 0) and records the order of writes.
-class MemoryProfile : public ProfileStore {
-public:
-    std::map<std::string, std::string, std::less<>> values;
-    std::vector<std::string> written;
+using testing::MemoryFileSystem;
 
-    int read_int(std::string_view key, int fallback) override {
-        const auto found = values.find(key);
-        if (found == values.end()) {
-            return fallback;
-        }
-        try {
-            return std::stoi(found->second);
-        } catch (...) {
-            return 0;
-        }
-    }
-    std::optional<std::string> read_string(std::string_view key) override {
-        const auto found = values.find(key);
-        if (found == values.end()) {
-            return std::nullopt;
-        }
-        return found->second;
-    }
-    void write_string(std::string_view key, std::string_view value) override {
-        values[std::string(key)] = std::string(value);
-        written.emplace_back(key);
-    }
+constexpr const char* kIni = "/cfg/TM-RZ4.INI";
+constexpr const char* kDesktop = "/home/user/Desktop";
+
+class FakeFolders final : public FolderQueries {
+public:
+    std::set<std::string> existing{kDesktop, "/data/progs"};
+    bool folder_exists(const std::string& path) override { return existing.count(path) != 0; }
+    std::string desktop_folder() override { return kDesktop; }
 };
 
-Settings read(MemoryProfile& profile, bool folders_exist = true) {
-    return read_settings(profile, "C:\\Users\\u\\Desktop",
-                         [folders_exist](const std::string&) { return folders_exist; });
-}
+// Records every write in order, on top of an INI store.
+class RecordingStore final : public ProfileStore {
+public:
+    explicit RecordingStore(ProfileStore& inner) : inner_(inner) {}
+    std::vector<std::pair<std::string, std::string>> writes;
+    int get_int(std::string_view s, std::string_view k, int d) override {
+        return inner_.get_int(s, k, d);
+    }
+    std::string get_string(std::string_view s, std::string_view k, std::string_view d) override {
+        return inner_.get_string(s, k, d);
+    }
+    bool write_string(std::string_view s, std::string_view k, std::string_view v) override {
+        EXPECT_EQ(s, "ZELTA TRAVEX");
+        writes.emplace_back(std::string(k), std::string(v));
+        return inner_.write_string(s, k, v);
+    }
 
-TEST(Settings, ANewUserGetsTheDefaultsAndOutBufferIsWrittenAtOnce) {
-    MemoryProfile profile;
-    const Settings s = read(profile);
+private:
+    ProfileStore& inner_;
+};
+
+class SettingsRules : public ::testing::Test {
+protected:
+    MemoryFileSystem files;
+    IniProfileStore ini{files, kIni};
+    RecordingStore store{ini};
+    FakeFolders folders;
+    void file(const std::string& body) { files.files[kIni] = "[ZELTA TRAVEX]\r\n" + body; }
+    int stored(const char* key) { return ini.get_int("ZELTA TRAVEX", key, -12345); }
+};
+
+TEST_F(SettingsRules, NewUserGetsTheDefaultsAndTheFileHoldsOutBufferRightAway) {
+    const Settings s = read_settings(store, folders);
     EXPECT_EQ(s.window_limit, 30);
     EXPECT_EQ(s.model, 4);
     EXPECT_EQ(s.port_index, -1);
-    EXPECT_EQ(s.font_size_index, 5);
-    EXPECT_FALSE(s.start_maximised);
-    EXPECT_NE(s.toolbar, 0);
-    EXPECT_NE(s.keyboard, 0);
+    EXPECT_EQ(s.font_size_index, 5);  // 12 points
+    EXPECT_FALSE(s.maximised);
+    EXPECT_EQ(s.toolbar, 1);
+    EXPECT_EQ(s.keyboard, 1);
     EXPECT_EQ(s.timer_interval_ms, 100);
     EXPECT_EQ(s.retry_count, 30);
-    EXPECT_EQ(s.output_buffer, 30);
-    EXPECT_EQ(s.data_folder, "C:\\Users\\u\\Desktop");
-    EXPECT_EQ(profile.written, std::vector<std::string>{"OutBuffer"});
-    EXPECT_EQ(profile.values["OutBuffer"], "30");
+    EXPECT_EQ(s.out_buffer, 30);
+    EXPECT_EQ(s.data_folder, kDesktop);
+    // Reading writes exactly one key: OutBuffer.
+    ASSERT_EQ(store.writes.size(), 1u);
+    EXPECT_EQ(store.writes[0], (std::pair<std::string, std::string>{"OutBuffer", "30"}));
+    EXPECT_EQ(files.files[kIni], "[ZELTA TRAVEX]\r\nOutBuffer=30\r\n");
 }
 
-TEST(Settings, ZeroAndNegativeLimitsFallBackButRetryCountZeroIsKept) {
-    MemoryProfile profile;
-    profile.values = {{"WndCount", "0"},     {"TimerInterval", "-5"}, {"RetryCount", "0"},
-                      {"OutBuffer", "4096"}, {"CommPort", "3"},       {"ModelType", "1"},
-                      {"WndStyle", "3"},     {"ToolBar", "0"},        {"KerBoard", "7"}};
-    const Settings s = read(profile);
+TEST_F(SettingsRules, NonPositiveLimitsAndIntervalsFallBackButZeroRetriesStay) {
+    file("WndCount=0\r\nTimerInterval=-4\r\nRetryCount=0\r\nOutBuffer=0\r\n");
+    Settings s = read_settings(store, folders);
     EXPECT_EQ(s.window_limit, 30);
     EXPECT_EQ(s.timer_interval_ms, 100);
     EXPECT_EQ(s.retry_count, 0);
-    EXPECT_EQ(s.output_buffer, 4096);
-    EXPECT_TRUE(profile.written.empty()) << "a valid OutBuffer is not written back";
+    EXPECT_EQ(s.out_buffer, 30);
+    EXPECT_EQ(stored("OutBuffer"), 30);
+
+    file("WndCount=1\r\nTimerInterval=1\r\nRetryCount=-2\r\nOutBuffer=1\r\n");
+    s = read_settings(store, folders);
+    EXPECT_EQ(s.window_limit, 1);
+    EXPECT_EQ(s.timer_interval_ms, 1);
+    EXPECT_EQ(s.retry_count, -2);  // only exactly -1 means "not set"
+    EXPECT_EQ(s.out_buffer, 1);
+    EXPECT_EQ(stored("OutBuffer"), 1);
+
+    file("RetryCount=-1\r\nOutBuffer=64\r\n");
+    store.writes.clear();
+    s = read_settings(store, folders);
+    EXPECT_EQ(s.retry_count, 30);
+    EXPECT_EQ(s.out_buffer, 64);
+    EXPECT_TRUE(store.writes.empty());
+}
+
+TEST_F(SettingsRules, DataFolderIsUsedOnlyWhenItExists) {
+    file("DataDir=/data/progs\r\n");
+    EXPECT_EQ(read_settings(store, folders).data_folder, "/data/progs");
+    file("DataDir=/data/gone\r\n");
+    EXPECT_EQ(read_settings(store, folders).data_folder, kDesktop);
+    file("DataDir=\r\n");
+    EXPECT_EQ(read_settings(store, folders).data_folder, kDesktop);
+    // A folder name longer than the path buffers would be cut to another folder: not used.
+    const std::string deep = "/" + std::string(kDataFolderMaxLength, 'd');
+    folders.existing.insert(deep);
+    file("DataDir=" + deep + "\r\n");
+    EXPECT_EQ(read_settings(store, folders).data_folder, kDesktop);
+}
+
+TEST_F(SettingsRules, ModelIsAlwaysTheNewestAndIsWrittenBackAsThree) {
+    file("ModelType=1\r\n");
+    Settings s = read_settings(store, folders);
+    EXPECT_EQ(s.model, 4);
+    write_settings(store, s);
+    EXPECT_EQ(stored("ModelType"), 3);
+}
+
+TEST_F(SettingsRules, WindowStyleThreeMeansMaximisedInBothDirections) {
+    file("WndStyle=3\r\n");
+    Settings s = read_settings(store, folders);
+    EXPECT_TRUE(s.maximised);
+    s.maximised = false;
+    write_settings(store, s);
+    EXPECT_EQ(stored("WndStyle"), 5);
+    file("WndStyle=7\r\n");
+    s = read_settings(store, folders);
+    EXPECT_FALSE(s.maximised);
+    s.maximised = true;  // the frame was closed maximised
+    write_settings(store, s);
+    EXPECT_EQ(stored("WndStyle"), 3);
+    EXPECT_TRUE(read_settings(store, folders).maximised);
+}
+
+TEST_F(SettingsRules, FrameCloseWritesItsKeysInOrderAndKeepsFlagsAsRead) {
+    file(
+        "ToolBar=7\r\nKerBoard=0\r\nCommPort=3\r\nFontSize=9\r\nWndCount=12\r\n"
+        "TimerInterval=50\r\nRetryCount=4\r\nOutBuffer=20\r\nDataDir=/data/progs\r\n");
+    const Settings s = read_settings(store, folders);
     EXPECT_EQ(s.port_index, 2);
-    EXPECT_EQ(s.model, 4) << "any stored model runs as the newest";
-    EXPECT_TRUE(s.start_maximised);
-    EXPECT_EQ(s.toolbar, 0);
-    EXPECT_EQ(s.keyboard, 7);
-    profile.values["RetryCount"] = "-1";
-    EXPECT_EQ(read(profile).retry_count, 30) << "-1 is the missing value";
-    profile.values["WndCount"] = "1";
-    EXPECT_EQ(read(profile).window_limit, 1);
+    store.writes.clear();
+    write_settings(store, s);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"ModelType", "3"}, {"WndCount", "12"}, {"CommPort", "3"}, {"FontSize", "9"},
+        {"ToolBar", "7"},   {"KerBoard", "0"},  {"WndStyle", "5"}, {"DataDir", "/data/progs"}};
+    EXPECT_EQ(store.writes, expected);
+    // Never written by the frame: the link's own tuning keys stay as the user set them.
+    EXPECT_EQ(stored("TimerInterval"), 50);
+    EXPECT_EQ(stored("RetryCount"), 4);
+    EXPECT_EQ(stored("OutBuffer"), 20);
 }
 
-TEST(Settings, FontSizeOutsideTheMenuFallsBackToTwelvePoint) {
-    MemoryProfile profile;
-    for (const auto& [stored, expected] :
-         {std::pair{"1", 1}, {"9", 9}, {"0", 5}, {"10", 5}, {"19", 5}, {"-3", 5}, {"x", 5}}) {
-        profile.values["FontSize"] = stored;
-        EXPECT_EQ(read(profile).font_size_index, expected) << stored;
+TEST_F(SettingsRules, FontSizeOutsideTheTableFallsBackToTwelvePoints) {
+    for (const char* value : {"0", "10", "-3", "x"}) {
+        file(std::string("FontSize=") + value + "\r\n");
+        EXPECT_EQ(read_settings(store, folders).font_size_index, 5) << value;
     }
+    file("FontSize=1\r\n");
+    EXPECT_EQ(read_settings(store, folders).font_size_index, 1);
 }
 
-TEST(Settings, DataFolderIsKeptOnlyWhileItExists) {
-    MemoryProfile profile;
-    profile.values["DataDir"] = "D:\\calc";
-    EXPECT_EQ(read(profile, true).data_folder, "D:\\calc");
-    EXPECT_EQ(read(profile, false).data_folder, "C:\\Users\\u\\Desktop");
-    profile.values["DataDir"] = "";
-    EXPECT_EQ(read(profile, true).data_folder, "C:\\Users\\u\\Desktop");
+TEST_F(SettingsRules, PortSettingAloneRoundTripsAsOneBasedNumber) {
+    EXPECT_EQ(read_port_setting(store), -1);
+    write_port_setting(store, 6);  // COM7
+    EXPECT_EQ(stored("CommPort"), 7);
+    EXPECT_EQ(read_port_setting(store), 6);
+    ASSERT_EQ(store.writes.size(), 1u);
+    // The whole-settings read sees the same port.
+    EXPECT_EQ(read_settings(store, folders).port_index, 6);
 }
 
-TEST(Settings, FrameCloseWritesTheKeysInOrderAndTheModelAsThree) {
-    MemoryProfile profile;
-    profile.values["ModelType"] = "1";
-    Settings s = read(profile);
-    profile.written.clear();
-    s.port_index = 0;
-    s.toolbar = 0;
-    s.data_folder = "D:\\calc";
-    write_settings(profile, s, true);
-    EXPECT_EQ(profile.written,
-              (std::vector<std::string>{"ModelType", "WndCount", "CommPort", "FontSize", "ToolBar",
-                                        "KerBoard", "WndStyle", "DataDir"}));
-    EXPECT_EQ(profile.values["ModelType"], "3");
-    EXPECT_EQ(profile.values["CommPort"], "1");
-    EXPECT_EQ(profile.values["ToolBar"], "0");
-    EXPECT_EQ(profile.values["KerBoard"], "1");
-    EXPECT_EQ(profile.values["WndStyle"], "3");
-    EXPECT_EQ(profile.values["DataDir"], "D:\\calc");
-    write_settings(profile, s, false);
-    EXPECT_EQ(profile.values["WndStyle"], "5");
-    // A second start reads back what was written.
-    const Settings again = read(profile);
-    EXPECT_EQ(again.port_index, 0);
-    EXPECT_EQ(again.toolbar, 0);
-    EXPECT_EQ(again.data_folder, "D:\\calc");
-}
-
-TEST(Settings, PortSettingAloneRoundTrips) {
-    MemoryProfile profile;
-    write_port_setting(profile, 4);
-    EXPECT_EQ(profile.written, std::vector<std::string>{"CommPort"});
-    EXPECT_EQ(profile.values["CommPort"], "5");
-    EXPECT_EQ(read_port_setting(profile), 4);
-    write_port_setting(profile, -1);
-    EXPECT_EQ(read_port_setting(profile), -1);
+TEST_F(SettingsRules, WriteFailuresAreIgnored) {
+    files.fail_writes = true;
+    const Settings s = read_settings(store, folders);
+    EXPECT_EQ(s.out_buffer, 30);
+    write_settings(store, s);
+    EXPECT_EQ(files.files.count(kIni), 0u);
 }
 
 }  // namespace

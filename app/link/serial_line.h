@@ -1,0 +1,32 @@
+#pragma once
+// The fixed line settings and time-outs of the calculator link, shared by every serial port.
+#include <cstddef>
+#include <cstdint>
+
+namespace travex {
+
+inline constexpr std::uint32_t kLinkBaudRate = 38400;
+inline constexpr int kLinkDataBits = 8;
+inline constexpr int kLinkStopBits = 2;
+inline constexpr int kFirstPortNumber = 1;
+inline constexpr int kLastPortNumber = 99;
+// A read ends this long after the last byte arrived...
+inline constexpr std::uint32_t kReadIntervalTimeoutMs = 3;
+// ...or this long after it started when nothing arrives.
+inline constexpr std::uint32_t kReadTotalTimeoutMs = 300;
+// A write that cannot drain gives up after this long with fewer bytes.
+inline constexpr std::uint32_t kWriteTotalTimeoutMs = 1300;
+// After opening, the calculator side settles before the first byte.
+inline constexpr std::uint32_t kOpenSettleMs = 1000;
+
+inline constexpr bool is_valid_port_number(int number) {
+    return number >= kFirstPortNumber && number <= kLastPortNumber;
+}
+
+// A read asks for half the buffer when it holds more than 5 bytes: the engine's 1024-byte buffer
+// takes 512 bytes per read, the firmware updater's small reads are taken whole.
+inline constexpr std::size_t read_request_size(std::size_t capacity) {
+    return capacity > 5 ? capacity / 2 : capacity;
+}
+
+}  // namespace travex

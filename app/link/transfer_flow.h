@@ -1,0 +1,142 @@
+#pragma once
+// The send and receive flow around the link engine: the checks of a send selection, one
+// script per file (with the window-setup merge for window setup and zoom files), one script per
+// received item with its saving (never a partial file, existing files behind a question), and a
+// synchronous driver that runs the engine's ticks against a port and a clock to the end of an
+// operation (travex-cli, tests, benchmarks).
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/file_system.h"
+#include "files/received_item.h"
+#include "link/link_engine.h"
+#include "link/receive_categories.h"
+#include "link/transfer_files.h"
+
+namespace travex::link {
+
+enum class SkipAnswer { skip, cancel };
+enum class OverwriteAnswer { skip, overwrite, overwrite_all, cancel };
+
+// The questions of a transfer and its messages.
+class TransferUi {
+public:
+    virtual ~TransferUi() = default;
+    // A file the container refused: message (406/407/408 text) and path.
+    virtual SkipAnswer ask_skip(std::string_view message, std::string_view path) = 0;
+    // A received item whose file exists already.
+    virtual OverwriteAnswer ask_overwrite(std::string_view path) = 0;
+};
+
+// Texts of the questions and messages of the flow.
+inline constexpr std::string_view kIncorrectFile = "Incorrect file.\rDo you wish to skip?\r\r";
+inline constexpr std::string_view kNotTransmittable =
+    "This is not a transmittable file.\rDo you wish to skip?\r\r";
+inline constexpr std::string_view kNotTravexFormat =
+    "This is not in TRAVEX file format.\rDo you wish to skip?\r\r";
+inline constexpr std::string_view kNotTransmittableExtension =
+    "This is not a transmittable file extension.\r";
+inline constexpr std::string_view kBackupConflict =
+    "Backup file and Data file can't be sent at the same time.";
+inline constexpr std::string_view kDiskFull = "Insufficient free disk space.";
+inline constexpr std::string_view kCannotCreate = "Specified file cannot be created.";
+inline constexpr std::string_view kNameTooLong = "Specified file name is too long.";
+
+// The send dialog's OK checks.
+struct SendSelectionCheck {
+    enum class Result { ok, backup_conflict, bad_extension } result = Result::ok;
+    std::string failing_name;  // the last name with a wrong extension
+};
+SendSelectionCheck check_send_selection(const std::vector<std::string>& paths, int model_code);
+
+// Records 0-5, 16-18, 22-24, 28-31 (window setup) or 10-15, 19-21, 25-27, 32-35 (zoom) of the
+// file's block replace those of the calculator's current window-setup block.
+Bytes merge_window_setup(const Bytes& calculator_block, const Bytes& file_block, bool zoom);
+
+enum class FileOutcome { pending, sent, skipped, received, kept, failed };
+
+struct FileReport {
+    std::string name;  // path (send) or line text (receive)
+    FileOutcome outcome = FileOutcome::pending;
+};
+
+// How an operation ended.
+struct LinkOutcome {
+    bool ok = true;
+    int code = -1;         // link error code when the link failed, else -1
+    std::string message;   // what the user is shown (empty for none)
+    bool stopped = false;  // the user or a save stopped the transfer
+};
+
+class LinkSession final : public LinkEvents {
+public:
+    LinkSession(SerialPort& port, Clock& clock, const LinkSettings& settings, FileSystem& fs,
+                TransferUi& ui, ProgressSink& progress);
+
+    // The calculator's items as the receive list shows them.
+    LinkOutcome list(std::vector<ReceiveItem>& items);
+    // Sends the files (after check_send_selection passed).
+    LinkOutcome send(const std::vector<std::string>& paths);
+    // Receives the items that choose() picks from the receive list into folder.
+    using Chooser = std::function<std::vector<ReceiveItem>(const std::vector<ReceiveItem>&)>;
+    LinkOutcome receive(const Chooser& choose, const std::string& folder);
+    LinkOutcome capture(Bytes& screen);
+    // Port probe: hello then goodbye.
+    LinkOutcome probe();
+
+    const std::vector<FileReport>& reports() const { return reports_; }
+    LinkEngine& engine() { return engine_; }
+    // Ticks of the last operation.
+    long ticks() const { return ticks_; }
+    // Clock time from the end of the directory to the end of the last file's or item's
+    // script (the transfer proper, without hello, directory and goodbye).
+    std::uint64_t transfer_ms() const { return transfer_end_ms_ - transfer_start_ms_; }
+
+    // LinkEvents
+    void directory_ready(LinkOperation op) override;
+    void file_script_done() override { next_file(); }
+    void item_script_done() override { next_item(); }
+    void capture_done(const Bytes& image) override { screen_ = image; }
+    void probe_answered() override { probe_answered_ = true; }
+    void operation_failed(LinkOperation op, int code) override;
+
+private:
+    enum class Mode { list, send, receive, capture, probe };
+    LinkOutcome run(Mode mode, LinkOperation op);
+    void next_file();
+    void next_item();
+    bool save_received(const ReceiveItem& item, Bytes payload);
+    void stop_transfer(std::string message);
+
+    SerialPort& port_;
+    Clock& clock_;
+    FileSystem& fs_;
+    TransferUi& ui_;
+    ProgressSink& progress_;
+    LinkEngine engine_;
+    Mode mode_ = Mode::list;
+    LinkOutcome outcome_;
+    long ticks_ = 0;
+    std::vector<FileReport> reports_;
+    // Listing and receiving.
+    std::vector<ReceiveItem> listed_;
+    Chooser choose_;
+    std::string folder_;
+    std::vector<ReceiveItem> chosen_;
+    int item_index_ = -1;
+    ReceiveState receive_state_;
+    // Sending.
+    std::vector<std::string> paths_;
+    int file_index_ = -1;
+    bool merge_pending_ = false;
+    Bytes held_payload_;
+    bool held_is_zoom_ = false;
+    Bytes screen_;
+    bool probe_answered_ = false;
+    std::uint64_t transfer_start_ms_ = 0;
+    std::uint64_t transfer_end_ms_ = 0;
+};
+
+}  // namespace travex::link

@@ -1,0 +1,101 @@
+// travex-cli image: converts a picture file, a bitmap saved by TRAVEX or a raw screen dump
+// into the bitmap file the screen image window saves, or into a PNG of the same picture.
+#include <string>
+#include <string_view>
+
+#include "base/file_system.h"
+#include "cli/command.h"
+#include "cli/media_text.h"
+#include "cli/options.h"
+#include "cli/output.h"
+#include "image/png_writer.h"
+#include "image/screen_bitmap.h"
+#include "image/screen_data.h"
+
+namespace travex::cli {
+namespace {
+
+bool ends_with_ignoring_case(std::string_view text, std::string_view tail) {
+    if (text.size() < tail.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        char c = text[text.size() - tail.size() + i];
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != tail[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The framed picture of an input file, or a message id.
+int load_image(const std::string& path, const Bytes& bytes, image::ScreenImage& out) {
+    const bool bitmap_signature = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
+    if (bitmap_signature) {
+        image::BitmapRead read = image::read_bitmap_file(bytes);
+        if (read.message == kMsgNone) {
+            out = std::move(read.image);
+            return kMsgNone;
+        }
+    }
+    if (const auto dump = image::screen_from_dump(bytes)) {
+        out = image::frame_screen(*dump);
+        return kMsgNone;
+    }
+    if (bitmap_signature) {
+        return kMsgNoBitmapData;
+    }
+    const image::PictureFile picture =
+        image::read_picture_file(bytes, image::extension_digit(path));
+    if (picture.message != kMsgNone) {
+        return picture.message;
+    }
+    out = image::frame_screen(picture.screen);
+    return kMsgNone;
+}
+
+int run(Args args) {
+    std::string error;
+    const auto options = parse_options(args, OptionSpec{{}, {"-o"}}, error);
+    if (!options) {
+        return usage_error("image", error);
+    }
+    const auto out = options->value("-o");
+    if (options->positional.size() != 1 || !out) {
+        return usage_error("image", "give one input file and -o OUT");
+    }
+    const bool png = ends_with_ignoring_case(*out, ".png");
+    if (!png && !ends_with_ignoring_case(*out, ".bmp")) {
+        return usage_error("image", "OUT must end in .bmp or .png");
+    }
+    const std::string& in = options->positional[0];
+    const auto bytes = read_input(in);
+    if (!bytes) {
+        return kExitFailure;
+    }
+    image::ScreenImage picture;
+    if (const int message = load_image(in, *bytes, picture); message != kMsgNone) {
+        return fail(in, message_text(message) +
+                            " (expected a picture file, a bitmap saved by TRAVEX or a 1056-byte"
+                            " screen dump)");
+    }
+    if (png) {
+        return write_output(*out,
+                            image::png_black_and_white(picture.framed_width(), image::kFramedHeight,
+                                                       image::dark_pixels(picture)));
+    }
+    if (const int message = image::save_bitmap_file(real_file_system(), *out, picture);
+        message != kMsgNone) {
+        return fail(*out, message_text(message));
+    }
+    return kExitOk;
+}
+
+const RegisterCommand reg({"image", "image IN -o OUT.bmp|OUT.png",
+                           "picture file, TRAVEX bitmap or screen dump to a bitmap or PNG", &run});
+
+}  // namespace
+}  // namespace travex::cli

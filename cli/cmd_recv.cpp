@@ -1,0 +1,103 @@
+// travex-cli recv: receive items from the calculator as calculator files.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "cli/link_command_support.h"
+
+namespace travex::cli {
+namespace {
+
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+int run(Args args) {
+    std::string error;
+    const auto options =
+        parse_options(args, link_option_spec({"--all", "--overwrite"}, {"-C"}), error);
+    if (!options) {
+        return usage_error("recv", error);
+    }
+    const bool all = options->has("--all");
+    if (all == !options->positional.empty()) {
+        return usage_error("recv", "give ITEM names or --all");
+    }
+    const auto port = make_cli_port(*options, error);
+    if (!port) {
+        return usage_error("recv", error);
+    }
+    const std::string folder = options->value("-C").value_or("");
+    std::vector<std::string> wanted;
+    for (const std::string& name : options->positional) {
+        wanted.push_back(lowered(name));
+    }
+    std::vector<std::string> unknown;
+    const auto choose = [&](const std::vector<link::ReceiveItem>& list) {
+        std::vector<link::ReceiveItem> chosen;
+        if (all) {
+            // Every item the calculator listed itself: its solver equations, programs and
+            // slide shows.
+            for (const auto& item : list) {
+                if (item.form == link::RequestForm::named) {
+                    chosen.push_back(item);
+                }
+            }
+            return chosen;
+        }
+        for (const std::string& name : wanted) {
+            const auto it = std::find_if(list.begin(), list.end(),
+                                         [&](const auto& item) { return item.line_text == name; });
+            if (it == list.end()) {
+                unknown.push_back(name);
+            } else {
+                chosen.push_back(*it);
+            }
+        }
+        if (!unknown.empty()) {
+            chosen.clear();  // nothing is received when a name is not on the list
+        }
+        return chosen;
+    };
+    ConsoleUi ui(options->has("--overwrite"));
+    link::CountingProgress progress;
+    link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
+                              progress);
+    const link::LinkOutcome outcome = session.receive(choose, folder);
+    if (!unknown.empty()) {
+        return fail(unknown.front(), "no such item on the calculator's list");
+    }
+    for (const link::FileReport& report : session.reports()) {
+        const char* what = "not received";
+        switch (report.outcome) {
+            case link::FileOutcome::received:
+                what = "received";
+                break;
+            case link::FileOutcome::kept:
+                what = "exists, kept (use --overwrite)";
+                break;
+            case link::FileOutcome::failed:
+                what = "failed";
+                break;
+            default:
+                break;
+        }
+        const std::string path = folder.empty() ? report.name : folder + "/" + report.name;
+        std::printf("%s: %s\n", path.c_str(), what);
+    }
+    if (!outcome.ok) {
+        return link_failure(outcome);
+    }
+    return kExitOk;
+}
+
+const RegisterCommand reg(
+    {"recv",
+     "recv (ITEM... | --all) [-C DIR] [--overwrite] (--sim [--items DIR] [--fault SPEC]... | "
+     "--port DEVICE)",
+     "receive items from the calculator (names as list shows them)", &run});
+
+}  // namespace
+}  // namespace travex::cli

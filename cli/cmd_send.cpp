@@ -1,0 +1,66 @@
+// travex-cli send: the send dialog's checks, then every file to the calculator.
+#include <cstdio>
+
+#include "cli/link_command_support.h"
+
+namespace travex::cli {
+namespace {
+
+int run(Args args) {
+    std::string error;
+    const auto options = parse_options(args, link_option_spec({}, {}), error);
+    if (!options) {
+        return usage_error("send", error);
+    }
+    if (options->positional.empty()) {
+        return usage_error("send", "no files given");
+    }
+    const auto port = make_cli_port(*options, error);
+    if (!port) {
+        return usage_error("send", error);
+    }
+    const std::vector<std::string>& files = options->positional;
+    const link::SendSelectionCheck check =
+        link::check_send_selection(files, port->settings.model_code);
+    if (check.result == link::SendSelectionCheck::Result::backup_conflict) {
+        return fail("", link::kBackupConflict);
+    }
+    if (check.result == link::SendSelectionCheck::Result::bad_extension) {
+        return fail(check.failing_name, console_text(link::kNotTransmittableExtension));
+    }
+    ConsoleUi ui(false);
+    link::CountingProgress progress;
+    link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
+                              progress);
+    const link::LinkOutcome outcome = session.send(files);
+    bool all_sent = true;
+    for (const link::FileReport& report : session.reports()) {
+        const char* what = "not sent";
+        switch (report.outcome) {
+            case link::FileOutcome::sent:
+                what = "sent";
+                break;
+            case link::FileOutcome::skipped:
+                what = "skipped";
+                break;
+            case link::FileOutcome::failed:
+                what = "failed";
+                break;
+            default:
+                break;
+        }
+        all_sent = all_sent && report.outcome == link::FileOutcome::sent;
+        std::printf("%s: %s\n", report.name.c_str(), what);
+    }
+    if (!outcome.ok) {
+        return link_failure(outcome);
+    }
+    return all_sent ? kExitOk : kExitFailure;
+}
+
+const RegisterCommand reg({"send",
+                           "send FILE... (--sim [--items DIR] [--fault SPEC]... | --port DEVICE)",
+                           "send calculator files to the calculator", &run});
+
+}  // namespace
+}  // namespace travex::cli

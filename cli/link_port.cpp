@@ -1,0 +1,79 @@
+#include "cli/link_port.h"
+
+#include "base/file_system.h"
+#include "link/virtual_port.h"
+#include "sim/sim_calculator.h"
+
+namespace travex::cli {
+namespace {
+
+RealPortFactory& real_factory() {
+    static RealPortFactory factory = nullptr;
+    return factory;
+}
+
+}  // namespace
+
+void set_real_port_factory(RealPortFactory factory) {
+    real_factory() = factory;
+}
+
+OptionSpec link_option_spec(std::set<std::string> flags, std::set<std::string> valued) {
+    flags.insert("--sim");
+    valued.insert({"--items", "--fault", "--port"});
+    return OptionSpec{std::move(flags), std::move(valued)};
+}
+
+std::string console_text(std::string_view message) {
+    std::string text(message);
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.pop_back();
+    }
+    return text;
+}
+
+std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string& error) {
+    const auto device = options.value("--port");
+    if (options.has("--sim") && device) {
+        error = "--sim and --port exclude each other";
+        return nullptr;
+    }
+    if (device) {
+        if (real_factory() == nullptr) {
+            error = "serial ports are not available in this build";
+            return nullptr;
+        }
+        return real_factory()(*device, error);
+    }
+    if (!options.has("--sim")) {
+        error = "give --sim or --port DEVICE";
+        return nullptr;
+    }
+    auto sim = std::make_shared<sim::SimCalculator>();
+    if (const auto folder = options.value("--items")) {
+        if (sim->memory().load_folder(*folder, real_file_system()) < 0) {
+            error = "cannot read " + *folder;
+            return nullptr;
+        }
+    }
+    for (const std::string& spec : options.all("--fault")) {
+        const auto fault = sim::parse_fault(spec, error);
+        if (!fault) {
+            return nullptr;
+        }
+        sim->add_fault(*fault);
+    }
+    auto result = std::make_unique<CliPort>();
+    auto clock = std::make_unique<VirtualClock>();
+    result->port = std::make_unique<VirtualPort>(*clock, sim.get());
+    result->clock = std::move(clock);
+    result->keep_alive = sim;
+    return result;
+}
+
+}  // namespace travex::cli

@@ -1,0 +1,35 @@
+#pragma once
+// The port the link commands talk through: the in-process simulated calculator (--sim, with
+// --items DIR to preload it and --fault SPEC to make it misbehave) or a real serial device
+// (--port DEVICE, provided by a factory that the platform's port code installs).
+#include <memory>
+#include <string>
+
+#include "cli/options.h"
+#include "link/link_engine.h"
+#include "link/serial_port.h"
+
+namespace travex::cli {
+
+struct CliPort {
+    // Declared first so that it is destroyed last: the port may refer to it.
+    std::shared_ptr<void> keep_alive;
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<SerialPort> port;
+    link::LinkSettings settings;
+};
+
+// Options shared by every link command.
+OptionSpec link_option_spec(std::set<std::string> flags, std::set<std::string> valued);
+
+// Builds the port of the options, or sets error.
+std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string& error);
+
+// Opens a real serial device for --port; installed by the platform's serial code.
+using RealPortFactory = std::unique_ptr<CliPort> (*)(const std::string& device, std::string& error);
+void set_real_port_factory(RealPortFactory factory);
+
+// The message of a link outcome on one console line ("\r" becomes a blank).
+std::string console_text(std::string_view message);
+
+}  // namespace travex::cli

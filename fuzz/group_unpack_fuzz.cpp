@@ -1,0 +1,41 @@
+// Group files from outside: unpacking never writes outside the target folder and never reads
+// past the group's end.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "files/group_file.h"
+#include "tests/unit/fake_file_system.h"
+
+namespace {
+
+class AnswerInTurn final : public travex::group::OverwriteQuestion {
+public:
+    travex::group::OverwriteAnswer ask(const std::string&) override {
+        return static_cast<travex::group::OverwriteAnswer>(turn_++ % 4);
+    }
+
+private:
+    unsigned turn_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    travex::testing::FakeFileSystem fs;
+    fs.files["/out/existing.g6p"] = {};
+    AnswerInTurn question;
+    const auto outcome = travex::group::unpack_group(fs, std::span<const std::uint8_t>(data, size),
+                                                     "/out", question);
+    for (const auto& [path, bytes] : fs.files) {
+        // Every file sits directly in the folder, under a name without separators.
+        if (path.rfind("/out/", 0) != 0 || path.find_first_of("/\\:", 5) != std::string::npos ||
+            path.size() <= 5 || bytes.size() > size) {
+            std::abort();
+        }
+    }
+    if (outcome.end == travex::group::UnpackEnd::complete && !outcome.damage.empty()) {
+        std::abort();
+    }
+    return 0;
+}

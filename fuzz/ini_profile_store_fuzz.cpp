@@ -1,0 +1,74 @@
+// The settings file is the user's to edit: any bytes must read without harm, and a value written
+// into any file must read back exactly while every other key keeps its value.
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "frame/ini_profile_store.h"
+#include "frame/settings.h"
+
+namespace {
+
+class MemoryFiles final : public travex::FileSystem {
+public:
+    std::map<std::string, std::string> files;
+    std::optional<travex::Bytes> read_file(const std::string& path) override {
+        auto it = files.find(path);
+        if (it == files.end()) {
+            return std::nullopt;
+        }
+        return travex::Bytes(it->second.begin(), it->second.end());
+    }
+    bool exists(const std::string& path) override { return files.count(path) != 0; }
+    travex::WriteResult write_file_atomic(const std::string& path, std::string_view b) override {
+        files[path] = std::string(b);
+        return travex::WriteResult::written;
+    }
+    std::optional<std::uint64_t> free_space(const std::string&) override { return 1u << 20; }
+};
+
+class NoFolders final : public travex::FolderQueries {
+public:
+    bool folder_exists(const std::string& path) override { return path.size() % 2 == 0; }
+    std::string desktop_folder() override { return "/desktop"; }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    MemoryFiles files;
+    const std::string path = "TM-RZ4.INI";
+    files.files[path] = std::string(reinterpret_cast<const char*>(data), size);
+    travex::IniProfileStore store(files, path);
+    const std::string_view section = travex::kSettingsSection;
+
+    const std::string before_font = store.get_string(section, "FontSize", "<none>");
+    NoFolders folders;
+    const travex::Settings settings = travex::read_settings(store, folders);
+    if (settings.window_limit <= 0 || settings.timer_interval_ms <= 0 || settings.out_buffer <= 0 ||
+        settings.font_size_index < 1 || settings.font_size_index > 9) {
+        std::abort();
+    }
+    // Reading wrote OutBuffer at most: FontSize is as it was.
+    if (store.get_string(section, "FontSize", "<none>") != before_font) {
+        std::abort();
+    }
+    travex::write_port_setting(store, 41);
+    if (travex::read_port_setting(store) != 41 || store.get_int(section, "CommPort", 0) != 42) {
+        std::abort();
+    }
+    travex::write_settings(store, settings);
+    // A value in a pair of quotes loses them on every read, as profile files do; any other data
+    // folder must come back as written.
+    const std::string& folder = settings.data_folder;
+    const bool quoted = folder.size() >= 2 && (folder.front() == '"' || folder.front() == '\'') &&
+                        folder.back() == folder.front();
+    if (!quoted && store.get_string(section, "DataDir", "<none>") != folder) {
+        std::abort();
+    }
+    if (store.get_string(section, "FontSize", "") != std::to_string(settings.font_size_index)) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,27 @@
+// Slide show files from outside: reading, decoding every page and saving a copy stay within
+// their buffers; each page decodes to at most one screen.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "slideshow/slide_show.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> file(data, size);
+    const auto read =
+        travex::slides::read_slide_show(file, size > 0 ? static_cast<char>(data[0]) : '6');
+    for (const auto& page : read.show.pages) {
+        if (page.decoded.produced > travex::slides::kPageBytes) {
+            std::abort();
+        }
+    }
+    const auto page = travex::slides::decode_page(file);
+    if (page.produced > travex::slides::kPageBytes) {
+        std::abort();
+    }
+    const auto copy = travex::slides::retitled_copy(file, "C:\\a\\copy.g6s", "title");
+    if (!copy.empty() && copy.size() != size) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,112 @@
+#pragma once
+// Shared pieces of the link tests: an in-memory file system, scripted answers to the
+// transfer questions, calculator file images, and a session wired to the simulated calculator.
+#include <map>
+#include <memory>
+#include <string>
+
+#include "base/file_system.h"
+#include "link/transfer_flow.h"
+#include "link/virtual_port.h"
+#include "sim/sim_calculator.h"
+
+namespace travex::linktest {
+
+class MemoryFileSystem final : public FileSystem {
+public:
+    std::optional<Bytes> read_file(const std::string& path) override {
+        const auto it = files.find(path);
+        if (it == files.end()) {
+            return std::nullopt;
+        }
+        return it->second;
+    }
+    bool exists(const std::string& path) override { return files.count(path) != 0; }
+    WriteResult write_file_atomic(const std::string& path, std::string_view bytes) override {
+        if (fail_writes) {
+            return WriteResult::failed;
+        }
+        files[path] = Bytes(bytes.begin(), bytes.end());
+        ++writes;
+        return WriteResult::written;
+    }
+    std::optional<std::uint64_t> free_space(const std::string&) override { return free; }
+
+    std::map<std::string, Bytes> files;
+    std::optional<std::uint64_t> free;
+    bool fail_writes = false;
+    int writes = 0;
+};
+
+class ScriptedUi final : public link::TransferUi {
+public:
+    link::SkipAnswer ask_skip(std::string_view message, std::string_view path) override {
+        skip_questions.push_back(std::string(message) + std::string(path));
+        return skip_answer;
+    }
+    link::OverwriteAnswer ask_overwrite(std::string_view path) override {
+        overwrite_questions.push_back(std::string(path));
+        return overwrite_answer;
+    }
+    link::SkipAnswer skip_answer = link::SkipAnswer::skip;
+    link::OverwriteAnswer overwrite_answer = link::OverwriteAnswer::skip;
+    std::vector<std::string> skip_questions;
+    std::vector<std::string> overwrite_questions;
+};
+
+// A calculator file image: header (model digit, type letter, name, title) and body.
+inline Bytes file_image(char digit, char letter, const link::ItemName& name, std::string_view title,
+                        const Bytes& body) {
+    Bytes image(link::kFileHeaderLength, 0);
+    image[0] = static_cast<std::uint8_t>(digit);
+    image[1] = static_cast<std::uint8_t>(letter);
+    std::copy(name.begin(), name.end(), image.begin() + 2);
+    for (std::size_t i = 0; i < title.size() && i < 40; ++i) {
+        image[13 + i] = static_cast<std::uint8_t>(title[i]);
+    }
+    image.insert(image.end(), body.begin(), body.end());
+    return image;
+}
+
+inline Bytes pattern(std::size_t size, std::uint8_t seed) {
+    Bytes b(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        b[i] = static_cast<std::uint8_t>(seed + i * 13 + (i >> 7));
+    }
+    return b;
+}
+
+// A name as the calculator keeps it: the text, then 0xFF bytes.
+inline link::ItemName calc_name(std::string_view text) {
+    link::ItemName name;
+    name.fill(0xFF);
+    std::copy_n(text.begin(), std::min(text.size(), name.size()), name.begin());
+    return name;
+}
+
+// A name field holding a variable code (index byte first) and nine blanks.
+inline link::ItemName code_name(std::uint16_t code) {
+    link::ItemName name;
+    name.fill(' ');
+    name[0] = static_cast<std::uint8_t>(code & 0xFF);
+    name[1] = static_cast<std::uint8_t>(code >> 8);
+    return name;
+}
+
+struct SimRig {
+    explicit SimRig(link::LinkSettings s = {}, VirtualPortTiming timing = {})
+        : settings(s),
+          port(clock, &sim, timing),
+          session(port, clock, settings, fs, ui, progress) {}
+
+    VirtualClock clock;
+    sim::SimCalculator sim;
+    link::LinkSettings settings;
+    VirtualPort port;
+    MemoryFileSystem fs;
+    ScriptedUi ui;
+    link::CountingProgress progress;
+    link::LinkSession session;
+};
+
+}  // namespace travex::linktest

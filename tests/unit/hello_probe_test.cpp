@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+#include "link/hello_probe.h"
+#include "link/port_probe.h"
+#include "link/virtual_port.h"
+#include "sim/sim_calculator.h"
+
+namespace travex {
+namespace {
+
+using link::LinkSettings;
+
+// A serial line per port number, each with its own simulated calculator (or none).
+struct Line {
+    sim::SimCalculator calculator;
+    std::unique_ptr<VirtualPort> port;
+};
+
+class HelloProbe : public ::testing::Test {
+protected:
+    VirtualClock clock;
+    LinkSettings settings;
+    std::map<int, Line> lines;
+
+    Line& line(int number, bool with_calculator = true) {
+        Line& l = lines[number];
+        l.port = std::make_unique<VirtualPort>(clock, with_calculator ? &l.calculator : nullptr);
+        l.port->set_port_number(number);
+        return l;
+    }
+};
+
+TEST_F(HelloProbe, CalculatorAnswersAndThePortIsClosedAfterTheGoodbye) {
+    Line& l = line(3);
+    const auto r = link::probe_with_hello(*l.port, 3, settings, clock);
+    EXPECT_TRUE(r.answered);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_FALSE(l.port->is_open());
+    EXPECT_EQ(l.calculator.stats().hellos, 1);
+    EXPECT_EQ(l.calculator.stats().goodbyes, 1);
+}
+
+TEST_F(HelloProbe, SilentLineFailsWithNoResponseAndLeavesNoPortOpen) {
+    Line& l = line(2, false);
+    const std::uint64_t start = clock.now_ms();
+    const auto r = link::probe_with_hello(*l.port, 2, settings, clock);
+    EXPECT_FALSE(r.answered);
+    EXPECT_EQ(r.code, link::code::kNoResponse);
+    EXPECT_FALSE(l.port->is_open());
+    // The hello is given its retries before the probe gives up: not an instant failure.
+    EXPECT_GE(clock.now_ms() - start, 30u * 100u);
+}
+
+TEST_F(HelloProbe, WrongModelAndPortsThatDoNotOpenAreFailuresToo) {
+    Line& l = line(4);
+    l.calculator.add_fault({sim::FaultKind::wrong_id2, 1});
+    EXPECT_EQ(link::probe_with_hello(*l.port, 4, settings, clock).code,
+              link::code::kIncorrectModel);
+    Line& missing = line(5);
+    EXPECT_EQ(link::probe_with_hello(*missing.port, 6, settings, clock).code,
+              link::code::kNoSuchPort);
+    missing.port->fail_next_open(PortOpenResult::in_use);
+    EXPECT_EQ(link::probe_with_hello(*missing.port, 5, settings, clock).code,
+              link::code::kPortInUse);
+}
+
+TEST_F(HelloProbe, AbortStopsAProbeThatWaitsForAnAnswer) {
+    Line& l = line(1, false);
+    int ticks = 0;
+    const auto r = link::probe_with_hello(*l.port, 1, settings, clock, [&] { return ++ticks > 3; });
+    EXPECT_FALSE(r.answered);
+    EXPECT_FALSE(l.port->is_open());
+    EXPECT_LT(ticks, 30) << "the probe ended soon after the abort";
+}
+
+TEST_F(HelloProbe, SearchFindsTheFirstPortWithACalculator) {
+    line(1, false);
+    line(2).calculator.add_fault({sim::FaultKind::wrong_id1, 1});
+    line(5);
+    line(7);
+    const std::vector<int> ports = {1, 2, 5, 7};
+    std::vector<int> tried;
+    const auto found = probe_ports(ports, [&](int number) {
+        tried.push_back(number);
+        return link::probe_with_hello(*lines[number].port, number, settings, clock).answered;
+    });
+    EXPECT_EQ(found, 5);
+    EXPECT_EQ(tried, (std::vector<int>{1, 2, 5}));
+    EXPECT_EQ(lines[7].calculator.stats().hellos, 0);
+}
+
+}  // namespace
+}  // namespace travex

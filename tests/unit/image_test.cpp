@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/le_bytes.h"
+#include "image/png_writer.h"
+#include "image/screen_bitmap.h"
+#include "image/screen_data.h"
+#include "tests/unit/fake_file_system.h"
+
+namespace travex::image {
+namespace {
+
+// A picture file image written out by hand: header, variable code, unused byte, bands.
+Bytes picture_bytes(char digit, char letter, std::size_t band_length, std::size_t extra = 0) {
+    Bytes file(54 + 3 + 8 * band_length + extra, 0);
+    file[0] = static_cast<std::uint8_t>(digit);
+    file[1] = static_cast<std::uint8_t>(letter);
+    file[54] = 0x10;
+    file[55] = 0x0D;
+    for (std::size_t band = 0; band < 8; ++band) {
+        for (std::size_t col = 0; col < band_length; ++col) {
+            file[57 + band * band_length + col] = static_cast<std::uint8_t>(band * 31 + col);
+        }
+    }
+    return file;
+}
+
+ScreenData screen_with(int width, std::initializer_list<std::pair<int, int>> dark) {
+    ScreenData screen = blank_screen(width);
+    for (auto [x, y] : dark) {
+        screen.bands[static_cast<std::size_t>((y / 8) * width + x)] |=
+            static_cast<std::uint8_t>(0x80 >> (y % 8));
+    }
+    return screen;
+}
+
+std::uint8_t stored(const ScreenImage& image, int stored_row, int byte) {
+    return image
+        .pixels[static_cast<std::size_t>(stored_row) * bitmap_row_bytes(image.framed_width()) +
+                static_cast<std::size_t>(byte)];
+}
+
+TEST(PictureFile, ReadsBothWidthsAndKeepsTheVariableCode) {
+    const PictureFile wide = read_picture_file(picture_bytes('6', 'i', 127), '6');
+    ASSERT_EQ(wide.message, kMsgNone);
+    EXPECT_EQ(wide.screen.width, 132);
+    EXPECT_EQ(wide.variable_code, (std::array<std::uint8_t, 2>{0x10, 0x0D}));
+    EXPECT_EQ(wide.screen.bands[2 * 132 + 5], static_cast<std::uint8_t>(2 * 31 + 5));
+    for (int col = 127; col < 132; ++col) {
+        EXPECT_EQ(wide.screen.bands[7 * 132 + col], 0) << "unused column " << col;
+    }
+    EXPECT_EQ(read_picture_file(picture_bytes('4', 'I', 127), '4').message, kMsgNone);
+    EXPECT_EQ(read_picture_file(picture_bytes('2', 'i', 127), '2').message, kMsgNone);
+
+    const PictureFile narrow = read_picture_file(picture_bytes('3', 'i', 95), '3');
+    ASSERT_EQ(narrow.message, kMsgNone);
+    EXPECT_EQ(narrow.screen.width, 96);
+    EXPECT_EQ(narrow.screen.bands[96 + 94], static_cast<std::uint8_t>(31 + 94));
+    EXPECT_EQ(narrow.screen.bands[96 + 95], 0);
+    EXPECT_EQ(read_picture_file(picture_bytes('5', 'i', 95), '5').message, kMsgNone);
+}
+
+TEST(PictureFile, SizesMustBeExact) {
+    EXPECT_EQ(picture_file_size(132), 1073u);
+    EXPECT_EQ(picture_file_size(96), 817u);
+    Bytes file = picture_bytes('6', 'i', 127);
+    file.pop_back();  // 1072
+    EXPECT_EQ(read_picture_file(file, '6').message, kMsgNoData);
+    EXPECT_EQ(read_picture_file(picture_bytes('6', 'i', 127, 1), '6').message, kMsgNoData);
+    EXPECT_EQ(read_picture_file(picture_bytes('6', 'i', 95), '6').message, kMsgNoData);
+    EXPECT_EQ(read_picture_file(picture_bytes('3', 'i', 127), '3').message, kMsgNoData);
+    Bytes header_only = picture_bytes('6', 'i', 127);
+    header_only.resize(54);
+    EXPECT_EQ(read_picture_file(header_only, '6').message, kMsgNoData);
+}
+
+TEST(PictureFile, HeaderMustMatchTheExtension) {
+    EXPECT_EQ(read_picture_file(picture_bytes('6', 'p', 127), '6').message, kMsgCannotRead);
+    EXPECT_EQ(read_picture_file(picture_bytes('4', 'i', 127), '6').message, kMsgCannotRead);
+    EXPECT_EQ(read_picture_file(picture_bytes('7', 'i', 127), '7').message, kMsgCannotRead);
+    EXPECT_EQ(read_picture_file(picture_bytes('6', 'i', 127), '\0').message, kMsgCannotRead);
+    EXPECT_EQ(extension_digit("dir/Pict1.g6i"), '6');
+    EXPECT_EQ(extension_digit("i"), '\0');
+}
+
+TEST(PictureFile, BuiltFilesReadBackTheSamePicture) {
+    ScreenData screen = screen_with(132, {{0, 0}, {126, 63}, {60, 30}});
+    const Bytes file = build_picture_file(screen, '6', {0x11, 0x0D});
+    ASSERT_EQ(file.size(), 1073u);
+    const PictureFile read = read_picture_file(file, '6');
+    ASSERT_EQ(read.message, kMsgNone);
+    EXPECT_EQ(read.screen.bands, screen.bands);
+    EXPECT_EQ(file[2], 0x11);
+    EXPECT_EQ(file[3], 0x0D);
+}
+
+TEST(ScreenDump, TakesWholeScreensOnly) {
+    EXPECT_EQ(screen_from_dump(Bytes(1056, 0))->width, 132);
+    EXPECT_EQ(screen_from_dump(Bytes(768, 0))->width, 96);
+    EXPECT_FALSE(screen_from_dump(Bytes(1055, 0)).has_value());
+    EXPECT_FALSE(screen_from_dump(Bytes(1057, 0)).has_value());
+}
+
+TEST(ScreenDump, ShortCapturesLeaveTheRestBlank) {
+    const ScreenData short_capture = screen_from_capture(Bytes(100, 0xFF), 96);
+    ASSERT_EQ(short_capture.bands.size(), 768u);
+    EXPECT_EQ(std::count(short_capture.bands.begin(), short_capture.bands.end(), 0xFF), 100);
+    const ScreenData long_capture = screen_from_capture(Bytes(2000, 0x01), 132);
+    EXPECT_EQ(long_capture.bands, Bytes(1056, 0x01));
+}
+
+TEST(ScreenConversion, FramesThePictureBottomUp) {
+    const ScreenImage image = frame_screen(screen_with(132, {{0, 0}, {131, 63}, {9, 12}}));
+    ASSERT_EQ(image.pixels.size(), 66u * 20);
+    // Top and bottom frame rows: 134 dark pixels, padding white.
+    for (int row : {0, 65}) {
+        for (int b = 0; b < 16; ++b) {
+            EXPECT_EQ(stored(image, row, b), 0xFF);
+        }
+        EXPECT_EQ(stored(image, row, 16), 0xFC);
+        EXPECT_EQ(stored(image, row, 17), 0);
+        EXPECT_EQ(stored(image, row, 19), 0);
+    }
+    // Picture pixel (0, 0) is framed pixel (1, 1), stored in row 64 beside the frame.
+    EXPECT_EQ(stored(image, 64, 0), 0xC0);
+    EXPECT_EQ(stored(image, 64, 16), 0x04);
+    // Picture pixel (131, 63) is framed pixel (132, 64), stored in row 1.
+    EXPECT_EQ(stored(image, 1, 16), 0x0C);
+    // Picture pixel (9, 12) is framed pixel (10, 13): stored row 52, byte 1, bit 5.
+    EXPECT_EQ(stored(image, 52, 1), 0x20);
+    EXPECT_EQ(stored(image, 52, 0), 0x80);
+    EXPECT_TRUE(image.dark(10, 13));
+    EXPECT_FALSE(image.dark(11, 13));
+    EXPECT_TRUE(image.dark(133, 30));
+}
+
+TEST(ScreenConversion, NarrowScreensUseSixteenByteRows) {
+    const ScreenImage image = frame_screen(screen_with(96, {{95, 0}}));
+    ASSERT_EQ(image.pixels.size(), 66u * 16);
+    EXPECT_EQ(stored(image, 0, 11), 0xFF);
+    EXPECT_EQ(stored(image, 0, 12), 0xC0);
+    EXPECT_EQ(stored(image, 0, 13), 0);
+    EXPECT_EQ(stored(image, 64, 12), 0xC0);  // (96, 1) and the frame at 97
+}
+
+TEST(ScreenConversion, UnframedPagesAre132By64) {
+    const Bytes pixels = unframed_pixels(screen_with(132, {{0, 0}, {131, 63}}));
+    ASSERT_EQ(pixels.size(), 64u * 20);
+    EXPECT_EQ(pixels[63 * 20], 0x80);
+    EXPECT_EQ(pixels[16], 0x10);
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), 64 * 20 - 2);
+}
+
+TEST(BitmapFile, HeaderFieldsAreExact) {
+    for (int width : {132, 96}) {
+        const Bytes file = bitmap_file(frame_screen(blank_screen(width)));
+        const std::uint32_t image_size = width == 132 ? 1320 : 1056;
+        ASSERT_EQ(file.size(), 62 + image_size);
+        EXPECT_EQ(file[0], 'B');
+        EXPECT_EQ(file[1], 'M');
+        EXPECT_EQ(read_u32le(file, 2), 62 + image_size);
+        EXPECT_EQ(read_u32le(file, 6), 0u);
+        EXPECT_EQ(read_u32le(file, 10), 62u);
+        EXPECT_EQ(read_u32le(file, 14), 40u);
+        EXPECT_EQ(read_u32le(file, 18), static_cast<std::uint32_t>(width + 2));
+        EXPECT_EQ(read_u32le(file, 22), 66u);
+        EXPECT_EQ(read_u16le(file, 26), 1);
+        EXPECT_EQ(read_u16le(file, 28), 1);
+        EXPECT_EQ(read_u32le(file, 30), 0u);
+        EXPECT_EQ(read_u32le(file, 34), image_size);
+        EXPECT_EQ(Bytes(file.begin() + 38, file.begin() + 54), Bytes(16, 0));
+        EXPECT_EQ(Bytes(file.begin() + 54, file.begin() + 62),
+                  (Bytes{0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0}));
+        const Bytes dib = packed_dib(frame_screen(blank_screen(width)));
+        EXPECT_EQ(dib, Bytes(file.begin() + 14, file.end()));
+    }
+}
+
+TEST(BitmapFile, SavedBitmapsReadBackUnchanged) {
+    const ScreenImage image = frame_screen(screen_with(132, {{5, 5}, {100, 60}}));
+    const Bytes file = bitmap_file(image);
+    const BitmapRead read = read_bitmap_file(file);
+    ASSERT_EQ(read.message, kMsgNone);
+    EXPECT_EQ(read.image.width, 132);
+    EXPECT_EQ(read.image.pixels, image.pixels);
+    EXPECT_EQ(bitmap_file(read.image), file);
+    const BitmapRead narrow = read_bitmap_file(bitmap_file(frame_screen(blank_screen(96))));
+    EXPECT_EQ(narrow.message, kMsgNone);
+    EXPECT_EQ(narrow.image.width, 96);
+    Bytes longer = file;
+    longer.push_back(0xAA);  // bytes after the pixels are not part of the picture
+    EXPECT_EQ(read_bitmap_file(longer).image.pixels, image.pixels);
+}
+
+TEST(BitmapFile, RefusesOtherBitmaps) {
+    const Bytes good = bitmap_file(frame_screen(blank_screen(132)));
+    auto changed = [&good](std::size_t at, std::uint32_t value, int size) {
+        Bytes file = good;
+        if (size == 2) {
+            write_u16le(file, at, static_cast<std::uint16_t>(value));
+        } else {
+            write_u32le(file, at, value);
+        }
+        return file;
+    };
+    EXPECT_EQ(read_bitmap_file(changed(18, 133, 4)).message, kMsgNoBitmapData);
+    EXPECT_EQ(read_bitmap_file(changed(18, 132, 4)).message, kMsgNoBitmapData);
+    EXPECT_EQ(read_bitmap_file(changed(22, 64, 4)).message, kMsgNoBitmapData);
+    EXPECT_EQ(read_bitmap_file(changed(22, static_cast<std::uint32_t>(-66), 4)).message,
+              kMsgNoBitmapData);
+    EXPECT_EQ(read_bitmap_file(changed(28, 4, 2)).message, kMsgNoBitmapData);
+    EXPECT_EQ(read_bitmap_file(changed(30, 1, 4)).message, kMsgNoBitmapData);
+    EXPECT_EQ(read_bitmap_file(changed(0, 'X' | ('M' << 8), 2)).message, kMsgNoBitmapData);
+    EXPECT_EQ(read_bitmap_file(Bytes(good.begin(), good.begin() + 61)).message, kMsgNoBitmapData);
+    // Rows missing at the end, or a pixel offset beyond the file, would leave the picture
+    // reading past the file: refused.
+    EXPECT_EQ(read_bitmap_file(Bytes(good.begin(), good.end() - 1)).message, kMsgNoBitmapData);
+    EXPECT_EQ(read_bitmap_file(changed(10, 0xFFFFFFF0u, 4)).message, kMsgNoBitmapData);
+    EXPECT_EQ(read_bitmap_file(changed(10, 63, 4)).message, kMsgNoBitmapData);
+    // Planes are not checked; a smaller pixel offset takes the pixels from there.
+    EXPECT_EQ(read_bitmap_file(changed(26, 3, 2)).message, kMsgNone);
+    EXPECT_EQ(read_bitmap_file(changed(10, 54, 4)).message, kMsgNone);
+}
+
+TEST(BitmapFile, SavingChecksSpacePathAndKeepsOldFilesOnFailure) {
+    testing::FakeFileSystem fs;
+    const ScreenImage image = frame_screen(blank_screen(132));
+    fs.free_bytes = 1381;
+    EXPECT_EQ(save_bitmap_file(fs, "a.bmp", image), kMsgDiskFull);
+    fs.free_bytes = 1382;
+    EXPECT_EQ(save_bitmap_file(fs, "a.bmp", image), kMsgNone);
+    EXPECT_EQ(fs.files["a.bmp"].size(), 1382u);
+    EXPECT_EQ(save_bitmap_file(fs, std::string(252, 'p') + ".bmp", image), kMsgNameTooLong);
+    fs.files["old.bmp"] = {1, 2};
+    fs.failing_paths.insert("old.bmp");
+    EXPECT_EQ(save_bitmap_file(fs, "old.bmp", image), kMsgCannotCreate);
+    EXPECT_EQ(fs.files["old.bmp"], (Bytes{1, 2}));
+}
+
+// The raw rows of a PNG written by png_black_and_white: chunks in order, IDAT's zlib stream of
+// stored blocks unpacked.
+Bytes png_rows(const Bytes& png, std::uint32_t& width, std::uint32_t& height) {
+    auto be32 = [&png](std::size_t at) {
+        return (std::uint32_t{png[at]} << 24) | (std::uint32_t{png[at + 1]} << 16) |
+               (std::uint32_t{png[at + 2]} << 8) | png[at + 3];
+    };
+    Bytes zlib;
+    std::size_t at = 8;
+    while (at + 12 <= png.size()) {
+        const std::uint32_t length = be32(at);
+        const std::string type(png.begin() + at + 4, png.begin() + at + 8);
+        const std::span<const std::uint8_t> typed(png.data() + at + 4, length + 4);
+        EXPECT_EQ(be32(at + 8 + length), crc32(typed)) << type;
+        if (type == "IHDR") {
+            width = be32(at + 8);
+            height = be32(at + 12);
+            EXPECT_EQ(png[at + 16], 1);  // depth
+            EXPECT_EQ(png[at + 17], 0);  // greyscale
+        } else if (type == "IDAT") {
+            zlib.insert(zlib.end(), png.begin() + at + 8, png.begin() + at + 8 + length);
+        }
+        at += 12 + length;
+    }
+    EXPECT_EQ(at, png.size());
+    Bytes raw;
+    std::size_t z = 2;
+    for (;;) {
+        const bool last = zlib[z] & 1;
+        const std::uint16_t n = read_u16le(zlib, z + 1);
+        EXPECT_EQ(static_cast<std::uint16_t>(~n), read_u16le(zlib, z + 3));
+        raw.insert(raw.end(), zlib.begin() + z + 5, zlib.begin() + z + 5 + n);
+        z += 5 + n;
+        if (last) {
+            break;
+        }
+    }
+    const std::uint32_t adler = (std::uint32_t{zlib[z]} << 24) |
+                                (std::uint32_t{zlib[z + 1]} << 16) |
+                                (std::uint32_t{zlib[z + 2]} << 8) | zlib[z + 3];
+    EXPECT_EQ(adler, adler32(raw));
+    return raw;
+}
+
+TEST(PngWriter, ChecksumsMatchKnownValues) {
+    const std::string iend = "IEND";
+    EXPECT_EQ(crc32(std::span(reinterpret_cast<const std::uint8_t*>(iend.data()), 4)), 0xAE426082u);
+    const std::string wiki = "Wikipedia";
+    EXPECT_EQ(adler32(std::span(reinterpret_cast<const std::uint8_t*>(wiki.data()), 9)),
+              0x11E60398u);
+    EXPECT_TRUE(png_black_and_white(3, 3, Bytes(8, 0)).empty());
+}
+
+TEST(PngWriter, RowsHoldThePictureWithDarkAsZero) {
+    const ScreenImage image = frame_screen(screen_with(132, {{0, 0}, {7, 1}}));
+    const Bytes png = png_black_and_white(134, 66, dark_pixels(image));
+    ASSERT_EQ(Bytes(png.begin(), png.begin() + 8),
+              (Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
+    std::uint32_t width = 0, height = 0;
+    const Bytes raw = png_rows(png, width, height);
+    EXPECT_EQ(width, 134u);
+    EXPECT_EQ(height, 66u);
+    ASSERT_EQ(raw.size(), 66u * 18);
+    EXPECT_EQ(raw[0], 0);               // filter byte
+    EXPECT_EQ(raw[1], 0x00);            // top frame row all dark
+    EXPECT_EQ(raw[18 + 1], 0x3F);       // row 1: frame, pixel (0, 0), then light
+    EXPECT_EQ(raw[2 * 18 + 1], 0x7F);   // row 2: frame only in the first byte
+    EXPECT_EQ(raw[2 * 18 + 2], 0x7F);   // pixel (7, 1) is framed x = 8
+    EXPECT_EQ(raw[2 * 18 + 17], 0xF8);  // x = 128..132 light, 133 the frame, then padding
+}
+
+TEST(PngWriter, LargePicturesSpanSeveralStoredBlocks) {
+    Bytes dark(700 * 800, 0);
+    dark[699 * 800 + 799] = 1;
+    const Bytes png = png_black_and_white(800, 700, dark);
+    std::uint32_t width = 0, height = 0;
+    const Bytes raw = png_rows(png, width, height);
+    ASSERT_EQ(raw.size(), 700u * 101);
+    EXPECT_EQ(raw.back(), 0xFE);
+    EXPECT_EQ(raw[raw.size() - 2], 0xFF);
+}
+
+}  // namespace
+}  // namespace travex::image

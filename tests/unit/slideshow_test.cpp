@@ -1,0 +1,220 @@
+#include "slideshow/slide_show.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "base/le_bytes.h"
+#include "tests/unit/fake_file_system.h"
+
+namespace travex::slides {
+namespace {
+
+using Screen = std::array<std::uint8_t, kPageBytes>;
+
+// A slide show file image: header with digit and letter, the title, one unused byte, the
+// given records (already compressed pages) and a record of length 0.
+Bytes show_bytes(char digit, char letter, std::string_view title,
+                 const std::vector<Bytes>& compressed_pages, bool terminated = true) {
+    Bytes file(55, 0);
+    file[0] = static_cast<std::uint8_t>(digit);
+    file[1] = static_cast<std::uint8_t>(letter);
+    std::fill(file.begin() + 2, file.begin() + 13, 'N');
+    std::copy(title.begin(), title.end(), file.begin() + 13);
+    for (const Bytes& page : compressed_pages) {
+        append_u32le(file, static_cast<std::uint32_t>(page.size() + 8));
+        append_u32le(file, 0xDEADBEEF);
+        file.insert(file.end(), page.begin(), page.end());
+    }
+    if (terminated) {
+        file.resize(file.size() + 8, 0);
+    }
+    return file;
+}
+
+Screen random_screen(std::uint32_t seed) {
+    std::mt19937 random(seed);
+    Screen screen{};
+    for (std::size_t i = 0; i < kPageBytes;) {
+        // Runs of every length, some longer than one count can say.
+        const std::size_t run = std::min<std::size_t>(random() % 300 + 1, kPageBytes - i);
+        const auto value = static_cast<std::uint8_t>(random() % 4 == 0 ? 0 : random());
+        std::fill_n(screen.begin() + static_cast<std::ptrdiff_t>(i), run, value);
+        i += run;
+    }
+    return screen;
+}
+
+TEST(SlidePageDecoder, RepeatCountsFillTheWholePage) {
+    const Bytes page = {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x1E};
+    const DecodedPage decoded = decode_page(page);
+    EXPECT_TRUE(decoded.complete());
+    EXPECT_EQ(decoded.screen, Screen{});
+}
+
+TEST(SlidePageDecoder, EachByteIsTheXorOfThePreviousOne) {
+    const DecodedPage decoded = decode_page(Bytes{0x0F, 0xF0, 0x0F, 0x00, 0x02, 0x81});
+    EXPECT_EQ(decoded.produced, 7u);
+    EXPECT_EQ(Bytes(decoded.screen.begin(), decoded.screen.begin() + 8),
+              (Bytes{0x0F, 0xFF, 0xF0, 0xF0, 0xF0, 0xF0, 0x71, 0x00}));
+}
+
+TEST(SlidePageDecoder, NeverWritesPastOnePage) {
+    // Every count claims far more than the page holds; the decoder stops at 1056 bytes.
+    Bytes page = {0xAA};
+    for (int i = 0; i < 20; ++i) {
+        page.insert(page.end(), {0x00, 0xFF});
+    }
+    page.insert(page.end(), {0x55, 0x55, 0x55});  // input left over after a full page
+    DecodedPage decoded = decode_page(page);
+    EXPECT_TRUE(decoded.complete());
+    EXPECT_EQ(std::count(decoded.screen.begin(), decoded.screen.end(), 0xAA), 1056);
+    // A literal that lands exactly on the last byte, then more input.
+    Bytes exact = {0x01, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x1D, 0x03, 0x07};
+    decoded = decode_page(exact);
+    EXPECT_TRUE(decoded.complete());
+    EXPECT_EQ(decoded.screen[1054], 0x01);
+    EXPECT_EQ(decoded.screen[1055], 0x02);
+}
+
+TEST(SlidePageDecoder, ShortPagesLeaveTheRestBlank) {
+    DecodedPage decoded = decode_page(Bytes{0xFF, 0x00});  // a zero delta without its count
+    EXPECT_EQ(decoded.produced, 2u);
+    EXPECT_FALSE(decoded.complete());
+    EXPECT_EQ(decoded.screen[1], 0xFF);
+    EXPECT_EQ(std::count(decoded.screen.begin(), decoded.screen.end(), 0), 1054);
+    decoded = decode_page(Bytes{});
+    EXPECT_EQ(decoded.produced, 0u);
+    EXPECT_EQ(decoded.screen, Screen{});
+}
+
+TEST(SlidePageDecoder, CompressedPagesDecodeToTheSameScreen) {
+    for (std::uint32_t seed = 1; seed <= 50; ++seed) {
+        const Screen screen = random_screen(seed);
+        const DecodedPage decoded = decode_page(compress_page(screen));
+        EXPECT_TRUE(decoded.complete()) << seed;
+        EXPECT_EQ(decoded.screen, screen) << seed;
+    }
+    Screen full;
+    full.fill(0x5A);
+    EXPECT_EQ(compress_page(full).size(), 1u + 5 * 2);  // 1 + 4 × 256 + 31
+}
+
+TEST(SlideShowRead, NeedsMoreThanOneRecordHead) {
+    Bytes file = show_bytes('6', 's', "T", {});
+    ASSERT_EQ(file.size(), 63u);
+    EXPECT_EQ(read_slide_show(file, '6').message, kMsgNoData);
+    file.push_back(0);
+    const ShowRead read = read_slide_show(file, '6');
+    EXPECT_EQ(read.message, kMsgNone);
+    EXPECT_TRUE(read.show.pages.empty());
+}
+
+TEST(SlideShowRead, HeaderMustBeASlideShowOfFamilyFour) {
+    const std::vector<Bytes> pages = {Bytes{0}};
+    EXPECT_EQ(read_slide_show(show_bytes('6', 's', "", pages), '6').message, kMsgNone);
+    EXPECT_EQ(read_slide_show(show_bytes('4', 'S', "", pages), '4').message, kMsgNone);
+    EXPECT_EQ(read_slide_show(show_bytes('4', 's', "", pages), '6').message, kMsgNotSlideShow);
+    EXPECT_EQ(read_slide_show(show_bytes('2', 's', "", pages), '2').message, kMsgNotSlideShow);
+    EXPECT_EQ(read_slide_show(show_bytes('5', 's', "", pages), '5').message, kMsgNotSlideShow);
+    EXPECT_EQ(read_slide_show(show_bytes('6', 'p', "", pages), '6').message, kMsgNotSlideShow);
+}
+
+TEST(SlideShowRead, ReadsTitleAndEveryPage) {
+    const Screen first = random_screen(7);
+    const Screen second = random_screen(8);
+    const Bytes file =
+        show_bytes('6', 's', "My show", {compress_page(first), compress_page(second), Bytes{3}});
+    const ShowRead read = read_slide_show(file, '6');
+    ASSERT_EQ(read.message, kMsgNone);
+    EXPECT_EQ(read.show.title_text(), "My show");
+    ASSERT_EQ(read.show.pages.size(), 3u);
+    EXPECT_EQ(read.show.pages[0].offset, 55u);
+    EXPECT_EQ(read.show.pages[1].offset, 55u + read.show.pages[0].record_length);
+    EXPECT_EQ(read.show.pages[0].decoded.screen, first);
+    EXPECT_EQ(read.show.pages[1].decoded.screen, second);
+    EXPECT_FALSE(read.show.pages[2].decoded.complete());
+    EXPECT_EQ(read.show.pages[1].decoded.screen_data().bands, Bytes(second.begin(), second.end()));
+    const ShowRead full_title =
+        read_slide_show(show_bytes('6', 's', std::string(40, 'T'), {}), '6');
+    EXPECT_EQ(full_title.message, kMsgNoData);  // 63 bytes
+    Bytes with_page = show_bytes('6', 's', std::string(40, 'T'), {Bytes{1}});
+    EXPECT_EQ(read_slide_show(with_page, '6').show.title_text(), std::string(40, 'T'));
+}
+
+TEST(SlideShowRead, DamagedRecordsOpenNothing) {
+    const Bytes page = compress_page(random_screen(3));
+    Bytes past_end = show_bytes('6', 's', "", {page, page});
+    write_u32le(past_end, 55 + page.size() + 8, static_cast<std::uint32_t>(page.size() + 100));
+    Bytes below_head = show_bytes('6', 's', "", {page, page});
+    write_u32le(below_head, 55, 7);
+    Bytes huge = show_bytes('6', 's', "", {page});
+    write_u32le(huge, 55, 0xFFFFFFFFu);
+    const Bytes unterminated = show_bytes('6', 's', "", {page, page}, false);
+    Bytes short_terminator = show_bytes('6', 's', "", {page});
+    short_terminator.resize(short_terminator.size() - 4);
+    for (const Bytes* file : std::initializer_list<const Bytes*>{
+             &past_end, &below_head, &huge, &unterminated, &short_terminator}) {
+        const ShowRead read = read_slide_show(*file, '6');
+        EXPECT_EQ(read.message, kMsgFileAccessFailed);
+        EXPECT_FALSE(read.problem.empty());
+        EXPECT_TRUE(read.show.pages.empty());
+    }
+}
+
+TEST(SlideShowCopy, NameFieldTakesTheBaseNamePaddedWithFF) {
+    auto field = [](std::string_view path) {
+        const auto f = copy_name_field(path);
+        return std::string(f.begin(), f.end());
+    };
+    EXPECT_EQ(field("C:\\Shows\\MyShow.g6s"), "MyShow\xFF\xFF\xFF\xFF\xFF");
+    EXPECT_EQ(field("/home/u/loooongname.g6s"), "loooongn\xFF\xFF\xFF");
+    EXPECT_EQ(field("a.b.g6s"), "a" + std::string(10, '\xFF'));
+    EXPECT_EQ(field("noext"), "noext" + std::string(6, '\xFF'));
+    EXPECT_EQ(field("dir.x/.g6s"), std::string(11, '\xFF'));
+}
+
+TEST(SlideShowCopy, RewritesDigitNameAndTitleAndKeepsThePages) {
+    const Bytes original = show_bytes('4', 'S', "Old title", {compress_page(random_screen(9))});
+    Bytes copy = retitled_copy(original, "C:\\x\\New.g6s", std::string(40, 'Z'));
+    ASSERT_EQ(copy.size(), original.size());
+    EXPECT_EQ(copy[0], '6');
+    EXPECT_EQ(copy[1], 'S');
+    EXPECT_EQ(std::string(copy.begin() + 2, copy.begin() + 13), "New" + std::string(8, '\xFF'));
+    EXPECT_EQ(std::string(copy.begin() + 13, copy.begin() + 53), std::string(40, 'Z'));
+    EXPECT_EQ(copy[53], 0);
+    EXPECT_EQ(Bytes(copy.begin() + 54, copy.end()), Bytes(original.begin() + 54, original.end()));
+
+    copy = retitled_copy(original, "n.g6s", "Hi");
+    EXPECT_EQ(std::string(copy.begin() + 13, copy.begin() + 16), std::string("Hi\0", 3));
+    EXPECT_EQ(Bytes(copy.begin() + 15, copy.begin() + 54), Bytes(39, 0));
+    copy = retitled_copy(original, "n.g6s", std::string(45, 'L'));
+    EXPECT_EQ(std::string(copy.begin() + 13, copy.begin() + 53), std::string(40, 'L'));
+    EXPECT_EQ(copy[53], 0);
+    // The copy opens again with the new title.
+    EXPECT_EQ(read_slide_show(copy, '6').show.title_text(), std::string(40, 'L'));
+}
+
+TEST(SlideShowCopy, SavingReportsEachFailureAndKeepsOldFiles) {
+    testing::FakeFileSystem fs;
+    const Bytes original = show_bytes('6', 's', "T", {Bytes{1}});
+    EXPECT_EQ(save_copy(fs, "missing.g6s", "new.g6s", "x").message, kMsgFileAccessFailed);
+    fs.files["show.g6s"] = original;
+    fs.free_bytes = original.size() - 1;
+    EXPECT_EQ(save_copy(fs, "show.g6s", "new.g6s", "x").message, kMsgDiskFull);
+    fs.free_bytes = original.size();
+    EXPECT_EQ(save_copy(fs, "show.g6s", std::string(252, 'n') + ".g6s", "x").message,
+              kMsgNameTooLong);
+    fs.files["old.g6s"] = {1, 2, 3};
+    fs.failing_paths.insert("old.g6s");
+    EXPECT_EQ(save_copy(fs, "show.g6s", "old.g6s", "x").message, kMsgCannotCreate);
+    EXPECT_EQ(fs.files["old.g6s"], (Bytes{1, 2, 3}));
+    EXPECT_EQ(fs.writes, 0);
+    const SaveOutcome saved = save_copy(fs, "show.g6s", "new.g6s", "x");
+    EXPECT_TRUE(saved.written);
+    EXPECT_EQ(fs.files["new.g6s"], retitled_copy(original, "new.g6s", "x"));
+}
+
+}  // namespace
+}  // namespace travex::slides
