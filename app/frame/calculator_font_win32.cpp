@@ -12,9 +12,9 @@ namespace {
 std::string added_path;
 
 void announce_font_change() {
-    // A hung top-level window must not hold up start-up or exit.
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    // Posted, not sent: a sent broadcast waits on every top-level window of every program, and
+    // a few busy ones would hold up start-up and exit for their full time-outs.
+    PostMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
 }
 
 }  // namespace
