@@ -64,10 +64,13 @@ wait_exit() { # pid: exit status of the application, 124 when it does not end in
     return 124
 }
 
-# A normal start: frame, children, menus, string resources, installed font.
+# A normal start: frame, children, menus, string resources, installed font. The first program
+# of a Wine session also brings the session up, which on a busy machine can take minutes, so
+# the session is started first and the first frame is given longer.
+drive count-frames >/dev/null
 start_app "$work/app"
 first=${app_pids[-1]}
-check "frame appears" drive wait-frame 60000
+check "frame appears" drive wait-frame 240000
 windows_path="Z:$(echo "$work/app/TRAVEX.exe" | tr '/' '\\')"
 check "string resources match the string table" drive strings "$windows_path"
 check "version resource" drive version "$windows_path"
@@ -170,8 +173,8 @@ done
 # Without the font file: message 417, and the application still opens.
 start_app "$work/nofont"
 nofont=${app_pids[-1]}
-check "font message" drive expect-message "Failed in the installation of font." 60000
-check "frame appears without the font" drive wait-frame 60000
+check "font message" drive expect-message "Failed in the installation of font." 120000
+check "frame appears without the font" drive wait-frame 120000
 check "frame closes" drive close 20000
 wait_exit "$nofont"; rc=$?
 [ "$rc" -eq 0 ] || { echo "FAIL: application without font ended with $rc"; fails=$((fails + 1)); }
@@ -181,7 +184,7 @@ wait_exit "$nofont"; rc=$?
 sed -i 's/^ToolBar=.*/ToolBar=0/' "$ini"
 start_app "$work/blocked"
 blocked=${app_pids[-1]}
-check "frame appears with the resource file blocked" drive wait-frame 60000
+check "frame appears with the resource file blocked" drive wait-frame 120000
 check "no message with the resource file blocked" drive no-message
 check "font available with the resource file blocked" drive font-installed
 layout=$(drive layout | tr -d '\r')
