@@ -28,15 +28,31 @@ cleanup() {
 }
 trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
+    # A display of our own. Wine's desktop keeps the display it found when the session came
+    # up, so the server must be accepting connections before the first Wine program starts;
+    # on a busy machine that can take a while.
     for n in $(seq 91 140); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
         Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
         xvfb_pid=$!
-        export DISPLAY=":$n"
-        break
+        for _ in $(seq 300); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+            export DISPLAY=":$n"
+            break
+        fi
+        kill "$xvfb_pid" 2>/dev/null
+        xvfb_pid=""
     done
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+    [ -n "${DISPLAY:-}" ] || { echo "FAIL: no display could be started"; exit 1; }
 fi
+
+# A Wine session left by an earlier test may have come up without this display; its end is
+# awaited so that the session the application starts in has it.
+WINEPREFIX=$prefix timeout 120 wineserver -w 2>/dev/null
 
 # The settings file of the prefix's user: removed first, so the run starts as a new user.
 settings_file() {
