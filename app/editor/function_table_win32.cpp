@@ -1,0 +1,217 @@
+// The function-table window: an MDI child with up to three lists of the calculator's commands
+// by menu group, drawn in the calculator font.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "editor/function_table.h"
+#include "frame/frame_win32.h"
+
+namespace travex::win32 {
+namespace {
+
+constexpr int kFirstListId = 33;
+constexpr int kListCount = 3;
+constexpr int kListLeft[kListCount] = {12, 164, 316};
+constexpr int kListTop = 12;
+constexpr int kListWidth = 140;
+constexpr int kListHeight = 296;
+constexpr int kWindowHeight = 343;
+constexpr int kVarsGroup = 21;
+
+// The window's record: its three lists and their fonts.
+struct FunctionTableRecord {
+    HWND lists[kListCount] = {};
+    HFONT fonts[kListCount] = {};
+};
+
+FunctionTableRecord* record_of(HWND window) {
+    return reinterpret_cast<FunctionTableRecord*>(GetWindowLongPtrA(window, 0));
+}
+
+int item_height(HWND window) {
+    HDC dc = GetDC(window);
+    const int height = GetDeviceCaps(dc, LOGPIXELSY) * 10 / 72;
+    ReleaseDC(window, dc);
+    return height;
+}
+
+HFONT calculator_font(HWND window) {
+    HDC dc = GetDC(window);
+    const int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(window, dc);
+    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH,
+                       "TM-QV7");
+}
+
+// Calculator bytes as the symbol font's code points, the same whatever the ANSI code page.
+std::wstring symbol_text(const std::string& bytes) {
+    std::wstring text;
+    for (const char byte : bytes) {
+        text.push_back(static_cast<wchar_t>(0xF000 + static_cast<unsigned char>(byte)));
+    }
+    return text;
+}
+
+void fill(HWND list, const std::vector<FunctionItem>& items) {
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const FunctionItem& item : items) {
+        const std::string text = function_text(item.text_id);
+        const auto index =
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), item.text_id);
+    }
+}
+
+void refill(HWND window) {
+    FunctionTableRecord* record = record_of(window);
+    if (record == nullptr) {
+        return;
+    }
+    const int group = app_state().function_group;
+    for (HWND list : record->lists) {
+        SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    }
+    SetWindowTextA(window, function_text(static_cast<std::uint16_t>(group)).c_str());
+    fill(record->lists[0], first_column(group));
+}
+
+int selection(HWND list) {
+    return static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+}
+
+void on_selection(HWND window, int list_index) {
+    FunctionTableRecord* record = record_of(window);
+    const int group = app_state().function_group;
+    if (list_index == 0 && group != 1) {
+        SendMessageA(record->lists[1], LB_RESETCONTENT, 0, 0);
+        SendMessageA(record->lists[2], LB_RESETCONTENT, 0, 0);
+        const int position = selection(record->lists[0]);
+        if (group == kVarsGroup) {
+            const auto headings = second_column(group, position);
+            if (headings.empty()) {
+                fill(record->lists[2], third_column(position, -1));
+            } else {
+                fill(record->lists[1], headings);
+            }
+        } else {
+            fill(record->lists[1], second_column(group, position));
+        }
+    } else if (list_index == 1 && group == kVarsGroup) {
+        fill(record->lists[2],
+             third_column(selection(record->lists[0]), selection(record->lists[1])));
+    }
+}
+
+void draw_item(const DRAWITEMSTRUCT& item) {
+    if (item.itemID == static_cast<UINT>(-1) ||
+        (item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) == 0) {
+        return;
+    }
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    HBRUSH background = selected ? GetSysColorBrush(COLOR_HIGHLIGHT)
+                                 : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    FillRect(item.hDC, &item.rcItem, background);
+    SetTextColor(item.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+    SetBkMode(item.hDC, TRANSPARENT);
+    const std::wstring text = symbol_text(function_text(static_cast<std::uint16_t>(item.itemData)));
+    TextOutW(item.hDC, item.rcItem.left, item.rcItem.top, text.c_str(),
+             static_cast<int>(text.size()));
+}
+
+void create_lists(HWND window) {
+    auto record = std::make_unique<FunctionTableRecord>();
+    for (int i = 0; i < kListCount; ++i) {
+        record->lists[i] = CreateWindowExA(
+            0, "LISTBOX", nullptr,
+            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_DISABLENOSCROLL |
+                LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY,
+            kListLeft[i], kListTop, kListWidth, kListHeight, window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstListId + i)), app_state().instance,
+            nullptr);
+        record->fonts[i] = calculator_font(window);
+        SendMessageA(record->lists[i], WM_SETFONT, reinterpret_cast<WPARAM>(record->fonts[i]), 0);
+    }
+    SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(record.release()));
+}
+
+void destroy_record(HWND window) {
+    std::unique_ptr<FunctionTableRecord> record(record_of(window));
+    SetWindowLongPtrA(window, 0, 0);
+    if (record != nullptr) {
+        for (HFONT font : record->fonts) {
+            DeleteObject(font);
+        }
+    }
+    app_state().function_table = nullptr;
+}
+
+}  // namespace
+
+HWND open_function_table(int group) {
+    AppState& state = app_state();
+    state.function_group = group;
+    if (state.function_table == nullptr) {
+        MDICREATESTRUCTA create = {};
+        create.szClass = "PCFncWClass";
+        create.szTitle = "";
+        create.hOwner = state.instance;
+        create.style = WS_VISIBLE | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU;
+        state.function_table = reinterpret_cast<HWND>(
+            SendMessageA(state.mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+        if (state.function_table == nullptr) {
+            return nullptr;
+        }
+    }
+    SetWindowPos(state.function_table, nullptr, 0, 0, function_window_width(group), kWindowHeight,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    ShowWindow(state.function_table, SW_SHOW);
+    refill(state.function_table);
+    InvalidateRect(state.function_table, nullptr, TRUE);
+    return state.function_table;
+}
+
+LRESULT CALLBACK function_table_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+        case WM_CREATE:
+            create_lists(window);
+            break;
+        case WM_MEASUREITEM:
+            reinterpret_cast<MEASUREITEMSTRUCT*>(l)->itemHeight =
+                static_cast<UINT>(item_height(window));
+            reinterpret_cast<MEASUREITEMSTRUCT*>(l)->itemWidth = 100;
+            return TRUE;
+        case WM_DRAWITEM:
+            draw_item(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
+            return TRUE;
+        case WM_COMMAND:
+            if (HIWORD(w) == LBN_SELCHANGE) {
+                on_selection(window, LOWORD(w) - kFirstListId);
+                return 0;
+            }
+            // A double-click inserts into the active program editor, which arrives with the
+            // editor; until then there is none to insert into.
+            break;
+        case WM_MDIACTIVATE:
+            if (reinterpret_cast<HWND>(l) == window && record_of(window) != nullptr) {
+                SetFocus(record_of(window)->lists[0]);
+            }
+            DrawMenuBar(app_state().frame);
+            break;
+        case WM_CLOSE:
+            destroy_record(window);
+            break;
+        case WM_DESTROY:
+            if (record_of(window) != nullptr) {
+                destroy_record(window);
+            }
+            break;
+        default:
+            break;
+    }
+    return DefMDIChildProcA(window, message, w, l);
+}
+
+}  // namespace travex::win32

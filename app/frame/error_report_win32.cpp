@@ -1,0 +1,27 @@
+// The error report: every failure the user is told about goes through here.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "frame/frame_win32.h"
+#include "frame/message_table.h"
+#include "resources/string_table.h"
+
+namespace travex::win32 {
+
+void ReportError(HWND owner, int index) {
+    const auto content = error_report_content(index);
+    if (!content) {
+        return;
+    }
+    std::wstring text = load_string(static_cast<UINT>(kMessageBaseId + index));
+    if (text.empty()) {
+        return;
+    }
+    text.resize(std::min(text.size(), kMessageTextLimit));
+    const UINT icon = content->icon == MessageIcon::error ? MB_ICONERROR : MB_ICONWARNING;
+    MessageBoxW(owner != nullptr ? owner : app_state().frame, text.c_str(), L"ZELTA TRAVEX",
+                MB_OK | MB_TASKMODAL | icon);
+}
+
+}  // namespace travex::win32

@@ -1,0 +1,108 @@
+// The application's entry: one running copy, window classes, the frame with its fixed
+// children, and the message loop.
+#include <windows.h>
+
+#include <string>
+
+#include "frame/command_table.h"
+#include "frame/frame_win32.h"
+#include "frame/message_table.h"
+#include "frame/window_classes.h"
+
+namespace travex::win32 {
+
+AppState& app_state() {
+    static AppState state;
+    return state;
+}
+
+namespace {
+
+// Another copy's frame is brought forward instead of starting a second one.
+bool activate_running_copy() {
+    HWND running = FindWindowA(std::string(kFrameClassName).c_str(), nullptr);
+    if (running == nullptr) {
+        return false;
+    }
+    if (IsIconic(running)) {
+        ShowWindow(running, SW_RESTORE);
+    }
+    SetForegroundWindow(running);
+    return true;
+}
+
+void set_menu_tick(UINT command, bool ticked) {
+    AppState& state = app_state();
+    const UINT flags = MF_BYCOMMAND | (ticked ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(state.no_document_menu, command, flags);
+    CheckMenuItem(state.document_menu, command, flags);
+}
+
+int run_message_loop() {
+    AppState& state = app_state();
+    HACCEL accelerators = LoadAcceleratorsA(state.instance, MAKEINTRESOURCEA(kAcceleratorTable));
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (state.modeless_dialog != nullptr && IsWindow(state.modeless_dialog) &&
+            IsDialogMessageA(state.modeless_dialog, &message)) {
+            continue;
+        }
+        if (accelerators != nullptr && TranslateAcceleratorA(state.frame, accelerators, &message)) {
+            continue;
+        }
+        if (state.mdi_client != nullptr && TranslateMDISysAccel(state.mdi_client, &message)) {
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int start(HINSTANCE instance) {
+    AppState& state = app_state();
+    state.instance = instance;
+    if (activate_running_copy()) {
+        return 0;
+    }
+    if (!register_window_classes(instance)) {
+        return 0;
+    }
+    state.window_count = 1;
+    read_settings_file();
+    state.no_document_menu = LoadMenuA(instance, MAKEINTRESOURCEA(kMenuNoDocument));
+    state.document_menu = LoadMenuA(instance, MAKEINTRESOURCEA(kMenuDocument));
+    InstallFont(true);
+
+    state.frame = CreateWindowExA(0, std::string(kFrameClassName).c_str(), "ZELTA TRAVEX",
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 677, 588, nullptr,
+                                  state.no_document_menu, instance, nullptr);
+    const bool created = state.frame != nullptr && create_frame_children(state.frame) &&
+                         (state.settings.keyboard == 0 || create_keyboard_panel() != nullptr);
+    if (!created) {
+        // What was created is left to the end of the process.
+        ReportError(nullptr, kMessageNoMemory);
+        return 0;
+    }
+    ShowWindow(state.frame, state.settings.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    UpdateWindow(state.frame);
+
+    SendMessageA(state.frame, WM_COMMAND, kCommandFontSizeBase + state.settings.font_size_index, 0);
+    set_menu_tick(kCommandToolBar, state.settings.toolbar != 0);
+    set_menu_tick(kCommandKeyBoard, state.settings.keyboard != 0);
+    SetForegroundWindow(state.frame);
+
+    const int exit_code = run_message_loop();
+    InstallFont(false);
+    DestroyMenu(state.no_document_menu);
+    DestroyMenu(state.document_menu);
+    return exit_code;
+}
+
+}  // namespace travex::win32
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return travex::win32::start(instance);
+}

@@ -1,0 +1,170 @@
+// The toolbar strip along the top of the frame: ten picture buttons that send their commands
+// to the frame, and a label that names the button under the pointer.
+#include <windows.h>
+
+#include "frame/frame_win32.h"
+#include "frame/toolbar_buttons.h"
+
+namespace travex::win32 {
+namespace {
+
+// Toolbar state for the life of the frame; the pressed index keeps its last value.
+struct ToolbarState {
+    HBITMAP buttons = nullptr;
+    int pressed = -1;
+};
+ToolbarState toolbar;
+
+void draw_button(HDC dc, int index, bool pressed) {
+    if (toolbar.buttons == nullptr) {
+        return;  // without the picture the buttons stay undrawn
+    }
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, toolbar.buttons);
+    BitBlt(dc, toolbar_buttons()[index].x, kButtonTop, kButtonWidth, kButtonHeight, memory,
+           kButtonWidth * index, pressed ? kButtonHeight : 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+}
+
+void draw_buttons(HWND window, int pressed_index) {
+    HDC dc = GetDC(window);
+    for (int i = 0; i < static_cast<int>(toolbar_buttons().size()); ++i) {
+        draw_button(dc, i, i == pressed_index);
+    }
+    ReleaseDC(window, dc);
+}
+
+void draw_etched_line(HDC dc, int width) {
+    HPEN grey = CreatePen(PS_SOLID, 1, RGB(127, 127, 127));
+    HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    HGDIOBJ old = SelectObject(dc, grey);
+    MoveToEx(dc, 0, 0, nullptr);
+    LineTo(dc, width, 0);
+    SelectObject(dc, white);
+    MoveToEx(dc, 0, 1, nullptr);
+    LineTo(dc, width, 1);
+    SelectObject(dc, old);
+    DeleteObject(grey);
+    DeleteObject(white);
+}
+
+ToolbarContext current_context() {
+    const AppState& state = app_state();
+    return ToolbarContext{state.save_enabled,
+                          state.documents.active(DocumentKind::program_editor) != 0,
+                          state.documents.active(DocumentKind::any) != 0};
+}
+
+std::optional<int> button_under(LPARAM l) {
+    return button_at(static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)));
+}
+
+void show_hover_label(HWND window, int index) {
+    HWND label = GetDlgItem(window, kHoverLabelId);
+    std::wstring text = load_string(static_cast<UINT>(300 + index));
+    if (text.size() > kHoverTextLimit) {
+        text.resize(kHoverTextLimit);
+    }
+    SetWindowTextW(label, text.c_str());
+    HDC dc = GetDC(label);
+    // A label without a font of its own draws in the system font, which its DC already holds.
+    auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+    HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    if (old != nullptr) {
+        SelectObject(dc, old);
+    }
+    ReleaseDC(label, dc);
+    MoveWindow(label, toolbar_buttons()[index].x + kButtonWidth, 4, extent.cx + 8, extent.cy + 2,
+               TRUE);
+    ShowWindow(label, SW_SHOW);
+}
+
+void on_mouse_move(HWND window, WPARAM w, LPARAM l) {
+    if (const auto index = button_under(l)) {
+        show_hover_label(window, *index);
+        SetCapture(window);
+        return;
+    }
+    ShowWindow(GetDlgItem(window, kHoverLabelId), SW_HIDE);
+    if ((w & MK_LBUTTON) != 0) {
+        draw_buttons(window, -1);
+    }
+    ReleaseCapture();
+}
+
+void on_button_down(HWND window, LPARAM l) {
+    const auto index = button_under(l);
+    toolbar.pressed = index.value_or(-1);
+    if (!index || press_ignored(*index, current_context())) {
+        return;
+    }
+    HDC dc = GetDC(window);
+    draw_button(dc, *index, true);
+    ReleaseDC(window, dc);
+    SetCapture(window);
+}
+
+void on_button_up(HWND window, LPARAM l) {
+    const int index = toolbar.pressed;
+    if (index < 0 || press_ignored(index, current_context())) {
+        return;
+    }
+    HDC dc = GetDC(window);
+    draw_button(dc, index, false);
+    ReleaseDC(window, dc);
+    if (button_under(l) == index) {
+        ShowWindow(GetDlgItem(window, kHoverLabelId), SW_HIDE);
+        SendMessageA(app_state().frame, WM_COMMAND, toolbar_buttons()[index].command, 0);
+        ReleaseCapture();
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK toolbar_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+        case WM_CREATE:
+            // A missing picture leaves the buttons undrawn; the strip still works.
+            toolbar.buttons = static_cast<HBITMAP>(LoadImageA(app_state().instance,
+                                                              MAKEINTRESOURCEA(kToolbarBitmap),
+                                                              IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+            return 0;
+        case WM_DESTROY:
+            DeleteObject(toolbar.buttons);
+            toolbar.buttons = nullptr;
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            for (int i = 0; i < static_cast<int>(toolbar_buttons().size()); ++i) {
+                draw_button(dc, i, false);
+            }
+            RECT client;
+            GetClientRect(window, &client);
+            draw_etched_line(dc, client.right);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_SIZE:
+            if (app_state().settings.toolbar != 0) {
+                InvalidateRect(window, nullptr, TRUE);
+            }
+            return 0;
+        case WM_MOUSEMOVE:
+            on_mouse_move(window, w, l);
+            return 0;
+        case WM_LBUTTONDOWN:
+            on_button_down(window, l);
+            return 0;
+        case WM_LBUTTONUP:
+            on_button_up(window, l);
+            return 0;
+        default:
+            return DefWindowProcA(window, message, w, l);
+    }
+}
+
+}  // namespace travex::win32

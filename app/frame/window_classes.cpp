@@ -1,0 +1,30 @@
+#include "frame/window_classes.h"
+
+namespace travex {
+namespace {
+
+using enum ClassProcedure;
+using enum ClassBrush;
+
+constexpr WindowClass kClasses[] = {
+    {"PCMainWClass", frame, true, true, true, 22000, white, false},
+    {"PCDenWClass", keyboard_panel, false, false, false, 22003, black, true},
+    {"PCFncWClass", function_table, false, false, true, 22004, light_grey, true},
+    {"PCEdtWClass", editor, true, false, true, 22001, light_grey, true},
+    {"PCTolWClass", toolbar, false, false, false, 0, light_grey, false},
+    {"PCStsWClass", status_bar, false, false, false, 0, light_grey, false},
+    {"PCScrWClass", screen_capture, false, false, true, 22002, light_grey, true},
+    {"PCImgWClass", picture_pane, false, false, true, 0, grey, false},
+    {"PCRunWClass", transfer_progress, false, false, false, 0, light_grey, false},
+    {"PCSldWClass", slide_show, true, false, true, 22005, light_grey, true},
+    {"PCSldCClass", slide_cell, false, false, true, 0, light_grey, false},
+    {"PCSldIClass", system_default, false, false, true, 0, white, false},
+};
+
+}  // namespace
+
+std::span<const WindowClass> window_classes() {
+    return kClasses;
+}
+
+}  // namespace travex

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "base/le_bytes.h"
+#include "frame/about_picture.h"
+
+namespace travex {
+namespace {
+
+// A 500 x 300 8-bit picture file with a grey palette and every pixel at index 7.
+Bytes blank_picture() {
+    Bytes file(kAboutFileSize, 0);
+    file[0] = 'B';
+    file[1] = 'M';
+    write_u32le(file, 2, static_cast<std::uint32_t>(kAboutFileSize));
+    write_u32le(file, 10, static_cast<std::uint32_t>(kAboutPixelOffset));
+    write_u32le(file, 14, 40);
+    write_u32le(file, 18, kAboutWidth);
+    write_u32le(file, 22, kAboutHeight);
+    write_u16le(file, 26, 1);
+    write_u16le(file, 28, 8);
+    write_u32le(file, 34, kAboutWidth * kAboutHeight);
+    for (int k = 0; k < 256; ++k) {
+        for (int c = 0; c < 3; ++c) {
+            file[kAboutPaletteOffset + 4 * k + c] = static_cast<std::uint8_t>(k);
+        }
+    }
+    std::fill(file.begin() + kAboutPixelOffset, file.end(), 7);
+    return file;
+}
+
+std::uint8_t pixel(const Bytes& picture, int x, int y) {
+    return picture[kAboutPixelOffset + static_cast<std::size_t>(y) * kAboutWidth + x];
+}
+
+// A white mask with the given pixels (column, row from the bottom) set to near-white or dark.
+std::vector<std::uint8_t> mask_pixels(int width, int height) {
+    return std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4, 255);
+}
+void mark(std::vector<std::uint8_t>& pixels, int width, int column, int row, int channel,
+          std::uint8_t value) {
+    pixels[(static_cast<std::size_t>(row) * width + column) * 4 + channel] = value;
+}
+
+TEST(AboutVersionText, DigitsAndFirstSeparatorOfTheFileVersion) {
+    EXPECT_EQ(version_text("1, 1, 0, 0"), "Version.1.1");
+    EXPECT_EQ(version_text("1.1.0.0"), "Version.1.1");
+    EXPECT_EQ(version_text("2,05"), "Version.2.0");
+    EXPECT_EQ(version_text(" v3 , 4"), "Version.3.4");
+    EXPECT_EQ(version_text("12, 3"), "Version.12");
+    EXPECT_EQ(version_text("7"), "Version.7");
+    EXPECT_EQ(version_text(""), "Version.");
+}
+
+TEST(AboutVersionText, LegalNoticeIsCutToItsField) {
+    EXPECT_EQ(legal_notice_text("short"), "short");
+    const std::string long_notice(80, 'c');
+    EXPECT_EQ(legal_notice_text(long_notice).size(), 49u);
+}
+
+TEST(AboutPicture, AcceptsOnlyTheFullSize8BitBottomUpPicture) {
+    const Bytes good = blank_picture();
+    ASSERT_TRUE(load_about_picture(good));
+    EXPECT_EQ(load_about_picture(good)->size(), 151078u);
+
+    Bytes short_file(good.begin(), good.end() - 1);
+    EXPECT_FALSE(load_about_picture(short_file));
+    for (const auto& [offset, value] :
+         {std::pair{28, 24}, {18, 501}, {22, -300}, {30, 1}, {10, 1074}, {14, 124}}) {
+        Bytes bad = good;
+        write_u32le(bad, static_cast<std::size_t>(offset), static_cast<std::uint32_t>(value));
+        if (offset == 28) {
+            write_u16le(bad, 28, static_cast<std::uint16_t>(value));
+        }
+        EXPECT_FALSE(load_about_picture(bad)) << "field at " << offset;
+    }
+    Bytes not_bmp = good;
+    not_bmp[1] = 'A';
+    EXPECT_FALSE(load_about_picture(not_bmp));
+}
+
+TEST(AboutPicture, BlackIsTheFirstPaletteEntryBelowTwoInEveryColour) {
+    Bytes picture = blank_picture();  // grey ramp: entries 0 and 1 are both black enough
+    EXPECT_EQ(black_palette_index(picture), 0);
+    picture[kAboutPaletteOffset + 0] = 2;  // entry 0 too blue
+    EXPECT_EQ(black_palette_index(picture), 1);
+    for (int k = 0; k < 256; ++k) {
+        picture[kAboutPaletteOffset + 4 * k + 1] = 200;  // every green bright
+    }
+    EXPECT_EQ(black_palette_index(picture), 0);
+}
+
+TEST(AboutPicture, StampSetsMarkedPixelsBottomUpAndClipsAtTheEdges) {
+    Bytes picture = *load_about_picture(blank_picture());
+    auto pixels = mask_pixels(3, 2);
+    mark(pixels, 3, 0, 0, 0, 254);  // bottom-left, only blue below white
+    mark(pixels, 3, 2, 1, 2, 0);    // top-right, red
+    stamp_text(picture, TextMask{3, 2, pixels}, 10, 20, 99);
+    EXPECT_EQ(pixel(picture, 10, 20), 99);
+    EXPECT_EQ(pixel(picture, 12, 21), 99);
+    EXPECT_EQ(pixel(picture, 11, 20), 7);
+    EXPECT_EQ(pixel(picture, 10, 21), 7);
+
+    // A text reaching past the right and top edges keeps to the picture.
+    auto edge = mask_pixels(4, 4);
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            mark(edge, 4, column, row, 1, 0);
+        }
+    }
+    const Bytes before = picture;
+    stamp_text(picture, TextMask{4, 4, edge}, kAboutWidth - 2, kAboutHeight - 2, 5);
+    EXPECT_EQ(picture.size(), before.size());
+    EXPECT_EQ(pixel(picture, kAboutWidth - 1, kAboutHeight - 1), 5);
+    EXPECT_EQ(pixel(picture, kAboutWidth - 2, kAboutHeight - 2), 5);
+    EXPECT_EQ(pixel(picture, kAboutWidth - 3, kAboutHeight - 2), 7);
+    stamp_text(picture, TextMask{4, 4, edge}, -2, -2, 6);
+    EXPECT_EQ(pixel(picture, 0, 0), 6);
+    EXPECT_EQ(pixel(picture, 1, 1), 6);
+    EXPECT_EQ(pixel(picture, 2, 2), 7);
+    // A mask whose pixel block is smaller than its size draws nothing.
+    const Bytes untouched = picture;
+    stamp_text(picture, TextMask{4, 5, edge}, 100, 100, 9);
+    EXPECT_EQ(picture, untouched);
+}
+
+TEST(AboutPicture, TextsOfTheAboutBox) {
+    ASSERT_EQ(about_texts().size(), 5u);
+    EXPECT_EQ(about_texts()[0].source, AboutTextSource::version);
+    EXPECT_EQ(about_texts()[1].colour, 255);
+    EXPECT_EQ(about_texts()[3].fixed_text, "TRAVEX");
+    EXPECT_EQ(about_texts()[3].cell_height, 62);
+    for (const AboutText& text : about_texts()) {
+        EXPECT_LT(text.x, kAboutWidth);
+        EXPECT_LT(text.y + text.cell_height, kAboutHeight);
+    }
+}
+
+}  // namespace
+}  // namespace travex

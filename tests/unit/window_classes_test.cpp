@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "frame/window_classes.h"
+
+namespace travex {
+namespace {
+
+TEST(WindowClasses, TwelveClassesInRegistrationOrderWithTheFrameFirst) {
+    const char* order[] = {"PCMainWClass", "PCDenWClass", "PCFncWClass", "PCEdtWClass",
+                           "PCTolWClass",  "PCStsWClass", "PCScrWClass", "PCImgWClass",
+                           "PCRunWClass",  "PCSldWClass", "PCSldCClass", "PCSldIClass"};
+    ASSERT_EQ(window_classes().size(), std::size(order));
+    for (std::size_t i = 0; i < std::size(order); ++i) {
+        EXPECT_EQ(window_classes()[i].name, order[i]);
+    }
+    EXPECT_EQ(window_classes().front().name, kFrameClassName);
+}
+
+TEST(WindowClasses, NamesFollowTheHouseRuleAndAreUnique) {
+    std::set<std::string_view> names;
+    for (const WindowClass& c : window_classes()) {
+        EXPECT_TRUE(names.insert(c.name).second) << c.name;
+        EXPECT_EQ(c.name.substr(0, 2), "PC") << c.name;
+        const std::string_view tail = c.name.substr(c.name.size() - 6);
+        EXPECT_TRUE(tail == "WClass" || tail == "CClass" || tail == "IClass") << c.name;
+    }
+}
+
+TEST(WindowClasses, RecordsIconsAndBackgroundsOfTheDocumentWindows) {
+    auto find = [](std::string_view name) {
+        for (const WindowClass& c : window_classes()) {
+            if (c.name == name) {
+                return c;
+            }
+        }
+        ADD_FAILURE() << name;
+        return window_classes().front();
+    };
+    const WindowClass frame = find("PCMainWClass");
+    EXPECT_TRUE(frame.own_device_context && frame.redraw_on_resize && frame.has_record);
+    EXPECT_EQ(frame.icon, 22000);
+    EXPECT_EQ(frame.background, ClassBrush::white);
+    EXPECT_EQ(find("PCEdtWClass").icon, 22001);
+    EXPECT_TRUE(find("PCEdtWClass").mdi_child);
+    EXPECT_EQ(find("PCScrWClass").icon, 22002);
+    EXPECT_EQ(find("PCDenWClass").background, ClassBrush::black);
+    EXPECT_FALSE(find("PCDenWClass").has_record);
+    EXPECT_EQ(find("PCImgWClass").background, ClassBrush::grey);
+    EXPECT_EQ(find("PCSldIClass").procedure, ClassProcedure::system_default);
+    EXPECT_FALSE(find("PCSldIClass").mdi_child);
+    // Exactly the MDI children carry the document and panel icons.
+    for (const WindowClass& c : window_classes()) {
+        if (c.name != "PCMainWClass") {
+            EXPECT_EQ(c.icon != 0, c.mdi_child) << c.name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace travex

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "frame/window_registry.h"
+
+namespace travex {
+namespace {
+
+using enum DocumentKind;
+
+std::vector<WindowId> walk(const WindowRegistry& registry, DocumentKind kind, WindowId skip = 0) {
+    std::vector<WindowId> found;
+    std::size_t position = 0;
+    while (const WindowId window = registry.next(skip, kind, position)) {
+        found.push_back(window);
+        ++position;
+    }
+    return found;
+}
+
+TEST(WindowRegistry, FreedEntriesAreReusedBeforeTheListGrows) {
+    WindowRegistry registry;
+    registry.add(11, program_editor);
+    registry.add(12, screen_image);
+    registry.add(13, program_editor);
+    registry.remove(12);
+    registry.add(14, slide_show);  // takes the freed middle entry
+    EXPECT_EQ(walk(registry, any), (std::vector<WindowId>{11, 14, 13}));
+    EXPECT_EQ(registry.open_windows(), 3u);
+    registry.remove(99);  // unknown windows change nothing
+    registry.remove(0);
+    registry.add(0, program_editor);
+    EXPECT_EQ(registry.open_windows(), 3u);
+}
+
+TEST(WindowRegistry, EachKindHasAtMostOneActiveWindow) {
+    WindowRegistry registry;
+    registry.add(1, program_editor);
+    registry.add(2, program_editor);
+    registry.add(3, screen_image);
+    EXPECT_EQ(registry.active(any), 0u);
+    registry.activate(1, program_editor);
+    registry.activate(3, screen_image);
+    EXPECT_EQ(registry.current_kind(), screen_image);
+    EXPECT_EQ(registry.active(any), 3u);
+    EXPECT_EQ(registry.active(program_editor), 1u);
+    registry.activate(2, program_editor);
+    EXPECT_EQ(registry.active(program_editor), 2u);
+    EXPECT_EQ(registry.active(screen_image), 3u) << "another kind keeps its active window";
+    EXPECT_EQ(registry.active(any), 2u);
+    EXPECT_EQ(registry.active(slide_show), 0u);
+}
+
+TEST(WindowRegistry, AClosedActiveWindowLeavesNoActiveWindowOfItsKind) {
+    WindowRegistry registry;
+    registry.add(1, program_editor);
+    registry.activate(1, program_editor);
+    registry.remove(1);
+    EXPECT_EQ(registry.active(program_editor), 0u);
+    registry.add(5, program_editor);  // reuses the entry, but not its active mark
+    EXPECT_EQ(registry.active(program_editor), 0u);
+}
+
+TEST(WindowRegistry, NextSkipsAWindowFiltersByKindAndReportsThePosition) {
+    WindowRegistry registry;
+    registry.add(1, program_editor);
+    registry.add(2, slide_show);
+    registry.add(3, program_editor);
+    EXPECT_EQ(walk(registry, program_editor), (std::vector<WindowId>{1, 3}));
+    EXPECT_EQ(walk(registry, any, 1), (std::vector<WindowId>{2, 3}));
+    std::size_t position = 1;
+    EXPECT_EQ(registry.next(0, program_editor, position), 3u);
+    EXPECT_EQ(position, 2u);
+    position = 7;
+    EXPECT_EQ(registry.next(0, any, position), 0u);
+    EXPECT_EQ(position, 7u);
+}
+
+TEST(WindowRegistry, CloseAllStopsAtTheFirstCancelledWindow) {
+    WindowRegistry registry;
+    for (WindowId w = 1; w <= 4; ++w) {
+        registry.add(w, program_editor);
+    }
+    std::vector<WindowId> asked;
+    const bool all = close_all_windows(registry, [&](WindowId w) {
+        asked.push_back(w);
+        if (w == 3) {
+            return false;
+        }
+        registry.remove(w);
+        return true;
+    });
+    EXPECT_FALSE(all);
+    EXPECT_EQ(asked, (std::vector<WindowId>{1, 2, 3}));
+    EXPECT_EQ(walk(registry, any), (std::vector<WindowId>{3, 4}));
+
+    asked.clear();
+    EXPECT_TRUE(close_all_windows(registry, [&](WindowId w) {
+        asked.push_back(w);
+        registry.remove(w);
+        return true;
+    }));
+    EXPECT_EQ(asked, (std::vector<WindowId>{3, 4}));
+    EXPECT_EQ(registry.open_windows(), 0u);
+    EXPECT_TRUE(close_all_windows(registry, [](WindowId) { return false; })) << "nothing to close";
+}
+
+TEST(WindowRegistry, WindowLimitCountsTheFrameAsOne) {
+    // Counter 1 + open documents; with limit 1 one document may be open.
+    EXPECT_FALSE(window_limit_reached(1, 1));
+    EXPECT_TRUE(window_limit_reached(2, 1));
+    EXPECT_FALSE(window_limit_reached(30, 30));
+    EXPECT_TRUE(window_limit_reached(31, 30));
+}
+
+}  // namespace
+}  // namespace travex
