@@ -6,6 +6,7 @@
 
 #include "base/file_system.h"
 #include "cli/command.h"
+#include "cli/media_text.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "codec/escapes.h"
@@ -15,27 +16,13 @@
 namespace travex::cli {
 namespace {
 
-// The texts of the messages that opening and saving give.
-std::string message_text(int message) {
-    switch (message) {
-        case kMessageNoMemory:
-            return "Insufficient free memory. (The text would be longer than " +
-                   std::to_string(kMaxConvertedText) + " bytes.)";
-        case kMessageAccessFailed:
-            return "Access to the file has failed.";
-        case kMessageCannotRead:
-            return "Specified file cannot be read.";
-        case kMessageDiskFull:
-            return "Insufficient free disk space.";
-        case kMessageNoData:
-            return "The specified file contains no data.";
-        case kMessageCannotCreate:
-            return "Specified file cannot be created.";
-        case kMessageNameTooLong:
-            return "Specified file name is too long.";
-        default:
-            return "message " + std::to_string(message);
+// The message of a refusal; a text too long to convert also says why.
+std::string export_message(int message) {
+    if (message == kMessageNoMemory) {
+        return cli::message_text(message) + " (The text would be longer than " +
+               std::to_string(kMaxConvertedText) + " bytes.)";
     }
+    return cli::message_text(message);
 }
 
 int run(Args args) {
@@ -50,7 +37,7 @@ int run(Args args) {
     const std::string& path = options->positional.front();
     const OpenTextResult result = open_as_text(real_file_system(), path);
     if (!result.ok()) {
-        return fail(path, message_text(result.message));
+        return fail(path, export_message(result.message));
     }
     const std::optional<std::string> out = options->value("-o");
     if (options->has("--raw") || !out || out->empty() || *out == "-") {
@@ -59,7 +46,7 @@ int run(Args args) {
         return write_output(out, bytes);
     }
     const int message = save_text_file(real_file_system(), *out, result.opened.text);
-    return message == 0 ? kExitOk : fail(*out, message_text(message));
+    return message == 0 ? kExitOk : fail(*out, export_message(message));
 }
 
 const RegisterCommand reg({"export", "export DATAFILE [-o OUT] [--raw]",

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "files/file_messages.h"
+#include "resources/string_table.h"
 
 namespace travex::cli {
 
@@ -40,8 +41,14 @@ std::string json_quoted(std::string_view text) {
 }
 
 std::string message_text(int id) {
-    const std::string_view text = file_message_text(id);
-    return text.empty() ? "message " + std::to_string(id) : std::string(text);
+    const auto text =
+        id > 0 && id <= 0xFFFF ? string_text(static_cast<std::uint16_t>(id)) : std::nullopt;
+    if (!text) {
+        return "message " + std::to_string(id);
+    }
+    // Messages that ask a question continue after a carriage return; the console shows the
+    // statement only.
+    return std::string(text->substr(0, text->find('\r')));
 }
 
 }  // namespace travex::cli

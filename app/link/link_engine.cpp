@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/le_bytes.h"
+#include "resources/string_table.h"
 
 namespace travex::link {
 namespace {
@@ -650,34 +651,11 @@ void LinkEngine::reset() {
 }
 
 std::string_view link_message(int code) {
-    switch (code) {
-        case 0:
-            return "Insufficient free memory.";
-        case 1:
-            return "Selected port is already in use.";
-        case 2:
-            return "Selected port does not exist.";
-        case 3:
-            return "Port error has occurred.";
-        case 4:
-            return "No response.\rMake sure that the cable is correctly connected and that the "
-                   "calculator is turned on.";
-        case 5:
-            return "Communication has failed.";
-        case 14:
-            return "Incorrect calculator model.\rMake sure that the model you have selected is "
-                   "connected.";
-        case 19:
-            return "Insufficient free disk space.";
-        case 20:
-            return "Calculator memory over.";
-        case 22:
-            return "Backup file and Data file can't be sent at the same time.";
-        case 26:
-            return "User Abort!";
-        default:
-            return "Communication has failed.";
-    }
+    // Link codes are message indexes: the text is string 400 + code. An unknown code reads as
+    // a failed communication.
+    const auto text = code >= 0 && code <= 28 ? string_text(static_cast<std::uint16_t>(400 + code))
+                                              : std::nullopt;
+    return text ? *text : *string_text(405);
 }
 
 }  // namespace travex::link
