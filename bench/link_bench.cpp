@@ -6,32 +6,16 @@
 // tick.
 #include <benchmark/benchmark.h>
 
-#include <map>
-
 #include "link/transfer_flow.h"
 #include "link/virtual_port.h"
 #include "sim/sim_calculator.h"
+#include "tests/unit/fake_file_system.h"
 
 namespace travex {
 namespace {
 
 constexpr std::uint32_t kLineRate = 3491;
 constexpr std::size_t kProgramBytes = 16 * 1024;
-
-class BenchFileSystem final : public FileSystem {
-public:
-    std::optional<Bytes> read_file(const std::string& path) override {
-        const auto it = files.find(path);
-        return it == files.end() ? std::nullopt : std::optional<Bytes>(it->second);
-    }
-    bool exists(const std::string& path) override { return files.count(path) != 0; }
-    WriteResult write_file_atomic(const std::string& path, std::string_view bytes) override {
-        files[path] = Bytes(bytes.begin(), bytes.end());
-        return WriteResult::written;
-    }
-    std::optional<std::uint64_t> free_space(const std::string&) override { return std::nullopt; }
-    std::map<std::string, Bytes> files;
-};
 
 class AnswerSkip final : public link::TransferUi {
 public:
@@ -110,7 +94,7 @@ void BM_LinkSendProgram16K(benchmark::State& state) {
         VirtualPortTiming timing;
         timing.line_rate = kLineRate;
         VirtualPort port(clock, &calculator, timing);
-        BenchFileSystem fs;
+        testing::FakeFileSystem fs;
         fs.files["big.g6p"] = program_file();
         AnswerSkip ui;
         link::CountingProgress progress;
@@ -142,7 +126,7 @@ void BM_LinkReceiveProgram16K(benchmark::State& state) {
         VirtualPortTiming timing;
         timing.line_rate = kLineRate;
         VirtualPort port(clock, &calculator, timing);
-        BenchFileSystem fs;
+        testing::FakeFileSystem fs;
         AnswerSkip ui;
         link::CountingProgress progress;
         link::LinkSession session(port, clock, settings, fs, ui, progress);

@@ -2,10 +2,10 @@
 // at whatever step, the operation must end, stay inside its buffers and leave the port closed.
 #include <cstddef>
 #include <cstdint>
-#include <map>
 
 #include "link/transfer_flow.h"
 #include "link/virtual_port.h"
+#include "tests/unit/fake_file_system.h"
 
 namespace {
 
@@ -31,21 +31,6 @@ private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t at_ = 0;
-};
-
-class FuzzFileSystem final : public FileSystem {
-public:
-    std::optional<Bytes> read_file(const std::string& path) override {
-        const auto it = files.find(path);
-        return it == files.end() ? std::nullopt : std::optional<Bytes>(it->second);
-    }
-    bool exists(const std::string& path) override { return files.count(path) != 0; }
-    WriteResult write_file_atomic(const std::string& path, std::string_view bytes) override {
-        files[path] = Bytes(bytes.begin(), bytes.end());
-        return WriteResult::written;
-    }
-    std::optional<std::uint64_t> free_space(const std::string&) override { return std::nullopt; }
-    std::map<std::string, Bytes> files;
 };
 
 class AnswerAll final : public link::TransferUi {
@@ -80,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VirtualPortTiming timing;
     timing.line_rate = 0;
     VirtualPort port(clock, &peer, timing);
-    FuzzFileSystem fs;
+    testing::FakeFileSystem fs;
     fs.files["p.g6p"] = small_file('p', 40);
     fs.files["z.g6z"] = small_file('z', 324);
     fs.files["v.g6v"] = small_file('v', 20);
