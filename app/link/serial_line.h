@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/serial_port.h"
+
 namespace travex {
 
 inline constexpr std::uint32_t kLinkBaudRate = 38400;
@@ -22,6 +24,12 @@ inline constexpr std::uint32_t kOpenSettleMs = 1000;
 inline constexpr bool is_valid_port_number(int number) {
     return number >= kFirstPortNumber && number <= kLastPortNumber;
 }
+
+// The one link port a process may hold, as on Windows. An opening first claims it: the answer is
+// in_use when this port or another one of the process is open, no_such_port for a number outside
+// 1..99 (nothing is held then), else ok and the claim is held until release_link_port().
+PortOpenResult claim_link_port(bool this_port_open, int port_number);
+void release_link_port();
 
 // A read asks for half the buffer when it holds more than 5 bytes: the engine's 1024-byte buffer
 // takes 512 bytes per read, the firmware updater's small reads are taken whole.

@@ -7,7 +7,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <utility>
@@ -16,9 +15,6 @@
 
 namespace travex {
 namespace {
-
-// One link port per process, as on Windows.
-std::atomic<bool> g_port_open{false};
 
 using Millis = std::chrono::milliseconds;
 using SteadyTime = std::chrono::steady_clock::time_point;
@@ -112,26 +108,22 @@ PosixSerialPort::~PosixSerialPort() {
 }
 
 PortOpenResult PosixSerialPort::open(int port_number) {
-    bool expected = false;
-    if (is_open() || !g_port_open.compare_exchange_strong(expected, true)) {
-        return PortOpenResult::in_use;
-    }
-    if (!is_valid_port_number(port_number)) {
-        g_port_open = false;
-        return PortOpenResult::no_such_port;
+    if (const PortOpenResult claim = claim_link_port(is_open(), port_number);
+        claim != PortOpenResult::ok) {
+        return claim;
     }
     const std::string device = resolver_ ? resolver_(port_number) : std::string();
     const int fd =
         device.empty() ? -1 : ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        g_port_open = false;
+        release_link_port();
         return PortOpenResult::no_such_port;
     }
     // Nobody else may use the line while the link holds it: like a COM port opened without
     // sharing, a device that another program holds counts as not available.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        g_port_open = false;
+        release_link_port();
         return PortOpenResult::no_such_port;
     }
     fd_ = fd;
@@ -160,7 +152,7 @@ bool PosixSerialPort::close() {
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
     device_.clear();
-    g_port_open = false;
+    release_link_port();
     return closed;
 }
 

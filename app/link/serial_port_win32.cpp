@@ -2,16 +2,12 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 
 #include "link/serial_line.h"
 
 namespace travex {
 namespace {
-
-// One link port per process.
-std::atomic<bool> g_port_open{false};
 
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr DWORD kDcbLength = 28;
@@ -60,13 +56,9 @@ bool Win32SerialPort::is_open() const {
 }
 
 PortOpenResult Win32SerialPort::open(int port_number) {
-    bool expected = false;
-    if (is_open() || !g_port_open.compare_exchange_strong(expected, true)) {
-        return PortOpenResult::in_use;
-    }
-    if (!is_valid_port_number(port_number)) {
-        g_port_open = false;
-        return PortOpenResult::no_such_port;
+    if (const PortOpenResult claim = claim_link_port(is_open(), port_number);
+        claim != PortOpenResult::ok) {
+        return claim;
     }
     // "\\.\COMn" reaches every port number, also those above 9.
     char name[32];
@@ -75,7 +67,7 @@ PortOpenResult Win32SerialPort::open(int port_number) {
     s.port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_FLAG_OVERLAPPED, nullptr);
     if (s.port == INVALID_HANDLE_VALUE) {
-        g_port_open = false;
+        release_link_port();
         return PortOpenResult::no_such_port;
     }
     auto setup_failed = [this] {
@@ -150,7 +142,7 @@ bool Win32SerialPort::close() {
     s.clear_comm_error();
     const bool closed = CloseHandle(s.port) != 0;
     s.port = INVALID_HANDLE_VALUE;
-    g_port_open = false;
+    release_link_port();
     return closed;
 }
 
