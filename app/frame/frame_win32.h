@@ -73,6 +73,22 @@ void ReportError(HWND owner, int index);
 // Adds the calculator font beside the executable for this run (true) or removes it (false).
 void InstallFont(bool on);
 
+// File > Open: the open dialog and the window for the chosen file's kind.
+void open_file_command(HWND frame);
+// File > Save As for a document window; false when the user cancelled or nothing was written.
+bool save_as_command(HWND owner, HWND document);
+
+// The question dialogs of file transfers: the file-exists question (30006) answers
+// kAnswerOverwriteAll, IDCANCEL, kAnswerOverwrite or kAnswerSkip; the skip question (30007)
+// IDCANCEL or kAnswerSkip.
+inline constexpr int kAnswerOverwriteAll = 1;
+inline constexpr int kAnswerOverwrite = 3;
+inline constexpr int kAnswerSkip = 4;
+int ask_file_exists(HWND owner, const std::string& file_name);
+int ask_skip(HWND owner, const std::string& text);
+// Moves a window, size unchanged, to the middle of the screen.
+void centre_on_screen(HWND window);
+
 // The modal About box.
 void ShowAbout(HWND owner);
 

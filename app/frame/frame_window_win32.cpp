@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "editor/editor_win32.h"
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
 #include "frame/message_table.h"
@@ -63,6 +64,67 @@ void select_font_size(std::uint16_t command) {
         set_menu_tick(id, id == command);
     }
     state.settings.font_size_index = *font_size_index(command);
+    std::size_t position = 0;
+    while (const WindowId editor =
+               state.documents.next(0, DocumentKind::program_editor, position)) {
+        SetEditorFont(reinterpret_cast<HWND>(editor));
+        ++position;
+    }
+}
+
+// The edit box of the active editor that has the focus: the text box, else the title box.
+HWND focused_editor_box() {
+    const WindowId active = app_state().documents.active(DocumentKind::program_editor);
+    if (active == 0) {
+        return nullptr;
+    }
+    HWND editor = reinterpret_cast<HWND>(active);
+    HWND focus = GetFocus();
+    if (focus != nullptr &&
+        (focus == editor_text_box(editor) || focus == editor_title_box(editor))) {
+        return focus;
+    }
+    return nullptr;
+}
+
+// Cut, Copy and Paste go to the focused box of the active window of the current kind; screen
+// images and slide shows take them with their windows.
+void route_edit_message(UINT message) {
+    if (app_state().documents.current_kind() != DocumentKind::program_editor) {
+        return;
+    }
+    if (HWND box = focused_editor_box()) {
+        SendMessageW(box, message, 0, 0);
+    }
+}
+
+void press_delete() {
+    if (HWND box = focused_editor_box()) {
+        SendMessageW(box, WM_KEYDOWN, VK_DELETE, 0);
+        SendMessageW(box, WM_KEYUP, VK_DELETE, 0);
+    }
+}
+
+void select_all() {
+    const WindowId active = app_state().documents.active(DocumentKind::program_editor);
+    if (HWND box = active != 0 ? editor_text_box(reinterpret_cast<HWND>(active)) : nullptr) {
+        SetFocus(box);
+        SendMessageW(box, EM_SETSEL, 0, -1);
+    }
+}
+
+void save_active_editor() {
+    const WindowId active = app_state().documents.active(DocumentKind::program_editor);
+    if (active == 0) {
+        return;
+    }
+    HWND editor = reinterpret_cast<HWND>(active);
+    // Save writes only a program that came from (or went to) a program file; the menu item
+    // is greyed otherwise, and the accelerator is held to the same rule.
+    if (!app_state().save_enabled || editor_kind(editor) != 1) {
+        return;
+    }
+    SaveEditor(editor_path(editor), editor, true);
 }
 
 void show_menu_help(WPARAM w, LPARAM l) {
@@ -144,10 +206,52 @@ bool run_command(HWND frame, std::uint16_t id) {
     AppState& state = app_state();
     switch (row->action) {
         case FrameAction::new_document:
+            if (!refuse_at_window_limit(frame) && CreateEditor() == nullptr) {
+                ReportError(frame, kMessageNoMemory);
+            }
+            break;
         case FrameAction::open:
+            if (!refuse_at_window_limit(frame)) {
+                open_file_command(frame);
+            }
+            break;
         case FrameAction::screen_capture:
-            // The document windows themselves arrive with their modules.
+            // The capture window arrives with the link commands.
             refuse_at_window_limit(frame);
+            break;
+        case FrameAction::save:
+            save_active_editor();
+            break;
+        case FrameAction::save_as:
+            if (const WindowId active = state.documents.active(DocumentKind::any)) {
+                save_as_command(frame, reinterpret_cast<HWND>(active));
+            }
+            break;
+        case FrameAction::undo:
+            if (HWND box = focused_editor_box()) {
+                SendMessageW(box, WM_UNDO, 0, 0);
+            }
+            break;
+        case FrameAction::cut:
+            route_edit_message(WM_CUT);
+            break;
+        case FrameAction::copy:
+            route_edit_message(WM_COPY);
+            break;
+        case FrameAction::paste:
+            route_edit_message(WM_PASTE);
+            break;
+        case FrameAction::delete_key:
+            press_delete();
+            break;
+        case FrameAction::select_all:
+            select_all();
+            break;
+        case FrameAction::find:
+            OpenFind();
+            break;
+        case FrameAction::replace:
+            OpenReplace();
             break;
         case FrameAction::close:
             if (const WindowId active = state.documents.active(DocumentKind::any)) {
@@ -202,6 +306,19 @@ bool run_command(HWND frame, std::uint16_t id) {
 
 LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     AppState& state = app_state();
+    if (message == state.find_replace_message && message != 0) {
+        HandleFindMessage(l);
+        return 0;
+    }
+    // Menus cannot be read from another process under every system, so the frame tells
+    // automation tools (the Wine tests) which menu it shows and whether Save is available.
+    static const UINT menu_state_query = RegisterWindowMessageA("TRAVEX.MenuState");
+    if (message == menu_state_query) {
+        const bool document_menu = GetMenu(window) == state.document_menu;
+        const bool save_on =
+            (GetMenuState(state.document_menu, kCommandSave, MF_BYCOMMAND) & MF_GRAYED) == 0;
+        return (document_menu ? 1 : 0) | (save_on ? 2 : 0);
+    }
     switch (message) {
         case WM_CREATE:
             SetWindowLongPtrA(window, 0, 0);
@@ -243,6 +360,7 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
             DestroyWindow(window);
             return 0;
         case WM_DESTROY:
+            ReleaseFindState();
             // The menus belong to the start-up code, which destroys both after the loop.
             SetMenu(window, nullptr);
             PostQuitMessage(0);

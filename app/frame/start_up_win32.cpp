@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "editor/editor_win32.h"
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
 #include "frame/message_table.h"
@@ -42,19 +43,21 @@ int run_message_loop() {
     AppState& state = app_state();
     HACCEL accelerators = LoadAcceleratorsA(state.instance, MAKEINTRESOURCEA(kAcceleratorTable));
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // The Unicode loop keeps typed characters intact for the editors' Unicode edit boxes,
+    // whatever the ANSI code page.
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (state.modeless_dialog != nullptr && IsWindow(state.modeless_dialog) &&
-            IsDialogMessageA(state.modeless_dialog, &message)) {
+            IsDialogMessageW(state.modeless_dialog, &message)) {
             continue;
         }
-        if (accelerators != nullptr && TranslateAcceleratorA(state.frame, accelerators, &message)) {
+        if (accelerators != nullptr && TranslateAcceleratorW(state.frame, accelerators, &message)) {
             continue;
         }
         if (state.mdi_client != nullptr && TranslateMDISysAccel(state.mdi_client, &message)) {
             continue;
         }
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }
@@ -80,7 +83,8 @@ int start(HINSTANCE instance) {
                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 677, 588, nullptr,
                                   state.no_document_menu, instance, nullptr);
     const bool created = state.frame != nullptr && create_frame_children(state.frame) &&
-                         (state.settings.keyboard == 0 || create_keyboard_panel() != nullptr);
+                         (state.settings.keyboard == 0 || create_keyboard_panel() != nullptr) &&
+                         CreateEditor() != nullptr;
     if (!created) {
         // What was created is left to the end of the process.
         ReportError(nullptr, kMessageNoMemory);

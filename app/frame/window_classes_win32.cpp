@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "editor/editor_win32.h"
 #include "frame/frame_win32.h"
 #include "frame/window_classes.h"
 
@@ -27,6 +28,8 @@ WNDPROC procedure_for(const WindowClass& window_class) {
             return function_table_procedure;
         case ClassProcedure::keyboard_panel:
             return keyboard_panel_procedure;
+        case ClassProcedure::editor:
+            return editor_procedure;
         default:
             return window_class.mdi_child ? plain_mdi_child_procedure : DefWindowProcA;
     }

@@ -7,7 +7,6 @@
 set -u
 mingw=$2 prefix=$3 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
-wine_env=$here/../../scripts/wine-env
 exe=$mingw/app/TRAVEX.exe
 font=$mingw/app/WTMQV7.TTF
 driver=$mingw/tests/windows/app_driver.exe
@@ -19,66 +18,11 @@ cp "$exe" "$font" "$work/app/"
 cp "$exe" "$work/nofont/"
 cp "$exe" "$font" "$work/blocked/"
 
-xvfb_pid=""
-app_pids=()
-cleanup() {
-    for pid in "${app_pids[@]}"; do kill "$pid" 2>/dev/null; done
-    WINEPREFIX=$prefix timeout 60 wineserver -w 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-}
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-    # A display of our own. Wine's desktop keeps the display it found when the session came
-    # up, so the server must be accepting connections before the first Wine program starts;
-    # on a busy machine that can take a while.
-    for n in $(seq 91 140); do
-        { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 300); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
-            export DISPLAY=":$n"
-            break
-        fi
-        kill "$xvfb_pid" 2>/dev/null
-        xvfb_pid=""
-    done
-    [ -n "${DISPLAY:-}" ] || { echo "FAIL: no display could be started"; exit 1; }
-fi
-
-# A Wine session left by an earlier test may have come up without this display; its end is
-# awaited so that the session the application starts in has it.
-WINEPREFIX=$prefix timeout 120 wineserver -w 2>/dev/null
-
-# The settings file of the prefix's user: removed first, so the run starts as a new user.
-settings_file() {
-    find "$prefix/drive_c/users" -path '*/ZELTA/TM-RZ4 for RQ-7310/TM-RZ4.INI' 2>/dev/null | head -1
-}
+. "$here/lib/app_session.sh"
+trap end_session EXIT
+start_display
+await_session_end
 old=$(settings_file); [ -n "$old" ] && rm -f "$old"
-
-fails=0
-check() { # description command...
-    local what=$1; shift
-    if ! "$@"; then echo "FAIL: $what"; fails=$((fails + 1)); fi
-}
-drive() { "$wine_env" run "$prefix" "$driver" "$@"; }
-shot() { /usr/bin/import -window root "$work/$1" 2>/dev/null || echo "no screenshot $1"; }
-start_app() { # folder
-    "$wine_env" run "$prefix" "$1/TRAVEX.exe" >/dev/null 2>&1 &
-    app_pids+=($!)
-}
-wait_exit() { # pid: exit status of the application, 124 when it does not end in 60 s
-    local pid=$1
-    for _ in $(seq 600); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
-        sleep 0.1
-    done
-    return 124
-}
 
 # A normal start: frame, children, menus, string resources, installed font. The first program
 # of a Wine session also brings the session up, which on a busy machine can take minutes, so
@@ -87,11 +31,11 @@ drive count-frames >/dev/null
 start_app "$work/app"
 first=${app_pids[-1]}
 check "frame appears" drive wait-frame 240000
-windows_path="Z:$(echo "$work/app/TRAVEX.exe" | tr '/' '\\')"
-check "string resources match the string table" drive strings "$windows_path"
-check "version resource" drive version "$windows_path"
+exe_path=$(windows_path "$work/app/TRAVEX.exe")
+check "string resources match the string table" drive strings "$exe_path"
+check "version resource" drive version "$exe_path"
 check "calculator font available to other programs" drive font-installed
-check "calculator font maps every byte" drive font "Z:$(echo "$work/app/WTMQV7.TTF" | tr '/' '\\')"
+check "calculator font maps every byte" drive font "$(windows_path "$work/app/WTMQV7.TTF")"
 check "menu help in the status bar" drive menu-help
 check "toolbar hover labels" drive hover
 layout=$(drive layout | tr -d '\r')
@@ -136,38 +80,33 @@ case $args in
 esac
 
 # The function table: each FuncTable command refills the one window for its group.
-expect_table() { # description expected driver-arguments...
-    local what=$1 want=$2; shift 2
-    local got; got=$(drive "$@" | tr -d '\r')
-    [ "$got" = "$want" ] || { echo "FAIL: $what: '$got', expected '$want'"; fails=$((fails + 1)); }
-}
-expect_table "KEY PAD" "KEY PAD|164|52|0|0" func-open 20071
-expect_table "PROG COM" "PROG COM|316|7|0|0" func-open 20078
-expect_table "PROG COM SETUP" "PROG COM|316|7|21|0" func-select 33 4
-expect_table "STAT GRAPH" "STAT GRAPH|316|8|0|0" func-open 20081
-expect_table "STAT GRAPH PIE" "STAT GRAPH|316|8|2|0" func-select 33 5
-expect_table "CATALOG" "CATALOG|316|27|0|0" func-open 20090
-expect_table "CATALOG symbol" "CATALOG|316|27|41|0" func-select 33 26
+expect "KEY PAD" "KEY PAD|164|52|0|0" drive func-open 20071
+expect "PROG COM" "PROG COM|316|7|0|0" drive func-open 20078
+expect "PROG COM SETUP" "PROG COM|316|7|21|0" drive func-select 33 4
+expect "STAT GRAPH" "STAT GRAPH|316|8|0|0" drive func-open 20081
+expect "STAT GRAPH PIE" "STAT GRAPH|316|8|2|0" drive func-select 33 5
+expect "CATALOG" "CATALOG|316|27|0|0" drive func-open 20090
+expect "CATALOG symbol" "CATALOG|316|27|41|0" drive func-select 33 26
 sleep 0.5
 shot app-functions.png
-expect_table "STAT VAR" "STAT VAR|316|4|0|0" func-open 20084
-expect_table "STAT VAR TEST" "STAT VAR|316|4|19|0" func-select 33 3
+expect "STAT VAR" "STAT VAR|316|4|0|0" drive func-open 20084
+expect "STAT VAR TEST" "STAT VAR|316|4|19|0" drive func-select 33 3
 sleep 0.5
 shot app-functions-stat.png
 
 # The keyboard panel is open from the start (the default settings); its group keys open the
 # function table, with 2ndF; View > Key Board closes and reopens it.
-expect_table "keyboard panel" "KeyPad RQ-7310|292x430|41" keyboard
-expect_table "keyboard MATH key" "MATH|316|8|0|0" keys 119
-expect_table "keyboard 2ndF STAT is MATRIX" "MATRIX|316|4|0|0" keys 117 120
-expect_table "keyboard 2ndF X is VARS" "VARS|468|8|0|0" keys 117 133
-expect_table "keyboard ALPHA then 2ndF X is VARS" "VARS|468|8|0|0" keys 118 117 133
-expect_table "keyboard ALPHA X does nothing" "VARS|468|8|0|0" keys 118 133
-expect_table "keyboard ALPHA is used up by one key" "MATH|316|8|0|0" keys 119
+expect "keyboard panel" "KeyPad RQ-7310|292x430|41" drive keyboard
+expect "keyboard MATH key" "MATH|316|8|0|0" drive keys 119
+expect "keyboard 2ndF STAT is MATRIX" "MATRIX|316|4|0|0" drive keys 117 120
+expect "keyboard 2ndF X is VARS" "VARS|468|8|0|0" drive keys 117 133
+expect "keyboard ALPHA then 2ndF X is VARS" "VARS|468|8|0|0" drive keys 118 117 133
+expect "keyboard ALPHA X does nothing" "VARS|468|8|0|0" drive keys 118 133
+expect "keyboard ALPHA is used up by one key" "MATH|316|8|0|0" drive keys 119
 sleep 0.5
 shot app-keyboard.png
-expect_table "Key Board off" "none" toggle-keyboard
-expect_table "Key Board on" "KeyPad RQ-7310|292x430|41" toggle-keyboard
+expect "Key Board off" "none" drive toggle-keyboard
+expect "Key Board on" "KeyPad RQ-7310|292x430|41" drive toggle-keyboard
 
 # The About box.
 check "About box opens" drive open-about 20000

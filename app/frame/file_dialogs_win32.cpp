@@ -1,0 +1,136 @@
+// File > Open and File > Save As: the common file dialogs with the running model's filters,
+// the window that opens a chosen file, and the extension rule of a saved name.
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <string>
+
+#include "base/file_system.h"
+#include "editor/editor_win32.h"
+#include "files/file_kind.h"
+#include "files/open_action.h"
+#include "files/save_as_name.h"
+#include "frame/frame_win32.h"
+#include "frame/message_table.h"
+
+namespace travex::win32 {
+namespace {
+
+constexpr DWORD kNameBufferLength = 256;
+constexpr int kMessageCannotRead = 15;
+constexpr int kMessageNoData = 21;
+constexpr int kMessageCannotCreate = 27;
+constexpr int kMessageNameTooLong = 28;
+
+void report_dialog_failure(HWND owner) {
+    const DWORD error = CommDlgExtendedError();
+    if (error == 0) {
+        return;  // cancelled
+    }
+    ReportError(owner, error == FNERR_BUFFERTOOSMALL ? kMessageNameTooLong : kMessageCannotCreate);
+}
+
+// The dialogs leave the current folder where the user chose the file; it becomes the data
+// folder that the next dialog starts in.
+void remember_data_folder() {
+    char folder[MAX_PATH] = {};
+    if (GetCurrentDirectoryA(MAX_PATH, folder) > 0) {
+        app_state().settings.data_folder = folder;
+    }
+}
+
+OPENFILENAMEA dialog_request(HWND owner, const std::string& filter, char* name, const char* title) {
+    OPENFILENAMEA request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = name;
+    request.nMaxFile = kNameBufferLength;
+    const std::string& folder = app_state().settings.data_folder;
+    request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    request.lpstrTitle = title;
+    return request;
+}
+
+std::uint64_t file_size(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The dialog asked before replacing the name as typed; a name that the extension rule changed
+// is asked about here, so an existing file is never replaced unasked.
+bool may_replace(HWND owner, const std::string& typed, const std::string& path) {
+    if (path == typed || !real_file_system().exists(path)) {
+        return true;
+    }
+    const std::string question = path + " already exists.\nDo you want to replace it?";
+    return MessageBoxA(owner, question.c_str(), "Save as", MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+}  // namespace
+
+void open_file_command(HWND frame) {
+    const std::string filter = dialog_filter(filter_list(kFilterOpen));
+    char name[kNameBufferLength] = {};
+    OPENFILENAMEA request = dialog_request(frame, filter, name, "Open File");
+    request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NONETWORKBUTTON;
+    if (!GetOpenFileNameA(&request)) {
+        report_dialog_failure(frame);
+        return;
+    }
+    remember_data_folder();
+    const std::string path = name;
+    switch (open_action(file_kind_of(path), file_size(path))) {
+        case OpenAction::editor:
+            if (HWND editor = CreateEditor()) {
+                LoadIntoEditor(path, editor);
+            } else {
+                ReportError(frame, kMessageNoMemory);
+            }
+            break;
+        case OpenAction::refuse_no_data:
+            ReportError(frame, kMessageNoData);
+            break;
+        case OpenAction::slide_show:
+        case OpenAction::screen_image:
+        case OpenAction::refuse_unreadable:
+            // Slide shows, pictures and bitmaps have no window of their own yet.
+            ReportError(frame, kMessageCannotRead);
+            break;
+    }
+}
+
+bool save_as_command(HWND owner, HWND document) {
+    if (!is_editor(document)) {
+        return false;
+    }
+    // An untitled window holds a program (its name is UNTITLEn.G6P), so it is offered the
+    // program filter as a program window is.
+    const auto kind = static_cast<FileKind>(editor_kind(document));
+    const bool program_or_text =
+        kind == FileKind::none || kind == FileKind::program || kind == FileKind::text;
+    const std::string list = filter_list(program_or_text ? kFilterSaveProgram : kFilterSaveData);
+    const std::string filter = dialog_filter(list);
+    char name[kNameBufferLength] = {};
+    OPENFILENAMEA request = dialog_request(owner, filter, name, "Save as");
+    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NONETWORKBUTTON;
+    if (!GetSaveFileNameA(&request)) {
+        report_dialog_failure(owner);
+        return false;
+    }
+    const std::string typed = name;
+    const std::string path =
+        apply_save_extension(typed, list, static_cast<int>(request.nFilterIndex));
+    remember_data_folder();
+    if (!may_replace(owner, typed, path)) {
+        return false;
+    }
+    return SaveEditor(path, document, false);
+}
+
+}  // namespace travex::win32

@@ -1,0 +1,75 @@
+# Shared by the Wine tests that run TRAVEX.exe: a display, the Wine session, the application's
+# settings file, the test drivers and the checks. Sourced with $prefix, $work and $mingw set.
+wine_env=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)/scripts/wine-env
+xvfb_pid=""
+app_pids=()
+fails=0
+
+end_session() {
+    for pid in "${app_pids[@]}"; do kill "$pid" 2>/dev/null; done
+    WINEPREFIX=$prefix timeout 60 wineserver -w 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+}
+
+# A display of our own when there is none. Wine's desktop keeps the display it found when the
+# session came up, so the server must be accepting connections before the first Wine program
+# starts; on a busy machine that can take a while.
+start_display() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    for n in $(seq 91 140); do
+        { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 300); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill "$xvfb_pid" 2>/dev/null
+        xvfb_pid=""
+    done
+    echo "FAIL: no display could be started"
+    exit 1
+}
+
+# A Wine session left by an earlier test may have come up without this display; its end is
+# awaited so that the session the application starts in has it.
+await_session_end() {
+    WINEPREFIX=$prefix timeout 120 wineserver -w 2>/dev/null
+}
+
+# The settings file of the prefix's user.
+settings_file() {
+    find "$prefix/drive_c/users" -path '*/ZELTA/TM-RZ4 for RQ-7310/TM-RZ4.INI' 2>/dev/null | head -1
+}
+
+check() { # description command...
+    local what=$1; shift
+    if ! "$@"; then echo "FAIL: $what"; fails=$((fails + 1)); fi
+}
+expect() { # description expected command...
+    local what=$1 want=$2; shift 2
+    local got; got=$("$@" | tr -d '\r')
+    [ "$got" = "$want" ] || { echo "FAIL: $what: '$got', expected '$want'"; fails=$((fails + 1)); }
+}
+drive() { "$wine_env" run "$prefix" "$mingw/tests/windows/app_driver.exe" "$@"; }
+edit() { "$wine_env" run "$prefix" "$mingw/tests/windows/editor_driver.exe" "$@"; }
+shot() { /usr/bin/import -window root "$work/$1" 2>/dev/null || echo "no screenshot $1"; }
+windows_path() { echo "Z:$(echo "$1" | tr '/' '\\')"; }
+
+start_app() { # folder
+    "$wine_env" run "$prefix" "$1/TRAVEX.exe" >/dev/null 2>&1 &
+    app_pids+=($!)
+}
+wait_exit() { # pid: exit status of the application, 124 when it does not end in 60 s
+    local pid=$1
+    for _ in $(seq 600); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
+        sleep 0.1
+    done
+    return 124
+}
