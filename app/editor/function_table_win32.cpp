@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "editor/editor_win32.h"
 #include "editor/function_table.h"
 #include "frame/frame_win32.h"
 
@@ -105,6 +106,27 @@ void on_selection(HWND window, int list_index) {
     }
 }
 
+// A double-click inserts the entry's calculator text: from column 1 only in KEY PAD (the
+// other groups' first column picks a subgroup), from column 2 except in VARS (headings there),
+// from column 3 always.
+void insert_selected(HWND window, int list_index) {
+    const FunctionTableRecord* record = record_of(window);
+    const int group = app_state().function_group;
+    const bool inserts = (list_index == 0 && group == 1) ||
+                         (list_index == 1 && group != kVarsGroup) || list_index == 2;
+    if (record == nullptr || !inserts || list_index < 0 || list_index >= kListCount) {
+        return;
+    }
+    HWND list = record->lists[list_index];
+    const int position = selection(list);
+    if (position < 0) {
+        return;
+    }
+    const auto text_id = static_cast<std::uint16_t>(
+        SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(position), 0));
+    InsertIntoActiveEditor(function_text(text_id));
+}
+
 void draw_item(const DRAWITEMSTRUCT& item) {
     if (item.itemID == static_cast<UINT>(-1) ||
         (item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) == 0) {
@@ -191,8 +213,10 @@ LRESULT CALLBACK function_table_procedure(HWND window, UINT message, WPARAM w, L
                 on_selection(window, LOWORD(w) - kFirstListId);
                 return 0;
             }
-            // A double-click inserts into the active program editor, which arrives with the
-            // editor; until then there is none to insert into.
+            if (HIWORD(w) == LBN_DBLCLK) {
+                insert_selected(window, LOWORD(w) - kFirstListId);
+                return 0;
+            }
             break;
         case WM_MDIACTIVATE:
             if (reinterpret_cast<HWND>(l) == window && record_of(window) != nullptr) {

@@ -2,6 +2,7 @@
 // active program editor or open the function table, with the 2ndF and ALPHA shifts.
 #include <windows.h>
 
+#include "editor/editor_win32.h"
 #include "editor/keyboard_keys.h"
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
@@ -71,8 +72,9 @@ void on_key(HWND window, int id) {
     if (result.group != 0) {
         open_function_table(result.group);
     }
-    // Text goes to the active program editor, which arrives with the editor; until then
-    // there is none to take it.
+    if (!result.text.empty()) {
+        InsertIntoActiveEditor(result.text);
+    }
     RECT indicator = {kIndicatorX, kIndicatorY, kIndicatorX + kIndicatorWidth,
                       kIndicatorY + kIndicatorHeight};
     InvalidateRect(window, &indicator, FALSE);
