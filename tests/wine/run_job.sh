@@ -19,7 +19,7 @@ rm -rf "$work"; mkdir -p "$work/items"
 printf '6p%s' "$(printf '%-11s' ONE | tr ' ' '\377')" >"$work/items/ONE.g6p"
 head -c 41 /dev/zero >>"$work/items/ONE.g6p"
 printf 'ABC' >>"$work/items/ONE.g6p"
-time_out=25
+time_out=30
 log=$work/run.out
 
 run_pid=""
