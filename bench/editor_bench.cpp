@@ -55,6 +55,7 @@ void BM_OpenLargestProgramIntoEditBox(benchmark::State& state) {
             break;
         }
         std::u16string edit = travex::to_edit_text(load.content.text);
+        state.counters["text_chars"] = static_cast<double>(edit.size());
         benchmark::DoNotOptimize(edit);
     }
 }
