@@ -5,10 +5,9 @@
 #include "cli/command.h"
 #include "cli/options.h"
 #include "cli/output.h"
-#include "codec/detokenizer.h"
 #include "codec/escapes.h"
-#include "codec/text_limits.h"
-#include "codec/tokenizer.h"
+#include "codec/program_from_text.h"
+#include "files/name_field.h"
 #include "files/program_file.h"
 
 namespace travex::cli {
@@ -61,20 +60,22 @@ int run(Args args) {
     }
     const std::string text =
         options->has("--raw") ? to_string(*file) : decode_escapes(to_string(*file));
-    if (text.size() > kMaxConvertedText) {
-        return fail(input, "text longer than 51200 bytes; nothing written");
-    }
-    const auto tokens = tokenize_checked(text);
-    if (!tokens) {
-        return fail(input, "program longer than 51200 token bytes; nothing written");
-    }
-    const ProgramFile program = make_program_file(output, title, *tokens);
-    // A saved program must open again: its text, with the line break of the 0xFD 0xFF trailer,
-    // has to fit the same limit.
-    const std::string_view body = std::string_view(program.bytes).substr(kProgramHeaderSize);
-    if (!detokenize_checked(
-            std::span(reinterpret_cast<const std::uint8_t*>(body.data()), body.size()))) {
-        return fail(input, "program would open as more than 51200 bytes of text; nothing written");
+    const ProgramFromText program =
+        program_file_from_text(output, name_field_from_path(output), title, text);
+    switch (program.error) {
+        case ProgramFromTextError::none:
+            break;
+        case ProgramFromTextError::text_too_long:
+            return fail(input, "text longer than 51200 bytes; nothing written");
+        case ProgramFromTextError::tokens_too_long:
+            return fail(input, "program longer than 51200 token bytes; nothing written");
+        case ProgramFromTextError::opens_too_long:
+            return fail(input,
+                        "program would open as more than 51200 bytes of text; nothing written");
+        case ProgramFromTextError::title_too_long:
+            return usage_error("tok", "title longer than 40 bytes");
+        case ProgramFromTextError::file_name_too_short:
+            return usage_error("tok", "output file name needs at least two characters");
     }
     return write_output(to_stdout ? std::optional<std::string>() : output, program.bytes);
 }

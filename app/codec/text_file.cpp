@@ -1,5 +1,6 @@
 #include "codec/text_file.h"
 
+#include <algorithm>
 #include <optional>
 #include <span>
 
@@ -13,6 +14,7 @@ namespace travex {
 
 namespace {
 
+constexpr std::size_t kNameAt = 2;
 constexpr std::size_t kTitleAt = 13;
 
 std::optional<DataType> data_type_of(FileKind kind) {
@@ -85,6 +87,7 @@ OpenTextResult convert_to_text(FileKind kind, char extension_digit, std::string_
         return failed(kMessageNoMemory);
     }
     result.opened.title = title_of(file);
+    std::copy_n(file.begin() + kNameAt, kItemNameSize, result.opened.name.begin());
     result.opened.text = *text;
     return result;
 }

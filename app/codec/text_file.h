@@ -31,6 +31,7 @@ inline constexpr std::size_t kSaveSpareBytes = 94;
 struct OpenedText {
     FileKind kind = FileKind::none;
     std::string title;  // the header's title up to its first zero byte; empty for text files
+    ItemName name{};    // the header's name field (bytes 2-12); zero for text files
     std::string text;   // calculator text
 };
 

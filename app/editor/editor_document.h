@@ -12,6 +12,9 @@
 
 namespace travex {
 
+// "The program is too long to be saved; nothing was written."
+inline constexpr int kMessageProgramTooLong = 429;
+
 // "UNTITLE%d.G%1dP": UNTITLE1.G6P, UNTITLE2.G6P, ...
 std::string untitled_name(int counter, char model_digit);
 

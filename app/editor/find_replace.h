@@ -22,13 +22,14 @@ std::optional<std::size_t> search_text(std::string_view text, std::string_view p
                                        std::size_t start, bool scan, bool match_case);
 
 // Find Next: the match after the selection's end, as the new selection; nothing when there is
-// none (the selection stays and "There is no corresponding data." is shown).
+// none (the selection stays and "There is no corresponding data." is shown). An empty find
+// text finds nothing.
 std::optional<TextSelection> find_next(std::string_view text, std::string_view pattern,
                                        TextSelection selection, bool match_case);
 
 // Replace: when the text at the selection's start matches, the range to replace with the
 // replacement (start, start + pattern length); nothing otherwise. The caret goes to
-// start + replacement length afterwards.
+// start + replacement length afterwards. An empty find text replaces nothing.
 std::optional<TextSelection> replace_range(std::string_view text, std::string_view pattern,
                                            TextSelection selection, bool match_case);
 

@@ -16,6 +16,11 @@ std::optional<std::string_view> program_body(std::string_view file) {
 
 ProgramFile make_program_file(std::string_view file_name, std::string_view title,
                               std::string_view tokens) {
+    return make_program_file(file_name, name_field_from_path(file_name), title, tokens);
+}
+
+ProgramFile make_program_file(std::string_view file_name, const ItemName& name,
+                              std::string_view title, std::string_view tokens) {
     const std::size_t slash = file_name.find_last_of("\\/");
     const std::string_view base =
         slash == std::string_view::npos ? file_name : file_name.substr(slash + 1);
@@ -28,7 +33,7 @@ ProgramFile make_program_file(std::string_view file_name, std::string_view title
     FileHeader header;
     header.model_digit = static_cast<std::uint8_t>(base[base.size() - 2]);
     header.type_letter = static_cast<std::uint8_t>(base[base.size() - 1]);
-    header.name = name_field_from_path(file_name);
+    header.name = name;
     std::copy(title.begin(), title.end(), header.title.begin());
     const auto header_bytes = build_header(header);
 

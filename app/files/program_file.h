@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/calc_file.h"
+
 namespace travex {
 
 inline constexpr std::size_t kProgramHeaderSize = 54;
@@ -32,5 +34,10 @@ struct ProgramFile {
 // A name of fewer than two characters or a title longer than 40 bytes is refused.
 ProgramFile make_program_file(std::string_view file_name, std::string_view title,
                               std::string_view tokens);
+
+// The same with the header's name field given rather than taken from file_name: saving a
+// program under its own path keeps the name it was opened with.
+ProgramFile make_program_file(std::string_view file_name, const ItemName& name,
+                              std::string_view title, std::string_view tokens);
 
 }  // namespace travex

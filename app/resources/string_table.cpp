@@ -175,6 +175,7 @@ constexpr StringEntry kStrings[] = {
     {426, "User Abort!"},
     {427, "Specified file cannot be created."},
     {428, "Specified file name is too long."},
+    {429, "The program is too long to be saved; nothing was written."},
     // Names of the calculator glyphs: string id = glyph byte + 372; they are also the @name@
     // escapes of plain-text files.
     {502, "0"},

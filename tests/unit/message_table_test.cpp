@@ -55,6 +55,7 @@ const ExpectedMessage kExpected[] = {
     {25, "Make sure that the cable is correctly connected and the calculator is turned on.", E},
     {27, "Specified file cannot be created.", E},
     {28, "Specified file name is too long.", E},
+    {29, "The program is too long to be saved; nothing was written.", E},
 };
 
 TEST(MessageTable, EveryShownMessageHasItsExactTextAndIcon) {
@@ -65,7 +66,7 @@ TEST(MessageTable, EveryShownMessageHasItsExactTextAndIcon) {
         EXPECT_EQ(content->icon, expected.icon) << "message " << expected.index;
         EXPECT_EQ(string_text(static_cast<std::uint16_t>(400 + expected.index)), expected.text);
     }
-    EXPECT_EQ(message_table().size(), 29u);
+    EXPECT_EQ(message_table().size(), 30u);
     for (std::size_t i = 0; i < message_table().size(); ++i) {
         EXPECT_EQ(message_table()[i].index, static_cast<int>(i));
     }
@@ -77,7 +78,7 @@ TEST(MessageTable, UserAbortHasTextButIsNeverShown) {
 }
 
 TEST(MessageTable, IndexesWithoutTextShowNothing) {
-    EXPECT_FALSE(error_report_content(29));
+    EXPECT_FALSE(error_report_content(30));
     EXPECT_FALSE(error_report_content(-1));
     EXPECT_FALSE(error_report_content(-400));  // would otherwise reach string 0
     EXPECT_FALSE(error_report_content(1 << 20));
