@@ -10,6 +10,7 @@
 //   editor_driver type-title TEXT         types TEXT into its title box
 //   editor_driver text                    prints the active editor's text (glyphs as \xHH)
 //   editor_driver caret POS               puts the caret at POS
+//   editor_driver wait-box TITLE MS       until a box with this title is open
 //   editor_driver answer TITLE BUTTON MS  prints a box's text and presses yes|no|cancel|ok
 //   editor_driver find TEXT CASE          Find dialog: Find Next (CASE 1 = match case)
 //   editor_driver close-find              closes the Find dialog
@@ -273,6 +274,10 @@ int main(int argc, char** argv) {
         const auto range = static_cast<DWORD>(SendMessageW(text_box(), EM_GETSEL, 0, 0));
         std::printf("%u %u\n", LOWORD(range), HIWORD(range));
         return 0;
+    }
+    if (command == "wait-box") {
+        const bool shown = wait_for(number(3, 20000), [&] { return find_dialog(arg(2)) != nullptr; });
+        return shown ? 0 : fail("no box titled " + arg(2));
     }
     if (command == "answer") {
         return answer(arg(2), arg(3), number(4, 20000));
