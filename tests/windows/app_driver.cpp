@@ -33,40 +33,22 @@
 #include <string>
 
 #include "codec/charset.h"
+#include "driver_support.h"
 #include "resources/resource_text.h"
 #include "resources/string_table.h"
 
 namespace {
 
-HWND find_frame() {
-    return FindWindowA("PCMainWClass", nullptr);
-}
-
-template <typename Found>
-auto wait_for(int milliseconds, Found found) {
-    for (int waited = 0;; waited += 100) {
-        if (auto result = found(); result || waited >= milliseconds) {
-            return result;
-        }
-        Sleep(100);
-    }
-}
-
-std::string window_text(HWND window) {
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
+using driver::fail;
+using driver::find_dialog;
+using driver::find_frame;
+using driver::wait_for;
+using driver::window_text;
 
 std::string class_of(HWND window) {
     char name[256] = {};
     GetClassNameA(window, name, sizeof name);
     return name;
-}
-
-int fail(const std::string& what) {
-    std::printf("FAIL: %s\n", what.c_str());
-    return 1;
 }
 
 int wait_frame(int milliseconds) {
@@ -236,10 +218,6 @@ int check_font(const char* file) {
     return failures == 0 ? 0 : 1;
 }
 
-HWND find_dialog(const char* title) {
-    return FindWindowA("#32770", title);
-}
-
 int open_about(int milliseconds) {
     HWND frame = find_frame();
     if (frame == nullptr) {
@@ -281,10 +259,11 @@ int expect_message(const std::string& expected, int milliseconds) {
     if (box == nullptr) {
         return fail("no message box titled ZELTA TRAVEX");
     }
-    char text[1024] = {};
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    std::printf("message: %s\n", text);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    const std::string text = driver::message_text(box);
+    std::printf("message: %s\n", text.c_str());
+    if (!driver::press_until_gone(box, IDOK, milliseconds)) {
+        return fail("message box stays open");
+    }
     return expected == text ? 0 : fail("message text differs");
 }
 

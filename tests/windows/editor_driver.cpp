@@ -18,6 +18,7 @@
 //   editor_driver replace FIND NEW        Replace dialog: Replace, then closes the dialog
 //   editor_driver selection               prints the selection start and end
 //   editor_driver save-as NAME FILTER MS  Save as dialog: types NAME, picks filter FILTER
+//   editor_driver save-dialog NAME FILTER MS   the same in a dialog already opening
 //   editor_driver open PATH MS            Open File dialog: opens PATH
 //   editor_driver menu-state              prints "document|no-document menu, save on|off"
 #include <windows.h>
@@ -26,35 +27,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "driver_support.h"
+
 namespace {
 
-HWND find_frame() {
-    return FindWindowA("PCMainWClass", nullptr);
-}
+using driver::fail;
+using driver::find_dialog;
+using driver::find_frame;
+using driver::wait_for;
+using driver::window_text;
 
 HWND mdi_client() {
     return FindWindowExA(find_frame(), nullptr, "MDICLIENT", nullptr);
-}
-
-template <typename Found>
-auto wait_for(int milliseconds, Found found) {
-    for (int waited = 0;; waited += 50) {
-        if (auto result = found(); result || waited >= milliseconds) {
-            return result;
-        }
-        Sleep(50);
-    }
-}
-
-int fail(const std::string& what) {
-    std::printf("FAIL: %s\n", what.c_str());
-    return 1;
-}
-
-std::string window_text(HWND window) {
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
 }
 
 HWND active_editor() {
@@ -116,10 +100,6 @@ std::string box_text(HWND box) {
         }
     }
     return shown;
-}
-
-HWND find_dialog(const std::string& title) {
-    return FindWindowA("#32770", title.c_str());
 }
 
 int answer(const std::string& title, const std::string& button, int milliseconds) {
@@ -276,7 +256,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "wait-box") {
-        const bool shown = wait_for(number(3, 20000), [&] { return find_dialog(arg(2)) != nullptr; });
+        const bool shown =
+            wait_for(number(3, 20000), [&] { return find_dialog(arg(2)) != nullptr; });
         return shown ? 0 : fail("no box titled " + arg(2));
     }
     if (command == "answer") {
@@ -298,6 +279,9 @@ int main(int argc, char** argv) {
     }
     if (command == "save-as") {
         PostMessageA(find_frame(), WM_COMMAND, 20005, 0);
+        return file_dialog("Save as", arg(2), number(3, 0), number(4, 20000));
+    }
+    if (command == "save-dialog") {  // a Save as dialog that something else opened
         return file_dialog("Save as", arg(2), number(3, 0), number(4, 20000));
     }
     if (command == "open") {

@@ -117,6 +117,23 @@ check "62-byte list refused" drive expect-message "The specified file contains n
 wait "$opener"
 editors=$(edit editors | wc -l)
 [ "$editors" = 2 ] || { echo "FAIL: $editors editors after the refused list"; fails=$((fails + 1)); }
+# A program file whose header names a list: refused, and its editor goes again.
+{ printf '6lWRONG\0\0\0\0\0\0'; head -c 41 /dev/zero; printf 'A\xfd\xff'; } >"$files/wrong.g6p"
+edit open "$(win wrong.g6p)" &
+opener=$!
+check "program with a list header refused" drive expect-message "Specified file cannot be read." 20000
+wait "$opener"
+check "its editor closed" edit wait-editors 2 20000
+
+# Yes to the save prompt of an untitled editor leads to Save As.
+edit command 20001
+check "editor for Save As on close" edit wait-editors 3 20000
+edit type "1+2"
+edit command 20003
+expect "save prompt" "Save Changes to UNTITLE5.G6P ?" edit answer "ZELTA TRAVEX" yes
+check "Save As from the prompt" edit save-dialog "$(win closing)" 1
+check "saved editor closed" edit wait-editors 2 20000
+[ -f "$files/closing.g6p" ] || { echo "FAIL: closing.g6p not written"; fails=$((fails + 1)); }
 
 # Every calculator byte: open, edit, save in place, byte for byte.
 round_trip() { # name locale
