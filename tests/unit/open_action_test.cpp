@@ -8,9 +8,9 @@ namespace travex {
 namespace {
 
 TEST(OpenAction, DataFilesNeedMoreThanSixtyTwoBytes) {
-    for (const FileKind kind : {FileKind::list, FileKind::list_database, FileKind::matrix,
-                                FileKind::table_setup, FileKind::window_setup,
-                                FileKind::data_variable, FileKind::zoom}) {
+    for (const FileKind kind :
+         {FileKind::list, FileKind::list_database, FileKind::matrix, FileKind::table_setup,
+          FileKind::window_setup, FileKind::data_variable, FileKind::zoom}) {
         EXPECT_EQ(open_action(kind, 62), OpenAction::refuse_no_data) << file_kind_name(kind);
         EXPECT_EQ(open_action(kind, 63), OpenAction::editor) << file_kind_name(kind);
     }
