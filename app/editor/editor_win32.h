@@ -27,6 +27,16 @@ void SetEditorFont(HWND editor);
 void InsertIntoActiveEditor(const std::string& calculator_text);
 void FocusActiveEditor();
 
+// The active program editor, or nullptr when none is open.
+HWND active_editor();
+
+// An edit box's whole text as calculator text (one byte per character, so positions carry
+// over), and its selection replaced by calculator text.
+std::string edit_box_text(HWND box);
+void replace_edit_selection(HWND box, const std::string& calculator_text, bool can_undo);
+// Calculator text as the wide text the calculator font draws.
+std::wstring calculator_wide_text(const std::string& calculator_text);
+
 // What the frame's commands need to know about an editor.
 bool is_editor(HWND window);
 std::string editor_path(HWND editor);

@@ -53,27 +53,6 @@ EditorRecord* record_of(HWND window) {
     return reinterpret_cast<EditorRecord*>(GetWindowLongPtrA(window, 0));
 }
 
-std::wstring box_text(HWND box) {
-    const int length = GetWindowTextLengthW(box);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), length + 1)));
-    return text;
-}
-
-std::u16string as_u16(const std::wstring& text) {
-    return std::u16string(text.begin(), text.end());
-}
-
-std::wstring as_wide(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
-void replace_selection(HWND box, const std::string& calculator_text, bool can_undo) {
-    const std::wstring text = as_wide(to_edit_text(calculator_text));
-    SendMessageW(box, EM_REPLACESEL, can_undo ? TRUE : FALSE,
-                 reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 void set_font(HWND box, HFONT font) {
     SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     InvalidateRect(box, nullptr, TRUE);
@@ -288,8 +267,8 @@ bool LoadIntoEditor(const std::string& path, HWND editor) {
         SendMessageA(editor, WM_CLOSE, 0, 0);
         return false;
     }
-    SetWindowTextW(record->title_box, as_wide(to_edit_text(loaded.content.title)).c_str());
-    replace_selection(record->text_box, loaded.content.text, false);
+    SetWindowTextW(record->title_box, calculator_wide_text(loaded.content.title).c_str());
+    replace_edit_selection(record->text_box, loaded.content.text, false);
     SendMessageW(record->text_box, EM_SETSEL, 0, 0);
     SendMessageW(record->text_box, EM_SCROLLCARET, 0, 0);
     SendMessageW(record->text_box, EM_SETMODIFY, FALSE, 0);
@@ -305,8 +284,8 @@ bool SaveEditor(const std::string& path, HWND editor, bool keep_name) {
     if (record == nullptr) {
         return false;
     }
-    const std::string text = from_edit_text(as_u16(box_text(record->text_box)));
-    const std::string title = from_edit_text(as_u16(box_text(record->title_box)));
+    const std::string text = edit_box_text(record->text_box);
+    const std::string title = edit_box_text(record->title_box);
     EditorSave save;
     save.title = title;
     save.calculator_name = record->calculator_name;
@@ -342,20 +321,38 @@ void SetEditorFont(HWND editor) {
 }
 
 void InsertIntoActiveEditor(const std::string& calculator_text) {
-    const WindowId active = app_state().documents.active(DocumentKind::program_editor);
-    EditorRecord* record = active != 0 ? record_of(reinterpret_cast<HWND>(active)) : nullptr;
-    if (record == nullptr) {
-        return;
+    if (HWND box = editor_text_box(active_editor())) {
+        replace_edit_selection(box, calculator_text, true);
+        SetFocus(box);
     }
-    replace_selection(record->text_box, calculator_text, true);
-    SetFocus(record->text_box);
 }
 
 void FocusActiveEditor() {
-    const WindowId active = app_state().documents.active(DocumentKind::program_editor);
-    if (EditorRecord* record = active != 0 ? record_of(reinterpret_cast<HWND>(active)) : nullptr) {
-        SetFocus(record->text_box);
+    if (HWND box = editor_text_box(active_editor())) {
+        SetFocus(box);
     }
+}
+
+HWND active_editor() {
+    return reinterpret_cast<HWND>(app_state().documents.active(DocumentKind::program_editor));
+}
+
+std::string edit_box_text(HWND box) {
+    const int length = GetWindowTextLengthW(box);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), length + 1)));
+    return from_edit_text(std::u16string(text.begin(), text.end()));
+}
+
+std::wstring calculator_wide_text(const std::string& calculator_text) {
+    const std::u16string text = to_edit_text(calculator_text);
+    return std::wstring(text.begin(), text.end());
+}
+
+void replace_edit_selection(HWND box, const std::string& calculator_text, bool can_undo) {
+    const std::wstring text = calculator_wide_text(calculator_text);
+    SendMessageW(box, EM_REPLACESEL, can_undo ? TRUE : FALSE,
+                 reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 bool is_editor(HWND window) {
@@ -365,22 +362,22 @@ bool is_editor(HWND window) {
 }
 
 std::string editor_path(HWND editor) {
-    const EditorRecord* record = record_of(editor);
+    const EditorRecord* record = editor != nullptr ? record_of(editor) : nullptr;
     return record != nullptr ? record->path : std::string();
 }
 
 int editor_kind(HWND editor) {
-    const EditorRecord* record = record_of(editor);
+    const EditorRecord* record = editor != nullptr ? record_of(editor) : nullptr;
     return record != nullptr ? record->kind : 0;
 }
 
 HWND editor_text_box(HWND editor) {
-    const EditorRecord* record = record_of(editor);
+    const EditorRecord* record = editor != nullptr ? record_of(editor) : nullptr;
     return record != nullptr ? record->text_box : nullptr;
 }
 
 HWND editor_title_box(HWND editor) {
-    const EditorRecord* record = record_of(editor);
+    const EditorRecord* record = editor != nullptr ? record_of(editor) : nullptr;
     return record != nullptr ? record->title_box : nullptr;
 }
 

@@ -44,14 +44,6 @@ std::string calculator_text_of(const wchar_t* text) {
     return from_edit_text(std::u16string(wide.begin(), wide.end()));
 }
 
-// The box's whole text as calculator text: one byte per character, so positions carry over.
-std::string box_calculator_text(HWND box) {
-    const int length = GetWindowTextLengthW(box);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), length + 1)));
-    return from_edit_text(std::u16string(text.begin(), text.end()));
-}
-
 TextSelection selection_of(HWND box) {
     DWORD start = 0;
     DWORD end = 0;
@@ -64,17 +56,10 @@ void select(HWND box, std::size_t start, std::size_t end) {
     SendMessageW(box, EM_SCROLLCARET, 0, 0);
 }
 
-void replace_selection_with(HWND box, const std::string& calculator_text) {
-    const std::u16string edit = to_edit_text(calculator_text);
-    const std::wstring wide(edit.begin(), edit.end());
-    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
-}
-
 void find_next_in(HWND box, HWND dialog) {
     FindState& state = find_state();
     const std::string pattern = calculator_text_of(state.find_text);
-    const auto found =
-        find_next(box_calculator_text(box), pattern, selection_of(box), state.match_case);
+    const auto found = find_next(edit_box_text(box), pattern, selection_of(box), state.match_case);
     if (!found) {
         ReportError(dialog, kMessageNotFound);
         return;
@@ -86,13 +71,13 @@ void find_next_in(HWND box, HWND dialog) {
 void replace_current_in(HWND box) {
     const FindState& state = find_state();
     const std::string replacement = calculator_text_of(state.replacement);
-    const auto range = replace_range(box_calculator_text(box), calculator_text_of(state.find_text),
+    const auto range = replace_range(edit_box_text(box), calculator_text_of(state.find_text),
                                      selection_of(box), state.match_case);
     if (!range) {
         return;
     }
     select(box, range->start, range->end);
-    replace_selection_with(box, replacement);
+    replace_edit_selection(box, replacement, true);
     const std::size_t caret = range->start + replacement.size();
     select(box, caret, caret);
 }
@@ -100,7 +85,7 @@ void replace_current_in(HWND box) {
 void replace_all_in(HWND box) {
     const FindState& state = find_state();
     const ReplaceAllResult result = replace_all(
-        box_calculator_text(box), calculator_text_of(state.find_text),
+        edit_box_text(box), calculator_text_of(state.find_text),
         calculator_text_of(state.replacement), selection_of(box).start, state.match_case);
     if (result.replacements == 0) {
         return;
@@ -108,7 +93,7 @@ void replace_all_in(HWND box) {
     // Replacing the selection (rather than setting the text) keeps the change undoable and
     // marks the box modified, so the save prompt still guards the new text.
     select(box, 0, static_cast<std::size_t>(-1));
-    replace_selection_with(box, result.text);
+    replace_edit_selection(box, result.text, true);
 }
 
 void close_dialog() {
@@ -172,8 +157,7 @@ void HandleFindMessage(LPARAM l) {
         FocusActiveEditor();
         return;
     }
-    const WindowId active = app_state().documents.active(DocumentKind::program_editor);
-    HWND box = active != 0 ? editor_text_box(reinterpret_cast<HWND>(active)) : nullptr;
+    HWND box = editor_text_box(active_editor());
     if (box == nullptr) {
         return;
     }

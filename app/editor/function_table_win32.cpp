@@ -20,6 +20,7 @@ constexpr int kListWidth = 140;
 constexpr int kListHeight = 296;
 constexpr int kWindowHeight = 343;
 constexpr int kVarsGroup = 21;
+constexpr int kListPointSize = 10;
 
 // The window's record: its three lists and their fonts.
 struct FunctionTableRecord {
@@ -36,24 +37,6 @@ int item_height(HWND window) {
     const int height = GetDeviceCaps(dc, LOGPIXELSY) * 10 / 72;
     ReleaseDC(window, dc);
     return height;
-}
-
-HFONT calculator_font(HWND window) {
-    HDC dc = GetDC(window);
-    const int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(window, dc);
-    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH,
-                       "TM-QV7");
-}
-
-// Calculator bytes as the symbol font's code points, the same whatever the ANSI code page.
-std::wstring symbol_text(const std::string& bytes) {
-    std::wstring text;
-    for (const char byte : bytes) {
-        text.push_back(static_cast<wchar_t>(0xF000 + static_cast<unsigned char>(byte)));
-    }
-    return text;
 }
 
 void fill(HWND list, const std::vector<FunctionItem>& items) {
@@ -138,7 +121,8 @@ void draw_item(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, background);
     SetTextColor(item.hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
     SetBkMode(item.hDC, TRANSPARENT);
-    const std::wstring text = symbol_text(function_text(static_cast<std::uint16_t>(item.itemData)));
+    const std::wstring text =
+        calculator_wide_text(function_text(static_cast<std::uint16_t>(item.itemData)));
     TextOutW(item.hDC, item.rcItem.left, item.rcItem.top, text.c_str(),
              static_cast<int>(text.size()));
 }
@@ -153,7 +137,7 @@ void create_lists(HWND window) {
             kListLeft[i], kListTop, kListWidth, kListHeight, window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstListId + i)), app_state().instance,
             nullptr);
-        record->fonts[i] = calculator_font(window);
+        record->fonts[i] = calculator_font(kListPointSize);
         SendMessageA(record->lists[i], WM_SETFONT, reinterpret_cast<WPARAM>(record->fonts[i]), 0);
     }
     SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(record.release()));

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "editor/editor_win32.h"
+#include "files/file_kind.h"
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
 #include "frame/message_table.h"
@@ -74,11 +75,10 @@ void select_font_size(std::uint16_t command) {
 
 // The edit box of the active editor that has the focus: the text box, else the title box.
 HWND focused_editor_box() {
-    const WindowId active = app_state().documents.active(DocumentKind::program_editor);
-    if (active == 0) {
+    HWND editor = active_editor();
+    if (editor == nullptr) {
         return nullptr;
     }
-    HWND editor = reinterpret_cast<HWND>(active);
     HWND focus = GetFocus();
     if (focus != nullptr &&
         (focus == editor_text_box(editor) || focus == editor_title_box(editor))) {
@@ -106,22 +106,18 @@ void press_delete() {
 }
 
 void select_all() {
-    const WindowId active = app_state().documents.active(DocumentKind::program_editor);
-    if (HWND box = active != 0 ? editor_text_box(reinterpret_cast<HWND>(active)) : nullptr) {
+    if (HWND box = editor_text_box(active_editor())) {
         SetFocus(box);
         SendMessageW(box, EM_SETSEL, 0, -1);
     }
 }
 
 void save_active_editor() {
-    const WindowId active = app_state().documents.active(DocumentKind::program_editor);
-    if (active == 0) {
-        return;
-    }
-    HWND editor = reinterpret_cast<HWND>(active);
+    HWND editor = active_editor();
     // Save writes only a program that came from (or went to) a program file; the menu item
     // is greyed otherwise, and the accelerator is held to the same rule.
-    if (!app_state().save_enabled || editor_kind(editor) != 1) {
+    if (editor == nullptr || !app_state().save_enabled ||
+        editor_kind(editor) != static_cast<int>(FileKind::program)) {
         return;
     }
     SaveEditor(editor_path(editor), editor, true);
