@@ -11,29 +11,12 @@ end_session() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
 }
 
-# A display of our own when there is none. Wine's desktop keeps the display it found when the
-# session came up, so the server must be accepting connections before the first Wine program
-# starts; on a busy machine that can take a while.
+. "$(dirname "$wine_env")/lib/xvfb.sh"
+
+# A display of our own when there is none.
 start_display() {
     [ -n "${DISPLAY:-}" ] && return 0
-    for n in $(seq 91 140); do
-        { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 300); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill "$xvfb_pid" 2>/dev/null
-        xvfb_pid=""
-    done
-    echo "FAIL: no display could be started"
-    exit 1
+    start_xvfb || { echo "FAIL: no display could be started"; exit 1; }
 }
 
 # A Wine session left by an earlier test may have come up without this display; its end is
