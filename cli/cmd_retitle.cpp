@@ -7,6 +7,7 @@
 #include "cli/media_text.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "cli/slide_show_input.h"
 #include "image/screen_data.h"
 #include "slideshow/slide_show.h"
 
@@ -28,17 +29,9 @@ int run(Args args) {
     }
     const std::string& source = options->positional[0];
     const std::string& target = options->positional[1];
-    const auto bytes = read_input(source);
-    if (!bytes) {
+    // A damaged slide show is reported as such rather than copied.
+    if (!read_slide_show_input(source)) {
         return kExitFailure;
-    }
-    const slides::ShowRead read = slides::read_slide_show(*bytes, image::extension_digit(source));
-    if (read.message != kMsgNone) {
-        std::string problem = message_text(read.message);
-        if (!read.problem.empty()) {
-            problem += " (" + read.problem + ")";
-        }
-        return fail(source, problem);
     }
     const slides::SaveOutcome saved = slides::save_copy(real_file_system(), source, target, *title);
     if (!saved.written) {

@@ -9,6 +9,7 @@
 #include "cli/media_text.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "cli/slide_show_input.h"
 #include "files/group_file.h"
 #include "image/png_writer.h"
 #include "image/screen_bitmap.h"
@@ -28,17 +29,9 @@ int run(Args args) {
     }
     const std::string& path = options->positional[0];
     const std::string folder = options->value("-o").value_or(".");
-    const auto bytes = read_input(path);
-    if (!bytes) {
+    const auto show = read_slide_show_input(path);
+    if (!show) {
         return kExitFailure;
-    }
-    const slides::ShowRead read = slides::read_slide_show(*bytes, image::extension_digit(path));
-    if (read.message != kMsgNone) {
-        std::string problem = message_text(read.message);
-        if (!read.problem.empty()) {
-            problem += " (" + read.problem + ")";
-        }
-        return fail(path, problem);
     }
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
@@ -46,13 +39,13 @@ int run(Args args) {
     const bool png = options->has("--png");
     if (json) {
         std::printf("{\"show\": %s, \"title\": %s, \"pages\": [", json_quoted(path).c_str(),
-                    json_quoted(read.show.title_text()).c_str());
+                    json_quoted(show->title_text()).c_str());
     } else {
-        std::printf("title: \"%s\", %zu pages\n", printable(read.show.title_text()).c_str(),
-                    read.show.pages.size());
+        std::printf("title: \"%s\", %zu pages\n", printable(show->title_text()).c_str(),
+                    show->pages.size());
     }
-    for (std::size_t i = 0; i < read.show.pages.size(); ++i) {
-        const slides::Page& page = read.show.pages[i];
+    for (std::size_t i = 0; i < show->pages.size(); ++i) {
+        const slides::Page& page = show->pages[i];
         char base[32];
         std::snprintf(base, sizeof base, "page-%03zu", i + 1);
         const image::ScreenImage framed = image::frame_screen(page.decoded.screen_data());
