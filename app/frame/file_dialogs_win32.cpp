@@ -13,6 +13,7 @@
 #include "files/save_as_name.h"
 #include "frame/frame_win32.h"
 #include "frame/message_table.h"
+#include "slideshow/slide_show_win32.h"
 
 namespace travex::win32 {
 namespace {
@@ -72,6 +73,25 @@ bool may_replace(HWND owner, const std::string& typed, const std::string& path) 
     return MessageBoxA(owner, question.c_str(), "Save as", MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
+// The Save as dialog with the filter list of a window kind: the path to write after the
+// extension rule, or empty when the user cancelled or would not replace a file.
+std::string ask_save_path(HWND owner, int filter_index) {
+    const std::string list = filter_list(filter_index);
+    const std::string filter = dialog_filter(list);
+    char name[kNameBufferLength] = {};
+    OPENFILENAMEA request = dialog_request(owner, filter, name, "Save as");
+    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NONETWORKBUTTON;
+    if (!GetSaveFileNameA(&request)) {
+        report_dialog_failure(owner);
+        return {};
+    }
+    const std::string typed = name;
+    const std::string path =
+        apply_save_extension(typed, list, static_cast<int>(request.nFilterIndex));
+    remember_data_folder();
+    return may_replace(owner, typed, path) ? path : std::string();
+}
+
 }  // namespace
 
 void open_file_command(HWND frame) {
@@ -97,15 +117,21 @@ void open_file_command(HWND frame) {
             ReportError(frame, kMessageNoData);
             break;
         case OpenAction::slide_show:
+            OpenSlideShow(frame, path);
+            break;
         case OpenAction::screen_image:
         case OpenAction::refuse_unreadable:
-            // Slide shows, pictures and bitmaps have no window of their own yet.
+            // Pictures and bitmaps have no window of their own yet.
             ReportError(frame, kMessageCannotRead);
             break;
     }
 }
 
 bool save_as_command(HWND owner, HWND document) {
+    if (is_slide_show(document)) {
+        const std::string path = ask_save_path(owner, kFilterSaveSlideShow);
+        return !path.empty() && SaveSlideShowAs(document, path);
+    }
     if (!is_editor(document)) {
         return false;
     }

@@ -8,10 +8,12 @@
 #include "files/file_kind.h"
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
+#include "frame/group_dialogs_win32.h"
 #include "frame/message_table.h"
 #include "frame/opening_tool.h"
 #include "frame/window_registry.h"
 #include "resources/string_table.h"
+#include "slideshow/slide_show_win32.h"
 
 namespace travex::win32 {
 namespace {
@@ -87,9 +89,22 @@ HWND focused_editor_box() {
     return nullptr;
 }
 
+// A slide show takes Cut, Copy and Paste in its title field when that has the focus.
+void route_to_slide_show_title(UINT message) {
+    const WindowId show = app_state().documents.active(DocumentKind::slide_show);
+    HWND title = slide_show_title_box(reinterpret_cast<HWND>(show));
+    if (title != nullptr && GetFocus() == title) {
+        SendMessageW(title, message, 0, 0);
+    }
+}
+
 // Cut, Copy and Paste go to the focused box of the active window of the current kind; screen
 // images and slide shows take them with their windows.
 void route_edit_message(UINT message) {
+    if (app_state().documents.current_kind() == DocumentKind::slide_show) {
+        route_to_slide_show_title(message);
+        return;
+    }
     if (app_state().documents.current_kind() != DocumentKind::program_editor) {
         return;
     }
@@ -253,6 +268,12 @@ bool run_command(HWND frame, std::uint16_t id) {
             if (const WindowId active = state.documents.active(DocumentKind::any)) {
                 SendMessageA(reinterpret_cast<HWND>(active), WM_CLOSE, 0, 0);
             }
+            break;
+        case FrameAction::group_files:
+            GroupFilesCommand(frame);
+            break;
+        case FrameAction::ungroup_files:
+            UngroupFilesCommand(frame);
             break;
         case FrameAction::close_all:
             close_all_documents();

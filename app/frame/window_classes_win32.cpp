@@ -6,6 +6,7 @@
 #include "editor/editor_win32.h"
 #include "frame/frame_win32.h"
 #include "frame/window_classes.h"
+#include "slideshow/slide_show_win32.h"
 
 namespace travex::win32 {
 namespace {
@@ -30,6 +31,11 @@ WNDPROC procedure_for(const WindowClass& window_class) {
             return keyboard_panel_procedure;
         case ClassProcedure::editor:
             return editor_procedure;
+        // The slide show window and its page windows.
+        case ClassProcedure::slide_show:
+            return slide_show_procedure;
+        case ClassProcedure::slide_cell:
+            return slide_page_procedure;
         default:
             return window_class.mdi_child ? plain_mdi_child_procedure : DefWindowProcA;
     }
