@@ -153,6 +153,12 @@ void select_file(HWND dialog, GroupState& state, const std::string& name) {
     if (name.empty() || group::is_file_pattern(name)) {
         return;
     }
+    // Only a file that is there can be grouped; a mistyped name is not taken.
+    const std::string path = group::chosen_path(current_folder(), name);
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES || is_folder(path)) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
     state.selection.add(group::listed_path(current_folder(), name));
     show_selection(dialog, state);
 }

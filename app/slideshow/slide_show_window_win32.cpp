@@ -163,7 +163,9 @@ void place_pages(const SlideShowRecord& record) {
         const slides::Rect cell = slides::page_cell(i, record.row_width, record.top_row);
         MoveWindow(record.pages[i], cell.x, cell.y, cell.width, cell.height, FALSE);
     }
-    InvalidateRect(record.page_area, nullptr, TRUE);
+    // The pages moved without drawing; the area and every page are drawn once, afresh.
+    RedrawWindow(record.page_area, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void show_row(SlideShowRecord& record, int row) {

@@ -5,6 +5,7 @@
 //   slides_driver slides                   titles of the slide show windows
 //   slides_driver wait-slides N MS         until N slide show windows are open
 //   slides_driver pages                    the active show's pages: "No.N x y" in the page area
+//   slides_driver scroll-bar-width         the width of a vertical scroll bar
 //   slides_driver resize W H               gives the active show a client area of W × H
 //   slides_driver scroll CODE [POS]        a scroll bar request (up, down, pgup, pgdn, top,
 //                                          bottom, thumb); prints the row at the top
@@ -18,6 +19,7 @@
 //   slides_driver group-select NAME        types NAME and presses Select
 //   slides_driver group-select-all         presses Select All
 //   slides_driver group-remove N           selects entry N of the chosen files and presses Remove
+//   slides_driver group-remove-all         presses Remove All
 //   slides_driver group-list               prints the chosen files and whether Remove is enabled
 //   slides_driver group-ok                 presses OK
 //   slides_driver group-save NAME MS       the group file's save dialog: NAME, then Save
@@ -246,9 +248,14 @@ int group_list() {
     HWND list = GetDlgItem(dialog, kSelectedList);
     const auto count = SendMessageA(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        char text[300] = {};
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        std::printf("%s\n", text);
+        // The dialog's controls are Unicode windows; their text is read as such.
+        wchar_t text[300] = {};
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        std::string shown;
+        for (const wchar_t* c = text; *c != 0; ++c) {
+            shown.push_back(*c < 0x80 ? static_cast<char>(*c) : '?');
+        }
+        std::printf("%s\n", shown.c_str());
     }
     std::printf("remove %s\n", IsWindowEnabled(GetDlgItem(dialog, 1203)) ? "on" : "off");
     return 0;
@@ -329,6 +336,10 @@ int main(int argc, char** argv) {
     if (command == "pages") {
         return pages();
     }
+    if (command == "scroll-bar-width") {
+        std::printf("%d\n", GetSystemMetrics(SM_CXVSCROLL));
+        return 0;
+    }
     if (command == "resize") {
         return resize(number(2, 600), number(3, 400));
     }
@@ -373,7 +384,7 @@ int main(int argc, char** argv) {
         return group_dialog(number(2, 20000)) != nullptr ? 0 : fail("no Group File dialog");
     }
     if (command == "group-select" || command == "group-select-all" || command == "group-ok" ||
-        command == "group-remove") {
+        command == "group-remove" || command == "group-remove-all") {
         HWND dialog = group_dialog();
         if (dialog == nullptr) {
             return fail("no Group File dialog");
@@ -385,6 +396,9 @@ int main(int argc, char** argv) {
         } else if (command == "group-select-all") {
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1202, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1202)));
+        } else if (command == "group-remove-all") {
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1204, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1204)));
         } else if (command == "group-remove") {
             SendDlgItemMessageA(dialog, kSelectedList, LB_SETCURSEL,
                                 static_cast<WPARAM>(number(2, 0)), 0);
