@@ -198,3 +198,17 @@ TEST(SlideShowCopy, SavingReportsEachFailureAndKeepsOldFiles) {
 
 }  // namespace
 }  // namespace travex::slides
+
+namespace travex::slides {
+namespace {
+
+TEST(SlidePageDecoder, RunsOfZeroDeltasFillAWholeBlankPage) {
+    // One literal byte, four zero deltas with 255 copies each, then one with 30 copies.
+    const Bytes page = {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x1E};
+    const DecodedPage decoded = decode_page(page);
+    EXPECT_TRUE(decoded.complete());
+    EXPECT_EQ(decoded.screen, Screen{});
+}
+
+}  // namespace
+}  // namespace travex::slides

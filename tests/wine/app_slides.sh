@@ -165,6 +165,26 @@ check "no second question after Over write ALL" slides no-question
 cmp "$files/out/alpha.g6p" "$files/alpha.g6p" && cmp "$files/out/zed.g6p" "$files/Zed.g6p" ||
     { echo "FAIL: Over write ALL did not replace every file"; fails=$((fails + 1)); }
 
+# A member whose name would leave the target folder is refused and reported; the others are
+# unpacked.
+python3 - "$files/escape.g6g" <<'PY'
+import struct, sys
+def record(name, data):
+    return struct.pack("<I", len(data) + 264) + name.encode().ljust(260, b"\0") + data
+body = record("good.g6p", b"GOOD") + record("..\\evil.g6p", b"EVIL") + b"\0" * 264
+open(sys.argv[1], "wb").write(b"6g" + body)
+PY
+mkdir -p "$files/out2"
+slides ungroup "$(win escape.g6g)"
+check "folder dialog for the escaping group" slides ungroup-folder "$(windows_path "$files/out2")"
+refused=$(edit answer "ZELTA TRAVEX" ok 20000 | tr -d '\r')
+case $refused in
+*'..\evil.g6p (the name holds a folder separator)'*) ;;
+*) echo "FAIL: refused member not reported: '$refused'"; fails=$((fails + 1)) ;;
+esac
+[ "$(cat "$files/out2/good.g6p" 2>/dev/null)" = GOOD ] && [ ! -e "$files/evil.g6p" ] ||
+    { echo "FAIL: the safe member was not unpacked, or the refused one was"; fails=$((fails + 1)); }
+
 edit command 20009 >/dev/null
 wait_exit "${app_pids[-1]}" || { echo "FAIL: application did not end"; fails=$((fails + 1)); }
 echo "app_slides: $fails failures; screenshots in $work"
