@@ -19,6 +19,7 @@
 //   slides_driver group-select NAME        types NAME and presses Select
 //   slides_driver group-select-all         presses Select All
 //   slides_driver group-remove N           selects entry N of the chosen files and presses Remove
+//   slides_driver group-double-click NAME  double-clicks NAME in the file list
 //   slides_driver group-remove-all         presses Remove All
 //   slides_driver group-list               prints the chosen files and whether Remove is enabled
 //   slides_driver group-ok                 presses OK
@@ -53,6 +54,7 @@ constexpr int kPageArea = 92;
 constexpr int kScrollBar = 93;
 constexpr int kFileNameBox = 1152;
 constexpr int kSelectedList = 1200;
+constexpr int kFileList = 1120;
 
 HWND mdi_client() {
     return FindWindowExA(find_frame(), nullptr, "MDICLIENT", nullptr);
@@ -384,7 +386,8 @@ int main(int argc, char** argv) {
         return group_dialog(number(2, 20000)) != nullptr ? 0 : fail("no Group File dialog");
     }
     if (command == "group-select" || command == "group-select-all" || command == "group-ok" ||
-        command == "group-remove" || command == "group-remove-all") {
+        command == "group-remove" || command == "group-remove-all" ||
+        command == "group-double-click") {
         HWND dialog = group_dialog();
         if (dialog == nullptr) {
             return fail("no Group File dialog");
@@ -396,6 +399,16 @@ int main(int argc, char** argv) {
         } else if (command == "group-select-all") {
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1202, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1202)));
+        } else if (command == "group-double-click") {
+            // A click on the file in the file list, then a second one.
+            HWND files = GetDlgItem(dialog, kFileList);
+            const std::wstring name(arg(2).begin(), arg(2).end());
+            SendMessageW(files, LB_SELECTSTRING, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(name.c_str()));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kFileList, LBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(files));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kFileList, LBN_DBLCLK),
+                         reinterpret_cast<LPARAM>(files));
         } else if (command == "group-remove-all") {
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1204, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1204)));

@@ -135,7 +135,9 @@ slides group-select-all
 expect "Select All takes every listed file" 7 bash -c "'$wine_env' run '$prefix' '$mingw/tests/windows/slides_driver.exe' group-list | wc -l"
 slides group-remove-all
 expect "Remove All empties the list" "remove off" slides group-list
-slides group-select alpha.g6p
+slides group-double-click alpha.g6p
+expect "a double click takes the file and keeps the dialog" "$(win alpha.g6p | tr 'A-Z' 'a-z')
+remove on" slides group-list
 slides group-select Zed.g6p
 slides group-ok
 check "group saved as" slides group-save "$(windows_path "$files/saved/mygroup")"
