@@ -3,7 +3,11 @@
 // its scroll bar and one page window per page.
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "image/screen_data.h"
 
 namespace travex::win32 {
 
@@ -23,6 +27,15 @@ bool SaveSlideShowAs(HWND window, const std::string& path);
 bool is_slide_show(HWND window);
 // The title field of a slide show window (the target of Cut, Copy and Paste).
 HWND slide_show_title_box(HWND window);
+
+// What printing a slide show needs: the shown path, the title as edited (calculator text) and
+// every page's screen, in page order.
+struct SlideShowContents {
+    std::string path;
+    std::string title;
+    std::vector<image::ScreenData> pages;
+};
+std::optional<SlideShowContents> slide_show_contents(HWND window);
 
 LRESULT CALLBACK slide_show_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 LRESULT CALLBACK slide_page_procedure(HWND window, UINT message, WPARAM w, LPARAM l);

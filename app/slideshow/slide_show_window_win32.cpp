@@ -27,6 +27,7 @@ constexpr char kModelDigit = '6';
 // a memory device context, and its number from 1. The slide show's record owns it.
 struct PageRecord {
     int number = 0;
+    image::ScreenData screen;  // kept for printing
     HBITMAP bitmap = nullptr;
     HDC memory = nullptr;
     HGDIOBJ old_bitmap = nullptr;
@@ -142,6 +143,7 @@ bool create_children(HWND window, SlideShowRecord& record) {
     for (const slides::Page& page : record.show.pages) {
         auto page_record = std::make_unique<PageRecord>();
         page_record->number = number++;
+        page_record->screen = page.decoded.screen_data();
         if (!make_page_bitmap(*page_record, page.decoded)) {
             return false;
         }
@@ -387,6 +389,20 @@ bool is_slide_show(HWND window) {
 HWND slide_show_title_box(HWND window) {
     const SlideShowRecord* record = is_slide_show(window) ? record_of(window) : nullptr;
     return record != nullptr ? record->title_box : nullptr;
+}
+
+std::optional<SlideShowContents> slide_show_contents(HWND window) {
+    const SlideShowRecord* record = is_slide_show(window) ? record_of(window) : nullptr;
+    if (record == nullptr) {
+        return std::nullopt;
+    }
+    SlideShowContents contents;
+    contents.path = record->path;
+    contents.title = edit_box_text(record->title_box);
+    for (const auto& page : record->page_records) {
+        contents.pages.push_back(page->screen);
+    }
+    return contents;
 }
 
 LRESULT CALLBACK slide_show_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
