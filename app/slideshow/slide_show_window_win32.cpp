@@ -348,8 +348,10 @@ HWND OpenSlideShow(HWND frame, const std::string& path) {
     create.y = 0;
     create.cx = area.right;
     create.cy = area.bottom;
-    create.style =
-        WS_VISIBLE | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
+    // The window's own background stays out of its page area, so redrawing the caption never
+    // paints over the pages.
+    create.style = WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
+                   WS_THICKFRAME | WS_MINIMIZEBOX;
     create.lParam = reinterpret_cast<LPARAM>(record.get());
     HWND window = reinterpret_cast<HWND>(
         SendMessageA(state.mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
