@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "codec/text_file.h"
+#include "files/text_file.h"
 #include "codec/token_tables.h"
 #include "editor/edit_text.h"
 #include "editor/editor_document.h"

@@ -10,7 +10,7 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "codec/escapes.h"
-#include "codec/text_file.h"
+#include "files/text_file.h"
 #include "codec/text_limits.h"
 
 namespace travex::cli {

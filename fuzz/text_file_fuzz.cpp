@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "codec/text_file.h"
+#include "files/text_file.h"
 #include "codec/text_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

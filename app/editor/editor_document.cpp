@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "codec/program_from_text.h"
-#include "codec/text_file.h"
+#include "files/program_from_text.h"
+#include "files/text_file.h"
 #include "files/name_field.h"
 #include "files/program_file.h"
 

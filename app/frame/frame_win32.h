@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "frame/settings.h"
+#include "settings/settings.h"
 #include "frame/window_registry.h"
 
 namespace travex::win32 {

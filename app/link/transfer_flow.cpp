@@ -124,7 +124,7 @@ LinkOutcome LinkSession::run(Mode mode, LinkOperation op) {
     }
     // Every operation ends with the port closed.
     if (port_.is_open()) {
-        port_.close();
+        port_.CloseLinkPort();
     }
     return outcome_;
 }

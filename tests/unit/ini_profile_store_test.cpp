@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <tuple>
 
-#include "frame/ini_profile_store.h"
+#include "settings/ini_profile_store.h"
 #include "memory_file_system.h"
 
 namespace travex {

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "frame/ini_profile_store.h"
-#include "frame/settings.h"
+#include "settings/ini_profile_store.h"
+#include "settings/settings.h"
 #include "memory_file_system.h"
 
 namespace travex {

@@ -1,4 +1,4 @@
-#include "codec/text_file.h"
+#include "files/text_file.h"
 
 #include <gtest/gtest.h>
 

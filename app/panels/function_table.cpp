@@ -1,4 +1,4 @@
-#include "editor/function_table.h"
+#include "panels/function_table.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "editor/editor_win32.h"
-#include "editor/keyboard_keys.h"
+#include "panels/keyboard_keys.h"
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
 

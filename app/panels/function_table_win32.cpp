@@ -6,7 +6,7 @@
 #include <string>
 
 #include "editor/editor_win32.h"
-#include "editor/function_table.h"
+#include "panels/function_table.h"
 #include "frame/frame_win32.h"
 
 namespace travex::win32 {
