@@ -50,7 +50,7 @@ void BM_OpenLargestProgramIntoEditBox(benchmark::State& state) {
     fs.put("bench.g6p", travex::to_bytes(largest_program_file()));
     for (auto _ : state) {
         const travex::EditorLoad load = travex::load_editor_file(fs, "bench.g6p");
-        if (load.message != 0) {
+        if (load.message != travex::MessageId::none) {
             state.SkipWithError("the program did not open");
             break;
         }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/message_id.h"
 #include "settings/settings.h"
 #include "frame/window_registry.h"
 
@@ -67,8 +68,9 @@ void show_status_text(const std::wstring& text);
 // Height of the status bar for the frame's default font.
 int status_bar_height(HWND frame);
 
-// The one error report: a task-modal box titled "ZELTA TRAVEX" with message 400 + index.
-void ReportError(HWND owner, int index);
+// The one error report: a task-modal box titled "ZELTA TRAVEX" with the message's text and the
+// icon of its index.
+void ReportError(HWND owner, MessageId message);
 
 // Adds the calculator font beside the executable for this run (true) or removes it (false).
 void InstallFont(bool on);

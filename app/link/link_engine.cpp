@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/le_bytes.h"
-#include "resources/string_table.h"
 
 namespace travex::link {
 namespace {
@@ -650,12 +649,13 @@ void LinkEngine::reset() {
     last_out_queue_ = port_.is_open() ? port_.ClearLinkErrors() : 0;
 }
 
-std::string_view link_message(int code) {
-    // Link codes are message indexes: the text is string 400 + code. An unknown code reads as
-    // a failed communication.
-    const auto text = code >= 0 && code <= 28 ? string_text(static_cast<std::uint16_t>(400 + code))
-                                              : std::nullopt;
-    return text ? *text : *string_text(405);
+MessageId link_message(int code) {
+    // Link codes are message indexes (string 400 + code). An unknown code reads as a failed
+    // communication.
+    const MessageId message = code <= message_index(MessageId::name_too_long)
+                                  ? message_of_index(code)
+                                  : MessageId::none;
+    return message == MessageId::none ? MessageId::communication_failed : message;
 }
 
 }  // namespace travex::link

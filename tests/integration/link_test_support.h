@@ -8,6 +8,7 @@
 #include "base/file_system.h"
 #include "link/transfer_flow.h"
 #include "link/virtual_port.h"
+#include "resources/string_table.h"
 #include "sim/sim_calculator.h"
 
 namespace travex::linktest {
@@ -38,18 +39,25 @@ public:
     int writes = 0;
 };
 
-class ScriptedUi final : public link::TransferUi {
+// The text of a message as the question and the error report show it.
+inline std::string text_of(MessageId message) {
+    return std::string(string_text(string_id(message)).value_or("?"));
+}
+
+class ScriptedUi final : public FileQuestions {
 public:
-    link::SkipAnswer ask_skip(std::string_view message, std::string_view path) override {
-        skip_questions.push_back(std::string(message) + std::string(path));
+    SkipAnswer ask_skip(MessageId message, std::string_view path) override {
+        skip_questions.push_back(text_of(message) + std::string(path));
         return skip_answer;
     }
-    link::OverwriteAnswer ask_overwrite(std::string_view path) override {
+    OverwriteAnswer ask_overwrite(std::string_view path) override {
         overwrite_questions.push_back(std::string(path));
         return overwrite_answer;
     }
-    link::SkipAnswer skip_answer = link::SkipAnswer::skip;
-    link::OverwriteAnswer overwrite_answer = link::OverwriteAnswer::skip;
+    void report(MessageId message) override { reported.push_back(message); }
+    SkipAnswer skip_answer = SkipAnswer::skip;
+    OverwriteAnswer overwrite_answer = OverwriteAnswer::skip;
+    std::vector<MessageId> reported;
     std::vector<std::string> skip_questions;
     std::vector<std::string> overwrite_questions;
 };

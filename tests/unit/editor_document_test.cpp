@@ -130,7 +130,7 @@ TEST(EditorDocumentSave, RefusalsWriteNothingAndKeepTheOldFile) {
 }
 
 TEST(EditorDocumentSave, ProgramThatCouldNotOpenWholeIsNotWritten) {
-    EXPECT_EQ(travex::kMessageProgramTooLong, 429);
+    EXPECT_EQ(travex::MessageId::program_too_long, 429);
     // Lines of 150 characters (151 token bytes with their break) filling the text limit.
     std::string lines;
     while (lines.size() + 152 <= travex::kMaxConvertedText) {
@@ -145,7 +145,7 @@ TEST(EditorDocumentSave, ProgramThatCouldNotOpenWholeIsNotWritten) {
     for (const std::string& text :
          {full + "B", std::string(travex::kMaxConvertedText, 'A'), full}) {
         EXPECT_EQ(save_editor_file(fs, "p.g6p", {"", {}, false, text}),
-                  travex::kMessageProgramTooLong);
+                  travex::MessageId::program_too_long);
     }
     EXPECT_TRUE(fs.write_attempts.empty());
     EXPECT_EQ(to_string(fs.files["p.g6p"]), "old");

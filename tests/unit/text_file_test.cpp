@@ -97,14 +97,14 @@ TEST(TextFileSave, EncodedWithoutHeaderAndNeverOverAnOldFile) {
     EXPECT_EQ(travex::to_string(fs.files["out.txt"]), ";L1\r\n\r\n@theta@\r\n");
     // Room for the encoded text ("@theta@", 7 bytes) and 94 more is needed.
     fs.free_bytes = 7 + 94 - 1;
-    EXPECT_EQ(travex::save_text_file(fs, "a.txt", "\xA9"), travex::kMessageDiskFull);
+    EXPECT_EQ(travex::save_text_file(fs, "a.txt", "\xA9"), travex::MessageId::disk_full);
     EXPECT_FALSE(fs.exists("a.txt"));
     fs.free_bytes = 7 + 94;
     EXPECT_EQ(travex::save_text_file(fs, "a.txt", "\xA9"), 0);
-    EXPECT_EQ(travex::save_text_file(fs, std::string(256, 'p'), "x"), travex::kMessageNameTooLong);
+    EXPECT_EQ(travex::save_text_file(fs, std::string(256, 'p'), "x"), travex::MessageId::name_too_long);
     EXPECT_EQ(travex::save_text_file(fs, std::string(255, 'p'), "x"), 0);
     fs.fail_writes = true;
-    EXPECT_EQ(travex::save_text_file(fs, "out.txt", "new"), travex::kMessageCannotCreate);
+    EXPECT_EQ(travex::save_text_file(fs, "out.txt", "new"), travex::MessageId::cannot_create);
     EXPECT_EQ(travex::to_string(fs.files["out.txt"]), ";L1\r\n\r\n@theta@\r\n");
 }
 
