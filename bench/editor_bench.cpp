@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "files/text_file.h"
 #include "codec/token_tables.h"
 #include "editor/edit_text.h"
 #include "editor/editor_document.h"
 #include "editor/find_replace.h"
+#include "files/text_file.h"
 #include "tests/unit/fake_file_system.h"
 
 namespace {

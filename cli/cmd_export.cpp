@@ -10,8 +10,8 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "codec/escapes.h"
-#include "files/text_file.h"
 #include "codec/text_limits.h"
+#include "files/text_file.h"
 
 namespace travex::cli {
 namespace {

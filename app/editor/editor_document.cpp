@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "files/program_from_text.h"
-#include "files/text_file.h"
 #include "files/name_field.h"
 #include "files/program_file.h"
+#include "files/program_from_text.h"
+#include "files/text_file.h"
 
 namespace travex {
 namespace {

@@ -29,7 +29,8 @@ struct EditorContent {
 };
 
 struct EditorLoad {
-    MessageId message = MessageId::none;  // none, or the message to show (the new window is then closed)
+    MessageId message =
+        MessageId::none;  // none, or the message to show (the new window is then closed)
     EditorContent content;
 };
 

@@ -58,8 +58,8 @@ Bytes build_group_image(std::string_view group_path, std::span<const Member> mem
 
 struct WriteOutcome {
     bool written = false;
-    MessageId message = MessageId::none;   // why nothing was written
-    std::string failed_path;  // the file the message concerns
+    MessageId message = MessageId::none;  // why nothing was written
+    std::string failed_path;              // the file the message concerns
     std::size_t members = 0;
     std::uint64_t size = 0;
 };

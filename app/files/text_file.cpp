@@ -108,7 +108,8 @@ OpenTextResult open_as_text(FileSystem& fs, const std::string& path) {
         std::string_view(reinterpret_cast<const char*>(file->data()), file->size()));
 }
 
-MessageId save_text_file(FileSystem& fs, const std::string& path, std::string_view calculator_text) {
+MessageId save_text_file(FileSystem& fs, const std::string& path,
+                         std::string_view calculator_text) {
     if (path_too_long(path)) {
         return MessageId::name_too_long;
     }

@@ -31,7 +31,8 @@ struct OpenedText {
 };
 
 struct OpenTextResult {
-    MessageId message = MessageId::none;  // none on success, else the message to show (the window is closed)
+    MessageId message =
+        MessageId::none;  // none on success, else the message to show (the window is closed)
     OpenedText opened;
 
     bool ok() const { return message == MessageId::none; }

@@ -24,7 +24,8 @@ void report_dialog_failure(HWND owner) {
     if (error == 0) {
         return;  // cancelled
     }
-    ReportError(owner, error == FNERR_BUFFERTOOSMALL ? MessageId::name_too_long : MessageId::cannot_create);
+    ReportError(
+        owner, error == FNERR_BUFFERTOOSMALL ? MessageId::name_too_long : MessageId::cannot_create);
 }
 
 // The dialogs leave the current folder where the user chose the file; it becomes the data

@@ -273,8 +273,8 @@ bool LinkEngine::send_piece() {
     const bool last_piece = remaining < static_cast<std::size_t>(allowance);
     const std::size_t piece = last_piece ? remaining : static_cast<std::size_t>(allowance);
     last_out_queue_ = port_.ClearLinkErrors();
-    const PortWriteResult w =
-        port_.WriteLinkBytes(std::span<const std::uint8_t>(output_.data() + output_position_, piece));
+    const PortWriteResult w = port_.WriteLinkBytes(
+        std::span<const std::uint8_t>(output_.data() + output_position_, piece));
     const std::size_t written = std::min(w.written, piece);
     if (written > 0) {
         idle_ticks_ = 0;
@@ -652,9 +652,8 @@ void LinkEngine::reset() {
 MessageId link_message(int code) {
     // Link codes are message indexes (string 400 + code). An unknown code reads as a failed
     // communication.
-    const MessageId message = code <= message_index(MessageId::name_too_long)
-                                  ? message_of_index(code)
-                                  : MessageId::none;
+    const MessageId message =
+        code <= message_index(MessageId::name_too_long) ? message_of_index(code) : MessageId::none;
     return message == MessageId::none ? MessageId::communication_failed : message;
 }
 

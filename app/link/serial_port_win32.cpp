@@ -166,8 +166,9 @@ PortWriteResult Win32SerialPort::WriteLinkBytes(std::span<const std::uint8_t> by
     for (;;) {
         DWORD transferred = 0;
         if (completed(s.port, s.write_block, transferred)) {
-            return {transferred == count ? PortWriteStatus::all_written : PortWriteStatus::timed_out,
-                    transferred};
+            return {
+                transferred == count ? PortWriteStatus::all_written : PortWriteStatus::timed_out,
+                transferred};
         }
         if (GetLastError() != ERROR_IO_INCOMPLETE) {
             return {PortWriteStatus::failed, count};

@@ -114,8 +114,7 @@ LinkOutcome LinkSession::run(Mode mode, LinkOperation op) {
         }
         if (++ticks_ > kTickLimit) {
             if (outcome_.ok) {
-                outcome_ = {false, code::kNoResponse, link_message(code::kNoResponse),
-                            false};
+                outcome_ = {false, code::kNoResponse, link_message(code::kNoResponse), false};
             }
             break;
         }
@@ -182,8 +181,7 @@ LinkOutcome LinkSession::probe() {
 
 void LinkSession::operation_failed(LinkOperation, int code) {
     if (outcome_.ok) {
-        outcome_ = {false, code,
-                    code == code::kUserAbort ? MessageId::none : link_message(code),
+        outcome_ = {false, code, code == code::kUserAbort ? MessageId::none : link_message(code),
                     code == code::kUserAbort};
     }
 }

@@ -40,9 +40,9 @@ struct FileReport {
 // How an operation ended.
 struct LinkOutcome {
     bool ok = true;
-    int code = -1;  // link error code when the link failed, else -1
+    int code = -1;                        // link error code when the link failed, else -1
     MessageId message = MessageId::none;  // what the user is shown
-    bool stopped = false;  // the user or a save stopped the transfer
+    bool stopped = false;                 // the user or a save stopped the transfer
 };
 
 class LinkSession final : public LinkEvents {

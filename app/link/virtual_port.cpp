@@ -100,7 +100,8 @@ PortWriteResult VirtualPort::WriteLinkBytes(std::span<const std::uint8_t> bytes)
     out_line_free_us_ = t;
     stats_.bytes_written += count;
     result.written = count;
-    result.status = count == bytes.size() ? PortWriteStatus::all_written : PortWriteStatus::timed_out;
+    result.status =
+        count == bytes.size() ? PortWriteStatus::all_written : PortWriteStatus::timed_out;
     if (timing_.line_rate == 0) {
         deliver_until(clock_.now_us());
     }

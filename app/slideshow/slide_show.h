@@ -62,7 +62,7 @@ struct SlideShow {
 
 struct ShowRead {
     MessageId message = MessageId::none;  // 418 not a slide show, 421 no data, 410 damaged records
-    std::string problem;     // for 410: which record is damaged and how
+    std::string problem;                  // for 410: which record is damaged and how
     SlideShow show;
 };
 

@@ -68,10 +68,11 @@ TEST(LinkSendFlow, RefusedFilesAskSkipOrCancel) {
     const link::LinkOutcome outcome = rig.session.send(
         {"good1.g6p", "wrong.g6p", "short.g6p", "missing.g6p", "group.g6g", "good2.g6p"});
     ASSERT_TRUE(outcome.ok) << linktest::text_of(outcome.message);
-    const std::vector<std::string> asked = {linktest::text_of(MessageId::incorrect_file) + "wrong.g6p",
-                                            linktest::text_of(MessageId::not_travex_format) + "short.g6p",
-                                            linktest::text_of(MessageId::not_travex_format) + "missing.g6p",
-                                            linktest::text_of(MessageId::not_transmittable) + "group.g6g"};
+    const std::vector<std::string> asked = {
+        linktest::text_of(MessageId::incorrect_file) + "wrong.g6p",
+        linktest::text_of(MessageId::not_travex_format) + "short.g6p",
+        linktest::text_of(MessageId::not_travex_format) + "missing.g6p",
+        linktest::text_of(MessageId::not_transmittable) + "group.g6g"};
     EXPECT_EQ(rig.ui.skip_questions, asked);
     EXPECT_EQ(rig.sim.memory().directory(link::make_name("PROGRAM")).size(), 2u);
     EXPECT_EQ(rig.session.reports()[1].outcome, link::FileOutcome::skipped);

@@ -88,7 +88,7 @@ TEST_F(FilesReadForSending, ChecksInOrderWithTheirResultsAndMessages) {
         SCOPED_TRACE(path + " " + std::to_string(file.size()) + " model " + std::to_string(model));
         const SendableFile sent = read(path, file, model);
         EXPECT_EQ(sent.result, result);
-        EXPECT_EQ(send_failure_message(sent.result), message);
+        EXPECT_EQ(string_id(send_failure_message(sent.result)), message);
         EXPECT_EQ(sent.payload.empty(), result != ok);
     }
     EXPECT_EQ(read_file_for_sending(fs_, "missing.g6p").result, failure);

@@ -45,12 +45,18 @@ std::uint8_t stored(const ScreenImage& image, int stored_row, int byte) {
 TEST(PictureFile, HeaderExtensionAndExactSizeDecide) {
     // {header digit, letter, band length, extra bytes, extension digit, message}
     const std::tuple<char, char, std::size_t, std::size_t, char, MessageId> cases[] = {
-        {'6', 'i', 127, 0, '6', MessageId::none},       {'4', 'I', 127, 0, '4', MessageId::none},
-        {'2', 'i', 127, 0, '2', MessageId::none},       {'3', 'i', 95, 0, '3', MessageId::none},
-        {'5', 'i', 95, 0, '5', MessageId::none},        {'6', 'i', 127, 1, '6', MessageId::no_data},
-        {'6', 'i', 95, 0, '6', MessageId::no_data},      {'3', 'i', 127, 0, '3', MessageId::no_data},
-        {'6', 'p', 127, 0, '6', MessageId::cannot_read}, {'4', 'i', 127, 0, '6', MessageId::cannot_read},
-        {'7', 'i', 127, 0, '7', MessageId::cannot_read}, {'6', 'i', 127, 0, '\0', MessageId::cannot_read},
+        {'6', 'i', 127, 0, '6', MessageId::none},
+        {'4', 'I', 127, 0, '4', MessageId::none},
+        {'2', 'i', 127, 0, '2', MessageId::none},
+        {'3', 'i', 95, 0, '3', MessageId::none},
+        {'5', 'i', 95, 0, '5', MessageId::none},
+        {'6', 'i', 127, 1, '6', MessageId::no_data},
+        {'6', 'i', 95, 0, '6', MessageId::no_data},
+        {'3', 'i', 127, 0, '3', MessageId::no_data},
+        {'6', 'p', 127, 0, '6', MessageId::cannot_read},
+        {'4', 'i', 127, 0, '6', MessageId::cannot_read},
+        {'7', 'i', 127, 0, '7', MessageId::cannot_read},
+        {'6', 'i', 127, 0, '\0', MessageId::cannot_read},
     };
     for (const auto& [digit, letter, band_length, extra, extension, message] : cases) {
         EXPECT_EQ(
@@ -207,7 +213,9 @@ TEST(BitmapFile, RefusesOtherBitmaps) {
         } else {
             write_u32le(file, at, value);
         }
-        EXPECT_EQ(read_bitmap_file(file).message, accepted ? MessageId::none : MessageId::no_bitmap_data) << at;
+        EXPECT_EQ(read_bitmap_file(file).message,
+                  accepted ? MessageId::none : MessageId::no_bitmap_data)
+            << at;
     }
     // Cut inside the header, or rows missing at the end.
     for (const std::size_t size : {std::size_t{61}, good.size() - 1}) {
@@ -224,7 +232,8 @@ TEST(BitmapFile, SavingChecksSpacePathAndKeepsOldFilesOnFailure) {
     fs.free_bytes = 1382;
     EXPECT_EQ(save_bitmap_file(fs, "a.bmp", image), MessageId::none);
     EXPECT_EQ(fs.files["a.bmp"].size(), 1382u);
-    EXPECT_EQ(save_bitmap_file(fs, std::string(252, 'p') + ".bmp", image), MessageId::name_too_long);
+    EXPECT_EQ(save_bitmap_file(fs, std::string(252, 'p') + ".bmp", image),
+              MessageId::name_too_long);
     fs.files["old.bmp"] = {1, 2};
     fs.failing_paths.insert("old.bmp");
     EXPECT_EQ(save_bitmap_file(fs, "old.bmp", image), MessageId::cannot_create);

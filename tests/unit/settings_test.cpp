@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "memory_file_system.h"
 #include "settings/ini_profile_store.h"
 #include "settings/settings.h"
-#include "memory_file_system.h"
 
 namespace travex {
 namespace {
