@@ -15,6 +15,7 @@
 #include "files/save_as_name.h"
 #include "frame/frame_win32.h"
 #include "frame/group_dialogs_win32.h"
+#include "resources/resource_ids.h"
 #include "resources/string_table.h"
 
 namespace travex::win32 {
@@ -34,13 +35,15 @@ constexpr int kFileNameLabel = 1090;
 constexpr int kFileTypeLabel = 1089;
 constexpr int kFileTypeChoice = 1136;
 
-constexpr int kGroupDialog = 30000;
-constexpr int kFolderDialog = 30001;
-constexpr int kUngroupDialog = 30005;
+constexpr int kSelectedList = IDC_SELECTED_FILES;
+constexpr int kSelectButton = IDC_SELECT;
+constexpr int kSelectAllButton = IDC_SELECT_ALL;
+constexpr int kRemoveButton = IDC_REMOVE;
+constexpr int kRemoveAllButton = IDC_REMOVE_ALL;
 
-void report(HWND owner, int message) {
-    if (message != kMsgNone) {
-        ReportError(owner, message - kMessageBaseId);
+void report(HWND owner, MessageId message) {
+    if (message != MessageId::none) {
+        ReportError(owner, message);
     }
 }
 
@@ -92,7 +95,8 @@ bool names_pattern_or_folder(const std::string& typed) {
 void report_dialog_failure(HWND owner) {
     const DWORD error = CommDlgExtendedError();
     if (error != 0) {
-        report(owner, error == FNERR_BUFFERTOOSMALL ? kMsgNameTooLong : kMsgCannotCreate);
+        report(owner,
+               error == FNERR_BUFFERTOOSMALL ? MessageId::name_too_long : MessageId::cannot_create);
     }
 }
 
@@ -335,8 +339,8 @@ UINT_PTR CALLBACK ungroup_hook(HWND dialog, UINT message, WPARAM w, LPARAM l) {
         return FALSE;
     }
     const std::string path = group::chosen_path(current_folder(), typed);
-    if (group::check_group_header(file_start(path)) != kMsgNone) {
-        report(dialog, kMsgNotGroupFile);
+    if (group::check_group_header(file_start(path)) != MessageId::none) {
+        report(dialog, MessageId::not_group_file);
         return TRUE;  // the dialog stays open for another choice
     }
     state->group_path = path;
@@ -373,27 +377,6 @@ UINT_PTR CALLBACK folder_hook(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     return TRUE;
 }
 
-// The file-exists question of unpacking.
-class OverwriteDialog final : public group::OverwriteQuestion {
-public:
-    explicit OverwriteDialog(HWND owner) : owner_(owner) {}
-    group::OverwriteAnswer ask(const std::string& path) override {
-        switch (ask_file_exists(owner_, path)) {
-            case kAnswerOverwriteAll:
-                return group::OverwriteAnswer::overwrite_all;
-            case kAnswerOverwrite:
-                return group::OverwriteAnswer::overwrite;
-            case kAnswerSkip:
-                return group::OverwriteAnswer::skip;
-            default:
-                return group::OverwriteAnswer::cancel;
-        }
-    }
-
-private:
-    HWND owner_;
-};
-
 // Members whose names would leave the target folder are not unpacked; the user is told which.
 void report_refused(HWND owner, const group::UnpackOutcome& outcome) {
     std::string text;
@@ -420,7 +403,7 @@ void GroupFilesCommand(HWND frame) {
     char name[kNameBufferLength] = {};
     GroupState state;
     OPENFILENAMEA request =
-        classic_dialog(frame, kGroupDialog, filter, "Group File", name, group_hook, &state);
+        classic_dialog(frame, IDD_GROUP_FILE, filter, "Group File", name, group_hook, &state);
     if (!GetOpenFileNameA(&request) && !state.written) {
         report_dialog_failure(frame);
     }
@@ -432,7 +415,7 @@ void UngroupFilesCommand(HWND frame) {
         CurrentFolderKeeper keeper;
         const std::string filter = dialog_filter(filter_list(kFilterUngroup));
         char name[kNameBufferLength] = {};
-        OPENFILENAMEA choose_group = classic_dialog(frame, kUngroupDialog, filter, "Ungroup File",
+        OPENFILENAMEA choose_group = classic_dialog(frame, IDD_UNGROUP_FILE, filter, "Ungroup File",
                                                     name, ungroup_hook, &state);
         choose_group.Flags |= OFN_FILEMUSTEXIST;
         if (!GetOpenFileNameA(&choose_group) || !state.chosen) {
@@ -441,15 +424,15 @@ void UngroupFilesCommand(HWND frame) {
         }
         state.chosen = false;
         char folder_name[kNameBufferLength] = {};
-        OPENFILENAMEA choose_folder = classic_dialog(frame, kFolderDialog, filter, "Ungroup File",
-                                                     folder_name, folder_hook, &state);
+        OPENFILENAMEA choose_folder = classic_dialog(
+            frame, IDD_UNGROUP_FOLDER, filter, "Ungroup File", folder_name, folder_hook, &state);
         GetOpenFileNameA(&choose_folder);
         if (!state.chosen) {
             report_dialog_failure(frame);
             return;
         }
     }
-    OverwriteDialog question(frame);
+    DialogQuestions question(frame);
     const group::UnpackOutcome outcome =
         group::unpack_group_file(real_file_system(), state.group_path, state.folder, question);
     report(frame, outcome.message);

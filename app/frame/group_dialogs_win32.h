@@ -4,13 +4,6 @@
 
 namespace travex::win32 {
 
-// Controls that the Group File dialog (30000) adds to the file dialog.
-inline constexpr int kSelectedList = 1200;
-inline constexpr int kSelectButton = 1201;
-inline constexpr int kSelectAllButton = 1202;
-inline constexpr int kRemoveButton = 1203;
-inline constexpr int kRemoveAllButton = 1204;
-
 // Collects files in the Group File dialog and writes them into a group file.
 void GroupFilesCommand(HWND frame);
 // Chooses a group file and a folder and unpacks the group there.

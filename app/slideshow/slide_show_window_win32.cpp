@@ -326,12 +326,12 @@ void paint_page(HWND page) {
 HWND OpenSlideShow(HWND frame, const std::string& path) {
     const std::optional<Bytes> file = real_file_system().read_file(path);
     if (!file) {
-        ReportError(frame, kMsgFileAccessFailed - kMessageBaseId);
+        ReportError(frame, MessageId::file_access_failed);
         return nullptr;
     }
     slides::ShowRead read = slides::read_slide_show(*file, image::extension_digit(path));
-    if (read.message != kMsgNone) {
-        ReportError(frame, read.message - kMessageBaseId);
+    if (read.message != MessageId::none) {
+        ReportError(frame, read.message);
         return nullptr;
     }
     AppState& state = app_state();
@@ -357,7 +357,7 @@ HWND OpenSlideShow(HWND frame, const std::string& path) {
         SendMessageA(state.mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
     if (window == nullptr) {
         // Nothing of the show stays: the record, its pages and bitmaps go here.
-        ReportError(frame, kMsgNoMemory - kMessageBaseId);
+        ReportError(frame, MessageId::no_memory);
         return nullptr;
     }
     record->owned_by_window = true;
@@ -374,7 +374,7 @@ bool SaveSlideShowAs(HWND window, const std::string& path) {
     const slides::SaveOutcome saved =
         slides::save_copy(real_file_system(), record->path, path, title, kModelDigit);
     if (!saved.written) {
-        ReportError(window, saved.message - kMessageBaseId);
+        ReportError(window, saved.message);
         return false;
     }
     record->path = path;

@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "driver_support.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ constexpr int kTitleBox = 91;
 constexpr int kPageArea = 92;
 constexpr int kScrollBar = 93;
 constexpr int kFileNameBox = 1152;
-constexpr int kSelectedList = 1200;
+constexpr int kSelectedList = IDC_SELECTED_FILES;
 constexpr int kFileList = 1120;
 
 HWND mdi_client() {
@@ -259,7 +260,7 @@ int group_list() {
         }
         std::printf("%s\n", shown.c_str());
     }
-    std::printf("remove %s\n", IsWindowEnabled(GetDlgItem(dialog, 1203)) ? "on" : "off");
+    std::printf("remove %s\n", IsWindowEnabled(GetDlgItem(dialog, IDC_REMOVE)) ? "on" : "off");
     return 0;
 }
 
@@ -394,11 +395,11 @@ int main(int argc, char** argv) {
         }
         if (command == "group-select") {
             SetDlgItemTextA(dialog, kFileNameBox, arg(2).c_str());
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1201, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1201)));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SELECT, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SELECT)));
         } else if (command == "group-select-all") {
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1202, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1202)));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SELECT_ALL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SELECT_ALL)));
         } else if (command == "group-double-click") {
             // A click on the file in the file list, then a second one.
             HWND files = GetDlgItem(dialog, kFileList);
@@ -410,13 +411,13 @@ int main(int argc, char** argv) {
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kFileList, LBN_DBLCLK),
                          reinterpret_cast<LPARAM>(files));
         } else if (command == "group-remove-all") {
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1204, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1204)));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_REMOVE_ALL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REMOVE_ALL)));
         } else if (command == "group-remove") {
             SendDlgItemMessageA(dialog, kSelectedList, LB_SETCURSEL,
                                 static_cast<WPARAM>(number(2, 0)), 0);
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1203, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1203)));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REMOVE)));
         } else {
             click(dialog, IDOK);
             Sleep(500);
