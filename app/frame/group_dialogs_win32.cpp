@@ -15,6 +15,7 @@
 #include "files/save_as_name.h"
 #include "frame/frame_win32.h"
 #include "frame/group_dialogs_win32.h"
+#include "resources/file_filters.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 
