@@ -84,8 +84,8 @@ public:
         bus_->record.text(part);
         return *this;
     }
-    RecordLine& hex(ULONG value, int digits) {
-        bus_->record.hex(value, digits);
+    RecordLine& hex(ULONG value, int digits, bool bare = false) {
+        bus_->record.hex(value, digits, bare);
         return *this;
     }
     RecordLine& number(ULONG value) {

@@ -4,7 +4,9 @@
 
 namespace {
 
-NodeKind kind_of(PDEVICE_OBJECT device) { return *static_cast<NodeKind*>(device->DeviceExtension); }
+NodeKind kind_of(PDEVICE_OBJECT device) {
+    return *static_cast<NodeKind*>(device->DeviceExtension);
+}
 
 NTSTATUS control_request(ControlExtension* control, PIRP irp) {
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
@@ -105,15 +107,17 @@ NTSTATUS dispatch_power(PDEVICE_OBJECT device, PIRP irp) {
         IoSkipCurrentIrpStackLocation(irp);
         return PoCallDriver(bus->lower, irp);
     }
-    const NTSTATUS status = kind_of(device) == NodeKind::Child ? STATUS_SUCCESS : irp->IoStatus.Status;
+    const NTSTATUS status =
+        kind_of(device) == NodeKind::Child ? STATUS_SUCCESS : irp->IoStatus.Status;
     complete_request(irp, status, irp->IoStatus.Information);
     return status;
 }
 
 NTSTATUS add_device(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
     PDEVICE_OBJECT fdo = nullptr;
-    NTSTATUS status = IoCreateDevice(driver, sizeof(BusExtension), nullptr, FILE_DEVICE_BUS_EXTENDER,
-                                     FILE_DEVICE_SECURE_OPEN, FALSE, &fdo);
+    NTSTATUS status =
+        IoCreateDevice(driver, sizeof(BusExtension), nullptr, FILE_DEVICE_BUS_EXTENDER,
+                       FILE_DEVICE_SECURE_OPEN, FALSE, &fdo);
     if (!NT_SUCCESS(status)) {
         return status;
     }

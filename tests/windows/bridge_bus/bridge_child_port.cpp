@@ -9,7 +9,7 @@
 
 // Exported by the kernel, declared only in the file-system headers.
 extern "C" NTSYSAPI NTSTATUS NTAPI ZwWaitForSingleObject(HANDLE handle, BOOLEAN alertable,
-                                                        PLARGE_INTEGER timeout);
+                                                         PLARGE_INTEGER timeout);
 
 namespace {
 
@@ -98,10 +98,9 @@ NTSTATUS open_bridge_port(ChildExtension* child, const uint16_t* path) {
     InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE,
                                nullptr, nullptr);
     IO_STATUS_BLOCK io;
-    NTSTATUS status = ZwCreateFile(&child->port, GENERIC_READ | GENERIC_WRITE | SYNCHRONIZE,
-                                   &attributes, &io, nullptr, 0, 0, FILE_OPEN,
-                                   FILE_SYNCHRONOUS_IO_NONALERT | FILE_NON_DIRECTORY_FILE, nullptr,
-                                   0);
+    NTSTATUS status = ZwCreateFile(
+        &child->port, GENERIC_READ | GENERIC_WRITE | SYNCHRONIZE, &attributes, &io, nullptr, 0, 0,
+        FILE_OPEN, FILE_SYNCHRONOUS_IO_NONALERT | FILE_NON_DIRECTORY_FILE, nullptr, 0);
     if (!NT_SUCCESS(status)) {
         child->port = nullptr;
         return status;

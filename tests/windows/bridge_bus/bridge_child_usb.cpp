@@ -56,8 +56,10 @@ NTSTATUS get_descriptor(ChildExtension* child, PIRP irp, PURB urb) {
         size = bridge_model::kConfigurationSize;
         what = "configuration-descriptor";
     } else {
-        RecordLine(child->bus).text("descriptor type ").hex(request.DescriptorType, 2).text(
-            " stalled");
+        RecordLine(child->bus)
+            .text("descriptor type ")
+            .hex(request.DescriptorType, 2)
+            .text(" stalled");
         return finish(irp, urb, STATUS_UNSUCCESSFUL, USBD_STATUS_STALL_PID);
     }
     PUCHAR out = transfer_buffer(request.TransferBuffer, request.TransferBufferMDL);
@@ -158,8 +160,9 @@ void cancel_parked(PDEVICE_OBJECT device, PIRP irp) {
     }
     KeReleaseSpinLock(&child->lock, irql);
     PURB urb = urb_of(irp);
-    const bool is_urb = IoGetCurrentIrpStackLocation(irp)->Parameters.DeviceIoControl.IoControlCode ==
-                        IOCTL_INTERNAL_USB_SUBMIT_URB;
+    const bool is_urb =
+        IoGetCurrentIrpStackLocation(irp)->Parameters.DeviceIoControl.IoControlCode ==
+        IOCTL_INTERNAL_USB_SUBMIT_URB;
     finish(irp, is_urb ? urb : nullptr, STATUS_CANCELLED, USBD_STATUS_CANCELED);
 }
 

@@ -26,13 +26,16 @@ inline int hex_digit(uint32_t c) {
     return -1;
 }
 
-inline uint32_t upper(uint32_t c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
+inline uint32_t upper(uint32_t c) {
+    return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+}
 
 // Reads exactly four hex digits after `key` (e.g. "VID_") at text[at..]; -1 when they are not.
 template <typename Char>
 int32_t read_id_after(const Char* text, uint32_t at, const char* key) {
     for (uint32_t k = 0; key[k] != 0; ++k, ++at) {
-        if (text[at] == 0 || upper(static_cast<uint32_t>(text[at])) != static_cast<uint32_t>(key[k])) {
+        if (text[at] == 0 ||
+            upper(static_cast<uint32_t>(text[at])) != static_cast<uint32_t>(key[k])) {
             return -1;
         }
     }
@@ -78,11 +81,24 @@ inline constexpr uint16_t kDeviceRelease = 0x0100;
 
 // The device descriptor: USB 2.0, vendor-specific class, 64-byte control pipe, one configuration.
 inline void device_descriptor(UsbIds ids, uint8_t out[kDeviceDescriptorSize]) {
-    const uint8_t bytes[kDeviceDescriptorSize] = {
-        18,   1,    0x00, 0x02, 0xFF, 0x00, 0x00, 64, static_cast<uint8_t>(ids.vendor),
-        static_cast<uint8_t>(ids.vendor >> 8), static_cast<uint8_t>(ids.product),
-        static_cast<uint8_t>(ids.product >> 8), static_cast<uint8_t>(kDeviceRelease),
-        static_cast<uint8_t>(kDeviceRelease >> 8), 0, 0, 0, 1};
+    const uint8_t bytes[kDeviceDescriptorSize] = {18,
+                                                  1,
+                                                  0x00,
+                                                  0x02,
+                                                  0xFF,
+                                                  0x00,
+                                                  0x00,
+                                                  64,
+                                                  static_cast<uint8_t>(ids.vendor),
+                                                  static_cast<uint8_t>(ids.vendor >> 8),
+                                                  static_cast<uint8_t>(ids.product),
+                                                  static_cast<uint8_t>(ids.product >> 8),
+                                                  static_cast<uint8_t>(kDeviceRelease),
+                                                  static_cast<uint8_t>(kDeviceRelease >> 8),
+                                                  0,
+                                                  0,
+                                                  0,
+                                                  1};
     for (uint32_t i = 0; i < kDeviceDescriptorSize; ++i) {
         out[i] = bytes[i];
     }
@@ -92,11 +108,18 @@ inline void device_descriptor(UsbIds ids, uint8_t out[kDeviceDescriptorSize]) {
 // and its two bulk endpoints, in the order the function driver uses them: pipe 0 receives
 // (endpoint 0x81), pipe 1 transmits (endpoint 0x02).
 inline void configuration_descriptor(uint8_t out[kConfigurationSize]) {
-    const uint8_t bytes[kConfigurationSize] = {
-        9, 2, kConfigurationSize, 0, 1, 1, 0, 0x80, 50,       // configuration
-        9, 4, 0, 0, 2, 0xFF, 0x00, 0x00, 0,                   // interface 0, two endpoints
-        7, 5, kBulkInEndpoint, 2, kPacketSize, 0, 0,          // bulk in
-        7, 5, kBulkOutEndpoint, 2, kPacketSize, 0, 0};        // bulk out
+    const uint8_t bytes[kConfigurationSize] = {9,    2,           kConfigurationSize,
+                                               0,    1,           1,
+                                               0,    0x80,        50,  // configuration
+                                               9,    4,           0,
+                                               0,    2,           0xFF,
+                                               0x00, 0x00,        0,  // interface 0, two endpoints
+                                               7,    5,           kBulkInEndpoint,
+                                               2,    kPacketSize, 0,
+                                               0,  // bulk in
+                                               7,    5,           kBulkOutEndpoint,
+                                               2,    kPacketSize, 0,
+                                               0};  // bulk out
     for (uint32_t i = 0; i < kConfigurationSize; ++i) {
         out[i] = bytes[i];
     }
@@ -118,8 +141,11 @@ public:
             put(*part++);
         }
     }
-    void hex(uint32_t value, int digits) {
-        text("0x");
+    // `digits` hex digits of value, with "0x" before them unless `bare`.
+    void hex(uint32_t value, int digits, bool bare = false) {
+        if (!bare) {
+            text("0x");
+        }
         for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
             put("0123456789abcdef"[(value >> shift) & 0xF]);
         }
