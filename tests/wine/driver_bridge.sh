@@ -102,7 +102,7 @@ ctl install 'C:\travex\travex_bridge_bus.inf' | grep -q installed || fail "insta
 
 # Part 1: the bus with the probe driver.
 cp "$bus_dir"/travex_bridge_probe.sys "$bus_dir"/travex_bridge_probe.inf "$prefix/drive_c/windows/inf/"
-ctl plug 'USB\VID_1209&PID_0001' COM8 | grep -q plugged || fail "plugging the probe's bridge"
+ctl plug 'USB\VID_1209&PID_7E57' COM8 | grep -q plugged || fail "plugging the probe's bridge"
 wait_until 30 '[ "$(ctl dos TravexBridgeProbe)" != none ]' || {
     ctl record; fail "the probe driver did not start on the bridge"; }
 text="Bytes both ways through the simulated bridge, longer than one 64-byte packet: 0123456789abc"

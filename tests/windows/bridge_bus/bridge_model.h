@@ -81,24 +81,21 @@ inline constexpr uint16_t kDeviceRelease = 0x0100;
 
 // The device descriptor: USB 2.0, vendor-specific class, 64-byte control pipe, one configuration.
 inline void device_descriptor(UsbIds ids, uint8_t out[kDeviceDescriptorSize]) {
-    const uint8_t bytes[kDeviceDescriptorSize] = {18,
-                                                  1,
-                                                  0x00,
-                                                  0x02,
-                                                  0xFF,
-                                                  0x00,
-                                                  0x00,
-                                                  64,
-                                                  static_cast<uint8_t>(ids.vendor),
-                                                  static_cast<uint8_t>(ids.vendor >> 8),
-                                                  static_cast<uint8_t>(ids.product),
-                                                  static_cast<uint8_t>(ids.product >> 8),
-                                                  static_cast<uint8_t>(kDeviceRelease),
-                                                  static_cast<uint8_t>(kDeviceRelease >> 8),
-                                                  0,
-                                                  0,
-                                                  0,
-                                                  1};
+    const uint8_t vendor_low = static_cast<uint8_t>(ids.vendor);
+    const uint8_t vendor_high = static_cast<uint8_t>(ids.vendor >> 8);
+    const uint8_t product_low = static_cast<uint8_t>(ids.product);
+    const uint8_t product_high = static_cast<uint8_t>(ids.product >> 8);
+    const uint8_t release_low = static_cast<uint8_t>(kDeviceRelease);
+    const uint8_t release_high = static_cast<uint8_t>(kDeviceRelease >> 8);
+    // clang-format off
+    const uint8_t bytes[kDeviceDescriptorSize] = {
+        18, 1, 0x00, 0x02,              // length, device, USB 2.0
+        0xFF, 0x00, 0x00, 64,           // vendor class, control packet size
+        vendor_low, vendor_high, product_low, product_high,
+        release_low, release_high,
+        0, 0, 0,                        // no strings
+        1};                             // configurations
+    // clang-format on
     for (uint32_t i = 0; i < kDeviceDescriptorSize; ++i) {
         out[i] = bytes[i];
     }
@@ -108,18 +105,13 @@ inline void device_descriptor(UsbIds ids, uint8_t out[kDeviceDescriptorSize]) {
 // and its two bulk endpoints, in the order the function driver uses them: pipe 0 receives
 // (endpoint 0x81), pipe 1 transmits (endpoint 0x02).
 inline void configuration_descriptor(uint8_t out[kConfigurationSize]) {
-    const uint8_t bytes[kConfigurationSize] = {9,    2,           kConfigurationSize,
-                                               0,    1,           1,
-                                               0,    0x80,        50,  // configuration
-                                               9,    4,           0,
-                                               0,    2,           0xFF,
-                                               0x00, 0x00,        0,  // interface 0, two endpoints
-                                               7,    5,           kBulkInEndpoint,
-                                               2,    kPacketSize, 0,
-                                               0,  // bulk in
-                                               7,    5,           kBulkOutEndpoint,
-                                               2,    kPacketSize, 0,
-                                               0};  // bulk out
+    // clang-format off
+    const uint8_t bytes[kConfigurationSize] = {
+        9, 2, kConfigurationSize, 0, 1, 1, 0, 0x80, 50,   // configuration
+        9, 4, 0, 0, 2, 0xFF, 0x00, 0x00, 0,               // interface 0, two endpoints
+        7, 5, kBulkInEndpoint, 2, kPacketSize, 0, 0,      // bulk in
+        7, 5, kBulkOutEndpoint, 2, kPacketSize, 0, 0};    // bulk out
+    // clang-format on
     for (uint32_t i = 0; i < kConfigurationSize; ++i) {
         out[i] = bytes[i];
     }
