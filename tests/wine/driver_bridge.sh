@@ -94,7 +94,10 @@ win reg add 'HKLM\Software\Wine\Ports' /v COM7 /t REG_SZ /d "$work/calc" /f >/de
 timeout 60 wineserver -k 2>/dev/null; timeout 60 wineserver -w 2>/dev/null
 
 # One process holds the Wine session, so that the drivers stay loaded between the commands.
-"$wine_bin" 'C:\travex\bridge_ctl.exe' hold 'C:\travex\stop' >"$work/hold.out" 2>>"$work/wine.err" &
+# Its channels (e.g. TRAVEX_DRIVER_WINEDEBUG=+plugplay,warn+setupapi) cover the drivers, which
+# run in the session's device host; their log goes to hold.err.
+WINEDEBUG=${TRAVEX_DRIVER_WINEDEBUG:--all} "$wine_bin" 'C:\travex\bridge_ctl.exe' hold \
+    'C:\travex\stop' >"$work/hold.out" 2>"$work/hold.err" &
 pids+=($!)
 wait_until 60 'grep -q holding "$work/hold.out"' || fail "the Wine session did not come up"
 
@@ -119,7 +122,7 @@ vendor 0x40 request 0x22 value 0x0100 index 0x0000 length 0 flags 0x02"
 [ "$(sed -n 2,8p "$work/probe-record.txt")" = "$expected" ] || {
     cat "$work/probe-record.txt"; fail "the probe's requests at start"; }
 grep -qx "bulk-in ${#text} bulk-out ${#text} dropped-lines 0" "$work/probe-record.txt" || {
-    tail -1 "$work/probe-record.txt"; fail "the probe's byte counts"; }
+    tail -2 "$work/probe-record.txt"; fail "the probe's byte counts"; }
 ctl unplug | grep -q unplugged || fail "unplugging the probe's bridge"
 wait_until 30 '[ "$(ctl dos TravexBridgeProbe)" = none ]' || fail "the probe's link outlived the bridge"
 ctl record | grep -qx remove || fail "the unplugged bridge got no removal"
@@ -136,17 +139,17 @@ hardware_id=$(grep -o -i -m1 'USB\\VID_[0-9a-f]\{4\}&PID_[0-9a-f]\{4\}' "$driver
 [ -n "$hardware_id" ] || fail "no USB hardware ID in $driver_inf"
 cp "$driver_sys" "$driver_inf" "$prefix/drive_c/windows/inf/"
 cp "$driver_sys" "$prefix/drive_c/windows/system32/drivers/"
-# The port name the Ports class installer would give the device.
-device_key="HKLM\\System\\CurrentControlSet\\Enum\\$hardware_id\\1\\Device Parameters"
-win reg add "$device_key" /v PortName /t REG_SZ /d COM5 /f >/dev/null
-port_value() { ctl serialcomm | grep '=COM5$'; }
+# The driver's value in the serial device map is named after its device interface's link.
+driver_value() { ctl serialcomm | grep -i '{153557d9-f106-4594-b7ee-8163c2b0e5e9}='; }
 
+# First start: no Ports class installer has named the port, so the INF's "Identifier" does.
 ctl plug "$hardware_id" COM7 | grep -q plugged || fail "plugging the bridge"
-wait_until 30 'port_value >/dev/null' || {
-    ctl record; ctl serialcomm; fail "no SERIALCOMM value for COM5 after start"; }
-link_target=$(ctl dos COM5)
-[ "$link_target" != none ] || fail "no DOS link COM5 after start"
-echo "after start: SERIALCOMM $(port_value), COM5 -> $link_target"
+wait_until 30 'driver_value >/dev/null' || {
+    ctl record; ctl serialcomm; fail "no SERIALCOMM value for the driver's port after start"; }
+port=$(driver_value | sed 's/.*=//')
+link_target=$(ctl dos "$port")
+[ "$link_target" != none ] || fail "no DOS link $port after start"
+echo "after start: SERIALCOMM $(driver_value), $port -> $link_target"
 
 # travex-cli.exe through the driver against travex-cli on its own simulated calculator.
 cases=0 differences=0
@@ -160,7 +163,7 @@ compare() { # arguments after the command, without the port
         >"$case_dir/native.out" 2>"$case_dir/native.err"
     echo $? >"$case_dir/native.rc"
     # shellcheck disable=SC2068
-    (cd "$case_dir/wine" && "$wine_bin" 'C:\travex\travex-cli.exe' $@ --port COM5) \
+    (cd "$case_dir/wine" && timeout 120 "$wine_bin" 'C:\travex\travex-cli.exe' $@ --port "$port") \
         2>"$case_dir/wine.err" | tr -d '\r' >"$case_dir/wine.out"
     echo "${PIPESTATUS[0]}" >"$case_dir/wine.rc"
     for part in out rc; do
@@ -188,14 +191,19 @@ grep -q "^vendor 0x40 request 0x21 value 0x0709 " "$work/record.txt" || {
 
 # Unplugged while no handle is open.
 ctl unplug | grep -q unplugged || fail "unplugging the bridge"
-wait_until 30 '! port_value >/dev/null && [ "$(ctl dos COM5)" = none ]' || {
-    ctl serialcomm; ctl dos COM5; fail "the link or the SERIALCOMM value outlived the bridge"; }
-echo "after surprise removal: no SERIALCOMM value, no COM5 link"
+wait_until 30 '! driver_value >/dev/null && [ "$(ctl dos "$port")" = none ]' || {
+    ctl serialcomm; ctl dos "$port"; fail "the link or the SERIALCOMM value outlived the bridge"; }
+echo "after surprise removal: no SERIALCOMM value, no $port link"
 
-# Plugged again, then unplugged while a program holds the port open.
+# Plugged again with "PortName" in the device key, as the Ports class installer writes it: it
+# names the port instead of "Identifier". Then unplugged while a program holds the port open.
+device_key="HKLM\\System\\CurrentControlSet\\Enum\\$hardware_id\\1\\Device Parameters"
+win reg add "$device_key" /v PortName /t REG_SZ /d COM5 /f >/dev/null || fail "writing PortName"
 ctl plug "$hardware_id" COM7 | grep -q plugged || fail "plugging the bridge again"
-wait_until 30 'port_value >/dev/null && [ "$(ctl dos COM5)" != none ]' ||
-    fail "no link or SERIALCOMM value after plugging in again"
+wait_until 30 'driver_value | grep -q =COM5 && [ "$(ctl dos COM5)" != none ]' || {
+    ctl serialcomm; fail "no COM5 link or SERIALCOMM value after plugging in again"; }
+[ "$port" = COM5 ] || [ "$(ctl dos "$port")" = none ] || fail "the old name $port is linked too"
+echo "plugged in again: SERIALCOMM $(driver_value)"
 release=$stage/release
 "$wine_bin" 'C:\travex\bridge_ctl.exe' open-hold COM5 'C:\travex\release' \
     >"$work/open-hold.out" 2>>"$work/wine.err" &
@@ -203,7 +211,7 @@ holder=$!
 pids+=($holder)
 wait_until 30 'grep -q opened "$work/open-hold.out"' || fail "the port could not be opened"
 ctl unplug | grep -q unplugged || fail "unplugging the bridge with the port open"
-wait_until 30 '! port_value >/dev/null && [ "$(ctl dos COM5)" = none ]' || {
+wait_until 30 '! driver_value >/dev/null && [ "$(ctl dos COM5)" = none ]' || {
     ctl serialcomm; ctl dos COM5
     fail "the link or the SERIALCOMM value outlived the bridge while the port was open"; }
 touch "$release"

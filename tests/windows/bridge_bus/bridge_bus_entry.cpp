@@ -40,7 +40,19 @@ NTSTATUS control_request(ControlExtension* control, PIRP irp) {
             ULONG length = bus->record.size() < room ? bus->record.size() : room;
             RtlCopyMemory(out, bus->record_text, length);
             const ULONG dropped = bus->record.dropped();
+            PDEVICE_OBJECT child_device = bus->child;
+            if (child_device != nullptr) {
+                ObReferenceObject(child_device);
+            }
             KeReleaseSpinLock(&bus->lock, irql);
+            ULONG waiting = 0;
+            ULONG staged = 0;
+            if (child_device != nullptr) {
+                auto* child = static_cast<ChildExtension*>(child_device->DeviceExtension);
+                waiting = child->parked_in != nullptr;
+                staged = child->staged_length;
+                ObDereferenceObject(child_device);
+            }
             bridge_model::Record totals(out + length, room - length);
             totals.begin();
             totals.text("bulk-in ");
@@ -49,6 +61,13 @@ NTSTATUS control_request(ControlExtension* control, PIRP irp) {
             totals.number(static_cast<uint32_t>(bus->bytes_out));
             totals.text(" dropped-lines ");
             totals.number(dropped);
+            totals.end();
+            // The bridge's state now: a bulk-in transfer waiting, bytes held back for one.
+            totals.begin();
+            totals.text("bulk-in waiting ");
+            totals.number(waiting);
+            totals.text(" staged ");
+            totals.number(staged);
             totals.end();
             length += totals.size();
             complete_request(irp, STATUS_SUCCESS, length);
