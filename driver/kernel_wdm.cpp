@@ -4,7 +4,9 @@
 namespace qmub {
 namespace {
 
-IRP* AsIrp(void* request) { return static_cast<IRP*>(request); }
+IRP* AsIrp(void* request) {
+    return static_cast<IRP*>(request);
+}
 
 NTSTATUS SignalWhenDone(DEVICE_OBJECT*, IRP* irp, void* context) {
     (void)irp;
@@ -18,20 +20,25 @@ void WdmServices::Bind(DEVICE_OBJECT* self, DEVICE_OBJECT* pdo, BridgeExtension*
     self_ = self;
     pdo_ = pdo;
     ext_ = ext;
-    for (KSPIN_LOCK& lock : locks_) KeInitializeSpinLock(&lock);
-    for (int i = 0; i < static_cast<int>(TimerId::kCount); ++i) KeInitializeTimer(&timers_[i]);
-    KeInitializeDpc(&dpcs_[static_cast<int>(TimerId::kRead)], ReadTimerDpc, this);
-    KeInitializeDpc(&dpcs_[static_cast<int>(TimerId::kWait)], WaitTimerDpc, this);
+    for (KSPIN_LOCK& lock : locks_)
+        KeInitializeSpinLock(&lock);
+    for (int i = 0; i < static_cast<int>(TimerId::kCount); ++i) {
+        for (int k = 0; k < 2; ++k) {
+            KeInitializeTimer(&timers_[i][k]);
+            timer_slots_[i][k] = TimerSlot{this, static_cast<TimerId>(i), k};
+            KeInitializeDpc(&dpcs_[i][k], TimerDpc, &timer_slots_[i][k]);
+            dpc_thread_[i][k] = nullptr;
+        }
+    }
 }
 
-void WdmServices::ReadTimerDpc(KDPC*, void* context, void*, void*) {
-    auto* self = static_cast<WdmServices*>(context);
-    OnTimer(*self->ext_, TimerId::kRead);
-}
-
-void WdmServices::WaitTimerDpc(KDPC*, void* context, void*, void*) {
-    auto* self = static_cast<WdmServices*>(context);
-    OnTimer(*self->ext_, TimerId::kWait);
+void WdmServices::TimerDpc(KDPC*, void* context, void*, void*) {
+    auto* slot = static_cast<TimerSlot*>(context);
+    WdmServices* self = slot->self;
+    const int i = static_cast<int>(slot->id);
+    self->dpc_thread_[i][slot->slot] = PsGetCurrentThreadId();
+    OnTimer(*self->ext_, slot->id);
+    self->dpc_thread_[i][slot->slot] = nullptr;
 }
 
 void WdmServices::Complete(void* request, Status status, uint64_t information) {
@@ -41,11 +48,14 @@ void WdmServices::Complete(void* request, Status status, uint64_t information) {
     IoCompleteRequest(irp, IO_NO_INCREMENT);
 }
 
-void WdmServices::MarkPending(void* request) { IoMarkIrpPending(AsIrp(request)); }
+void WdmServices::MarkPending(void* request) {
+    IoMarkIrpPending(AsIrp(request));
+}
 
 Status WdmServices::PassDown(void* request, bool succeed) {
     IRP* irp = AsIrp(request);
-    if (succeed) irp->IoStatus.Status = STATUS_SUCCESS;
+    if (succeed)
+        irp->IoStatus.Status = STATUS_SUCCESS;
     if (IoGetCurrentIrpStackLocation(irp)->MajorFunction == IRP_MJ_POWER) {
         PoStartNextPowerIrp(irp);
         IoSkipCurrentIrpStackLocation(irp);
@@ -79,7 +89,9 @@ void WdmServices::SetEvent(EventId id) {
     KeSetEvent(&events_[static_cast<int>(id)], IO_NO_INCREMENT, FALSE);
 }
 
-void WdmServices::ClearEvent(EventId id) { KeClearEvent(&events_[static_cast<int>(id)]); }
+void WdmServices::ClearEvent(EventId id) {
+    KeClearEvent(&events_[static_cast<int>(id)]);
+}
 
 void WdmServices::WaitEvent(EventId id) {
     KeWaitForSingleObject(&events_[static_cast<int>(id)], Executive, KernelMode, FALSE, nullptr);
@@ -98,10 +110,25 @@ void WdmServices::Release(LockId id) {
 void WdmServices::ArmTimer(TimerId id, uint32_t milliseconds) {
     LARGE_INTEGER due;
     due.QuadPart = -static_cast<LONGLONG>(milliseconds) * 10000;  // relative, 100 ns units
-    KeSetTimer(&timers_[static_cast<int>(id)], due, &dpcs_[static_cast<int>(id)]);
+    const int i = static_cast<int>(id);
+    void* const here = PsGetCurrentThreadId();
+    // Inside the DPC of slot 0 the timer goes on in slot 1; everywhere else in slot 0.
+    const int use = dpc_thread_[i][0] == here ? 1 : 0;
+    const int other = 1 - use;
+    if (dpc_thread_[i][other] != here)
+        KeCancelTimer(&timers_[i][other]);
+    KeSetTimer(&timers_[i][use], due, &dpcs_[i][use]);
 }
 
-void WdmServices::CancelTimer(TimerId id) { KeCancelTimer(&timers_[static_cast<int>(id)]); }
+void WdmServices::CancelTimer(TimerId id) {
+    const int i = static_cast<int>(id);
+    void* const here = PsGetCurrentThreadId();
+    for (int k = 0; k < 2; ++k) {
+        // The slot whose DPC is running here has expired already: nothing to cancel.
+        if (dpc_thread_[i][k] != here)
+            KeCancelTimer(&timers_[i][k]);
+    }
+}
 
 void WdmServices::ThreadStart(void* context) {
     auto* self = static_cast<WdmServices*>(context);
@@ -116,16 +143,20 @@ bool WdmServices::StartThread(ThreadRoutine routine, void* context) {
     HANDLE thread = nullptr;
     NTSTATUS status = PsCreateSystemThread(&thread, THREAD_ALL_ACCESS, nullptr, nullptr, nullptr,
                                            ThreadStart, this);
-    if (!NT_SUCCESS(status)) return false;
+    if (!NT_SUCCESS(status))
+        return false;
     ZwClose(thread);
     return true;
 }
 
 void* WdmServices::Allocate(size_t bytes) {
-    if (bytes == 0) return nullptr;
+    if (bytes == 0)
+        return nullptr;
     return ExAllocatePoolWithTag(NonPagedPool, bytes, kPoolTag);
 }
 
-void WdmServices::Free(void* memory) { ExFreePoolWithTag(memory, kPoolTag); }
+void WdmServices::Free(void* memory) {
+    ExFreePoolWithTag(memory, kPoolTag);
+}
 
 }  // namespace qmub
