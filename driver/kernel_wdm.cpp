@@ -4,7 +4,9 @@
 namespace qmub {
 namespace {
 
-IRP* AsIrp(void* request) { return static_cast<IRP*>(request); }
+IRP* AsIrp(void* request) {
+    return static_cast<IRP*>(request);
+}
 
 NTSTATUS SignalWhenDone(DEVICE_OBJECT*, IRP* irp, void* context) {
     (void)irp;
@@ -18,8 +20,10 @@ void WdmServices::Bind(DEVICE_OBJECT* self, DEVICE_OBJECT* pdo, BridgeExtension*
     self_ = self;
     pdo_ = pdo;
     ext_ = ext;
-    for (KSPIN_LOCK& lock : locks_) KeInitializeSpinLock(&lock);
-    for (int i = 0; i < static_cast<int>(TimerId::kCount); ++i) KeInitializeTimer(&timers_[i]);
+    for (KSPIN_LOCK& lock : locks_)
+        KeInitializeSpinLock(&lock);
+    for (int i = 0; i < static_cast<int>(TimerId::kCount); ++i)
+        KeInitializeTimer(&timers_[i]);
     KeInitializeDpc(&dpcs_[static_cast<int>(TimerId::kRead)], ReadTimerDpc, this);
     KeInitializeDpc(&dpcs_[static_cast<int>(TimerId::kWait)], WaitTimerDpc, this);
 }
@@ -41,11 +45,14 @@ void WdmServices::Complete(void* request, Status status, uint64_t information) {
     IoCompleteRequest(irp, IO_NO_INCREMENT);
 }
 
-void WdmServices::MarkPending(void* request) { IoMarkIrpPending(AsIrp(request)); }
+void WdmServices::MarkPending(void* request) {
+    IoMarkIrpPending(AsIrp(request));
+}
 
 Status WdmServices::PassDown(void* request, bool succeed) {
     IRP* irp = AsIrp(request);
-    if (succeed) irp->IoStatus.Status = STATUS_SUCCESS;
+    if (succeed)
+        irp->IoStatus.Status = STATUS_SUCCESS;
     if (IoGetCurrentIrpStackLocation(irp)->MajorFunction == IRP_MJ_POWER) {
         PoStartNextPowerIrp(irp);
         IoSkipCurrentIrpStackLocation(irp);
@@ -79,7 +86,9 @@ void WdmServices::SetEvent(EventId id) {
     KeSetEvent(&events_[static_cast<int>(id)], IO_NO_INCREMENT, FALSE);
 }
 
-void WdmServices::ClearEvent(EventId id) { KeClearEvent(&events_[static_cast<int>(id)]); }
+void WdmServices::ClearEvent(EventId id) {
+    KeClearEvent(&events_[static_cast<int>(id)]);
+}
 
 void WdmServices::WaitEvent(EventId id) {
     KeWaitForSingleObject(&events_[static_cast<int>(id)], Executive, KernelMode, FALSE, nullptr);
@@ -101,7 +110,9 @@ void WdmServices::ArmTimer(TimerId id, uint32_t milliseconds) {
     KeSetTimer(&timers_[static_cast<int>(id)], due, &dpcs_[static_cast<int>(id)]);
 }
 
-void WdmServices::CancelTimer(TimerId id) { KeCancelTimer(&timers_[static_cast<int>(id)]); }
+void WdmServices::CancelTimer(TimerId id) {
+    KeCancelTimer(&timers_[static_cast<int>(id)]);
+}
 
 void WdmServices::ThreadStart(void* context) {
     auto* self = static_cast<WdmServices*>(context);
@@ -116,16 +127,20 @@ bool WdmServices::StartThread(ThreadRoutine routine, void* context) {
     HANDLE thread = nullptr;
     NTSTATUS status = PsCreateSystemThread(&thread, THREAD_ALL_ACCESS, nullptr, nullptr, nullptr,
                                            ThreadStart, this);
-    if (!NT_SUCCESS(status)) return false;
+    if (!NT_SUCCESS(status))
+        return false;
     ZwClose(thread);
     return true;
 }
 
 void* WdmServices::Allocate(size_t bytes) {
-    if (bytes == 0) return nullptr;
+    if (bytes == 0)
+        return nullptr;
     return ExAllocatePoolWithTag(NonPagedPool, bytes, kPoolTag);
 }
 
-void WdmServices::Free(void* memory) { ExFreePoolWithTag(memory, kPoolTag); }
+void WdmServices::Free(void* memory) {
+    ExFreePoolWithTag(memory, kPoolTag);
+}
 
 }  // namespace qmub
