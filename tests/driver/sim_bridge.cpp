@@ -125,6 +125,10 @@ std::vector<SimBridge::Completion> SimBridge::Step() {
             delivered += n;
             done.push_back({*it, kSuccess, n});
         } else {
+            if (hold_out) {
+                ++it;
+                continue;
+            }
             uint32_t n = std::min(it->length, bulk_out_accept_limit);
             if (bulk_out_complete_status == kSuccess) {
                 to_peer.insert(to_peer.end(), it->buffer, it->buffer + n);

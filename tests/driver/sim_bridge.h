@@ -53,6 +53,7 @@ public:
     Status bulk_out_complete_status = kSuccess;
     Status reset_pipe_status = kSuccess;
     uint32_t bulk_out_accept_limit = 0xFFFFFFFF;  // bytes the chip takes per transfer
+    bool hold_out = false;                        // bulk-out transfers wait while set
 
     // Bytes from the peer wait in the chip until a bulk-in transfer fetches them. A real chip
     // has a small buffer: what would not fit in it is counted as what it would have dropped.
