@@ -42,6 +42,10 @@ void WdmServices::Complete(void* request, Status status, uint64_t information) {
     IRP* irp = AsIrp(request);
     irp->IoStatus.Status = status;
     irp->IoStatus.Information = static_cast<ULONG_PTR>(information);
+    // A power request the driver ends itself lets the next one through first.
+    if (IoGetCurrentIrpStackLocation(irp)->MajorFunction == IRP_MJ_POWER) {
+        PoStartNextPowerIrp(irp);
+    }
     IoCompleteRequest(irp, IO_NO_INCREMENT);
 }
 
