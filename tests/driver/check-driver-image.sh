@@ -14,7 +14,8 @@ grep -qE '^CheckSum\s+0*[1-9a-f]' <<<"$headers" || { echo "checksum is zero"; fa
 entry=$(awk '/^AddressOfEntryPoint/ {print $2}' <<<"$headers")
 base=$(awk '/^ImageBase/ {print $2}' <<<"$headers")
 entry_va=$(printf '%016x' $((16#$base + 16#$entry)))
-"$nm" "$image" | grep -qiE "^$entry_va [Tt] DriverEntry$" ||
+symbols=$("$nm" "$image")
+grep -qiE "^$entry_va [Tt] DriverEntry$" <<<"$symbols" ||
     { echo "entry point $entry_va is not DriverEntry"; fail=1; }
 dlls=$(awk '/DLL Name:/ {print $3}' <<<"$headers" | sort -u)
 for dll in $dlls; do
