@@ -90,6 +90,9 @@ Status WdmServices::ReadDeviceString(const char16_t* name, char16_t* buffer, uin
     NTSTATUS status = IoOpenDeviceRegistryKey(pdo_, PLUGPLAY_REGKEY_DEVICE, KEY_READ, &key);
     if (!NT_SUCCESS(status))
         return status;
+    // Some kernels report a missing key with a success code and an invalid handle.
+    if (key == nullptr || key == INVALID_HANDLE_VALUE)
+        return STATUS_OBJECT_NAME_NOT_FOUND;
     KEY_VALUE_PARTIAL_INFORMATION* info = nullptr;
     status = QueryValue(key, name, &info);
     ZwClose(key);
