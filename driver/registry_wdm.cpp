@@ -91,7 +91,7 @@ Status WdmServices::ReadDeviceString(const char16_t* name, char16_t* buffer, uin
     if (!NT_SUCCESS(status))
         return status;
     // Some kernels report a missing key with a success code and an invalid handle.
-    if (key == nullptr || key == INVALID_HANDLE_VALUE)
+    if (key == nullptr || key == reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
         return STATUS_OBJECT_NAME_NOT_FOUND;
     KEY_VALUE_PARTIAL_INFORMATION* info = nullptr;
     status = QueryValue(key, name, &info);
