@@ -157,9 +157,18 @@ Status WdmServices::WriteSerialComm(const char16_t* port_name) {
     size_t chars = 0;
     while (port_name[chars] != 0)
         ++chars;
-    return RtlWriteRegistryValue(RTL_REGISTRY_DEVICEMAP, L"SERIALCOMM", interface_name_.Buffer,
-                                 REG_SZ, const_cast<char16_t*>(port_name),
-                                 static_cast<ULONG>((chars + 1) * sizeof(wchar_t)));
+    auto write = [&] {
+        return RtlWriteRegistryValue(RTL_REGISTRY_DEVICEMAP, L"SERIALCOMM", interface_name_.Buffer,
+                                     REG_SZ, const_cast<char16_t*>(port_name),
+                                     static_cast<ULONG>((chars + 1) * sizeof(wchar_t)));
+    };
+    NTSTATUS status = write();
+    // On a system without serial ports the device map has no "SERIALCOMM" key yet.
+    if (!NT_SUCCESS(status) && NT_SUCCESS(RtlCreateRegistryKey(
+                                   RTL_REGISTRY_DEVICEMAP, const_cast<wchar_t*>(L"SERIALCOMM")))) {
+        status = write();
+    }
+    return status;
 }
 
 void WdmServices::DeleteSerialComm() {
