@@ -10,7 +10,9 @@ const wchar_t kParametersKey[] =
 const wchar_t kDosDevices[] = L"\\DosDevices\\";
 constexpr uint32_t kValueDataBytes = 256;
 
-const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+const wchar_t* Wide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
 
 // Reads one value of an open key into a partial-information record on the pool.
 NTSTATUS QueryValue(HANDLE key, const char16_t* name, KEY_VALUE_PARTIAL_INFORMATION** info) {
@@ -19,7 +21,8 @@ NTSTATUS QueryValue(HANDLE key, const char16_t* name, KEY_VALUE_PARTIAL_INFORMAT
     ULONG size = sizeof(KEY_VALUE_PARTIAL_INFORMATION) + kValueDataBytes;
     auto* record = static_cast<KEY_VALUE_PARTIAL_INFORMATION*>(
         ExAllocatePoolWithTag(PagedPool, size, kPoolTag));
-    if (record == nullptr) return STATUS_INSUFFICIENT_RESOURCES;
+    if (record == nullptr)
+        return STATUS_INSUFFICIENT_RESOURCES;
     ULONG returned = 0;
     NTSTATUS status =
         ZwQueryValueKey(key, &value_name, KeyValuePartialInformation, record, size, &returned);
@@ -34,11 +37,13 @@ NTSTATUS QueryValue(HANDLE key, const char16_t* name, KEY_VALUE_PARTIAL_INFORMAT
 // "\DosDevices\" + port name, on the pool.
 bool BuildDosName(const char16_t* port_name, UNICODE_STRING* dos) {
     size_t chars = 0;
-    while (port_name[chars] != 0) ++chars;
+    while (port_name[chars] != 0)
+        ++chars;
     size_t prefix = sizeof kDosDevices / sizeof(wchar_t) - 1;
     size_t bytes = (prefix + chars + 1) * sizeof(wchar_t);
     auto* buffer = static_cast<wchar_t*>(ExAllocatePoolWithTag(PagedPool, bytes, kPoolTag));
-    if (buffer == nullptr) return false;
+    if (buffer == nullptr)
+        return false;
     RtlCopyMemory(buffer, kDosDevices, prefix * sizeof(wchar_t));
     RtlCopyMemory(buffer + prefix, port_name, chars * sizeof(wchar_t));
     buffer[prefix + chars] = 0;
@@ -59,13 +64,17 @@ RegistryRead WdmServices::ReadParameter(const char16_t* name, uint32_t* value) {
     HANDLE key = nullptr;
     NTSTATUS status = ZwOpenKey(&key, KEY_READ, &attributes);
     // The key is optional: without it every parameter keeps its preset meaning.
-    if (status == STATUS_OBJECT_NAME_NOT_FOUND) return RegistryRead::kAbsent;
-    if (!NT_SUCCESS(status)) return RegistryRead::kFailed;
+    if (status == STATUS_OBJECT_NAME_NOT_FOUND)
+        return RegistryRead::kAbsent;
+    if (!NT_SUCCESS(status))
+        return RegistryRead::kFailed;
     KEY_VALUE_PARTIAL_INFORMATION* info = nullptr;
     status = QueryValue(key, name, &info);
     ZwClose(key);
-    if (status == STATUS_OBJECT_NAME_NOT_FOUND) return RegistryRead::kAbsent;
-    if (!NT_SUCCESS(status)) return RegistryRead::kFailed;
+    if (status == STATUS_OBJECT_NAME_NOT_FOUND)
+        return RegistryRead::kAbsent;
+    if (!NT_SUCCESS(status))
+        return RegistryRead::kFailed;
     RegistryRead result = RegistryRead::kFailed;
     if (info->Type == REG_DWORD && info->DataLength == sizeof(ULONG)) {
         *value = *reinterpret_cast<ULONG*>(info->Data);
@@ -79,11 +88,16 @@ Status WdmServices::ReadDeviceString(const char16_t* name, char16_t* buffer, uin
                                      uint32_t* chars) {
     HANDLE key = nullptr;
     NTSTATUS status = IoOpenDeviceRegistryKey(pdo_, PLUGPLAY_REGKEY_DEVICE, KEY_READ, &key);
-    if (!NT_SUCCESS(status)) return status;
+    if (!NT_SUCCESS(status))
+        return status;
+    // Some kernels report a missing key with a success code and an invalid handle.
+    if (key == nullptr || key == reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
+        return STATUS_OBJECT_NAME_NOT_FOUND;
     KEY_VALUE_PARTIAL_INFORMATION* info = nullptr;
     status = QueryValue(key, name, &info);
     ZwClose(key);
-    if (!NT_SUCCESS(status)) return status;
+    if (!NT_SUCCESS(status))
+        return status;
     if (info->Type != REG_SZ) {
         ExFreePoolWithTag(info, kPoolTag);
         return STATUS_OBJECT_TYPE_MISMATCH;
@@ -104,7 +118,8 @@ Status WdmServices::ReadDeviceString(const char16_t* name, char16_t* buffer, uin
 bool WdmServices::AdoptInterfaceName(UNICODE_STRING* registered) {
     USHORT bytes = static_cast<USHORT>(registered->Length + sizeof(wchar_t));
     auto* buffer = static_cast<wchar_t*>(ExAllocatePoolWithTag(PagedPool, bytes, kPoolTag));
-    if (buffer == nullptr) return false;
+    if (buffer == nullptr)
+        return false;
     RtlCopyMemory(buffer, registered->Buffer, registered->Length);
     buffer[registered->Length / sizeof(wchar_t)] = 0;
     interface_name_.Buffer = buffer;
@@ -114,13 +129,15 @@ bool WdmServices::AdoptInterfaceName(UNICODE_STRING* registered) {
 }
 
 Status WdmServices::SetInterfaceState(bool enabled) {
-    if (interface_name_.Buffer == nullptr) return STATUS_SUCCESS;
+    if (interface_name_.Buffer == nullptr)
+        return STATUS_SUCCESS;
     return IoSetDeviceInterfaceState(&interface_name_, enabled ? TRUE : FALSE);
 }
 
 Status WdmServices::CreateDosLink(const char16_t* port_name) {
     UNICODE_STRING dos;
-    if (!BuildDosName(port_name, &dos)) return STATUS_INSUFFICIENT_RESOURCES;
+    if (!BuildDosName(port_name, &dos))
+        return STATUS_INSUFFICIENT_RESOURCES;
     NTSTATUS status = IoCreateUnprotectedSymbolicLink(&dos, &interface_name_);
     ExFreePoolWithTag(dos.Buffer, kPoolTag);
     return status;
@@ -128,27 +145,41 @@ Status WdmServices::CreateDosLink(const char16_t* port_name) {
 
 void WdmServices::DeleteDosLink(const char16_t* port_name) {
     UNICODE_STRING dos;
-    if (!BuildDosName(port_name, &dos)) return;
+    if (!BuildDosName(port_name, &dos))
+        return;
     IoDeleteSymbolicLink(&dos);
     ExFreePoolWithTag(dos.Buffer, kPoolTag);
 }
 
 Status WdmServices::WriteSerialComm(const char16_t* port_name) {
-    if (interface_name_.Buffer == nullptr) return STATUS_INVALID_DEVICE_STATE;
+    if (interface_name_.Buffer == nullptr)
+        return STATUS_INVALID_DEVICE_STATE;
     size_t chars = 0;
-    while (port_name[chars] != 0) ++chars;
-    return RtlWriteRegistryValue(RTL_REGISTRY_DEVICEMAP, L"SERIALCOMM", interface_name_.Buffer,
-                                 REG_SZ, const_cast<char16_t*>(port_name),
-                                 static_cast<ULONG>((chars + 1) * sizeof(wchar_t)));
+    while (port_name[chars] != 0)
+        ++chars;
+    auto write = [&] {
+        return RtlWriteRegistryValue(RTL_REGISTRY_DEVICEMAP, L"SERIALCOMM", interface_name_.Buffer,
+                                     REG_SZ, const_cast<char16_t*>(port_name),
+                                     static_cast<ULONG>((chars + 1) * sizeof(wchar_t)));
+    };
+    NTSTATUS status = write();
+    // On a system without serial ports the device map has no "SERIALCOMM" key yet.
+    if (!NT_SUCCESS(status) && NT_SUCCESS(RtlCreateRegistryKey(
+                                   RTL_REGISTRY_DEVICEMAP, const_cast<wchar_t*>(L"SERIALCOMM")))) {
+        status = write();
+    }
+    return status;
 }
 
 void WdmServices::DeleteSerialComm() {
-    if (interface_name_.Buffer == nullptr) return;
+    if (interface_name_.Buffer == nullptr)
+        return;
     RtlDeleteRegistryValue(RTL_REGISTRY_DEVICEMAP, L"SERIALCOMM", interface_name_.Buffer);
 }
 
 void WdmServices::FreeInterfaceName() {
-    if (interface_name_.Buffer != nullptr) ExFreePoolWithTag(interface_name_.Buffer, kPoolTag);
+    if (interface_name_.Buffer != nullptr)
+        ExFreePoolWithTag(interface_name_.Buffer, kPoolTag);
     interface_name_.Buffer = nullptr;
     interface_name_.Length = 0;
     interface_name_.MaximumLength = 0;
@@ -165,7 +196,8 @@ void WdmServices::DeleteDevice() {
     FreeInterfaceName();
     KeFlushQueuedDpcs();
     DEVICE_OBJECT* self = self_;
-    if (lower_ != nullptr) IoDetachDevice(lower_);
+    if (lower_ != nullptr)
+        IoDetachDevice(lower_);
     IoDeleteDevice(self);
 }
 

@@ -41,7 +41,8 @@ NTSTATUS TransferComplete(DEVICE_OBJECT*, IRP* irp, void* context) {
 template <typename Urb>
 Urb* NewUrb() {
     auto* urb = static_cast<Urb*>(ExAllocatePoolWithTag(NonPagedPool, sizeof(Urb), kPoolTag));
-    if (urb != nullptr) RtlZeroMemory(urb, sizeof(Urb));
+    if (urb != nullptr)
+        RtlZeroMemory(urb, sizeof(Urb));
     return urb;
 }
 
@@ -51,9 +52,10 @@ Status WdmServices::InternalControlSync(ULONG code, void* argument) {
     KEVENT done;
     KeInitializeEvent(&done, NotificationEvent, FALSE);
     IO_STATUS_BLOCK io{};
-    IRP* irp = IoBuildDeviceIoControlRequest(code, lower_, nullptr, 0, nullptr, 0, TRUE, &done,
-                                             &io);
-    if (irp == nullptr) return STATUS_INSUFFICIENT_RESOURCES;
+    IRP* irp =
+        IoBuildDeviceIoControlRequest(code, lower_, nullptr, 0, nullptr, 0, TRUE, &done, &io);
+    if (irp == nullptr)
+        return STATUS_INSUFFICIENT_RESOURCES;
     IoGetNextIrpStackLocation(irp)->Parameters.Others.Argument1 = argument;
     NTSTATUS status = IoCallDriver(lower_, irp);
     if (status == STATUS_PENDING) {
@@ -82,8 +84,10 @@ Status WdmServices::GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length
         RtlCopyMemory(buffer, bounce, got);
         *received = got;
     }
-    if (bounce != nullptr) Free(bounce);
-    if (urb != nullptr) Free(urb);
+    if (bounce != nullptr)
+        Free(bounce);
+    if (urb != nullptr)
+        Free(urb);
     return status;
 }
 
@@ -93,10 +97,12 @@ Status WdmServices::SelectConfiguration(const uint8_t* config, uint32_t length,
     auto* descriptor =
         reinterpret_cast<USB_CONFIGURATION_DESCRIPTOR*>(const_cast<uint8_t*>(config));
     uint32_t wanted = descriptor->bNumInterfaces;
-    if (wanted == 0 || wanted > kInterfaceSearchLimit) return STATUS_UNSUCCESSFUL;
+    if (wanted == 0 || wanted > kInterfaceSearchLimit)
+        return STATUS_UNSUCCESSFUL;
     size_t list_size = sizeof(USBD_INTERFACE_LIST_ENTRY) * (wanted + 1);
     auto* list = static_cast<USBD_INTERFACE_LIST_ENTRY*>(Allocate(list_size));
-    if (list == nullptr) return STATUS_INSUFFICIENT_RESOURCES;
+    if (list == nullptr)
+        return STATUS_INSUFFICIENT_RESOURCES;
     RtlZeroMemory(list, list_size);
     // Interface numbers 0, 1, 2 ... until every announced interface is found; the search is
     // bounded for descriptors that announce more interfaces than they hold.
@@ -105,7 +111,8 @@ Status WdmServices::SelectConfiguration(const uint8_t* config, uint32_t length,
          ++number) {
         USB_INTERFACE_DESCRIPTOR* iface =
             USBD_ParseConfigurationDescriptorEx(descriptor, descriptor, number, 0, -1, -1, -1);
-        if (iface != nullptr) list[found++].InterfaceDescriptor = iface;
+        if (iface != nullptr)
+            list[found++].InterfaceDescriptor = iface;
     }
     if (found == 0) {
         Free(list);
@@ -143,7 +150,8 @@ Status WdmServices::SelectConfiguration(const uint8_t* config, uint32_t length,
 
 Status WdmServices::Unconfigure() {
     auto* urb = NewUrb<_URB_SELECT_CONFIGURATION>();
-    if (urb == nullptr) return STATUS_INSUFFICIENT_RESOURCES;
+    if (urb == nullptr)
+        return STATUS_INSUFFICIENT_RESOURCES;
     UsbBuildSelectConfigurationRequest(reinterpret_cast<URB*>(urb),
                                        sizeof(_URB_SELECT_CONFIGURATION), nullptr);
     NTSTATUS status = SubmitUrbSync(urb);
@@ -153,7 +161,8 @@ Status WdmServices::Unconfigure() {
 
 Status WdmServices::VendorRequest(uint8_t request, uint16_t value) {
     auto* urb = NewUrb<_URB_CONTROL_VENDOR_OR_CLASS_REQUEST>();
-    if (urb == nullptr) return STATUS_INSUFFICIENT_RESOURCES;
+    if (urb == nullptr)
+        return STATUS_INSUFFICIENT_RESOURCES;
     UsbBuildVendorRequest(reinterpret_cast<URB*>(urb), URB_FUNCTION_VENDOR_DEVICE,
                           sizeof(_URB_CONTROL_VENDOR_OR_CLASS_REQUEST),
                           USBD_TRANSFER_DIRECTION_OUT | USBD_SHORT_TRANSFER_OK, 0, request, value,
@@ -166,7 +175,8 @@ Status WdmServices::VendorRequest(uint8_t request, uint16_t value) {
 static Status PipeRequest(WdmServices& services, USHORT function, void* pipe,
                           Status (WdmServices::*submit)(void*)) {
     auto* urb = NewUrb<_URB_PIPE_REQUEST>();
-    if (urb == nullptr) return STATUS_INSUFFICIENT_RESOURCES;
+    if (urb == nullptr)
+        return STATUS_INSUFFICIENT_RESOURCES;
     urb->Hdr.Length = sizeof(_URB_PIPE_REQUEST);
     urb->Hdr.Function = function;
     urb->PipeHandle = pipe;
@@ -195,7 +205,8 @@ void WdmServices::RecoverPort() {
 
 UsbTransfer* WdmServices::NewTransfer() {
     auto* t = static_cast<UsbTransfer*>(Allocate(sizeof(UsbTransfer)));
-    if (t == nullptr) return nullptr;
+    if (t == nullptr)
+        return nullptr;
     RtlZeroMemory(t, sizeof(UsbTransfer));
     t->irp = IoAllocateIrp(lower_->StackSize, FALSE);
     if (t->irp == nullptr) {
@@ -228,15 +239,19 @@ Status WdmServices::SubmitBulk(UsbTransfer* t, void* pipe, bool in, uint8_t* buf
     next->Parameters.Others.Argument1 = &t->urb;
     IoSetCompletionRoutine(t->irp, TransferComplete, t, TRUE, TRUE, TRUE);
     NTSTATUS status = IoCallDriver(lower_, t->irp);
-    if (InterlockedCompareExchange(&t->phase, 1, 0) == 0) return STATUS_PENDING;
+    if (InterlockedCompareExchange(&t->phase, 1, 0) == 0)
+        return STATUS_PENDING;
     // A failure came back before the call returned: report it here when the call says so,
     // otherwise through `done` as for any later completion.
     NTSTATUS failure = t->early_failure;
-    if (!NT_SUCCESS(status) && status != STATUS_PENDING) return status;
+    if (!NT_SUCCESS(status) && status != STATUS_PENDING)
+        return status;
     done(context, failure, 0);
     return STATUS_PENDING;
 }
 
-void WdmServices::CancelTransfer(UsbTransfer* transfer) { IoCancelIrp(transfer->irp); }
+void WdmServices::CancelTransfer(UsbTransfer* transfer) {
+    IoCancelIrp(transfer->irp);
+}
 
 }  // namespace qmub

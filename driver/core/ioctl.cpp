@@ -24,26 +24,32 @@ constexpr Outcome kTooSmall{kBufferTooSmall, 0};
 constexpr Outcome kInvalid{kInvalidParameter, 0};
 
 Outcome SetBaudRate(BridgeExtension& ext, const IoRequest& r) {
-    if (r.input_length < 4) return kTooSmall;
-    if (ext.device_power_state != kPowerD0) ext.kernel->ReportPowerD0();
+    if (r.input_length < 4)
+        return kTooSmall;
+    if (ext.device_power_state != kPowerD0)
+        ext.kernel->ReportPowerD0();
     ext.baud_rate.Store(LoadLe32(r.input));
     return {SendLineCoding(ext), 0};
 }
 
 // StopBits, Parity, WordLength as the platform sends them, to the stored line-control bits.
 bool EncodeLineControl(uint8_t stop_bits, uint8_t parity, uint8_t word_length, uint8_t* bits) {
-    if (word_length < 5 || word_length > 8) return false;
-    if (parity > 4) return false;
+    if (word_length < 5 || word_length > 8)
+        return false;
+    if (parity > 4)
+        return false;
     uint8_t value = static_cast<uint8_t>((word_length - 5) | kParityCodes[parity]);
     switch (stop_bits) {
         case 0:
             break;
         case 1:  // one and a half: only with five data bits
-            if (word_length != 5) return false;
+            if (word_length != 5)
+                return false;
             value |= 0x04;
             break;
         case 2:
-            if (word_length == 5) return false;
+            if (word_length == 5)
+                return false;
             value |= 0x04;
             break;
         default:
@@ -54,10 +60,13 @@ bool EncodeLineControl(uint8_t stop_bits, uint8_t parity, uint8_t word_length, u
 }
 
 Outcome SetLineControl(BridgeExtension& ext, const IoRequest& r) {
-    if (r.input_length < 3) return kTooSmall;
-    if (ext.device_power_state != kPowerD0) ext.kernel->ReportPowerD0();
+    if (r.input_length < 3)
+        return kTooSmall;
+    if (ext.device_power_state != kPowerD0)
+        ext.kernel->ReportPowerD0();
     uint8_t bits = 0;
-    if (!EncodeLineControl(r.input[0], r.input[1], r.input[2], &bits)) return kInvalid;
+    if (!EncodeLineControl(r.input[0], r.input[1], r.input[2], &bits))
+        return kInvalid;
     {
         LockHold hold(ext, LockId::kSettings);
         ext.line_control = static_cast<uint8_t>((ext.line_control & kBreakBit) | bits);
@@ -66,7 +75,8 @@ Outcome SetLineControl(BridgeExtension& ext, const IoRequest& r) {
 }
 
 Outcome GetLineControl(BridgeExtension& ext, const IoRequest& r) {
-    if (r.output_length < 3) return kTooSmall;
+    if (r.output_length < 3)
+        return kTooSmall;
     uint8_t lc = 0;
     {
         LockHold hold(ext, LockId::kSettings);
@@ -76,10 +86,12 @@ Outcome GetLineControl(BridgeExtension& ext, const IoRequest& r) {
     uint8_t word_length = static_cast<uint8_t>((lc & 0x03) + 5);
     uint8_t parity = 0;
     for (uint8_t i = 0; i < 5; ++i) {
-        if ((lc & 0x38) == kParityCodes[i]) parity = i;
+        if ((lc & 0x38) == kParityCodes[i])
+            parity = i;
     }
     uint8_t stop_bits = 0;
-    if (lc & 0x04) stop_bits = word_length == 5 ? 1 : 2;
+    if (lc & 0x04)
+        stop_bits = word_length == 5 ? 1 : 2;
     r.output[0] = stop_bits;
     r.output[1] = parity;
     r.output[2] = word_length;
@@ -87,42 +99,50 @@ Outcome GetLineControl(BridgeExtension& ext, const IoRequest& r) {
 }
 
 Outcome SetTimeouts(BridgeExtension& ext, const IoRequest& r) {
-    if (r.input_length < 20) return kTooSmall;
+    if (r.input_length < 20)
+        return kTooSmall;
     uint32_t values[5];
-    for (uint32_t i = 0; i < 5; ++i) values[i] = LoadLe32(r.input + 4 * i);
+    for (uint32_t i = 0; i < 5; ++i)
+        values[i] = LoadLe32(r.input + 4 * i);
     if (values[kReadInterval] == kAllReadTimeouts && values[kReadMultiplier] == kAllReadTimeouts &&
         values[kReadConstant] == kAllReadTimeouts) {
         return kInvalid;
     }
     LockHold hold(ext, LockId::kSettings);
-    for (uint32_t i = 0; i < 5; ++i) ext.timeouts[i] = values[i];
+    for (uint32_t i = 0; i < 5; ++i)
+        ext.timeouts[i] = values[i];
     return kDone;
 }
 
 // Reports the five stored time-outs, so that a program reading them back gets what it set.
 Outcome GetTimeouts(BridgeExtension& ext, const IoRequest& r) {
-    if (r.output_length < 20) return kTooSmall;
+    if (r.output_length < 20)
+        return kTooSmall;
     LockHold hold(ext, LockId::kSettings);
-    for (uint32_t i = 0; i < 5; ++i) StoreLe32(r.output + 4 * i, ext.timeouts[i]);
+    for (uint32_t i = 0; i < 5; ++i)
+        StoreLe32(r.output + 4 * i, ext.timeouts[i]);
     return {kSuccess, 20};
 }
 
 Outcome SetChars(BridgeExtension& ext, const IoRequest& r) {
-    if (r.input_length < 6) return kTooSmall;
+    if (r.input_length < 6)
+        return kTooSmall;
     LockHold hold(ext, LockId::kSettings);
     CopyBytes(ext.chars, r.input, 6);
     return kDone;
 }
 
 Outcome GetChars(BridgeExtension& ext, const IoRequest& r) {
-    if (r.output_length < 6) return kTooSmall;
+    if (r.output_length < 6)
+        return kTooSmall;
     LockHold hold(ext, LockId::kSettings);
     CopyBytes(r.output, ext.chars, 6);
     return {kSuccess, 6};
 }
 
 Outcome SetHandflow(const IoRequest& r) {
-    if (r.input_length < 16) return kTooSmall;
+    if (r.input_length < 16)
+        return kTooSmall;
     uint32_t control = LoadLe32(r.input);
     uint32_t flow = LoadLe32(r.input + 4);
     if ((control & kControlInvalid) || (flow & kFlowInvalid) || (control & kDtrMask) == kDtrMask) {
@@ -132,25 +152,30 @@ Outcome SetHandflow(const IoRequest& r) {
 }
 
 Outcome GetHandflow(BridgeExtension& ext, const IoRequest& r) {
-    if (r.output_length < 16) return kTooSmall;
+    if (r.output_length < 16)
+        return kTooSmall;
     LockHold hold(ext, LockId::kSettings);
-    for (uint32_t i = 0; i < 4; ++i) StoreLe32(r.output + 4 * i, ext.handflow[i]);
+    for (uint32_t i = 0; i < 4; ++i)
+        StoreLe32(r.output + 4 * i, ext.handflow[i]);
     return {kSuccess, 16};
 }
 
 Outcome SetDtr(BridgeExtension& ext, bool raise) {
-    if (ext.dtr_function.Load() != 1) return kDone;
+    if (ext.dtr_function.Load() != 1)
+        return kDone;
     return {SendDtrState(ext, raise), 0};
 }
 
 Outcome PutWord(const IoRequest& r, uint32_t value) {
-    if (r.output_length < 4) return kTooSmall;
+    if (r.output_length < 4)
+        return kTooSmall;
     StoreLe32(r.output, value);
     return {kSuccess, 4};
 }
 
 Outcome GetCommStatus(BridgeExtension& ext, const IoRequest& r) {
-    if (r.output_length < 20) return kTooSmall;
+    if (r.output_length < 20)
+        return kTooSmall;
     uint32_t waiting = RingCount(ext);
     FillBytes(r.output, 0, 20);
     StoreLe32(r.output + 8, waiting);  // AmountInInQueue
@@ -158,7 +183,8 @@ Outcome GetCommStatus(BridgeExtension& ext, const IoRequest& r) {
 }
 
 Outcome GetProperties(const IoRequest& r) {
-    if (r.output_length < 64) return kTooSmall;
+    if (r.output_length < 64)
+        return kTooSmall;
     uint8_t* p = r.output;
     FillBytes(p, 0, 64);
     StoreLe16(p + 0, 64);           // PacketLength
@@ -184,7 +210,8 @@ void ClearHeldWait(BridgeExtension& ext, void* claim) {
             ext.wait_cancel = 1;
         }
         k.WaitEvent(EventId::kNoWaitHeld);
-        if (claim == nullptr) return;
+        if (claim == nullptr)
+            return;
         LockHold hold(ext, LockId::kSettings);
         if (ext.held_wait == nullptr) {
             ext.held_wait = claim;
@@ -197,9 +224,11 @@ void ClearHeldWait(BridgeExtension& ext, void* claim) {
 
 Outcome SetWaitMask(BridgeExtension& ext, const IoRequest& r) {
     ClearHeldWait(ext, nullptr);
-    if (r.input_length < 4) return kTooSmall;
+    if (r.input_length < 4)
+        return kTooSmall;
     uint32_t mask = LoadLe32(r.input);
-    if (mask & ~serial::kEvAll) return kInvalid;
+    if (mask & ~serial::kEvAll)
+        return kInvalid;
     ext.wait_mask.Store(mask);
     return kDone;
 }
@@ -207,9 +236,11 @@ Outcome SetWaitMask(BridgeExtension& ext, const IoRequest& r) {
 // Answers kPending when the request is held.
 Outcome WaitOnMask(BridgeExtension& ext, IoRequest& r) {
     ClearHeldWait(ext, nullptr);
-    if (r.output_length < 4) return kTooSmall;
+    if (r.output_length < 4)
+        return kTooSmall;
     StoreLe32(r.output, 0);
-    if (ext.wait_mask.Load() == 0) return {kSuccess, 4};
+    if (ext.wait_mask.Load() == 0)
+        return {kSuccess, 4};
     ClearHeldWait(ext, r.handle);
     ext.wait_result = r.output;
     ext.kernel->MarkPending(r.handle);
@@ -281,11 +312,14 @@ void LoadSerialDefaults(BridgeExtension& ext) {
 }
 
 Status DispatchDeviceControl(BridgeExtension& ext, IoRequest& request) {
-    if (ext.pnp_state.Load() != kStarted) return Finish(ext, request, kInvalidDeviceState, 0);
+    if (ext.pnp_state.Load() != kStarted)
+        return Finish(ext, request, kInvalidDeviceState, 0);
     IoIncrement(ext);
     Outcome outcome = kDone;
-    if (ext.serial_emulation != 0 && ext.pump_active.Load() != 0) outcome = Control(ext, request);
-    if (outcome.status != kPending) ext.kernel->Complete(request.handle, outcome.status, outcome.bytes);
+    if (ext.serial_emulation != 0 && ext.pump_active.Load() != 0)
+        outcome = Control(ext, request);
+    if (outcome.status != kPending)
+        ext.kernel->Complete(request.handle, outcome.status, outcome.bytes);
     IoDecrement(ext);
     return outcome.status;
 }
@@ -297,14 +331,17 @@ void OnWaitPoll(BridgeExtension& ext) {
     {
         LockHold hold(ext, LockId::kSettings);
         cancel = ext.wait_cancel != 0;
-        if (ext.held_wait == nullptr) return;
+        if (ext.held_wait == nullptr)
+            return;
     }
     uint32_t result = 0;
     if (!cancel) {
         uint32_t mask = ext.wait_mask.Load();
         uint32_t waiting = RingCount(ext);
-        if ((mask & serial::kEvRxChar) && waiting != 0) result |= serial::kEvRxChar;
-        if ((mask & serial::kEvRxFlag) && waiting != 0) result |= serial::kEvRxFlag;
+        if ((mask & serial::kEvRxChar) && waiting != 0)
+            result |= serial::kEvRxChar;
+        if ((mask & serial::kEvRxFlag) && waiting != 0)
+            result |= serial::kEvRxFlag;
         if (mask & serial::kEvTxEmpty) {
             LockHold hold(ext, LockId::kSettings);
             if (ext.tx_since_wait == 1) {

@@ -27,11 +27,13 @@ bool BaudIndexOf(uint32_t rate, uint8_t* index) {
 }
 
 bool LineFormatOf(uint8_t line_control, uint8_t* format) {
-    if ((line_control & kWordLengthMask) != 3) return false;  // only 8 data bits
+    if ((line_control & kWordLengthMask) != 3)
+        return false;  // only 8 data bits
     // UART format: bits 0-1 word length code, bit 2 extra stop bit, bit 3 parity enable,
     // bit 4 even parity.
     uint8_t value = 0x03;
-    if (line_control & kExtraStopBit) value |= 0x04;
+    if (line_control & kExtraStopBit)
+        value |= 0x04;
     switch (line_control & kParityMask) {
         case kParityNone:
             break;
@@ -51,7 +53,8 @@ bool LineFormatOf(uint8_t line_control, uint8_t* format) {
 bool LineCodingValue(uint32_t rate, uint8_t line_control, uint16_t* value) {
     uint8_t index = 0;
     uint8_t format = 0;
-    if (!BaudIndexOf(rate, &index) || !LineFormatOf(line_control, &format)) return false;
+    if (!BaudIndexOf(rate, &index) || !LineFormatOf(line_control, &format))
+        return false;
     *value = static_cast<uint16_t>(format << 8 | index);
     return true;
 }

@@ -43,7 +43,8 @@ Status PublishPort(BridgeExtension& ext, const char16_t* name, uint32_t chars) {
         // value that does not open the port.
         status = kInvalidParameter;
     } else {
-        for (uint32_t i = 0; i < chars; ++i) ext.port_name[i] = name[i];
+        for (uint32_t i = 0; i < chars; ++i)
+            ext.port_name[i] = name[i];
         ext.port_name[chars] = 0;
         status = k.CreateDosLink(ext.port_name);
         if (IsSuccess(status)) {
@@ -57,8 +58,10 @@ Status PublishPort(BridgeExtension& ext, const char16_t* name, uint32_t chars) {
         }
     }
     if (!IsSuccess(status)) {
-        if (ext.serialcomm_written) k.DeleteSerialComm();
-        if (ext.link_created) k.DeleteDosLink(ext.port_name);
+        if (ext.serialcomm_written)
+            k.DeleteSerialComm();
+        if (ext.link_created)
+            k.DeleteDosLink(ext.port_name);
         ext.serialcomm_written = false;
         ext.link_created = false;
         k.SetInterfaceState(false);
@@ -71,15 +74,19 @@ Status StartDevice(BridgeExtension& ext, IoRequest& request) {
     KernelServices& k = *ext.kernel;
     FreeConfiguration(ext);
     Status status = k.PassDownAndWait(request.handle);
-    if (!IsSuccess(status)) return status;
+    if (!IsSuccess(status))
+        return status;
     status = Configure(ext);
-    if (!IsSuccess(status)) return status;
+    if (!IsSuccess(status))
+        return status;
     status = k.SetInterfaceState(true);
-    if (!IsSuccess(status)) return status;
+    if (!IsSuccess(status))
+        return status;
     char16_t name[kDeviceNameChars] = {};
     uint32_t chars = 0;
     status = ReadPortName(ext, name, &chars);
-    if (!IsSuccess(status)) return status;
+    if (!IsSuccess(status))
+        return status;
     status = PublishPort(ext, name, chars);
     SetState(ext, kStarted);
     return status;
@@ -89,8 +96,10 @@ Status StartDevice(BridgeExtension& ext, IoRequest& request) {
 void UnpublishPort(BridgeExtension& ext) {
     KernelServices& k = *ext.kernel;
     k.SetInterfaceState(false);
-    if (ext.link_created) k.DeleteDosLink(ext.port_name);
-    if (ext.serialcomm_written) k.DeleteSerialComm();
+    if (ext.link_created)
+        k.DeleteDosLink(ext.port_name);
+    if (ext.serialcomm_written)
+        k.DeleteSerialComm();
     ext.link_created = false;
     ext.serialcomm_written = false;
     k.FreeInterfaceName();
@@ -102,13 +111,15 @@ void EndHeldRequests(BridgeExtension& ext) {
         LockHold hold(ext, LockId::kSettings);
         ext.wait_cancel = 1;
     }
-    if (ext.read_held.Load()) ext.read_abort.Store(1);
+    if (ext.read_held.Load())
+        ext.read_abort.Store(1);
     ext.kernel->WaitEvent(EventId::kNoWaitHeld);
     ext.kernel->WaitEvent(EventId::kNoReadHeld);
 }
 
 void StopPumpIfActive(BridgeExtension& ext) {
-    if (ext.pump_active.Load()) StopPump(ext);
+    if (ext.pump_active.Load())
+        StopPump(ext);
 }
 
 void SurpriseRemoval(BridgeExtension& ext) {
@@ -118,7 +129,8 @@ void SurpriseRemoval(BridgeExtension& ext) {
         LockHold hold(ext, LockId::kSettings);
         ext.wait_cancel = 1;
     }
-    if (ext.read_held.Load()) ext.read_abort.Store(1);
+    if (ext.read_held.Load())
+        ext.read_abort.Store(1);
     SetState(ext, kSurpriseRemoved);
     UnpublishPort(ext);
     AbortPipes(ext);
@@ -168,19 +180,23 @@ Status QueryCapabilities(BridgeExtension& ext, IoRequest& request) {
         // System states S1, S2, S3 are entries 2, 3 and 4; the last one above D3 wins.
         for (uint32_t s = 2; s <= 4; ++s) {
             uint32_t d = LoadLe32(caps + kDeviceStateOffset + 4 * s);
-            if (d < kPowerD3) ext.power_down_level = d;
+            if (d < kPowerD3)
+                ext.power_down_level = d;
         }
         SetSurpriseRemovalOk(caps);
     }
-    if (ext.power_down_level <= kPowerD0) ext.power_down_level = kPowerD2;
+    if (ext.power_down_level <= kPowerD0)
+        ext.power_down_level = kPowerD2;
     return status;
 }
 
 // Cancel-stop and cancel-remove: the previous state comes back once the lower device agrees.
 Status CancelQuery(BridgeExtension& ext, IoRequest& request, uint32_t pending_state) {
-    if (ext.pnp_state.Load() != pending_state) return kSuccess;
+    if (ext.pnp_state.Load() != pending_state)
+        return kSuccess;
     Status status = ext.kernel->PassDownAndWait(request.handle);
-    if (IsSuccess(status)) RestoreState(ext);
+    if (IsSuccess(status))
+        RestoreState(ext);
     return status;
 }
 
@@ -188,24 +204,29 @@ Status CancelQuery(BridgeExtension& ext, IoRequest& request, uint32_t pending_st
 
 void IoIncrement(BridgeExtension& ext) {
     LockHold hold(ext, LockId::kIoCount);
-    if (ext.io_count.Add(1) == 2) ext.kernel->ClearEvent(EventId::kStop);
+    if (ext.io_count.Add(1) == 2)
+        ext.kernel->ClearEvent(EventId::kStop);
 }
 
 void IoDecrement(BridgeExtension& ext) {
     LockHold hold(ext, LockId::kIoCount);
     int32_t count = ext.io_count.Add(-1);
-    if (count == 1) ext.kernel->SetEvent(EventId::kStop);
-    if (count == 0) ext.kernel->SetEvent(EventId::kRemove);
+    if (count == 1)
+        ext.kernel->SetEvent(EventId::kStop);
+    if (count == 0)
+        ext.kernel->SetEvent(EventId::kRemove);
 }
 
 Status InitializeExtension(BridgeExtension& ext, KernelServices* kernel) {
     ext.kernel = kernel;
     ext.ring = static_cast<uint8_t*>(kernel->Allocate(kRingSize));
-    if (ext.ring == nullptr) return kInsufficientResources;
+    if (ext.ring == nullptr)
+        return kInsufficientResources;
     const EventId signalled[] = {EventId::kPumpThreadDone, EventId::kPumpSettled,
                                  EventId::kPumpRunEnded,   EventId::kCloseIdle,
                                  EventId::kNoReadHeld,     EventId::kNoWaitHeld};
-    for (EventId id : signalled) kernel->InitEvent(id, EventKind::kNotification, true);
+    for (EventId id : signalled)
+        kernel->InitEvent(id, EventKind::kNotification, true);
     kernel->InitEvent(EventId::kRemove, EventKind::kSynchronization, false);
     kernel->InitEvent(EventId::kStop, EventKind::kSynchronization, true);
     ext.timeouts[kReadInterval] = 1000;
@@ -216,9 +237,11 @@ Status InitializeExtension(BridgeExtension& ext, KernelServices* kernel) {
 }
 
 void ReleaseExtension(BridgeExtension& ext) {
-    if (ext.pump_transfer != nullptr) ext.kernel->FreeTransfer(ext.pump_transfer);
+    if (ext.pump_transfer != nullptr)
+        ext.kernel->FreeTransfer(ext.pump_transfer);
     ext.pump_transfer = nullptr;
-    if (ext.ring != nullptr) ext.kernel->Free(ext.ring);
+    if (ext.ring != nullptr)
+        ext.kernel->Free(ext.ring);
     ext.ring = nullptr;
 }
 
@@ -229,7 +252,8 @@ void ReadParameters(BridgeExtension& ext, uint32_t wdm_level) {
     ext.receive_from_device = 1;
     ext.idle_registry_enabled = 0;
     ext.idle_enabled = 0;
-    if (wdm_level != 0) return;
+    if (wdm_level != 0)
+        return;
     struct Parameter {
         const char16_t* name;
         uint32_t* field;
@@ -255,7 +279,8 @@ void ReadParameters(BridgeExtension& ext, uint32_t wdm_level) {
 
 Status DispatchPnp(BridgeExtension& ext, IoRequest& request) {
     KernelServices& k = *ext.kernel;
-    if (ext.pnp_state.Load() == kRemoved) return Finish(ext, request, kDeletePending, 0);
+    if (ext.pnp_state.Load() == kRemoved)
+        return Finish(ext, request, kDeletePending, 0);
     IoIncrement(ext);
     Status status = kSuccess;
     switch (request.minor) {
@@ -293,7 +318,8 @@ Status DispatchPnp(BridgeExtension& ext, IoRequest& request) {
                 LockHold hold(ext, LockId::kSettings);
                 ext.wait_cancel = 1;
             }
-            if (ext.read_held.Load()) ext.read_abort.Store(1);
+            if (ext.read_held.Load())
+                ext.read_abort.Store(1);
             SetState(ext, kRemovePending);
             IoDecrement(ext);
             k.WaitEvent(EventId::kStop);

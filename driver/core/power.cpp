@@ -5,7 +5,8 @@
 namespace qmub {
 
 Status DispatchPower(BridgeExtension& ext, IoRequest& r) {
-    if (ext.pnp_state.Load() == kRemoved) return Finish(ext, r, kDeletePending, 0);
+    if (ext.pnp_state.Load() == kRemoved)
+        return Finish(ext, r, kDeletePending, 0);
     IoIncrement(ext);
     Status status = ext.kernel->PassDown(r.handle, false);
     IoDecrement(ext);
@@ -13,7 +14,8 @@ Status DispatchPower(BridgeExtension& ext, IoRequest& r) {
 }
 
 Status DispatchSystemControl(BridgeExtension& ext, IoRequest& r) {
-    if (ext.pnp_state.Load() == kRemoved) return Finish(ext, r, kDeletePending, 0);
+    if (ext.pnp_state.Load() == kRemoved)
+        return Finish(ext, r, kDeletePending, 0);
     IoIncrement(ext);
     Status status = ext.kernel->PassDown(r.handle, false);
     IoDecrement(ext);

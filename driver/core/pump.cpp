@@ -27,7 +27,9 @@ uint32_t HeldBytes(RingIndexes r) {
 }
 
 // One slot stays empty so that equal indexes always mean an empty ring.
-uint32_t FreeBytes(RingIndexes r) { return kRingSize - 1 - HeldBytes(r); }
+uint32_t FreeBytes(RingIndexes r) {
+    return kRingSize - 1 - HeldBytes(r);
+}
 
 void PumpDone(void* context, Status status, uint32_t transferred);
 
@@ -65,13 +67,15 @@ void Resubmit(BridgeExtension& ext) {
         stopping = ext.pump_stop != 0;
         transfer = ext.pump_transfer;
     }
-    if (stopping && transfer != nullptr) ext.kernel->CancelTransfer(transfer);
+    if (stopping && transfer != nullptr)
+        ext.kernel->CancelTransfer(transfer);
 }
 
 void CopyIntoRing(BridgeExtension& ext, const uint8_t* data, uint32_t n) {
     RingIndexes r = SnapshotRing(ext);
     uint32_t first = n;
-    if (r.head + n >= kRingSize) first = kRingSize - r.head;
+    if (r.head + n >= kRingSize)
+        first = kRingSize - r.head;
     CopyBytes(ext.ring + r.head, data, first);
     CopyBytes(ext.ring, data + first, n - first);
     LockHold hold(ext, LockId::kRing);
@@ -118,13 +122,17 @@ void PumpDone(void* context, Status status, uint32_t transferred) {
 
 }  // namespace
 
-uint32_t RingCount(BridgeExtension& ext) { return HeldBytes(SnapshotRing(ext)); }
+uint32_t RingCount(BridgeExtension& ext) {
+    return HeldBytes(SnapshotRing(ext));
+}
 
 void ResumePumpIfRoom(BridgeExtension& ext) {
-    if (FreeBytes(SnapshotRing(ext)) < kPacketSize) return;
+    if (FreeBytes(SnapshotRing(ext)) < kPacketSize)
+        return;
     {
         LockHold hold(ext, LockId::kPump);
-        if (!ext.pump_held || ext.pump_stop) return;
+        if (!ext.pump_held || ext.pump_stop)
+            return;
         ext.pump_held = false;
         ext.pump_in_flight = 1;
     }
@@ -172,7 +180,8 @@ Status StartReceivePump(BridgeExtension& ext) {
         transfer = ext.pump_transfer;
         ext.pump_transfer = nullptr;
     }
-    if (transfer == nullptr) transfer = k.NewTransfer();
+    if (transfer == nullptr)
+        transfer = k.NewTransfer();
     if (transfer == nullptr) {
         status = kInsufficientResources;
     } else {
@@ -206,14 +215,17 @@ void StopPump(BridgeExtension& ext) {
         ext.pump_stop = 1;
         was_held = ext.pump_held;
     }
-    if (was_held) EndRun(ext);
+    if (was_held)
+        EndRun(ext);
     k.WaitEvent(EventId::kPumpSettled);
     UsbTransfer* in_flight = nullptr;
     {
         LockHold hold(ext, LockId::kPump);
-        if (ext.pump_in_flight) in_flight = ext.pump_transfer;
+        if (ext.pump_in_flight)
+            in_flight = ext.pump_transfer;
     }
-    if (in_flight != nullptr) k.CancelTransfer(in_flight);
+    if (in_flight != nullptr)
+        k.CancelTransfer(in_flight);
     k.WaitEvent(EventId::kPumpRunEnded);
     k.WaitEvent(EventId::kPumpThreadDone);
     UsbTransfer* transfer = nullptr;
@@ -222,7 +234,8 @@ void StopPump(BridgeExtension& ext) {
         transfer = ext.pump_transfer;
         ext.pump_transfer = nullptr;
     }
-    if (transfer != nullptr) k.FreeTransfer(transfer);
+    if (transfer != nullptr)
+        k.FreeTransfer(transfer);
     ext.pump_active.Store(0);
 }
 

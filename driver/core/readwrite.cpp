@@ -10,9 +10,9 @@ constexpr uint32_t kChunk = 256;
 constexpr uint32_t kNoInterval = 0xFFFFFFFF;
 
 // What reads return when reception is switched off in the registry.
-constexpr uint8_t kModemReply[26] = {'A', 'T', 'Q', '0', 'V', '1', 'E', '0', 'S',
-                                     '0', '=', '0', 0x0D, 0x0D, 0x0A, 'O', 'K', 0x0D,
-                                     0x0A, 0x0D, 0x0A, 'O', 'K', 0x0D, 0x0A, 0x0D};
+constexpr uint8_t kModemReply[26] = {'A',  'T',  'Q',  '0',  'V',  '1',  'E',  '0', 'S',
+                                     '0',  '=',  '0',  0x0D, 0x0D, 0x0A, 'O',  'K', 0x0D,
+                                     0x0A, 0x0D, 0x0A, 'O',  'K',  0x0D, 0x0A, 0x0D};
 
 // Writes that switch whether DTR requests reach the chip; they are not sent.
 constexpr uint8_t kDtrEnableMarker[32] = {'Q', 'u', 'i', 'l', 'm', 'a', 'r', '_', 'Q', 'M', 'U',
@@ -23,21 +23,28 @@ constexpr uint8_t kDtrDisableMarker[32] = {'Q', 'u', 'i', 'l', 'm', 'a', 'r', '_
                                            'u', 'n', 'c', '_', 'D', 'i', 's', 'a', 'b', 'l'};
 
 int PipeIndexFromName(const BridgeExtension& ext, const char16_t* name, uint32_t chars) {
-    if (!ext.configured || name == nullptr) return -1;
+    if (!ext.configured || name == nullptr)
+        return -1;
     uint32_t end = chars;
-    while (end > 0 && !(name[end - 1] >= u'0' && name[end - 1] <= u'9')) --end;
+    while (end > 0 && !(name[end - 1] >= u'0' && name[end - 1] <= u'9'))
+        --end;
     uint32_t start = end;
-    while (start > 0 && name[start - 1] >= u'0' && name[start - 1] <= u'9') --start;
-    if (start == end) return -1;
+    while (start > 0 && name[start - 1] >= u'0' && name[start - 1] <= u'9')
+        --start;
+    if (start == end)
+        return -1;
     uint32_t number = 0;
     for (uint32_t i = start; i < end; ++i) {
         number = number * 10 + static_cast<uint32_t>(name[i] - u'0');
-        if (number >= 6) return -1;
+        if (number >= 6)
+            return -1;
     }
     return static_cast<int>(number);
 }
 
-bool IsBulk(const PipeInfo* pipe) { return pipe != nullptr && pipe->type == kPipeBulk; }
+bool IsBulk(const PipeInfo* pipe) {
+    return pipe != nullptr && pipe->type == kPipeBulk;
+}
 
 // Starts the pump-start thread and waits until the first transfer is out (or has failed).
 Status LaunchPump(BridgeExtension& ext) {
@@ -79,17 +86,18 @@ struct WriteContext {
     BridgeExtension* ext;
     void* request;
     UsbTransfer* transfer;
-    uint8_t* copy;         // private copy of the whole data, or null when sent in chunks
-    const uint8_t* next;   // next chunk of the request's own buffer
-    uint32_t remaining;    // bytes after the chunk in flight
-    uint32_t total;        // bytes the device accepted
+    uint8_t* copy;        // private copy of the whole data, or null when sent in chunks
+    const uint8_t* next;  // next chunk of the request's own buffer
+    uint32_t remaining;   // bytes after the chunk in flight
+    uint32_t total;       // bytes the device accepted
 };
 
 void FinishWrite(WriteContext* w, Status status) {
     BridgeExtension& ext = *w->ext;
     KernelServices& k = *ext.kernel;
     k.FreeTransfer(w->transfer);
-    if (w->copy != nullptr) k.Free(w->copy);
+    if (w->copy != nullptr)
+        k.Free(w->copy);
     k.Complete(w->request, status, w->total);
     k.Free(w);
     IoDecrement(ext);
@@ -119,15 +127,18 @@ void WriteDone(void* context, Status status, uint32_t transferred) {
     w->next += chunk;
     w->remaining -= chunk;
     status = SendChunk(w, data, chunk);
-    if (IsError(status)) FinishWrite(w, status);
+    if (IsError(status))
+        FinishWrite(w, status);
 }
 
 // Hands the write to a bulk-out transfer; the request is pending from here on.
 Status BulkOut(BridgeExtension& ext, IoRequest& r) {
     KernelServices& k = *ext.kernel;
-    if (r.data == nullptr) return Finish(ext, r, kInsufficientResources, 0);
+    if (r.data == nullptr)
+        return Finish(ext, r, kInsufficientResources, 0);
     auto* w = static_cast<WriteContext*>(k.Allocate(sizeof(WriteContext)));
-    if (w == nullptr) return Finish(ext, r, kInsufficientResources, 0);
+    if (w == nullptr)
+        return Finish(ext, r, kInsufficientResources, 0);
     *w = WriteContext{&ext, r.handle, nullptr, nullptr, nullptr, 0, 0};
     uint8_t* data = nullptr;
     uint32_t length = r.data_length;
@@ -145,7 +156,8 @@ Status BulkOut(BridgeExtension& ext, IoRequest& r) {
     }
     w->transfer = k.NewTransfer();
     if (w->transfer == nullptr) {
-        if (w->copy != nullptr) k.Free(w->copy);
+        if (w->copy != nullptr)
+            k.Free(w->copy);
         k.Free(w);
         return Finish(ext, r, kInsufficientResources, 0);
     }
@@ -155,7 +167,8 @@ Status BulkOut(BridgeExtension& ext, IoRequest& r) {
     if (IsError(status)) {
         if (status != kCancelled && status != kDeviceNotConnected) {
             Status reset = k.ResetPipe(ext.write_binding->handle);
-            if (!IsSuccess(reset)) k.RecoverPort();
+            if (!IsSuccess(reset))
+                k.RecoverPort();
         }
         FinishWrite(w, status);
     }
@@ -174,7 +187,8 @@ uint32_t CopyFromRing(BridgeExtension& ext, uint8_t* to, uint32_t wanted) {
     }
     uint32_t available = head >= tail ? head - tail : head + kRingSize - tail;
     uint32_t n = available < wanted ? available : wanted;
-    if (to == nullptr || n == 0) return 0;
+    if (to == nullptr || n == 0)
+        return 0;
     uint32_t first = tail + n < kRingSize ? n : kRingSize - tail;
     CopyBytes(to, ext.ring + tail, first);
     CopyBytes(to + first, ext.ring, n - first);
@@ -196,8 +210,10 @@ Status DispatchCreate(BridgeExtension& ext, IoRequest& r) {
             ext.pump_stop = 0;
         }
         Status status = LaunchPump(ext);
-        if (IsSuccess(status)) status = SendLineCoding(ext);
-        if (!IsSuccess(status)) return Finish(ext, r, status, 0);
+        if (IsSuccess(status))
+            status = SendLineCoding(ext);
+        if (!IsSuccess(status))
+            return Finish(ext, r, status, 0);
     }
     bool reopen = ext.reopen_in_progress == 1;
     ext.reopen_in_progress = 0;
@@ -205,7 +221,8 @@ Status DispatchCreate(BridgeExtension& ext, IoRequest& r) {
     if (!reopen && !ext.open_count.CompareExchange(0, 1)) {
         return Finish(ext, r, kInsufficientResources, 0);
     }
-    if (reopen) ext.open_count.Add(1);
+    if (reopen)
+        ext.open_count.Add(1);
     Status status = kSuccess;
     if (ext.pnp_state.Load() != kStarted || !ext.configured) {
         status = kInvalidDeviceState;
@@ -216,7 +233,8 @@ Status DispatchCreate(BridgeExtension& ext, IoRequest& r) {
         ext.open_count.Add(-1);
         return Finish(ext, r, status, 0);
     }
-    if (r.file_context != nullptr) *r.file_context = nullptr;
+    if (r.file_context != nullptr)
+        *r.file_context = nullptr;
     int own = PipeIndexFromName(ext, r.file_name, r.file_name_chars);
     int write_pipe = PipeIndexFromName(ext, u"\\PIPE01", 7);
     int read_pipe = PipeIndexFromName(ext, u"\\PIPE00", 7);
@@ -238,7 +256,8 @@ Status DispatchCreate(BridgeExtension& ext, IoRequest& r) {
         for (uint32_t i = 0; i < ext.interface_info.pipe_count; ++i) {
             const PipeInfo* pipe = &ext.interface_info.pipes[i];
             if (own >= 0 && static_cast<uint32_t>(own) == i) {
-                if (r.file_context != nullptr) *r.file_context = const_cast<PipeInfo*>(pipe);
+                if (r.file_context != nullptr)
+                    *r.file_context = const_cast<PipeInfo*>(pipe);
                 ext.pipe_open[i] = 1;
                 status = kSuccess;
             }
@@ -277,10 +296,12 @@ Status DispatchClose(BridgeExtension& ext, IoRequest& r) {
     k.WaitEvent(EventId::kNoReadHeld);
     if (r.file_context != nullptr && *r.file_context != nullptr && r.file_name_chars > 0) {
         int index = PipeIndexFromName(ext, r.file_name, r.file_name_chars);
-        if (index >= 0) ext.pipe_open[index] = 0;
+        if (index >= 0)
+            ext.pipe_open[index] = 0;
     }
     k.Complete(r.handle, kSuccess, 0);
-    if (ext.open_count.Add(-1) < 0) ext.open_count.Store(0);
+    if (ext.open_count.Add(-1) < 0)
+        ext.open_count.Store(0);
     k.SetEvent(EventId::kCloseIdle);
     return kSuccess;
 }
@@ -294,20 +315,25 @@ Status DispatchCleanup(BridgeExtension& ext, IoRequest& r) {
         ext.wait_cancel = 1;
     }
     k.WaitEvent(EventId::kNoWaitHeld);
-    if (ext.read_held.Load()) ext.read_abort.Store(1);
+    if (ext.read_held.Load())
+        ext.read_abort.Store(1);
     k.WaitEvent(EventId::kNoReadHeld);
     k.Complete(r.handle, kSuccess, 0);
     IoDecrement(ext);
     return kSuccess;
 }
 
-Status DispatchFlush(BridgeExtension& ext, IoRequest& r) { return Finish(ext, r, kSuccess, 0); }
+Status DispatchFlush(BridgeExtension& ext, IoRequest& r) {
+    return Finish(ext, r, kSuccess, 0);
+}
 
 Status DispatchRead(BridgeExtension& ext, IoRequest& r) {
     KernelServices& k = *ext.kernel;
-    if (ext.pnp_state.Load() == kRemoved) return Finish(ext, r, kDeletePending, 0);
+    if (ext.pnp_state.Load() == kRemoved)
+        return Finish(ext, r, kDeletePending, 0);
     // One read is served at a time; another one meanwhile gets nothing.
-    if (!ext.read_held.CompareExchange(0, 1)) return Finish(ext, r, kSuccess, 0);
+    if (!ext.read_held.CompareExchange(0, 1))
+        return Finish(ext, r, kSuccess, 0);
     k.ClearEvent(EventId::kNoReadHeld);
     ext.held_read = r.handle;
     ext.read_done = 0;
@@ -344,14 +370,15 @@ Status DispatchRead(BridgeExtension& ext, IoRequest& r) {
 void OnReadTick(BridgeExtension& ext) {
     KernelServices& k = *ext.kernel;
     k.CancelTimer(TimerId::kRead);
-    if (!ext.read_held.Load() || ext.held_read == nullptr) return;
+    if (!ext.read_held.Load() || ext.held_read == nullptr)
+        return;
     ++ext.read_ticks;
     if (ext.read_abort.Load() == 1) {
         ReleaseHeldRead(ext, kSuccess, 0);
         return;
     }
-    ext.read_done += CopyFromRing(ext, ext.read_buffer + ext.read_done,
-                                  ext.read_requested - ext.read_done);
+    ext.read_done +=
+        CopyFromRing(ext, ext.read_buffer + ext.read_done, ext.read_requested - ext.read_done);
     if (ext.read_done >= ext.read_requested) {
         ReleaseHeldRead(ext, kSuccess, ext.read_requested);
         return;
@@ -383,11 +410,14 @@ void OnReadTick(BridgeExtension& ext) {
 Status DispatchWrite(BridgeExtension& ext, IoRequest& r) {
     bool started = ext.pnp_state.Load() == kStarted;
     if (ext.serial_emulation == 0) {
-        if (!started) return Finish(ext, r, kInvalidDeviceState, 0);
-        if (!IsBulk(ext.write_binding)) return Finish(ext, r, kInvalidHandle, 0);
+        if (!started)
+            return Finish(ext, r, kInvalidDeviceState, 0);
+        if (!IsBulk(ext.write_binding))
+            return Finish(ext, r, kInvalidHandle, 0);
         return Finish(ext, r, kSuccess, r.has_buffer ? r.data_length : 0);
     }
-    if (!r.has_buffer) return Finish(ext, r, kSuccess, 0);
+    if (!r.has_buffer)
+        return Finish(ext, r, kSuccess, 0);
     if (r.data_length >= 32 && r.data != nullptr) {
         if (EqualBytes(r.data, kDtrEnableMarker, 32)) {
             ext.dtr_function.Store(1);
@@ -402,10 +432,14 @@ Status DispatchWrite(BridgeExtension& ext, IoRequest& r) {
         LockHold hold(ext, LockId::kSettings);
         ext.tx_since_wait = 1;
     }
-    if (!started) return Finish(ext, r, kInvalidDeviceState, 0);
-    if (!IsBulk(ext.write_binding)) return Finish(ext, r, kInvalidHandle, 0);
-    if (r.data_length > kMaxWrite) return Finish(ext, r, kInvalidParameter, 0);
-    if (r.data_length == 0) return Finish(ext, r, kSuccess, 0);
+    if (!started)
+        return Finish(ext, r, kInvalidDeviceState, 0);
+    if (!IsBulk(ext.write_binding))
+        return Finish(ext, r, kInvalidHandle, 0);
+    if (r.data_length > kMaxWrite)
+        return Finish(ext, r, kInvalidParameter, 0);
+    if (r.data_length == 0)
+        return Finish(ext, r, kSuccess, 0);
     return BulkOut(ext, r);
 }
 

@@ -5,11 +5,14 @@
 
 namespace qmub {
 
-inline constexpr uint32_t SerialControl(uint32_t function) { return 0x001B0000u | function << 2; }
+inline constexpr uint32_t SerialControl(uint32_t function) {
+    return 0x001B0000u | function << 2;
+}
 
 // The function number of a serial control code, or 0 when the code is not one of them.
 inline constexpr uint32_t SerialFunction(uint32_t code) {
-    if ((code & ~(0xFFFu << 2)) != 0x001B0000u) return 0;
+    if ((code & ~(0xFFFu << 2)) != 0x001B0000u)
+        return 0;
     uint32_t function = (code >> 2) & 0xFFF;
     return function >= 1 && function <= 39 ? function : 0;
 }

@@ -30,8 +30,12 @@ inline constexpr Status kCancelled = static_cast<Status>(0xC0000120u);
 inline constexpr Status kInvalidDeviceState = static_cast<Status>(0xC0000184u);
 inline constexpr Status kPowerStateInvalid = static_cast<Status>(0xC00002D3u);
 
-inline constexpr bool IsSuccess(Status s) { return s >= 0; }
-inline constexpr bool IsError(Status s) { return (static_cast<uint32_t>(s) >> 30) == 3; }
+inline constexpr bool IsSuccess(Status s) {
+    return s >= 0;
+}
+inline constexpr bool IsError(Status s) {
+    return (static_cast<uint32_t>(s) >> 30) == 3;
+}
 
 // Byte helpers for records that cross the user-mode boundary (little-endian on the wire).
 inline uint32_t LoadLe32(const uint8_t* p) {
@@ -54,14 +58,17 @@ inline void StoreLe16(uint8_t* p, uint16_t v) {
 
 // Freestanding copies: the kernel build has no C runtime.
 inline void CopyBytes(uint8_t* to, const uint8_t* from, size_t n) {
-    for (size_t i = 0; i < n; ++i) to[i] = from[i];
+    for (size_t i = 0; i < n; ++i)
+        to[i] = from[i];
 }
 inline void FillBytes(uint8_t* to, uint8_t value, size_t n) {
-    for (size_t i = 0; i < n; ++i) to[i] = value;
+    for (size_t i = 0; i < n; ++i)
+        to[i] = value;
 }
 inline bool EqualBytes(const uint8_t* a, const uint8_t* b, size_t n) {
     for (size_t i = 0; i < n; ++i) {
-        if (a[i] != b[i]) return false;
+        if (a[i] != b[i])
+            return false;
     }
     return true;
 }

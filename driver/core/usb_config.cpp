@@ -28,7 +28,8 @@ bool DescriptorChainIsSound(const uint8_t* config, uint32_t length) {
     uint32_t at = 0;
     while (at + 2 <= length) {
         uint8_t size = config[at];
-        if (size < 2 || at + size > length) return false;
+        if (size < 2 || at + size > length)
+            return false;
         at += size;
     }
     return at == length;
@@ -42,17 +43,20 @@ Status Configure(BridgeExtension& ext) {
     uint8_t device[kDeviceDescriptorLength] = {};
     uint32_t received = 0;
     Status status = k.GetDescriptor(kDeviceDescriptor, device, sizeof device, &received);
-    if (!IsSuccess(status)) return status;
+    if (!IsSuccess(status))
+        return status;
 
     uint8_t header[kConfigurationHeaderLength] = {};
     status = k.GetDescriptor(kConfigurationDescriptor, header, sizeof header, &received);
-    if (!IsSuccess(status)) return status;
+    if (!IsSuccess(status))
+        return status;
     uint32_t total = LoadLe16(header + 2);
     if (received < kConfigurationHeaderLength || total < kConfigurationHeaderLength) {
         return kUnsuccessful;
     }
     auto* config = static_cast<uint8_t*>(k.Allocate(total));
-    if (config == nullptr) return kInsufficientResources;
+    if (config == nullptr)
+        return kInsufficientResources;
     status = k.GetDescriptor(kConfigurationDescriptor, config, total, &received);
     if (IsSuccess(status) && (received != total || !DescriptorChainIsSound(config, total))) {
         status = kUnsuccessful;
@@ -67,8 +71,10 @@ Status Configure(BridgeExtension& ext) {
 
     InterfaceInfo selected;
     status = k.SelectConfiguration(config, total, &selected);
-    if (!IsSuccess(status)) return status;
-    if (selected.pipe_count > kMaxPipes) selected.pipe_count = kMaxPipes;
+    if (!IsSuccess(status))
+        return status;
+    if (selected.pipe_count > kMaxPipes)
+        selected.pipe_count = kMaxPipes;
     ext.interface_info = selected;
     FillBytes(ext.pipe_open, 0, sizeof ext.pipe_open);
     ext.configured = true;
@@ -90,7 +96,8 @@ Status Unconfigure(BridgeExtension& ext) {
 }
 
 void FreeConfiguration(BridgeExtension& ext) {
-    if (ext.config_descriptor != nullptr) ext.kernel->Free(ext.config_descriptor);
+    if (ext.config_descriptor != nullptr)
+        ext.kernel->Free(ext.config_descriptor);
     ext.config_descriptor = nullptr;
     ext.config_length = 0;
     ext.configured = false;
@@ -101,9 +108,11 @@ void FreeConfiguration(BridgeExtension& ext) {
 }
 
 void AbortPipes(BridgeExtension& ext) {
-    if (!ext.configured) return;
+    if (!ext.configured)
+        return;
     for (uint32_t i = 0; i < ext.interface_info.pipe_count; ++i) {
-        if (ext.pipe_open[i] != 1) continue;
+        if (ext.pipe_open[i] != 1)
+            continue;
         CountedCall counted(ext);
         if (IsSuccess(ext.kernel->AbortPipe(ext.interface_info.pipes[i].handle))) {
             ext.pipe_open[i] = 0;
@@ -119,7 +128,8 @@ Status SendLineCoding(BridgeExtension& ext) {
         line_control = ext.line_control;
     }
     uint16_t value = 0;
-    if (!LineCodingValue(rate, line_control, &value)) return kInvalidParameter;
+    if (!LineCodingValue(rate, line_control, &value))
+        return kInvalidParameter;
     CountedCall counted(ext);
     return ext.kernel->VendorRequest(kVendorLineCoding, value);
 }
