@@ -85,6 +85,7 @@ for letter in g d y e i l n m p s t w v z; do
     size=$((size * 3 / 2))
 done
 make_file 6 b "" 2000 "$work/files/all.g6b"
+mkdir -p "$work/files/received" "$work/files/again"
 cp "$work"/files/itemp.g6p "$work"/files/iteme.g6e "$work/items/"
 cp -r "$work/items" "$work/items-native"
 serve "$work/calc" --items "$work/items"
@@ -157,7 +158,7 @@ compare() { # arguments after the command, without the port
     cases=$((cases + 1))
     local case_dir=$work/case$cases
     mkdir -p "$case_dir/native" "$case_dir/wine"
-    cp "$work"/files/* "$case_dir/native/"; cp "$work"/files/* "$case_dir/wine/"
+    cp -r "$work"/files/. "$case_dir/native/"; cp -r "$work"/files/. "$case_dir/wine/"
     # shellcheck disable=SC2068
     (cd "$case_dir/native" && "$native" $@ --port "$work/calc-native") \
         >"$case_dir/native.out" 2>"$case_dir/native.err"
