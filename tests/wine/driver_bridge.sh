@@ -86,7 +86,9 @@ for letter in g d y e i l n m p s t w v z; do
 done
 make_file 6 b "" 2000 "$work/files/all.g6b"
 mkdir -p "$work/files/received" "$work/files/again"
-cp "$work"/files/itemp.g6p "$work"/files/iteme.g6e "$work/items/"
+# The simulated calculator holds a program, an equation and a slide show to receive (and its
+# backup); every other type goes the other way.
+cp "$work"/files/itemp.g6p "$work"/files/iteme.g6e "$work"/files/items.g6s "$work/items/"
 cp -r "$work/items" "$work/items-native"
 serve "$work/calc" --items "$work/items"
 serve "$work/calc-native" --items "$work/items-native"
@@ -154,7 +156,8 @@ echo "after start: SERIALCOMM $(driver_value), $port -> $link_target"
 
 # travex-cli.exe through the driver against travex-cli on its own simulated calculator.
 cases=0 differences=0
-compare() { # arguments after the command, without the port
+compare() { # expected-exit-status arguments after the command, without the port
+    local expected=$1; shift
     cases=$((cases + 1))
     local case_dir=$work/case$cases
     mkdir -p "$case_dir/native" "$case_dir/wine"
@@ -167,6 +170,9 @@ compare() { # arguments after the command, without the port
     (cd "$case_dir/wine" && timeout 120 "$wine_bin" 'C:\travex\travex-cli.exe' $@ --port "$port") \
         2>"$case_dir/wine.err" | tr -d '\r' >"$case_dir/wine.out"
     echo "${PIPESTATUS[0]}" >"$case_dir/wine.rc"
+    [ "$(cat "$case_dir/wine.rc")" = "$expected" ] || {
+        echo "FAIL (exit $(cat "$case_dir/wine.rc"), not $expected): $* ($(tail -1 "$case_dir/wine.err"))"
+        differences=$((differences + 1)); }
     for part in out rc; do
         cmp -s "$case_dir/native.$part" "$case_dir/wine.$part" || {
             echo "FAIL ($part differs): $*"; differences=$((differences + 1)); }
@@ -175,16 +181,16 @@ compare() { # arguments after the command, without the port
         echo "FAIL (files differ): $*"; head -5 "$case_dir/files.diff"
         differences=$((differences + 1)); }
 }
-compare list
-compare recv --all -C received
-compare send itemg.g6g itemd.g6d itemy.g6y iteme.g6e itemi.g6i iteml.g6l itemn.g6n itemm.g6m \
-    itemp.g6p items.g6s itemt.g6t itemw.g6w itemv.g6v itemz.g6z
-compare send all.g6b
-compare list
-compare recv itemp.g6p iteme.g6e -C again
+compare 0 list
+compare 0 recv --all -C received
+compare 0 recv backup.g6b -C received
+compare 0 send itemd.g6d itemy.g6y iteme.g6e itemi.g6i iteml.g6l itemn.g6n itemm.g6m itemp.g6p \
+    items.g6s itemt.g6t itemw.g6w itemv.g6v itemz.g6z
+compare 0 send all.g6b
+compare 1 send itemg.g6g
+compare 0 list
+compare 0 recv itemp.g6p iteme.g6e items.g6s -C again
 echo "travex-cli.exe through QMUB417K: $cases cases compared, $differences differences"
-[ "$(cat "$work/case2/wine.rc")" = 0 ] && [ -n "$(ls "$work/case2/wine/received")" ] ||
-    fail "recv --all received nothing"
 [ $differences -eq 0 ] || fail "travex-cli.exe through the driver differs from the native run"
 ctl record >"$work/record.txt"
 grep -q "^vendor 0x40 request 0x21 value 0x0709 " "$work/record.txt" || {
