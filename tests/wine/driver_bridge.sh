@@ -192,6 +192,9 @@ compare 0 list
 compare 0 recv itemp.g6p iteme.g6e items.g6s -C again
 echo "travex-cli.exe through QMUB417K: $cases cases compared, $differences differences"
 [ $differences -eq 0 ] || fail "travex-cli.exe through the driver differs from the native run"
+# The port search's hello finds the calculator behind the driver's port.
+found=$(win 'C:\travex\travex-cli.exe' probe --port "$port")
+[ "$found" = "$port" ] || fail "probe --port $port found '$found'"
 ctl record >"$work/record.txt"
 grep -q "^vendor 0x40 request 0x21 value 0x0709 " "$work/record.txt" || {
     cat "$work/record.txt"; fail "the chip never got 38400 baud, 8 data bits, no parity, 2 stop bits"; }
