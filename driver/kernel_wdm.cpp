@@ -22,10 +22,14 @@ void WdmServices::Bind(DEVICE_OBJECT* self, DEVICE_OBJECT* pdo, BridgeExtension*
     ext_ = ext;
     for (KSPIN_LOCK& lock : locks_)
         KeInitializeSpinLock(&lock);
-    for (int i = 0; i < static_cast<int>(TimerId::kCount); ++i)
-        KeInitializeTimer(&timers_[i]);
-    KeInitializeDpc(&dpcs_[static_cast<int>(TimerId::kRead)], ReadTimerDpc, this);
-    KeInitializeDpc(&dpcs_[static_cast<int>(TimerId::kWait)], WaitTimerDpc, this);
+    for (int i = 0; i < static_cast<int>(TimerId::kCount); ++i) {
+        for (int half = 0; half < 2; ++half) {
+            KeInitializeTimer(&timers_[i][half]);
+            PKDEFERRED_ROUTINE routine =
+                i == static_cast<int>(TimerId::kRead) ? ReadTimerDpc : WaitTimerDpc;
+            KeInitializeDpc(&dpcs_[i][half], routine, this);
+        }
+    }
 }
 
 void WdmServices::ReadTimerDpc(KDPC*, void* context, void*, void*) {
@@ -109,13 +113,18 @@ void WdmServices::Release(LockId id) {
 }
 
 void WdmServices::ArmTimer(TimerId id, uint32_t milliseconds) {
+    int i = static_cast<int>(id);
+    int half = 1 - last_armed_[i];
+    last_armed_[i] = half;
     LARGE_INTEGER due;
     due.QuadPart = -static_cast<LONGLONG>(milliseconds) * 10000;  // relative, 100 ns units
-    KeSetTimer(&timers_[static_cast<int>(id)], due, &dpcs_[static_cast<int>(id)]);
+    KeSetTimer(&timers_[i][half], due, &dpcs_[i][half]);
 }
 
 void WdmServices::CancelTimer(TimerId id) {
-    KeCancelTimer(&timers_[static_cast<int>(id)]);
+    int i = static_cast<int>(id);
+    KeCancelTimer(&timers_[i][0]);
+    KeCancelTimer(&timers_[i][1]);
 }
 
 void WdmServices::ThreadStart(void* context) {

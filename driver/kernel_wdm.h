@@ -74,8 +74,12 @@ private:
     KEVENT events_[static_cast<int>(EventId::kCount)];
     KSPIN_LOCK locks_[static_cast<int>(LockId::kCount)];
     KIRQL lock_irql_[static_cast<int>(LockId::kCount)];
-    KTIMER timers_[static_cast<int>(TimerId::kCount)];
-    KDPC dpcs_[static_cast<int>(TimerId::kCount)];
+    // Each timer of the core is two kernel timers used in turn, so that a timer routine that
+    // arms its timer again never sets the kernel timer it is running from: some kernels (Wine)
+    // cancel a set timer first and wait for its routine, which would wait for itself.
+    KTIMER timers_[static_cast<int>(TimerId::kCount)][2];
+    KDPC dpcs_[static_cast<int>(TimerId::kCount)][2];
+    int last_armed_[static_cast<int>(TimerId::kCount)] = {};
     ThreadRoutine thread_routine_ = nullptr;
     void* thread_context_ = nullptr;
 };
