@@ -23,22 +23,23 @@ void WdmServices::Bind(DEVICE_OBJECT* self, DEVICE_OBJECT* pdo, BridgeExtension*
     for (KSPIN_LOCK& lock : locks_)
         KeInitializeSpinLock(&lock);
     for (int i = 0; i < static_cast<int>(TimerId::kCount); ++i) {
-        for (int k = 0; k < 2; ++k) {
-            KeInitializeTimer(&timers_[i][k]);
-            timer_slots_[i][k] = TimerSlot{this, static_cast<TimerId>(i), k};
-            KeInitializeDpc(&dpcs_[i][k], TimerDpc, &timer_slots_[i][k]);
-            dpc_thread_[i][k] = nullptr;
+        for (int half = 0; half < 2; ++half) {
+            KeInitializeTimer(&timers_[i][half]);
+            PKDEFERRED_ROUTINE routine =
+                i == static_cast<int>(TimerId::kRead) ? ReadTimerDpc : WaitTimerDpc;
+            KeInitializeDpc(&dpcs_[i][half], routine, this);
         }
     }
 }
 
-void WdmServices::TimerDpc(KDPC*, void* context, void*, void*) {
-    auto* slot = static_cast<TimerSlot*>(context);
-    WdmServices* self = slot->self;
-    const int i = static_cast<int>(slot->id);
-    self->dpc_thread_[i][slot->slot] = PsGetCurrentThreadId();
-    OnTimer(*self->ext_, slot->id);
-    self->dpc_thread_[i][slot->slot] = nullptr;
+void WdmServices::ReadTimerDpc(KDPC*, void* context, void*, void*) {
+    auto* self = static_cast<WdmServices*>(context);
+    OnTimer(*self->ext_, TimerId::kRead);
+}
+
+void WdmServices::WaitTimerDpc(KDPC*, void* context, void*, void*) {
+    auto* self = static_cast<WdmServices*>(context);
+    OnTimer(*self->ext_, TimerId::kWait);
 }
 
 void WdmServices::Complete(void* request, Status status, uint64_t information) {
@@ -112,28 +113,18 @@ void WdmServices::Release(LockId id) {
 }
 
 void WdmServices::ArmTimer(TimerId id, uint32_t milliseconds) {
+    int i = static_cast<int>(id);
+    int half = 1 - last_armed_[i];
+    last_armed_[i] = half;
     LARGE_INTEGER due;
     due.QuadPart = -static_cast<LONGLONG>(milliseconds) * 10000;  // relative, 100 ns units
-    const int i = static_cast<int>(id);
-    void* const here = PsGetCurrentThreadId();
-    // Inside the DPC of slot 0 the timer goes on in slot 1; everywhere else in slot 0.
-    const int use = dpc_thread_[i][0] == here ? 1 : 0;
-    const int other = 1 - use;
-    if (dpc_thread_[i][other] != here) {
-        KeCancelTimer(&timers_[i][other]);
-    }
-    KeSetTimer(&timers_[i][use], due, &dpcs_[i][use]);
+    KeSetTimer(&timers_[i][half], due, &dpcs_[i][half]);
 }
 
 void WdmServices::CancelTimer(TimerId id) {
-    const int i = static_cast<int>(id);
-    void* const here = PsGetCurrentThreadId();
-    for (int k = 0; k < 2; ++k) {
-        // The slot whose DPC is running here has expired already: nothing to cancel.
-        if (dpc_thread_[i][k] != here) {
-            KeCancelTimer(&timers_[i][k]);
-        }
-    }
+    int i = static_cast<int>(id);
+    KeCancelTimer(&timers_[i][0]);
+    KeCancelTimer(&timers_[i][1]);
 }
 
 void WdmServices::ThreadStart(void* context) {

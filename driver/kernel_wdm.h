@@ -60,16 +60,8 @@ public:
     void DeleteDevice() override;
 
 private:
-    // Wine's kernel waits in KeCancelTimer, and in KeSetTimer on a timer that has fired, for the
-    // timer's callback to end, so there a timer cannot be cancelled or re-armed from its own
-    // DPC. Each timer of the core is therefore two kernel timers used in turn: a DPC re-arms
-    // the other one and leaves its own, already expired, alone.
-    struct TimerSlot {
-        WdmServices* self;
-        TimerId id;
-        int slot;
-    };
-    static void TimerDpc(KDPC* dpc, void* context, void* arg1, void* arg2);
+    static void ReadTimerDpc(KDPC* dpc, void* context, void* arg1, void* arg2);
+    static void WaitTimerDpc(KDPC* dpc, void* context, void* arg1, void* arg2);
     static void ThreadStart(void* context);
     Status SubmitUrbSync(void* urb);
     Status InternalControlSync(ULONG code, void* argument);
@@ -82,11 +74,12 @@ private:
     KEVENT events_[static_cast<int>(EventId::kCount)];
     KSPIN_LOCK locks_[static_cast<int>(LockId::kCount)];
     KIRQL lock_irql_[static_cast<int>(LockId::kCount)];
+    // Each timer of the core is two kernel timers used in turn, so that a timer routine that
+    // arms its timer again never sets the kernel timer it is running from: some kernels (Wine)
+    // cancel a set timer first and wait for its routine, which would wait for itself.
     KTIMER timers_[static_cast<int>(TimerId::kCount)][2];
     KDPC dpcs_[static_cast<int>(TimerId::kCount)][2];
-    TimerSlot timer_slots_[static_cast<int>(TimerId::kCount)][2];
-    // The thread running each timer's DPC, or none.
-    void* volatile dpc_thread_[static_cast<int>(TimerId::kCount)][2] = {};
+    int last_armed_[static_cast<int>(TimerId::kCount)] = {};
     ThreadRoutine thread_routine_ = nullptr;
     void* thread_context_ = nullptr;
 };

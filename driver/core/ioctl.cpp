@@ -325,8 +325,8 @@ Status DispatchDeviceControl(BridgeExtension& ext, IoRequest& request) {
 }
 
 void OnWaitPoll(BridgeExtension& ext) {
+    // The wait timer is one-shot and has expired: nothing to cancel here.
     KernelServices& k = *ext.kernel;
-    k.CancelTimer(TimerId::kWait);
     bool cancel = false;
     {
         LockHold hold(ext, LockId::kSettings);

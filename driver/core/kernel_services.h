@@ -111,7 +111,8 @@ public:
     virtual Status PassDownAndWait(void* request) = 0;
 
     // Events, spin locks (never nested), one-shot timers whose expiry calls OnTimer, threads,
-    // non-paged memory.
+    // non-paged memory. A timer routine may arm its own timer again but never cancels it;
+    // CancelTimer also waits until a running timer routine has returned.
     virtual void InitEvent(EventId id, EventKind kind, bool signalled) = 0;
     virtual void SetEvent(EventId id) = 0;
     virtual void ClearEvent(EventId id) = 0;

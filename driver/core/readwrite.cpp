@@ -368,8 +368,8 @@ Status DispatchRead(BridgeExtension& ext, IoRequest& r) {
 }
 
 void OnReadTick(BridgeExtension& ext) {
+    // The read timer is one-shot and has expired: nothing to cancel here.
     KernelServices& k = *ext.kernel;
-    k.CancelTimer(TimerId::kRead);
     if (!ext.read_held.Load() || ext.held_read == nullptr)
         return;
     ++ext.read_ticks;

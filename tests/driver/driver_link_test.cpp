@@ -24,7 +24,7 @@ public:
         };
     }
 
-    travex::PortOpenResult open(int) override {
+    travex::PortOpenResult OpenLinkPort(int) override {
         handle_ = h.Open();
         if (handle_->status == kInsufficientResources)
             return travex::PortOpenResult::in_use;
@@ -42,32 +42,34 @@ public:
         open_ = ok;
         return ok ? travex::PortOpenResult::ok : travex::PortOpenResult::port_error;
     }
-    bool close() override {
+    bool CloseLinkPort() override {
         if (open_)
             h.CloseHandle(handle_);
         open_ = false;
         return true;
     }
     bool is_open() const override { return open_; }
-    travex::PortWriteResult write(std::span<const std::uint8_t> bytes) override {
+    travex::PortWriteResult WriteLinkBytes(std::span<const std::uint8_t> bytes) override {
         SimRequest* w = h.Write(std::vector<uint8_t>(bytes.begin(), bytes.end()));
         if (!h.RunUntil([&] { return w->done(); }, 1300) || w->status != kSuccess)
-            return {1, 0};
-        return {w->information == bytes.size() ? 0 : 2, static_cast<size_t>(w->information)};
+            return {travex::PortWriteStatus::failed, 0};
+        auto status = w->information == bytes.size() ? travex::PortWriteStatus::all_written
+                                                     : travex::PortWriteStatus::timed_out;
+        return {status, static_cast<size_t>(w->information)};
     }
-    travex::PortReadResult read(std::span<std::uint8_t> buffer) override {
+    travex::PortReadResult ReadLinkBytes(std::span<std::uint8_t> buffer) override {
         size_t request = buffer.size() > 5 ? buffer.size() / 2 : buffer.size();
         SimRequest* r = h.Read(static_cast<uint32_t>(request));
         if (!h.RunUntil([&] { return r->done(); }, 1000))
-            return {2, 0, 3};
+            return {travex::PortReadStatus::failed, 0, 3};
         std::copy_n(r->buffer.begin(), r->information, buffer.begin());
-        return {1, static_cast<size_t>(r->information), 0};
+        return {travex::PortReadStatus::received, static_cast<size_t>(r->information), 0};
     }
-    bool purge() override { return h.Control(kPurge, DriverHarness::Word(0xF))->done(); }
-    std::size_t clear_errors() override {
+    bool PurgeLinkPort() override { return h.Control(kPurge, DriverHarness::Word(0xF))->done(); }
+    std::size_t ClearLinkErrors() override {
         return DriverHarness::WordAt(h.Control(kGetCommStatus, {}, 20), 12);
     }
-    bool set_baud(std::uint32_t rate) override {
+    bool SetLinkBaud(std::uint32_t rate) override {
         return h.Control(kSetBaudRate, DriverHarness::Word(rate))->status == kSuccess;
     }
     std::uint64_t now_ms() override { return h.kernel.now_us() / 1000; }
@@ -105,7 +107,7 @@ TEST(DriverLink, ProgramAndListGoToTheCalculatorAndComeBackIdentical) {
     rig.fs.files["out/l2.g6l"] = list_body;
 
     travex::link::LinkOutcome sent = rig.session.send({"out/driver.g6p", "out/l2.g6l"});
-    ASSERT_TRUE(sent.ok) << sent.message;
+    ASSERT_TRUE(sent.ok) << travex::linktest::text_of(sent.message);
     EXPECT_FALSE(rig.port.is_open());
 
     travex::link::LinkOutcome got = rig.session.receive(
@@ -119,7 +121,7 @@ TEST(DriverLink, ProgramAndListGoToTheCalculatorAndComeBackIdentical) {
             return chosen;
         },
         "in");
-    ASSERT_TRUE(got.ok) << got.message;
+    ASSERT_TRUE(got.ok) << travex::linktest::text_of(got.message);
     EXPECT_EQ(rig.fs.files["in/driver.g6p"], program);
     EXPECT_EQ(rig.fs.files["in/l2.g6l"], list_body);
     EXPECT_EQ(rig.calculator.stats().goodbyes, 2);

@@ -16,6 +16,7 @@ namespace qmub::sim {
 thread_local int held_locks = 0;
 namespace {
 thread_local bool in_dpc = false;
+thread_local int running_timer = -1;  // the timer whose routine this thread runs
 
 // Marks code that runs as a completion or timer routine would, at dispatch level.
 class DpcScope {
@@ -181,6 +182,9 @@ void SimKernel::ArmTimer(TimerId id, uint32_t milliseconds) {
 }
 
 void SimKernel::CancelTimer(TimerId id) {
+    // Some kernels wait in a cancel until the timer's routine has returned.
+    if (running_timer == static_cast<int>(id))
+        Fault("a timer routine cancels its own timer");
     std::lock_guard<std::mutex> lock(mutex_);
     timers_[static_cast<int>(id)].armed = false;
 }
@@ -442,8 +446,11 @@ void SimKernel::RunTimers() {
     }
     DpcScope dpc;
     for (int i = 0; i < static_cast<int>(TimerId::kCount); ++i) {
-        if (due[i] && ext_ != nullptr)
+        if (due[i] && ext_ != nullptr) {
+            running_timer = i;
             OnTimer(*ext_, static_cast<TimerId>(i));
+            running_timer = -1;
+        }
     }
 }
 
