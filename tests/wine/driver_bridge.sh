@@ -72,7 +72,7 @@ serve() { # pty-path sim-arguments...
 }
 
 # COM8: an echoing far end for the probe; COM7: the simulated calculator for QMUB417K. The
-# bus driver opens these; the driver's own port is COM5.
+# bus driver opens these; QMUB417K's own port is named by its INF, later by "PortName" (COM6).
 serve "$work/echo" --echo
 make_file() { # digit letter name body-size path
     { printf "%s%s" "$1" "$2"; printf "%-11s" "$3" | tr ' ' '\377'; head -c 41 /dev/zero
@@ -208,23 +208,24 @@ echo "after surprise removal: no SERIALCOMM value, no $port link"
 # Plugged again with "PortName" in the device key, as the Ports class installer writes it: it
 # names the port instead of "Identifier". Then unplugged while a program holds the port open.
 device_key="HKLM\\System\\CurrentControlSet\\Enum\\$hardware_id\\1\\Device Parameters"
-win reg add "$device_key" /v PortName /t REG_SZ /d COM5 /f >/dev/null || fail "writing PortName"
+win reg add "$device_key" /v PortName /t REG_SZ /d COM6 /f >/dev/null || fail "writing PortName"
 ctl plug "$hardware_id" COM7 | grep -q plugged || fail "plugging the bridge again"
-wait_until 30 'driver_value | grep -q =COM5 && [ "$(ctl dos COM5)" != none ]' || {
-    ctl serialcomm; fail "no COM5 link or SERIALCOMM value after plugging in again"; }
-[ "$port" = COM5 ] || [ "$(ctl dos "$port")" = none ] || fail "the old name $port is linked too"
+wait_until 30 'driver_value | grep -q =COM6 && [ "$(ctl dos COM6)" != none ]' || {
+    ctl serialcomm; fail "no COM6 link or SERIALCOMM value after plugging in again"; }
+[ "$port" != COM6 ] || fail "the INF's name is already COM6: PortName cannot be told apart"
+[ "$(ctl dos "$port")" = none ] || fail "the old name $port is linked too"
 echo "plugged in again: SERIALCOMM $(driver_value)"
 release=$stage/release
-"$wine_bin" 'C:\travex\bridge_ctl.exe' open-hold COM5 'C:\travex\release' \
+"$wine_bin" 'C:\travex\bridge_ctl.exe' open-hold COM6 'C:\travex\release' \
     >"$work/open-hold.out" 2>>"$work/wine.err" &
 holder=$!
 pids+=($holder)
 wait_until 30 'grep -q opened "$work/open-hold.out"' || fail "the port could not be opened"
 ctl unplug | grep -q unplugged || fail "unplugging the bridge with the port open"
-wait_until 30 '! driver_value >/dev/null && [ "$(ctl dos COM5)" = none ]' || {
-    ctl serialcomm; ctl dos COM5
+wait_until 30 '! driver_value >/dev/null && [ "$(ctl dos COM6)" = none ]' || {
+    ctl serialcomm; ctl dos COM6
     fail "the link or the SERIALCOMM value outlived the bridge while the port was open"; }
 touch "$release"
 wait_until 30 '! kill -0 $holder 2>/dev/null' || fail "the program holding the port did not end"
-echo "after surprise removal with the port open: no SERIALCOMM value, no COM5 link"
+echo "after surprise removal with the port open: no SERIALCOMM value, no COM6 link"
 echo "PASS"
