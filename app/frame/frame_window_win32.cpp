@@ -8,6 +8,7 @@
 #include "files/file_kind.h"
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
+#include "repro/repro_win32.h"
 #include "frame/message_table.h"
 #include "frame/opening_tool.h"
 #include "frame/window_registry.h"
@@ -268,6 +269,9 @@ bool run_command(HWND frame, std::uint16_t id) {
             break;
         case FrameAction::about:
             ShowAbout(frame);
+            break;
+        case FrameAction::repro:
+            ShowReproDialog(frame);
             break;
         case FrameAction::toggle_toolbar:
             toggle_toolbar();

@@ -14,20 +14,7 @@ cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/nu
 trap cleanup EXIT
 make_image() { python3 "$here/make_firmware_image.py" "$@"; }
 # The flash an update of IMAGE should leave: its non-blank pages, blank (0xFF) elsewhere.
-expect_flash() { # image out
-    python3 - "$1" "$2" <<'PY'
-import sys
-image = open(sys.argv[1], "rb").read()
-flash = bytearray(b"\xff" * 0x100000)
-spans = [(i * 0x4000, 0x4000) for i in range(60)] + \
-        [(0xF0000 + i * 0x2000, 0x2000) for i in range(6)]
-for at, n in spans:
-    page = image[at:at + n]
-    if page != b"\xff" * n:
-        flash[at:at + n] = page
-open(sys.argv[2], "wb").write(flash)
-PY
-}
+expect_flash() { python3 "$here/make_firmware_image.py" --expect-flash "$@"; }
 
 make_image rq7310_ver101.bin 0 1 5 59 60
 out=$("$cli" firmware check rq7310_ver101.bin) || failed "check of a good image exits 0"

@@ -3,7 +3,10 @@
 the given pages (0-59 large, 60-65 small) filled with a pattern, the rest blank (0xFF), and the
 stored sum at 0xFBFE0 made to match by the bytes after the last page.
 
-usage: make_firmware_image.py OUT PAGE... [--bad-sum] [--length N]"""
+usage: make_firmware_image.py OUT PAGE... [--bad-sum] [--length N]
+       make_firmware_image.py --expect-flash IMAGE OUT
+The second form writes the flash an update of IMAGE leaves in the simulated calculator: the
+image's non-blank pages, blank (0xFF) everywhere else."""
 import random
 import sys
 
@@ -18,7 +21,21 @@ def page_span(index):
     return 0xF0000 + (index - 60) * 0x2000, 0x2000
 
 
+def expect_flash(image_path, out):
+    image = open(image_path, "rb").read()
+    flash = bytearray(b"\xff" * SIZE)
+    for index in range(66):
+        at, n = page_span(index)
+        page = image[at:at + n]
+        if page != b"\xff" * n:
+            flash[at:at + n] = page
+    open(out, "wb").write(flash)
+
+
 def main(args):
+    if args[0] == "--expect-flash":
+        expect_flash(args[1], args[2])
+        return
     out, rest = args[0], args[1:]
     bad_sum = "--bad-sum" in rest
     length = SIZE
