@@ -44,9 +44,8 @@ std::optional<FirmwareFault> parse_firmware_fault(std::string_view text, std::st
     }
     const bool counted = name == "page-ng" || name == "silent-after";
     if (counted != (colon != std::string_view::npos)) {
-        error = counted ? "\"" + std::string(name) + "\" needs a page count (" + std::string(name) +
-                              ":N)"
-                        : "\"" + std::string(name) + "\" takes no count";
+        error.assign(name);
+        error += counted ? " needs a page count (:N)" : " takes no count";
         return std::nullopt;
     }
     FirmwareFault fault{FirmwareFaultKind::no_header_answer, 0};
@@ -63,7 +62,8 @@ std::optional<FirmwareFault> parse_firmware_fault(std::string_view text, std::st
             std::from_chars(number.data(), number.data() + number.size(), fault.at);
         const int lowest = fault.kind == FirmwareFaultKind::page_refused ? 1 : 0;
         if (ec != std::errc{} || end != number.data() + number.size() || fault.at < lowest) {
-            error = "bad page count in \"" + std::string(text) + "\"";
+            error.assign("bad page count in ");
+            error += text;
             return std::nullopt;
         }
     }
@@ -160,9 +160,15 @@ Bytes SimFirmware::handle_command(std::uint8_t command) {
             return ack();
         case kCommandVersion: {
             ++stats_.version_queries;
-            Bytes reply{kTargetIdentifier[0], kTargetIdentifier[1]};
-            reply.insert(reply.end(), version_.begin(), version_.end());
-            reply.insert(reply.end(), {'0', '0', '0'});
+            // Identifier, the three version characters, three further bytes, sum.
+            Bytes reply{kTargetIdentifier[0],
+                        kTargetIdentifier[1],
+                        static_cast<std::uint8_t>(version_[0]),
+                        static_cast<std::uint8_t>(version_[1]),
+                        static_cast<std::uint8_t>(version_[2]),
+                        '0',
+                        '0',
+                        '0'};
             append_sum_le(reply);
             return reply;
         }

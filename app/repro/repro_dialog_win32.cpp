@@ -99,9 +99,7 @@ int show(HWND owner, const ReproMessage& message, UINT buttons = MB_OK) {
 class PostingObserver final : public TransferObserver {
 public:
     explicit PostingObserver(HWND dialog) : dialog_(dialog) {}
-    void on_progress_step() override {
-        PostMessageA(dialog_, WM_COMMAND, kLargePageSent, 0);
-    }
+    void on_progress_step() override { PostMessageA(dialog_, WM_COMMAND, kLargePageSent, 0); }
 
 private:
     HWND dialog_;
@@ -137,8 +135,7 @@ DWORD WINAPI validation_worker(void* parameter) {
         show(nullptr, check.failure);
         return end(0);
     }
-    const ReproMessage question{std::string(kConfirmText), kProductTitle,
-                                repro::MessageIcon::none};
+    const ReproMessage question{std::string(kConfirmText), kProductTitle, repro::MessageIcon::none};
     if (show(nullptr, question, MB_OKCANCEL) != IDOK) {
         return end(0);
     }
@@ -165,12 +162,17 @@ DWORD WINAPI validation_worker(void* parameter) {
 INT_PTR CALLBACK progress_procedure(HWND window, UINT message, WPARAM, LPARAM l) {
     switch (message) {
         case WM_INITDIALOG: {
+            // Below the Repro dialog, so that both stay in sight.
+            RECT owner{};
+            if (GetWindowRect(GetWindow(window, GW_OWNER), &owner)) {
+                SetWindowPos(window, nullptr, owner.left, owner.bottom + 8, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
             HWND bar = GetDlgItem(window, kProgressBar);
             SendMessageA(bar, PBM_SETRANGE32, 0, 10000);
             SendMessageA(bar, PBM_SETPOS, 0, 0);
-            SendMessageA(bar, PBM_SETSTEP, static_cast<WPARAM>(progress_step(flash_layout(
-                                               session()->settings))),
-                         0);
+            SendMessageA(bar, PBM_SETSTEP,
+                         static_cast<WPARAM>(progress_step(flash_layout(session()->settings))), 0);
             return TRUE;
         }
         case WM_COMMAND:
@@ -313,9 +315,9 @@ INT_PTR CALLBACK repro_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
             validation_ended(s);
             return TRUE;
         case kOpenProgress:
-            s.progress = CreateDialogParamA(GetModuleHandleA(nullptr),
-                                            MAKEINTRESOURCEA(kProgressDialog), window,
-                                            progress_procedure, 0);
+            s.progress =
+                CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgressDialog),
+                                   window, progress_procedure, 0);
             if (s.progress != nullptr) {
                 ShowWindow(s.progress, SW_SHOW);
             }

@@ -6,6 +6,7 @@
 //   repro_driver send                 presses Send
 //   repro_driver progress MS          the progress dialog 164 appears; prints its bar position
 //   repro_driver position             prints the progress bar's position (or "none")
+//   repro_driver reaches N MS         the progress bar reaches position N; prints it
 //   repro_driver answer TITLE TEXT MS a message box with this title and text, answered with OK
 //   repro_driver exit MS              presses Exit; dialog 162 goes
 //   repro_driver enabled              dialog 162 takes input
@@ -15,7 +16,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "driver_support.h"
 
@@ -35,6 +38,7 @@ struct Search {
     std::string title;
     int child_id;
     HWND found;
+    bool message_box = false;  // none of the Repro dialogs' own controls
 };
 
 BOOL CALLBACK match(HWND window, LPARAM l) {
@@ -42,7 +46,9 @@ BOOL CALLBACK match(HWND window, LPARAM l) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
     if (std::string(name) == "#32770" && window_text(window) == search->title &&
-        GetDlgItem(window, search->child_id) != nullptr && IsWindowVisible(window)) {
+        GetDlgItem(window, search->child_id) != nullptr && IsWindowVisible(window) &&
+        (!search->message_box || (GetDlgItem(window, kImagePathEdit) == nullptr &&
+                                  GetDlgItem(window, kProgressBar) == nullptr))) {
         search->found = window;
         return FALSE;
     }
@@ -52,6 +58,23 @@ BOOL CALLBACK match(HWND window, LPARAM l) {
 // A dialog of the application told apart by its title and a control only it has.
 HWND find_dialog_with(const std::string& title, int child_id) {
     Search search{title, child_id, nullptr};
+    EnumWindows(match, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Texts joined piece by piece (the "literal" + string form trips a false warning of the
+// cross compiler).
+std::string joined(std::initializer_list<std::string_view> pieces) {
+    std::string text;
+    for (const std::string_view piece : pieces) {
+        text.append(piece);
+    }
+    return text;
+}
+
+// A message box: its text is static 0xFFFF, which the labels of the dialogs share.
+HWND find_message_box(const std::string& title) {
+    Search search{title, kMessageText, nullptr, true};
     EnumWindows(match, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -106,6 +129,16 @@ int position() {
     return 0;
 }
 
+int reaches(long wanted, int ms) {
+    const bool reached = wait_for(ms, [wanted] {
+        HWND progress = progress_dialog();
+        return progress != nullptr &&
+               SendDlgItemMessageA(progress, kProgressBar, PBM_GETPOS, 0, 0) >= wanted;
+    });
+    position();
+    return reached ? 0 : fail("the progress bar did not reach " + std::to_string(wanted));
+}
+
 int progress(int ms) {
     if (wait_for(ms, [] { return progress_dialog(); }) == nullptr) {
         return fail("the progress dialog did not appear");
@@ -114,15 +147,15 @@ int progress(int ms) {
 }
 
 int answer(const std::string& title, const std::string& text, int ms) {
-    HWND box = wait_for(ms, [&] { return find_dialog_with(title, kMessageText); });
+    HWND box = wait_for(ms, [&] { return find_message_box(title); });
     if (box == nullptr) {
-        return fail("no \"" + title + "\" message box");
+        return fail(joined({"no \"", title, "\" message box"}));
     }
     const std::string shown = driver::message_text(box);
     std::printf("%s\n", shown.c_str());
     int failures = 0;
     if (shown != text) {
-        failures += fail("message is '" + shown + "'");
+        failures += fail(joined({"message is '", shown, "'"}));
     }
     if (!driver::press_until_gone(box, IDOK, 10000)) {
         failures += fail("the message box did not close");
@@ -144,11 +177,17 @@ int enabled() {
 }
 
 // Message texts arrive from the shell with "\n" written out.
-std::string unescape(std::string text) {
-    for (std::size_t at = 0; (at = text.find("\\n", at)) != std::string::npos; ++at) {
-        text.replace(at, 2, "\n");
+std::string unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\\' && at + 1 < text.size() && text[at + 1] == 'n') {
+            out.push_back('\n');
+            ++at;
+        } else {
+            out.push_back(text[at]);
+        }
     }
-    return text;
+    return out;
 }
 
 }  // namespace
@@ -167,6 +206,9 @@ int main(int argc, char** argv) {
     }
     if (command == "progress") {
         return progress(ms(2));
+    }
+    if (command == "reaches" && argc > 2) {
+        return reaches(std::atol(argv[2]), ms(3));
     }
     if (command == "position") {
         return position();

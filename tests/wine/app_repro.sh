@@ -17,7 +17,7 @@ for file in "$exe" "$font" "$repro" "$mingw/tests/windows/app_driver.exe"; do
 done
 rm -rf "$work"; mkdir -p "$work/app"
 cp "$exe" "$font" "$work/app/"
-export WINEPREFIX=$prefix
+export WINEPREFIX=$prefix WINEDEBUG=-all
 
 . "$here/lib/app_session.sh"
 sim_pid=
@@ -67,9 +67,10 @@ check "Exit closes dialog 162" rd exit 10000
 cp "$ini" "$work/repro.ini.good"
 sed -i 's/^SMALL PAGE SEND SIZE=.*/SMALL PAGE SEND SIZE=/' "$ini"
 rd open 3000 >/dev/null 2>&1 &
+opener=$!
 check "init err is shown" rd answer "init err" "init err" 20000
 check "dialog 162 closed after init err" rd closed 10000
-wait
+wait "$opener"
 
 # The image in repro.ini (as Browse would leave it); a full update.
 image_path=$(windows_path "$work/rq7310_ver101.bin")
@@ -82,7 +83,8 @@ check "Send" rd send
 check "confirmation asked" rd answer "ZELTA TRAVEX" \
     "Make sure that the cable is correctly connected and the calculator is turned on." 30000
 check "progress dialog appears" rd progress 20000
-sleep 14
+# Three of the four large pages (step 158 each) are written.
+check "progress steps" rd reaches 474 120000
 shot repro-progress.png
 check "finish!" rd answer Repro "finish!" 180000
 check "dialog 162 enabled again" rd enabled
