@@ -272,6 +272,39 @@ TEST_F(Transfer, ACharWaitPausesAfterEveryByte) {
     EXPECT_LT(clock2.now_ms() + bytes / 2, with_wait);
 }
 
+// Answers every complete header "NG", as a calculator that refuses it would, and nothing else.
+class RefusingPeer final : public PortPeer {
+public:
+    Bytes on_receive(std::span<const std::uint8_t> bytes) override {
+        seen_ += bytes.size();
+        if (seen_ == 13) {
+            return Bytes{'N', 'G'};
+        }
+        return {};
+    }
+
+private:
+    std::size_t seen_ = 0;
+};
+
+TEST_F(Transfer, AHeaderAnsweredWithAnythingButOkIsNotTriedAgain) {
+    RefusingPeer refusing;
+    port.set_peer(&refusing);
+    const TransferReport report = run();
+    EXPECT_EQ(report.result, TransferResult::no_response);
+    EXPECT_EQ(count_on_wire(data_packet(0, header_data(flash_layout(settings), true, 0x80))), 1u);
+    EXPECT_EQ(count_on_wire(command_packet(kCommandHello)), 4u);
+    expect_port_left_closed_at_link_speed();
+}
+
+TEST_F(Transfer, AWriteThatOnlyPartlyDrainsIsFinishedWithTheRest) {
+    calculator.add_fault({sim::FirmwareFaultKind::update_mode});
+    port.limit_next_write(7);  // the header goes out in two writes
+    ASSERT_EQ(run().result, TransferResult::finished);
+    EXPECT_TRUE(calculator.flash() == expected_flash());
+    EXPECT_EQ(calculator.stats().headers, 1);
+}
+
 TEST_F(Transfer, APortThatDoesNotOpenIsNoResponseWithNothingSent) {
     port.fail_next_open(PortOpenResult::no_such_port);
     EXPECT_EQ(run().result, TransferResult::no_response);
