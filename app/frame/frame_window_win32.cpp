@@ -8,10 +8,10 @@
 #include "files/file_kind.h"
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
-#include "repro/repro_win32.h"
 #include "frame/message_table.h"
 #include "frame/opening_tool.h"
 #include "frame/window_registry.h"
+#include "repro/repro_win32.h"
 #include "resources/string_table.h"
 
 namespace travex::win32 {
