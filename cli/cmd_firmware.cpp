@@ -44,6 +44,8 @@ const char* stage_text(TransferStage stage) {
             return "saying goodbye";
         case TransferStage::closing:
             return "closing the port";
+        case TransferStage::finished:
+            break;
     }
     return "";
 }

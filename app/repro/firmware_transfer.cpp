@@ -24,41 +24,17 @@ void FirmwareTransfer::stage(TransferStage s) {
 TransferReport FirmwareTransfer::run() {
     report_ = TransferReport{};
     version_refused_ = false;
+    written_ = false;
     // Settings or an image that did not pass their checks never reach the port.
     if (settings_problem(settings_) || image_.bytes.size() < image_length_needed(layout_)) {
         return report_;
     }
-    stage(TransferStage::opening);
-    if (port_.open(port_number_) != PortOpenResult::ok) {
-        return report_;
+    TransferStage next = TransferStage::opening;
+    while (next != TransferStage::finished) {
+        stage(next);
+        next = step(next);
     }
-    stage(TransferStage::direct_attempt);
-    port_.set_baud(kHeaderBaud);
-    bool written = page_transfer();
-    if (!written) {
-        port_.set_baud(kLinkBaud);
-        // Whatever the direct attempt left in the input would stand before the replies.
-        port_.purge();
-        stage(TransferStage::version_check);
-        if (version_check()) {
-            if (command_with_ack(kCommandUpdate)) {
-                stage(TransferStage::update_mode);
-                port_.set_baud(kHeaderBaud);
-                written = page_transfer();
-            }
-        } else {
-            stage(TransferStage::goodbye);
-            for (int i = 0; i < kGoodbyeAttempts; ++i) {
-                if (command_with_ack(kCommandGoodbye)) {
-                    break;
-                }
-            }
-        }
-    }
-    stage(TransferStage::closing);
-    port_.set_baud(kLinkBaud);
-    port_.close();
-    if (written) {
+    if (written_) {
         report_.result = TransferResult::finished;
     } else if (version_refused_) {
         report_.result = TransferResult::not_newer;
@@ -66,6 +42,46 @@ TransferReport FirmwareTransfer::run() {
         report_.result = TransferResult::no_response;
     }
     return report_;
+}
+
+TransferStage FirmwareTransfer::step(TransferStage current) {
+    switch (current) {
+        case TransferStage::opening:
+            return port_.open(port_number_) == PortOpenResult::ok ? TransferStage::direct_attempt
+                                                                  : TransferStage::finished;
+        case TransferStage::direct_attempt:
+            port_.set_baud(kHeaderBaud);
+            written_ = page_transfer();
+            return written_ ? TransferStage::closing : TransferStage::version_check;
+        case TransferStage::version_check:
+            port_.set_baud(kLinkBaud);
+            // Whatever the direct attempt left in the input would stand before the replies.
+            port_.purge();
+            if (!version_check()) {
+                return TransferStage::goodbye;
+            }
+            return command_with_ack(kCommandUpdate) ? TransferStage::update_mode
+                                                    : TransferStage::closing;
+        case TransferStage::update_mode:
+            port_.set_baud(kHeaderBaud);
+            written_ = page_transfer();
+            return TransferStage::closing;
+        case TransferStage::goodbye:
+            for (int i = 0; i < kGoodbyeAttempts; ++i) {
+                if (command_with_ack(kCommandGoodbye)) {
+                    break;
+                }
+            }
+            return TransferStage::closing;
+        case TransferStage::closing:
+            port_.set_baud(kLinkBaud);
+            port_.close();
+            return TransferStage::finished;
+        default:
+            // Header, pages and end marker are stages of a page transfer, reported from
+            // inside it.
+            return TransferStage::finished;
+    }
 }
 
 bool FirmwareTransfer::page_transfer() {

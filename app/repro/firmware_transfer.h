@@ -32,16 +32,20 @@ inline constexpr int kHelloAttempts = 4;
 inline constexpr int kGoodbyeAttempts = 4;
 inline constexpr int kHeaderAttempts = 4;
 
+// The steps of the transfer. Opening, the direct attempt, the version check, update mode,
+// goodbye and closing are the states the transfer moves through, one step each; header, pages
+// and end marker are reported from within the two page transfers.
 enum class TransferStage {
     opening,
     direct_attempt,  // header at 19200 baud straight away
-    version_check,
-    update_mode,  // "s" accepted: the calculator waits for the header
+    version_check,   // at 38400 baud: hello, version, and "s" when the image is newer
+    update_mode,     // "s" accepted: the calculator waits for the header
     header,
     pages,
     end_marker,
     goodbye,
     closing,
+    finished,
 };
 
 // What the transfer reports while it runs; every call comes from the thread that runs it.
@@ -72,9 +76,12 @@ public:
                      const CheckedImage& image, int port_number,
                      TransferObserver* observer = nullptr);
 
+    // Runs every step from opening the port to closing it.
     TransferReport run();
 
 private:
+    // Performs one step and answers the next.
+    TransferStage step(TransferStage current);
     bool page_transfer();
     bool send_header();
     bool version_check();
@@ -95,6 +102,7 @@ private:
     TransferObserver* observer_;
     TransferObserver quiet_;
     bool version_refused_ = false;
+    bool written_ = false;  // a page transfer ended with its end marker accepted
     TransferReport report_;
 };
 
