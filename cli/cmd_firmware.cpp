@@ -10,11 +10,11 @@
 #include "cli/command.h"
 #include "cli/link_port.h"
 #include "cli/options.h"
-#include "frame/ini_profile_store.h"
 #include "link/virtual_port.h"
 #include "repro/firmware_image.h"
 #include "repro/firmware_transfer.h"
 #include "repro/repro_settings.h"
+#include "settings/ini_profile_store.h"
 #include "sim/sim_firmware.h"
 
 namespace travex::cli {

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "frame/ini_profile_store.h"
+#include "settings/ini_profile_store.h"
 #include "repro/firmware_image.h"
 #include "repro/flash_layout.h"
 #include "repro/repro_settings.h"

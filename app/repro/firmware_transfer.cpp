@@ -47,23 +47,24 @@ TransferReport FirmwareTransfer::run() {
 TransferStage FirmwareTransfer::step(TransferStage current) {
     switch (current) {
         case TransferStage::opening:
-            return port_.open(port_number_) == PortOpenResult::ok ? TransferStage::direct_attempt
-                                                                  : TransferStage::finished;
+            return port_.OpenLinkPort(port_number_) == PortOpenResult::ok
+                       ? TransferStage::direct_attempt
+                       : TransferStage::finished;
         case TransferStage::direct_attempt:
-            port_.set_baud(kHeaderBaud);
+            port_.SetLinkBaud(kHeaderBaud);
             written_ = page_transfer();
             return written_ ? TransferStage::closing : TransferStage::version_check;
         case TransferStage::version_check:
-            port_.set_baud(kLinkBaud);
+            port_.SetLinkBaud(kLinkBaud);
             // Whatever the direct attempt left in the input would stand before the replies.
-            port_.purge();
+            port_.PurgeLinkPort();
             if (!version_check()) {
                 return TransferStage::goodbye;
             }
             return command_with_ack(kCommandUpdate) ? TransferStage::update_mode
                                                     : TransferStage::closing;
         case TransferStage::update_mode:
-            port_.set_baud(kHeaderBaud);
+            port_.SetLinkBaud(kHeaderBaud);
             written_ = page_transfer();
             return TransferStage::closing;
         case TransferStage::goodbye:
@@ -74,8 +75,8 @@ TransferStage FirmwareTransfer::step(TransferStage current) {
             }
             return TransferStage::closing;
         case TransferStage::closing:
-            port_.set_baud(kLinkBaud);
-            port_.close();
+            port_.SetLinkBaud(kLinkBaud);
+            port_.CloseLinkPort();
             return TransferStage::finished;
         default:
             // Header, pages and end marker are stages of a page transfer, reported from
@@ -89,7 +90,7 @@ bool FirmwareTransfer::page_transfer() {
         return false;
     }
     if (settings_.enable_data_baud_rate == 1) {
-        port_.set_baud(speed_->baud);
+        port_.SetLinkBaud(speed_->baud);
     }
     stage(TransferStage::pages);
     const std::vector<PlannedPage> pages = plan_pages(layout_, image_.bytes);
@@ -160,8 +161,8 @@ bool FirmwareTransfer::write_packet(std::span<const std::uint8_t> packet) {
     bool all_written = true;
     if (settings_.enable_char_wait == 1) {
         for (const std::uint8_t& byte : packet) {
-            const PortWriteResult w = port_.write(std::span(&byte, 1));
-            if (w.result != 0) {
+            const PortWriteResult w = port_.WriteLinkBytes(std::span(&byte, 1));
+            if (w.status != PortWriteStatus::all_written) {
                 all_written = false;
                 break;
             }
@@ -177,8 +178,8 @@ bool FirmwareTransfer::write_packet(std::span<const std::uint8_t> packet) {
                 break;
             }
             const auto piece = packet.subspan(done, std::min(kWritePiece, packet.size() - done));
-            const PortWriteResult w = port_.write(piece);
-            if (w.result == 1) {
+            const PortWriteResult w = port_.WriteLinkBytes(piece);
+            if (w.status == PortWriteStatus::failed) {
                 break;
             }
             done += std::min(w.written, piece.size());
@@ -209,8 +210,8 @@ bool FirmwareTransfer::read_reply(std::span<std::uint8_t> buffer, std::uint32_t 
             report_.timed_out = true;
             return false;
         }
-        const PortReadResult r = port_.read(buffer.subspan(got));
-        if (r.result != 1) {
+        const PortReadResult r = port_.ReadLinkBytes(buffer.subspan(got));
+        if (r.status != PortReadStatus::received) {
             return false;
         }
         got += std::min(r.received, buffer.size() - got);

@@ -13,24 +13,25 @@
 
 #include "base/file_system.h"
 #include "frame/frame_win32.h"
-#include "frame/profile_store_win32.h"
 #include "link/real_clock.h"
 #include "link/serial_port_win32.h"
 #include "repro/firmware_image.h"
 #include "repro/firmware_transfer.h"
+#include "repro/repro_dialog_ids.h"
 #include "repro/repro_settings.h"
 #include "repro/repro_win32.h"
+#include "settings/profile_store_win32.h"
 
 namespace travex::win32 {
 namespace {
 
 using namespace travex::repro;
 
-constexpr int kReproDialog = 162;
-constexpr int kProgressDialog = 164;
-constexpr int kImagePathEdit = 1015;
-constexpr int kBrowseButton = 31001;
-constexpr int kProgressBar = 1019;
+constexpr int kReproDialog = IDD_REPRO;
+constexpr int kProgressDialog = IDD_REPRO_PROGRESS;
+constexpr int kImagePathEdit = IDC_REPRO_IMAGE;
+constexpr int kBrowseButton = IDC_REPRO_BROWSE;
+constexpr int kProgressBar = IDC_REPRO_PROGRESS;
 
 // Worker-to-dialog messages (WM_COMMAND identifiers; lParam carries the value).
 constexpr WORD kValidationEnded = 51001;
@@ -44,8 +45,6 @@ constexpr LPARAM kProgressStep = 1;
 constexpr LPARAM kProgressFull = 10000;
 
 constexpr DWORD kNameTooLongError = 12291;  // FNERR_BUFFERTOOSMALL
-constexpr int kMessageNameTooLongIndex = 28;
-constexpr int kMessageCannotCreateIndex = 27;
 
 // What one opening of dialog 162 holds. The settings and the image are fixed before the
 // transfer worker starts and only read while it runs.
@@ -222,9 +221,9 @@ void choose_image(ReproSession& s) {
     if (!GetOpenFileNameA(&request)) {
         const DWORD error = CommDlgExtendedError();
         if (error == kNameTooLongError) {
-            ReportError(s.dialog, kMessageNameTooLongIndex);
+            ReportError(s.dialog, MessageId::name_too_long);
         } else if (error != 0) {
-            ReportError(s.dialog, kMessageCannotCreateIndex);
+            ReportError(s.dialog, MessageId::cannot_create);
         }
         return;
     }

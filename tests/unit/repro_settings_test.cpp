@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "frame/ini_profile_store.h"
+#include "settings/ini_profile_store.h"
 #include "memory_file_system.h"
 #include "repro/flash_layout.h"
 #include "repro/repro_settings.h"
