@@ -6,10 +6,10 @@
 #include <map>
 #include <string>
 
-#include "settings/ini_profile_store.h"
 #include "repro/firmware_image.h"
 #include "repro/flash_layout.h"
 #include "repro/repro_settings.h"
+#include "settings/ini_profile_store.h"
 
 namespace {
 

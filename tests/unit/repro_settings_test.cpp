@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "settings/ini_profile_store.h"
 #include "memory_file_system.h"
 #include "repro/flash_layout.h"
 #include "repro/repro_settings.h"
+#include "settings/ini_profile_store.h"
 
 namespace travex::repro {
 namespace {
