@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "editor/editor_win32.h"
 #include "files/file_kind.h"
 #include "frame/command_table.h"
@@ -271,7 +273,8 @@ bool run_command(HWND frame, std::uint16_t id) {
             ShowAbout(frame);
             break;
         case FrameAction::repro:
-            ShowReproDialog(frame);
+            // The port of CommPort; port 1 when none was chosen.
+            ShowReproDialog(frame, std::max(state.settings.port_index, 0) + 1, &ReportError);
             break;
         case FrameAction::toggle_toolbar:
             toggle_toolbar();

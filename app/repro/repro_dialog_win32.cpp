@@ -12,7 +12,6 @@
 #include <string>
 
 #include "base/file_system.h"
-#include "frame/frame_win32.h"
 #include "link/real_clock.h"
 #include "link/serial_port_win32.h"
 #include "repro/firmware_image.h"
@@ -50,6 +49,7 @@ constexpr DWORD kNameTooLongError = 12291;  // FNERR_BUFFERTOOSMALL
 // transfer worker starts and only read while it runs.
 struct ReproSession {
     HWND dialog = nullptr;
+    ReportFunction report = nullptr;
     std::string ini_path;
     ReproSettings settings;
     int port_number = 1;
@@ -221,9 +221,9 @@ void choose_image(ReproSession& s) {
     if (!GetOpenFileNameA(&request)) {
         const DWORD error = CommDlgExtendedError();
         if (error == kNameTooLongError) {
-            ReportError(s.dialog, MessageId::name_too_long);
+            s.report(s.dialog, MessageId::name_too_long);
         } else if (error != 0) {
-            ReportError(s.dialog, MessageId::cannot_create);
+            s.report(s.dialog, MessageId::cannot_create);
         }
         return;
     }
@@ -254,11 +254,17 @@ void validation_ended(ReproSession& s) {
     SetForegroundWindow(s.dialog);
 }
 
-bool open_session(HWND dialog) {
+// What ShowReproDialog hands the dialog when it opens.
+struct OpeningArguments {
+    int port_number;
+    ReportFunction report;
+};
+
+bool open_session(HWND dialog, const OpeningArguments& arguments) {
     auto s = std::make_unique<ReproSession>();
     s->dialog = dialog;
-    const int port_index = app_state().settings.port_index;
-    s->port_number = port_index >= 0 ? port_index + 1 : 1;
+    s->port_number = arguments.port_number;
+    s->report = arguments.report;
     s->ini_path = repro_ini_path();
     Win32ProfileStore store(s->ini_path);
     const LoadedReproSettings loaded = load_repro_settings(store);
@@ -276,7 +282,7 @@ bool open_session(HWND dialog) {
 INT_PTR CALLBACK repro_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_INITDIALOG:
-            if (!open_session(window)) {
+            if (!open_session(window, *reinterpret_cast<const OpeningArguments*>(l))) {
                 EndDialog(window, 0);
             }
             return TRUE;
@@ -344,11 +350,12 @@ INT_PTR CALLBACK repro_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
 
 }  // namespace
 
-void ShowReproDialog(HWND frame) {
+void ShowReproDialog(HWND owner, int port_number, ReportFunction report) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kReproDialog), frame,
-                    repro_procedure, 0);
+    const OpeningArguments arguments{port_number, report};
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kReproDialog), owner,
+                    repro_procedure, reinterpret_cast<LPARAM>(&arguments));
     session().reset();
 }
 
