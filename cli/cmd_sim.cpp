@@ -8,6 +8,7 @@
 #include "sim/byte_peer.h"
 #include "sim/pty_server.h"
 #include "sim/sim_calculator.h"
+#include "sim/sim_firmware.h"
 
 namespace travex::cli {
 namespace {
@@ -15,7 +16,7 @@ namespace {
 // The simulated calculator as a byte stream: its answers go out as soon as it gives them.
 class CalculatorPeer final : public sim::BytePeer {
 public:
-    explicit CalculatorPeer(sim::SimCalculator& calculator) : calculator_(calculator) {}
+    explicit CalculatorPeer(PortPeer& calculator) : calculator_(calculator) {}
     void receive(std::span<const std::uint8_t> bytes, std::uint64_t) override {
         const Bytes answer = calculator_.on_receive(bytes);
         pending_.insert(pending_.end(), answer.begin(), answer.end());
@@ -27,13 +28,14 @@ public:
     }
 
 private:
-    sim::SimCalculator& calculator_;
+    PortPeer& calculator_;
     Bytes pending_;
 };
 
 int run(Args args) {
     std::string error;
-    const OptionSpec known{{"--echo"}, {"--link", "--items", "--fault"}};
+    const OptionSpec known{{"--echo", "--line-speed"},
+                           {"--link", "--items", "--fault", "--firmware-version", "--flash-out"}};
     const auto options = parse_options(args, known, error);
     if (!options) {
         return usage_error("sim", error);
@@ -42,7 +44,32 @@ int run(Args args) {
         return usage_error("sim", "unexpected argument " + options->positional.front());
     }
     sim::SimCalculator calculator;
+    // The update side answers the firmware update's commands and passes the rest on.
+    sim::SimFirmware firmware;
+    firmware.set_link_peer(&calculator, [&calculator] { return calculator.idle(); });
+    if (const auto version = options->value("--firmware-version")) {
+        if (version->size() != 3) {
+            return usage_error("sim", "--firmware-version takes three characters");
+        }
+        firmware.set_version({(*version)[0], (*version)[1], (*version)[2]});
+    }
+    const std::string flash_out = options->value("--flash-out").value_or("");
+    if (!flash_out.empty()) {
+        firmware.set_on_update_complete([&firmware, &flash_out] {
+            if (!firmware.save_flash(real_file_system(), flash_out)) {
+                std::fprintf(stderr, "travex-cli sim: %s: cannot be written\n", flash_out.c_str());
+            }
+        });
+    }
     for (const std::string& spec_text : options->all("--fault")) {
+        if (sim::is_firmware_fault_name(spec_text)) {
+            const auto fault = sim::parse_firmware_fault(spec_text, error);
+            if (!fault) {
+                return usage_error("sim", "--fault " + spec_text + ": " + error);
+            }
+            firmware.add_fault(*fault);
+            continue;
+        }
         const auto fault = sim::parse_fault(spec_text, error);
         if (!fault) {
             return usage_error("sim", "--fault " + spec_text + ": " + error);
@@ -64,18 +91,30 @@ int run(Args args) {
     }
     std::printf("%s\n", server->device_path().c_str());
     std::fflush(stdout);
+    if (options->has("--line-speed")) {
+        firmware.set_line_speed_source([&server] { return server->line_baud(); });
+    }
     sim::EchoPeer echo;
-    CalculatorPeer peer(calculator);
+    CalculatorPeer peer(firmware);
     sim::BytePeer& served = options->has("--echo") ? static_cast<sim::BytePeer&>(echo) : peer;
-    if (sim::serve_until_stopped(*server, served) != 0) {
+    const int served_status = sim::serve_until_stopped(*server, served);
+    if (!flash_out.empty() && firmware.stats().pages_written > 0 &&
+        !firmware.save_flash(real_file_system(), flash_out)) {
+        return fail(flash_out, "cannot be written");
+    }
+    if (served_status != 0) {
         return fail(server->terminal_path(), "the pseudo-terminal failed");
     }
     return kExitOk;
 }
 
-const RegisterCommand reg({"sim", "sim [--link PATH] [--items DIR] [--fault FAULT]...",
-                           "serve the simulated calculator (--echo: an echo) on a new terminal",
-                           &run});
+const RegisterCommand reg(
+    {"sim",
+     "sim [--link PATH] [--items DIR] [--fault FAULT]... [--firmware-version VVV] "
+     "[--flash-out FILE] [--line-speed]",
+     "serve the simulated calculator (--echo: an echo) on a new terminal; --flash-out saves its "
+     "flash after each firmware update, --line-speed ignores bytes sent at the wrong speed",
+     &run});
 
 }  // namespace
 }  // namespace travex::cli

@@ -1,6 +1,7 @@
 #pragma once
 // Serves a byte peer (the simulated calculator, an echo) on a new pseudo-terminal, so that a
 // program opening the terminal by name, or Wine mapping it to a COM port, sees a serial line.
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,9 @@ public:
     virtual const std::string& device_path() const = 0;
     // The terminal's own name (/dev/pts/N).
     virtual const std::string& terminal_path() const = 0;
+    // The speed the client has set the terminal to (0 when unknown), so that the peer can tell
+    // bytes sent at another speed than it listens at.
+    virtual std::uint32_t line_baud() const { return 0; }
     // Moves bytes both ways for at most wait_ms; false when the terminal has failed.
     virtual bool pump(BytePeer& peer, int wait_ms) = 0;
 };

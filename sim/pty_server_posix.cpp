@@ -89,6 +89,26 @@ public:
     }
 
     const std::string& device_path() const override { return device_path_; }
+    std::uint32_t line_baud() const override {
+        termios t{};
+        if (::tcgetattr(slave_, &t) != 0) {
+            return 0;
+        }
+        switch (::cfgetospeed(&t)) {
+            case B9600:
+                return 9600;
+            case B19200:
+                return 19200;
+            case B38400:
+                return 38400;
+            case B57600:
+                return 57600;
+            case B115200:
+                return 115200;
+            default:
+                return 0;
+        }
+    }
     const std::string& terminal_path() const override { return terminal_path_; }
 
     bool pump(BytePeer& peer, int wait_ms) override {

@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "editor/editor_win32.h"
 #include "files/file_kind.h"
 #include "frame/command_table.h"
@@ -12,6 +14,7 @@
 #include "frame/message_table.h"
 #include "frame/opening_tool.h"
 #include "frame/window_registry.h"
+#include "repro/repro_win32.h"
 #include "resources/string_table.h"
 #include "slideshow/slide_show_win32.h"
 
@@ -289,6 +292,10 @@ bool run_command(HWND frame, std::uint16_t id) {
             break;
         case FrameAction::about:
             ShowAbout(frame);
+            break;
+        case FrameAction::repro:
+            // The port of CommPort; port 1 when none was chosen.
+            ShowReproDialog(frame, std::max(state.settings.port_index, 0) + 1, &ReportError);
             break;
         case FrameAction::toggle_toolbar:
             toggle_toolbar();

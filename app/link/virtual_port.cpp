@@ -15,6 +15,9 @@ VirtualPort::VirtualPort(VirtualClock& clock, PortPeer* peer, VirtualPortTiming 
 
 std::uint64_t VirtualPort::byte_time_us() const {
     // Rounded up so that the modelled line is never faster than the real one.
+    if (timing_.rate_follows_baud) {
+        return baud_ == 0 ? 0 : (11'000'000 + baud_ - 1) / baud_;
+    }
     return timing_.line_rate == 0 ? 0 : (1'000'000 + timing_.line_rate - 1) / timing_.line_rate;
 }
 
@@ -60,11 +63,12 @@ void VirtualPort::deliver_until(std::uint64_t now_us) {
         if (peer_ == nullptr) {
             continue;
         }
+        delivery_baud_ = sent.baud;
         const Bytes answer = peer_->on_receive(std::span<const std::uint8_t>(&sent.byte, 1));
         std::uint64_t t = std::max(in_line_free_us_, sent.at_us + timing_.peer_latency_us);
         for (const std::uint8_t b : answer) {
             t += byte_time_us();
-            incoming_.push_back({t, b});
+            incoming_.push_back({t, b, baud_});
         }
         if (!answer.empty()) {
             in_line_free_us_ = t;
@@ -76,7 +80,7 @@ void VirtualPort::inject(std::span<const std::uint8_t> bytes) {
     std::uint64_t t = std::max(in_line_free_us_, clock_.now_us());
     for (const std::uint8_t b : bytes) {
         t += byte_time_us();
-        incoming_.push_back({t, b});
+        incoming_.push_back({t, b, baud_});
     }
     in_line_free_us_ = t;
 }
@@ -94,7 +98,7 @@ PortWriteResult VirtualPort::WriteLinkBytes(std::span<const std::uint8_t> bytes)
     std::uint64_t t = std::max(out_line_free_us_, clock_.now_us());
     for (std::size_t i = 0; i < count; ++i) {
         t += byte_time_us();
-        outgoing_.push_back({t, bytes[i]});
+        outgoing_.push_back({t, bytes[i], baud_});
         wire_log_.push_back(bytes[i]);
     }
     out_line_free_us_ = t;
@@ -102,7 +106,7 @@ PortWriteResult VirtualPort::WriteLinkBytes(std::span<const std::uint8_t> bytes)
     result.written = count;
     result.status =
         count == bytes.size() ? PortWriteStatus::all_written : PortWriteStatus::timed_out;
-    if (timing_.line_rate == 0) {
+    if (byte_time_us() == 0) {
         deliver_until(clock_.now_us());
     }
     return result;

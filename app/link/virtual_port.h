@@ -54,6 +54,9 @@ struct VirtualPortTiming {
     std::uint32_t read_interval_ms = 3;
     // Time spent by a successful open (the settle pause before the first byte).
     std::uint32_t open_settle_ms = 1000;
+    // When set, the line rate follows the port's speed instead: a byte takes 11 bit times
+    // (start bit, 8 data bits, two stop bits), as the firmware update's speed changes need.
+    bool rate_follows_baud = false;
 };
 
 // Counters for tests: what the computer's side did with the port.
@@ -96,11 +99,15 @@ public:
     // Every byte the computer wrote, in order (a wire log for tests).
     const Bytes& wire_log() const { return wire_log_; }
     std::uint32_t baud() const { return baud_; }
+    // While the peer receives: the speed the bytes were written at (a peer at another speed
+    // would see noise).
+    std::uint32_t delivery_baud() const { return delivery_baud_; }
 
 private:
     struct TimedByte {
         std::uint64_t at_us;
         std::uint8_t byte;
+        std::uint32_t baud = 0;  // written at this speed
     };
     std::uint64_t byte_time_us() const;
     // Hands the peer every written byte that has crossed the line by now_us and schedules
@@ -113,6 +120,7 @@ private:
     bool open_ = false;
     int port_number_ = 1;
     std::uint32_t baud_ = 38400;
+    std::uint32_t delivery_baud_ = 38400;
     std::deque<TimedByte> outgoing_;  // written, with the time each is through the line
     std::deque<TimedByte> incoming_;  // answered, with the time each reaches the port
     std::uint64_t out_line_free_us_ = 0;

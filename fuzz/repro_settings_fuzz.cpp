@@ -1,0 +1,74 @@
+// repro.ini is the user's to edit: any file must load without harm, and whatever layout it
+// gives must either be refused or plan only pages that lie inside an image of the length the
+// checks demand, none larger than the packet buffer.
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "repro/firmware_image.h"
+#include "repro/flash_layout.h"
+#include "repro/repro_settings.h"
+#include "settings/ini_profile_store.h"
+
+namespace {
+
+class MemoryFiles final : public travex::FileSystem {
+public:
+    std::map<std::string, std::string> files;
+    std::optional<travex::Bytes> read_file(const std::string& path) override {
+        auto it = files.find(path);
+        if (it == files.end()) {
+            return std::nullopt;
+        }
+        return travex::Bytes(it->second.begin(), it->second.end());
+    }
+    bool exists(const std::string& path) override { return files.count(path) != 0; }
+    travex::WriteResult write_file_atomic(const std::string& path, std::string_view b) override {
+        files[path] = std::string(b);
+        return travex::WriteResult::written;
+    }
+    std::optional<std::uint64_t> free_space(const std::string&) override { return 1u << 20; }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace travex::repro;
+    MemoryFiles files;
+    files.files["repro.ini"] = std::string(reinterpret_cast<const char*>(data), size);
+    travex::IniProfileStore store(files, "repro.ini");
+    const LoadedReproSettings loaded = load_repro_settings(store);
+    // Written back whole, the file reads back the same settings, and MODEL is the target.
+    const ReproSettings again = read_repro_settings(store);
+    if (loaded.outcome == LoadOutcome::ok &&
+        (again.large_page_send_size != loaded.settings.large_page_send_size ||
+         again.char_wait != loaded.settings.char_wait ||
+         again.bin_file != loaded.settings.bin_file)) {
+        std::abort();
+    }
+    if (store.get_string("TARGET", "MODEL", "") != kTargetModel) {
+        std::abort();
+    }
+    const FlashLayout layout = flash_layout(loaded.settings);
+    (void)progress_step(layout);
+    if (settings_problem(loaded.settings)) {
+        return 0;
+    }
+    const std::uint64_t needed = image_length_needed(layout);
+    if (needed > (std::uint64_t{1} << 22)) {
+        return 0;  // a valid but huge layout: too large to try here
+    }
+    const travex::Bytes image(needed, 0x00);
+    for (const PlannedPage& p : plan_pages(layout, image)) {
+        if (p.length == 0 || p.length > kMaxPageSize ||
+            std::uint64_t{p.offset} + p.length > image.size()) {
+            std::abort();
+        }
+    }
+    const int step = progress_step(layout);
+    if (step < 0 || step > 10000) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,331 @@
+// The transfer against the simulated calculator's update side, on a virtual port whose line
+// runs at the speed the port is set to, and a virtual clock: every run is exact and repeatable.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "repro/firmware_transfer.h"
+#include "sim/firmware_image_maker.h"
+#include "sim/sim_firmware.h"
+
+namespace travex::repro {
+namespace {
+
+struct Observed final : TransferObserver {
+    std::vector<TransferStage> stages;
+    int steps = 0;
+    std::vector<std::uint32_t> pages;
+    void on_stage(TransferStage s) override { stages.push_back(s); }
+    void on_progress_step() override { ++steps; }
+    void on_page_written(const PlannedPage& p, std::size_t, std::size_t) override {
+        pages.push_back(p.address);
+    }
+    bool saw(TransferStage s) const {
+        return std::find(stages.begin(), stages.end(), s) != stages.end();
+    }
+};
+
+VirtualPortTiming line_follows_baud() {
+    VirtualPortTiming t;
+    t.rate_follows_baud = true;
+    return t;
+}
+
+class Transfer : public ::testing::Test {
+protected:
+    VirtualClock clock;
+    sim::SimFirmware calculator{{'1', '0', '0'}};
+    VirtualPort port{clock, &calculator, line_follows_baud()};
+    ReproSettings settings;
+    CheckedImage image{sim::make_firmware_image({{0, 1, 2, 17, 59, 60, 63}, 5}), {'1', '0', '1'}};
+    Observed observed;
+
+    Transfer() {
+        calculator.set_line_speed_source([this] { return port.delivery_baud(); });
+    }
+
+    TransferReport run() {
+        FirmwareTransfer transfer(port, clock, settings, image, 1, &observed);
+        return transfer.run();
+    }
+
+    // The flash the image should leave: its non-blank pages, blank elsewhere.
+    Bytes expected_flash() const {
+        Bytes flash(sim::kSimFlashSize, 0xFF);
+        for (const PlannedPage& p : plan_pages(flash_layout(settings), image.bytes)) {
+            std::copy_n(image.bytes.begin() + p.offset, p.length,
+                        flash.begin() + (p.address - sim::kSimFlashBase));
+        }
+        return flash;
+    }
+
+    void expect_port_left_closed_at_link_speed() {
+        EXPECT_FALSE(port.is_open());
+        EXPECT_EQ(port.baud(), kLinkBaud);
+        EXPECT_EQ(port.stats().opens, port.stats().closes);
+    }
+
+    std::size_t count_on_wire(const Bytes& packet) const {
+        const Bytes& log = port.wire_log();
+        std::size_t n = 0;
+        for (auto it = log.begin();
+             (it = std::search(it, log.end(), packet.begin(), packet.end())) != log.end(); ++it) {
+            ++n;
+        }
+        return n;
+    }
+};
+
+TEST_F(Transfer, AFullUpdateLeavesExactlyTheNonBlankPagesInFlash) {
+    const TransferReport report = run();
+    ASSERT_EQ(report.result, TransferResult::finished);
+    const auto planned = plan_pages(flash_layout(settings), image.bytes);
+    EXPECT_EQ(planned.size(), 8u);  // seven filled pages and the one holding the stored sum
+    EXPECT_EQ(report.pages_written, planned.size());
+    EXPECT_TRUE(calculator.flash() == expected_flash());
+    std::vector<std::uint32_t> addresses;
+    for (const PlannedPage& p : planned) {
+        addresses.push_back(p.address);
+    }
+    EXPECT_EQ(calculator.page_log(), addresses);
+    EXPECT_EQ(observed.pages, addresses);
+    // Five large pages were sent; the blank ones gave no step.
+    EXPECT_EQ(observed.steps, 5);
+    // A calculator in its normal mode does not hear the direct attempt at 19200 baud: four
+    // headers go unanswered, then the version check switches it to update mode.
+    EXPECT_EQ(calculator.stats().version_queries, 1);
+    EXPECT_EQ(calculator.stats().mode_switches, 1);
+    EXPECT_EQ(calculator.stats().headers, 1);
+    EXPECT_EQ(calculator.stats().updates_completed, 1);
+    EXPECT_EQ(calculator.stats().data_baud, 38400u);
+    EXPECT_EQ(calculator.stats().goodbyes, 0);
+    EXPECT_EQ(report.calculator_version, (std::array<char, 3>{'1', '0', '0'}));
+    EXPECT_FALSE(calculator.in_update_mode());
+    expect_port_left_closed_at_link_speed();
+}
+
+TEST_F(Transfer, ACalculatorAlreadyInUpdateModeTakesTheHeaderAtOnce) {
+    calculator.add_fault({sim::FirmwareFaultKind::update_mode});
+    const TransferReport report = run();
+    ASSERT_EQ(report.result, TransferResult::finished);
+    EXPECT_EQ(calculator.stats().hellos, 0);
+    EXPECT_EQ(calculator.stats().version_queries, 0);
+    EXPECT_EQ(calculator.stats().headers, 1);
+    EXPECT_FALSE(observed.saw(TransferStage::version_check));
+    EXPECT_EQ(count_on_wire(command_packet(kCommandHello)), 0u);
+    EXPECT_TRUE(calculator.flash() == expected_flash());
+    expect_port_left_closed_at_link_speed();
+}
+
+TEST_F(Transfer, AnEqualOrOlderImageIsRefusedAndTheCalculatorToldGoodbye) {
+    for (const std::array<char, 3> installed :
+         {std::array<char, 3>{'1', '0', '1'}, std::array<char, 3>{'2', '0', '0'}}) {
+        sim::SimFirmware calc(installed);
+        calc.set_line_speed_source([this] { return port.delivery_baud(); });
+        port.set_peer(&calc);
+        const TransferReport report = run();
+        EXPECT_EQ(report.result, TransferResult::not_newer);
+        EXPECT_EQ(result_message(report.result).text, kOlderText);
+        EXPECT_EQ(calc.stats().mode_switches, 0);
+        EXPECT_EQ(calc.stats().goodbyes, 1) << "one goodbye that was acknowledged";
+        EXPECT_EQ(calc.stats().pages_written, 0);
+        EXPECT_FALSE(calc.in_update_mode());
+        expect_port_left_closed_at_link_speed();
+    }
+}
+
+TEST_F(Transfer, ASilentLineEndsWithNoResponseAfterFourGoodbyes) {
+    port.set_peer(nullptr);
+    const TransferReport report = run();
+    EXPECT_EQ(report.result, TransferResult::no_response);
+    EXPECT_EQ(result_message(report.result).text, kNoResponseText);
+    EXPECT_EQ(count_on_wire(command_packet(kCommandHello)), 4u);
+    EXPECT_EQ(count_on_wire(command_packet(kCommandVersion)), 0u);
+    EXPECT_EQ(count_on_wire(command_packet(kCommandGoodbye)), 4u);
+    // The header went four times in the direct attempt.
+    EXPECT_EQ(count_on_wire(data_packet(0, header_data(flash_layout(settings), true, 0x80))), 4u);
+    expect_port_left_closed_at_link_speed();
+}
+
+TEST_F(Transfer, AnUnansweredHeaderEndsWithNoResponse) {
+    calculator.add_fault({sim::FirmwareFaultKind::no_header_answer});
+    const TransferReport report = run();
+    EXPECT_EQ(report.result, TransferResult::no_response);
+    EXPECT_TRUE(report.timed_out);
+    EXPECT_EQ(calculator.stats().mode_switches, 1);
+    EXPECT_EQ(calculator.stats().pages_written, 0);
+    expect_port_left_closed_at_link_speed();
+}
+
+TEST_F(Transfer, ARefusedPageEndsWithNoResponseAndEarlierPagesStayWritten) {
+    calculator.add_fault({sim::FirmwareFaultKind::page_refused, 3});
+    const TransferReport report = run();
+    EXPECT_EQ(report.result, TransferResult::no_response);
+    EXPECT_EQ(calculator.stats().pages_written, 2);
+    EXPECT_EQ(calculator.stats().pages_refused, 1);
+    EXPECT_EQ(observed.steps, 2);
+    EXPECT_EQ(calculator.page_log().size(), 2u);
+    expect_port_left_closed_at_link_speed();
+}
+
+TEST_F(Transfer, SilenceAfterSomePagesEndsWithNoResponseAfterTheReplyTimeLimit) {
+    calculator.add_fault({sim::FirmwareFaultKind::silent_after, 2});
+    const std::uint64_t start = clock.now_ms();
+    const TransferReport report = run();
+    EXPECT_EQ(report.result, TransferResult::no_response);
+    EXPECT_EQ(calculator.stats().pages_written, 2);
+    EXPECT_GE(clock.now_ms() - start, kPageReplyMs);
+    EXPECT_LT(clock.now_ms() - start, kPageReplyMs + 120000);
+    expect_port_left_closed_at_link_speed();
+}
+
+TEST_F(Transfer, PagesGoAtTheDataSpeedTheHeaderNames) {
+    settings.data_baud_rate = "115200";
+    const TransferReport report = run();
+    ASSERT_EQ(report.result, TransferResult::finished);
+    EXPECT_EQ(calculator.stats().data_baud, 115200u);
+    EXPECT_EQ(calculator.stats().noise_bytes > 0, true) << "the unheard direct attempt";
+    EXPECT_TRUE(calculator.flash() == expected_flash());
+    expect_port_left_closed_at_link_speed();
+}
+
+TEST_F(Transfer, AnUnsupportedDataSpeedIsRefusedBeforeThePortOpens) {
+    settings.data_baud_rate = "9600";
+    const TransferReport report = run();
+    EXPECT_EQ(report.result, TransferResult::no_response);
+    EXPECT_EQ(port.stats().opens, 0);
+    EXPECT_TRUE(port.wire_log().empty());
+    settings = ReproSettings{};
+    settings.enable_data_baud_rate = 0;
+    run();
+    EXPECT_EQ(port.stats().opens, 0);
+    // So is an image too short for the layout.
+    settings = ReproSettings{};
+    image.bytes.resize(0x1000);
+    run();
+    EXPECT_EQ(port.stats().opens, 0);
+}
+
+TEST_F(Transfer, AnAllBlankImageSendsOnlyHeaderAndEndMarker) {
+    // Blank apart from the model field and the sum, which the maker always places: leave the
+    // sum's page out by moving the sum past the pages.
+    settings.check_sum_addr = "0x0fc010";
+    FlashLayout layout = flash_layout(settings);
+    image.bytes = sim::make_firmware_image({{}, 1}, layout);
+    ASSERT_EQ(plan_pages(layout, image.bytes).size(), 1u);  // the model field's page
+    const TransferReport report = run();
+    ASSERT_EQ(report.result, TransferResult::finished);
+    EXPECT_EQ(report.pages_written, 1u);
+    EXPECT_EQ(observed.steps, 1);
+    EXPECT_EQ(calculator.stats().updates_completed, 1);
+}
+
+TEST_F(Transfer, ByteByByteWithoutWaitSendsTheSameBytesOneWriteEach) {
+    calculator.add_fault({sim::FirmwareFaultKind::update_mode});
+    image.bytes = sim::make_firmware_image({{0}, 2});
+    const TransferReport whole = run();
+    ASSERT_EQ(whole.result, TransferResult::finished);
+    const Bytes whole_wire = port.wire_log();
+    const int whole_writes = port.stats().writes;
+    const std::uint64_t whole_time = clock.now_ms();
+
+    VirtualClock clock2;
+    sim::SimFirmware calc2;
+    calc2.add_fault({sim::FirmwareFaultKind::update_mode});
+    VirtualPort port2(clock2, &calc2, line_follows_baud());
+    calc2.set_line_speed_source([&] { return port2.delivery_baud(); });
+    settings.enable_char_wait = 1;
+    settings.char_wait = 0;
+    FirmwareTransfer bytewise(port2, clock2, settings, image, 1);
+    ASSERT_EQ(bytewise.run().result, TransferResult::finished);
+    EXPECT_EQ(port2.wire_log(), whole_wire);
+    EXPECT_EQ(static_cast<std::size_t>(port2.stats().writes), whole_wire.size());
+    // Whole packets go in pieces of 4096: header 1, pages 5 and 3, end marker 1.
+    EXPECT_EQ(whole_writes, 10);
+    // No pauses: the line sets the pace either way.
+    EXPECT_EQ(clock2.now_ms(), whole_time);
+    EXPECT_TRUE(calc2.flash() == calculator.flash());
+}
+
+TEST_F(Transfer, ACharWaitPausesAfterEveryByte) {
+    calculator.add_fault({sim::FirmwareFaultKind::update_mode});
+    image.bytes = sim::make_firmware_image({{}, 2});
+    settings.enable_char_wait = 1;
+    settings.char_wait = 1;
+    // Header, the model field's page, the stored sum's page, end marker.
+    const std::size_t bytes = 13 + (0x4000 + 8) + (0x2000 + 8) + 8;
+    ASSERT_EQ(run().result, TransferResult::finished);
+    EXPECT_EQ(port.wire_log().size(), bytes);
+    EXPECT_EQ(port.stats().writes, static_cast<int>(bytes));
+    const std::uint64_t with_wait = clock.now_ms();
+    EXPECT_GE(with_wait, bytes * 1 + 4 * kPauseAfterPacketMs);
+
+    // A negative wait is no wait: the line alone sets the pace, which is faster here.
+    VirtualClock clock2;
+    sim::SimFirmware calc2;
+    calc2.add_fault({sim::FirmwareFaultKind::update_mode});
+    VirtualPort port2(clock2, &calc2);
+    settings.char_wait = -5;
+    FirmwareTransfer negative(port2, clock2, settings, image, 1);
+    ASSERT_EQ(negative.run().result, TransferResult::finished);
+    EXPECT_EQ(port2.wire_log(), port.wire_log());
+    EXPECT_LT(clock2.now_ms() + bytes / 2, with_wait);
+}
+
+// Answers every complete header "NG", as a calculator that refuses it would, and nothing else.
+class RefusingPeer final : public PortPeer {
+public:
+    Bytes on_receive(std::span<const std::uint8_t> bytes) override {
+        seen_ += bytes.size();
+        if (seen_ == 13) {
+            return Bytes{'N', 'G'};
+        }
+        return {};
+    }
+
+private:
+    std::size_t seen_ = 0;
+};
+
+TEST_F(Transfer, AHeaderAnsweredWithAnythingButOkIsNotTriedAgain) {
+    RefusingPeer refusing;
+    port.set_peer(&refusing);
+    const TransferReport report = run();
+    EXPECT_EQ(report.result, TransferResult::no_response);
+    EXPECT_EQ(count_on_wire(data_packet(0, header_data(flash_layout(settings), true, 0x80))), 1u);
+    EXPECT_EQ(count_on_wire(command_packet(kCommandHello)), 4u);
+    expect_port_left_closed_at_link_speed();
+}
+
+TEST_F(Transfer, AWriteThatOnlyPartlyDrainsIsFinishedWithTheRest) {
+    calculator.add_fault({sim::FirmwareFaultKind::update_mode});
+    port.limit_next_write(7);  // the header goes out in two writes
+    ASSERT_EQ(run().result, TransferResult::finished);
+    EXPECT_TRUE(calculator.flash() == expected_flash());
+    EXPECT_EQ(calculator.stats().headers, 1);
+}
+
+TEST_F(Transfer, APortThatDoesNotOpenIsNoResponseWithNothingSent) {
+    port.fail_next_open(PortOpenResult::no_such_port);
+    EXPECT_EQ(run().result, TransferResult::no_response);
+    EXPECT_TRUE(port.wire_log().empty());
+    FirmwareTransfer other_port(port, clock, settings, image, 7);
+    EXPECT_EQ(other_port.run().result, TransferResult::no_response);
+    EXPECT_FALSE(port.is_open());
+}
+
+TEST_F(Transfer, TheSameRunTakesTheSameTimeAndBytes) {
+    ASSERT_EQ(run().result, TransferResult::finished);
+    const std::uint64_t first = clock.now_ms();
+    VirtualClock clock2;
+    sim::SimFirmware calc2;
+    VirtualPort port2(clock2, &calc2, line_follows_baud());
+    calc2.set_line_speed_source([&] { return port2.delivery_baud(); });
+    FirmwareTransfer again(port2, clock2, settings, image, 1);
+    ASSERT_EQ(again.run().result, TransferResult::finished);
+    EXPECT_EQ(clock2.now_ms(), first);
+    EXPECT_EQ(port2.wire_log(), port.wire_log());
+}
+
+}  // namespace
+}  // namespace travex::repro
