@@ -2,6 +2,7 @@
 // under a new name.
 #include <string>
 
+#include "base/input_caps.h"
 #include "cli/command.h"
 #include "cli/options.h"
 #include "cli/output.h"
@@ -54,7 +55,7 @@ int run(Args args) {
             break;
     }
 
-    const auto file = read_input(input);
+    const auto file = read_input(input, kMaxTextFileBytes);
     if (!file) {
         return kExitFailure;
     }

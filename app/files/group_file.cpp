@@ -4,6 +4,7 @@
 #include <array>
 #include <limits>
 
+#include "base/input_caps.h"
 #include "base/le_bytes.h"
 
 namespace travex::group {
@@ -111,7 +112,8 @@ WriteOutcome write_group(FileSystem& fs, const std::string& group_path,
     std::vector<Member> members;
     std::uint64_t sum = 0;
     for (const Selection::Entry& entry : selection.entries()) {
-        std::optional<Bytes> bytes = fs.read_file(entry.path);
+        std::optional<Bytes> bytes =
+            fs.read_file_capped(entry.path, input_cap_for(entry.path)).bytes;
         if (!bytes || bytes->size() > kLargestMember) {
             outcome.message = kMsgFileAccessFailed;
             outcome.failed_path = entry.path;
@@ -292,7 +294,7 @@ UnpackOutcome unpack_group(FileSystem& fs, std::span<const std::uint8_t> group,
 UnpackOutcome unpack_group_file(FileSystem& fs, const std::string& group_path,
                                 const std::string& folder, OverwriteQuestion& question,
                                 bool overwrite_all) {
-    const std::optional<Bytes> group = fs.read_file(group_path);
+    const std::optional<Bytes> group = fs.read_file_capped(group_path, kMaxGroupFileBytes).bytes;
     if (!group) {
         UnpackOutcome outcome;
         outcome.end = UnpackEnd::failed;

@@ -13,9 +13,8 @@ constexpr std::array<std::string_view, 3> kDirectoryCategories = {"SOLVE EQU  ",
 constexpr int kMaxHelloRestarts = 3;
 constexpr std::size_t kDirectorySlots = 14;
 constexpr int kCaptureUnits = 10;
-// More than the whole memory of any model of the family: no item, backup included, is larger,
-// so a length beyond it can only be a fault of the line.
-constexpr std::uint32_t kLargestItemBytes = 0x40000;
+// No item is larger than kLargestItemBytes: a length beyond it can only be a fault of the line.
+constexpr auto kLargestItem = static_cast<std::uint32_t>(kLargestItemBytes);
 // A 0x15 block around its payload: the length, the four bytes after it and the name field.
 constexpr std::uint32_t kItemBlockOverhead = 8 + kNameLength;
 
@@ -126,7 +125,7 @@ bool LinkEngine::run_named_item_receive(const ItemName& category, const ItemName
     current_name_ = category;
     requested_name_ = requested;
     reply_has_name_field_ = reply_has_name_field;
-    announced_item_length_ = kLargestItemBytes;
+    announced_item_length_ = kLargestItem;
     return run_script(ScriptId::named_item_receive);
 }
 
@@ -546,9 +545,9 @@ LinkEngine::Result LinkEngine::block_packet_step() {
         // trickle of bytes would keep the line busy and the receive would never end.
         // An item information that announced no length bounds the block by the largest item.
         const std::uint32_t announced =
-            announced_item_length_ == 0 ? kLargestItemBytes : announced_item_length_;
+            announced_item_length_ == 0 ? kLargestItem : announced_item_length_;
         const std::uint64_t most =
-            std::uint64_t{std::min(announced, kLargestItemBytes)} + kItemBlockOverhead;
+            std::uint64_t{std::min(announced, kLargestItem)} + kItemBlockOverhead;
         if (need < least || length > most) {
             return {Outcome::error, code::kCommunicationFailed};
         }
@@ -607,7 +606,7 @@ LinkEngine::Result LinkEngine::block_packet_step() {
             break;
         case kBlockLength:
             announced_length_ = read_u32le(packet, 2);
-            if (announced_length_ > kLargestItemBytes) {
+            if (announced_length_ > kLargestItem) {
                 return {Outcome::error, code::kCommunicationFailed};
             }
             break;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/input_caps.h"
 #include "link/link_packets.h"
 #include "link/link_progress.h"
 #include "link/link_scripts.h"
