@@ -22,6 +22,9 @@ int run(Args args) {
         return usage_error("detok", "expected one program file");
     }
     const std::string& path = options->positional[0];
+    if (const auto out = options->value("-o"); out && same_file(path, *out)) {
+        return fail(*out, "is the input itself; nothing written");
+    }
     const auto file = read_input(path, kMaxCalculatorFileBytes);
     if (!file) {
         return kExitFailure;

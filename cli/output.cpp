@@ -1,6 +1,8 @@
 #include "cli/output.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "base/file_system.h"
 #include "base/input_caps.h"
@@ -20,6 +22,14 @@ int write_output(const std::optional<std::string>& path, std::string_view bytes)
         return fail(*path, "cannot write the file");
     }
     return kExitOk;
+}
+
+bool same_file(const std::string& input, const std::string& output) {
+    if (input == "-" || output == "-" || output.empty()) {
+        return false;
+    }
+    std::error_code ec;
+    return std::filesystem::equivalent(input, output, ec) && !ec;
 }
 
 std::optional<Bytes> read_input(const std::string& path, std::uint64_t max_bytes) {

@@ -18,6 +18,10 @@ inline int write_output(const std::optional<std::string>& path, const Bytes& byt
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
+// True when both names lead to one existing file (also through other spellings or links):
+// writing the output would destroy the input it is made from.
+bool same_file(const std::string& input, const std::string& output);
+
 // Reads a whole input file, or standard input for "-", of at most max_bytes (the cap of its
 // kind); reports a failure naming the file, a larger input included, which is refused before
 // it is read.

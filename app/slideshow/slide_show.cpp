@@ -96,6 +96,11 @@ ShowRead read_slide_show(std::span<const std::uint8_t> file, char digit) {
             return damaged(where + " (length " + std::to_string(length) +
                            ") runs past the end of the file");
         }
+        if (read.show.pages.size() == kMaxPages) {
+            return damaged(where + " would be page " + std::to_string(kMaxPages + 1) +
+                           "; a calculator slide show holds at most " + std::to_string(kMaxPages) +
+                           " pages");
+        }
         Page page;
         page.offset = at;
         page.record_length = length;
