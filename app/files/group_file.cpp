@@ -27,6 +27,18 @@ bool is_separator(char c) {
 // Names the system treats as devices in every folder, with or without an extension.
 constexpr std::array<std::string_view, 6> kDeviceNames = {"con", "prn", "aux", "nul", "com", "lpt"};
 
+// The port number of COMn and LPTn: a digit, or the superscript one, two or three that
+// Windows counts as digits there, as one Latin-1 byte (0xB9, 0xB2, 0xB3) or in UTF-8.
+bool is_port_number(std::string_view number) {
+    const auto superscript = [](unsigned char c) { return c == 0xB9 || c == 0xB2 || c == 0xB3; };
+    if (number.size() == 1) {
+        const auto c = static_cast<unsigned char>(number[0]);
+        return (c >= '0' && c <= '9') || superscript(c);
+    }
+    return number.size() == 2 && static_cast<unsigned char>(number[0]) == 0xC2 &&
+           superscript(static_cast<unsigned char>(number[1]));
+}
+
 bool is_device_name(std::string_view name) {
     std::string base = lowered(name.substr(0, name.find('.')));
     while (!base.empty() && (base.back() == ' ')) {
@@ -34,8 +46,8 @@ bool is_device_name(std::string_view name) {
     }
     for (std::string_view device : kDeviceNames) {
         if (device == "com" || device == "lpt") {
-            if (base.size() == 4 && base.compare(0, 3, device) == 0 && base[3] >= '0' &&
-                base[3] <= '9') {
+            if (base.size() > 3 && base.compare(0, 3, device) == 0 &&
+                is_port_number(std::string_view(base).substr(3))) {
                 return true;
             }
         } else if (base == device) {
@@ -183,6 +195,12 @@ std::optional<std::string> unsafe_member_name(std::string_view name) {
     }
     if (is_device_name(name)) {
         return "the name is a device name";
+    }
+    // Windows drops trailing dots and spaces: "a." would be stored as "a" (and overwrite a
+    // member of that name), "..." as the folder itself. Refused everywhere, so that a group
+    // unpacks the same way on every system.
+    if (name.back() == '.' || name.back() == ' ') {
+        return "the name ends in a dot or a space, which Windows drops";
     }
     return std::nullopt;
 }
