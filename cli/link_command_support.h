@@ -48,9 +48,12 @@ inline const char* outcome_text(link::FileOutcome outcome) {
     return "not transferred";
 }
 
-inline int link_failure(const link::LinkOutcome& outcome) {
+// The failure of a link operation on one line that names what it concerns: the file (a
+// received item that could not be stored) or else the port.
+inline int link_failure(const link::LinkOutcome& outcome, const CliPort& port) {
     return fail(
-        "", outcome.message.empty() ? "the transfer was stopped" : console_text(outcome.message));
+        outcome.path.empty() ? port.name : outcome.path,
+        outcome.message.empty() ? "the transfer was stopped" : console_text(outcome.message));
 }
 
 }  // namespace travex::cli

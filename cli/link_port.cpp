@@ -48,7 +48,11 @@ std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string
             error = "serial ports are not available in this build";
             return nullptr;
         }
-        return real_factory()(*device, error);
+        auto port = real_factory()(*device, error);
+        if (port) {
+            port->name = *device;
+        }
+        return port;
     }
     if (!options.has("--sim")) {
         error = "give --sim or --port DEVICE";
@@ -73,6 +77,7 @@ std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string
     result->port = std::make_unique<VirtualPort>(*clock, sim.get());
     result->clock = std::move(clock);
     result->keep_alive = sim;
+    result->name = "simulated calculator";
     return result;
 }
 

@@ -17,6 +17,8 @@ struct CliPort {
     std::unique_ptr<Clock> clock;
     std::unique_ptr<SerialPort> port;
     link::LinkSettings settings;
+    // What failures of the link name: the device, or the simulated calculator.
+    std::string name;
 };
 
 // Options shared by every link command.

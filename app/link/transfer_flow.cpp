@@ -103,7 +103,7 @@ LinkOutcome LinkSession::run(Mode mode, LinkOperation op) {
     probe_answered_ = false;
     const int opened = engine_.start_operation(op);
     if (opened != 0) {
-        outcome_ = {false, opened, std::string(link_message(opened)), false};
+        outcome_ = {false, opened, std::string(link_message(opened)), false, {}};
         return outcome_;
     }
     const auto interval = static_cast<std::uint32_t>(engine_.settings().timer_interval_ms);
@@ -114,8 +114,11 @@ LinkOutcome LinkSession::run(Mode mode, LinkOperation op) {
         }
         if (++ticks_ > kTickLimit) {
             if (outcome_.ok) {
-                outcome_ = {false, code::kNoResponse, std::string(link_message(code::kNoResponse)),
-                            false};
+                outcome_ = {false,
+                            code::kNoResponse,
+                            std::string(link_message(code::kNoResponse)),
+                            false,
+                            {}};
             }
             break;
         }
@@ -175,16 +178,19 @@ LinkOutcome LinkSession::capture(Bytes& screen) {
 LinkOutcome LinkSession::probe() {
     LinkOutcome outcome = run(Mode::probe, LinkOperation::probe);
     if (outcome.ok && !probe_answered_) {
-        outcome = {false, code::kNoResponse, std::string(link_message(code::kNoResponse)), false};
+        outcome = {
+            false, code::kNoResponse, std::string(link_message(code::kNoResponse)), false, {}};
     }
     return outcome;
 }
 
 void LinkSession::operation_failed(LinkOperation, int code) {
     if (outcome_.ok) {
-        outcome_ = {false, code,
+        outcome_ = {false,
+                    code,
                     code == code::kUserAbort ? std::string() : std::string(link_message(code)),
-                    code == code::kUserAbort};
+                    code == code::kUserAbort,
+                    {}};
     }
 }
 
@@ -234,7 +240,7 @@ void LinkSession::directory_ready(LinkOperation) {
     }
 }
 
-void LinkSession::stop_transfer(std::string message) {
+void LinkSession::stop_transfer(std::string message, std::string path) {
     if (progress_.is_open()) {
         progress_.advance(-1, "");
     }
@@ -242,6 +248,7 @@ void LinkSession::stop_transfer(std::string message) {
     if (outcome_.ok) {
         outcome_.ok = false;
         outcome_.message = std::move(message);
+        outcome_.path = std::move(path);
         outcome_.stopped = true;
     }
 }
@@ -365,7 +372,8 @@ bool LinkSession::save_received(const ReceiveItem& item, Bytes payload) {
         stop_transfer("");
     } else {
         report.outcome = FileOutcome::failed;
-        stop_transfer(std::string(store_message(questions.message)));
+        stop_transfer(std::string(store_message(questions.message)),
+                      join_folder(folder_, safe_leaf_name(item.line_text)));
     }
     return false;
 }

@@ -68,6 +68,7 @@ struct LinkOutcome {
     int code = -1;         // link error code when the link failed, else -1
     std::string message;   // what the user is shown (empty for none)
     bool stopped = false;  // the user or a save stopped the transfer
+    std::string path;      // the file the failure concerns (empty when it is the link's)
 };
 
 class LinkSession final : public LinkEvents {
@@ -108,7 +109,7 @@ private:
     void next_file();
     void next_item();
     bool save_received(const ReceiveItem& item, Bytes payload);
-    void stop_transfer(std::string message);
+    void stop_transfer(std::string message, std::string path = {});
 
     SerialPort& port_;
     Clock& clock_;
