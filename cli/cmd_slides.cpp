@@ -58,7 +58,8 @@ int run(Args args) {
         const bool keep_bmp = !overwrite && fs.exists(bmp);
         if (keep_bmp) {
             ++kept;
-        } else if (const int message = image::save_bitmap_file(fs, bmp, framed)) {
+        } else if (const MessageId message = image::save_bitmap_file(fs, bmp, framed);
+                   message != MessageId::none) {
             return fail(bmp, message_text(message));
         }
         const std::string png_path = group::target_path(folder, std::string(base) + ".png");

@@ -151,7 +151,7 @@ TEST_F(LyingPeerTest, AbsurdItemBlockLengthFailsAtOnceWithCode5) {
         reply.insert(reply.end(), body.begin(), body.end());
         peer.calculator.memory().put_named(link::make_name("PROGRAM"), calc_name("ONE"), reply);
         const auto [outcome, took] = receive(peer, "one.g6p");
-        EXPECT_EQ(outcome.code, link::code::kCommunicationFailed) << outcome.message;
+        EXPECT_EQ(outcome.code, link::code::kCommunicationFailed) << "stopped " << outcome.stopped;
         EXPECT_LT(took, std::chrono::seconds(3)) << "the block length is refused, not waited for";
     }
 }
@@ -160,7 +160,7 @@ TEST_F(LyingPeerTest, AbsurdSetupItemLengthFailsAtOnceWithCode5) {
     LyingCalculator peer(LyingCalculator::Lie::setup_length, 0x7FFFFFF0u);
     peer.calculator.memory().put_setup(0x2B, pattern(180, 9));
     const auto [outcome, took] = receive(peer, "winsetup.g6w");
-    EXPECT_EQ(outcome.code, link::code::kCommunicationFailed) << outcome.message;
+    EXPECT_EQ(outcome.code, link::code::kCommunicationFailed) << "stopped " << outcome.stopped;
     EXPECT_LT(took, std::chrono::seconds(3));
 }
 
