@@ -105,6 +105,17 @@ grep -q '^travex-cli: no/such/dir: ' err.txt || failed "the line does not name t
 "$cli" recv prog1.g6p -C not-a-dir --sim --items items > /dev/null 2> err.txt &&
     failed "recv into a file as folder exits 1"
 grep -q 'not-a-dir' err.txt || failed "the line does not name not-a-dir: $(cat err.txt)"
+# The wire trace: every byte both ways with the step, and the same transfer without it.
+mkdir -p traced
+"$cli" recv prog1.g6p -C traced --sim --items items --trace trace.txt > traced.txt ||
+    failed "recv with a trace exits 0"
+cmp -s traced/prog1.g6p items/prog1.g6p || failed "a traced transfer receives the same file"
+grep -q '^[0-9]\{9\} : open 1 ok' trace.txt || failed "trace starts with the open"
+grep -q '^[0-9]\{9\} > 31 31 ' trace.txt || failed "trace holds the packets sent"
+grep -q '^[0-9]\{9\} < ' trace.txt || failed "trace holds the bytes received"
+grep -q '  | step [0-9]* receive ' trace.txt || failed "trace lines name the step"
+"$cli" list --sim --trace no-such-dir/trace.txt > /dev/null 2> err.txt && failed "unwritable trace exits 1"
+grep -q "trace" err.txt || failed "unwritable trace is named"
 
 "$cli" list > /dev/null 2>&1; [ $? -eq 2 ] || failed "list without a port is a usage error"
 "$cli" recv --sim > /dev/null 2>&1; [ $? -eq 2 ] || failed "recv without items is a usage error"
