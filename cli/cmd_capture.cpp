@@ -40,7 +40,7 @@ int run(Args args) {
     Bytes screen;
     const link::LinkOutcome outcome = session.capture(screen);
     if (!outcome.ok) {
-        return link_failure(outcome);
+        return link_failure(outcome, *port);
     }
     if (!bmp && !png) {
         return write_output(*out, screen);

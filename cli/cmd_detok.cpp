@@ -1,6 +1,7 @@
 // travex-cli detok: a program file as the text file the editor saves from a program window.
 #include <string>
 
+#include "base/input_caps.h"
 #include "cli/command.h"
 #include "cli/options.h"
 #include "cli/output.h"
@@ -21,7 +22,10 @@ int run(Args args) {
         return usage_error("detok", "expected one program file");
     }
     const std::string& path = options->positional[0];
-    const auto file = read_input(path);
+    if (const auto out = options->value("-o"); out && same_file(path, *out)) {
+        return fail(*out, "is the input itself; nothing written");
+    }
+    const auto file = read_input(path, kMaxCalculatorFileBytes);
     if (!file) {
         return kExitFailure;
     }

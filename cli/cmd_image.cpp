@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/file_system.h"
+#include "base/input_caps.h"
 #include "cli/command.h"
 #include "cli/media_text.h"
 #include "cli/options.h"
@@ -57,7 +58,7 @@ int run(Args args) {
         return usage_error("image", "OUT must end in .bmp or .png");
     }
     const std::string& in = options->positional[0];
-    const auto bytes = read_input(in);
+    const auto bytes = read_input(in, kMaxPictureFileBytes);
     if (!bytes) {
         return kExitFailure;
     }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/file_system.h"
+#include "base/input_caps.h"
 #include "cli/command.h"
 #include "cli/options.h"
 #include "cli/output.h"
@@ -161,9 +162,11 @@ int run(Args args) {
     bool first = true;
     bool any_failed = false;
     for (const std::string& path : options->positional) {
-        const std::optional<Bytes> file = fs.read_file(path);
+        const std::uint64_t cap = input_cap_for(path);
+        const CappedRead read = fs.read_file_capped(path, cap);
+        const std::optional<Bytes>& file = read.bytes;
         if (!file) {
-            fail(path, "cannot open or read the file");
+            fail(path, read.too_large ? too_large_problem(cap) : "cannot open or read the file");
             any_failed = true;
             continue;
         }

@@ -27,7 +27,7 @@ int run(Args args) {
     std::vector<link::ReceiveItem> items;
     const link::LinkOutcome outcome = session.list(items);
     if (!outcome.ok) {
-        return link_failure(outcome);
+        return link_failure(outcome, *port);
     }
     for (const auto& item : items) {
         std::printf("%s\n", item.line_text.c_str());

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "cli/link_command_support.h"
 
@@ -30,6 +32,14 @@ int run(Args args) {
         return usage_error("recv", error);
     }
     const std::string folder = options->value("-C").value_or("");
+    // The folder is checked before anything travels: a receive that cannot store its items
+    // would otherwise take them from the calculator only to fail at the first one.
+    if (!folder.empty()) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(folder, ec)) {
+            return fail(folder, "no such folder; nothing was received");
+        }
+    }
     std::vector<std::string> wanted;
     for (const std::string& name : options->positional) {
         wanted.push_back(lowered(name));
@@ -76,7 +86,7 @@ int run(Args args) {
         std::printf("%s: %s\n", path.c_str(), what);
     }
     if (!outcome.ok) {
-        return link_failure(outcome);
+        return link_failure(outcome, *port);
     }
     return kExitOk;
 }

@@ -42,7 +42,7 @@ int run(Args args) {
         std::printf("%s: %s\n", report.name.c_str(), what);
     }
     if (!outcome.ok) {
-        return link_failure(outcome);
+        return link_failure(outcome, *port);
     }
     return all_sent ? kExitOk : kExitFailure;
 }

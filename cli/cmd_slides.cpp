@@ -1,5 +1,6 @@
 // travex-cli slides: writes every page of a slide show as a framed bitmap page-NNN.bmp (the
-// form a screen image window saves and opens), and page-NNN.png with --png.
+// form a screen image window saves and opens), and page-NNN.png with --png. Page files that
+// exist already are kept unless --overwrite, as ungroup keeps existing members.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -20,7 +21,8 @@ namespace {
 
 int run(Args args) {
     std::string error;
-    const auto options = parse_options(args, OptionSpec{{"--png", "--json"}, {"-o"}}, error);
+    const auto options =
+        parse_options(args, OptionSpec{{"--png", "--json", "--overwrite"}, {"-o"}}, error);
     if (!options) {
         return usage_error("slides", error);
     }
@@ -37,6 +39,9 @@ int run(Args args) {
     std::filesystem::create_directories(folder, ec);
     const bool json = options->has("--json");
     const bool png = options->has("--png");
+    const bool overwrite = options->has("--overwrite");
+    FileSystem& fs = real_file_system();
+    std::size_t kept = 0;
     if (json) {
         std::printf("{\"show\": %s, \"title\": %s, \"pages\": [", json_quoted(path).c_str(),
                     json_quoted(show->title_text()).c_str());
@@ -50,12 +55,18 @@ int run(Args args) {
         std::snprintf(base, sizeof base, "page-%03zu", i + 1);
         const image::ScreenImage framed = image::frame_screen(page.decoded.screen_data());
         const std::string bmp = group::target_path(folder, std::string(base) + ".bmp");
-        if (const MessageId message = image::save_bitmap_file(real_file_system(), bmp, framed);
-            message != MessageId::none) {
+        const bool keep_bmp = !overwrite && fs.exists(bmp);
+        if (keep_bmp) {
+            ++kept;
+        } else if (const MessageId message = image::save_bitmap_file(fs, bmp, framed);
+                   message != MessageId::none) {
             return fail(bmp, message_text(message));
         }
-        if (png) {
-            const std::string png_path = group::target_path(folder, std::string(base) + ".png");
+        const std::string png_path = group::target_path(folder, std::string(base) + ".png");
+        const bool keep_png = png && !overwrite && fs.exists(png_path);
+        if (keep_png) {
+            ++kept;
+        } else if (png) {
             const int status = write_output(
                 png_path, image::png_black_and_white(framed.framed_width(), image::kFramedHeight,
                                                      image::dark_pixels(framed)));
@@ -66,11 +77,15 @@ int run(Args args) {
         if (json) {
             std::printf(
                 "%s\n  {\"number\": %zu, \"offset\": %zu, \"record_length\": %u, "
-                "\"decoded_bytes\": %zu, \"complete\": %s, \"file\": %s}",
+                "\"decoded_bytes\": %zu, \"complete\": %s, \"file\": %s, \"kept\": %s}",
                 i == 0 ? "" : ",", i + 1, page.offset, page.record_length, page.decoded.produced,
-                page.decoded.complete() ? "true" : "false", json_quoted(bmp).c_str());
+                page.decoded.complete() ? "true" : "false", json_quoted(bmp).c_str(),
+                keep_bmp || keep_png ? "true" : "false");
         } else {
             std::printf("No.%zu: %s", i + 1, printable(bmp).c_str());
+            if (keep_bmp || keep_png) {
+                std::printf(" (kept: the file exists, --overwrite replaces it)");
+            }
             if (!page.decoded.complete()) {
                 std::printf(" (the page holds only %zu of 1056 bytes; the rest is blank)",
                             page.decoded.produced);
@@ -80,12 +95,16 @@ int run(Args args) {
     }
     if (json) {
         std::printf("]}\n");
+    } else if (kept > 0) {
+        std::printf("%zu existing page files kept (--overwrite replaces them)\n", kept);
     }
     return kExitOk;
 }
 
-const RegisterCommand reg({"slides", "slides SHOW [-o DIR] [--png] [--json]",
-                           "write every slide show page as page-NNN.bmp (and .png)", &run});
+const RegisterCommand reg({"slides", "slides SHOW [-o DIR] [--png] [--overwrite] [--json]",
+                           "write every slide show page as page-NNN.bmp (and .png); existing page "
+                           "files are kept unless --overwrite",
+                           &run});
 
 }  // namespace
 }  // namespace travex::cli

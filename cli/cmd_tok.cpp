@@ -2,6 +2,7 @@
 // under a new name.
 #include <string>
 
+#include "base/input_caps.h"
 #include "cli/command.h"
 #include "cli/options.h"
 #include "cli/output.h"
@@ -43,6 +44,14 @@ int run(Args args) {
         }
         output = default_output(input);
     }
+    // The header takes its type letter from the name's last character: any other than p would
+    // put a program body under the header of another type, which would then be sent as one.
+    if (output.back() != 'p' && output.back() != 'P') {
+        return usage_error("tok", "the program file name must end in p (for example prog.g6p)");
+    }
+    if (same_file(input, output)) {
+        return fail(output, "is the input itself; nothing written");
+    }
     const std::string title = options->value("--title").value_or("");
     // The header fields are checked before anything is read.
     switch (make_program_file(output, title, {}).error) {
@@ -54,7 +63,7 @@ int run(Args args) {
             break;
     }
 
-    const auto file = read_input(input);
+    const auto file = read_input(input, kMaxTextFileBytes);
     if (!file) {
         return kExitFailure;
     }

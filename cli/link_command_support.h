@@ -58,10 +58,13 @@ inline const char* outcome_text(link::FileOutcome outcome) {
     return "not transferred";
 }
 
-inline int link_failure(const link::LinkOutcome& outcome) {
-    return fail("", outcome.message == MessageId::none
-                        ? "the transfer was stopped"
-                        : console_text(std::string(full_message_text(outcome.message))));
+// The failure of a link operation on one line that names what it concerns: the file (a
+// received item that could not be stored) or else the port.
+inline int link_failure(const link::LinkOutcome& outcome, const CliPort& port) {
+    return fail(outcome.path.empty() ? port.name : outcome.path,
+                outcome.message == MessageId::none
+                    ? "the transfer was stopped"
+                    : console_text(std::string(full_message_text(outcome.message))));
 }
 
 }  // namespace travex::cli

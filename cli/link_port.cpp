@@ -50,7 +50,11 @@ std::unique_ptr<CliPort> make_untraced_port(const ParsedOptions& options, std::s
             error = "serial ports are not available in this build";
             return nullptr;
         }
-        return real_factory()(*device, error);
+        auto port = real_factory()(*device, error);
+        if (port) {
+            port->name = *device;
+        }
+        return port;
     }
     if (!options.has("--sim")) {
         error = "give --sim or --port DEVICE";
@@ -75,6 +79,7 @@ std::unique_ptr<CliPort> make_untraced_port(const ParsedOptions& options, std::s
     result->port = std::make_unique<VirtualPort>(*clock, sim.get());
     result->clock = std::move(clock);
     result->keep_alive = sim;
+    result->name = "simulated calculator";
     return result;
 }
 

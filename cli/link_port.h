@@ -22,6 +22,8 @@ struct CliPort {
     link::TracingPort* trace = nullptr;
     std::unique_ptr<SerialPort> port;
     link::LinkSettings settings;
+    // What failures of the link name: the device, or the simulated calculator.
+    std::string name;
 };
 
 // Options shared by every link command.

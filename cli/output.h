@@ -1,6 +1,7 @@
 #pragma once
 // Where a command's result goes: a file (written atomically, so a failure never destroys an
 // existing one) or standard output.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,7 +18,13 @@ inline int write_output(const std::optional<std::string>& path, const Bytes& byt
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-// Reads a whole input file, or standard input for "-"; reports a failure naming the file.
-std::optional<Bytes> read_input(const std::string& path);
+// True when both names lead to one existing file (also through other spellings or links):
+// writing the output would destroy the input it is made from.
+bool same_file(const std::string& input, const std::string& output);
+
+// Reads a whole input file, or standard input for "-", of at most max_bytes (the cap of its
+// kind); reports a failure naming the file, a larger input included, which is refused before
+// it is read.
+std::optional<Bytes> read_input(const std::string& path, std::uint64_t max_bytes);
 
 }  // namespace travex::cli

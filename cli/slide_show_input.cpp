@@ -1,5 +1,6 @@
 #include "cli/slide_show_input.h"
 
+#include "base/input_caps.h"
 #include "cli/command.h"
 #include "cli/media_text.h"
 #include "cli/output.h"
@@ -8,7 +9,7 @@
 namespace travex::cli {
 
 std::optional<slides::SlideShow> read_slide_show_input(const std::string& path) {
-    const auto bytes = read_input(path);
+    const auto bytes = read_input(path, kMaxCalculatorFileBytes);
     if (!bytes) {
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 // travex-cli: the command-line front end of the TRAVEX core.
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -22,9 +24,7 @@ void print_usage(std::FILE* to) {
                  " 2 usage error.\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run_command_line(int argc, char** argv) {
     travex::cli::set_binary_stdio();
     if (argc < 2) {
         print_usage(stderr);
@@ -44,4 +44,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "travex-cli: unknown command '%s'\n\n", name.c_str());
     print_usage(stderr);
     return travex::cli::kExitUsage;
+}
+
+}  // namespace
+
+// No exception leaves the program: whatever a command did not foresee (memory running out
+// above all) ends it with one line and the failure status, like every other failure.
+int main(int argc, char** argv) {
+    try {
+        return run_command_line(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "travex-cli: not enough memory\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "travex-cli: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "travex-cli: unexpected failure\n");
+    }
+    return travex::cli::kExitFailure;
 }

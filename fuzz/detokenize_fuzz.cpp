@@ -1,13 +1,24 @@
 // Detokenizing arbitrary token bytes: no read beyond the input, the checked form agrees with the
-// plain one, and the text of a program reads back to the same text after one save.
+// plain one, and a program opened and saved unchanged keeps its bytes: every line keeps its
+// tokens, also those whose text the tokenizer would read as other tokens.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "codec/detokenizer.h"
-#include "codec/tokenizer.h"
+#include "files/program_lines.h"
+
+namespace {
+
+std::string text_of(std::string_view tokens) {
+    return travex::detokenize(
+        std::span(reinterpret_cast<const std::uint8_t*>(tokens.data()), tokens.size()));
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> tokens(data, size);
@@ -16,13 +27,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (checked ? *checked != text : text.size() <= travex::kMaxConvertedText) {
         std::abort();
     }
-    // Saving the text and opening it again keeps whatever the first save made of it.
-    const std::string saved = travex::tokenize(text);
-    const std::string reopened = travex::detokenize(
-        std::span(reinterpret_cast<const std::uint8_t*>(saved.data()), saved.size()));
-    const std::string saved_again = travex::tokenize(reopened);
-    if (travex::detokenize(std::span(reinterpret_cast<const std::uint8_t*>(saved_again.data()),
-                                     saved_again.size())) != reopened) {
+    // The editor's save of the unchanged text: it shows the same text, and opening and saving
+    // it again gives the same bytes (no drift from one save to the next).
+    const std::string_view body(reinterpret_cast<const char*>(data), size);
+    const std::string saved = travex::ProgramLines::from_tokens(body).tokens_for(text);
+    if (text_of(saved) != text) {
+        std::abort();
+    }
+    if (travex::ProgramLines::from_tokens(saved).tokens_for(text) != saved) {
+        std::abort();
+    }
+    // An edit in one line (a line appended) leaves every other line's bytes as they were.
+    const std::string edited =
+        travex::ProgramLines::from_tokens(body).tokens_for(text + "\r\nEDITED");
+    if (edited.compare(0, saved.size(), saved) != 0) {
         std::abort();
     }
     return 0;

@@ -149,7 +149,7 @@ Bytes SimCalculator::reply(std::vector<Bytes> packets, Stage next, bool storing)
         faults_.erase(it);
         switch (fault.kind) {
             case FaultKind::bad_checksum: {
-                last_transmission_ = correct;
+                last_transmission_ = packets.back();
                 stage_ = next;
                 Bytes bad = correct;
                 bad[packets[0].size() - 1] ^= 0x5A;
@@ -191,7 +191,9 @@ Bytes SimCalculator::reply(std::vector<Bytes> packets, Stage next, bool storing)
             }
         }
     }
-    last_transmission_ = correct;
+    // A negative acknowledgement makes the calculator repeat its last packet: of an answer
+    // of two packets (acknowledgement and go-ahead) only the go-ahead.
+    last_transmission_ = packets.back();
     stage_ = next;
     return correct;
 }

@@ -92,7 +92,7 @@ private:
     Stage stage_ = Stage::idle;
     Bytes input_;
     std::size_t cancel_scan_from_ = 0;
-    Bytes last_transmission_;
+    Bytes last_transmission_;  // the last packet sent, repeated on a negative acknowledgement
     bool silent_ = false;
     bool refused_ = false;  // the last reply was replaced by a fault or refusal
     // Exchange state.

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "base/input_caps.h"
 #include "link/transfer_files.h"
 
 namespace travex::sim {
@@ -178,7 +179,7 @@ int CalculatorMemory::load_folder(const std::string& folder, FileSystem& fs) {
         if (extension.size() != 4 || (extension[1] != 'g' && extension[1] != 'G')) {
             continue;
         }
-        const auto image = fs.read_file(path.string());
+        const auto image = fs.read_file_capped(path.string(), kMaxCalculatorFileBytes).bytes;
         if (!image || image->size() < 2 ||
             std::tolower(static_cast<unsigned char>(extension[3])) !=
                 std::tolower(static_cast<int>((*image)[1]))) {

@@ -1,5 +1,6 @@
 #include "base/file_system.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +27,26 @@ public:
             return std::nullopt;
         }
         return bytes;
+    }
+
+    CappedRead read_file_capped(const std::string& path, std::uint64_t max_bytes) override {
+        std::error_code ec;
+        const fs::path where(path);
+        const fs::file_status status = fs::status(where, ec);
+        if (fs::is_directory(status)) {
+            return {};
+        }
+        if (fs::is_regular_file(status)) {
+            const std::uintmax_t size = fs::file_size(where, ec);
+            if (!ec && size > max_bytes) {
+                return {std::nullopt, true};
+            }
+        }
+        std::ifstream in(where, std::ios::binary);
+        if (!in) {
+            return {};
+        }
+        return read_stream_capped(in, max_bytes);
     }
 
     bool exists(const std::string& path) override {
@@ -94,6 +115,30 @@ public:
 };
 
 }  // namespace
+
+CappedRead read_stream_capped(std::istream& in, std::uint64_t max_bytes) {
+    // A file that grew since its size was looked at, or a device without end, stops at the
+    // first byte beyond the cap.
+    Bytes bytes;
+    char chunk[65536];
+    for (;;) {
+        const std::uint64_t room = max_bytes - bytes.size() + 1;
+        const auto want = static_cast<std::streamsize>(std::min<std::uint64_t>(sizeof chunk, room));
+        in.read(chunk, want);
+        const std::streamsize got = in.gcount();
+        if (got <= 0) {
+            break;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + got);
+        if (bytes.size() > max_bytes) {
+            return {std::nullopt, true};
+        }
+    }
+    if (in.bad()) {
+        return {};
+    }
+    return {std::move(bytes), false};
+}
 
 FileSystem& real_file_system() {
     static StdFileSystem instance;

@@ -3,6 +3,7 @@
 // an existing file when they fail, and the free-space check. The real implementation uses the
 // standard library only; tests substitute their own.
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,11 +14,29 @@ namespace travex {
 
 enum class WriteResult { written, failed };
 
+// A whole-file read with a size cap: the bytes, or nothing; too_large when the file (or a
+// device or pipe that never ends) holds more than the cap, found before more than the cap
+// plus one byte was read.
+struct CappedRead {
+    std::optional<Bytes> bytes;
+    bool too_large = false;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // The whole file, or nothing when it cannot be opened or read.
     virtual std::optional<Bytes> read_file(const std::string& path) = 0;
+    // The whole file when it holds at most max_bytes. The real file system checks the size of
+    // a regular file before reading and reads anything else (a device, a pipe) only up to the
+    // cap; this default, for file systems held in memory, checks after reading.
+    virtual CappedRead read_file_capped(const std::string& path, std::uint64_t max_bytes) {
+        CappedRead read{read_file(path)};
+        if (read.bytes && read.bytes->size() > max_bytes) {
+            read = {std::nullopt, true};
+        }
+        return read;
+    }
     // True when a file of that name is there: one that can be opened for reading, and also one
     // that cannot (no permission), so that an unreadable file is never replaced unasked.
     virtual bool exists(const std::string& path) = 0;
@@ -27,6 +46,9 @@ public:
     // Free bytes on the volume that holds path (or its folder); nullopt when unknown.
     virtual std::optional<std::uint64_t> free_space(const std::string& path) = 0;
 };
+
+// Reads a stream to its end, or refuses it (too_large) at the first byte beyond max_bytes.
+CappedRead read_stream_capped(std::istream& in, std::uint64_t max_bytes);
 
 // The process's real file system.
 FileSystem& real_file_system();

@@ -1,7 +1,9 @@
 #include "editor/editor_document.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "base/input_caps.h"
 #include "files/name_field.h"
 #include "files/program_file.h"
 #include "files/program_from_text.h"
@@ -16,6 +18,17 @@ char fold_ascii_letter(char c) {
 
 // The program file trailer 0xFD 0xFF, which is not part of the converted text.
 constexpr std::size_t kProgramTrailerSize = 2;
+
+// The lines of the program file as the editor opened it: the body as far as it is read.
+ProgramLines lines_of_program_file(FileSystem& fs, const std::string& path) {
+    const std::optional<Bytes> file = fs.read_file_capped(path, kMaxCalculatorFileBytes).bytes;
+    if (!file || file->size() < kHeaderSize) {
+        return {};
+    }
+    const std::string_view body(reinterpret_cast<const char*>(file->data()) + kHeaderSize,
+                                file->size() - kHeaderSize);
+    return ProgramLines::from_tokens(body.substr(0, kMaxBodyRead));
+}
 
 }  // namespace
 
@@ -41,6 +54,9 @@ EditorLoad load_editor_file(FileSystem& fs, const std::string& path) {
     load.content.title = std::move(opened.opened.title);
     load.content.calculator_name = opened.opened.name;
     load.content.text = std::move(opened.opened.text);
+    if (load.content.kind == FileKind::program) {
+        load.content.lines = lines_of_program_file(fs, path);
+    }
     return load;
 }
 
@@ -54,7 +70,8 @@ MessageId save_editor_file(FileSystem& fs, const std::string& path, const Editor
     const ItemName name = save.keep_name ? save.calculator_name : name_field_from_path(path);
     // The title box holds at most the header's 40 bytes.
     const std::string_view title = save.title.substr(0, kHeaderTitleSize);
-    const ProgramFromText program = program_file_from_text(path, name, title, save.text);
+    const ProgramFromText program = program_file_from_text(
+        path, name, title, save.text, save.lines != nullptr ? *save.lines : ProgramLines{});
     switch (program.error) {
         case ProgramFromTextError::none:
             break;
@@ -73,6 +90,10 @@ MessageId save_editor_file(FileSystem& fs, const std::string& path, const Editor
     }
     if (fs.write_file_atomic(path, program.bytes) != WriteResult::written) {
         return MessageId::cannot_create;
+    }
+    if (save.lines != nullptr) {
+        *save.lines =
+            ProgramLines::from_tokens(std::string_view(program.bytes).substr(kHeaderSize));
     }
     return MessageId::none;
 }

@@ -10,6 +10,7 @@
 #include "base/file_system.h"
 #include "files/calc_file.h"
 #include "files/file_kind.h"
+#include "files/program_lines.h"
 
 namespace travex {
 
@@ -26,6 +27,7 @@ struct EditorContent {
     std::string title;           // header text from byte 13, up to 40 bytes; empty for text files
     ItemName calculator_name{};  // header bytes 2-12; zero for text files
     std::string text;            // calculator text
+    ProgramLines lines;          // a program's lines as opened: their tokens and texts
 };
 
 struct EditorLoad {
@@ -44,6 +46,9 @@ struct EditorSave {
     ItemName calculator_name{};  // the window's name field; used when keep_name is set
     bool keep_name = false;      // Save keeps the name field, Save As takes it from the path
     std::string_view text;       // the text box's calculator text
+    // The lines of the program as opened (or last saved): unchanged lines keep their token
+    // bytes. A successful program save replaces them with the lines just saved.
+    ProgramLines* lines = nullptr;
 };
 
 // Saves the window's text to path: a program file when the path names a program (tokens,

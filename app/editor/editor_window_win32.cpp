@@ -32,6 +32,8 @@ struct EditorRecord {
     RECT client{};
     std::string path;
     ItemName calculator_name{};
+    // The program's lines as opened or last saved: a save re-tokenizes only changed lines.
+    ProgramLines lines;
     int kind = 0;
     HFONT font = nullptr;
     HFONT title_font = nullptr;
@@ -275,6 +277,7 @@ bool LoadIntoEditor(const std::string& path, HWND editor) {
     SetWindowTextA(editor, path.c_str());
     record->path = path;
     record->calculator_name = loaded.content.calculator_name;
+    record->lines = loaded.content.lines;
     record->kind = static_cast<int>(file_kind_of(path));
     return true;
 }
@@ -291,6 +294,7 @@ bool SaveEditor(const std::string& path, HWND editor, bool keep_name) {
     save.calculator_name = record->calculator_name;
     save.keep_name = keep_name;
     save.text = text;
+    save.lines = &record->lines;
     const MessageId message = save_editor_file(real_file_system(), path, save);
     if (message != MessageId::none) {
         ReportError(editor, message);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/input_caps.h"
 #include "base/le_bytes.h"
 
 namespace travex {
@@ -184,7 +185,8 @@ std::optional<Bytes> build_file_from_payload(std::string_view path,
 
 SendableFile read_file_for_sending(FileSystem& fs, const std::string& path, int model_code) {
     SendableFile out;
-    std::optional<Bytes> file = fs.read_file(path);
+    // A file larger than any calculator file cannot be read for sending (result 12).
+    std::optional<Bytes> file = fs.read_file_capped(path, kMaxCalculatorFileBytes).bytes;
     if (!file || file->empty() || path.empty()) {
         out.result = FileResult::failure;
         return out;

@@ -4,6 +4,7 @@
 #include <array>
 #include <limits>
 
+#include "base/input_caps.h"
 #include "base/le_bytes.h"
 
 namespace travex::group {
@@ -26,6 +27,18 @@ bool is_separator(char c) {
 // Names the system treats as devices in every folder, with or without an extension.
 constexpr std::array<std::string_view, 6> kDeviceNames = {"con", "prn", "aux", "nul", "com", "lpt"};
 
+// The port number of COMn and LPTn: a digit, or the superscript one, two or three that
+// Windows counts as digits there, as one Latin-1 byte (0xB9, 0xB2, 0xB3) or in UTF-8.
+bool is_port_number(std::string_view number) {
+    const auto superscript = [](unsigned char c) { return c == 0xB9 || c == 0xB2 || c == 0xB3; };
+    if (number.size() == 1) {
+        const auto c = static_cast<unsigned char>(number[0]);
+        return (c >= '0' && c <= '9') || superscript(c);
+    }
+    return number.size() == 2 && static_cast<unsigned char>(number[0]) == 0xC2 &&
+           superscript(static_cast<unsigned char>(number[1]));
+}
+
 bool is_device_name(std::string_view name) {
     std::string base = lowered(name.substr(0, name.find('.')));
     while (!base.empty() && (base.back() == ' ')) {
@@ -33,8 +46,8 @@ bool is_device_name(std::string_view name) {
     }
     for (std::string_view device : kDeviceNames) {
         if (device == "com" || device == "lpt") {
-            if (base.size() == 4 && base.compare(0, 3, device) == 0 && base[3] >= '0' &&
-                base[3] <= '9') {
+            if (base.size() > 3 && base.compare(0, 3, device) == 0 &&
+                is_port_number(std::string_view(base).substr(3))) {
                 return true;
             }
         } else if (base == device) {
@@ -111,7 +124,8 @@ WriteOutcome write_group(FileSystem& fs, const std::string& group_path,
     std::vector<Member> members;
     std::uint64_t sum = 0;
     for (const Selection::Entry& entry : selection.entries()) {
-        std::optional<Bytes> bytes = fs.read_file(entry.path);
+        std::optional<Bytes> bytes =
+            fs.read_file_capped(entry.path, input_cap_for(entry.path)).bytes;
         if (!bytes || bytes->size() > kLargestMember) {
             outcome.message = MessageId::file_access_failed;
             outcome.failed_path = entry.path;
@@ -181,6 +195,12 @@ std::optional<std::string> unsafe_member_name(std::string_view name) {
     }
     if (is_device_name(name)) {
         return "the name is a device name";
+    }
+    // Windows drops trailing dots and spaces: "a." would be stored as "a" (and overwrite a
+    // member of that name), "..." as the folder itself. Refused everywhere, so that a group
+    // unpacks the same way on every system.
+    if (name.back() == '.' || name.back() == ' ') {
+        return "the name ends in a dot or a space, which Windows drops";
     }
     return std::nullopt;
 }
@@ -292,7 +312,7 @@ UnpackOutcome unpack_group(FileSystem& fs, std::span<const std::uint8_t> group,
 UnpackOutcome unpack_group_file(FileSystem& fs, const std::string& group_path,
                                 const std::string& folder, FileQuestions& questions,
                                 bool overwrite_all) {
-    const std::optional<Bytes> group = fs.read_file(group_path);
+    const std::optional<Bytes> group = fs.read_file_capped(group_path, kMaxGroupFileBytes).bytes;
     if (!group) {
         UnpackOutcome outcome;
         outcome.end = UnpackEnd::failed;

@@ -1,6 +1,7 @@
 #include "files/program_from_text.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "codec/detokenizer.h"
@@ -18,11 +19,17 @@ ProgramFromText refused(ProgramFromTextError error) {
 }  // namespace
 
 ProgramFromText program_file_from_text(std::string_view file_name, const ItemName& name,
-                                       std::string_view title, std::string_view text) {
+                                       std::string_view title, std::string_view text,
+                                       const ProgramLines& opened) {
     if (text.size() > kMaxConvertedText) {
         return refused(ProgramFromTextError::text_too_long);
     }
-    const auto tokens = tokenize_checked(text);
+    std::optional<std::string> tokens;
+    if (opened.empty()) {
+        tokens = tokenize_checked(text);
+    } else if (std::string kept = opened.tokens_for(text); kept.size() <= kMaxConvertedText) {
+        tokens = std::move(kept);
+    }
     if (!tokens) {
         return refused(ProgramFromTextError::tokens_too_long);
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "files/calc_file.h"
+#include "files/program_lines.h"
 
 namespace travex {
 
@@ -24,7 +25,10 @@ struct ProgramFromText {
 };
 
 // The program file of `text` saved under file_name with the given header name field and title.
+// With the lines of the program as it was opened, unchanged lines keep their token bytes and
+// only the others are tokenized.
 ProgramFromText program_file_from_text(std::string_view file_name, const ItemName& name,
-                                       std::string_view title, std::string_view text);
+                                       std::string_view title, std::string_view text,
+                                       const ProgramLines& opened = {});
 
 }  // namespace travex

@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 
+#include "base/input_caps.h"
 #include "codec/data_export.h"
 #include "codec/detokenizer.h"
 #include "codec/escapes.h"
@@ -97,7 +98,10 @@ OpenTextResult open_as_text(FileSystem& fs, const std::string& path) {
     if (kind != FileKind::program && kind != FileKind::text && !data_type_of(kind)) {
         return failed(MessageId::cannot_read);
     }
-    const std::optional<Bytes> file = fs.read_file(path);
+    // A program or data file no larger than a calculator file, a text no larger than a text
+    // can be: anything larger cannot open and is not read.
+    const std::uint64_t cap = kind == FileKind::text ? kMaxTextFileBytes : kMaxCalculatorFileBytes;
+    const std::optional<Bytes> file = fs.read_file_capped(path, cap).bytes;
     if (!file) {
         return failed(MessageId::file_access_failed);
     }

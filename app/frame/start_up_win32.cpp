@@ -107,6 +107,14 @@ int start(HINSTANCE instance) {
 
 }  // namespace travex::win32
 
+// No exception leaves the program: one that nothing caught (memory running out above all)
+// is told as message 400 and ends the run with a failure status.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    return travex::win32::start(instance);
+    try {
+        return travex::win32::start(instance);
+    } catch (...) {
+        MessageBoxA(nullptr, "Insufficient free memory.", "ZELTA TRAVEX",
+                    MB_OK | MB_ICONERROR | MB_TASKMODAL);
+        return 1;
+    }
 }

@@ -12,6 +12,10 @@ constexpr std::array<std::string_view, 3> kDirectoryCategories = {"SOLVE EQU  ",
 constexpr int kMaxHelloRestarts = 3;
 constexpr std::size_t kDirectorySlots = 14;
 constexpr int kCaptureUnits = 10;
+// No item is larger than kLargestItemBytes: a length beyond it can only be a fault of the line.
+constexpr auto kLargestItem = static_cast<std::uint32_t>(kLargestItemBytes);
+// A 0x15 block around its payload: the length, the four bytes after it and the name field.
+constexpr std::uint32_t kItemBlockOverhead = 8 + kNameLength;
 
 bool is_plain_reply(std::uint8_t c) {
     return c == 0x01 || (c >= 0x21 && c <= 0x24) || (c >= 0x27 && c <= 0x2B);
@@ -120,6 +124,7 @@ bool LinkEngine::run_named_item_receive(const ItemName& category, const ItemName
     current_name_ = category;
     requested_name_ = requested;
     reply_has_name_field_ = reply_has_name_field;
+    announced_item_length_ = kLargestItem;
     return run_script(ScriptId::named_item_receive);
 }
 
@@ -309,6 +314,7 @@ bool LinkEngine::link_tick() {
         r = read_and_parse();
         if (r.outcome == Outcome::step_done || r.outcome == Outcome::proceed) {
             if (r.outcome == Outcome::step_done) {
+                awaiting_repeat_ = false;
                 advance_step();
             }
             r = perform_step();
@@ -372,8 +378,10 @@ bool LinkEngine::link_tick() {
     if (operation_ == LinkOperation::probe) {
         events_.probe_step();
     }
+    // A hello whose answer came spoilt is not restarted: its repeat is on the way, and a
+    // second hello would be answered too, one acknowledgement too many.
     if (step_index_ > 0 && steps_[static_cast<std::size_t>(step_index_ - 1)].command == kHello &&
-        hello_restarts_ < kMaxHelloRestarts) {
+        !awaiting_repeat_ && hello_restarts_ < kMaxHelloRestarts) {
         port_.PurgeLinkPort();
         ++hello_restarts_;
         set_step(0);
@@ -403,6 +411,9 @@ LinkEngine::Result LinkEngine::examine() {
     if (step.kind != StepKind::receive || step.command == 0) {
         return {Outcome::proceed};
     }
+    if (awaiting_repeat_) {
+        drop_stale_input();
+    }
     if (input_.size() < 3) {
         return {Outcome::waiting};
     }
@@ -423,7 +434,14 @@ LinkEngine::Result LinkEngine::examine() {
         return short_packet_step(c);
     }
     if (command_class_ == CommandClass::short_packet) {
-        if (c != step.command) {
+        if (c != step.command && awaiting_repeat_ && answer_went_on(c)) {
+            // The calculator answers some steps with two packets at once (its acknowledgement
+            // and its go-ahead). When the first of them was spoilt, the calculator repeats only
+            // its last packet, the go-ahead: that it went on shows the acknowledgement was
+            // given, so both steps are done.
+            advance_step();
+        }
+        if (c != current().command) {
             return {Outcome::error, code::kCommunicationFailed};
         }
         return short_packet_step(c);
@@ -455,11 +473,38 @@ LinkEngine::Result LinkEngine::short_packet_step(std::uint8_t c) {
     return {Outcome::step_done};
 }
 
+bool LinkEngine::answer_went_on(std::uint8_t code) const {
+    const auto next = static_cast<std::size_t>(step_index_) + 1;
+    return current().command == kAck && next < kMaxSteps &&
+           steps_[next].kind == StepKind::receive && steps_[next].command == code &&
+           command_class(code) == CommandClass::short_packet;
+}
+
+void LinkEngine::drop_stale_input() {
+    // While a repeat is awaited, bytes that do not begin a packet of the calculator are the
+    // rest of the spoilt answer, which arrived after it was read: the repeat starts with the
+    // model identifier.
+    const auto id = model_identifier(settings_.model_code);
+    if (!id) {
+        return;
+    }
+    std::size_t at = 0;
+    while (at < input_.size() &&
+           !(input_[at] == (*id)[0] && (at + 1 == input_.size() || input_[at + 1] == (*id)[1]))) {
+        ++at;
+    }
+    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
 LinkEngine::Result LinkEngine::checksum_failure() {
     ++repeat_counter_;
     if (repeat_counter_ >= settings_.retry_count) {
         return {Outcome::error, code::kCommunicationFailed};
     }
+    // Whatever came with the spoilt packet belongs to the answer the calculator now repeats;
+    // read where the repeat is expected, it would be taken for the repeat.
+    input_.clear();
+    awaiting_repeat_ = true;
     // The negative acknowledgement goes out as if it were the step before; its completion
     // brings the step index back to this receive step.
     set_step(step_index_ - 1);
@@ -491,10 +536,18 @@ LinkEngine::Result LinkEngine::block_packet_step() {
         if (input_.size() < 6) {
             return {Outcome::waiting};
         }
-        need = std::uint64_t{read_u32le(input_, 2)} + 4;
+        const std::uint32_t length = read_u32le(input_, 2);
+        need = std::uint64_t{length} + 4;
         const std::size_t least =
             kItemBlockPayloadOffset + (reply_has_name_field_ ? kNameLength : 0) + 2;
-        if (need < least) {
+        // A block longer than the item information announced can never be waited for: a
+        // trickle of bytes would keep the line busy and the receive would never end.
+        // An item information that announced no length bounds the block by the largest item.
+        const std::uint32_t announced =
+            announced_item_length_ == 0 ? kLargestItem : announced_item_length_;
+        const std::uint64_t most =
+            std::uint64_t{std::min(announced, kLargestItem)} + kItemBlockOverhead;
+        if (need < least || length > most) {
             return {Outcome::error, code::kCommunicationFailed};
         }
     } else if (command == kBlockDirectory) {
@@ -546,9 +599,15 @@ LinkEngine::Result LinkEngine::block_packet_step() {
             if (!names_equal(packet.subspan(2, kNameLength), current_name_)) {
                 return {Outcome::error, code::kCommunicationFailed};
             }
+            if (command == kBlockItemInfo) {
+                announced_item_length_ = read_u32le(packet, 2 + kNameLength);
+            }
             break;
         case kBlockLength:
             announced_length_ = read_u32le(packet, 2);
+            if (announced_length_ > kLargestItem) {
+                return {Outcome::error, code::kCommunicationFailed};
+            }
             break;
         default:
             break;
@@ -643,6 +702,7 @@ void LinkEngine::reset() {
     outgoing_block_.clear();
     output_position_ = 0;
     packet_partly_sent_ = false;
+    awaiting_repeat_ = false;
     idle_ticks_ = 0;
     step_index_ = 0;
     command_class_ = command_class(current().command);

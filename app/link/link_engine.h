@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/input_caps.h"
 #include "base/message_id.h"
 #include "link/link_packets.h"
 #include "link/link_progress.h"
@@ -163,6 +164,9 @@ private:
     Result short_packet_step(std::uint8_t code);
     Result block_packet_step();
     Result checksum_failure();
+    // Whether a short reply with this code answers the step after the current acknowledgement.
+    bool answer_went_on(std::uint8_t code) const;
+    void drop_stale_input();
     Result calculator_nak();
     void advance_step();
     void set_step(int index);
@@ -188,6 +192,8 @@ private:
     Bytes output_;
     std::size_t output_position_ = 0;
     bool packet_partly_sent_ = false;
+    // A packet failed its checksum and the negative acknowledgement asked for its repeat.
+    bool awaiting_repeat_ = false;
     Bytes last_packet_;
     Bytes input_;
     std::array<std::uint8_t, 1024> read_buffer_{};
@@ -199,6 +205,8 @@ private:
     ItemName requested_name_{};
     bool reply_has_name_field_ = false;
     std::uint32_t announced_length_ = 0;
+    // The item length that the 0x20 item information announced for the following 0x15 block.
+    std::uint32_t announced_item_length_ = 0;
     std::array<std::uint8_t, 4> length_field_{};
     Bytes received_payload_;
     Bytes outgoing_block_;

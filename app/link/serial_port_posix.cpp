@@ -116,15 +116,19 @@ PortOpenResult PosixSerialPort::OpenLinkPort(int port_number) {
     const int fd =
         device.empty() ? -1 : ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        // A terminal that another program opened for its own use exclusively is busy, not
+        // missing: the user is told it is in use.
+        const bool busy = errno == EBUSY;
         release_link_port();
-        return PortOpenResult::no_such_port;
+        return busy ? PortOpenResult::in_use : PortOpenResult::no_such_port;
     }
-    // Nobody else may use the line while the link holds it: like a COM port opened without
-    // sharing, a device that another program holds counts as not available.
+    // Nobody else may use the line while the link holds it, and a device that another program
+    // holds is in use.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool busy = errno == EWOULDBLOCK;
         ::close(fd);
         release_link_port();
-        return PortOpenResult::no_such_port;
+        return busy ? PortOpenResult::in_use : PortOpenResult::no_such_port;
     }
     fd_ = fd;
     device_ = device;

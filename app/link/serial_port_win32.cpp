@@ -67,8 +67,12 @@ PortOpenResult Win32SerialPort::OpenLinkPort(int port_number) {
     s.port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_FLAG_OVERLAPPED, nullptr);
     if (s.port == INVALID_HANDLE_VALUE) {
+        // A port that another program holds is in use, not missing.
+        const DWORD error = GetLastError();
         release_link_port();
-        return PortOpenResult::no_such_port;
+        return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION
+                   ? PortOpenResult::in_use
+                   : PortOpenResult::no_such_port;
     }
     auto setup_failed = [this] {
         CloseLinkPort();

@@ -103,7 +103,7 @@ LinkOutcome LinkSession::run(Mode mode, LinkOperation op) {
     probe_answered_ = false;
     const int opened = engine_.start_operation(op);
     if (opened != 0) {
-        outcome_ = {false, opened, link_message(opened), false};
+        outcome_ = {false, opened, link_message(opened), false, {}};
         return outcome_;
     }
     const auto interval = static_cast<std::uint32_t>(engine_.settings().timer_interval_ms);
@@ -114,7 +114,7 @@ LinkOutcome LinkSession::run(Mode mode, LinkOperation op) {
         }
         if (++ticks_ > kTickLimit) {
             if (outcome_.ok) {
-                outcome_ = {false, code::kNoResponse, link_message(code::kNoResponse), false};
+                outcome_ = {false, code::kNoResponse, link_message(code::kNoResponse), false, {}};
             }
             break;
         }
@@ -174,15 +174,18 @@ LinkOutcome LinkSession::capture(Bytes& screen) {
 LinkOutcome LinkSession::probe() {
     LinkOutcome outcome = run(Mode::probe, LinkOperation::probe);
     if (outcome.ok && !probe_answered_) {
-        outcome = {false, code::kNoResponse, link_message(code::kNoResponse), false};
+        outcome = {false, code::kNoResponse, link_message(code::kNoResponse), false, {}};
     }
     return outcome;
 }
 
 void LinkSession::operation_failed(LinkOperation, int code) {
     if (outcome_.ok) {
-        outcome_ = {false, code, code == code::kUserAbort ? MessageId::none : link_message(code),
-                    code == code::kUserAbort};
+        outcome_ = {false,
+                    code,
+                    code == code::kUserAbort ? MessageId::none : link_message(code),
+                    code == code::kUserAbort,
+                    {}};
     }
 }
 
@@ -232,7 +235,7 @@ void LinkSession::directory_ready(LinkOperation) {
     }
 }
 
-void LinkSession::stop_transfer(MessageId message) {
+void LinkSession::stop_transfer(MessageId message, std::string path) {
     if (progress_.is_open()) {
         progress_.advance(-1, "");
     }
@@ -240,6 +243,7 @@ void LinkSession::stop_transfer(MessageId message) {
     if (outcome_.ok) {
         outcome_.ok = false;
         outcome_.message = message;
+        outcome_.path = std::move(path);
         outcome_.stopped = true;
     }
 }
@@ -340,7 +344,7 @@ bool LinkSession::save_received(const ReceiveItem& item, Bytes payload) {
         stop_transfer(MessageId::none);
     } else {
         report.outcome = FileOutcome::failed;
-        stop_transfer(questions.message);
+        stop_transfer(questions.message, join_folder(folder_, safe_leaf_name(item.line_text)));
     }
     return false;
 }

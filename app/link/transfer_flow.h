@@ -43,6 +43,7 @@ struct LinkOutcome {
     int code = -1;                        // link error code when the link failed, else -1
     MessageId message = MessageId::none;  // what the user is shown
     bool stopped = false;                 // the user or a save stopped the transfer
+    std::string path;  // the file the failure concerns (empty when it is the link's)
 };
 
 class LinkSession final : public LinkEvents {
@@ -83,7 +84,7 @@ private:
     void next_file();
     void next_item();
     bool save_received(const ReceiveItem& item, Bytes payload);
-    void stop_transfer(MessageId message);
+    void stop_transfer(MessageId message, std::string path = {});
 
     SerialPort& port_;
     Clock& clock_;

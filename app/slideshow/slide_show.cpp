@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/input_caps.h"
 #include "base/le_bytes.h"
 #include "files/model_table.h"
 
@@ -95,6 +96,11 @@ ShowRead read_slide_show(std::span<const std::uint8_t> file, char digit) {
             return damaged(where + " (length " + std::to_string(length) +
                            ") runs past the end of the file");
         }
+        if (read.show.pages.size() == kMaxPages) {
+            return damaged(where + " would be page " + std::to_string(kMaxPages + 1) +
+                           "; a calculator slide show holds at most " + std::to_string(kMaxPages) +
+                           " pages");
+        }
         Page page;
         page.offset = at;
         page.record_length = length;
@@ -133,7 +139,8 @@ Bytes retitled_copy(std::span<const std::uint8_t> file, std::string_view new_pat
 SaveOutcome save_copy(FileSystem& fs, const std::string& source_path, const std::string& new_path,
                       std::string_view title, char model_digit) {
     SaveOutcome outcome;
-    const std::optional<Bytes> source = fs.read_file(source_path);
+    const std::optional<Bytes> source =
+        fs.read_file_capped(source_path, kMaxCalculatorFileBytes).bytes;
     const Bytes copy = source ? retitled_copy(*source, new_path, title, model_digit) : Bytes{};
     if (copy.empty()) {
         outcome.message = MessageId::file_access_failed;

@@ -27,6 +27,9 @@ inline constexpr std::size_t kNameLength = 11;
 inline constexpr std::size_t kNameCharacters = 8;
 // The smallest file that is more than its header, the unused byte and one record head.
 inline constexpr std::size_t kMinimumFileSize = 64;
+// More pages than a calculator slide show holds: a file that has them is damaged, and is
+// refused rather than opened as thousands of page windows or page files.
+inline constexpr std::size_t kMaxPages = 999;
 
 struct DecodedPage {
     std::array<std::uint8_t, kPageBytes> screen{};

@@ -89,6 +89,22 @@ rm -f out/*
 "$cli" capture -o shot2.bin --sim --fault cancel83:3 2> err.txt && failed "capture fault exits 1"
 [ ! -e shot2.bin ] || failed "no screen file after a failed capture"
 
+# Every failure line names what it concerns: the port (here the simulated calculator) for a
+# failure of the link, the folder for a receive that could not store anything.
+for fault in silence id1 cancel82:14; do
+    "$cli" send items/prog1.g6p --sim --items items --fault "$fault" > /dev/null 2> err.txt
+    grep -q '^travex-cli: simulated calculator: ' err.txt ||
+        failed "$fault: the line does not name the port: $(cat err.txt)"
+done
+# The target folder is checked before anything travels: no item is asked for.
+"$cli" recv prog1.g6p -C no/such/dir --sim --items items > recv.txt 2> err.txt; rc=$?
+[ "$rc" -eq 1 ] || failed "recv into a missing folder: exit $rc"
+grep -q '^travex-cli: no/such/dir: ' err.txt || failed "the line does not name the folder: $(cat err.txt)"
+[ -s recv.txt ] && failed "recv into a missing folder reported items: $(cat recv.txt)"
+: > not-a-dir
+"$cli" recv prog1.g6p -C not-a-dir --sim --items items > /dev/null 2> err.txt &&
+    failed "recv into a file as folder exits 1"
+grep -q 'not-a-dir' err.txt || failed "the line does not name not-a-dir: $(cat err.txt)"
 # The wire trace: every byte both ways with the step, and the same transfer without it.
 mkdir -p traced
 "$cli" recv prog1.g6p -C traced --sim --items items --trace trace.txt > traced.txt ||

@@ -42,8 +42,23 @@ mkdir -p "$work/back"
 "$cli" list --port "$work/calc2" 2>/dev/null | grep -qx ptyprog.g6p || fail "list --port shows the program"
 "$cli" recv ptyprog.g6p -C "$work/back" --port "$work/calc2" >/dev/null 2>&1 || fail "recv --port"
 cmp -s "$work/ptyprog.g6p" "$work/back/ptyprog.g6p" || fail "the program came back changed"
-"$cli" list --port "$work/no-such-device" >/dev/null 2>&1
+"$cli" list --port "$work/no-such-device" >/dev/null 2>"$work/missing.err"
 [ $? -eq 1 ] || fail "list on a missing device fails with status 1"
+grep -q "no-such-device: Selected port does not exist." "$work/missing.err" ||
+    fail "a missing device is named and told as missing: $(cat "$work/missing.err")"
+# A port that another program holds is in use, not missing; the line names it.
+python3 - "$work/calc2" "$cli" "$work/busy.err" <<'PY' || fail "the busy port: $(cat "$work/busy.err")"
+import fcntl, os, subprocess, sys
+port, cli, err = sys.argv[1:4]
+fd = os.open(port, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
+fcntl.flock(fd, fcntl.LOCK_EX | fcntl.LOCK_NB)
+with open(err, "w") as e:
+    rc = subprocess.call([cli, "list", "--port", port], stdout=subprocess.DEVNULL, stderr=e)
+os.close(fd)
+text = open(err).read()
+sys.exit(0 if rc == 1 and text == "travex-cli: " + port + ": Selected port is already in use.\n"
+         else 1)
+PY
 
 # The server removes its link when stopped.
 kill "${pids[0]}" 2>/dev/null; wait "${pids[0]}" 2>/dev/null

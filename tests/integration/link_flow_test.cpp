@@ -201,13 +201,18 @@ TEST(LinkReceiveFlow, FullDiskFailedWritesAndMissingItemsStoreNothing) {
     const link::LinkOutcome full = rig.session.receive(two, "in");
     EXPECT_FALSE(full.ok);
     EXPECT_EQ(full.message, MessageId::disk_full);
+    EXPECT_EQ(full.path, "in/backup.g6b") << "the failure names the file it concerns";
     EXPECT_EQ(rig.sim.stats().items_sent, 1) << "nothing is asked for after the stop";
     EXPECT_FALSE(rig.port.is_open());
     rig.fs.free.reset();
     rig.fs.fail_writes = true;
-    EXPECT_FALSE(rig.session.receive(two, "in").ok);
+    const link::LinkOutcome unwritable = rig.session.receive(two, "in");
+    EXPECT_FALSE(unwritable.ok);
+    EXPECT_EQ(unwritable.path, "in/backup.g6b");
     rig.fs.fail_writes = false;
-    EXPECT_EQ(rig.session.receive(choose({"mat_j.g6m"}), "in").code, 5);
+    const link::LinkOutcome missing = rig.session.receive(choose({"mat_j.g6m"}), "in");
+    EXPECT_EQ(missing.code, 5);
+    EXPECT_TRUE(missing.path.empty()) << "a failure of the link names no file";
     EXPECT_TRUE(rig.fs.files.empty());
     EXPECT_FALSE(rig.port.is_open());
 }

@@ -134,10 +134,11 @@ TEST_F(PosixPort, OpenCodesForBadNumbersMissingHeldAndRefusingDevicesAndPortsInU
     PosixSerialPort not_a_line([](int) { return std::string("/dev/null"); }, clock, 0);
     EXPECT_EQ(not_a_line.OpenLinkPort(1), PortOpenResult::port_error);
     EXPECT_FALSE(not_a_line.is_open());
-    // A device another program holds locked does not open.
+    // A device another program holds locked does not open: it is in use, not missing.
     const int holder = ::open(pty.slave_path().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(port.OpenLinkPort(1), PortOpenResult::no_such_port);
+    EXPECT_EQ(port.OpenLinkPort(1), PortOpenResult::in_use);
+    EXPECT_FALSE(port.is_open());
     ::close(holder);
 
     open_port();

@@ -34,6 +34,34 @@ TEST(RealFileSystem, AtomicWritesReplaceWholeAndAFailureKeepsTheOldFile) {
     fs::remove_all(dir);
 }
 
+TEST(RealFileSystem, CappedReadsRefuseWhatExceedsTheCapWithoutReadingItWhole) {
+    const fs::path dir = fs::temp_directory_path() / "travex-capped-read-test";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "folder");
+    auto path = [&](const char* name) { return (dir / name).string(); };
+    FileSystem& files = real_file_system();
+    ASSERT_EQ(write_file_atomic(files, path("a"), Bytes(100, 7)), WriteResult::written);
+    // At the cap the file is read; one byte beyond, it is refused as too large.
+    EXPECT_EQ(files.read_file_capped(path("a"), 100).bytes, Bytes(100, 7));
+    const CappedRead over = files.read_file_capped(path("a"), 99);
+    EXPECT_TRUE(over.too_large);
+    EXPECT_FALSE(over.bytes);
+    // A sparse file far beyond the cap is refused by its size, before any reading.
+    fs::resize_file(path("a"), std::uintmax_t{1} << 40);
+    EXPECT_TRUE(files.read_file_capped(path("a"), 1000).too_large);
+    // A device without end is read only up to the cap.
+    if (fs::exists("/dev/zero")) {
+        EXPECT_TRUE(files.read_file_capped("/dev/zero", 1 << 20).too_large);
+    }
+    // Missing files and folders are not too large: they cannot be read.
+    for (const char* name : {"none", "folder"}) {
+        const CappedRead read = files.read_file_capped(path(name), 1000);
+        EXPECT_FALSE(read.bytes) << name;
+        EXPECT_FALSE(read.too_large) << name;
+    }
+    fs::remove_all(dir);
+}
+
 TEST(LittleEndian, FieldsRoundTripAtTheirEdges) {
     Bytes buffer(8, 0);
     write_u32le(buffer, 1, 0xFFFFFFFEu);

@@ -244,9 +244,12 @@ TEST(GroupUnpack, RefusesNamesThatWouldLeaveTheFolderAndGoesOn) {
     FakeFileSystem fs;
     ScriptedQuestion never;
     const std::vector<std::string> unsafe = {
-        "../evil.g6p", "sub/x.g6p", "sub\\x.g6p", "C:evil.g6p", "..",       ".",
-        "a\x01z",      "CON",       "nul.txt",    "Com1.g6p",   "x:stream", "\x7f",
-        "what?.g6p",   "a*b",       "p|q",        "<x>",        ""};
+        "../evil.g6p", "sub/x.g6p", "sub\\x.g6p", "C:evil.g6p", "..", ".", "a\x01z", "CON",
+        "nul.txt", "Com1.g6p", "x:stream", "\x7f", "what?.g6p", "a*b", "p|q", "<x>", "",
+        // Trailing dots and spaces, which Windows drops.
+        "trailing.", "spc ", "...", "a.g6p.", "a.g6p ", "x. .",
+        // Device names, also with the superscript digits Windows counts (Latin-1 and UTF-8).
+        "COM\xB9", "lpt\xB2.g6p", "Com\xB3 .txt", "COM\xC2\xB9", "aux", "PRN.g6p", "lpt9"};
     std::vector<std::pair<std::string, Bytes>> members = {{"first.g6p", {1}}};
     for (const auto& name : unsafe) {
         members.push_back({name, {0xEE}});
@@ -265,7 +268,8 @@ TEST(GroupUnpack, RefusesNamesThatWouldLeaveTheFolderAndGoesOn) {
     // Only the safe members exist, and only inside the folder.
     EXPECT_EQ(fs.files,
               (std::map<std::string, Bytes>{{"/out/first.g6p", {1}}, {"/out/last.g6p", {2}}}));
-    for (const char* look_alike : {"..hidden", "console.g6p", "com10", "\xE6\x88\x91.g6p"}) {
+    for (const char* look_alike : {"..hidden", "console.g6p", "com10", "\xE6\x88\x91.g6p",
+                                   ".hidden", "com\xB4", "lpt\xC2\xB4", "a.b c", "com"}) {
         EXPECT_FALSE(unsafe_member_name(look_alike).has_value()) << look_alike;
     }
 }

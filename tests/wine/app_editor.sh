@@ -16,7 +16,10 @@ cp "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$work/app/"
 files=$work/files
 "$native" tokens -o "$files/tokens.lst"
 (cd "$files" && bash "$here/../corpus/make_program_corpus.sh" tokens.lst .) || { echo "FAIL: corpus"; exit 1; }
-for name in corpus_lines corpus_full1; do cp "$files/$name.g6p" "$files/$name.orig"; done
+# A program whose second line reads "Y2Timedays(", text that the tokenizer would read as other
+# tokens: saved after an edit in the first line, it must keep its bytes.
+{ printf '6pDRIFT'; head -c 47 /dev/zero; printf 'A\xfd\x0c\x11\x0a\x1a\x0a\x5d\xfd\xff'; } >"$files/drift.g6p"
+for name in corpus_lines corpus_full1 drift; do cp "$files/$name.g6p" "$files/$name.orig"; done
 # A list file of 62 bytes: a header and no data.
 { printf '6lEMPTY\0\0\0\0\0\0'; head -c 49 /dev/zero; } >"$files/empty.g6l"
 [ "$(stat -c %s "$files/empty.g6l")" = 62 ] || { echo "FAIL: empty list is not 62 bytes"; exit 1; }
@@ -194,6 +197,7 @@ run_app ja_JP.UTF-8
 LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8 expect "code page" 932 edit code-page
 round_trip corpus_full1 932
 round_trip corpus_lines 932
+round_trip drift 932
 close_app
 
 echo "app_editor: $fails failures; screenshots in $work"

@@ -1,0 +1,151 @@
+// Saving a program keeps the token bytes of every line the user did not change: tokens whose
+// text tokenizes into other tokens (such as 0x0C 0x11, shown as "Y2Timedays(") no longer drift
+// on each open and save, and an edit in one line never alters another.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "codec/detokenizer.h"
+#include "codec/token_tables.h"
+#include "codec/tokenizer.h"
+#include "editor/editor_document.h"
+#include "fake_file_system.h"
+#include "files/program_lines.h"
+
+namespace travex {
+namespace {
+
+using testing::FakeFileSystem;
+
+std::string text_of(std::string_view tokens) {
+    return detokenize(
+        std::span(reinterpret_cast<const std::uint8_t*>(tokens.data()), tokens.size()));
+}
+
+// Token sequences whose text tokenizes into other tokens: the greedy match reads across the
+// boundary of two tokens. The issue's line, and every pair of neighbouring two-byte table
+// entries that drifts the same way.
+std::vector<std::string> drifting_lines() {
+    std::vector<std::string> out = {"\x0C\x11\x0A\x1A\x0A\x5D"};
+    std::string previous;
+    for (const TokenTable& table : token_tables()) {
+        if (table.one_byte()) {
+            continue;
+        }
+        for (std::size_t i = 0; i < table.entries.size(); ++i) {
+            const std::uint16_t code = table.code_of(i);
+            const std::string token = {static_cast<char>(code & 0xFF),
+                                       static_cast<char>(code >> 8)};
+            if (text_of(token).empty()) {
+                continue;
+            }
+            const std::string pair = previous + token;
+            if (!previous.empty() && tokenize(text_of(pair)) != pair) {
+                out.push_back(pair);
+            }
+            previous = token;
+        }
+    }
+    return out;
+}
+
+std::uint8_t some_prefix() {
+    for (const TokenTable& table : token_tables()) {
+        if (!table.one_byte()) {
+            return table.prefix;
+        }
+    }
+    return 0;
+}
+
+std::string header(const std::string& name) {
+    std::string h = "6p" + name;
+    h.resize(54, '\0');
+    return h;
+}
+
+std::string body_of(const std::string& file) {
+    return file.substr(54);
+}
+
+// Opens path in an editor, lets edit change its text, saves it, and answers the file.
+std::string open_edit_save(FakeFileSystem& fs, const std::string& path,
+                           const std::function<std::string(std::string)>& edit) {
+    EditorLoad load = load_editor_file(fs, path);
+    EXPECT_EQ(load.message, MessageId::none);
+    const std::string text = edit(load.content.text);
+    EditorSave save;
+    save.keep_name = true;
+    save.calculator_name = load.content.calculator_name;
+    save.text = text;
+    save.lines = &load.content.lines;
+    EXPECT_EQ(save_editor_file(fs, path, save), MessageId::none);
+    return to_string(fs.files.at(path));
+}
+
+TEST(ProgramLines, TheIssuesLineDriftsWhenItsTextIsTokenizedAgain) {
+    const std::vector<std::string> drifting = drifting_lines();
+    EXPECT_EQ(text_of(drifting.front()), "Y2Timedays(");
+    EXPECT_NE(tokenize(text_of(drifting.front())), drifting.front());
+    EXPECT_GT(drifting.size(), 1u) << "the tables hold more of the class";
+}
+
+TEST(ProgramLines, UnchangedLinesKeepTheirBytesWhenAnotherLineIsEdited) {
+    // One line per drifting token, each between ordinary lines, and a line to edit.
+    std::string body = "\"EDIT ME\"\xFD";
+    for (const std::string& line : drifting_lines()) {
+        body += "A" + line + "1\xFD" + "B\xFD";
+    }
+    body += "\xFF";
+    FakeFileSystem fs;
+    fs.files["prog.g6p"] = to_bytes(header("PROG") + body);
+    const std::string first = open_edit_save(fs, "prog.g6p", [](std::string text) {
+        text.insert(text.find("EDIT") + 4, "ED");
+        return text;
+    });
+    std::string expected = body;
+    expected.replace(0, 10, "\"EDITED ME\"\xFD");
+    EXPECT_EQ(body_of(first), expected) << "only the edited line changed";
+    // Opening and saving again, also after another edit elsewhere, changes nothing more.
+    const std::string again = open_edit_save(fs, "prog.g6p", [](std::string t) { return t; });
+    EXPECT_EQ(again, first);
+    const std::string appended =
+        open_edit_save(fs, "prog.g6p", [](std::string t) { return t + "C"; });
+    EXPECT_EQ(body_of(appended).substr(0, expected.size() - 1),
+              expected.substr(0, expected.size() - 1));
+}
+
+TEST(ProgramLines, AnEditedLineIsTokenizedAndTheOthersKeptInTheirPlaces) {
+    const std::string drift = "\x0C\x11\x0A\x1A\x0A\x5D";
+    const std::string t = text_of(drift);
+    ASSERT_NE(tokenize(t), drift);
+    const std::string body = drift + "\xFD" + "X\xFD" + drift;
+    const ProgramLines lines = ProgramLines::from_tokens(body);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines.tokens_for(text_of(body)), body);
+    // A changed line is tokenized, the others keep their bytes, also when moved.
+    EXPECT_EQ(lines.tokens_for(t + "\r\nY\r\n" + t), drift + "\xFD" + "Y\xFD" + drift);
+    EXPECT_EQ(lines.tokens_for("X\r\n" + t), "X\xFD" + drift);
+    EXPECT_EQ(lines.tokens_for(t + "\r\n" + t + "\r\n" + t),
+              drift + "\xFD" + drift + "\xFD" + tokenize(t))
+        << "a line typed anew, though equal to opened ones, is tokenized";
+    // Without opened lines (a new program) the whole text is tokenized as before.
+    EXPECT_EQ(ProgramLines{}.tokens_for(t + "\r\nX"), tokenize(t + "\r\nX"));
+}
+
+TEST(ProgramLines, LineBreaksInsideTwoByteTokensAndTheEndOfTheProgram) {
+    // 0xFD as the index byte of a two-byte token is no line break; a zero byte ends it all.
+    const std::string prefix(1, static_cast<char>(some_prefix()));
+    const std::string body = prefix + "\xFD" + "A\xFD" + "B" + std::string(1, '\0') + "C";
+    const ProgramLines lines = ProgramLines::from_tokens(body);
+    EXPECT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines.tokens_for(text_of(body)), body.substr(0, 5));
+    // A prefix byte without its index byte ends the program.
+    EXPECT_EQ(ProgramLines::from_tokens("A\xFD" + prefix).size(), 2u);
+}
+
+}  // namespace
+}  // namespace travex
