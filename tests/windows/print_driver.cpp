@@ -3,10 +3,11 @@
 // cancels the "Now Printing:" dialog. Each command prints what it found and exits 0 when the
 // expectation holds, 1 when it does not.
 //
-//   print_driver add-printer NAME PORT      adds a PostScript printer on PORT and makes it default
+//   print_driver add-printer NAME PORT PPD  adds a PostScript printer on PORT and makes it default
 //   print_driver printers                   the printers, the default one marked with *
 //   print_driver dialog TITLE BUTTON MS     presses ok|cancel in the common dialog TITLE
 //   print_driver landscape MS               Print Setup: picks Landscape and presses OK
+//   print_driver wait-printing MS           until the printing dialog shows; prints its name
 //   print_driver cancel-printing MS         cancels the printing dialog as soon as it shows
 //   print_driver document-enabled           whether the active document window is enabled
 #include <windows.h>
@@ -35,10 +36,31 @@ std::wstring wide(const std::string& text) {
     return std::wstring(text.begin(), text.end());
 }
 
-int add_printer(const std::string& name, const std::string& port) {
+// Wine's PostScript driver under the printer's own name, described by the given PPD file.
+bool add_driver(const std::wstring& name, const std::string& ppd) {
+    std::wstring driver_name = name;
+    std::wstring driver_file = L"wineps.drv";
+    std::wstring data_file = wide(ppd);
+    std::wstring raw = L"RAW";
+    DRIVER_INFO_3W info{};
+    info.cVersion = 3;
+    info.pName = driver_name.data();
+    info.pDriverPath = driver_file.data();
+    info.pDataFile = data_file.data();
+    info.pConfigFile = driver_file.data();
+    info.pDefaultDataType = raw.data();
+    return AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info),
+                               APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY) ||
+           GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
+}
+
+int add_printer(const std::string& name, const std::string& port, const std::string& ppd) {
     std::wstring printer_name = wide(name);
     std::wstring port_name = wide(port);
-    std::wstring driver_name = L"Wine PostScript Driver";
+    if (!add_driver(printer_name, ppd)) {
+        return fail("AddPrinterDriver: error " + std::to_string(GetLastError()));
+    }
+    std::wstring driver_name = printer_name;
     std::wstring processor = L"WinPrint";
     std::wstring datatype = L"RAW";
     PRINTER_INFO_2W info{};
@@ -49,10 +71,12 @@ int add_printer(const std::string& name, const std::string& port) {
     info.pDatatype = datatype.data();
     info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
     HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-    if (printer == nullptr) {
+    if (printer == nullptr && GetLastError() != ERROR_PRINTER_ALREADY_EXISTS) {
         return fail("AddPrinter: error " + std::to_string(GetLastError()));
     }
-    ClosePrinter(printer);
+    if (printer != nullptr) {
+        ClosePrinter(printer);
+    }
     if (!SetDefaultPrinterW(printer_name.c_str())) {
         return fail("SetDefaultPrinter: error " + std::to_string(GetLastError()));
     }
@@ -118,7 +142,7 @@ HWND printing_dialog() {
     return nullptr;
 }
 
-int cancel_printing(int milliseconds) {
+HWND wait_printing_dialog(int milliseconds) {
     HWND dialog = nullptr;
     for (int waited = 0; waited < milliseconds && dialog == nullptr; waited += 5) {
         dialog = printing_dialog();
@@ -126,6 +150,22 @@ int cancel_printing(int milliseconds) {
             Sleep(5);
         }
     }
+    return dialog;
+}
+
+int show_printing(int milliseconds) {
+    HWND dialog = wait_printing_dialog(milliseconds);
+    if (dialog == nullptr) {
+        return fail("no printing dialog");
+    }
+    char name[MAX_PATH] = {};
+    GetDlgItemTextA(dialog, kDocumentNameId, name, sizeof name);
+    std::printf("%s\n", name);
+    return 0;
+}
+
+int cancel_printing(int milliseconds) {
+    HWND dialog = wait_printing_dialog(milliseconds);
     if (dialog == nullptr) {
         return fail("no printing dialog");
     }
@@ -156,8 +196,8 @@ int main(int argc, char** argv) {
     const auto number = [&](std::size_t i, int fallback) {
         return args.size() > i ? std::atoi(args[i].c_str()) : fallback;
     };
-    if (args.size() >= 3 && args[0] == "add-printer") {
-        return add_printer(args[1], args[2]);
+    if (args.size() >= 4 && args[0] == "add-printer") {
+        return add_printer(args[1], args[2], args[3]);
     }
     if (!args.empty() && args[0] == "printers") {
         return list_printers();
@@ -167,6 +207,9 @@ int main(int argc, char** argv) {
     }
     if (!args.empty() && args[0] == "landscape") {
         return pick_landscape(number(1, 20000));
+    }
+    if (!args.empty() && args[0] == "wait-printing") {
+        return show_printing(number(1, 60000));
     }
     if (!args.empty() && args[0] == "cancel-printing") {
         return cancel_printing(number(1, 60000));
