@@ -88,9 +88,9 @@ pdftotext pict.pdf pict.txt
 grep -qxF ";FILE TYPE  :  PICTURE" pict.txt || fail "picture type line"
 grep -qxF ";PICT1" pict.txt || fail "picture variable line: $(cat pict.txt)"
 grep -qxF ";TITLE      :" pict.txt || grep -qxF ";TITLE      :  " pict.txt || fail "picture title is empty"
-# At 300 dpi every screen pixel (6 device pixels at 600 dpi) is 3 × 3 pixels; the picture starts
-# one device pixel inside the frame at (m + 1, top + 1) with m = 300 and top = m + 9·Lh.
-pdftoppm -r 300 -gray -aa no -aaVector no pict.pdf pict
+# At the PDF's own 600 dpi every screen pixel is 6 × 6 pixels at 100 %; the picture starts one
+# pixel inside its frame, whose left edge is the long dark run in the margin column m = 300.
+pdftoppm -r 600 -gray -aa no -aaVector no pict.pdf pict
 $python - <<'PY' || fail "picture pixels"
 import sys
 data = open('pict-1.pgm', 'rb').read()
@@ -98,15 +98,20 @@ parts = data.split(b'\n', 3)
 w, h = map(int, parts[1].split()); pixels = parts[3]
 screen = open('screen.bin', 'rb').read()
 dark = lambda x, y: pixels[y * w + x] < 128
-# Find the frame: the first dark pixel in column 150 (x = m / 2) below the header rule.
-x0 = 150
-ys = [y for y in range(300, h) if dark(x0, y)]
-top = ys[0]
+x0 = 300
+top, run = None, 0
+for y in range(h):
+    run = run + 1 if dark(x0, y) else 0
+    if run >= 300:
+        top = y - run + 1
+        break
+if top is None:
+    print("no picture frame found"); sys.exit(1)
 bad = 0
 for py in range(64):
     for px in range(132):
         want = px < 127 and (screen[(py // 8) * 132 + px] >> (7 - py % 8)) & 1
-        x = x0 + 1 + 3 * px; y = top + 1 + 3 * py
+        x = x0 + 1 + 6 * px + 3; y = top + 1 + 6 * py + 3
         if dark(x, y) != bool(want):
             bad += 1
 if bad:

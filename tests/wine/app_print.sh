@@ -163,9 +163,15 @@ w, h = map(int, parts[1].split()); pixels = parts[3]
 screen = open(sys.argv[2], 'rb').read()
 dark = lambda x, y: pixels[y * w + x] < 128
 m = 150
-ys = [y for y in range(m, h) if dark(m, y)]
-# The rule is the first dark pixel in the margin column, the frame the next one after a gap.
-top = next(y for i, y in enumerate(ys) if i > 0 and y - ys[i - 1] > 1)
+# The frame's left edge: the long dark run in the margin column.
+top, run = None, 0
+for y in range(h):
+    run = run + 1 if dark(m, y) else 0
+    if run >= 300:
+        top = y - run + 1
+        break
+if top is None:
+    print("no picture frame found"); sys.exit(1)
 bad = sum(1 for py in range(64) for px in range(132)
           if dark(m + 1 + 6 * px + 3, top + 1 + 6 * py + 3) !=
           bool(px < 127 and (screen[(py // 8) * 132 + px] >> (7 - py % 8)) & 1))
