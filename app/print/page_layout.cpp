@@ -194,7 +194,9 @@ bool print_picture(PrintSurface& surface, const PageDescription& page,
     surface.start_page();
     int top = draw_header(surface, page, header_for(document.path, ""));
     if (file_kind_of(document.path) == FileKind::picture) {
-        surface.text(PrintFont::header, m, top, ";" + upper_case(document.variable_name));
+        std::string heading = ";";
+        heading += upper_case(document.variable_name);
+        surface.text(PrintFont::header, m, top, heading);
         top += 3 * surface.line_height(PrintFont::header);
     }
     surface.rectangle(m, top, m + scale->width + 3, top + scale->height + 3);
