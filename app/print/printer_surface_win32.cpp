@@ -5,13 +5,14 @@
 namespace travex::print {
 namespace {
 
-// Calculator text for a symbol font: each byte b is the character U+F000 + b, which the
-// calculator font maps to its glyph whatever the code page.
+// Calculator text as the calculator font takes it, the same way the editor shows it: ASCII as
+// itself, each glyph byte b as U+F000 + b, which the font maps whatever the code page.
 std::wstring symbol_text(std::string_view text) {
     std::wstring wide;
     wide.reserve(text.size());
     for (const char c : text) {
-        wide.push_back(static_cast<wchar_t>(0xF000 + static_cast<unsigned char>(c)));
+        const auto byte = static_cast<unsigned char>(c);
+        wide.push_back(static_cast<wchar_t>(byte < 0x80 ? byte : 0xF000 + byte));
     }
     return wide;
 }
@@ -34,7 +35,9 @@ PageDescription device_page(HDC dc) {
 
 HFONT printer_body_font(HDC dc) {
     const int height = -(GetDeviceCaps(dc, LOGPIXELSY) * 12 / 72);
-    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+    // The font is symbol-encoded; a symbol character set lets the font mapper choose it by its
+    // face name, as the editor's fonts do.
+    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET,
                        OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
                        VARIABLE_PITCH | FF_DONTCARE, "TM-QV7");
 }
