@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Printing from TRAVEX.exe under Wine to a real printer of the prefix: Wine's PostScript driver
 # with a file as its port, the PostScript turned into PDF with Ghostscript and checked with
-# poppler-utils. A program prints its three header lines on every page and its lines in order;
+# poppler-utils. A program prints its three header lines on every page, in the calculator font;
 # Cancel in the print dialog and in "Now Printing:" prints nothing and leaves the window usable;
 # Print Setup's landscape choice is kept for later jobs. The picture and slide show layouts go
 # through the same printer surface with print_surface_check and are checked to the pixel.
