@@ -5,7 +5,7 @@
 #include "cli/media_text.h"
 #include "cli/output.h"
 #include "cli/slide_show_input.h"
-#include "codec/text_file.h"
+#include "files/text_file.h"
 #include "codec/token_tables.h"
 #include "files/file_kind.h"
 #include "image/screen_bitmap.h"
@@ -51,7 +51,7 @@ std::optional<print::PrintLayout> picture_file_job(const std::string& path, File
     }
     if (kind == FileKind::bitmap) {
         const image::BitmapRead read = image::read_bitmap_file(*bytes);
-        if (read.message != kMsgNone) {
+        if (read.message != MessageId::none) {
             fail(path, message_text(read.message));
             return std::nullopt;
         }
@@ -59,7 +59,7 @@ std::optional<print::PrintLayout> picture_file_job(const std::string& path, File
     }
     const image::PictureFile picture =
         image::read_picture_file(*bytes, image::extension_digit(path));
-    if (picture.message != kMsgNone) {
+    if (picture.message != MessageId::none) {
         fail(path, message_text(picture.message));
         return std::nullopt;
     }

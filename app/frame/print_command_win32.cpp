@@ -15,13 +15,11 @@
 #include "frame/frame_win32.h"
 #include "print/print_layout.h"
 #include "print/printer_surface_win32.h"
+#include "resources/resource_ids.h"
 
 namespace travex::win32 {
 namespace {
 
-constexpr int kPrintingDialog = 30004;
-constexpr int kDocumentNameId = 1000;
-constexpr int kMessageNoMemory = 0;
 // The print dialog is offered again after an exception, at most this many more times.
 constexpr int kPrintRetries = 3;
 constexpr std::size_t kTitleCharacters = 40;
@@ -139,11 +137,11 @@ public:
         SetAbortProc(dc_, &abort_procedure);
         g_printing.proceed = true;
         g_printing.dialog =
-            CreateDialogParamA(app_state().instance, MAKEINTRESOURCEA(kPrintingDialog), window,
+            CreateDialogParamA(app_state().instance, MAKEINTRESOURCEA(IDD_PRINTING), window,
                                &printing_dialog_procedure, 0);
         if (g_printing.dialog != nullptr) {
             centre_on_screen(g_printing.dialog);
-            SetDlgItemTextA(g_printing.dialog, kDocumentNameId, name.c_str());
+            SetDlgItemTextA(g_printing.dialog, IDC_PRINTING_DOCUMENT, name.c_str());
             ShowWindow(g_printing.dialog, SW_SHOW);
         }
         EnableWindow(window_, FALSE);
@@ -225,7 +223,7 @@ void run_job(HWND window, HDC dc, const print::PrintLayout& layout) {
 // The layout of the active program editor.
 std::optional<print::PrintLayout> editor_layout(HWND editor) {
     if (!is_editor(editor)) {
-        ReportError(app_state().frame, kMessageNoMemory);
+        ReportError(app_state().frame, MessageId::no_memory);
         return std::nullopt;
     }
     std::string title = edit_box_text(editor_title_box(editor));

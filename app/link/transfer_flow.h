@@ -10,39 +10,14 @@
 #include <vector>
 
 #include "base/file_system.h"
+#include "base/message_id.h"
+#include "files/file_questions.h"
 #include "files/received_item.h"
 #include "link/link_engine.h"
 #include "link/receive_categories.h"
 #include "link/transfer_files.h"
 
 namespace travex::link {
-
-enum class SkipAnswer { skip, cancel };
-enum class OverwriteAnswer { skip, overwrite, overwrite_all, cancel };
-
-// The questions of a transfer and its messages.
-class TransferUi {
-public:
-    virtual ~TransferUi() = default;
-    // A file the container refused: message (406/407/408 text) and path.
-    virtual SkipAnswer ask_skip(std::string_view message, std::string_view path) = 0;
-    // A received item whose file exists already.
-    virtual OverwriteAnswer ask_overwrite(std::string_view path) = 0;
-};
-
-// Texts of the questions and messages of the flow.
-inline constexpr std::string_view kIncorrectFile = "Incorrect file.\rDo you wish to skip?\r\r";
-inline constexpr std::string_view kNotTransmittable =
-    "This is not a transmittable file.\rDo you wish to skip?\r\r";
-inline constexpr std::string_view kNotTravexFormat =
-    "This is not in TRAVEX file format.\rDo you wish to skip?\r\r";
-inline constexpr std::string_view kNotTransmittableExtension =
-    "This is not a transmittable file extension.\r";
-inline constexpr std::string_view kBackupConflict =
-    "Backup file and Data file can't be sent at the same time.";
-inline constexpr std::string_view kDiskFull = "Insufficient free disk space.";
-inline constexpr std::string_view kCannotCreate = "Specified file cannot be created.";
-inline constexpr std::string_view kNameTooLong = "Specified file name is too long.";
 
 // The send dialog's OK checks.
 struct SendSelectionCheck {
@@ -65,15 +40,15 @@ struct FileReport {
 // How an operation ended.
 struct LinkOutcome {
     bool ok = true;
-    int code = -1;         // link error code when the link failed, else -1
-    std::string message;   // what the user is shown (empty for none)
-    bool stopped = false;  // the user or a save stopped the transfer
+    int code = -1;                        // link error code when the link failed, else -1
+    MessageId message = MessageId::none;  // what the user is shown
+    bool stopped = false;                 // the user or a save stopped the transfer
 };
 
 class LinkSession final : public LinkEvents {
 public:
     LinkSession(SerialPort& port, Clock& clock, const LinkSettings& settings, FileSystem& fs,
-                TransferUi& ui, ProgressSink& progress);
+                FileQuestions& questions, ProgressSink& progress);
 
     // The calculator's items as the receive list shows them.
     LinkOutcome list(std::vector<ReceiveItem>& items);
@@ -108,12 +83,12 @@ private:
     void next_file();
     void next_item();
     bool save_received(const ReceiveItem& item, Bytes payload);
-    void stop_transfer(std::string message);
+    void stop_transfer(MessageId message);
 
     SerialPort& port_;
     Clock& clock_;
     FileSystem& fs_;
-    TransferUi& ui_;
+    FileQuestions& questions_;
     ProgressSink& progress_;
     LinkEngine engine_;
     Mode mode_ = Mode::list;

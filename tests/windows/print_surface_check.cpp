@@ -32,7 +32,7 @@ std::optional<travex::print::PrintLayout> picture(const std::string& path, int z
     }
     const auto file =
         travex::image::read_picture_file(*bytes, travex::image::extension_digit(path));
-    if (file.message != 0) {
+    if (file.message != travex::MessageId::none) {
         return std::nullopt;
     }
     const auto framed = travex::image::frame_screen(file.screen);
@@ -49,7 +49,7 @@ std::optional<travex::print::PrintLayout> slides(const std::string& path) {
         return std::nullopt;
     }
     const auto read = travex::slides::read_slide_show(*bytes, travex::image::extension_digit(path));
-    if (read.message != 0) {
+    if (read.message != travex::MessageId::none) {
         return std::nullopt;
     }
     std::vector<travex::print::SlidePicture> pages;
