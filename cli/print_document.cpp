@@ -5,9 +5,9 @@
 #include "cli/media_text.h"
 #include "cli/output.h"
 #include "cli/slide_show_input.h"
-#include "files/text_file.h"
 #include "codec/token_tables.h"
 #include "files/file_kind.h"
+#include "files/text_file.h"
 #include "image/screen_bitmap.h"
 #include "image/screen_data.h"
 

@@ -136,9 +136,8 @@ public:
     JobFrame(HWND window, HDC dc, const std::string& name) : window_(window), dc_(dc) {
         SetAbortProc(dc_, &abort_procedure);
         g_printing.proceed = true;
-        g_printing.dialog =
-            CreateDialogParamA(app_state().instance, MAKEINTRESOURCEA(IDD_PRINTING), window,
-                               &printing_dialog_procedure, 0);
+        g_printing.dialog = CreateDialogParamA(app_state().instance, MAKEINTRESOURCEA(IDD_PRINTING),
+                                               window, &printing_dialog_procedure, 0);
         if (g_printing.dialog != nullptr) {
             centre_on_screen(g_printing.dialog);
             SetDlgItemTextA(g_printing.dialog, IDC_PRINTING_DOCUMENT, name.c_str());
