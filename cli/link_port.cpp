@@ -1,5 +1,7 @@
 #include "cli/link_port.h"
 
+#include <cstdio>
+
 #include "base/file_system.h"
 #include "link/virtual_port.h"
 #include "sim/sim_calculator.h"
@@ -20,7 +22,7 @@ void set_real_port_factory(RealPortFactory factory) {
 
 OptionSpec link_option_spec(std::set<std::string> flags, std::set<std::string> valued) {
     flags.insert("--sim");
-    valued.insert({"--items", "--fault", "--port"});
+    valued.insert({"--items", "--fault", "--port", "--trace"});
     return OptionSpec{std::move(flags), std::move(valued)};
 }
 
@@ -37,7 +39,7 @@ std::string console_text(std::string_view message) {
     return text;
 }
 
-std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string& error) {
+std::unique_ptr<CliPort> make_untraced_port(const ParsedOptions& options, std::string& error) {
     const auto device = options.value("--port");
     if (options.has("--sim") && device) {
         error = "--sim and --port exclude each other";
@@ -74,6 +76,43 @@ std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string
     result->clock = std::move(clock);
     result->keep_alive = sim;
     return result;
+}
+
+// Trace lines into a file, written through as they come so that a trace of a run that ends
+// badly is whole up to its last line.
+class TraceFile final : public link::TraceSink {
+public:
+    explicit TraceFile(std::FILE* file) : file_(file) {}
+    ~TraceFile() override { std::fclose(file_); }
+    TraceFile(const TraceFile&) = delete;
+    TraceFile& operator=(const TraceFile&) = delete;
+    void write_line(std::string_view line) override {
+        std::fwrite(line.data(), 1, line.size(), file_);
+        std::fputc('\n', file_);
+    }
+
+private:
+    std::FILE* file_;
+};
+
+std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string& error) {
+    auto port = make_untraced_port(options, error);
+    const auto trace_path = options.value("--trace");
+    if (!port || !trace_path) {
+        return port;
+    }
+    std::FILE* file = std::fopen(trace_path->c_str(), "wb");
+    if (file == nullptr) {
+        error = "cannot write the trace file " + *trace_path;
+        return nullptr;
+    }
+    port->trace_sink = std::make_unique<TraceFile>(file);
+    port->traced_port = std::move(port->port);
+    auto tracing =
+        std::make_unique<link::TracingPort>(*port->traced_port, *port->clock, *port->trace_sink);
+    port->trace = tracing.get();
+    port->port = std::move(tracing);
+    return port;
 }
 
 }  // namespace travex::cli

@@ -13,6 +13,7 @@
 #include "files/save_as_name.h"
 #include "frame/frame_win32.h"
 #include "frame/message_table.h"
+#include "resources/file_filters.h"
 
 namespace travex::win32 {
 namespace {
