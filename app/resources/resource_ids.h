@@ -89,7 +89,7 @@
 
 // Dialogs and their controls.
 #define IDD_PRINTING 30004
-#define IDC_PRINTING_DOCUMENT 1000
+#define IDC_PRINTING_DOCUMENT 1010
 #define IDD_FILE_EXISTS 30006
 #define IDD_SKIP 30007
 #define IDD_ABOUT 30009

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "driver_support.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ using driver::find_frame;
 using driver::wait_for;
 using driver::window_text;
 
-constexpr int kDocumentNameId = 1000;
+constexpr int kDocumentNameId = IDC_PRINTING_DOCUMENT;
 constexpr int kLandscapeButton = 0x421;  // rad2 of the print setup dialog
 
 std::wstring wide(const std::string& text) {
@@ -135,7 +136,7 @@ HWND printing_dialog() {
     for (HWND dialog = FindWindowA("#32770", "TRAVEX"); dialog != nullptr;
          dialog = FindWindowExA(nullptr, dialog, "#32770", "TRAVEX")) {
         if (GetDlgItem(dialog, kDocumentNameId) != nullptr &&
-            GetDlgItem(dialog, IDCANCEL) != nullptr && GetDlgItem(dialog, 4) == nullptr) {
+            GetDlgItem(dialog, IDCANCEL) != nullptr) {
             return dialog;
         }
     }
