@@ -3,11 +3,14 @@
 // points of start-up, frame, error report, calculator font and About box.
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "base/message_id.h"
 #include "files/file_questions.h"
 #include "frame/window_registry.h"
+#include "print/print_layout.h"
 #include "settings/settings.h"
 
 namespace travex::win32 {
@@ -95,6 +98,18 @@ private:
 };
 // Moves a window, size unchanged, to the middle of the screen.
 void centre_on_screen(HWND window);
+
+// File > Print (20007) for the active document window and File > Print Setup (20008). The
+// printer settings chosen in Print Setup are kept until ReleasePrinterSettings (frame
+// destruction).
+void Print(HWND owner);
+void PrintSetup(HWND owner);
+void ReleasePrinterSettings();
+bool printer_settings_kept();
+// What a document window of a kind other than the program editor prints: screen image and
+// slide show windows register theirs. Nothing when the window cannot be printed.
+using DocumentPrinter = std::function<std::optional<print::PrintLayout>(HWND window)>;
+void set_document_printer(DocumentKind kind, DocumentPrinter printer);
 
 // The modal About box.
 void ShowAbout(HWND owner);

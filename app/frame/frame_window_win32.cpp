@@ -241,6 +241,14 @@ bool run_command(HWND frame, std::uint16_t id) {
                 save_as_command(frame, reinterpret_cast<HWND>(active));
             }
             break;
+        case FrameAction::print:
+            if (state.documents.active(DocumentKind::any) != 0) {
+                Print(frame);
+            }
+            break;
+        case FrameAction::print_setup:
+            PrintSetup(frame);
+            break;
         case FrameAction::undo:
             if (HWND box = focused_editor_box()) {
                 SendMessageW(box, WM_UNDO, 0, 0);
@@ -385,6 +393,7 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
             return 0;
         case WM_DESTROY:
             ReleaseFindState();
+            ReleasePrinterSettings();
             // The menus belong to the start-up code, which destroys both after the loop.
             SetMenu(window, nullptr);
             PostQuitMessage(0);

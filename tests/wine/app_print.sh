@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# Printing from TRAVEX.exe under Wine to a real printer of the prefix: Wine's PostScript driver
+# with a file as its port, the PostScript turned into PDF with Ghostscript and checked with
+# poppler-utils. A program prints its three header lines on every page, in the calculator font;
+# Cancel in the print dialog and in "Now Printing:" prints nothing and leaves the window usable;
+# Print Setup's landscape choice is kept for later jobs. The picture and slide show layouts go
+# through the same printer surface with print_surface_check and are checked to the pixel.
+# usage: app_print.sh NATIVE_CLI MINGW_BUILD_DIR WINEPREFIX WORK_DIR
+set -u
+native=$1 mingw=$2 prefix=$3 work=$4
+here=$(cd "$(dirname "$0")" && pwd)
+for file in "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$mingw/tests/windows/editor_driver.exe" \
+    "$mingw/tests/windows/print_driver.exe" "$mingw/tests/windows/print_surface_check.exe"; do
+    [ -f "$file" ] || { echo "missing $file"; exit 1; }
+done
+for tool in ps2pdf pdftotext pdfinfo pdftoppm; do
+    command -v $tool >/dev/null || { echo "missing $tool"; exit 1; }
+done
+rm -rf "$work"; mkdir -p "$work/app" "$work/files" "$work/spool"
+cp "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$work/app/"
+files=$work/files
+out=$work/spool/out.ps
+printer="TRAVEX Test Printer"
+win() { echo "Z:$(echo "$files/$1" | tr '/' '\\')"; }
+
+for i in $(seq -w 1 80); do printf '"LINE %s"\r\n' "$i"; done >"$files/short.txt"
+"$native" tok "$files/short.txt" -o "$files/SHORT.g6p" --title "PRINT TEST" >/dev/null
+for i in $(seq -w 1 3000); do printf '"BIG %s"\r\n' "$i"; done >"$files/big.txt"
+"$native" tok "$files/big.txt" -o "$files/BIG.g6p" --title "BIG" >/dev/null
+
+. "$here/lib/app_session.sh"
+trap end_session EXIT
+start_display
+await_session_end
+pd() { "$wine_env" run "$prefix" "$mingw/tests/windows/print_driver.exe" "$@"; }
+
+# The printer: its port (a file of the work folder) known to the spooler, then the printer.
+"$wine_env" run "$prefix" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports' \
+    /v "$out" /t REG_SZ /d "" /f >/dev/null 2>&1
+check "printer added" pd add-printer "$printer" "$out" "$(echo "$here/data/travex-test.ppd" | sed 's|/|\\|g; s|^|Z:|')"
+pd printers
+
+# Waits for the spooler to finish writing the job's file.
+await_job() {
+    local last=-1 size
+    for _ in $(seq 300); do
+        size=$(stat -c %s "$out" 2>/dev/null || echo -1)
+        [ "$size" -gt 0 ] && [ "$size" = "$last" ] && return 0
+        last=$size
+        sleep 0.2
+    done
+    return 1
+}
+to_pdf() { # pdf
+    ps2pdf -dAutoRotatePages=/None "$out" "$work/$1" 2>/dev/null || { echo "FAIL: ps2pdf $1"; fails=$((fails + 1)); }
+}
+
+start_app "$work/app"
+check "frame appears" drive wait-frame 240000
+check "start-up editor" edit wait-editors 1 20000
+
+# --- a program ---------------------------------------------------------------------------------
+check "open SHORT.g6p" edit open "$(win SHORT.g6p)"
+rm -f "$out"
+edit command 20007 >/dev/null
+check "print dialog OK" pd dialog Print ok
+check "program job written" await_job
+to_pdf short.pdf
+pages=$(pdfinfo "$work/short.pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
+[ "${pages:-0}" -ge 2 ] || { echo "FAIL: 80 lines on ${pages:-0} pages"; fails=$((fails + 1)); }
+for p in $(seq 1 "${pages:-0}"); do
+    pdftotext -raw -f "$p" -l "$p" "$work/short.pdf" "$work/short-$p.txt"
+    grep -q ";FILE TYPE *: *PROGRAM" "$work/short-$p.txt" || { echo "FAIL: page $p type line"; fails=$((fails + 1)); }
+    grep -q ";FILE NAME *: *SHORT.g6p" "$work/short-$p.txt" || { echo "FAIL: page $p name line"; fails=$((fails + 1)); }
+    grep -q ";TITLE *: *PRINT TEST" "$work/short-$p.txt" || { echo "FAIL: page $p title line"; fails=$((fails + 1)); }
+done
+# Wine's PostScript driver embeds the symbol-encoded calculator font without a text layer, so
+# the program's lines are checked in the PDF of travex-cli print (tests/cli/print.sh); here the
+# font must be the calculator font.
+pdffonts "$work/short.pdf" | grep -q "TM-QV7" ||
+    { echo "FAIL: program text not in the calculator font: $(pdffonts "$work/short.pdf")"; fails=$((fails + 1)); }
+pdftoppm -r 50 -f 1 -l 1 -png "$work/short.pdf" "$work/short-page"
+check "window usable after printing" pd document-enabled
+
+# --- Cancel in the print dialog: nothing printed ------------------------------------------------
+rm -f "$out"
+edit command 20007 >/dev/null
+check "print dialog Cancel" pd dialog Print cancel
+sleep 2
+[ -e "$out" ] && { echo "FAIL: a cancelled print dialog printed"; fails=$((fails + 1)); }
+check "window usable after the cancelled dialog" pd document-enabled
+
+# --- Cancel in "Now Printing:": the job is aborted ----------------------------------------------
+check "open BIG.g6p" edit open "$(win BIG.g6p)"
+rm -f "$out"
+# The canceller waits for the printing dialog before the job starts, so its Cancel arrives while
+# the pages are still being laid out; the dialog stays up until the layout ends.
+pd cancel-printing 60000 >"$work/cancel.out" 2>&1 &
+canceller=$!
+sleep 1
+edit command 20007 >/dev/null
+check "print dialog OK for BIG" pd dialog Print ok
+sleep 0.3
+shot app-print-now-printing.png
+wait "$canceller" || { echo "FAIL: Cancel in Now Printing: $(cat "$work/cancel.out")"; fails=$((fails + 1)); }
+[ "$(tr -d '\r' <"$work/cancel.out")" = "$(win BIG.g6p)" ] ||
+    { echo "FAIL: printing dialog named '$(cat "$work/cancel.out")'"; fails=$((fails + 1)); }
+sleep 3
+[ -s "$out" ] && { echo "FAIL: a cancelled job reached the printer ($(stat -c %s "$out") bytes)"; fails=$((fails + 1)); }
+check "window usable after Cancel" pd document-enabled
+edit command 20003 >/dev/null
+
+# --- Print Setup: landscape, kept for the next jobs ---------------------------------------------
+edit command 20008 >/dev/null
+check "Print Setup landscape" pd landscape
+for round in 1 2; do
+    rm -f "$out"
+    edit command 20007 >/dev/null
+    check "print dialog OK (landscape $round)" pd dialog Print ok
+    check "landscape job $round written" await_job
+    grep -aq "%%Orientation: Landscape\|%%PageOrientation: Landscape" "$out" ||
+        { echo "FAIL: job $round after Print Setup is not landscape"; fails=$((fails + 1)); }
+done
+
+edit command 20009 >/dev/null
+for _ in 1 2 3 4; do edit answer "ZELTA TRAVEX" no 3000 >/dev/null 2>&1 || break; done
+wait_exit "${app_pids[-1]}" || { echo "FAIL: the application did not end cleanly"; fails=$((fails + 1)); }
+
+# --- picture and slide show through the printer surface ------------------------------------------
+python3 - "$files" <<'PY'
+import random, struct, sys
+folder = sys.argv[1]
+random.seed(11)
+screen = bytearray(1056)
+for band in range(8):
+    for col in range(127):
+        screen[band * 132 + col] = random.getrandbits(8)
+open(f'{folder}/screen.bin', 'wb').write(screen)
+pic = bytearray(b'6i' + b'\x10\x0d' + b' ' * 9 + b'\0' * 41 + b'\x10\x0d\x00')
+for band in range(8):
+    pic += screen[band * 132: band * 132 + 127]
+open(f'{folder}/Pict1.g6i', 'wb').write(pic)
+def compress(s):
+    out = [s[0]]; i = 1
+    while i < 1056:
+        x = s[i] ^ s[i - 1]; out.append(x); i += 1
+        if x == 0:
+            c = 0
+            while i < 1056 and c < 255 and s[i] == s[i - 1]:
+                c += 1; i += 1
+            out.append(c)
+    return bytes(out)
+show = bytearray(b'6s' + b'SHOW'.ljust(11, b'\xff') + b'MY SLIDES'.ljust(40, b'\0') + b'\0\0')
+for n in range(12):
+    c = compress(screen)
+    show += struct.pack('<II', len(c) + 8, 0) + c
+show += bytes(8)
+open(f'{folder}/show.g6s', 'wb').write(show)
+PY
+psc() { "$wine_env" run "$prefix" "$mingw/tests/windows/print_surface_check.exe" "$@"; }
+rm -f "$out"
+check "picture printed" psc "$printer" picture "$(win Pict1.g6i)" 7
+check "picture job written" await_job
+to_pdf pict.pdf
+pdftotext -raw "$work/pict.pdf" "$work/pict.txt"
+grep -q ";FILE TYPE *: *PICTURE" "$work/pict.txt" || { echo "FAIL: picture type line"; fails=$((fails + 1)); }
+grep -q ";PICT1" "$work/pict.txt" || { echo "FAIL: picture variable line"; fails=$((fails + 1)); }
+# 300 dpi printer, 96 dpi screen: r = 3; at 200 % each screen pixel is 6 × 6 printer pixels.
+pdftoppm -r 300 -gray -aa no -aaVector no "$work/pict.pdf" "$work/pict"
+python3 - "$work/pict-1.pgm" "$files/screen.bin" <<'PY' || { echo "FAIL: picture pixels"; fails=$((fails + 1)); }
+import sys
+data = open(sys.argv[1], 'rb').read()
+parts = data.split(b'\n', 3)
+w, h = map(int, parts[1].split()); pixels = parts[3]
+screen = open(sys.argv[2], 'rb').read()
+dark = lambda x, y: pixels[y * w + x] < 128
+m = 150
+# The frame's left edge: the long dark run in the margin column.
+top, run = None, 0
+for y in range(h):
+    run = run + 1 if dark(m, y) else 0
+    if run >= 300:
+        top = y - run + 1
+        break
+if top is None:
+    print("no picture frame found"); sys.exit(1)
+bad = sum(1 for py in range(64) for px in range(132)
+          if dark(m + 1 + 6 * px + 3, top + 1 + 6 * py + 3) !=
+          bool(px < 127 and (screen[(py // 8) * 132 + px] >> (7 - py % 8)) & 1))
+if bad:
+    print(f"{bad} picture pixels differ (frame top {top})"); sys.exit(1)
+PY
+rm -f "$out"
+check "slide show printed" psc "$printer" slides "$(win show.g6s)"
+check "slide show job written" await_job
+to_pdf show.pdf
+pdftotext -raw "$work/show.pdf" "$work/show.txt"
+numbers=$(grep -o 'No\.[0-9]*' "$work/show.txt" | tr '\n' ' ')
+[ "$numbers" = "No.1 No.2 No.3 No.4 No.5 No.6 No.7 No.8 No.9 No.10 No.11 No.12 " ] ||
+    { echo "FAIL: slide numbers: $numbers"; fails=$((fails + 1)); }
+grep -q ";TITLE *: *MY SLIDES" "$work/show.txt" || { echo "FAIL: slide show title"; fails=$((fails + 1)); }
+pdftoppm -r 50 -f 1 -l 1 -png "$work/show.pdf" "$work/show-page"
+
+echo "app_print: $fails failures; pages and screenshots in $work"
+exit $fails
