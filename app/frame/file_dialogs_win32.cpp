@@ -12,6 +12,7 @@
 #include "files/open_action.h"
 #include "files/save_as_name.h"
 #include "frame/frame_win32.h"
+#include "frame/link_shell_win32.h"
 #include "frame/message_table.h"
 
 namespace travex::win32 {
@@ -96,16 +97,46 @@ void open_file_command(HWND frame) {
         case OpenAction::refuse_no_data:
             ReportError(frame, kMessageNoData);
             break;
-        case OpenAction::slide_show:
         case OpenAction::screen_image:
+            if (file_kind_of(path) == FileKind::bitmap) {
+                OpenBitmapFile(frame, path);
+            } else {
+                OpenPictureFile(frame, path);
+            }
+            break;
+        case OpenAction::slide_show:
         case OpenAction::refuse_unreadable:
-            // Slide shows, pictures and bitmaps have no window of their own yet.
+            // Slide shows have no window of their own yet.
             ReportError(frame, kMessageCannotRead);
             break;
     }
 }
 
+// Save As for a screen image window: only bitmap files are offered.
+bool save_screen_as(HWND owner, HWND document) {
+    const std::string list = filter_list(kFilterSaveImage);
+    const std::string filter = dialog_filter(list);
+    char name[kNameBufferLength] = {};
+    OPENFILENAMEA request = dialog_request(owner, filter, name, "Save as");
+    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NONETWORKBUTTON;
+    if (!GetSaveFileNameA(&request)) {
+        report_dialog_failure(owner);
+        return false;
+    }
+    const std::string typed = name;
+    const std::string path =
+        apply_save_extension(typed, list, static_cast<int>(request.nFilterIndex));
+    remember_data_folder();
+    if (!may_replace(owner, typed, path)) {
+        return false;
+    }
+    return SaveScreenImage(document, path);
+}
+
 bool save_as_command(HWND owner, HWND document) {
+    if (is_screen_window(document)) {
+        return save_screen_as(owner, document);
+    }
     if (!is_editor(document)) {
         return false;
     }

@@ -28,6 +28,22 @@ public:
     virtual SkipAnswer ask_skip(std::string_view message, std::string_view path) = 0;
     // A received item whose file exists already.
     virtual OverwriteAnswer ask_overwrite(std::string_view path) = 0;
+
+    // What an application driving the session with its own timer is told on the way; a caller
+    // that runs whole operations reads the outcome afterwards and needs none of these.
+    // The message an operation ends with (message 400 + index), at the moment it ends.
+    virtual void report(int message_index) { (void)message_index; }
+    // The directory is in (operations 1 and 2): the caller runs its dialog, which may start
+    // the transfer with start_sending() or start_receiving(), and answers when it has closed.
+    virtual void run_dialog(LinkOperation op) { (void)op; }
+    // The window that carries the link timer may be used again.
+    virtual void window_enabled() {}
+    // The screen image arrived (operation 3).
+    virtual void captured(const Bytes& screen) { (void)screen; }
+    // The calculator answered the port probe (operation 7).
+    virtual void probe_answered() {}
+    // A tick of a port probe passed.
+    virtual void probe_step() {}
 };
 
 // Texts of the questions and messages of the flow.
@@ -86,6 +102,22 @@ public:
     // Port probe: hello then goodbye.
     LinkOutcome probe();
 
+    // Driven by the caller's own timer (the application): begin() opens the port; while
+    // engine().timer_armed() the caller calls engine().on_timer() once per timer period.
+    // The directory runs the caller's dialog (TransferUi::run_dialog), and a close of that
+    // dialog posted by the flow (engine().dialog_close_posted()) is the caller's to deliver
+    // when the dialog has gone: dialog_closed() then runs the goodbye. Answers 0 or the open
+    // error code.
+    int begin(LinkOperation op);
+    // The dialog's OK: the transfer of the chosen files or items starts.
+    void start_sending(const std::vector<std::string>& paths);
+    void start_receiving(const std::vector<ReceiveItem>& chosen, const std::string& folder);
+    // The dialog has closed (by the user or by the flow's posted close).
+    void dialog_closed();
+    // The calculator's items of the directory just fetched, as the receive list shows them.
+    const std::vector<ReceiveItem>& listed() const { return listed_; }
+    const LinkOutcome& outcome() const { return outcome_; }
+
     const std::vector<FileReport>& reports() const { return reports_; }
     LinkEngine& engine() { return engine_; }
     // Ticks of the last operation.
@@ -98,17 +130,25 @@ public:
     void directory_ready(LinkOperation op) override;
     void file_script_done() override { next_file(); }
     void item_script_done() override { next_item(); }
-    void capture_done(const Bytes& image) override { screen_ = image; }
-    void probe_answered() override { probe_answered_ = true; }
+    void capture_done(const Bytes& image) override {
+        screen_ = image;
+        ui_.captured(image);
+    }
+    void probe_answered() override {
+        probe_answered_ = true;
+        ui_.probe_answered();
+    }
     void operation_failed(LinkOperation op, int code) override;
+    void window_enabled() override { ui_.window_enabled(); }
+    void probe_step() override { ui_.probe_step(); }
 
 private:
-    enum class Mode { list, send, receive, capture, probe };
+    enum class Mode { list, send, receive, capture, probe, driven };
     LinkOutcome run(Mode mode, LinkOperation op);
     void next_file();
     void next_item();
     bool save_received(const ReceiveItem& item, Bytes payload);
-    void stop_transfer(std::string message);
+    void stop_transfer(std::string message, int message_index);
 
     SerialPort& port_;
     Clock& clock_;
