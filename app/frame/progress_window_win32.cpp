@@ -17,6 +17,7 @@ namespace {
 constexpr int kWidth = 260;
 constexpr int kHeight = 150;
 constexpr int kCancelId = 22001;
+constexpr int kShownTextId = 22002;
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonTop = 90;
@@ -44,6 +45,10 @@ public:
         CreateWindowExA(0, "BUTTON", "&Cancel", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON,
                         (client.right - kButtonWidth) / 2, kButtonTop, kButtonWidth, kButtonHeight,
                         window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)),
+                        state.instance, nullptr);
+        // The line as shown, for automation tools that cannot read what is painted.
+        CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 0, 0, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kShownTextId)),
                         state.instance, nullptr);
         UpdateWindow(window_);
     }
@@ -90,6 +95,7 @@ public:
         const std::string shown = link::fit_progress_text(text_, client.right, width_of);
         const int x = (client.right - width_of(shown)) / 2;
         TextOutA(dc, x, kTextTop, shown.c_str(), static_cast<int>(shown.size()));
+        SetDlgItemTextA(window, kShownTextId, shown.c_str());
         EndPaint(window, &paint);
     }
 
