@@ -166,8 +166,8 @@ void AppTransferUi::captured(const Bytes& screen) {
 
 bool LinkBusy() {
     LinkShell& link = shell();
-    return link.session && (link.session->engine().timer_armed() || link.port.is_open() ||
-                            link.dialog != nullptr);
+    return link.session &&
+           (link.session->engine().timer_armed() || link.port.is_open() || link.dialog != nullptr);
 }
 
 void link_request_abort(bool rewrite_steps) {
@@ -182,9 +182,8 @@ void StartLinkOperation(HWND frame, link::LinkOperation op) {
         return;
     }
     link.retired = std::move(link.session);
-    link.session = std::make_unique<link::LinkSession>(link.port, real_clock(), link_settings(),
-                                                       real_file_system(), link.ui,
-                                                       progress_window());
+    link.session = std::make_unique<link::LinkSession>(
+        link.port, real_clock(), link_settings(), real_file_system(), link.ui, progress_window());
     link.kind = op;
     link.close_posted = false;
     const int code = link.session->begin(op);
@@ -276,9 +275,10 @@ std::vector<int> receive_items_of_category(int category_choice) {
     }
     const auto& listed = shell().session->listed();
     const std::vector<int> order = link::receive_slot_order(kModelInForce);
-    const int slot = category_choice > 0 && static_cast<std::size_t>(category_choice) <= order.size()
-                         ? order[static_cast<std::size_t>(category_choice - 1)]
-                         : -1;
+    const int slot =
+        category_choice > 0 && static_cast<std::size_t>(category_choice) <= order.size()
+            ? order[static_cast<std::size_t>(category_choice - 1)]
+            : -1;
     for (std::size_t i = 0; i < listed.size(); ++i) {
         if (category_choice <= 0 || listed[i].slot == slot) {
             indexes.push_back(static_cast<int>(i));

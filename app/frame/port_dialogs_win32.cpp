@@ -91,7 +91,8 @@ void fill_port_list(HWND dialog) {
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     for (const int number : system_ports()) {
         const std::string text = port_text(number);
-        const LRESULT at = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        const LRESULT at =
+            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         if (number == selected) {
             SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
         }
@@ -138,42 +139,43 @@ void auto_setting(HWND dialog) {
     }
     EnableWindow(GetDlgItem(dialog, kPortOk), FALSE);
     EnableWindow(dialog, TRUE);
-    DialogBoxParamA(app_state().instance, MAKEINTRESOURCEA(kAutoDialog), dialog,
-                    [](HWND auto_dialog, UINT message, WPARAM w, LPARAM) -> INT_PTR {
-                        switch (message) {
-                            case WM_INITDIALOG: {
-                                dialogs.auto_dialog = auto_dialog;
-                                dialogs.done = false;
-                                dialogs.cancelled = false;
-                                const int ports = static_cast<int>(dialogs.probe_list.size());
-                                SendDlgItemMessageA(auto_dialog, kProgressBar, PBM_SETRANGE, 0,
-                                                    MAKELPARAM(0, kProbeProgressRange));
-                                SendDlgItemMessageA(auto_dialog, kProgressBar, PBM_SETPOS, 0, 0);
-                                SendDlgItemMessageA(auto_dialog, kProgressBar, PBM_SETSTEP,
-                                                    static_cast<WPARAM>(kProbeProgressRange / ports / 35), 0);
-                                SendMessageA(app_state().frame, WM_COMMAND, kAutoSettingCommand, 0);
-                                return TRUE;
-                            }
-                            case WM_COMMAND:
-                                if (LOWORD(w) == kAutoCancel || LOWORD(w) == IDCANCEL) {
-                                    if (!dialogs.done) {
-                                        // The probe of the current port stops; its result
-                                        // ends the search with the no-response message.
-                                        dialogs.cancelled = true;
-                                        link_request_abort(false);
-                                    }
-                                    return TRUE;
-                                }
-                                break;
-                            case WM_DESTROY:
-                                dialogs.auto_dialog = nullptr;
-                                break;
-                            default:
-                                break;
+    DialogBoxParamA(
+        app_state().instance, MAKEINTRESOURCEA(kAutoDialog), dialog,
+        [](HWND auto_dialog, UINT message, WPARAM w, LPARAM) -> INT_PTR {
+            switch (message) {
+                case WM_INITDIALOG: {
+                    dialogs.auto_dialog = auto_dialog;
+                    dialogs.done = false;
+                    dialogs.cancelled = false;
+                    const int ports = static_cast<int>(dialogs.probe_list.size());
+                    SendDlgItemMessageA(auto_dialog, kProgressBar, PBM_SETRANGE, 0,
+                                        MAKELPARAM(0, kProbeProgressRange));
+                    SendDlgItemMessageA(auto_dialog, kProgressBar, PBM_SETPOS, 0, 0);
+                    SendDlgItemMessageA(auto_dialog, kProgressBar, PBM_SETSTEP,
+                                        static_cast<WPARAM>(kProbeProgressRange / ports / 35), 0);
+                    SendMessageA(app_state().frame, WM_COMMAND, kAutoSettingCommand, 0);
+                    return TRUE;
+                }
+                case WM_COMMAND:
+                    if (LOWORD(w) == kAutoCancel || LOWORD(w) == IDCANCEL) {
+                        if (!dialogs.done) {
+                            // The probe of the current port stops; its result
+                            // ends the search with the no-response message.
+                            dialogs.cancelled = true;
+                            link_request_abort(false);
                         }
-                        return FALSE;
-                    },
-                    0);
+                        return TRUE;
+                    }
+                    break;
+                case WM_DESTROY:
+                    dialogs.auto_dialog = nullptr;
+                    break;
+                default:
+                    break;
+            }
+            return FALSE;
+        },
+        0);
 }
 
 INT_PTR CALLBACK port_dialog_procedure(HWND dialog, UINT message, WPARAM w, LPARAM) {

@@ -48,8 +48,8 @@ public:
                         state.instance, nullptr);
         // The line as shown, for automation tools that cannot read what is painted.
         CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 0, 0, window_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kShownTextId)),
-                        state.instance, nullptr);
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kShownTextId)), state.instance,
+                        nullptr);
         UpdateWindow(window_);
     }
 

@@ -102,13 +102,13 @@ bool on_create(HWND window, LPARAM l) {
     record->pane = CreateWindowExA(0, "PCImgWClass", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
                                    window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneId)),
                                    state.instance, nullptr);
-    record->caption = CreateWindowExA(
-        0, "STATIC", std::string(image::kZoomCaption).c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER,
-        0, 0, 10, 10, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kZoomCaptionId)),
-        state.instance, nullptr);
+    record->caption = CreateWindowExA(0, "STATIC", std::string(image::kZoomCaption).c_str(),
+                                      WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 0, 10, 10, window,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kZoomCaptionId)),
+                                      state.instance, nullptr);
     record->zoom_list = CreateWindowExA(
-        0, "COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 10,
-        10, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kZoomListId)), state.instance,
+        0, "COMBOBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 10, 10,
+        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kZoomListId)), state.instance,
         nullptr);
     if (record->pane == nullptr || record->zoom_list == nullptr) {
         return false;
@@ -288,7 +288,8 @@ LRESULT CALLBACK screen_window_procedure(HWND window, UINT message, WPARAM w, LP
             if (LOWORD(w) == kZoomListId && HIWORD(w) == CBN_SELCHANGE) {
                 if (ScreenRecord* record = record_of(window)) {
                     const LRESULT zoom = SendMessageA(record->zoom_list, CB_GETCURSEL, 0, 0);
-                    record->zoom = zoom == CB_ERR ? image::kDefaultZoomEntry : static_cast<int>(zoom);
+                    record->zoom =
+                        zoom == CB_ERR ? image::kDefaultZoomEntry : static_cast<int>(zoom);
                     InvalidateRect(record->pane, nullptr, TRUE);
                 }
                 return 0;

@@ -67,7 +67,8 @@ std::string list_text(HWND list, int index) {
         return {};
     }
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(length));
     return text;
 }
@@ -87,7 +88,8 @@ void add_selection(HWND dialog, const std::string& line, LPARAM data) {
                      reinterpret_cast<LPARAM>(line.c_str())) != LB_ERR) {
         return;
     }
-    const LRESULT at = SendMessageA(selection, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    const LRESULT at =
+        SendMessageA(selection, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     if (at >= 0) {
         SendMessageA(selection, LB_SETITEMDATA, static_cast<WPARAM>(at), data);
     }
@@ -179,11 +181,13 @@ bool send_command(HWND dialog, WPARAM w) {
             if (typed_pattern(dialog)) {
                 return false;  // the common dialog applies the typed pattern
             }
-            take_file(dialog, static_cast<int>(SendDlgItemMessageA(dialog, kFileList, LB_GETCURSEL, 0, 0)));
+            take_file(dialog,
+                      static_cast<int>(SendDlgItemMessageA(dialog, kFileList, LB_GETCURSEL, 0, 0)));
             return true;
         case kFileList:
             if (code == LBN_DBLCLK) {
-                take_file(dialog, static_cast<int>(SendDlgItemMessageA(dialog, kFileList, LB_GETCURSEL, 0, 0)));
+                take_file(dialog, static_cast<int>(
+                                      SendDlgItemMessageA(dialog, kFileList, LB_GETCURSEL, 0, 0)));
                 return true;
             }
             return false;
@@ -209,9 +213,11 @@ void fill_item_list(HWND dialog) {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     const LRESULT choice = SendDlgItemMessageA(dialog, kTypeChoice, CB_GETCURSEL, 0, 0);
     const std::vector<std::string> lines = receive_item_lines();
-    for (const int index : receive_items_of_category(choice == CB_ERR ? 0 : static_cast<int>(choice))) {
-        const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0,
-                                        reinterpret_cast<LPARAM>(lines[static_cast<std::size_t>(index)].c_str()));
+    for (const int index :
+         receive_items_of_category(choice == CB_ERR ? 0 : static_cast<int>(choice))) {
+        const LRESULT at =
+            SendMessageA(list, LB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(lines[static_cast<std::size_t>(index)].c_str()));
         if (at >= 0) {
             SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), index);
         }
@@ -238,7 +244,8 @@ void receive_ok(HWND dialog) {
     }
     std::vector<int> indexes;
     for (int i = 0; i < count; ++i) {
-        indexes.push_back(static_cast<int>(SendMessageA(selection, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)));
+        indexes.push_back(
+            static_cast<int>(SendMessageA(selection, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)));
     }
     StartReceiving(dialog, indexes, current_folder());
 }
@@ -256,11 +263,13 @@ bool receive_command(HWND dialog, WPARAM w) {
             }
             return false;
         case kReceiveSelect:
-            take_item(dialog, static_cast<int>(SendDlgItemMessageA(dialog, kItemList, LB_GETCURSEL, 0, 0)));
+            take_item(dialog,
+                      static_cast<int>(SendDlgItemMessageA(dialog, kItemList, LB_GETCURSEL, 0, 0)));
             return true;
         case kItemList:
             if (code == LBN_DBLCLK) {
-                take_item(dialog, static_cast<int>(SendDlgItemMessageA(dialog, kItemList, LB_GETCURSEL, 0, 0)));
+                take_item(dialog, static_cast<int>(
+                                      SendDlgItemMessageA(dialog, kItemList, LB_GETCURSEL, 0, 0)));
             }
             return true;
         case kSelectAll: {
@@ -283,9 +292,9 @@ LRESULT CALLBACK transfer_subclass(HWND dialog, UINT message, WPARAM w, LPARAM l
         case kReceiveSubclassed: {
             the_dialog.old_procedure = reinterpret_cast<WNDPROC>(l);
             if (the_dialog.font == nullptr) {
-                the_dialog.font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, OEM_CHARSET,
-                                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                              FIXED_PITCH | FF_MODERN, "Terminal");
+                the_dialog.font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                              OEM_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                              DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Terminal");
             }
             for (const int id : {kSelectionList, kItemList}) {
                 if (HWND list = GetDlgItem(dialog, id)) {
@@ -328,7 +337,8 @@ LRESULT CALLBACK transfer_subclass(HWND dialog, UINT message, WPARAM w, LPARAM l
                 remove_all(dialog);
                 return 0;
             }
-            const bool handled = the_dialog.receive ? receive_command(dialog, w) : send_command(dialog, w);
+            const bool handled =
+                the_dialog.receive ? receive_command(dialog, w) : send_command(dialog, w);
             if (handled) {
                 return 0;
             }
@@ -345,8 +355,8 @@ LRESULT CALLBACK transfer_subclass(HWND dialog, UINT message, WPARAM w, LPARAM l
 
 UINT_PTR CALLBACK transfer_hook(HWND dialog, UINT message, WPARAM, LPARAM) {
     if (message == WM_INITDIALOG) {
-        const auto old = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-            dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(transfer_subclass)));
+        const auto old = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(transfer_subclass)));
         the_dialog.old_procedure = old;
         SendMessageA(dialog, the_dialog.receive ? kReceiveSubclassed : kSendSubclassed, 0,
                      reinterpret_cast<LPARAM>(old));

@@ -412,9 +412,10 @@ bool LinkSession::save_received(const ReceiveItem& item, Bytes payload) {
         stop_transfer("", 0);
     } else {
         report.outcome = FileOutcome::failed;
-        const int shown = questions.message == kMessageDiskFull || questions.message == kMessageNameTooLong
-                              ? questions.message
-                              : kMessageCannotCreate;
+        const int shown =
+            questions.message == kMessageDiskFull || questions.message == kMessageNameTooLong
+                ? questions.message
+                : kMessageCannotCreate;
         stop_transfer(std::string(store_message(shown)), shown - 400);
     }
     return false;

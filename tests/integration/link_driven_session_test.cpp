@@ -63,8 +63,7 @@ public:
 };
 
 struct DrivenRig {
-    DrivenRig()
-        : port(clock, &sim, {}), session(port, clock, settings, fs, ui, progress) {
+    DrivenRig() : port(clock, &sim, {}), session(port, clock, settings, fs, ui, progress) {
         ui.engine = &session.engine();
         ui.clock = &clock;
     }
@@ -100,8 +99,7 @@ TEST(LinkDrivenSession, SendFromTheDialogReachesTheCalculatorByteForByte) {
     EXPECT_EQ(rig.ui.dialogs, 1);
     EXPECT_EQ(rig.ui.dialog_op, link::LinkOperation::send);
     EXPECT_GT(rig.ui.dialog_ticks, 0) << "the files travel on the dialog's own timer";
-    const Bytes* stored =
-        rig.sim.memory().find_item(link::make_name("PROGRAM"), calc_name("PROG"));
+    const Bytes* stored = rig.sim.memory().find_item(link::make_name("PROGRAM"), calc_name("PROG"));
     ASSERT_NE(stored, nullptr);
     EXPECT_TRUE(rig.ui.reports.empty());
     EXPECT_EQ(rig.sim.stats().goodbyes, 1);
@@ -122,8 +120,7 @@ TEST(LinkDrivenSession, ClosingTheDialogWithoutOkSaysGoodbye) {
 
 TEST(LinkDrivenSession, ReceiveFromTheDialogStoresTheCalculatorsItems) {
     DrivenRig rig;
-    rig.sim.memory().put_named(link::make_name("PROGRAM"), calc_name("ABC"),
-                               pattern(300, 3));
+    rig.sim.memory().put_named(link::make_name("PROGRAM"), calc_name("ABC"), pattern(300, 3));
     rig.ui.on_ok = [&] {
         std::vector<link::ReceiveItem> chosen;
         for (const link::ReceiveItem& item : rig.session.listed()) {

@@ -12,7 +12,7 @@ int fixed_width(std::string_view text) {
 }
 
 TEST(ProgressText, FittingTextStaysAndLongTextEndsInDots) {
-    EXPECT_EQ(link::fit_progress_text("prog.g6p", 56, fixed_width), "prog.g6p");  // exactly fits
+    EXPECT_EQ(link::fit_progress_text("prog.g6p", 56, fixed_width), "prog.g6p");   // exactly fits
     EXPECT_EQ(link::fit_progress_text("prog.g6p1", 56, fixed_width), "prog....");  // 5 + 3 = 8
     EXPECT_EQ(link::fit_progress_text("", 0, fixed_width), "");
     const std::string long_name(300, 'w');

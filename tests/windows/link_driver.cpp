@@ -25,6 +25,8 @@
 //   link_driver save-as PATH MS            File > Save As of the active window to PATH
 //   link_driver ports                      Communication Port: prints the port list
 //   link_driver step MS                    Auto Setting: prints the progress bar's step
+//   link_driver time-send NAME CLI FOLDER  the link time of sending NAME from the application
+//                                          and from travex-cli.exe (at the application's pacing)
 #include <windows.h>
 
 #include <commctrl.h>
@@ -59,17 +61,26 @@ void click(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// A line of a list or combo box of the application. The text is asked for in UTF-16, which
+// Wine passes between processes reliably, and given back as the ASCII it holds.
 std::string list_line(HWND list, int index, bool combo = false) {
     const LRESULT length =
-        SendMessageA(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+        SendMessageW(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length < 0) {
         return {};
     }
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(list, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(length));
-    return text;
+    std::wstring text(static_cast<std::size_t>(length) + 16, L'\0');
+    const LRESULT got =
+        SendMessageW(list, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(text.data()));
+    if (got < 0) {
+        return {};
+    }
+    std::string narrow;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(got) && i < text.size(); ++i) {
+        narrow.push_back(static_cast<char>(text[i] < 0x80 ? text[i] : '?'));
+    }
+    return narrow;
 }
 
 int print_list(HWND list, bool combo = false) {
@@ -221,14 +232,85 @@ int save_as(const std::string& path, int milliseconds) {
     return closed ? 0 : fail("Save as dialog stays open");
 }
 
+// Milliseconds a program takes from its start to its end, run in folder.
+long run_timed(const std::string& command_line, const std::string& folder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string line = command_line;
+    const DWORD start = GetTickCount();
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        folder.c_str(), &startup, &process)) {
+        return -1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    const DWORD end = GetTickCount();
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code == 0 ? static_cast<long>(end - start) : -1;
+}
+
+// Polls every few milliseconds, so that the driver adds little to what it measures.
+template <typename Found>
+bool wait_closely(int milliseconds, Found found) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < static_cast<DWORD>(milliseconds);
+         Sleep(2)) {
+        if (found()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The same send of one file by the application (its link time: from the menu command to the
+// dialog, and from the question's OK to the dialog's end) and by travex-cli.exe (its run time
+// less the time the program takes to start and end without the link).
+int time_send(const std::string& name, const std::string& cli, const std::string& folder) {
+    const long startup = run_timed("\"" + cli + "\" --help", folder);
+    const long cli_run = run_timed(
+        "\"" + cli + "\" send " + name + " --port COM1 --timer 10 --out-buffer 4096", folder);
+    if (startup < 0 || cli_run < 0) {
+        return fail("travex-cli.exe did not send " + name);
+    }
+    const DWORD begin = GetTickCount();
+    PostMessageA(find_frame(), WM_COMMAND, 20021, 0);
+    HWND dialog = nullptr;
+    if (!wait_closely(60000, [&] { return (dialog = find_dialog("Send Files")) != nullptr; })) {
+        return fail("no Send Files dialog");
+    }
+    const DWORD directory = GetTickCount() - begin;
+    Sleep(300);
+    SetDlgItemTextA(dialog, kNameEdit, name.c_str());
+    if (!select_line(GetDlgItem(dialog, kFileList), name)) {
+        return fail("no file " + name);
+    }
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1)));
+    click(dialog, 31001);
+    HWND box = nullptr;
+    if (!wait_closely(20000, [&] { return (box = find_dialog("ZELTA TRAVEX")) != nullptr; })) {
+        return fail("no send question");
+    }
+    Sleep(300);
+    const DWORD ok = GetTickCount();
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    if (!wait_closely(120000, [] { return find_dialog("Send Files") == nullptr; })) {
+        return fail("the send does not end");
+    }
+    const DWORD app = directory + (GetTickCount() - ok);
+    std::printf("travex-cli.exe %ld ms, TRAVEX.exe %lu ms\n", cli_run - startup,
+                static_cast<unsigned long>(app));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     auto arg = [&](int at) { return std::string(argc > at ? argv[at] : ""); };
-    auto number = [&](int at, int fallback) {
-        return argc > at ? std::atoi(argv[at]) : fallback;
-    };
+    auto number = [&](int at, int fallback) { return argc > at ? std::atoi(argv[at]) : fallback; };
     std::vector<std::string> rest;
     for (int i = 2; i < argc; ++i) {
         rest.push_back(argv[i]);
@@ -350,7 +432,8 @@ int main(int argc, char** argv) {
         }
         HWND combo = GetDlgItem(dialog, kPortCombo);
         const LRESULT at = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-        std::printf("selected %s\n", at == CB_ERR ? "none" : list_line(combo, static_cast<int>(at), true).c_str());
+        std::printf("selected %s\n",
+                    at == CB_ERR ? "none" : list_line(combo, static_cast<int>(at), true).c_str());
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kPortCombo, CBN_DROPDOWN),
                      reinterpret_cast<LPARAM>(combo));
         print_list(combo, true);
@@ -362,9 +445,12 @@ int main(int argc, char** argv) {
         if (dialog == nullptr) {
             return fail("no Auto Setting dialog");
         }
-        std::printf("step %ld\n",
-                    static_cast<long>(SendDlgItemMessageA(dialog, kProgressBar, PBM_GETSTEP, 0, 0)));
+        std::printf("step %ld\n", static_cast<long>(SendDlgItemMessageA(dialog, kProgressBar,
+                                                                        PBM_GETSTEP, 0, 0)));
         return 0;
+    }
+    if (command == "time-send") {
+        return time_send(arg(2), arg(3), arg(4));
     }
     return fail("unknown command " + command);
 }

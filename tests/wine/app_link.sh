@@ -60,8 +60,8 @@ make_file 6 p PROG1 700 "$files/prog1.g6p"
 make_file 6 e EQ 40 "$files/eq.g6e"
 make_file 4 p OLD 120 "$files/old.g4p"
 make_file 6 p BIG 16384 "$files/big.g6p"
-make_file 6 p LONGNAME 3000 "$files/a_very_long_file_name_that_the_progress_window_cannot_show.g6p"
-printf 'not a calculator file' >"$files/notes.g3p"
+make_file 6 p LONGNAME 30000 "$files/a_very_long_file_name_that_the_progress_window_cannot_show.g6p"
+printf 'not a calculator file' >"$files/notes.g6x"
 # The setup items and a backup as the calculator hands them out.
 "$native" recv backup.g6b variable.g6v tblsetup.g6t winsetup.g6w zoom.g6z -C "$files" --sim \
     >"$work/setup.out" 2>&1 || { echo "FAIL: setup items from the simulator"; cat "$work/setup.out"; }
@@ -147,9 +147,9 @@ link click "Send Files" 31001
 expect "backup with another file" "Backup file and Data file can't be sent at the same time." \
     link answer "ZELTA TRAVEX" ok 20000
 link click "Send Files" 31004
-link send-select notes.g3p >/dev/null
+link send-select notes.g6x >/dev/null
 link click "Send Files" 31001
-expect "digit 3 not sendable" "This is not a transmittable file extension.|$(win notes.g3p | tr 'A-Z' 'a-z')" \
+expect "type letter x not sendable" "This is not a transmittable file extension.|$(win notes.g6x | tr 'A-Z' 'a-z')" \
     link answer "ZELTA TRAVEX" ok 20000
 shot link-send-refused.png
 link click "Send Files" 31004
@@ -167,7 +167,7 @@ done
 
 # A long name in the progress window ends in "..."; the progress window mid-transfer.
 send_dialog
-link send-select a_very_long_file_name_that_the_progress_window_cannot_show.g6p big.g6p >/dev/null
+link send-select a_very_long_file_name_that_the_progress_window_cannot_show.g6p >/dev/null
 link click "Send Files" 31001
 link answer "ZELTA TRAVEX" ok 20000 >/dev/null
 progress=$(link progress 20000 | tr -d '\r')
@@ -186,10 +186,10 @@ receive_dialog() {
 }
 receive_dialog
 items=$(link items | tr -d '\r')
-for want in backup.g6b prog1.g6p eq.g6e big.g6p winsetup.g6w zoom.g6z; do
+for want in backup.g6b prog1.g6p eq.g6e longname.g6p winsetup.g6w zoom.g6z; do
     grep -qx "$want" <<<"$items" || { echo "FAIL: $want not among the calculator's items"; fails=$((fails + 1)); }
 done
-expect "category 8 (programs)" "$(printf 'big.g6p\nlongname.g6p\nold.g6p\nprog1.g6p')" link category 8
+expect "category 9 (programs)" "$(printf 'longname.g6p\nold.g6p\nprog1.g6p')" link category 9
 link category 0 >/dev/null
 sleep 0.5
 shot link-receive-dialog.png
@@ -200,7 +200,7 @@ cp "$files/prog1.g6p" "$files/prog1.orig"
 rm -f "$files/longname.g6p"
 link receive-select prog1.g6p longname.g6p >/dev/null
 link click "Receive Files" 1
-expect "existing file asks" "$(win prog1.g6p)|already exists" link question 3 30000
+expect "existing file asks" "$(win prog1.g6p)" link question 3 30000
 check "receive done" link gone "Receive Files" 60000
 check "frame enabled" link frame-enabled 30000
 cmp -s "$files/prog1.g6p" "$files/prog1.orig" || { echo "FAIL: received prog1.g6p differs"; fails=$((fails + 1)); }
@@ -211,7 +211,7 @@ cmp -s "$files/longname.g6p" "$files/a_very_long_file_name_that_the_progress_win
 receive_dialog
 link receive-select prog1.g6p longname.g6p >/dev/null
 link click "Receive Files" 1
-expect "first existing file asks" "$(win prog1.g6p)|already exists" link question 1 30000
+expect "first existing file asks" "$(win prog1.g6p)" link question 1 30000
 check "no second question after Over write ALL" link gone "Receive Files" 60000
 check "frame enabled" link frame-enabled 30000
 cmp -s "$files/longname.g6p" "$files/a_very_long_file_name_that_the_progress_window_cannot_show.g6p" ||
@@ -233,7 +233,7 @@ shot link-capture-200.png
 expect "copy is a packed bitmap" 1368 link copy
 expect "save offers only bitmaps" "Bitmap File(*.bmp)" link save-as "$(win shot1)" 30000
 [ -f "$files/shot1.bmp" ] || { echo "FAIL: shot1.bmp not written"; fails=$((fails + 1)); }
-grep -qix "$(win shot1.bmp)" <<<"$(link screens | tr -d '\r')" || { echo "FAIL: saved capture title: $(link screens)"; fails=$((fails + 1)); }
+grep -qixF "$(win shot1.bmp)" <<<"$(link screens | tr -d '\r')" || { echo "FAIL: saved capture title: $(link screens)"; fails=$((fails + 1)); }
 # A saved capture closes without a question; an unsaved one asks, and No discards it.
 link close-active
 check "saved capture closes" link wait-screens 2 10000
@@ -259,8 +259,9 @@ data[18:22] = struct.pack('<i', 133)
 open(sys.argv[2], 'wb').write(data)
 PY
 edit open "$(win wide.bmp)" >/dev/null &
+opener=$!
 expect "133-pixel bitmap refused" "There is no bit-map data to display." link answer "ZELTA TRAVEX" ok 20000
-wait
+wait "$opener"
 { printf '6i'; printf '\x10\x0d'; printf '%-9s' '' ; head -c 41 /dev/zero; head -c 1019 /dev/zero; } >"$files/pic.g6i"
 [ "$(stat -c %s "$files/pic.g6i")" = 1073 ] || echo "FAIL: picture is $(stat -c %s "$files/pic.g6i") bytes"
 edit open "$(win pic.g6i)" >/dev/null
@@ -270,8 +271,9 @@ check "picture closes without a question" link wait-screens 0 10000
 for size in 1072 1074; do
     head -c "$size" <(cat "$files/pic.g6i" /dev/zero) >"$files/pic$size.g6i"
     edit open "$(win pic$size.g6i)" >/dev/null &
+    opener=$!
     expect "$size-byte picture refused" "The specified file contains no data." link answer "ZELTA TRAVEX" ok 20000
-    wait
+    wait "$opener"
 done
 
 # --- Faults -------------------------------------------------------------------------------------
@@ -316,6 +318,16 @@ check "frame enabled after cancel" link frame-enabled 30000
 link command 20023
 check "capture after the faults" link wait-screens 1 60000
 link close-active; link answer "ZELTA TRAVEX" no 20000 >/dev/null
+
+# --- 16 KB at the fast profile: TRAVEX.exe against travex-cli.exe ------------------------------
+start_sim com1
+timing=$(link time-send big.g6p "$(windows_path "$mingw/cli/travex-cli.exe")" "$(windows_path "$files")" | tr -d '\r')
+echo "16 KB send at TimerInterval 10, OutBuffer 4096: $timing"
+cli_ms=$(sed -n 's/^travex-cli.exe \([0-9]*\) ms.*/\1/p' <<<"$timing")
+app_ms=$(sed -n 's/.*TRAVEX.exe \([0-9]*\) ms$/\1/p' <<<"$timing")
+if [ -z "$cli_ms" ] || [ -z "$app_ms" ] || [ $((app_ms * 10)) -gt $((cli_ms * 11)) ]; then
+    echo "FAIL: the application's send takes more than 10 % longer: $timing"; fails=$((fails + 1))
+fi
 
 # --- Communication Port and Auto Setting --------------------------------------------------------
 set_serialcomm COM2 COM1 COM150
