@@ -144,6 +144,12 @@ void AppTransferUi::report(int message_index) {
                      static_cast<WPARAM>(message_index), 1);
         return;
     }
+    // The goodbye after a failed transfer meets the same broken line again: the user was told
+    // once already.
+    link::LinkSession& session = *shell().session;
+    if (session.engine().operation() == link::LinkOperation::closing && !session.outcome().ok) {
+        return;
+    }
     ReportError(owner(), message_index);
     raise_progress_window();
 }

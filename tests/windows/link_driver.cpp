@@ -293,9 +293,19 @@ int time_send(const std::string& name, const std::string& cli, const std::string
     if (!wait_closely(20000, [&] { return (box = find_dialog("ZELTA TRAVEX")) != nullptr; })) {
         return fail("no send question");
     }
-    Sleep(300);
-    const DWORD ok = GetTickCount();
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    driver::message_text(box);
+    // A press that arrives while the box is still being set up can be lost: the time counts
+    // from the press that closed it.
+    DWORD ok = 0;
+    bool pressed = false;
+    for (int tries = 0; tries < 20 && !pressed; ++tries) {
+        ok = GetTickCount();
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        pressed = wait_closely(500, [&] { return !IsWindow(box); });
+    }
+    if (!pressed) {
+        return fail("the send question stays open");
+    }
     if (!wait_closely(120000, [] { return find_dialog("Send Files") == nullptr; })) {
         return fail("the send does not end");
     }
