@@ -336,6 +336,11 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
             (GetMenuState(state.document_menu, kCommandSave, MF_BYCOMMAND) & MF_GRAYED) == 0;
         return (document_menu ? 1 : 0) | (save_on ? 2 : 0);
     }
+    // The time the last transfer took, for automation tools that compare it with travex-cli.
+    static const UINT transfer_time_query = RegisterWindowMessageA("TRAVEX.LinkTransferTime");
+    if (message == transfer_time_query) {
+        return static_cast<LRESULT>(LinkTransferTime());
+    }
     switch (message) {
         case WM_CREATE:
             SetWindowLongPtrA(window, 0, 0);

@@ -170,6 +170,10 @@ void AppTransferUi::captured(const Bytes& screen) {
 
 }  // namespace
 
+std::uint64_t LinkTransferTime() {
+    return shell().session ? shell().session->transfer_ms() : 0;
+}
+
 bool LinkBusy() {
     LinkShell& link = shell();
     return link.session &&

@@ -23,6 +23,8 @@ inline constexpr int kAutoSettingCommand = 20028;
 void StartLinkOperation(HWND frame, link::LinkOperation op);
 // Timer 601 on the frame or on a transfer dialog.
 void HandleLinkTimer(HWND window);
+// Milliseconds the last transfer of files or items took (the transfer proper).
+std::uint64_t LinkTransferTime();
 // Whether an operation holds the link (a second one is not started meanwhile).
 bool LinkBusy();
 

@@ -249,6 +249,7 @@ void LinkSession::start_sending(const std::vector<std::string>& paths) {
     for (const std::string& p : paths_) {
         reports_.push_back({p, FileOutcome::pending});
     }
+    transfer_start_ms_ = transfer_end_ms_ = clock_.now_ms();
     engine_.clear_abort();
     merge_pending_ = false;
     held_payload_.clear();
@@ -270,6 +271,7 @@ void LinkSession::start_receiving(const std::vector<ReceiveItem>& chosen,
     for (const ReceiveItem& item : chosen_) {
         reports_.push_back({item.line_text, FileOutcome::pending});
     }
+    transfer_start_ms_ = transfer_end_ms_ = clock_.now_ms();
     engine_.clear_abort();
     receive_state_ = ReceiveState{};
     item_index_ = -1;

@@ -122,8 +122,8 @@ public:
     LinkEngine& engine() { return engine_; }
     // Ticks of the last operation.
     long ticks() const { return ticks_; }
-    // Clock time from the end of the directory to the end of the last file's or item's
-    // script (the transfer proper, without hello, directory and goodbye).
+    // Clock time from the start of the first file's or item's script to the end of the last
+    // one (the transfer proper, without hello, directory, dialog and goodbye).
     std::uint64_t transfer_ms() const { return transfer_end_ms_ - transfer_start_ms_; }
 
     // LinkEvents

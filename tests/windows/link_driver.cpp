@@ -268,9 +268,11 @@ bool wait_closely(int milliseconds, Found found) {
 // dialog, and from the question's OK to the dialog's end) and by travex-cli.exe (its run time
 // less the time the program takes to start and end without the link).
 int time_send(const std::string& name, const std::string& cli, const std::string& folder) {
-    const long startup = run_timed("\"" + cli + "\" --help", folder);
-    const long cli_run = run_timed(
-        "\"" + cli + "\" send " + name + " --port COM1 --timer 10 --out-buffer 4096", folder);
+    const long startup = run_timed("cmd /c \"\"" + cli + "\" --help >NUL 2>NUL\"", folder);
+    const long cli_run =
+        run_timed("cmd /c \"\"" + cli + "\" send " + name +
+                      " --time --port COM1 --timer 10 --out-buffer 4096 2>" + "cli-time.txt\"",
+                  folder);
     if (startup < 0 || cli_run < 0) {
         return fail("travex-cli.exe did not send " + name);
     }
@@ -294,14 +296,16 @@ int time_send(const std::string& name, const std::string& cli, const std::string
         return fail("no send question");
     }
     driver::message_text(box);
+    Sleep(1000);
     // A press that arrives while the box is still being set up can be lost: the time counts
     // from the press that closed it.
     DWORD ok = 0;
     bool pressed = false;
     for (int tries = 0; tries < 20 && !pressed; ++tries) {
         ok = GetTickCount();
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        pressed = wait_closely(500, [&] { return !IsWindow(box); });
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+        pressed = wait_closely(1000, [&] { return !IsWindow(box); });
     }
     if (!pressed) {
         return fail("the send question stays open");
@@ -309,9 +313,25 @@ int time_send(const std::string& name, const std::string& cli, const std::string
     if (!wait_closely(120000, [] { return find_dialog("Send Files") == nullptr; })) {
         return fail("the send does not end");
     }
+    // The goodbye follows the dialog; the link is done when the frame's timer stops, which the
+    // frame shows by no longer being busy: a second Send would otherwise be refused.
     const DWORD app = directory + (GetTickCount() - ok);
-    std::printf("travex-cli.exe %ld ms, TRAVEX.exe %lu ms\n", cli_run - startup,
-                static_cast<unsigned long>(app));
+    Sleep(500);
+    const UINT query = RegisterWindowMessageA("TRAVEX.LinkTransferTime");
+    const auto app_transfer = static_cast<unsigned long>(SendMessageA(find_frame(), query, 0, 0));
+    unsigned long cli_transfer = 0;
+    if (std::FILE* times = std::fopen((folder + "\\cli-time.txt").c_str(), "r")) {
+        if (std::fscanf(times, "transfer: %lu", &cli_transfer) != 1) {
+            cli_transfer = 0;
+        }
+        std::fclose(times);
+    }
+    std::printf("transfer: travex-cli.exe %lu ms, TRAVEX.exe %lu ms\n", cli_transfer, app_transfer);
+    std::printf(
+        "travex-cli.exe %ld ms, TRAVEX.exe %lu ms (directory %lu ms, file and goodbye "
+        "%lu ms; travex-cli.exe runs %ld ms, starts and ends in %ld ms)\n",
+        cli_run - startup, static_cast<unsigned long>(app), static_cast<unsigned long>(directory),
+        static_cast<unsigned long>(app - directory), cli_run, startup);
     return 0;
 }
 
