@@ -197,10 +197,10 @@ receive_dialog() {
 }
 receive_dialog
 items=$(link items | tr -d '\r')
-for want in backup.g6b prog1.g6p eq.g6e longname.g6p winsetup.g6w zoom.g6z; do
+for want in backup.g6b prog1.g6p eq.g6e big.g6p longname.g6p winsetup.g6w zoom.g6z; do
     grep -qx "$want" <<<"$items" || { echo "FAIL: $want not among the calculator's items"; fails=$((fails + 1)); }
 done
-expect "category 9 (programs)" "$(printf 'longname.g6p\nold.g6p\nprog1.g6p')" link category 9
+expect "category 9 (programs)" "$(printf 'big.g6p\nlongname.g6p\nold.g6p\nprog1.g6p')" link category 9
 link category 0 >/dev/null
 sleep 0.5
 shot link-receive-dialog.png
@@ -311,11 +311,12 @@ check "one bad checksum is repeated and the send ends well" link gone "Send File
 check "frame enabled after a repeated packet" link frame-enabled 60000
 start_sim com1 --fault silence:15
 send_dialog
-link send-select big.g6p >/dev/null
+link send-select prog1.g6p >/dev/null
 link click "Send Files" 31001
 link answer "ZELTA TRAVEX" ok 20000 >/dev/null
 expect "silence" "No response.|Make sure that the cable is correctly connected and that the calculator is turned on." \
     link answer "ZELTA TRAVEX" ok 120000
+check "dialog closes after silence" link gone "Send Files" 60000
 check "frame enabled after silence" link frame-enabled 60000
 # Cancel in the progress window stops the transfer without a message.
 start_sim com1
