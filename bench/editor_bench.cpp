@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "codec/text_file.h"
 #include "codec/token_tables.h"
 #include "editor/edit_text.h"
 #include "editor/editor_document.h"
 #include "editor/find_replace.h"
+#include "files/text_file.h"
 #include "tests/unit/fake_file_system.h"
 
 namespace {
@@ -50,7 +50,7 @@ void BM_OpenLargestProgramIntoEditBox(benchmark::State& state) {
     fs.put("bench.g6p", travex::to_bytes(largest_program_file()));
     for (auto _ : state) {
         const travex::EditorLoad load = travex::load_editor_file(fs, "bench.g6p");
-        if (load.message != 0) {
+        if (load.message != travex::MessageId::none) {
             state.SkipWithError("the program did not open");
             break;
         }

@@ -17,14 +17,13 @@ namespace {
 constexpr std::uint32_t kLineRate = 3491;
 constexpr std::size_t kProgramBytes = 16 * 1024;
 
-class AnswerSkip final : public link::TransferUi {
+class AnswerSkip final : public FileQuestions {
 public:
-    link::SkipAnswer ask_skip(std::string_view, std::string_view) override {
-        return link::SkipAnswer::skip;
+    SkipAnswer ask_skip(MessageId, std::string_view) override { return SkipAnswer::skip; }
+    OverwriteAnswer ask_overwrite(std::string_view) override {
+        return OverwriteAnswer::overwrite_all;
     }
-    link::OverwriteAnswer ask_overwrite(std::string_view) override {
-        return link::OverwriteAnswer::overwrite_all;
-    }
+    void report(MessageId) override {}
 };
 
 link::ItemName program_name() {
@@ -101,7 +100,7 @@ void BM_LinkSendProgram16K(benchmark::State& state) {
         link::LinkSession session(port, clock, settings, fs, ui, progress);
         const link::LinkOutcome outcome = session.send({"big.g6p"});
         if (!outcome.ok) {
-            state.SkipWithError(outcome.message.c_str());
+            state.SkipWithError("the transfer failed");
             return;
         }
         // Hello, three directory lists, the named-file send, goodbye.

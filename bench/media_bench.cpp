@@ -53,10 +53,14 @@ void BM_UnpackGroup(benchmark::State& state) {
         members.push_back({"file" + std::to_string(i) + ".g6p", travex::Bytes(10000, 0x5A)});
     }
     const travex::Bytes group = travex::group::build_group_image("all.g6g", members);
-    struct Never final : travex::group::OverwriteQuestion {
-        travex::group::OverwriteAnswer ask(const std::string&) override {
-            return travex::group::OverwriteAnswer::overwrite;
+    struct Never final : travex::FileQuestions {
+        travex::OverwriteAnswer ask_overwrite(std::string_view) override {
+            return travex::OverwriteAnswer::overwrite;
         }
+        travex::SkipAnswer ask_skip(travex::MessageId, std::string_view) override {
+            return travex::SkipAnswer::skip;
+        }
+        void report(travex::MessageId) override {}
     } never;
     for (auto _ : state) {
         travex::testing::FakeFileSystem fs;

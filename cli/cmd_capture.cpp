@@ -32,7 +32,7 @@ int run(Args args) {
     if (!port) {
         return usage_error("capture", error);
     }
-    ConsoleUi ui(false);
+    ConsoleQuestions ui(false);
     link::CountingProgress progress;
     link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
                               progress);

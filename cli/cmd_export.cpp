@@ -10,15 +10,15 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "codec/escapes.h"
-#include "codec/text_file.h"
 #include "codec/text_limits.h"
+#include "files/text_file.h"
 
 namespace travex::cli {
 namespace {
 
 // The message of a refusal; a text too long to convert also says why.
-std::string export_message(int message) {
-    if (message == kMessageNoMemory) {
+std::string export_message(MessageId message) {
+    if (message == MessageId::no_memory) {
         return cli::message_text(message) + " (The text would be longer than " +
                std::to_string(kMaxConvertedText) + " bytes.)";
     }
@@ -45,8 +45,8 @@ int run(Args args) {
             options->has("--raw") ? result.opened.text : encode_escapes(result.opened.text);
         return write_output(out, bytes);
     }
-    const int message = save_text_file(real_file_system(), *out, result.opened.text);
-    return message == 0 ? kExitOk : fail(*out, export_message(message));
+    const MessageId message = save_text_file(real_file_system(), *out, result.opened.text);
+    return message == MessageId::none ? kExitOk : fail(*out, export_message(message));
 }
 
 const RegisterCommand reg({"export", "export DATAFILE [-o OUT] [--raw]",

@@ -17,29 +17,29 @@ namespace travex::cli {
 namespace {
 
 // The framed picture of an input file, or a message id.
-int load_image(const std::string& path, const Bytes& bytes, image::ScreenImage& out) {
+MessageId load_image(const std::string& path, const Bytes& bytes, image::ScreenImage& out) {
     const bool bitmap_signature = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
     if (bitmap_signature) {
         image::BitmapRead read = image::read_bitmap_file(bytes);
-        if (read.message == kMsgNone) {
+        if (read.message == MessageId::none) {
             out = std::move(read.image);
-            return kMsgNone;
+            return MessageId::none;
         }
     }
     if (const auto dump = image::screen_from_dump(bytes)) {
         out = image::frame_screen(*dump);
-        return kMsgNone;
+        return MessageId::none;
     }
     if (bitmap_signature) {
-        return kMsgNoBitmapData;
+        return MessageId::no_bitmap_data;
     }
     const image::PictureFile picture =
         image::read_picture_file(bytes, image::extension_digit(path));
-    if (picture.message != kMsgNone) {
+    if (picture.message != MessageId::none) {
         return picture.message;
     }
     out = image::frame_screen(picture.screen);
-    return kMsgNone;
+    return MessageId::none;
 }
 
 int run(Args args) {
@@ -62,7 +62,7 @@ int run(Args args) {
         return kExitFailure;
     }
     image::ScreenImage picture;
-    if (const int message = load_image(in, *bytes, picture); message != kMsgNone) {
+    if (const MessageId message = load_image(in, *bytes, picture); message != MessageId::none) {
         return fail(in, message_text(message) +
                             " (expected a picture file, a bitmap saved by TRAVEX or a 1056-byte"
                             " screen dump)");

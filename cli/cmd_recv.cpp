@@ -61,7 +61,7 @@ int run(Args args) {
         }
         return chosen;
     };
-    ConsoleUi ui(options->has("--overwrite"));
+    ConsoleQuestions ui(options->has("--overwrite"));
     link::CountingProgress progress;
     link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
                               progress);

@@ -35,7 +35,7 @@ int run(Args args) {
     }
     const slides::SaveOutcome saved = slides::save_copy(real_file_system(), source, target, *title);
     if (!saved.written) {
-        return fail(saved.message == kMsgFileAccessFailed ? source : target,
+        return fail(saved.message == MessageId::file_access_failed ? source : target,
                     message_text(saved.message));
     }
     return kExitOk;

@@ -23,12 +23,13 @@ int run(Args args) {
     const link::SendSelectionCheck check =
         link::check_send_selection(files, port->settings.model_code);
     if (check.result == link::SendSelectionCheck::Result::backup_conflict) {
-        return fail("", link::kBackupConflict);
+        return fail("", full_message_text(MessageId::backup_with_data));
     }
     if (check.result == link::SendSelectionCheck::Result::bad_extension) {
-        return fail(check.failing_name, console_text(link::kNotTransmittableExtension));
+        return fail(check.failing_name,
+                    console_text(full_message_text(MessageId::not_transmittable_extension)));
     }
-    ConsoleUi ui(false);
+    ConsoleQuestions ui(false);
     link::CountingProgress progress;
     link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
                               progress);

@@ -50,7 +50,8 @@ int run(Args args) {
         std::snprintf(base, sizeof base, "page-%03zu", i + 1);
         const image::ScreenImage framed = image::frame_screen(page.decoded.screen_data());
         const std::string bmp = group::target_path(folder, std::string(base) + ".bmp");
-        if (const int message = image::save_bitmap_file(real_file_system(), bmp, framed)) {
+        if (const MessageId message = image::save_bitmap_file(real_file_system(), bmp, framed);
+            message != MessageId::none) {
             return fail(bmp, message_text(message));
         }
         if (png) {

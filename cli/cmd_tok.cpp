@@ -6,9 +6,9 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "codec/escapes.h"
-#include "codec/program_from_text.h"
 #include "files/name_field.h"
 #include "files/program_file.h"
+#include "files/program_from_text.h"
 
 namespace travex::cli {
 namespace {

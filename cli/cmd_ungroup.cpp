@@ -14,9 +14,11 @@ namespace travex::cli {
 namespace {
 
 // Without --overwrite every existing file is kept.
-class KeepExisting final : public group::OverwriteQuestion {
+class KeepExisting final : public FileQuestions {
 public:
-    group::OverwriteAnswer ask(const std::string&) override { return group::OverwriteAnswer::skip; }
+    OverwriteAnswer ask_overwrite(std::string_view) override { return OverwriteAnswer::skip; }
+    SkipAnswer ask_skip(MessageId, std::string_view) override { return SkipAnswer::skip; }
+    void report(MessageId) override {}
 };
 
 const char* outcome_name(group::MemberOutcome outcome) {
@@ -82,8 +84,9 @@ void print_json(const std::string& group_path, const std::string& folder,
         std::printf("}");
         separator = ",";
     }
-    std::printf("],\n \"end\": \"%s\", \"message\": %d", end_name(outcome.end), outcome.message);
-    if (outcome.message != kMsgNone) {
+    std::printf("],\n \"end\": \"%s\", \"message\": %d", end_name(outcome.end),
+                static_cast<int>(outcome.message));
+    if (outcome.message != MessageId::none) {
         std::printf(", \"text\": %s", json_quoted(message_text(outcome.message)).c_str());
     }
     if (!outcome.damage.empty()) {

@@ -6,26 +6,28 @@
 
 #include "cli/command.h"
 #include "cli/link_port.h"
+#include "cli/media_text.h"
 #include "link/transfer_flow.h"
 
 namespace travex::cli {
 
-class ConsoleUi final : public link::TransferUi {
+// Skips every refused file with a note on the console; overwrites existing files only with
+// --overwrite.
+class ConsoleQuestions final : public FileQuestions {
 public:
-    explicit ConsoleUi(bool overwrite) : overwrite_(overwrite) {}
-    link::SkipAnswer ask_skip(std::string_view message, std::string_view path) override {
+    explicit ConsoleQuestions(bool overwrite) : overwrite_(overwrite) {}
+    SkipAnswer ask_skip(MessageId message, std::string_view path) override {
         std::fprintf(stderr, "travex-cli: %.*s: %s (skipped)\n", static_cast<int>(path.size()),
-                     path.data(), console_text(first_line(message)).c_str());
-        return link::SkipAnswer::skip;
+                     path.data(), console_text(message_text(message)).c_str());
+        return SkipAnswer::skip;
     }
-    link::OverwriteAnswer ask_overwrite(std::string_view) override {
-        return overwrite_ ? link::OverwriteAnswer::overwrite_all : link::OverwriteAnswer::skip;
+    OverwriteAnswer ask_overwrite(std::string_view) override {
+        return overwrite_ ? OverwriteAnswer::overwrite_all : OverwriteAnswer::skip;
     }
+    // The session stops with the message in its outcome, which link_failure prints.
+    void report(MessageId) override {}
 
 private:
-    static std::string_view first_line(std::string_view message) {
-        return message.substr(0, message.find('\r'));
-    }
     bool overwrite_;
 };
 
@@ -49,8 +51,9 @@ inline const char* outcome_text(link::FileOutcome outcome) {
 }
 
 inline int link_failure(const link::LinkOutcome& outcome) {
-    return fail(
-        "", outcome.message.empty() ? "the transfer was stopped" : console_text(outcome.message));
+    return fail("", outcome.message == MessageId::none
+                        ? "the transfer was stopped"
+                        : console_text(std::string(full_message_text(outcome.message))));
 }
 
 }  // namespace travex::cli

@@ -40,15 +40,18 @@ std::string json_quoted(std::string_view text) {
     return out + "\"";
 }
 
-std::string message_text(int id) {
-    const auto text =
-        id > 0 && id <= 0xFFFF ? string_text(static_cast<std::uint16_t>(id)) : std::nullopt;
+std::string message_text(MessageId message) {
+    const auto text = string_text(string_id(message));
     if (!text) {
-        return "message " + std::to_string(id);
+        return "message " + std::to_string(string_id(message));
     }
     // Messages that ask a question continue after a carriage return; the console shows the
     // statement only.
     return std::string(text->substr(0, text->find('\r')));
+}
+
+std::string_view full_message_text(MessageId message) {
+    return string_text(string_id(message)).value_or(std::string_view());
 }
 
 }  // namespace travex::cli

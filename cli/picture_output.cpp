@@ -32,8 +32,8 @@ int write_picture(const std::string& out, const image::ScreenImage& picture) {
                             image::png_black_and_white(picture.framed_width(), image::kFramedHeight,
                                                        image::dark_pixels(picture)));
     }
-    if (const int message = image::save_bitmap_file(real_file_system(), out, picture);
-        message != kMsgNone) {
+    if (const MessageId message = image::save_bitmap_file(real_file_system(), out, picture);
+        message != MessageId::none) {
         return fail(out, message_text(message));
     }
     return kExitOk;

@@ -13,7 +13,7 @@ std::optional<slides::SlideShow> read_slide_show_input(const std::string& path) 
         return std::nullopt;
     }
     slides::ShowRead read = slides::read_slide_show(*bytes, image::extension_digit(path));
-    if (read.message != kMsgNone) {
+    if (read.message != MessageId::none) {
         std::string problem = message_text(read.message);
         if (!read.problem.empty()) {
             problem += " (" + read.problem + ")";

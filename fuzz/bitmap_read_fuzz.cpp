@@ -9,11 +9,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto read = travex::image::read_bitmap_file(std::span<const std::uint8_t>(data, size));
-    if (read.message != travex::kMsgNone) {
+    if (read.message != travex::MessageId::none) {
         return 0;
     }
     const auto again = travex::image::read_bitmap_file(travex::image::bitmap_file(read.image));
-    if (again.message != travex::kMsgNone || again.image.pixels != read.image.pixels) {
+    if (again.message != travex::MessageId::none || again.image.pixels != read.image.pixels) {
         std::abort();
     }
     const auto png =

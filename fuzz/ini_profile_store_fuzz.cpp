@@ -5,8 +5,8 @@
 #include <map>
 #include <string>
 
-#include "frame/ini_profile_store.h"
-#include "frame/settings.h"
+#include "settings/ini_profile_store.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> file(data, size);
     for (char digit : {'6', '3', size > 0 ? static_cast<char>(data[0]) : '0'}) {
         const auto picture = travex::image::read_picture_file(file, digit);
-        if (picture.message == travex::kMsgNone) {
+        if (picture.message == travex::MessageId::none) {
             const auto image = travex::image::frame_screen(picture.screen);
             if (image.pixels.size() != travex::image::bitmap_row_bytes(image.framed_width()) * 66) {
                 std::abort();

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "codec/text_file.h"
 #include "codec/text_limits.h"
+#include "files/text_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) {

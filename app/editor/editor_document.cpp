@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "codec/program_from_text.h"
-#include "codec/text_file.h"
 #include "files/name_field.h"
 #include "files/program_file.h"
+#include "files/program_from_text.h"
+#include "files/text_file.h"
 
 namespace travex {
 namespace {
@@ -44,9 +44,9 @@ EditorLoad load_editor_file(FileSystem& fs, const std::string& path) {
     return load;
 }
 
-int save_editor_file(FileSystem& fs, const std::string& path, const EditorSave& save) {
+MessageId save_editor_file(FileSystem& fs, const std::string& path, const EditorSave& save) {
     if (path_too_long(path)) {
-        return kMessageNameTooLong;
+        return MessageId::name_too_long;
     }
     if (file_kind_of(path) != FileKind::program) {
         return save_text_file(fs, path, save.text);
@@ -61,20 +61,20 @@ int save_editor_file(FileSystem& fs, const std::string& path, const EditorSave& 
         case ProgramFromTextError::text_too_long:
         case ProgramFromTextError::tokens_too_long:
         case ProgramFromTextError::opens_too_long:
-            return kMessageProgramTooLong;
+            return MessageId::program_too_long;
         case ProgramFromTextError::file_name_too_short:
         case ProgramFromTextError::title_too_long:
-            return kMessageCannotCreate;
+            return MessageId::cannot_create;
     }
     // Room for the converted tokens as stored and the spare that every save asks for.
     const std::size_t tokens = program.bytes.size() - kHeaderSize - kProgramTrailerSize;
     if (!has_free_space(fs, path, tokens + kSaveSpareBytes)) {
-        return kMessageDiskFull;
+        return MessageId::disk_full;
     }
     if (fs.write_file_atomic(path, program.bytes) != WriteResult::written) {
-        return kMessageCannotCreate;
+        return MessageId::cannot_create;
     }
-    return 0;
+    return MessageId::none;
 }
 
 }  // namespace travex

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include "base/message_id.h"
 
 #include "base/file_system.h"
 #include "files/calc_file.h"
@@ -13,7 +14,6 @@
 namespace travex {
 
 // "The program is too long to be saved; nothing was written."
-inline constexpr int kMessageProgramTooLong = 429;
 
 // "UNTITLE%d.G%1dP": UNTITLE1.G6P, UNTITLE2.G6P, ...
 std::string untitled_name(int counter, char model_digit);
@@ -29,7 +29,8 @@ struct EditorContent {
 };
 
 struct EditorLoad {
-    int message = 0;  // 0, or the message id to show (the new window is then closed)
+    MessageId message =
+        MessageId::none;  // none, or the message to show (the new window is then closed)
     EditorContent content;
 };
 
@@ -48,9 +49,9 @@ struct EditorSave {
 // Saves the window's text to path: a program file when the path names a program (tokens,
 // header, trailer), otherwise a plain text file with @name@ escapes. Returns 0 or the message
 // id: 428 for a path of 256 characters or more, 419 when the volume lacks the converted length
-// plus 94 bytes, 427 when the file cannot be written, kMessageProgramTooLong when the program
+// plus 94 bytes, 427 when the file cannot be written, MessageId::program_too_long when the program
 // could not be stored or reopened whole. Nothing is written on any failure, and a failed write
 // never destroys the file already there.
-int save_editor_file(FileSystem& fs, const std::string& path, const EditorSave& save);
+MessageId save_editor_file(FileSystem& fs, const std::string& path, const EditorSave& save);
 
 }  // namespace travex

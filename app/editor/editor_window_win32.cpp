@@ -262,8 +262,8 @@ bool LoadIntoEditor(const std::string& path, HWND editor) {
         return false;
     }
     const EditorLoad loaded = load_editor_file(real_file_system(), path);
-    if (loaded.message != 0) {
-        ReportError(app_state().frame, loaded.message - kMessageBaseId);
+    if (loaded.message != MessageId::none) {
+        ReportError(app_state().frame, loaded.message);
         SendMessageA(editor, WM_CLOSE, 0, 0);
         return false;
     }
@@ -291,9 +291,9 @@ bool SaveEditor(const std::string& path, HWND editor, bool keep_name) {
     save.calculator_name = record->calculator_name;
     save.keep_name = keep_name;
     save.text = text;
-    const int message = save_editor_file(real_file_system(), path, save);
-    if (message != 0) {
-        ReportError(editor, message - kMessageBaseId);
+    const MessageId message = save_editor_file(real_file_system(), path, save);
+    if (message != MessageId::none) {
+        ReportError(editor, message);
         return false;
     }
     if (!keep_name) {

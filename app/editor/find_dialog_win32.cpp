@@ -17,7 +17,6 @@ namespace {
 constexpr int kFindBoxId = 1152;
 constexpr int kReplaceBoxId = 1153;
 constexpr int kDialogPointSize = 10;
-constexpr int kMessageNotFound = 16;
 // The dialogs' buffer length. Given as a count of characters and equal to the buffers' size,
 // the dialog cannot write past them whether it counts characters or bytes.
 constexpr WORD kFindBufferLength = 256;
@@ -61,7 +60,7 @@ void find_next_in(HWND box, HWND dialog) {
     const std::string pattern = calculator_text_of(state.find_text);
     const auto found = find_next(edit_box_text(box), pattern, selection_of(box), state.match_case);
     if (!found) {
-        ReportError(dialog, kMessageNotFound);
+        ReportError(dialog, MessageId::no_corresponding_data);
         return;
     }
     state.last_match_box = box;

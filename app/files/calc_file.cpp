@@ -246,17 +246,17 @@ bool has_free_space(FileSystem& fs, const std::string& path, std::uint64_t bytes
     return !free || *free >= bytes_needed;
 }
 
-int send_failure_message(FileResult result) {
+MessageId send_failure_message(FileResult result) {
     switch (result) {
         case FileResult::ok:
-            return 0;
+            return MessageId::none;
         case FileResult::wrong_model:
         case FileResult::type_letter_mismatch:
-            return kMessageIncorrectFile;
+            return MessageId::incorrect_file;
         case FileResult::not_transferable:
-            return kMessageNotTransmittable;
+            return MessageId::not_transmittable;
         default:
-            return kMessageNotTravexFormat;
+            return MessageId::not_travex_format;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include "base/message_id.h"
 
 #include "base/bytes.h"
 #include "base/file_system.h"
@@ -106,16 +107,8 @@ FileResult write_file(FileSystem& fs, const std::string& path, std::span<const s
 // block (the write itself never destroys an existing file).
 bool has_free_space(FileSystem& fs, const std::string& path, std::uint64_t bytes_needed);
 
-// Messages of the file layer (string ids).
-inline constexpr int kMessageIncorrectFile = 406;
-inline constexpr int kMessageNotTransmittable = 407;
-inline constexpr int kMessageNotTravexFormat = 408;
-inline constexpr int kMessageDiskFull = 419;
-inline constexpr int kMessageCannotCreate = 427;
-inline constexpr int kMessageNameTooLong = 428;
-
 // The message the send flow shows for a failed read: 406 for 13 and 16, 407 for 14, 408 for
 // any other failure; 0 for success.
-int send_failure_message(FileResult result);
+MessageId send_failure_message(FileResult result);
 
 }  // namespace travex

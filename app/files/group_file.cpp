@@ -113,13 +113,13 @@ WriteOutcome write_group(FileSystem& fs, const std::string& group_path,
     for (const Selection::Entry& entry : selection.entries()) {
         std::optional<Bytes> bytes = fs.read_file(entry.path);
         if (!bytes || bytes->size() > kLargestMember) {
-            outcome.message = kMsgFileAccessFailed;
+            outcome.message = MessageId::file_access_failed;
             outcome.failed_path = entry.path;
             return outcome;
         }
         std::string name = member_name_of(entry.key);
         if (name.size() >= kNameFieldSize) {
-            outcome.message = kMsgNameTooLong;
+            outcome.message = MessageId::name_too_long;
             outcome.failed_path = entry.path;
             return outcome;
         }
@@ -129,18 +129,18 @@ WriteOutcome write_group(FileSystem& fs, const std::string& group_path,
     const std::uint64_t needed = kFreeSpacePerRecord * (members.size() + 1) + sum;
     const std::optional<std::uint64_t> free = fs.free_space(group_path);
     if (free && *free < needed) {
-        outcome.message = kMsgDiskFull;
+        outcome.message = MessageId::disk_full;
         outcome.failed_path = group_path;
         return outcome;
     }
     if (group_path.size() >= kPathLimit) {
-        outcome.message = kMsgNameTooLong;
+        outcome.message = MessageId::name_too_long;
         outcome.failed_path = group_path;
         return outcome;
     }
     const Bytes image = build_group_image(group_path, members);
     if (write_file_atomic(fs, group_path, image) != WriteResult::written) {
-        outcome.message = kMsgCannotCreate;
+        outcome.message = MessageId::cannot_create;
         outcome.failed_path = group_path;
         return outcome;
     }
@@ -150,11 +150,11 @@ WriteOutcome write_group(FileSystem& fs, const std::string& group_path,
     return outcome;
 }
 
-int check_group_header(std::span<const std::uint8_t> group) {
+MessageId check_group_header(std::span<const std::uint8_t> group) {
     if (group.size() < 2 || (group[1] != 'G' && group[1] != 'g')) {
-        return kMsgNotGroupFile;
+        return MessageId::not_group_file;
     }
-    return kMsgNone;
+    return MessageId::none;
 }
 
 std::optional<std::string> unsafe_member_name(std::string_view name) {
@@ -203,10 +203,10 @@ std::string target_path(std::string_view folder, std::string_view name) {
 }
 
 UnpackOutcome unpack_group(FileSystem& fs, std::span<const std::uint8_t> group,
-                           const std::string& folder, OverwriteQuestion& question,
+                           const std::string& folder, FileQuestions& questions,
                            bool overwrite_all) {
     UnpackOutcome outcome;
-    auto stop = [&outcome](UnpackEnd end, int message, std::string path) {
+    auto stop = [&outcome](UnpackEnd end, MessageId message, std::string path) {
         outcome.end = end;
         outcome.message = message;
         outcome.message_path = std::move(path);
@@ -217,12 +217,12 @@ UnpackOutcome unpack_group(FileSystem& fs, std::span<const std::uint8_t> group,
         outcome.damage = std::move(what);
         return outcome;
     };
-    if (check_group_header(group) != kMsgNone) {
-        return stop(UnpackEnd::failed, kMsgNotGroupFile, {});
+    if (check_group_header(group) != MessageId::none) {
+        return stop(UnpackEnd::failed, MessageId::not_group_file, {});
     }
     const std::optional<std::uint64_t> free = fs.free_space(folder);
     if (free && *free < group.size()) {
-        return stop(UnpackEnd::failed, kMsgDiskFull, folder);
+        return stop(UnpackEnd::failed, MessageId::disk_full, folder);
     }
     std::size_t at = 2;
     for (;;) {
@@ -263,10 +263,10 @@ UnpackOutcome unpack_group(FileSystem& fs, std::span<const std::uint8_t> group,
         }
         member.path = target_path(folder, member.name);
         if (member.path.size() >= kPathLimit) {
-            return stop(UnpackEnd::failed, kMsgNameTooLong, member.path);
+            return stop(UnpackEnd::failed, MessageId::name_too_long, member.path);
         }
         if (!overwrite_all && fs.exists(member.path)) {
-            switch (question.ask(member.path)) {
+            switch (questions.ask_overwrite(member.path)) {
                 case OverwriteAnswer::overwrite_all:
                     overwrite_all = true;
                     break;
@@ -277,12 +277,12 @@ UnpackOutcome unpack_group(FileSystem& fs, std::span<const std::uint8_t> group,
                     outcome.members.push_back(std::move(member));
                     continue;
                 case OverwriteAnswer::cancel:
-                    return stop(UnpackEnd::cancelled, kMsgNone, member.path);
+                    return stop(UnpackEnd::cancelled, MessageId::none, member.path);
             }
         }
         const std::string_view data(reinterpret_cast<const char*>(body.data()), body.size());
         if (fs.write_file_atomic(member.path, data) != WriteResult::written) {
-            return stop(UnpackEnd::failed, kMsgCannotCreate, member.path);
+            return stop(UnpackEnd::failed, MessageId::cannot_create, member.path);
         }
         member.outcome = MemberOutcome::written;
         outcome.members.push_back(std::move(member));
@@ -290,18 +290,18 @@ UnpackOutcome unpack_group(FileSystem& fs, std::span<const std::uint8_t> group,
 }
 
 UnpackOutcome unpack_group_file(FileSystem& fs, const std::string& group_path,
-                                const std::string& folder, OverwriteQuestion& question,
+                                const std::string& folder, FileQuestions& questions,
                                 bool overwrite_all) {
     const std::optional<Bytes> group = fs.read_file(group_path);
     if (!group) {
         UnpackOutcome outcome;
         outcome.end = UnpackEnd::failed;
-        outcome.message = kMsgNotGroupFile;
+        outcome.message = MessageId::not_group_file;
         outcome.message_path = group_path;
         return outcome;
     }
-    UnpackOutcome outcome = unpack_group(fs, *group, folder, question, overwrite_all);
-    if (outcome.message == kMsgNotGroupFile) {
+    UnpackOutcome outcome = unpack_group(fs, *group, folder, questions, overwrite_all);
+    if (outcome.message == MessageId::not_group_file) {
         outcome.message_path = group_path;
     }
     return outcome;

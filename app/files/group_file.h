@@ -14,6 +14,7 @@
 #include "base/bytes.h"
 #include "base/file_system.h"
 #include "files/file_messages.h"
+#include "files/file_questions.h"
 
 namespace travex::group {
 
@@ -57,8 +58,8 @@ Bytes build_group_image(std::string_view group_path, std::span<const Member> mem
 
 struct WriteOutcome {
     bool written = false;
-    int message = kMsgNone;   // why nothing was written
-    std::string failed_path;  // the file the message concerns
+    MessageId message = MessageId::none;  // why nothing was written
+    std::string failed_path;              // the file the message concerns
     std::size_t members = 0;
     std::uint64_t size = 0;
 };
@@ -69,22 +70,13 @@ struct WriteOutcome {
 // (428), a member name that does not fit its field (428), a file that cannot be created (427).
 WriteOutcome write_group(FileSystem& fs, const std::string& group_path, const Selection& selection);
 
-// kMsgNone when the bytes can start a group file (the second byte is 'G' or 'g'), else 411.
-int check_group_header(std::span<const std::uint8_t> group);
+// MessageId::none when the bytes can start a group file (the second byte is 'G' or 'g'), else 411.
+MessageId check_group_header(std::span<const std::uint8_t> group);
 
 // Why a member name must not be used as a file name in the target folder (it names a folder,
 // a drive, a parent folder or a device, or holds control bytes or characters that file names
 // cannot hold on the calculator's PC), or nullopt when it is safe.
 std::optional<std::string> unsafe_member_name(std::string_view name);
-
-// The answers of the file-exists question.
-enum class OverwriteAnswer { overwrite_all, overwrite, skip, cancel };
-
-class OverwriteQuestion {
-public:
-    virtual ~OverwriteQuestion() = default;
-    virtual OverwriteAnswer ask(const std::string& path) = 0;
-};
 
 enum class MemberOutcome {
     written,
@@ -110,7 +102,7 @@ enum class UnpackEnd {
 
 struct UnpackOutcome {
     UnpackEnd end = UnpackEnd::complete;
-    int message = kMsgNone;
+    MessageId message = MessageId::none;
     std::string message_path;
     std::string damage;  // what is damaged, and where
     std::vector<UnpackedMember> members;
@@ -128,12 +120,12 @@ std::string target_path(std::string_view folder, std::string_view name);
 // allows it (or from the start with overwrite_all). Members written before a failure, a
 // cancel or damage stay on disk.
 UnpackOutcome unpack_group(FileSystem& fs, std::span<const std::uint8_t> group,
-                           const std::string& folder, OverwriteQuestion& question,
+                           const std::string& folder, FileQuestions& questions,
                            bool overwrite_all = false);
 
 // Reads the group file first: a file that cannot be read is not a group file (411).
 UnpackOutcome unpack_group_file(FileSystem& fs, const std::string& group_path,
-                                const std::string& folder, OverwriteQuestion& question,
+                                const std::string& folder, FileQuestions& questions,
                                 bool overwrite_all = false);
 
 }  // namespace travex::group

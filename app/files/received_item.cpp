@@ -174,7 +174,7 @@ void begin_received_item(ReceiveState& state, char type_letter, const ItemName& 
     state.title = lookup_for_receiving(type_letter).title;
 }
 
-StoreOutcome store_received_item(FileSystem& fs, ReceiveQuestions& questions, ReceiveState& state,
+StoreOutcome store_received_item(FileSystem& fs, FileQuestions& questions, ReceiveState& state,
                                  std::string_view folder, std::string_view file_name,
                                  std::span<const std::uint8_t> payload) {
     const std::string path = join_folder(folder, safe_leaf_name(file_name));
@@ -184,7 +184,7 @@ StoreOutcome store_received_item(FileSystem& fs, ReceiveQuestions& questions, Re
         return StoreOutcome::abort;
     }
     if (!has_free_space(fs, path, file->size())) {
-        questions.report(kMessageDiskFull);
+        questions.report(MessageId::disk_full);
         return StoreOutcome::abort;
     }
     FileResult result = write_file(fs, path, *file, state.overwrite_all);
@@ -205,7 +205,7 @@ StoreOutcome store_received_item(FileSystem& fs, ReceiveQuestions& questions, Re
     if (result == FileResult::ok) {
         return StoreOutcome::continue_receiving;
     }
-    questions.report(path_too_long(path) ? kMessageNameTooLong : kMessageCannotCreate);
+    questions.report(path_too_long(path) ? MessageId::name_too_long : MessageId::cannot_create);
     return StoreOutcome::abort;
 }
 

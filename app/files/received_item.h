@@ -11,6 +11,7 @@
 #include "base/bytes.h"
 #include "base/file_system.h"
 #include "files/calc_file.h"
+#include "files/file_questions.h"
 #include "files/file_types.h"
 #include "files/model_table.h"
 
@@ -61,45 +62,13 @@ struct ReceiveState {
 // Prepares the state for the next item: its header name and its type's default title.
 void begin_received_item(ReceiveState& state, char type_letter, const ItemName& item_name);
 
-enum class OverwriteAnswer { overwrite_all, overwrite, skip, cancel };
-
-// What storing an item needs from the user: the overwrite question and the message report.
-// The application shows its dialogs; travex-cli answers from a policy.
-class ReceiveQuestions {
-public:
-    virtual ~ReceiveQuestions() = default;
-    // The file at path already exists.
-    virtual OverwriteAnswer ask_overwrite(const std::string& path) = 0;
-    // Shows message (string id) to the user.
-    virtual void report(int message) = 0;
-};
-
-// Answers every overwrite question the same way and keeps the reported messages, for callers
-// without a user to ask (travex-cli, tests).
-class PolicyQuestions final : public ReceiveQuestions {
-public:
-    explicit PolicyQuestions(OverwriteAnswer answer) : answer_(answer) {}
-    OverwriteAnswer ask_overwrite(const std::string& path) override {
-        asked_.push_back(path);
-        return answer_;
-    }
-    void report(int message) override { messages_.push_back(message); }
-    const std::vector<std::string>& asked() const { return asked_; }
-    const std::vector<int>& messages() const { return messages_; }
-
-private:
-    OverwriteAnswer answer_;
-    std::vector<std::string> asked_;
-    std::vector<int> messages_;
-};
-
 enum class StoreOutcome { continue_receiving, abort };
 
 // Stores a received payload as the calculator file folder/file_name (file_name is made safe
 // with safe_leaf_name first). Not enough free space: message 419, abort. An existing file:
 // the question, unless overwrite-all was answered before in this operation. A path too long:
 // message 428, abort; any other write failure: message 427, abort.
-StoreOutcome store_received_item(FileSystem& fs, ReceiveQuestions& questions, ReceiveState& state,
+StoreOutcome store_received_item(FileSystem& fs, FileQuestions& questions, ReceiveState& state,
                                  std::string_view folder, std::string_view file_name,
                                  std::span<const std::uint8_t> payload);
 

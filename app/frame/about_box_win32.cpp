@@ -9,12 +9,13 @@
 
 #include "frame/about_picture.h"
 #include "frame/frame_win32.h"
+#include "resources/resource_ids.h"
 
 namespace travex::win32 {
 namespace {
 
-constexpr int kAboutDialog = 30009;
-constexpr int kAboutPicture = 165;
+constexpr int kAboutDialog = IDD_ABOUT;
+constexpr int kAboutPicture = IDB_ABOUT;
 
 struct VersionStrings {
     std::string file_version;

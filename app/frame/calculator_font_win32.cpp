@@ -49,7 +49,7 @@ void InstallFont(bool on) {
         if (AddFontResourceA(font_file.c_str()) > 0) {
             added_path = font_file;
         } else {
-            ReportError(nullptr, kMessageFontNotInstalled);
+            ReportError(nullptr, MessageId::font_not_installed);
         }
     }
     announce_font_change();

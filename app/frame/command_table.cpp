@@ -1,5 +1,7 @@
 #include "frame/command_table.h"
 
+#include "resources/resource_ids.h"
+
 #include <algorithm>
 
 #include "resources/string_table.h"
@@ -10,43 +12,43 @@ namespace {
 using enum FrameAction;
 
 constexpr CommandRow kCommands[] = {
-    {20001, 20001, new_document, true},
-    {20002, 20002, open, true},
-    {20003, 20003, close, true},
-    {20004, 20004, save, true},
-    {20005, 20005, save_as, true},
-    {20007, 20007, print, true},
-    {20008, 20008, print_setup, true},
-    {20009, 20009, exit, true},
-    {20011, 20011, undo, true},
-    {20012, 20012, cut, true},
-    {20013, 20013, copy, true},
-    {20014, 20014, paste, true},
-    {20015, 20015, find, true},
-    {20016, 20016, replace, true},
-    {20017, 20017, delete_key, true},
-    {20018, 20018, select_all, true},
-    {20021, 20021, send, true},
-    {20022, 20022, receive, true},
-    {20023, 20023, screen_capture, true},
-    {20028, 20028, auto_setting_step, true},
-    {20033, 20041, font_size, true},
-    {20042, 20042, group_files, true},
-    {20043, 20043, ungroup_files, true},
-    {20051, 20051, toggle_toolbar, true},
-    {20052, 20052, toggle_keyboard, true},
-    {20061, 20061, arrange_icons, true},
-    {20062, 20062, cascade, true},
-    {20063, 20063, tile_horizontal, true},
-    {20064, 20064, tile_vertical, true},
-    {20065, 20065, close_all, true},
-    {20071, 20079, function_table, true},
-    {20081, 20087, function_table, true},
-    {20090, 20090, function_table, true},
-    {20091, 20091, about, true},
-    {40098, 40098, communication_port, false},
-    {40099, 40099, repro, false},
-    {40100, 40100, opening_tool, false},
+    {IDM_NEW, IDM_NEW, new_document, true},
+    {IDM_OPEN, IDM_OPEN, open, true},
+    {IDM_CLOSE, IDM_CLOSE, close, true},
+    {IDM_SAVE, IDM_SAVE, save, true},
+    {IDM_SAVE_AS, IDM_SAVE_AS, save_as, true},
+    {IDM_PRINT, IDM_PRINT, print, true},
+    {IDM_PRINT_SETUP, IDM_PRINT_SETUP, print_setup, true},
+    {IDM_EXIT, IDM_EXIT, exit, true},
+    {IDM_UNDO, IDM_UNDO, undo, true},
+    {IDM_CUT, IDM_CUT, cut, true},
+    {IDM_COPY, IDM_COPY, copy, true},
+    {IDM_PASTE, IDM_PASTE, paste, true},
+    {IDM_FIND, IDM_FIND, find, true},
+    {IDM_REPLACE, IDM_REPLACE, replace, true},
+    {IDM_DELETE, IDM_DELETE, delete_key, true},
+    {IDM_SELECT_ALL, IDM_SELECT_ALL, select_all, true},
+    {IDM_SEND, IDM_SEND, send, true},
+    {IDM_RECEIVE, IDM_RECEIVE, receive, true},
+    {IDM_SCREEN_CAPTURE, IDM_SCREEN_CAPTURE, screen_capture, true},
+    {IDM_AUTO_SETTING_STEP, IDM_AUTO_SETTING_STEP, auto_setting_step, true},
+    {IDM_FONT_SIZE_8, IDM_FONT_SIZE_20, font_size, true},
+    {IDM_GROUP_FILES, IDM_GROUP_FILES, group_files, true},
+    {IDM_UNGROUP_FILES, IDM_UNGROUP_FILES, ungroup_files, true},
+    {IDM_TOOLBAR, IDM_TOOLBAR, toggle_toolbar, true},
+    {IDM_KEYBOARD, IDM_KEYBOARD, toggle_keyboard, true},
+    {IDM_ARRANGE_ICONS, IDM_ARRANGE_ICONS, arrange_icons, true},
+    {IDM_CASCADE, IDM_CASCADE, cascade, true},
+    {IDM_TILE_HORIZONTAL, IDM_TILE_HORIZONTAL, tile_horizontal, true},
+    {IDM_TILE_VERTICAL, IDM_TILE_VERTICAL, tile_vertical, true},
+    {IDM_CLOSE_ALL, IDM_CLOSE_ALL, close_all, true},
+    {IDM_FUNC_KEY_PAD, IDM_FUNC_STAT, function_table, true},
+    {IDM_FUNC_STAT_GRAPH, IDM_FUNC_ZOOM, function_table, true},
+    {IDM_FUNC_CATALOG, IDM_FUNC_CATALOG, function_table, true},
+    {IDM_ABOUT, IDM_ABOUT, about, true},
+    {IDM_COMMUNICATION_PORT, IDM_COMMUNICATION_PORT, communication_port, false},
+    {IDM_REPRO, IDM_REPRO, repro, false},
+    {IDM_OPENING_TOOL, IDM_OPENING_TOOL, opening_tool, false},
 };
 
 }  // namespace
@@ -86,7 +88,7 @@ std::optional<int> function_group(std::uint16_t id) {
     if (!row || row->action != function_table) {
         return std::nullopt;
     }
-    return id == 20090 ? 23 : id - 20070;
+    return id == IDM_FUNC_CATALOG ? 23 : id - IDM_FUNCTION_GROUP_BASE;
 }
 
 }  // namespace travex

@@ -5,6 +5,8 @@
 #include <optional>
 #include <span>
 
+#include "resources/resource_ids.h"
+
 namespace travex {
 
 enum class FrameAction {
@@ -54,18 +56,18 @@ struct CommandRow {
 };
 
 // Command ids that other code sends.
-inline constexpr std::uint16_t kCommandNew = 20001;
-inline constexpr std::uint16_t kCommandSave = 20004;
-inline constexpr std::uint16_t kCommandExit = 20009;
-inline constexpr std::uint16_t kCommandFontSizeBase = 20032;  // + font-size index 1-9
-inline constexpr std::uint16_t kCommandToolBar = 20051;
-inline constexpr std::uint16_t kCommandKeyBoard = 20052;
-inline constexpr std::uint16_t kCommandAbout = 20091;
+inline constexpr std::uint16_t kCommandNew = IDM_NEW;
+inline constexpr std::uint16_t kCommandSave = IDM_SAVE;
+inline constexpr std::uint16_t kCommandExit = IDM_EXIT;
+inline constexpr std::uint16_t kCommandFontSizeBase = IDM_FONT_SIZE_BASE;  // + index 1-9
+inline constexpr std::uint16_t kCommandToolBar = IDM_TOOLBAR;
+inline constexpr std::uint16_t kCommandKeyBoard = IDM_KEYBOARD;
+inline constexpr std::uint16_t kCommandAbout = IDM_ABOUT;
 
 // Menus and accelerators.
-inline constexpr std::uint16_t kMenuNoDocument = 20107;
-inline constexpr std::uint16_t kMenuDocument = 20108;
-inline constexpr std::uint16_t kAcceleratorTable = 21000;
+inline constexpr std::uint16_t kMenuNoDocument = IDR_MENU_NO_DOCUMENT;
+inline constexpr std::uint16_t kMenuDocument = IDR_MENU_DOCUMENT;
+inline constexpr std::uint16_t kAcceleratorTable = IDR_ACCELERATORS;
 
 // Every command row in id order.
 std::span<const CommandRow> command_table();

@@ -9,12 +9,12 @@
 
 namespace travex::win32 {
 
-void ReportError(HWND owner, int index) {
-    const auto content = error_report_content(index);
+void ReportError(HWND owner, MessageId message) {
+    const auto content = error_report_content(message);
     if (!content) {
         return;
     }
-    std::wstring text = load_string(static_cast<UINT>(kMessageBaseId + index));
+    std::wstring text = load_string(string_id(message));
     if (text.empty()) {
         return;
     }

@@ -19,17 +19,14 @@ namespace travex::win32 {
 namespace {
 
 constexpr DWORD kNameBufferLength = 256;
-constexpr int kMessageCannotRead = 15;
-constexpr int kMessageNoData = 21;
-constexpr int kMessageCannotCreate = 27;
-constexpr int kMessageNameTooLong = 28;
 
 void report_dialog_failure(HWND owner) {
     const DWORD error = CommDlgExtendedError();
     if (error == 0) {
         return;  // cancelled
     }
-    ReportError(owner, error == FNERR_BUFFERTOOSMALL ? kMessageNameTooLong : kMessageCannotCreate);
+    ReportError(
+        owner, error == FNERR_BUFFERTOOSMALL ? MessageId::name_too_long : MessageId::cannot_create);
 }
 
 // The dialogs leave the current folder where the user chose the file; it becomes the data
@@ -91,11 +88,11 @@ void open_file_command(HWND frame) {
             if (HWND editor = CreateEditor()) {
                 LoadIntoEditor(path, editor);
             } else {
-                ReportError(frame, kMessageNoMemory);
+                ReportError(frame, MessageId::no_memory);
             }
             break;
         case OpenAction::refuse_no_data:
-            ReportError(frame, kMessageNoData);
+            ReportError(frame, MessageId::no_data);
             break;
         case OpenAction::screen_image:
             if (file_kind_of(path) == FileKind::bitmap) {
@@ -107,7 +104,7 @@ void open_file_command(HWND frame) {
         case OpenAction::slide_show:
         case OpenAction::refuse_unreadable:
             // Slide shows have no window of their own yet.
-            ReportError(frame, kMessageCannotRead);
+            ReportError(frame, MessageId::cannot_read);
             break;
     }
 }

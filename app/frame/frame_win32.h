@@ -5,8 +5,10 @@
 
 #include <string>
 
-#include "frame/settings.h"
+#include "base/message_id.h"
+#include "files/file_questions.h"
 #include "frame/window_registry.h"
+#include "settings/settings.h"
 
 namespace travex::win32 {
 
@@ -67,8 +69,9 @@ void show_status_text(const std::wstring& text);
 // Height of the status bar for the frame's default font.
 int status_bar_height(HWND frame);
 
-// The one error report: a task-modal box titled "ZELTA TRAVEX" with message 400 + index.
-void ReportError(HWND owner, int index);
+// The one error report: a task-modal box titled "ZELTA TRAVEX" with the message's text and the
+// icon of its index.
+void ReportError(HWND owner, MessageId message);
 
 // Adds the calculator font beside the executable for this run (true) or removes it (false).
 void InstallFont(bool on);
@@ -78,14 +81,18 @@ void open_file_command(HWND frame);
 // File > Save As for a document window; false when the user cancelled or nothing was written.
 bool save_as_command(HWND owner, HWND document);
 
-// The question dialogs of file transfers: the file-exists question (30006) answers
-// kAnswerOverwriteAll, IDCANCEL, kAnswerOverwrite or kAnswerSkip; the skip question (30007)
-// IDCANCEL or kAnswerSkip.
-inline constexpr int kAnswerOverwriteAll = 1;
-inline constexpr int kAnswerOverwrite = 3;
-inline constexpr int kAnswerSkip = 4;
-int ask_file_exists(HWND owner, const std::string& file_name);
-int ask_skip(HWND owner, const std::string& text);
+// The file questions as the user sees them: the file-exists dialog (IDD_FILE_EXISTS), the
+// skip dialog (IDD_SKIP) and the error report, all owned by one window.
+class DialogQuestions final : public FileQuestions {
+public:
+    explicit DialogQuestions(HWND owner) : owner_(owner) {}
+    OverwriteAnswer ask_overwrite(std::string_view path) override;
+    SkipAnswer ask_skip(MessageId message, std::string_view path) override;
+    void report(MessageId message) override;
+
+private:
+    HWND owner_;
+};
 // Moves a window, size unchanged, to the middle of the screen.
 void centre_on_screen(HWND window);
 

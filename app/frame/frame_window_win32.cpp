@@ -166,7 +166,7 @@ bool close_all_documents() {
 // New, Open and Screen Capture each open one more document window.
 bool refuse_at_window_limit(HWND frame) {
     if (window_limit_reached(app_state().window_count, app_state().settings.window_limit)) {
-        ReportError(frame, kMessageWindowLimit);
+        ReportError(frame, MessageId::window_limit);
         return true;
     }
     return false;
@@ -211,7 +211,7 @@ bool run_command(HWND frame, std::uint16_t id) {
     switch (row->action) {
         case FrameAction::new_document:
             if (!refuse_at_window_limit(frame) && CreateEditor() == nullptr) {
-                ReportError(frame, kMessageNoMemory);
+                ReportError(frame, MessageId::no_memory);
             }
             break;
         case FrameAction::open:

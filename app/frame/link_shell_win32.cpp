@@ -17,28 +17,19 @@ namespace travex::win32 {
 namespace {
 
 // What the flow asks and tells on the way, as dialogs and messages of the application.
-class AppTransferUi final : public link::TransferUi {
+class AppLinkUi final : public FileQuestions, public link::LinkHost {
 public:
-    link::SkipAnswer ask_skip(std::string_view message, std::string_view path) override {
-        const int answer = win32::ask_skip(owner(), std::string(message) + std::string(path));
+    OverwriteAnswer ask_overwrite(std::string_view path) override {
+        const OverwriteAnswer answer = DialogQuestions(owner()).ask_overwrite(path);
         raise_progress_window();
-        return answer == kAnswerSkip ? link::SkipAnswer::skip : link::SkipAnswer::cancel;
+        return answer;
     }
-    link::OverwriteAnswer ask_overwrite(std::string_view path) override {
-        const int answer = ask_file_exists(owner(), std::string(path));
+    SkipAnswer ask_skip(MessageId message, std::string_view path) override {
+        const SkipAnswer answer = DialogQuestions(owner()).ask_skip(message, path);
         raise_progress_window();
-        switch (answer) {
-            case kAnswerOverwriteAll:
-                return link::OverwriteAnswer::overwrite_all;
-            case kAnswerOverwrite:
-                return link::OverwriteAnswer::overwrite;
-            case kAnswerSkip:
-                return link::OverwriteAnswer::skip;
-            default:
-                return link::OverwriteAnswer::cancel;
-        }
+        return answer;
     }
-    void report(int message_index) override;
+    void report(MessageId message) override;
     void run_dialog(link::LinkOperation op) override {
         if (op == link::LinkOperation::send) {
             RunSendFilesDialog(app_state().frame);
@@ -62,7 +53,7 @@ private:
 
 struct LinkShell {
     Win32SerialPort port;
-    AppTransferUi ui;
+    AppLinkUi ui;
     std::unique_ptr<link::LinkSession> session;
     // The session of the previous operation, kept until the next one starts: an operation may
     // end inside a call that the session itself is still in.
@@ -137,11 +128,14 @@ void after_engine_call() {
     }
 }
 
-void AppTransferUi::report(int message_index) {
+void AppLinkUi::report(MessageId message) {
     if (shell().kind == link::LinkOperation::probe) {
         // During an auto setting a failed port is the next port's cue, never a message.
         PostMessageA(app_state().frame, kAutoSettingResultMessage,
-                     static_cast<WPARAM>(message_index), 1);
+                     static_cast<WPARAM>(message_index(message)), 1);
+        return;
+    }
+    if (message == MessageId::user_abort || message == MessageId::none) {
         return;
     }
     // The goodbye after a failed transfer meets the same broken line again: the user was told
@@ -150,21 +144,21 @@ void AppTransferUi::report(int message_index) {
     if (session.engine().operation() == link::LinkOperation::closing && !session.outcome().ok) {
         return;
     }
-    ReportError(owner(), message_index);
+    ReportError(owner(), message);
     raise_progress_window();
 }
 
-void AppTransferUi::window_enabled() {
+void AppLinkUi::window_enabled() {
     if (shell().kind != link::LinkOperation::probe) {
         EnableWindow(timer_window(), TRUE);
     }
 }
 
-void AppTransferUi::captured(const Bytes& screen) {
+void AppLinkUi::captured(const Bytes& screen) {
     const link::ItemName& info = shell().session->engine().current_name();
     const std::uint8_t identifier[2] = {info[0], info[1]};
     if (!OpenCapturedScreen(screen, identifier)) {
-        ReportError(app_state().frame, 0);
+        ReportError(app_state().frame, MessageId::no_memory);
     }
 }
 
@@ -202,7 +196,7 @@ void StartLinkOperation(HWND frame, link::LinkOperation op) {
         if (op == link::LinkOperation::probe) {
             PostMessageA(frame, kAutoSettingResultMessage, static_cast<WPARAM>(code), 1);
         } else {
-            ReportError(frame, code);
+            ReportError(frame, message_of_index(code));
         }
         return;
     }

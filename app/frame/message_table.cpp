@@ -21,16 +21,17 @@ std::span<const MessageEntry> message_table() {
     return kMessages;
 }
 
-std::optional<MessageBoxContent> error_report_content(int index) {
-    if (index < 0 || index == kMessageUserAbort || index > 0xFFFF - kMessageBaseId) {
+std::optional<MessageBoxContent> error_report_content(MessageId message) {
+    if (message == MessageId::none || message == MessageId::user_abort) {
         return std::nullopt;
     }
-    const auto text = string_text(static_cast<std::uint16_t>(kMessageBaseId + index));
+    const auto text = string_text(string_id(message));
     if (!text) {
         return std::nullopt;
     }
     MessageIcon icon = warning;
-    if (static_cast<std::size_t>(index) < std::size(kMessages)) {
+    const int index = message_index(message);
+    if (index >= 0 && static_cast<std::size_t>(index) < std::size(kMessages)) {
         icon = kMessages[index].icon;
     }
     return MessageBoxContent{text->substr(0, kMessageTextLimit), icon};

@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include "base/message_id.h"
 
 namespace travex {
 
@@ -14,26 +15,19 @@ struct MessageEntry {
     MessageIcon icon;
 };
 
-// Message indexes that callers name.
-inline constexpr int kMessageNoMemory = 0;
-inline constexpr int kMessageNoResponse = 4;
-inline constexpr int kMessageFontNotInstalled = 17;
-inline constexpr int kMessageWindowLimit = 24;
-inline constexpr int kMessageUserAbort = 26;  // a cancelled transfer: never shown
-
 // Longest text the report shows; longer strings are cut.
 inline constexpr std::size_t kMessageTextLimit = 511;
 
 // Every message in index order.
 std::span<const MessageEntry> message_table();
 
-// What the error report shows for a message index: the text and the icon, or nothing for a
-// user abort, a negative index or an index without text.
+// What the error report shows for a message: the text and the icon of its index, or nothing
+// for none, a user abort or a message without text.
 struct MessageBoxContent {
     std::string_view text;
     MessageIcon icon;
 };
-std::optional<MessageBoxContent> error_report_content(int index);
+std::optional<MessageBoxContent> error_report_content(MessageId message);
 
 // The title of every error report box.
 inline constexpr std::string_view kErrorReportTitle = "ZELTA TRAVEX";

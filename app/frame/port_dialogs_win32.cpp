@@ -11,9 +11,10 @@
 
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
-#include "frame/profile_store_win32.h"
-#include "frame/settings.h"
+#include "settings/profile_store_win32.h"
+#include "settings/settings.h"
 #include "link/port_probe.h"
+#include "resources/resource_ids.h"
 
 namespace travex::win32 {
 
@@ -21,15 +22,14 @@ void link_request_abort(bool rewrite_steps);
 
 namespace {
 
-constexpr int kPortDialog = 161;
-constexpr int kAutoDialog = 163;
+constexpr int kPortDialog = IDD_COMMUNICATION_PORT;
+constexpr int kAutoDialog = IDD_AUTO_SETTING;
 constexpr int kPortCombo = 1013;
 constexpr int kAutoButton = 1014;
 constexpr int kPortOk = 1018;
 constexpr int kProgressBar = 1017;
 constexpr int kAutoCancel = 1020;
 constexpr UINT kConnectQuestion = 425;
-constexpr int kMessageNoResponse = 4;
 
 struct PortDialogs {
     HWND port_dialog = nullptr;
@@ -125,7 +125,7 @@ void auto_setting(HWND dialog) {
     HWND combo = GetDlgItem(dialog, kPortCombo);
     const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
     if (count <= 0) {
-        ReportError(dialog, kMessageNoResponse);
+        ReportError(dialog, MessageId::no_response);
         EnableWindow(dialog, TRUE);
         return;
     }
@@ -286,7 +286,7 @@ void AutoSettingResult(HWND frame, WPARAM, LPARAM l) {
     set_port_number(dialogs.probe->port_in_force());
     EnableWindow(dialogs.auto_dialog, FALSE);
     EnableWindow(dialogs.port_dialog, FALSE);
-    ReportError(frame, kMessageNoResponse);
+    ReportError(frame, MessageId::no_response);
     EnableWindow(dialogs.auto_dialog, TRUE);
     EnableWindow(dialogs.port_dialog, TRUE);
     dialogs.done = true;

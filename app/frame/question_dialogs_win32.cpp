@@ -5,26 +5,24 @@
 #include <string>
 
 #include "frame/frame_win32.h"
+#include "resources/resource_ids.h"
+#include "resources/string_table.h"
 
 namespace travex::win32 {
 namespace {
 
-constexpr int kFileExistsDialog = 30006;
-constexpr int kSkipDialog = 30007;
-constexpr int kQuestionTextId = 1000;
-
 INT_PTR CALLBACK question_procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_INITDIALOG:
-            SetDlgItemTextA(dialog, kQuestionTextId, reinterpret_cast<const char*>(l));
+            SetDlgItemTextA(dialog, IDC_QUESTION_TEXT, reinterpret_cast<const char*>(l));
             centre_on_screen(dialog);
             return TRUE;
         case WM_COMMAND:
             switch (LOWORD(w)) {
-                case kAnswerOverwriteAll:
+                case IDC_ANSWER_OVERWRITE_ALL:
                 case IDCANCEL:
-                case kAnswerOverwrite:
-                case kAnswerSkip:
+                case IDC_ANSWER_OVERWRITE:
+                case IDC_ANSWER_SKIP:
                     EndDialog(dialog, LOWORD(w));
                     return TRUE;
                 default:
@@ -47,12 +45,28 @@ int ask(HWND owner, int dialog, const std::string& text) {
 
 }  // namespace
 
-int ask_file_exists(HWND owner, const std::string& file_name) {
-    return ask(owner, kFileExistsDialog, file_name);
+OverwriteAnswer DialogQuestions::ask_overwrite(std::string_view path) {
+    switch (ask(owner_, IDD_FILE_EXISTS, std::string(path))) {
+        case IDC_ANSWER_OVERWRITE_ALL:
+            return OverwriteAnswer::overwrite_all;
+        case IDC_ANSWER_OVERWRITE:
+            return OverwriteAnswer::overwrite;
+        case IDC_ANSWER_SKIP:
+            return OverwriteAnswer::skip;
+        default:
+            return OverwriteAnswer::cancel;
+    }
 }
 
-int ask_skip(HWND owner, const std::string& text) {
-    return ask(owner, kSkipDialog, text);
+SkipAnswer DialogQuestions::ask_skip(MessageId message, std::string_view path) {
+    // The skip messages end in an empty line that the file name fills.
+    const std::string text =
+        std::string(string_text(string_id(message)).value_or("")) + std::string(path);
+    return ask(owner_, IDD_SKIP, text) == IDC_ANSWER_SKIP ? SkipAnswer::skip : SkipAnswer::cancel;
+}
+
+void DialogQuestions::report(MessageId message) {
+    ReportError(owner_, message);
 }
 
 void centre_on_screen(HWND window) {

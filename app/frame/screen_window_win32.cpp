@@ -181,7 +181,7 @@ bool open_window(std::unique_ptr<ScreenRecord> record, const std::string& title)
 std::optional<Bytes> read_whole(HWND frame, const std::string& path) {
     auto bytes = real_file_system().read_file(path);
     if (!bytes) {
-        ReportError(frame, kMsgFileAccessFailed - 400);
+        ReportError(frame, MessageId::file_access_failed);
     }
     return bytes;
 }
@@ -203,15 +203,15 @@ bool OpenPictureFile(HWND frame, const std::string& path) {
     }
     const image::PictureFile picture =
         image::read_picture_file(*bytes, image::extension_digit(path));
-    if (picture.message != kMsgNone) {
-        ReportError(frame, picture.message - 400);
+    if (picture.message != MessageId::none) {
+        ReportError(frame, picture.message);
         return false;
     }
     auto record = std::make_unique<ScreenRecord>();
     record->picture = image::frame_screen(picture.screen);
     record->variable_code = picture.variable_code;
     if (!open_window(std::move(record), path)) {
-        ReportError(frame, kMsgNoMemory - 400);
+        ReportError(frame, MessageId::no_memory);
         return false;
     }
     return true;
@@ -223,14 +223,14 @@ bool OpenBitmapFile(HWND frame, const std::string& path) {
         return false;
     }
     const image::BitmapRead read = image::read_bitmap_file(*bytes);
-    if (read.message != kMsgNone) {
-        ReportError(frame, read.message - 400);
+    if (read.message != MessageId::none) {
+        ReportError(frame, read.message);
         return false;
     }
     auto record = std::make_unique<ScreenRecord>();
     record->picture = read.image;
     if (!open_window(std::move(record), path)) {
-        ReportError(frame, kMsgNoMemory - 400);
+        ReportError(frame, MessageId::no_memory);
         return false;
     }
     return true;
@@ -268,9 +268,9 @@ bool SaveScreenImage(HWND window, const std::string& path) {
     if (record == nullptr) {
         return false;
     }
-    const int message = image::save_bitmap_file(real_file_system(), path, record->picture);
-    if (message != kMsgNone) {
-        ReportError(window, message - 400);
+    const MessageId message = image::save_bitmap_file(real_file_system(), path, record->picture);
+    if (message != MessageId::none) {
+        ReportError(window, message);
         return false;
     }
     SetWindowTextA(window, path.c_str());

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "frame/frame_win32.h"
-#include "frame/profile_store_win32.h"
-#include "frame/settings.h"
+#include "settings/profile_store_win32.h"
+#include "settings/settings.h"
 
 namespace travex::win32 {
 

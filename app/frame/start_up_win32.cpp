@@ -87,7 +87,7 @@ int start(HINSTANCE instance) {
                          CreateEditor() != nullptr;
     if (!created) {
         // What was created is left to the end of the process.
-        ReportError(nullptr, kMessageNoMemory);
+        ReportError(nullptr, MessageId::no_memory);
         return 0;
     }
     ShowWindow(state.frame, state.settings.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);

@@ -1,19 +1,21 @@
 #include "frame/toolbar_buttons.h"
 
+#include "resources/resource_ids.h"
+
 namespace travex {
 namespace {
 
 constexpr ToolbarButton kButtons[] = {
-    {12, 20001},   // New
-    {37, 20002},   // Open
-    {62, 20004},   // Save
-    {99, 20007},   // Print
-    {136, 20012},  // Cut
-    {161, 20013},  // Copy
-    {186, 20014},  // Paste
-    {223, 20023},  // Screen Capture
-    {260, 20022},  // Receive
-    {285, 20021},  // Send
+    {12, IDM_NEW},              // New
+    {37, IDM_OPEN},             // Open
+    {62, IDM_SAVE},             // Save
+    {99, IDM_PRINT},            // Print
+    {136, IDM_CUT},             // Cut
+    {161, IDM_COPY},            // Copy
+    {186, IDM_PASTE},           // Paste
+    {223, IDM_SCREEN_CAPTURE},  // Screen Capture
+    {260, IDM_RECEIVE},         // Receive
+    {285, IDM_SEND},            // Send
 };
 
 constexpr int kSave = 2;

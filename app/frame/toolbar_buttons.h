@@ -5,6 +5,8 @@
 #include <optional>
 #include <span>
 
+#include "resources/resource_ids.h"
+
 namespace travex {
 
 struct ToolbarButton {
@@ -15,7 +17,7 @@ struct ToolbarButton {
 inline constexpr int kButtonWidth = 25;
 inline constexpr int kButtonHeight = 22;
 inline constexpr int kButtonTop = 3;
-inline constexpr int kToolbarBitmap = 23001;  // normal images in row 0, pressed in row 1
+inline constexpr int kToolbarBitmap = IDB_TOOLBAR;  // normal images in row 0, pressed in row 1
 inline constexpr std::size_t kHoverTextLimit = 19;
 
 // Buttons in index order; the hover text of button i is string 300 + i.

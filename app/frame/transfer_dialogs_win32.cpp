@@ -11,12 +11,13 @@
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
 #include "link/transfer_flow.h"
+#include "resources/resource_ids.h"
 
 namespace travex::win32 {
 namespace {
 
-constexpr int kSendTemplate = 30010;
-constexpr int kReceiveTemplate = 30011;
+constexpr int kSendTemplate = IDD_SEND_FILES;
+constexpr int kReceiveTemplate = IDD_RECEIVE_FILES;
 constexpr int kSendFilter = 11;
 constexpr int kReceiveFilter = 9;
 constexpr DWORD kNameBufferLength = 256;
@@ -35,11 +36,8 @@ constexpr int kSelect = 1;  // the send dialog's Select, the receive dialog's OK
 // The subclassed dialog is handed its old window procedure with these messages.
 constexpr UINT kSendSubclassed = WM_USER + 4;
 constexpr UINT kReceiveSubclassed = WM_USER + 5;
-constexpr int kMessageBackupConflict = 22;
 constexpr UINT kNotTransmittableExtension = 409;
 constexpr UINT kSendQuestion = 423;
-constexpr int kMessageCannotCreate = 27;
-constexpr int kMessageNameTooLong = 28;
 
 struct TransferDialog {
     WNDPROC old_procedure = nullptr;
@@ -156,7 +154,7 @@ void send_ok(HWND dialog) {
     }
     const link::SendSelectionCheck check = link::check_send_selection(paths, kModelInForce);
     if (check.result == link::SendSelectionCheck::Result::backup_conflict) {
-        ReportError(dialog, kMessageBackupConflict);
+        ReportError(dialog, MessageId::backup_with_data);
         return;
     }
     if (check.result == link::SendSelectionCheck::Result::bad_extension) {
@@ -392,9 +390,9 @@ void run_transfer_dialog(HWND frame, bool receive) {
     if (!chosen) {
         const DWORD error = CommDlgExtendedError();
         if (error == FNERR_BUFFERTOOSMALL) {
-            ReportError(frame, kMessageNameTooLong);
+            ReportError(frame, MessageId::name_too_long);
         } else if (error != 0) {
-            ReportError(frame, kMessageCannotCreate);
+            ReportError(frame, MessageId::cannot_create);
         }
     }
 }

@@ -92,7 +92,7 @@ Bytes bitmap_file(const ScreenImage& image) {
 
 BitmapRead read_bitmap_file(std::span<const std::uint8_t> file) {
     BitmapRead read;
-    read.message = kMsgNoBitmapData;
+    read.message = MessageId::no_bitmap_data;
     if (file.size() < kBitmapPixelOffset) {
         return read;
     }
@@ -110,26 +110,26 @@ BitmapRead read_bitmap_file(std::span<const std::uint8_t> file) {
     if (offset > file.size() || file.size() - offset < needed) {
         return read;
     }
-    read.message = kMsgNone;
+    read.message = MessageId::none;
     read.image.width = static_cast<int>(width) - 2;
     read.image.pixels.assign(file.begin() + offset,
                              file.begin() + static_cast<std::ptrdiff_t>(offset + needed));
     return read;
 }
 
-int save_bitmap_file(FileSystem& fs, const std::string& path, const ScreenImage& image) {
+MessageId save_bitmap_file(FileSystem& fs, const std::string& path, const ScreenImage& image) {
     const Bytes file = bitmap_file(image);
     const std::optional<std::uint64_t> free = fs.free_space(path);
     if (free && *free < file.size()) {
-        return kMsgDiskFull;
+        return MessageId::disk_full;
     }
     if (path.size() >= kPathLimit) {
-        return kMsgNameTooLong;
+        return MessageId::name_too_long;
     }
     if (write_file_atomic(fs, path, file) != WriteResult::written) {
-        return kMsgCannotCreate;
+        return MessageId::cannot_create;
     }
-    return kMsgNone;
+    return MessageId::none;
 }
 
 std::vector<std::uint8_t> dark_pixels(const ScreenImage& image) {

@@ -50,7 +50,7 @@ Bytes bitmap_file(const ScreenImage& image);
 Bytes packed_dib(const ScreenImage& image);
 
 struct BitmapRead {
-    int message = kMsgNone;  // 413 when the file is not such a bitmap
+    MessageId message = MessageId::none;  // 413 when the file is not such a bitmap
     ScreenImage image;
 };
 
@@ -61,8 +61,8 @@ BitmapRead read_bitmap_file(std::span<const std::uint8_t> file);
 
 // Saves the bitmap file of a screen image under path, replacing any old file only once the new
 // one is complete: not enough free space (419), a path of 256 characters or more (428), the
-// file cannot be created (427). Answers kMsgNone when written.
-int save_bitmap_file(FileSystem& fs, const std::string& path, const ScreenImage& image);
+// file cannot be created (427). Answers MessageId::none when written.
+MessageId save_bitmap_file(FileSystem& fs, const std::string& path, const ScreenImage& image);
 
 // The framed picture, one byte per pixel top row first (1 dark, 0 light), for image encoders.
 std::vector<std::uint8_t> dark_pixels(const ScreenImage& image);

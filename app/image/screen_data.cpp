@@ -55,17 +55,17 @@ std::optional<int> picture_width_of_digit(char digit) {
 PictureFile read_picture_file(std::span<const std::uint8_t> file, char digit) {
     PictureFile picture;
     if (file.size() < 55) {
-        picture.message = kMsgNoData;
+        picture.message = MessageId::no_data;
         return picture;
     }
     const std::optional<int> width = picture_width_of_digit(digit);
     if ((file[1] != 'I' && file[1] != 'i') || file[0] != static_cast<std::uint8_t>(digit) ||
         !width) {
-        picture.message = kMsgCannotRead;
+        picture.message = MessageId::cannot_read;
         return picture;
     }
     if (file.size() != picture_file_size(*width)) {
-        picture.message = kMsgNoData;
+        picture.message = MessageId::no_data;
         return picture;
     }
     picture.variable_code = {file[54], file[55]};

@@ -58,7 +58,7 @@ constexpr std::size_t picture_file_size(int width) {
 }
 
 struct PictureFile {
-    int message = kMsgNone;  // 415 wrong header, 421 wrong size
+    MessageId message = MessageId::none;  // 415 wrong header, 421 wrong size
     ScreenData screen;
     std::array<std::uint8_t, 2> variable_code{};  // as stored: index byte, prefix byte
 };

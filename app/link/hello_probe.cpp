@@ -40,7 +40,7 @@ HelloProbeResult probe_with_hello(SerialPort& port, int port_number, LinkSetting
     }
     // A port left open by an unexpected end would block every later probe.
     if (port.is_open()) {
-        port.close();
+        port.CloseLinkPort();
     }
     return {events.answered, events.answered ? 0 : events.code};
 }

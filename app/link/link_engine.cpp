@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/le_bytes.h"
-#include "resources/string_table.h"
 
 namespace travex::link {
 namespace {
@@ -30,13 +29,13 @@ LinkEngine::LinkEngine(SerialPort& port, const LinkSettings& settings, LinkEvent
 int LinkEngine::start_operation(LinkOperation op) {
     abort_request_ = false;
     operation_ = op;
-    const PortOpenResult opened = port_.open(settings_.port_number);
+    const PortOpenResult opened = port_.OpenLinkPort(settings_.port_number);
     if (opened != PortOpenResult::ok) {
         return static_cast<int>(opened);
     }
     // Every opening gives the hello its restarts afresh.
     hello_restarts_ = 0;
-    last_out_queue_ = port_.clear_errors();
+    last_out_queue_ = port_.ClearLinkErrors();
     first_tick_ = true;
     timer_armed_ = true;
     return 0;
@@ -263,7 +262,7 @@ bool LinkEngine::send_piece() {
         // The driver still holds a full buffer: nothing is written now. The status is read
         // again so that a later tick sees the queue drain (otherwise the stale count would
         // block the packet for good), and bytes leaving the queue count as movement.
-        const std::size_t queued = port_.clear_errors();
+        const std::size_t queued = port_.ClearLinkErrors();
         if (queued < last_out_queue_) {
             idle_ticks_ = 0;
         }
@@ -273,9 +272,9 @@ bool LinkEngine::send_piece() {
     const std::size_t remaining = output_.size() - output_position_;
     const bool last_piece = remaining < static_cast<std::size_t>(allowance);
     const std::size_t piece = last_piece ? remaining : static_cast<std::size_t>(allowance);
-    last_out_queue_ = port_.clear_errors();
-    const PortWriteResult w =
-        port_.write(std::span<const std::uint8_t>(output_.data() + output_position_, piece));
+    last_out_queue_ = port_.ClearLinkErrors();
+    const PortWriteResult w = port_.WriteLinkBytes(
+        std::span<const std::uint8_t>(output_.data() + output_position_, piece));
     const std::size_t written = std::min(w.written, piece);
     if (written > 0) {
         idle_ticks_ = 0;
@@ -320,7 +319,7 @@ bool LinkEngine::link_tick() {
     }
 
     if (idle_ticks_ >= settings_.retry_count) {
-        port_.purge();
+        port_.PurgeLinkPort();
         finish_script(false, code::kNoResponse);
         return false;
     }
@@ -328,7 +327,7 @@ bool LinkEngine::link_tick() {
         rewrite_next_two(kCancel, StepKind::end_quiet);
         events_.window_enabled();
         send_cancel();
-        port_.purge();
+        port_.PurgeLinkPort();
         // The request is served: the goodbye that may follow must not be cancelled too.
         abort_request_ = false;
         finish_script(false, code::kUserAbort);
@@ -338,20 +337,20 @@ bool LinkEngine::link_tick() {
     switch (r.outcome) {
         case Outcome::error:
             send_cancel();
-            port_.purge();
+            port_.PurgeLinkPort();
             finish_script(false, r.code);
             return false;
         case Outcome::end_quiet: {
             const LinkOperation op = operation_;
             if (op == LinkOperation::capture) {
-                port_.purge();
+                port_.PurgeLinkPort();
                 close_port();
             } else if (op == LinkOperation::send_files || op == LinkOperation::receive_items) {
                 reset();
                 post_dialog_close();
             } else {
                 // Nothing follows a quiet end here, so the port must not stay open.
-                port_.purge();
+                port_.PurgeLinkPort();
                 close_port();
             }
             events_.window_enabled();
@@ -375,7 +374,7 @@ bool LinkEngine::link_tick() {
     }
     if (step_index_ > 0 && steps_[static_cast<std::size_t>(step_index_ - 1)].command == kHello &&
         hello_restarts_ < kMaxHelloRestarts) {
-        port_.purge();
+        port_.PurgeLinkPort();
         ++hello_restarts_;
         set_step(0);
         idle_ticks_ = 0;
@@ -386,8 +385,8 @@ bool LinkEngine::link_tick() {
 }
 
 LinkEngine::Result LinkEngine::read_and_parse() {
-    const PortReadResult read = port_.read(read_buffer_);
-    if (read.result == 2) {
+    const PortReadResult read = port_.ReadLinkBytes(read_buffer_);
+    if (read.status == PortReadStatus::failed) {
         return {Outcome::error, read.error_code != 0 ? read.error_code : code::kPortError};
     }
     const std::size_t got = std::min(read.received, read_buffer_.size());
@@ -631,8 +630,8 @@ void LinkEngine::finish_directory_step() {
 void LinkEngine::close_port() {
     reset();
     if (port_.is_open()) {
-        port_.clear_errors();
-        port_.close();
+        port_.ClearLinkErrors();
+        port_.CloseLinkPort();
         events_.port_closed();
     }
 }
@@ -647,15 +646,15 @@ void LinkEngine::reset() {
     idle_ticks_ = 0;
     step_index_ = 0;
     command_class_ = command_class(current().command);
-    last_out_queue_ = port_.is_open() ? port_.clear_errors() : 0;
+    last_out_queue_ = port_.is_open() ? port_.ClearLinkErrors() : 0;
 }
 
-std::string_view link_message(int code) {
-    // Link codes are message indexes: the text is string 400 + code. An unknown code reads as
-    // a failed communication.
-    const auto text = code >= 0 && code <= 28 ? string_text(static_cast<std::uint16_t>(400 + code))
-                                              : std::nullopt;
-    return text ? *text : *string_text(405);
+MessageId link_message(int code) {
+    // Link codes are message indexes (string 400 + code). An unknown code reads as a failed
+    // communication.
+    const MessageId message =
+        code <= message_index(MessageId::name_too_long) ? message_of_index(code) : MessageId::none;
+    return message == MessageId::none ? MessageId::communication_failed : message;
 }
 
 }  // namespace travex::link

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/message_id.h"
 #include "link/link_packets.h"
 #include "link/link_progress.h"
 #include "link/link_scripts.h"
@@ -210,7 +211,8 @@ private:
     bool dialog_close_posted_ = false;
 };
 
-// The text of a link error code (message 400 + code) as it is shown.
-std::string_view link_message(int code);
+// The message of a link error code (string 400 + code): the one place where the engine's codes
+// meet the message ids.
+MessageId link_message(int code);
 
 }  // namespace travex::link

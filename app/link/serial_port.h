@@ -17,17 +17,28 @@ enum class PortOpenResult : int {
     port_error = 3,    // "Port error has occurred."
 };
 
-// WriteLinkBytes: result 0 all written, 1 the write failed (the whole request counts as
-// written), 2 fewer bytes went out before the write time-out.
+// How a WriteLinkBytes call ended. A failed write counts the whole request as written, so the
+// engine's pacing moves on and the missing answer ends the operation.
+enum class PortWriteStatus : int {
+    all_written = 0,
+    failed = 1,
+    timed_out = 2,  // fewer bytes went out before the write time-out
+};
+
 struct PortWriteResult {
-    int result = 0;
+    PortWriteStatus status = PortWriteStatus::all_written;
     std::size_t written = 0;
 };
 
-// ReadLinkBytes: result 1 with the count received (0 when nothing arrived within the read
-// time-out), result 2 on a failed read with error code 3.
+// How a ReadLinkBytes call ended: received with the count (0 when nothing arrived within the
+// read time-out), or failed with link error code 3 (port error).
+enum class PortReadStatus : int {
+    received = 1,
+    failed = 2,
+};
+
 struct PortReadResult {
-    int result = 1;
+    PortReadStatus status = PortReadStatus::received;
     std::size_t received = 0;
     int error_code = 0;
 };
@@ -38,18 +49,18 @@ public:
     // Opens port 1..99 with the fixed line settings: 38400 baud, 8 data bits, no parity, two
     // stop bits, no flow control, DTR and RTS off, read interval 3 ms, read total 300 ms,
     // write total 1300 ms; purges; settles.
-    virtual PortOpenResult open(int port_number) = 0;
-    virtual bool close() = 0;
+    virtual PortOpenResult OpenLinkPort(int port_number) = 0;
+    virtual bool CloseLinkPort() = 0;
     virtual bool is_open() const = 0;
-    virtual PortWriteResult write(std::span<const std::uint8_t> bytes) = 0;
+    virtual PortWriteResult WriteLinkBytes(std::span<const std::uint8_t> bytes) = 0;
     // Asks for capacity bytes, halved when capacity exceeds 5.
-    virtual PortReadResult read(std::span<std::uint8_t> buffer) = 0;
+    virtual PortReadResult ReadLinkBytes(std::span<std::uint8_t> buffer) = 0;
     // PurgeComm with all four flags.
-    virtual bool purge() = 0;
+    virtual bool PurgeLinkPort() = 0;
     // ClearCommError: answers the bytes still waiting in the output queue.
-    virtual std::size_t clear_errors() = 0;
+    virtual std::size_t ClearLinkErrors() = 0;
     // Firmware update only: changes the speed, keeping every other line setting.
-    virtual bool set_baud(std::uint32_t rate) = 0;
+    virtual bool SetLinkBaud(std::uint32_t rate) = 0;
 };
 
 // Milliseconds, as the link timer and the port's time-outs count them.

@@ -103,11 +103,11 @@ PosixSerialPort::PosixSerialPort(DeviceResolver resolver, Clock& clock, std::uin
 
 PosixSerialPort::~PosixSerialPort() {
     if (is_open()) {
-        close();
+        CloseLinkPort();
     }
 }
 
-PortOpenResult PosixSerialPort::open(int port_number) {
+PortOpenResult PosixSerialPort::OpenLinkPort(int port_number) {
     if (const PortOpenResult claim = claim_link_port(is_open(), port_number);
         claim != PortOpenResult::ok) {
         return claim;
@@ -128,26 +128,26 @@ PortOpenResult PosixSerialPort::open(int port_number) {
     }
     fd_ = fd;
     device_ = device;
-    if (!purge() || !apply_line_settings(fd_)) {
-        close();
+    if (!PurgeLinkPort() || !apply_line_settings(fd_)) {
+        CloseLinkPort();
         return PortOpenResult::port_error;
     }
     // Exclusive use and DTR/RTS low, where the device has them (a pseudo-terminal has neither).
     ::ioctl(fd_, TIOCEXCL);
     int lines = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd_, TIOCMBIC, &lines);
-    clear_errors();
+    ClearLinkErrors();
     if (settle_ms_ > 0) {
         clock_.sleep_ms(settle_ms_);
     }
     return PortOpenResult::ok;
 }
 
-bool PosixSerialPort::close() {
+bool PosixSerialPort::CloseLinkPort() {
     if (!is_open()) {
         return false;
     }
-    clear_errors();
+    ClearLinkErrors();
     ::ioctl(fd_, TIOCNXCL);
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
@@ -156,10 +156,10 @@ bool PosixSerialPort::close() {
     return closed;
 }
 
-PortWriteResult PosixSerialPort::write(std::span<const std::uint8_t> bytes) {
-    PortWriteResult result{0, 0};
+PortWriteResult PosixSerialPort::WriteLinkBytes(std::span<const std::uint8_t> bytes) {
+    PortWriteResult result{PortWriteStatus::all_written, 0};
     if (!is_open()) {
-        return {1, bytes.size()};
+        return {PortWriteStatus::failed, bytes.size()};
     }
     const SteadyTime deadline = now() + Millis(kWriteTotalTimeoutMs);
     while (result.written < bytes.size()) {
@@ -174,22 +174,22 @@ PortWriteResult PosixSerialPort::write(std::span<const std::uint8_t> bytes) {
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             // A failed write counts the whole request as written, as the Windows port does.
-            return {1, bytes.size()};
+            return {PortWriteStatus::failed, bytes.size()};
         }
         const int ready = wait_ready(fd_, POLLOUT, deadline);
         if (ready == 0) {
-            return {2, result.written};
+            return {PortWriteStatus::timed_out, result.written};
         }
         if (ready < 0) {
-            return {1, bytes.size()};
+            return {PortWriteStatus::failed, bytes.size()};
         }
     }
     return result;
 }
 
-PortReadResult PosixSerialPort::read(std::span<std::uint8_t> buffer) {
+PortReadResult PosixSerialPort::ReadLinkBytes(std::span<std::uint8_t> buffer) {
     if (!is_open()) {
-        return {2, 0, 3};
+        return {PortReadStatus::failed, 0, 3};
     }
     const std::size_t request = read_request_size(buffer.size());
     std::size_t got = 0;
@@ -215,18 +215,18 @@ PortReadResult PosixSerialPort::read(std::span<std::uint8_t> buffer) {
             continue;
         }
         // End of file or an error: the line is gone.
-        clear_errors();
-        return {2, got, 3};
+        ClearLinkErrors();
+        return {PortReadStatus::failed, got, 3};
     }
-    clear_errors();
-    return {1, got, 0};
+    ClearLinkErrors();
+    return {PortReadStatus::received, got, 0};
 }
 
-bool PosixSerialPort::purge() {
+bool PosixSerialPort::PurgeLinkPort() {
     return is_open() && ::tcflush(fd_, TCIOFLUSH) == 0;
 }
 
-std::size_t PosixSerialPort::clear_errors() {
+std::size_t PosixSerialPort::ClearLinkErrors() {
     int queued = 0;
     if (!is_open() || ::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued < 0) {
         return 0;
@@ -234,7 +234,7 @@ std::size_t PosixSerialPort::clear_errors() {
     return static_cast<std::size_t>(queued);
 }
 
-bool PosixSerialPort::set_baud(std::uint32_t rate) {
+bool PosixSerialPort::SetLinkBaud(std::uint32_t rate) {
     if (!is_open()) {
         return false;
     }

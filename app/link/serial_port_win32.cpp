@@ -50,7 +50,7 @@ Win32SerialPort::Win32SerialPort(std::uint32_t settle_ms)
 
 Win32SerialPort::~Win32SerialPort() {
     if (is_open()) {
-        close();
+        CloseLinkPort();
     }
 }
 
@@ -58,7 +58,7 @@ bool Win32SerialPort::is_open() const {
     return state_->port != INVALID_HANDLE_VALUE;
 }
 
-PortOpenResult Win32SerialPort::open(int port_number) {
+PortOpenResult Win32SerialPort::OpenLinkPort(int port_number) {
     if (const PortOpenResult claim = claim_link_port(is_open(), port_number);
         claim != PortOpenResult::ok) {
         return claim;
@@ -74,7 +74,7 @@ PortOpenResult Win32SerialPort::open(int port_number) {
         return PortOpenResult::no_such_port;
     }
     auto setup_failed = [this] {
-        close();
+        CloseLinkPort();
         return PortOpenResult::port_error;
     };
     if (!PurgeComm(s.port, kPurgeAll)) {
@@ -132,7 +132,7 @@ PortOpenResult Win32SerialPort::open(int port_number) {
     return PortOpenResult::ok;
 }
 
-bool Win32SerialPort::close() {
+bool Win32SerialPort::CloseLinkPort() {
     State& s = *state_;
     if (s.port == INVALID_HANDLE_VALUE) {
         return false;
@@ -149,39 +149,41 @@ bool Win32SerialPort::close() {
     return closed;
 }
 
-PortWriteResult Win32SerialPort::write(std::span<const std::uint8_t> bytes) {
+PortWriteResult Win32SerialPort::WriteLinkBytes(std::span<const std::uint8_t> bytes) {
     State& s = *state_;
     const DWORD count = static_cast<DWORD>(bytes.size());
     if (s.port == INVALID_HANDLE_VALUE) {
-        return {1, count};
+        return {PortWriteStatus::failed, count};
     }
     s.bytes_transferred = count;
     s.write_block = OVERLAPPED{};
     DWORD written = 0;
     if (WriteFile(s.port, bytes.data(), count, &written, &s.write_block)) {
-        return {0, written};
+        return {PortWriteStatus::all_written, written};
     }
     if (GetLastError() != ERROR_IO_PENDING) {
         // The whole request counts as written; the protocol notices the missing answer.
-        return {1, count};
+        return {PortWriteStatus::failed, count};
     }
     // The write time-out bounds this loop to about 1.3 s; a 1 ms pause spares the processor.
     for (;;) {
         DWORD transferred = 0;
         if (completed(s.port, s.write_block, transferred)) {
-            return {transferred == count ? 0 : 2, transferred};
+            return {
+                transferred == count ? PortWriteStatus::all_written : PortWriteStatus::timed_out,
+                transferred};
         }
         if (GetLastError() != ERROR_IO_INCOMPLETE) {
-            return {1, count};
+            return {PortWriteStatus::failed, count};
         }
         Sleep(1);
     }
 }
 
-PortReadResult Win32SerialPort::read(std::span<std::uint8_t> buffer) {
+PortReadResult Win32SerialPort::ReadLinkBytes(std::span<std::uint8_t> buffer) {
     State& s = *state_;
     if (s.port == INVALID_HANDLE_VALUE) {
-        return {2, 0, 3};
+        return {PortReadStatus::failed, 0, 3};
     }
     const DWORD request = static_cast<DWORD>(read_request_size(buffer.size()));
     DWORD got = 0;
@@ -190,7 +192,7 @@ PortReadResult Win32SerialPort::read(std::span<std::uint8_t> buffer) {
         // they are taken, not thrown away as a port error.
     } else if (GetLastError() != ERROR_IO_PENDING) {
         s.clear_comm_error();
-        return {2, 0, 3};
+        return {PortReadStatus::failed, 0, 3};
     } else {
         DWORD previous = 0;
         int empty_polls = 0;
@@ -203,7 +205,7 @@ PortReadResult Win32SerialPort::read(std::span<std::uint8_t> buffer) {
                 }
                 s.clear_comm_error();
                 ResetEvent(s.link_event);
-                return {2, 0, 3};
+                return {PortReadStatus::failed, 0, 3};
             }
             if (count != 0) {
                 if (count == previous || count >= request) {
@@ -223,21 +225,21 @@ PortReadResult Win32SerialPort::read(std::span<std::uint8_t> buffer) {
     }
     s.clear_comm_error();
     ResetEvent(s.link_event);
-    return {1, got, 0};
+    return {PortReadStatus::received, got, 0};
 }
 
-bool Win32SerialPort::purge() {
+bool Win32SerialPort::PurgeLinkPort() {
     return is_open() && PurgeComm(state_->port, kPurgeAll) != 0;
 }
 
-std::size_t Win32SerialPort::clear_errors() {
+std::size_t Win32SerialPort::ClearLinkErrors() {
     if (!is_open() || !state_->clear_comm_error()) {
         return 0;
     }
     return state_->last_status.cbOutQue;
 }
 
-bool Win32SerialPort::set_baud(std::uint32_t rate) {
+bool Win32SerialPort::SetLinkBaud(std::uint32_t rate) {
     if (!is_open()) {
         return false;
     }

@@ -15,14 +15,14 @@ public:
     Win32SerialPort(const Win32SerialPort&) = delete;
     Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
-    PortOpenResult open(int port_number) override;
-    bool close() override;
+    PortOpenResult OpenLinkPort(int port_number) override;
+    bool CloseLinkPort() override;
     bool is_open() const override;
-    PortWriteResult write(std::span<const std::uint8_t> bytes) override;
-    PortReadResult read(std::span<std::uint8_t> buffer) override;
-    bool purge() override;
-    std::size_t clear_errors() override;
-    bool set_baud(std::uint32_t rate) override;
+    PortWriteResult WriteLinkBytes(std::span<const std::uint8_t> bytes) override;
+    PortReadResult ReadLinkBytes(std::span<std::uint8_t> buffer) override;
+    bool PurgeLinkPort() override;
+    std::size_t ClearLinkErrors() override;
+    bool SetLinkBaud(std::uint32_t rate) override;
 
 private:
     struct State;

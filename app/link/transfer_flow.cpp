@@ -88,11 +88,11 @@ Bytes merge_window_setup(const Bytes& calculator_block, const Bytes& file_block,
 }
 
 LinkSession::LinkSession(SerialPort& port, Clock& clock, const LinkSettings& settings,
-                         FileSystem& fs, TransferUi& ui, ProgressSink& progress)
+                         FileSystem& fs, FileQuestions& questions, ProgressSink& progress)
     : port_(port),
       clock_(clock),
       fs_(fs),
-      ui_(ui),
+      questions_(questions),
       progress_(progress),
       engine_(port, settings, *this, progress) {}
 
@@ -103,7 +103,7 @@ LinkOutcome LinkSession::run(Mode mode, LinkOperation op) {
     probe_answered_ = false;
     const int opened = engine_.start_operation(op);
     if (opened != 0) {
-        outcome_ = {false, opened, std::string(link_message(opened)), false};
+        outcome_ = {false, opened, link_message(opened), false};
         return outcome_;
     }
     const auto interval = static_cast<std::uint32_t>(engine_.settings().timer_interval_ms);
@@ -114,8 +114,7 @@ LinkOutcome LinkSession::run(Mode mode, LinkOperation op) {
         }
         if (++ticks_ > kTickLimit) {
             if (outcome_.ok) {
-                outcome_ = {false, code::kNoResponse, std::string(link_message(code::kNoResponse)),
-                            false};
+                outcome_ = {false, code::kNoResponse, link_message(code::kNoResponse), false};
             }
             break;
         }
@@ -124,7 +123,7 @@ LinkOutcome LinkSession::run(Mode mode, LinkOperation op) {
     }
     // Every operation ends with the port closed.
     if (port_.is_open()) {
-        port_.close();
+        port_.CloseLinkPort();
     }
     return outcome_;
 }
@@ -175,16 +174,15 @@ LinkOutcome LinkSession::capture(Bytes& screen) {
 LinkOutcome LinkSession::probe() {
     LinkOutcome outcome = run(Mode::probe, LinkOperation::probe);
     if (outcome.ok && !probe_answered_) {
-        outcome = {false, code::kNoResponse, std::string(link_message(code::kNoResponse)), false};
+        outcome = {false, code::kNoResponse, link_message(code::kNoResponse), false};
     }
     return outcome;
 }
 
 void LinkSession::operation_failed(LinkOperation, int code) {
-    ui_.report(code);
+    host_->report(code == code::kUserAbort ? MessageId::user_abort : link_message(code));
     if (outcome_.ok) {
-        outcome_ = {false, code,
-                    code == code::kUserAbort ? std::string() : std::string(link_message(code)),
+        outcome_ = {false, code, code == code::kUserAbort ? MessageId::none : link_message(code),
                     code == code::kUserAbort};
     }
 }
@@ -203,9 +201,9 @@ void LinkSession::directory_ready(LinkOperation op) {
             start_sending(paths_);
             return;
         case Mode::driven:
-            // The caller's dialog is modal: the transfer it starts runs on its own timer while
-            // it is open, and the goodbye follows once it has closed.
-            ui_.run_dialog(op);
+            // The host's dialog is modal: the transfer it starts runs on the dialog's own timer
+            // while it is open, and the goodbye follows once it has closed.
+            host_->run_dialog(op);
             dialog_closed();
             return;
         default:
@@ -223,7 +221,7 @@ int LinkSession::begin(LinkOperation op) {
     reports_.clear();
     const int opened = engine_.start_operation(op);
     if (opened != 0) {
-        outcome_ = {false, opened, std::string(link_message(opened)), false};
+        outcome_ = {false, opened, link_message(opened), false};
     }
     return opened;
 }
@@ -280,17 +278,17 @@ void LinkSession::start_receiving(const std::vector<ReceiveItem>& chosen,
     next_item();
 }
 
-void LinkSession::stop_transfer(std::string message, int message_index) {
+void LinkSession::stop_transfer(MessageId message) {
     if (progress_.is_open()) {
         progress_.advance(-1, "");
     }
     engine_.post_dialog_close();
-    if (message_index > 0) {
-        ui_.report(message_index);
+    if (message != MessageId::none) {
+        host_->report(message);
     }
     if (outcome_.ok) {
         outcome_.ok = false;
-        outcome_.message = std::move(message);
+        outcome_.message = message;
         outcome_.stopped = true;
     }
 }
@@ -324,14 +322,9 @@ void LinkSession::next_file() {
         if (file.result == FileResult::ok) {
             break;
         }
-        const int message_id = send_failure_message(file.result);
-        const std::string_view message = message_id == kMessageIncorrectFile ? kIncorrectFile
-                                         : message_id == kMessageNotTransmittable
-                                             ? kNotTransmittable
-                                             : kNotTravexFormat;
         reports_[static_cast<std::size_t>(file_index_)].outcome = FileOutcome::skipped;
-        if (ui_.ask_skip(message, path) == SkipAnswer::cancel) {
-            stop_transfer("", 0);
+        if (questions_.ask_skip(send_failure_message(file.result), path) == SkipAnswer::cancel) {
+            stop_transfer(MessageId::none);
             return;
         }
     }
@@ -357,52 +350,34 @@ void LinkSession::next_file() {
 
 namespace {
 
-// The overwrite question and the messages of storing an item, passed on to the transfer's own
-// questions; remembers what happened to tell a kept file from a written one.
-class StoreQuestions final : public ReceiveQuestions {
+// The questions of storing an item, passed on to the transfer's own; remembers what happened
+// to tell a kept file from a written one, and the message that stopped the transfer.
+class StoreQuestions final : public FileQuestions {
 public:
-    explicit StoreQuestions(TransferUi& ui) : ui_(ui) {}
-    travex::OverwriteAnswer ask_overwrite(const std::string& path) override {
-        switch (ui_.ask_overwrite(path)) {
-            case OverwriteAnswer::skip:
-                kept = true;
-                return travex::OverwriteAnswer::skip;
-            case OverwriteAnswer::overwrite:
-                return travex::OverwriteAnswer::overwrite;
-            case OverwriteAnswer::overwrite_all:
-                return travex::OverwriteAnswer::overwrite_all;
-            case OverwriteAnswer::cancel:
-                kept = true;
-                return travex::OverwriteAnswer::cancel;
-        }
-        return travex::OverwriteAnswer::cancel;
+    explicit StoreQuestions(FileQuestions& questions) : questions_(questions) {}
+    OverwriteAnswer ask_overwrite(std::string_view path) override {
+        const OverwriteAnswer answer = questions_.ask_overwrite(path);
+        kept = answer == OverwriteAnswer::skip || answer == OverwriteAnswer::cancel;
+        return answer;
     }
-    void report(int message_id) override { message = message_id; }
+    SkipAnswer ask_skip(MessageId message, std::string_view path) override {
+        return questions_.ask_skip(message, path);
+    }
+    void report(MessageId reported) override { message = reported; }
 
     bool kept = false;
-    int message = 0;
+    MessageId message = MessageId::none;
 
 private:
-    TransferUi& ui_;
+    FileQuestions& questions_;
 };
-
-std::string_view store_message(int message_id) {
-    switch (message_id) {
-        case kMessageDiskFull:
-            return kDiskFull;
-        case kMessageNameTooLong:
-            return kNameTooLong;
-        default:
-            return kCannotCreate;
-    }
-}
 
 }  // namespace
 
 bool LinkSession::save_received(const ReceiveItem& item, Bytes payload) {
     FileReport& report = reports_[static_cast<std::size_t>(item_index_ - 1)];
     begin_received_item(receive_state_, item.letter, item.request);
-    StoreQuestions questions(ui_);
+    StoreQuestions questions(questions_);
     const StoreOutcome stored =
         store_received_item(fs_, questions, receive_state_, folder_, item.line_text, payload);
     if (stored == StoreOutcome::continue_receiving) {
@@ -411,14 +386,10 @@ bool LinkSession::save_received(const ReceiveItem& item, Bytes payload) {
     }
     if (questions.kept) {
         report.outcome = FileOutcome::kept;
-        stop_transfer("", 0);
+        stop_transfer(MessageId::none);
     } else {
         report.outcome = FileOutcome::failed;
-        const int shown =
-            questions.message == kMessageDiskFull || questions.message == kMessageNameTooLong
-                ? questions.message
-                : kMessageCannotCreate;
-        stop_transfer(std::string(store_message(shown)), shown - 400);
+        stop_transfer(questions.message);
     }
     return false;
 }

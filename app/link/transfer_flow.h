@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "base/file_system.h"
+#include "base/message_id.h"
+#include "files/file_questions.h"
 #include "files/received_item.h"
 #include "link/link_engine.h"
 #include "link/receive_categories.h"
@@ -17,24 +19,16 @@
 
 namespace travex::link {
 
-enum class SkipAnswer { skip, cancel };
-enum class OverwriteAnswer { skip, overwrite, overwrite_all, cancel };
-
-// The questions of a transfer and its messages.
-class TransferUi {
+// What an application that drives the session with its own timer is told on the way; a caller
+// that runs whole operations reads the outcome afterwards and needs none of it.
+class LinkHost {
 public:
-    virtual ~TransferUi() = default;
-    // A file the container refused: message (406/407/408 text) and path.
-    virtual SkipAnswer ask_skip(std::string_view message, std::string_view path) = 0;
-    // A received item whose file exists already.
-    virtual OverwriteAnswer ask_overwrite(std::string_view path) = 0;
-
-    // What an application driving the session with its own timer is told on the way; a caller
-    // that runs whole operations reads the outcome afterwards and needs none of these.
-    // The message an operation ends with (message 400 + index), at the moment it ends.
-    virtual void report(int message_index) { (void)message_index; }
-    // The directory is in (operations 1 and 2): the caller runs its dialog, which may start
-    // the transfer with start_sending() or start_receiving(), and answers when it has closed.
+    virtual ~LinkHost() = default;
+    // The message an operation ends with, at the moment it ends (user_abort included: the
+    // host shows no message for it, but an auto setting takes it as a failed port).
+    virtual void report(MessageId message) { (void)message; }
+    // The directory is in (operations 1 and 2): the host runs its dialog, which may start the
+    // transfer with start_sending() or start_receiving(), and answers when it has closed.
     virtual void run_dialog(LinkOperation op) { (void)op; }
     // The window that carries the link timer may be used again.
     virtual void window_enabled() {}
@@ -45,20 +39,6 @@ public:
     // A tick of a port probe passed.
     virtual void probe_step() {}
 };
-
-// Texts of the questions and messages of the flow.
-inline constexpr std::string_view kIncorrectFile = "Incorrect file.\rDo you wish to skip?\r\r";
-inline constexpr std::string_view kNotTransmittable =
-    "This is not a transmittable file.\rDo you wish to skip?\r\r";
-inline constexpr std::string_view kNotTravexFormat =
-    "This is not in TRAVEX file format.\rDo you wish to skip?\r\r";
-inline constexpr std::string_view kNotTransmittableExtension =
-    "This is not a transmittable file extension.\r";
-inline constexpr std::string_view kBackupConflict =
-    "Backup file and Data file can't be sent at the same time.";
-inline constexpr std::string_view kDiskFull = "Insufficient free disk space.";
-inline constexpr std::string_view kCannotCreate = "Specified file cannot be created.";
-inline constexpr std::string_view kNameTooLong = "Specified file name is too long.";
 
 // The send dialog's OK checks.
 struct SendSelectionCheck {
@@ -81,15 +61,15 @@ struct FileReport {
 // How an operation ended.
 struct LinkOutcome {
     bool ok = true;
-    int code = -1;         // link error code when the link failed, else -1
-    std::string message;   // what the user is shown (empty for none)
-    bool stopped = false;  // the user or a save stopped the transfer
+    int code = -1;                        // link error code when the link failed, else -1
+    MessageId message = MessageId::none;  // what the user is shown
+    bool stopped = false;                 // the user or a save stopped the transfer
 };
 
 class LinkSession final : public LinkEvents {
 public:
     LinkSession(SerialPort& port, Clock& clock, const LinkSettings& settings, FileSystem& fs,
-                TransferUi& ui, ProgressSink& progress);
+                FileQuestions& questions, ProgressSink& progress);
 
     // The calculator's items as the receive list shows them.
     LinkOutcome list(std::vector<ReceiveItem>& items);
@@ -102,18 +82,16 @@ public:
     // Port probe: hello then goodbye.
     LinkOutcome probe();
 
-    // Driven by the caller's own timer (the application): begin() opens the port; while
-    // engine().timer_armed() the caller calls engine().on_timer() once per timer period.
-    // The directory runs the caller's dialog (TransferUi::run_dialog), and a close of that
-    // dialog posted by the flow (engine().dialog_close_posted()) is the caller's to deliver
-    // when the dialog has gone: dialog_closed() then runs the goodbye. Answers 0 or the open
-    // error code.
+    // Driven by the host's own timer (the application): begin() opens the port; while
+    // engine().timer_armed() the host calls engine().on_timer() once per timer period. The
+    // directory runs the host's dialog (LinkHost::run_dialog); a close of that dialog posted by
+    // the flow (engine().dialog_close_posted()) is the host's to deliver, and when the dialog
+    // has gone the goodbye runs. Answers 0 or the open error code.
+    void set_host(LinkHost* host) { host_ = host != nullptr ? host : &no_host_; }
     int begin(LinkOperation op);
     // The dialog's OK: the transfer of the chosen files or items starts.
     void start_sending(const std::vector<std::string>& paths);
     void start_receiving(const std::vector<ReceiveItem>& chosen, const std::string& folder);
-    // The dialog has closed (by the user or by the flow's posted close).
-    void dialog_closed();
     // The calculator's items of the directory just fetched, as the receive list shows them.
     const std::vector<ReceiveItem>& listed() const { return listed_; }
     const LinkOutcome& outcome() const { return outcome_; }
@@ -132,28 +110,29 @@ public:
     void item_script_done() override { next_item(); }
     void capture_done(const Bytes& image) override {
         screen_ = image;
-        ui_.captured(image);
+        host_->captured(image);
     }
     void probe_answered() override {
         probe_answered_ = true;
-        ui_.probe_answered();
+        host_->probe_answered();
     }
     void operation_failed(LinkOperation op, int code) override;
-    void window_enabled() override { ui_.window_enabled(); }
-    void probe_step() override { ui_.probe_step(); }
+    void window_enabled() override { host_->window_enabled(); }
+    void probe_step() override { host_->probe_step(); }
 
 private:
     enum class Mode { list, send, receive, capture, probe, driven };
+    void dialog_closed();
     LinkOutcome run(Mode mode, LinkOperation op);
     void next_file();
     void next_item();
     bool save_received(const ReceiveItem& item, Bytes payload);
-    void stop_transfer(std::string message, int message_index);
+    void stop_transfer(MessageId message);
 
     SerialPort& port_;
     Clock& clock_;
     FileSystem& fs_;
-    TransferUi& ui_;
+    FileQuestions& questions_;
     ProgressSink& progress_;
     LinkEngine engine_;
     Mode mode_ = Mode::list;
@@ -177,6 +156,8 @@ private:
     bool probe_answered_ = false;
     std::uint64_t transfer_start_ms_ = 0;
     std::uint64_t transfer_end_ms_ = 0;
+    LinkHost no_host_;
+    LinkHost* host_ = &no_host_;
 };
 
 }  // namespace travex::link

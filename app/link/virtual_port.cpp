@@ -18,7 +18,7 @@ std::uint64_t VirtualPort::byte_time_us() const {
     return timing_.line_rate == 0 ? 0 : (1'000'000 + timing_.line_rate - 1) / timing_.line_rate;
 }
 
-PortOpenResult VirtualPort::open(int port_number) {
+PortOpenResult VirtualPort::OpenLinkPort(int port_number) {
     if (open_) {
         return PortOpenResult::in_use;
     }
@@ -39,7 +39,7 @@ PortOpenResult VirtualPort::open(int port_number) {
     return PortOpenResult::ok;
 }
 
-bool VirtualPort::close() {
+bool VirtualPort::CloseLinkPort() {
     if (!open_) {
         return false;
     }
@@ -81,10 +81,10 @@ void VirtualPort::inject(std::span<const std::uint8_t> bytes) {
     in_line_free_us_ = t;
 }
 
-PortWriteResult VirtualPort::write(std::span<const std::uint8_t> bytes) {
+PortWriteResult VirtualPort::WriteLinkBytes(std::span<const std::uint8_t> bytes) {
     PortWriteResult result;
     if (!open_) {
-        result.result = 1;
+        result.status = PortWriteStatus::failed;
         result.written = bytes.size();
         return result;
     }
@@ -100,17 +100,18 @@ PortWriteResult VirtualPort::write(std::span<const std::uint8_t> bytes) {
     out_line_free_us_ = t;
     stats_.bytes_written += count;
     result.written = count;
-    result.result = count == bytes.size() ? 0 : 2;
+    result.status =
+        count == bytes.size() ? PortWriteStatus::all_written : PortWriteStatus::timed_out;
     if (timing_.line_rate == 0) {
         deliver_until(clock_.now_us());
     }
     return result;
 }
 
-PortReadResult VirtualPort::read(std::span<std::uint8_t> buffer) {
+PortReadResult VirtualPort::ReadLinkBytes(std::span<std::uint8_t> buffer) {
     PortReadResult result;
     if (!open_) {
-        result.result = 2;
+        result.status = PortReadStatus::failed;
         result.error_code = 3;
         return result;
     }
@@ -163,7 +164,7 @@ PortReadResult VirtualPort::read(std::span<std::uint8_t> buffer) {
     return result;
 }
 
-bool VirtualPort::purge() {
+bool VirtualPort::PurgeLinkPort() {
     if (!open_) {
         return false;
     }
@@ -176,12 +177,12 @@ bool VirtualPort::purge() {
     return true;
 }
 
-std::size_t VirtualPort::clear_errors() {
+std::size_t VirtualPort::ClearLinkErrors() {
     deliver_until(clock_.now_us());
     return outgoing_.size();
 }
 
-bool VirtualPort::set_baud(std::uint32_t rate) {
+bool VirtualPort::SetLinkBaud(std::uint32_t rate) {
     if (!open_) {
         return false;
     }

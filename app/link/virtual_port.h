@@ -71,14 +71,14 @@ class VirtualPort final : public SerialPort {
 public:
     VirtualPort(VirtualClock& clock, PortPeer* peer, VirtualPortTiming timing = {});
 
-    PortOpenResult open(int port_number) override;
-    bool close() override;
+    PortOpenResult OpenLinkPort(int port_number) override;
+    bool CloseLinkPort() override;
     bool is_open() const override { return open_; }
-    PortWriteResult write(std::span<const std::uint8_t> bytes) override;
-    PortReadResult read(std::span<std::uint8_t> buffer) override;
-    bool purge() override;
-    std::size_t clear_errors() override;
-    bool set_baud(std::uint32_t rate) override;
+    PortWriteResult WriteLinkBytes(std::span<const std::uint8_t> bytes) override;
+    PortReadResult ReadLinkBytes(std::span<std::uint8_t> buffer) override;
+    bool PurgeLinkPort() override;
+    std::size_t ClearLinkErrors() override;
+    bool SetLinkBaud(std::uint32_t rate) override;
 
     void set_peer(PortPeer* peer) { peer_ = peer; }
     // Bytes the far end starts sending now (after anything it is still sending), for tests

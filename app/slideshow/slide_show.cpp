@@ -61,17 +61,17 @@ std::string SlideShow::title_text() const {
 ShowRead read_slide_show(std::span<const std::uint8_t> file, char digit) {
     ShowRead read;
     if (file.size() < kMinimumFileSize) {
-        read.message = kMsgNoData;
+        read.message = MessageId::no_data;
         return read;
     }
     if (model_family_of_digit(digit) != 4 || file[0] != static_cast<std::uint8_t>(digit) ||
         (file[1] != 's' && file[1] != 'S')) {
-        read.message = kMsgNotSlideShow;
+        read.message = MessageId::not_slide_show;
         return read;
     }
     std::copy_n(file.begin() + kTitleOffset, read.show.title.size(), read.show.title.begin());
     auto damaged = [&read](std::string problem) {
-        read.message = kMsgFileAccessFailed;
+        read.message = MessageId::file_access_failed;
         read.problem = std::move(problem);
         read.show.pages.clear();
         return read;
@@ -136,20 +136,20 @@ SaveOutcome save_copy(FileSystem& fs, const std::string& source_path, const std:
     const std::optional<Bytes> source = fs.read_file(source_path);
     const Bytes copy = source ? retitled_copy(*source, new_path, title, model_digit) : Bytes{};
     if (copy.empty()) {
-        outcome.message = kMsgFileAccessFailed;
+        outcome.message = MessageId::file_access_failed;
         return outcome;
     }
     const std::optional<std::uint64_t> free = fs.free_space(new_path);
     if (free && *free < copy.size()) {
-        outcome.message = kMsgDiskFull;
+        outcome.message = MessageId::disk_full;
         return outcome;
     }
     if (new_path.size() >= kPathLimit) {
-        outcome.message = kMsgNameTooLong;
+        outcome.message = MessageId::name_too_long;
         return outcome;
     }
     if (write_file_atomic(fs, new_path, copy) != WriteResult::written) {
-        outcome.message = kMsgCannotCreate;
+        outcome.message = MessageId::cannot_create;
         return outcome;
     }
     outcome.written = true;

@@ -61,8 +61,8 @@ struct SlideShow {
 };
 
 struct ShowRead {
-    int message = kMsgNone;  // 418 not a slide show, 421 no data, 410 damaged records
-    std::string problem;     // for 410: which record is damaged and how
+    MessageId message = MessageId::none;  // 418 not a slide show, 421 no data, 410 damaged records
+    std::string problem;                  // for 410: which record is damaged and how
     SlideShow show;
 };
 
@@ -82,7 +82,7 @@ Bytes retitled_copy(std::span<const std::uint8_t> file, std::string_view new_pat
 
 struct SaveOutcome {
     bool written = false;
-    int message = kMsgNone;
+    MessageId message = MessageId::none;
 };
 
 // Saves a copy of the slide show at source_path under new_path with a new title: the source

@@ -17,16 +17,15 @@ using linktest::pattern;
 
 // The application's side: a dialog that, when the directory is in, does what a user's OK would
 // and then runs its own message loop (ticks) until the flow posts its close.
-class DialogUi final : public link::TransferUi {
+class DialogUi final : public FileQuestions, public link::LinkHost {
 public:
-    link::SkipAnswer ask_skip(std::string_view, std::string_view) override {
-        return link::SkipAnswer::skip;
-    }
-    link::OverwriteAnswer ask_overwrite(std::string_view) override {
+    SkipAnswer ask_skip(MessageId, std::string_view) override { return SkipAnswer::skip; }
+    OverwriteAnswer ask_overwrite(std::string_view) override {
         ++overwrite_questions;
         return overwrite;
     }
-    void report(int message_index) override { reports.push_back(message_index); }
+    // Kept as error-report indexes, which are the link's error codes.
+    void report(MessageId message) override { reports.push_back(message_index(message)); }
     void run_dialog(link::LinkOperation op) override {
         ++dialogs;
         dialog_op = op;
@@ -51,7 +50,7 @@ public:
     VirtualClock* clock = nullptr;
     std::function<void()> on_ok;
     std::function<void(int)> on_dialog_tick;
-    link::OverwriteAnswer overwrite = link::OverwriteAnswer::overwrite;
+    OverwriteAnswer overwrite = OverwriteAnswer::overwrite;
     std::vector<int> reports;
     int dialogs = 0;
     int dialog_ticks = 0;
@@ -207,6 +206,7 @@ TEST(LinkDrivenSession, APortThatCannotOpenAnswersItsCode) {
     DrivenRig rig;
     rig.settings.port_number = 0;
     link::LinkSession session(rig.port, rig.clock, rig.settings, rig.fs, rig.ui, rig.progress);
+    session.set_host(&rig.ui);
     EXPECT_EQ(session.begin(link::LinkOperation::send), 2);
     EXPECT_FALSE(session.engine().timer_armed());
     EXPECT_EQ(session.outcome().code, 2);

@@ -58,7 +58,7 @@ TEST(LinkReceiveFault, EachEndsWithItsCodeOrRecoversAndStoresOnlyWholeFiles) {
         const link::LinkOutcome outcome = receive_two(rig, fault);
         EXPECT_FALSE(rig.port.is_open());
         if (code < 0) {
-            EXPECT_TRUE(outcome.ok) << outcome.message;
+            EXPECT_TRUE(outcome.ok) << linktest::text_of(outcome.message);
             EXPECT_EQ(rig.fs.files,
                       (std::map<std::string, Bytes>{{"in/one.g6p", one}, {"in/two.g6p", two}}));
             EXPECT_EQ(rig.sim.stats().naks_received + rig.sim.stats().naks_sent, 1)
@@ -96,7 +96,7 @@ TEST(LinkSendFault, MemoryFullEndsWithCode20AndTheCalculatorKeepsNothing) {
         rig.fs.files["b.g6p"] = file_image('6', 'p', calc_name("B"), "", pattern(50, 4));
         const link::LinkOutcome outcome = rig.session.send({"a.g6p", "b.g6p"});
         EXPECT_EQ(outcome.code, link::code::kCalculatorMemoryOver);
-        EXPECT_EQ(outcome.message, "Calculator memory over.");
+        EXPECT_EQ(outcome.message, MessageId::calculator_memory_over);
         EXPECT_EQ(rig.sim.stats().items_stored, 0);
         EXPECT_EQ(rig.sim.memory().directory(link::make_name("PROGRAM")).size(), 0u);
         EXPECT_EQ(rig.session.reports()[0].outcome, link::FileOutcome::failed);

@@ -67,11 +67,12 @@ TEST(LinkSendFlow, RefusedFilesAskSkipOrCancel) {
     rig.fs.files["good2.g6p"] = file_image('6', 'p', calc_name("G2"), "", pattern(10, 2));
     const link::LinkOutcome outcome = rig.session.send(
         {"good1.g6p", "wrong.g6p", "short.g6p", "missing.g6p", "group.g6g", "good2.g6p"});
-    ASSERT_TRUE(outcome.ok) << outcome.message;
-    const std::vector<std::string> asked = {std::string(link::kIncorrectFile) + "wrong.g6p",
-                                            std::string(link::kNotTravexFormat) + "short.g6p",
-                                            std::string(link::kNotTravexFormat) + "missing.g6p",
-                                            std::string(link::kNotTransmittable) + "group.g6g"};
+    ASSERT_TRUE(outcome.ok) << linktest::text_of(outcome.message);
+    const std::vector<std::string> asked = {
+        linktest::text_of(MessageId::incorrect_file) + "wrong.g6p",
+        linktest::text_of(MessageId::not_travex_format) + "short.g6p",
+        linktest::text_of(MessageId::not_travex_format) + "missing.g6p",
+        linktest::text_of(MessageId::not_transmittable) + "group.g6g"};
     EXPECT_EQ(rig.ui.skip_questions, asked);
     EXPECT_EQ(rig.sim.memory().directory(link::make_name("PROGRAM")).size(), 2u);
     EXPECT_EQ(rig.session.reports()[1].outcome, link::FileOutcome::skipped);
@@ -80,7 +81,7 @@ TEST(LinkSendFlow, RefusedFilesAskSkipOrCancel) {
     EXPECT_FALSE(rig.progress.is_open());
 
     SimRig cancelled;
-    cancelled.ui.skip_answer = link::SkipAnswer::cancel;
+    cancelled.ui.skip_answer = SkipAnswer::cancel;
     cancelled.fs.files = rig.fs.files;
     EXPECT_TRUE(cancelled.session.send({"good1.g6p", "wrong.g6p", "good2.g6p"}).stopped);
     EXPECT_EQ(cancelled.sim.stats().items_stored, 1);
@@ -177,7 +178,7 @@ TEST(LinkReceiveFlow, ExistingFilesAskAndOverwriteAllStopsAsking) {
     EXPECT_EQ(rig.session.reports()[0].outcome, link::FileOutcome::kept);
 
     rig.ui.overwrite_questions.clear();
-    rig.ui.overwrite_answer = link::OverwriteAnswer::overwrite_all;
+    rig.ui.overwrite_answer = OverwriteAnswer::overwrite_all;
     ASSERT_TRUE(rig.session.receive(three, "in").ok);
     EXPECT_EQ(rig.ui.overwrite_questions.size(), 1u);
     EXPECT_EQ(rig.fs.files["in/variable.g6v"].size(), 54u + 28 * 9);
@@ -186,7 +187,7 @@ TEST(LinkReceiveFlow, ExistingFilesAskAndOverwriteAllStopsAsking) {
 
     // Overwrite-all belongs to one receive: the next one asks again.
     rig.ui.overwrite_questions.clear();
-    rig.ui.overwrite_answer = link::OverwriteAnswer::cancel;
+    rig.ui.overwrite_answer = OverwriteAnswer::cancel;
     EXPECT_TRUE(rig.session.receive(three, "in").stopped);
     EXPECT_EQ(rig.ui.overwrite_questions.size(), 1u);
     EXPECT_FALSE(rig.port.is_open());
@@ -199,7 +200,7 @@ TEST(LinkReceiveFlow, FullDiskFailedWritesAndMissingItemsStoreNothing) {
     const auto two = choose({"backup.g6b", "zoom.g6z"});
     const link::LinkOutcome full = rig.session.receive(two, "in");
     EXPECT_FALSE(full.ok);
-    EXPECT_EQ(full.message, "Insufficient free disk space.");
+    EXPECT_EQ(full.message, MessageId::disk_full);
     EXPECT_EQ(rig.sim.stats().items_sent, 1) << "nothing is asked for after the stop";
     EXPECT_FALSE(rig.port.is_open());
     rig.fs.free.reset();
@@ -228,7 +229,7 @@ TEST(LinkReceiveFlow, NoCalculatorMeansNoResponseAndAClosedPort) {
     Items items;
     const link::LinkOutcome outcome = rig.session.list(items);
     EXPECT_EQ(outcome.code, 4);
-    EXPECT_EQ(outcome.message.substr(0, 12), "No response.");
+    EXPECT_EQ(outcome.message, MessageId::no_response);
     EXPECT_TRUE(items.empty());
     EXPECT_FALSE(rig.port.is_open());
     EXPECT_EQ(rig.port.stats().closes, 1);
@@ -322,7 +323,7 @@ TEST(LinkCancel, CancelDuringASendStopsQuietlySaysGoodbyeAndClosesThePort) {
     const link::LinkOutcome outcome = rig.session.send({"a.g6p", "b.g6p"});
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.code, link::code::kUserAbort);
-    EXPECT_TRUE(outcome.message.empty()) << "a cancel shows no message";
+    EXPECT_EQ(outcome.message, MessageId::none) << "a cancel shows no message";
     EXPECT_EQ(rig.sim.stats().cancels_received, 1);
     EXPECT_EQ(rig.sim.stats().items_stored, 0);
     EXPECT_EQ(rig.sim.stats().goodbyes, 1);

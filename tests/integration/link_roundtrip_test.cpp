@@ -57,7 +57,7 @@ TEST_P(LinkRoundTrip, SentFileComesBackByteIdentical) {
     rig.fs.files[source] = image;
 
     const link::LinkOutcome sent = rig.session.send({source});
-    ASSERT_TRUE(sent.ok) << sent.message;
+    ASSERT_TRUE(sent.ok) << linktest::text_of(sent.message);
     ASSERT_EQ(rig.session.reports().at(0).outcome, link::FileOutcome::sent);
     EXPECT_FALSE(rig.port.is_open());
 
@@ -72,7 +72,7 @@ TEST_P(LinkRoundTrip, SentFileComesBackByteIdentical) {
             return chosen;
         },
         "in");
-    ASSERT_TRUE(got.ok) << got.message;
+    ASSERT_TRUE(got.ok) << linktest::text_of(got.message);
     ASSERT_EQ(rig.session.reports().size(), 1u);
     EXPECT_EQ(rig.session.reports()[0].outcome, link::FileOutcome::received);
     ASSERT_TRUE(rig.fs.files.count("in/" + c.file_name)) << c.file_name;

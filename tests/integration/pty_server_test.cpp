@@ -91,18 +91,18 @@ TEST_F(PtyServerTest, EchoesThroughTheLinkPortAcrossReopenings) {
     const std::jthread pump = serve(*server, echo, failed);
     PosixSerialPort port([&](int) { return server->device_path(); }, real_clock(), 0);
     for (int opening = 0; opening < 2; ++opening) {
-        ASSERT_EQ(port.open(1), PortOpenResult::ok);
+        ASSERT_EQ(port.OpenLinkPort(1), PortOpenResult::ok);
         const Bytes sent = {0x31, 0x31, 0x42, 0x00, 0xA4, 0x11, 0x13, 0x0D, 0x0A, 0xFF};
-        ASSERT_EQ(port.write(sent).result, 0);
+        ASSERT_EQ(port.WriteLinkBytes(sent).status, PortWriteStatus::all_written);
         Bytes got;
         std::uint8_t buffer[64];
         for (int reads = 0; reads < 10 && got.size() < sent.size(); ++reads) {
-            const PortReadResult r = port.read(buffer);
-            ASSERT_EQ(r.result, 1);
+            const PortReadResult r = port.ReadLinkBytes(buffer);
+            ASSERT_EQ(r.status, PortReadStatus::received);
             got.insert(got.end(), buffer, buffer + r.received);
         }
         EXPECT_EQ(got, sent) << "opening " << opening;
-        EXPECT_TRUE(port.close());
+        EXPECT_TRUE(port.CloseLinkPort());
     }
     EXPECT_FALSE(failed) << "a client closing the line does not end the server";
 }

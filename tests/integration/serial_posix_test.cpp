@@ -89,7 +89,7 @@ protected:
     PtyPair pty;
     RecordingClock clock;
     PosixSerialPort port{[this](int) { return pty.slave_path(); }, clock, 0};
-    void open_port() { ASSERT_EQ(port.open(1), PortOpenResult::ok); }
+    void open_port() { ASSERT_EQ(port.OpenLinkPort(1), PortOpenResult::ok); }
 };
 
 TEST_F(PosixPort, OpeningAppliesTheLinkLineSettingsAndASpeedChangeKeepsThem) {
@@ -100,8 +100,8 @@ TEST_F(PosixPort, OpeningAppliesTheLinkLineSettingsAndASpeedChangeKeepsThem) {
         if (baud == 0) {
             open_port();
         } else {
-            EXPECT_TRUE(port.set_baud(baud));
-            EXPECT_FALSE(port.set_baud(12345)) << "an unknown speed changes nothing";
+            EXPECT_TRUE(port.SetLinkBaud(baud));
+            EXPECT_FALSE(port.SetLinkBaud(12345)) << "an unknown speed changes nothing";
         }
         ASSERT_EQ(::tcgetattr(pty.slave(), &t), 0);
         EXPECT_EQ(::cfgetospeed(&t), speed);
@@ -124,35 +124,35 @@ TEST_F(PosixPort, OpenCodesForBadNumbersMissingHeldAndRefusingDevicesAndPortsInU
             return n == 7 ? std::string("/dev/travex-no-such-device") : std::string();
         },
         clock, 0);
-    EXPECT_EQ(counting.open(0), PortOpenResult::no_such_port);
-    EXPECT_EQ(counting.open(100), PortOpenResult::no_such_port);
+    EXPECT_EQ(counting.OpenLinkPort(0), PortOpenResult::no_such_port);
+    EXPECT_EQ(counting.OpenLinkPort(100), PortOpenResult::no_such_port);
     EXPECT_EQ(asked, 0) << "numbers outside 1..99 touch no device";
-    EXPECT_EQ(counting.open(7), PortOpenResult::no_such_port);
-    EXPECT_EQ(counting.open(8), PortOpenResult::no_such_port);  // no device for that number
+    EXPECT_EQ(counting.OpenLinkPort(7), PortOpenResult::no_such_port);
+    EXPECT_EQ(counting.OpenLinkPort(8), PortOpenResult::no_such_port);  // no device for that number
     EXPECT_FALSE(counting.is_open());
     // /dev/null opens but takes no line settings: closed again, nothing held.
     PosixSerialPort not_a_line([](int) { return std::string("/dev/null"); }, clock, 0);
-    EXPECT_EQ(not_a_line.open(1), PortOpenResult::port_error);
+    EXPECT_EQ(not_a_line.OpenLinkPort(1), PortOpenResult::port_error);
     EXPECT_FALSE(not_a_line.is_open());
     // A device another program holds locked does not open.
     const int holder = ::open(pty.slave_path().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(port.open(1), PortOpenResult::no_such_port);
+    EXPECT_EQ(port.OpenLinkPort(1), PortOpenResult::no_such_port);
     ::close(holder);
 
     open_port();
-    EXPECT_EQ(port.open(1), PortOpenResult::in_use);
+    EXPECT_EQ(port.OpenLinkPort(1), PortOpenResult::in_use);
     PosixSerialPort other([this](int) { return pty.slave_path(); }, clock);
-    EXPECT_EQ(other.open(2), PortOpenResult::in_use) << "one link port per process";
+    EXPECT_EQ(other.OpenLinkPort(2), PortOpenResult::in_use) << "one link port per process";
     EXPECT_TRUE(port.is_open()) << "a refused open leaves the open port alone";
     pty.send({0x42});
     std::uint8_t buffer[8];
-    EXPECT_EQ(port.read(buffer).received, 1u);
-    EXPECT_TRUE(port.close());
+    EXPECT_EQ(port.ReadLinkBytes(buffer).received, 1u);
+    EXPECT_TRUE(port.CloseLinkPort());
     EXPECT_FALSE(port.is_open());
-    EXPECT_FALSE(port.close());
+    EXPECT_FALSE(port.CloseLinkPort());
     EXPECT_TRUE(clock.sleeps.empty());
-    EXPECT_EQ(other.open(2), PortOpenResult::ok);
+    EXPECT_EQ(other.OpenLinkPort(2), PortOpenResult::ok);
     EXPECT_EQ(clock.sleeps, std::vector<std::uint32_t>{kOpenSettleMs}) << "a real line settles";
 }
 
@@ -160,9 +160,9 @@ TEST_F(PosixPort, ReadWithNothingToReceiveEndsAfterTheTotalTimeOut) {
     open_port();
     std::uint8_t buffer[1024];
     const auto start = steady_clock::now();
-    const PortReadResult r = port.read(buffer);
+    const PortReadResult r = port.ReadLinkBytes(buffer);
     EXPECT_GE(elapsed_ms(start), 250);
-    EXPECT_EQ(r.result, 1);
+    EXPECT_EQ(r.status, PortReadStatus::received);
     EXPECT_EQ(r.received, 0u);
 }
 
@@ -178,8 +178,8 @@ TEST_F(PosixPort, ReadAsksForHalfABufferLargerThanFive) {
     const std::pair<std::size_t, std::size_t> reads[] = {{1024, 512}, {5, 5}, {6, 3}, {1024, 180}};
     std::size_t at = 0;
     for (const auto& [size, received] : reads) {
-        const PortReadResult r = port.read(std::span(buffer).first(size));
-        EXPECT_EQ(r.result, 1);
+        const PortReadResult r = port.ReadLinkBytes(std::span(buffer).first(size));
+        EXPECT_EQ(r.status, PortReadStatus::received);
         ASSERT_EQ(r.received, received) << "buffer of " << size;
         EXPECT_TRUE(std::equal(buffer.begin(),
                                buffer.begin() + static_cast<std::ptrdiff_t>(received),
@@ -199,13 +199,13 @@ TEST_F(PosixPort, ReadEndsWhenTheLineFallsQuietAfterTheLastByte) {
     });
     std::uint8_t buffer[1024];
     const bool read_started_in_time = !second_sent;
-    const PortReadResult first = port.read(buffer);
+    const PortReadResult first = port.ReadLinkBytes(buffer);
     calculator.join();
-    const PortReadResult second = port.read(buffer);
+    const PortReadResult second = port.ReadLinkBytes(buffer);
     if (!read_started_in_time) {
         GTEST_SKIP() << "the machine was too busy to start the read between the two bursts";
     }
-    EXPECT_EQ(first.result, 1);
+    EXPECT_EQ(first.status, PortReadStatus::received);
     EXPECT_EQ(first.received, 3u);
     EXPECT_EQ(second.received, 2u);
     EXPECT_EQ(buffer[0], 4);
@@ -214,18 +214,18 @@ TEST_F(PosixPort, ReadEndsWhenTheLineFallsQuietAfterTheLastByte) {
 TEST_F(PosixPort, WritesReachTheOtherSideByteForByteAndPurgeDropsArrivals) {
     open_port();
     std::vector<std::uint8_t> packet = {0x31, 0x31, 0x42, 0x00, 0xA4, 0x0D, 0x0A, 0x11, 0x13};
-    const PortWriteResult w = port.write(packet);
-    EXPECT_EQ(w.result, 0);
+    const PortWriteResult w = port.WriteLinkBytes(packet);
+    EXPECT_EQ(w.status, PortWriteStatus::all_written);
     EXPECT_EQ(w.written, packet.size());
     EXPECT_EQ(pty.receive(), packet) << "no translation of line ends or flow-control bytes";
-    EXPECT_EQ(port.write({}).result, 0);
+    EXPECT_EQ(port.WriteLinkBytes({}).status, PortWriteStatus::all_written);
     pty.send({9, 9, 9});
     // Wait until the bytes have reached the port's side of the line.
     pollfd p{pty.slave(), POLLIN, 0};
     ASSERT_EQ(::poll(&p, 1, 2000), 1);
-    EXPECT_TRUE(port.purge());
+    EXPECT_TRUE(port.PurgeLinkPort());
     std::uint8_t buffer[16];
-    EXPECT_EQ(port.read(buffer).received, 0u);
+    EXPECT_EQ(port.ReadLinkBytes(buffer).received, 0u);
 }
 
 TEST_F(PosixPort, WriteThatCannotDrainReportsTheBytesThatWentOut) {
@@ -233,9 +233,9 @@ TEST_F(PosixPort, WriteThatCannotDrainReportsTheBytesThatWentOut) {
     // Nobody reads the master: the terminal's buffers fill and the write time-out ends it.
     const std::vector<std::uint8_t> big(1 << 20, 0x55);
     const auto start = steady_clock::now();
-    const PortWriteResult w = port.write(big);
+    const PortWriteResult w = port.WriteLinkBytes(big);
     EXPECT_GE(elapsed_ms(start), 1250);
-    EXPECT_EQ(w.result, 2);
+    EXPECT_EQ(w.status, PortWriteStatus::timed_out);
     EXPECT_GT(w.written, 0u);
     EXPECT_LT(w.written, big.size());
     const std::size_t arrived = pty.receive(50).size();
@@ -244,15 +244,15 @@ TEST_F(PosixPort, WriteThatCannotDrainReportsTheBytesThatWentOut) {
 
 TEST_F(PosixPort, ClosedPortRefusesIoAndAHungUpLineIsAPortError) {
     std::uint8_t buffer[8] = {};
-    EXPECT_EQ(port.read(buffer).result, 2);
-    EXPECT_EQ(port.write(buffer).result, 1);
-    EXPECT_FALSE(port.purge());
-    EXPECT_EQ(port.clear_errors(), 0u);
-    EXPECT_FALSE(port.set_baud(38400));
+    EXPECT_EQ(port.ReadLinkBytes(buffer).status, PortReadStatus::failed);
+    EXPECT_EQ(port.WriteLinkBytes(buffer).status, PortWriteStatus::failed);
+    EXPECT_FALSE(port.PurgeLinkPort());
+    EXPECT_EQ(port.ClearLinkErrors(), 0u);
+    EXPECT_FALSE(port.SetLinkBaud(38400));
     open_port();
     pty.close_master();
-    const PortReadResult r = port.read(buffer);
-    EXPECT_EQ(r.result, 2);
+    const PortReadResult r = port.ReadLinkBytes(buffer);
+    EXPECT_EQ(r.status, PortReadStatus::failed);
     EXPECT_EQ(r.error_code, 3);
 }
 

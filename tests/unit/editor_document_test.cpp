@@ -84,7 +84,7 @@ TEST(EditorDocumentLoad, RefusedFilesGiveTheirMessage) {
         if (!contents.empty()) {
             fs.put(path, to_bytes(contents));
         }
-        EXPECT_EQ(load_editor_file(fs, path).message, message) << path;
+        EXPECT_EQ(travex::string_id(load_editor_file(fs, path).message), message) << path;
     }
 }
 
@@ -94,7 +94,7 @@ TEST(EditorDocumentLoad, HeaderFieldsAndTextOfWhatOpens) {
     fs.put("dir\\small.G6P",
            to_bytes(header("6P", "MYPROG", std::string(40, 'T')) + "ABCDEF\xFD\xFF"));
     const auto program = load_editor_file(fs, "dir\\small.G6P");
-    ASSERT_EQ(program.message, 0);
+    ASSERT_EQ(program.message, travex::MessageId::none);
     EXPECT_EQ(program.content.kind, travex::FileKind::program);
     EXPECT_EQ(program.content.title, std::string(40, 'T'));
     EXPECT_EQ(program.content.calculator_name, item_name("MYPROG"));
@@ -110,27 +110,29 @@ TEST(EditorDocumentSave, RefusalsWriteNothingAndKeepTheOldFile) {
     for (const char* extension : {".g6p", ".txt"}) {
         const std::string too_long = std::string(252, 'p') + extension;
         fs.write_attempts.clear();
-        EXPECT_EQ(save_editor_file(fs, too_long, save), 428) << extension;
+        EXPECT_EQ(save_editor_file(fs, too_long, save), travex::MessageId::name_too_long)
+            << extension;
         EXPECT_TRUE(fs.write_attempts.empty()) << extension;
-        EXPECT_EQ(save_editor_file(fs, too_long.substr(1), save), 0) << extension;
+        EXPECT_EQ(save_editor_file(fs, too_long.substr(1), save), travex::MessageId::none)
+            << extension;
     }
     // Two token bytes need 2 + 94 bytes free.
     fs.put("old.g6p", to_bytes("old"));
     fs.write_attempts.clear();
     fs.free_bytes = 95;
-    EXPECT_EQ(save_editor_file(fs, "old.g6p", save), 419);
+    EXPECT_EQ(save_editor_file(fs, "old.g6p", save), travex::MessageId::disk_full);
     EXPECT_TRUE(fs.write_attempts.empty());
     fs.free_bytes = 96;
     fs.fail_writes = true;
-    EXPECT_EQ(save_editor_file(fs, "old.g6p", save), 427);
+    EXPECT_EQ(save_editor_file(fs, "old.g6p", save), travex::MessageId::cannot_create);
     EXPECT_EQ(to_string(fs.files["old.g6p"]), "old");
     fs.fail_writes = false;
-    EXPECT_EQ(save_editor_file(fs, "old.g6p", save), 0);
+    EXPECT_EQ(save_editor_file(fs, "old.g6p", save), travex::MessageId::none);
     EXPECT_EQ(to_string(fs.files["old.g6p"]), header("6p", "old") + "AB\xFD\xFF");
 }
 
 TEST(EditorDocumentSave, ProgramThatCouldNotOpenWholeIsNotWritten) {
-    EXPECT_EQ(travex::kMessageProgramTooLong, 429);
+    EXPECT_EQ(travex::string_id(travex::MessageId::program_too_long), 429);
     // Lines of 150 characters (151 token bytes with their break) filling the text limit.
     std::string lines;
     while (lines.size() + 152 <= travex::kMaxConvertedText) {
@@ -145,13 +147,14 @@ TEST(EditorDocumentSave, ProgramThatCouldNotOpenWholeIsNotWritten) {
     for (const std::string& text :
          {full + "B", std::string(travex::kMaxConvertedText, 'A'), full}) {
         EXPECT_EQ(save_editor_file(fs, "p.g6p", {"", {}, false, text}),
-                  travex::kMessageProgramTooLong);
+                  travex::MessageId::program_too_long);
     }
     EXPECT_TRUE(fs.write_attempts.empty());
     EXPECT_EQ(to_string(fs.files["p.g6p"]), "old");
     // The same text at the limit ending with a line break saves and opens again unchanged.
     const std::string ends_with_break = full.substr(0, full.size() - 2) + "\r\n";
-    ASSERT_EQ(save_editor_file(fs, "p.g6p", {"", {}, false, ends_with_break}), 0);
+    ASSERT_EQ(save_editor_file(fs, "p.g6p", {"", {}, false, ends_with_break}),
+              travex::MessageId::none);
     EXPECT_EQ(load_editor_file(fs, "p.g6p").content.text, ends_with_break);
 }
 
@@ -159,22 +162,24 @@ TEST(EditorDocumentSave, SaveKeepsTheNameFieldSaveAsTakesItFromThePath) {
     FakeFileSystem fs;
     fs.put("dir\\mine.g6p", to_bytes(header("6p", "SOLVER", "Roots") + "A\xFD\xFF"));
     const auto loaded = load_editor_file(fs, "dir\\mine.g6p");
-    ASSERT_EQ(loaded.message, 0);
+    ASSERT_EQ(loaded.message, travex::MessageId::none);
     const EditorSave save{loaded.content.title, loaded.content.calculator_name, true,
                           loaded.content.text};
-    ASSERT_EQ(save_editor_file(fs, "dir\\mine.g6p", save), 0);
+    ASSERT_EQ(save_editor_file(fs, "dir\\mine.g6p", save), travex::MessageId::none);
     EXPECT_EQ(to_string(fs.files["dir\\mine.g6p"]).substr(0, 18), "6pSOLVER" + zeros(5) + "Roots");
 
     EditorSave save_as = save;
     save_as.keep_name = false;
-    ASSERT_EQ(save_editor_file(fs, "C:\\x.y\\loooongname.g6p", save_as), 0);
+    ASSERT_EQ(save_editor_file(fs, "C:\\x.y\\loooongname.g6p", save_as), travex::MessageId::none);
     EXPECT_EQ(to_string(fs.files["C:\\x.y\\loooongname.g6p"]).substr(0, 18),
               "6ploooongn" + zeros(3) + "Roots");
     // A window saved under a text file's name is plain text with escapes, no header.
-    ASSERT_EQ(save_editor_file(fs, "dir\\mine.txt", {"Roots", {}, false, "A\xA9\r\n"}), 0);
+    ASSERT_EQ(save_editor_file(fs, "dir\\mine.txt", {"Roots", {}, false, "A\xA9\r\n"}),
+              travex::MessageId::none);
     EXPECT_EQ(to_string(fs.files["dir\\mine.txt"]), "A@theta@\r\n");
     // Only the header's 40 bytes of a title are kept.
-    ASSERT_EQ(save_editor_file(fs, "t.g6p", {std::string(41, 'T'), {}, false, ""}), 0);
+    ASSERT_EQ(save_editor_file(fs, "t.g6p", {std::string(41, 'T'), {}, false, ""}),
+              travex::MessageId::none);
     EXPECT_EQ(to_string(fs.files["t.g6p"]).substr(13, 41), std::string(40, 'T') + zeros(1));
 }
 
@@ -184,12 +189,12 @@ TEST(EditorDocumentRoundTrip, EveryTokenSurvivesLoadEditBoxAndSave) {
     FakeFileSystem fs;
     fs.put("all.g6p", to_bytes(file));
     const auto loaded = load_editor_file(fs, "all.g6p");
-    ASSERT_EQ(loaded.message, 0);
+    ASSERT_EQ(loaded.message, travex::MessageId::none);
     // The title and the text go through their edit boxes and back.
     const std::string title = travex::from_edit_text(travex::to_edit_text(loaded.content.title));
     const std::string text = travex::from_edit_text(travex::to_edit_text(loaded.content.text));
     ASSERT_EQ(save_editor_file(fs, "all.g6p", {title, loaded.content.calculator_name, true, text}),
-              0);
+              travex::MessageId::none);
     EXPECT_EQ(to_string(fs.files["all.g6p"]), file);
 }
 

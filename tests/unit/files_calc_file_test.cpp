@@ -19,8 +19,11 @@ Bytes make_file(char digit, char letter, const ItemName& name, const Bytes& body
                 std::string_view title = "") {
     const auto head = build_header({static_cast<std::uint8_t>(digit),
                                     static_cast<std::uint8_t>(letter), name, make_title(title), 0});
-    Bytes file(head.begin(), head.end());
-    file.insert(file.end(), body.begin(), body.end());
+    // Sized first and filled by copies: GCC 12 at -O2 misreads a vector insert after the header
+    // as a write out of bounds (-Warray-bounds false positive).
+    Bytes file(head.size() + body.size());
+    std::copy(head.begin(), head.end(), file.begin());
+    std::copy(body.begin(), body.end(), file.begin() + static_cast<std::ptrdiff_t>(head.size()));
     return file;
 }
 
@@ -88,7 +91,7 @@ TEST_F(FilesReadForSending, ChecksInOrderWithTheirResultsAndMessages) {
         SCOPED_TRACE(path + " " + std::to_string(file.size()) + " model " + std::to_string(model));
         const SendableFile sent = read(path, file, model);
         EXPECT_EQ(sent.result, result);
-        EXPECT_EQ(send_failure_message(sent.result), message);
+        EXPECT_EQ(string_id(send_failure_message(sent.result)), message);
         EXPECT_EQ(sent.payload.empty(), result != ok);
     }
     EXPECT_EQ(read_file_for_sending(fs_, "missing.g6p").result, failure);

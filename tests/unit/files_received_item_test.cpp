@@ -97,7 +97,9 @@ protected:
         const StoreOutcome outcome =
             store_received_item(fs_, questions, state_, folder, name, payload);
         asked_.insert(asked_.end(), questions.asked().begin(), questions.asked().end());
-        reported_.insert(reported_.end(), questions.messages().begin(), questions.messages().end());
+        for (const MessageId message : questions.messages()) {
+            reported_.push_back(string_id(message));
+        }
         return outcome;
     }
     FakeFileSystem fs_;

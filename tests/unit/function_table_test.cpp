@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/function_table.h"
+#include "panels/function_table.h"
 #include "resources/string_table.h"
 
 namespace travex {

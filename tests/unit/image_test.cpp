@@ -44,13 +44,19 @@ std::uint8_t stored(const ScreenImage& image, int stored_row, int byte) {
 
 TEST(PictureFile, HeaderExtensionAndExactSizeDecide) {
     // {header digit, letter, band length, extra bytes, extension digit, message}
-    const std::tuple<char, char, std::size_t, std::size_t, char, int> cases[] = {
-        {'6', 'i', 127, 0, '6', kMsgNone},       {'4', 'I', 127, 0, '4', kMsgNone},
-        {'2', 'i', 127, 0, '2', kMsgNone},       {'3', 'i', 95, 0, '3', kMsgNone},
-        {'5', 'i', 95, 0, '5', kMsgNone},        {'6', 'i', 127, 1, '6', kMsgNoData},
-        {'6', 'i', 95, 0, '6', kMsgNoData},      {'3', 'i', 127, 0, '3', kMsgNoData},
-        {'6', 'p', 127, 0, '6', kMsgCannotRead}, {'4', 'i', 127, 0, '6', kMsgCannotRead},
-        {'7', 'i', 127, 0, '7', kMsgCannotRead}, {'6', 'i', 127, 0, '\0', kMsgCannotRead},
+    const std::tuple<char, char, std::size_t, std::size_t, char, MessageId> cases[] = {
+        {'6', 'i', 127, 0, '6', MessageId::none},
+        {'4', 'I', 127, 0, '4', MessageId::none},
+        {'2', 'i', 127, 0, '2', MessageId::none},
+        {'3', 'i', 95, 0, '3', MessageId::none},
+        {'5', 'i', 95, 0, '5', MessageId::none},
+        {'6', 'i', 127, 1, '6', MessageId::no_data},
+        {'6', 'i', 95, 0, '6', MessageId::no_data},
+        {'3', 'i', 127, 0, '3', MessageId::no_data},
+        {'6', 'p', 127, 0, '6', MessageId::cannot_read},
+        {'4', 'i', 127, 0, '6', MessageId::cannot_read},
+        {'7', 'i', 127, 0, '7', MessageId::cannot_read},
+        {'6', 'i', 127, 0, '\0', MessageId::cannot_read},
     };
     for (const auto& [digit, letter, band_length, extra, extension, message] : cases) {
         EXPECT_EQ(
@@ -63,7 +69,7 @@ TEST(PictureFile, HeaderExtensionAndExactSizeDecide) {
     for (const std::size_t size : {std::size_t{1072}, std::size_t{54}}) {
         Bytes cut = picture_bytes('6', 'i', 127);
         cut.resize(size);
-        EXPECT_EQ(read_picture_file(cut, '6').message, kMsgNoData) << size;
+        EXPECT_EQ(read_picture_file(cut, '6').message, MessageId::no_data) << size;
     }
     EXPECT_EQ(extension_digit("dir/Pict1.g6i"), '6');
     EXPECT_EQ(extension_digit("i"), '\0');
@@ -86,7 +92,7 @@ TEST(PictureFile, BuiltFilesReadBackTheSamePicture) {
     const Bytes file = build_picture_file(screen, '6', {0x11, 0x0D});
     ASSERT_EQ(file.size(), 1073u);
     const PictureFile read = read_picture_file(file, '6');
-    ASSERT_EQ(read.message, kMsgNone);
+    ASSERT_EQ(read.message, MessageId::none);
     EXPECT_EQ(read.screen.bands, screen.bands);
     EXPECT_EQ(file[2], 0x11);
     EXPECT_EQ(file[3], 0x0D);
@@ -171,12 +177,12 @@ TEST(BitmapFile, SavedBitmapsReadBackUnchanged) {
     const ScreenImage image = frame_screen(screen_with(132, {{5, 5}, {100, 60}}));
     const Bytes file = bitmap_file(image);
     const BitmapRead read = read_bitmap_file(file);
-    ASSERT_EQ(read.message, kMsgNone);
+    ASSERT_EQ(read.message, MessageId::none);
     EXPECT_EQ(read.image.width, 132);
     EXPECT_EQ(read.image.pixels, image.pixels);
     EXPECT_EQ(bitmap_file(read.image), file);
     const BitmapRead narrow = read_bitmap_file(bitmap_file(frame_screen(blank_screen(96))));
-    EXPECT_EQ(narrow.message, kMsgNone);
+    EXPECT_EQ(narrow.message, MessageId::none);
     EXPECT_EQ(narrow.image.width, 96);
     Bytes longer = file;
     longer.push_back(0xAA);  // bytes after the pixels are not part of the picture
@@ -207,12 +213,14 @@ TEST(BitmapFile, RefusesOtherBitmaps) {
         } else {
             write_u32le(file, at, value);
         }
-        EXPECT_EQ(read_bitmap_file(file).message, accepted ? kMsgNone : kMsgNoBitmapData) << at;
+        EXPECT_EQ(read_bitmap_file(file).message,
+                  accepted ? MessageId::none : MessageId::no_bitmap_data)
+            << at;
     }
     // Cut inside the header, or rows missing at the end.
     for (const std::size_t size : {std::size_t{61}, good.size() - 1}) {
         const Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
-        EXPECT_EQ(read_bitmap_file(cut).message, kMsgNoBitmapData) << size;
+        EXPECT_EQ(read_bitmap_file(cut).message, MessageId::no_bitmap_data) << size;
     }
 }
 
@@ -220,14 +228,15 @@ TEST(BitmapFile, SavingChecksSpacePathAndKeepsOldFilesOnFailure) {
     testing::FakeFileSystem fs;
     const ScreenImage image = frame_screen(blank_screen(132));
     fs.free_bytes = 1381;
-    EXPECT_EQ(save_bitmap_file(fs, "a.bmp", image), kMsgDiskFull);
+    EXPECT_EQ(save_bitmap_file(fs, "a.bmp", image), MessageId::disk_full);
     fs.free_bytes = 1382;
-    EXPECT_EQ(save_bitmap_file(fs, "a.bmp", image), kMsgNone);
+    EXPECT_EQ(save_bitmap_file(fs, "a.bmp", image), MessageId::none);
     EXPECT_EQ(fs.files["a.bmp"].size(), 1382u);
-    EXPECT_EQ(save_bitmap_file(fs, std::string(252, 'p') + ".bmp", image), kMsgNameTooLong);
+    EXPECT_EQ(save_bitmap_file(fs, std::string(252, 'p') + ".bmp", image),
+              MessageId::name_too_long);
     fs.files["old.bmp"] = {1, 2};
     fs.failing_paths.insert("old.bmp");
-    EXPECT_EQ(save_bitmap_file(fs, "old.bmp", image), kMsgCannotCreate);
+    EXPECT_EQ(save_bitmap_file(fs, "old.bmp", image), MessageId::cannot_create);
     EXPECT_EQ(fs.files["old.bmp"], (Bytes{1, 2}));
 }
 

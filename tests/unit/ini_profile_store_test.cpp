@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <tuple>
 
-#include "frame/ini_profile_store.h"
 #include "memory_file_system.h"
+#include "settings/ini_profile_store.h"
 
 namespace travex {
 namespace {

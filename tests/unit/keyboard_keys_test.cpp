@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "editor/keyboard_keys.h"
+#include "panels/keyboard_keys.h"
 
 namespace travex {
 namespace {

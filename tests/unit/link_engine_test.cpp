@@ -323,10 +323,12 @@ void fetch_directory(EngineRig& rig, const std::array<Bytes, 3>& lists) {
 TEST(LinkEngineDirectory, ListsAreFetchedAndAnEmptyListIsEmpty) {
     EngineRig rig;
     rig.close_dialog_on_directory = false;
-    Bytes programs{2};
-    for (const char* n : {"ALPHA\xFF\xFF\xFF\xFF\xFF\xFF", "BETA\xFF\xFF\xFF\xFF\xFF\xFF\xFF"}) {
-        programs.insert(programs.end(), n, n + 11);
-    }
+    // Sized first and filled by copies: GCC 12 at -O2 misreads growing inserts here as writes
+    // out of bounds.
+    Bytes programs(1 + 2 * 11);
+    programs[0] = 2;
+    std::copy_n("ALPHA\xFF\xFF\xFF\xFF\xFF\xFF", 11, programs.begin() + 1);
+    std::copy_n("BETA\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 11, programs.begin() + 12);
     fetch_directory(rig, {Bytes{0}, programs, Bytes{0}});
     ASSERT_EQ(rig.directories, 1);
     EXPECT_TRUE(rig.failures.empty());

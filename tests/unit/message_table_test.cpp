@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "files/file_messages.h"
+#include <set>
+#include <string>
+
+#include "base/message_id.h"
 #include "frame/message_table.h"
 #include "link/link_engine.h"
 #include "resources/string_table.h"
@@ -8,97 +11,66 @@
 namespace travex {
 namespace {
 
-struct ExpectedMessage {
-    int index;
-    const char* text;
-    MessageIcon icon;
-};
-
-constexpr MessageIcon E = MessageIcon::error;
-constexpr MessageIcon W = MessageIcon::warning;
-
-// The texts the error report shows, exactly as the user reads them.
-const ExpectedMessage kExpected[] = {
-    {0, "Insufficient free memory.", E},
-    {1, "Selected port is already in use.", W},
-    {2, "Selected port does not exist.", W},
-    {3, "Port error has occurred.", W},
-    {4,
-     "No response.\rMake sure that the cable is correctly connected and that the calculator is "
-     "turned on.",
-     E},
-    {5, "Communication has failed.", E},
-    {6, "Incorrect file.\rDo you wish to skip?\r\r", W},
-    {7, "This is not a transmittable file.\rDo you wish to skip?\r\r", W},
-    {8, "This is not in TRAVEX file format.\rDo you wish to skip?\r\r", W},
-    {9, "This is not a transmittable file extension.\r", W},
-    {10, "Access to the file has failed.", E},
-    {11, "Specified file is not a group file.", W},
-    {12, "Only one SLIDE SHOW file can be selected.", W},
-    {13, "There is no bit-map data to display.", W},
-    {14, "Incorrect calculator model.\rMake sure that the model you have selected is connected.",
-     W},
-    {15, "Specified file cannot be read.", W},
-    {16, "There is no corresponding data.", W},
-    {17, "Failed in the installation of font.", W},
-    {18, "Specified file is not a SLIDE SHOW file.", W},
-    {19, "Insufficient free disk space.", E},
-    {20, "Calculator memory over.", W},
-    {21, "The specified file contains no data.", W},
-    {22, "Backup file and Data file can't be sent at the same time.", W},
-    {23,
-     "When files are sent, corresponding files in the calculator are overwritten,\rexcept for "
-     "Program , Solver, and SLIDE SHOW files, which are added.\rDo you still wish to send the "
-     "selected files?",
-     W},
-    {24, "The maximum number of open windows has been reached.", W},
-    {25, "Make sure that the cable is correctly connected and the calculator is turned on.", E},
-    {27, "Specified file cannot be created.", E},
-    {28, "Specified file name is too long.", E},
-    {29, "The program is too long to be saved; nothing was written.", E},
-};
-
-TEST(MessageTable, EveryShownMessageHasItsExactTextAndIcon) {
-    for (const ExpectedMessage& expected : kExpected) {
-        const auto content = error_report_content(expected.index);
-        ASSERT_TRUE(content) << "message " << expected.index;
-        EXPECT_EQ(content->text, expected.text) << "message " << expected.index;
-        EXPECT_EQ(content->icon, expected.icon) << "message " << expected.index;
-        EXPECT_EQ(string_text(static_cast<std::uint16_t>(400 + expected.index)), expected.text);
+std::vector<MessageId> every_message() {
+    std::vector<MessageId> all;
+    for (int index = 0; message_of_index(index) != MessageId::none; ++index) {
+        all.push_back(message_of_index(index));
     }
-    EXPECT_EQ(message_table().size(), 30u);
-    for (std::size_t i = 0; i < message_table().size(); ++i) {
+    return all;
+}
+
+TEST(MessageIds, EveryIdHasATextAndAnIconAndIndexesRoundTrip) {
+    const std::vector<MessageId> all = every_message();
+    ASSERT_EQ(all.front(), kFirstMessage);
+    ASSERT_EQ(all.back(), kLastMessage);
+    ASSERT_EQ(message_table().size(), all.size()) << "one icon per message";
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const MessageId id = all[i];
+        EXPECT_EQ(message_index(id), static_cast<int>(i));
         EXPECT_EQ(message_table()[i].index, static_cast<int>(i));
+        const auto text = string_text(string_id(id));
+        ASSERT_TRUE(text) << "no text for message " << string_id(id);
+        EXPECT_FALSE(text->empty());
+        EXPECT_LE(text->size(), kMessageTextLimit) << "the report would cut message " << i;
+    }
+    EXPECT_EQ(message_of_index(-1), MessageId::none);
+    EXPECT_EQ(message_index(MessageId::none), -1);
+}
+
+TEST(MessageIds, ReportShowsEveryMessageButNoneAndUserAbort) {
+    for (const MessageId id : every_message()) {
+        const auto content = error_report_content(id);
+        if (id == MessageId::user_abort) {
+            EXPECT_FALSE(content) << "a cancelled transfer is never reported";
+            continue;
+        }
+        ASSERT_TRUE(content) << string_id(id);
+        EXPECT_EQ(content->text, *string_text(string_id(id)));
+        EXPECT_EQ(content->icon, message_table()[static_cast<std::size_t>(message_index(id))].icon);
+    }
+    EXPECT_FALSE(error_report_content(MessageId::none));
+    EXPECT_EQ(error_report_content(MessageId::no_memory)->icon, MessageIcon::error);
+    EXPECT_EQ(error_report_content(MessageId::port_in_use)->icon, MessageIcon::warning);
+}
+
+TEST(MessageIds, LinkCodesMapOntoTheMessageOfTheirIndex) {
+    for (int code = 0; code <= message_index(MessageId::name_too_long); ++code) {
+        EXPECT_EQ(message_index(link::link_message(code)), code);
+    }
+    // Codes the engine never answers read as a failed communication, never as nothing.
+    for (const int code : {-1, 29, 30, 400, 1 << 20}) {
+        EXPECT_EQ(link::link_message(code), MessageId::communication_failed) << code;
     }
 }
 
-TEST(MessageTable, UserAbortHasTextButIsNeverShown) {
-    EXPECT_EQ(string_text(426), "User Abort!");
-    EXPECT_FALSE(error_report_content(kMessageUserAbort));
-}
-
-TEST(MessageTable, IndexesWithoutTextShowNothing) {
-    EXPECT_FALSE(error_report_content(30));
-    EXPECT_FALSE(error_report_content(-1));
-    EXPECT_FALSE(error_report_content(-400));  // would otherwise reach string 0
-    EXPECT_FALSE(error_report_content(1 << 20));
-}
-
-TEST(MessageTable, NamedIndexesPointAtTheirTexts) {
-    EXPECT_EQ(error_report_content(kMessageNoMemory)->text, "Insufficient free memory.");
-    EXPECT_EQ(error_report_content(kMessageFontNotInstalled)->text,
-              "Failed in the installation of font.");
-    EXPECT_EQ(error_report_content(kMessageWindowLimit)->text,
-              "The maximum number of open windows has been reached.");
-    EXPECT_EQ(kErrorReportTitle, "ZELTA TRAVEX");
-}
-
-// The link module names its own messages; their texts must stay those of the string table,
-// which the error report shows.
-TEST(MessageTable, TextsNamedByOtherModulesAreTheStringTableTexts) {
-    for (const int code : {0, 1, 2, 3, 4, 5, 14, 19, 20, 22, 26}) {
-        EXPECT_EQ(link::link_message(code), string_text(static_cast<std::uint16_t>(400 + code)))
-            << code;
+TEST(MessageIds, MessagesDoNotShareTheirIdsWithOtherStrings) {
+    // The string table holds each id once; the message range holds only messages.
+    std::set<std::uint16_t> seen;
+    for (const StringEntry& entry : string_table()) {
+        EXPECT_TRUE(seen.insert(entry.id).second) << "string id " << entry.id << " twice";
+        if (entry.id >= string_id(kFirstMessage) && entry.id < 500) {
+            EXPECT_LE(entry.id, string_id(kLastMessage)) << "string " << entry.id;
+        }
     }
 }
 

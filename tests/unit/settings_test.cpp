@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "frame/ini_profile_store.h"
-#include "frame/settings.h"
 #include "memory_file_system.h"
+#include "settings/ini_profile_store.h"
+#include "settings/settings.h"
 
 namespace travex {
 namespace {

@@ -93,7 +93,7 @@ TEST(SlideShowRead, ReadsTitleAndEveryPage) {
     const Bytes file =
         show_bytes('6', 's', "My show", {compress_page(first), compress_page(second), Bytes{3}});
     const ShowRead read = read_slide_show(file, '6');
-    ASSERT_EQ(read.message, kMsgNone);
+    ASSERT_EQ(read.message, MessageId::none);
     EXPECT_EQ(read.show.title_text(), "My show");
     ASSERT_EQ(read.show.pages.size(), 3u);
     EXPECT_EQ(read.show.pages[0].offset, 55u);
@@ -119,27 +119,27 @@ TEST(SlideShowRead, HeaderLengthAndDamagedRecordsOpenNothing) {
     write_u32le(huge, 55, 0xFFFFFFFFu);
     Bytes short_terminator = show_bytes('6', 's', "", {page});
     short_terminator.resize(short_terminator.size() - 4);
-    const std::tuple<Bytes, char, int> cases[] = {
-        {none, '6', kMsgNoData},
-        {one_more, '6', kMsgNone},
-        {show_bytes('6', 's', "", {page}), '6', kMsgNone},
-        {show_bytes('4', 'S', "", {page}), '4', kMsgNone},
-        {show_bytes('4', 's', "", {page}), '6', kMsgNotSlideShow},
-        {show_bytes('2', 's', "", {page}), '2', kMsgNotSlideShow},
-        {show_bytes('5', 's', "", {page}), '5', kMsgNotSlideShow},
-        {show_bytes('6', 'p', "", {page}), '6', kMsgNotSlideShow},
-        {past_end, '6', kMsgFileAccessFailed},
-        {below_head, '6', kMsgFileAccessFailed},
-        {huge, '6', kMsgFileAccessFailed},
-        {show_bytes('6', 's', "", {page, page}, false), '6', kMsgFileAccessFailed},
-        {short_terminator, '6', kMsgFileAccessFailed},
+    const std::tuple<Bytes, char, MessageId> cases[] = {
+        {none, '6', MessageId::no_data},
+        {one_more, '6', MessageId::none},
+        {show_bytes('6', 's', "", {page}), '6', MessageId::none},
+        {show_bytes('4', 'S', "", {page}), '4', MessageId::none},
+        {show_bytes('4', 's', "", {page}), '6', MessageId::not_slide_show},
+        {show_bytes('2', 's', "", {page}), '2', MessageId::not_slide_show},
+        {show_bytes('5', 's', "", {page}), '5', MessageId::not_slide_show},
+        {show_bytes('6', 'p', "", {page}), '6', MessageId::not_slide_show},
+        {past_end, '6', MessageId::file_access_failed},
+        {below_head, '6', MessageId::file_access_failed},
+        {huge, '6', MessageId::file_access_failed},
+        {show_bytes('6', 's', "", {page, page}, false), '6', MessageId::file_access_failed},
+        {short_terminator, '6', MessageId::file_access_failed},
     };
     int row = 0;
     for (const auto& [file, digit, message] : cases) {
         const ShowRead read = read_slide_show(file, digit);
         EXPECT_EQ(read.message, message) << "row " << row;
-        EXPECT_EQ(read.problem.empty(), message != kMsgFileAccessFailed) << "row " << row;
-        EXPECT_TRUE(message == kMsgNone || read.show.pages.empty()) << "row " << row++;
+        EXPECT_EQ(read.problem.empty(), message != MessageId::file_access_failed) << "row " << row;
+        EXPECT_TRUE(message == MessageId::none || read.show.pages.empty()) << "row " << row++;
     }
 }
 
@@ -150,8 +150,8 @@ TEST(SlideShowCopy, NameFieldTakesTheBaseNamePaddedWithFF) {
     };
     EXPECT_EQ(field("C:\\Shows\\MyShow.g6s"), "MyShow\xFF\xFF\xFF\xFF\xFF");
     EXPECT_EQ(field("/home/u/loooongname.g6s"), "loooongn\xFF\xFF\xFF");
-    EXPECT_EQ(field("a.b.g6s"), "a" + std::string(10, '\xFF'));
-    EXPECT_EQ(field("noext"), "noext" + std::string(6, '\xFF'));
+    EXPECT_EQ(field("a.b.g6s"), "a\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF");
+    EXPECT_EQ(field("noext"), "noext\xFF\xFF\xFF\xFF\xFF\xFF");
     EXPECT_EQ(field("dir.x/.g6s"), std::string(11, '\xFF'));
 }
 
@@ -179,16 +179,16 @@ TEST(SlideShowCopy, RewritesDigitNameAndTitleAndKeepsThePages) {
 TEST(SlideShowCopy, SavingReportsEachFailureAndKeepsOldFiles) {
     testing::FakeFileSystem fs;
     const Bytes original = show_bytes('6', 's', "T", {Bytes{1}});
-    EXPECT_EQ(save_copy(fs, "missing.g6s", "new.g6s", "x").message, kMsgFileAccessFailed);
+    EXPECT_EQ(save_copy(fs, "missing.g6s", "new.g6s", "x").message, MessageId::file_access_failed);
     fs.files["show.g6s"] = original;
     fs.free_bytes = original.size() - 1;
-    EXPECT_EQ(save_copy(fs, "show.g6s", "new.g6s", "x").message, kMsgDiskFull);
+    EXPECT_EQ(save_copy(fs, "show.g6s", "new.g6s", "x").message, MessageId::disk_full);
     fs.free_bytes = original.size();
     EXPECT_EQ(save_copy(fs, "show.g6s", std::string(252, 'n') + ".g6s", "x").message,
-              kMsgNameTooLong);
+              MessageId::name_too_long);
     fs.files["old.g6s"] = {1, 2, 3};
     fs.failing_paths.insert("old.g6s");
-    EXPECT_EQ(save_copy(fs, "show.g6s", "old.g6s", "x").message, kMsgCannotCreate);
+    EXPECT_EQ(save_copy(fs, "show.g6s", "old.g6s", "x").message, MessageId::cannot_create);
     EXPECT_EQ(fs.files["old.g6s"], (Bytes{1, 2, 3}));
     EXPECT_EQ(fs.writes, 0);
     const SaveOutcome saved = save_copy(fs, "show.g6s", "new.g6s", "x");

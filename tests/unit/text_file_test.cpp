@@ -1,4 +1,4 @@
-#include "codec/text_file.h"
+#include "files/text_file.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ TEST(TextFileOpen, MessagesOfEveryRefusal) {
         if (!contents.empty()) {
             fs.put(name, to_bytes(contents));
         }
-        EXPECT_EQ(travex::open_as_text(fs, name).message, message) << name;
+        EXPECT_EQ(travex::string_id(travex::open_as_text(fs, name).message), message) << name;
     }
 }
 
@@ -84,7 +84,7 @@ TEST(TextFileOpen, TextAndTitleOfEveryKind) {
         FakeFileSystem fs;
         fs.put(path, to_bytes(contents));
         const auto result = travex::open_as_text(fs, path);
-        ASSERT_TRUE(result.ok()) << path << " " << result.message;
+        ASSERT_TRUE(result.ok()) << path << " " << travex::string_id(result.message);
         EXPECT_EQ(result.opened.kind, kind) << path;
         EXPECT_EQ(result.opened.title, title) << path;
         EXPECT_EQ(result.opened.text, text) << path;
@@ -93,18 +93,20 @@ TEST(TextFileOpen, TextAndTitleOfEveryKind) {
 
 TEST(TextFileSave, EncodedWithoutHeaderAndNeverOverAnOldFile) {
     FakeFileSystem fs;
-    EXPECT_EQ(travex::save_text_file(fs, "out.txt", ";L1\r\n\r\n\xA9\r\n"), 0);
+    EXPECT_EQ(travex::save_text_file(fs, "out.txt", ";L1\r\n\r\n\xA9\r\n"),
+              travex::MessageId::none);
     EXPECT_EQ(travex::to_string(fs.files["out.txt"]), ";L1\r\n\r\n@theta@\r\n");
     // Room for the encoded text ("@theta@", 7 bytes) and 94 more is needed.
     fs.free_bytes = 7 + 94 - 1;
-    EXPECT_EQ(travex::save_text_file(fs, "a.txt", "\xA9"), travex::kMessageDiskFull);
+    EXPECT_EQ(travex::save_text_file(fs, "a.txt", "\xA9"), travex::MessageId::disk_full);
     EXPECT_FALSE(fs.exists("a.txt"));
     fs.free_bytes = 7 + 94;
-    EXPECT_EQ(travex::save_text_file(fs, "a.txt", "\xA9"), 0);
-    EXPECT_EQ(travex::save_text_file(fs, std::string(256, 'p'), "x"), travex::kMessageNameTooLong);
-    EXPECT_EQ(travex::save_text_file(fs, std::string(255, 'p'), "x"), 0);
+    EXPECT_EQ(travex::save_text_file(fs, "a.txt", "\xA9"), travex::MessageId::none);
+    EXPECT_EQ(travex::save_text_file(fs, std::string(256, 'p'), "x"),
+              travex::MessageId::name_too_long);
+    EXPECT_EQ(travex::save_text_file(fs, std::string(255, 'p'), "x"), travex::MessageId::none);
     fs.fail_writes = true;
-    EXPECT_EQ(travex::save_text_file(fs, "out.txt", "new"), travex::kMessageCannotCreate);
+    EXPECT_EQ(travex::save_text_file(fs, "out.txt", "new"), travex::MessageId::cannot_create);
     EXPECT_EQ(travex::to_string(fs.files["out.txt"]), ";L1\r\n\r\n@theta@\r\n");
 }
 

@@ -38,26 +38,28 @@ int main(int argc, char** argv) {
     std::printf("\n");
 
     travex::Win32SerialPort port;
-    check(port.open(0) == PortOpenResult::no_such_port, "port 0 does not exist");
-    check(port.open(100) == PortOpenResult::no_such_port, "port 100 does not exist");
-    check(port.open(number) == PortOpenResult::ok, "the port opens");
-    check(port.open(number) == PortOpenResult::in_use, "a second open is refused");
+    check(port.OpenLinkPort(0) == PortOpenResult::no_such_port, "port 0 does not exist");
+    check(port.OpenLinkPort(100) == PortOpenResult::no_such_port, "port 100 does not exist");
+    check(port.OpenLinkPort(number) == PortOpenResult::ok, "the port opens");
+    check(port.OpenLinkPort(number) == PortOpenResult::in_use, "a second open is refused");
     travex::Win32SerialPort other;
-    check(other.open(number) == PortOpenResult::in_use, "one link port per process");
+    check(other.OpenLinkPort(number) == PortOpenResult::in_use, "one link port per process");
 
     std::vector<std::uint8_t> sent(200);
     for (std::size_t i = 0; i < sent.size(); ++i) {
         sent[i] = static_cast<std::uint8_t>(i * 37 + 11);  // also 0x11, 0x13, CR and LF
     }
-    const travex::PortWriteResult w = port.write(sent);
-    check(w.result == 0 && w.written == sent.size(), "a write goes out whole");
+    const travex::PortWriteResult w = port.WriteLinkBytes(sent);
+    check(w.status == travex::PortWriteStatus::all_written && w.written == sent.size(),
+          "a write goes out whole");
 
     std::vector<std::uint8_t> echoed;
     std::vector<std::uint8_t> buffer(1024);
     for (int reads = 0; reads < 20 && echoed.size() < sent.size(); ++reads) {
-        const travex::PortReadResult r = port.read(buffer);
-        if (r.result != 1) {
-            std::printf("read failed: result %d code %d\n", r.result, r.error_code);
+        const travex::PortReadResult r = port.ReadLinkBytes(buffer);
+        if (r.status != travex::PortReadStatus::received) {
+            std::printf("read failed: result %d code %d\n", static_cast<int>(r.status),
+                        r.error_code);
             break;
         }
         if (r.received > 512) {
@@ -68,21 +70,23 @@ int main(int argc, char** argv) {
     check(echoed == sent, "the echo comes back byte for byte");
 
     const ULONGLONG start = GetTickCount64();
-    const travex::PortReadResult empty = port.read(buffer);
+    const travex::PortReadResult empty = port.ReadLinkBytes(buffer);
     const ULONGLONG took = GetTickCount64() - start;
-    std::printf("empty read took %llu ms: result %d, %u bytes, code %d\n", took, empty.result,
-                static_cast<unsigned>(empty.received), empty.error_code);
-    check(empty.result == 1 && empty.received == 0, "a read with nothing to receive gets 0 bytes");
+    std::printf("empty read took %llu ms: result %d, %u bytes, code %d\n", took,
+                static_cast<int>(empty.status), static_cast<unsigned>(empty.received),
+                empty.error_code);
+    check(empty.status == travex::PortReadStatus::received && empty.received == 0,
+          "a read with nothing to receive gets 0 bytes");
     check(took >= 250, "a read with nothing to receive waits for the read time-out");
 
-    check(port.purge(), "purge");
-    port.clear_errors();
-    check(port.set_baud(115200) && port.set_baud(38400), "speed change and back");
-    check(port.close(), "close");
+    check(port.PurgeLinkPort(), "purge");
+    port.ClearLinkErrors();
+    check(port.SetLinkBaud(115200) && port.SetLinkBaud(38400), "speed change and back");
+    check(port.CloseLinkPort(), "close");
     check(!port.is_open(), "closed");
-    check(other.open(number) == PortOpenResult::ok, "the port opens again after close");
-    other.close();
-    check(port.open(42) == PortOpenResult::no_such_port, "a port that is not there");
+    check(other.OpenLinkPort(number) == PortOpenResult::ok, "the port opens again after close");
+    other.CloseLinkPort();
+    check(port.OpenLinkPort(42) == PortOpenResult::no_such_port, "a port that is not there");
     std::printf("%d failures\n", failures);
     return failures == 0 ? 0 : 1;
 }

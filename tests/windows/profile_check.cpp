@@ -3,7 +3,7 @@
 // usage: profile_check INI_PATH SECTION KEY...
 #include <cstdio>
 
-#include "frame/profile_store_win32.h"
+#include "settings/profile_store_win32.h"
 
 int main(int argc, char** argv) {
     if (argc < 4) {

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "frame/profile_store_win32.h"
-#include "frame/settings.h"
+#include "settings/profile_store_win32.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -309,15 +309,6 @@ link click "Send Files" 31001
 link answer "ZELTA TRAVEX" ok 20000 >/dev/null
 check "one bad checksum is repeated and the send ends well" link gone "Send Files" 60000
 check "frame enabled after a repeated packet" link frame-enabled 60000
-start_sim com1 --fault silence:15
-send_dialog
-link send-select prog1.g6p >/dev/null
-link click "Send Files" 31001
-link answer "ZELTA TRAVEX" ok 20000 >/dev/null
-expect "silence" "No response.|Make sure that the cable is correctly connected and that the calculator is turned on." \
-    link answer "ZELTA TRAVEX" ok 120000
-check "dialog closes after silence" link gone "Send Files" 60000
-check "frame enabled after silence" link frame-enabled 60000
 # Cancel in the progress window stops the transfer without a message.
 start_sim com1
 send_dialog
@@ -331,6 +322,17 @@ check "frame enabled after cancel" link frame-enabled 30000
 link command 20023
 check "capture after the faults" link wait-screens 1 60000
 link close-active; link answer "ZELTA TRAVEX" no 20000 >/dev/null
+
+# A calculator that falls silent in the middle of a send.
+start_sim com1 --fault silence:15
+send_dialog
+link send-select prog1.g6p >/dev/null
+link click "Send Files" 31001
+link answer "ZELTA TRAVEX" ok 20000 >/dev/null
+expect "silence" "No response.|Make sure that the cable is correctly connected and that the calculator is turned on." \
+    link answer "ZELTA TRAVEX" ok 120000
+check "dialog closes after silence" link gone "Send Files" 60000
+check "frame enabled after silence" link frame-enabled 60000
 
 # A fresh start, so that the port dialogs do not depend on how the faults went.
 close_app

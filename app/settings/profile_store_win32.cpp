@@ -1,4 +1,4 @@
-#include "frame/profile_store_win32.h"
+#include "settings/profile_store_win32.h"
 
 #include <shlobj.h>
 #include <windows.h>

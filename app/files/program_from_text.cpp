@@ -1,4 +1,4 @@
-#include "codec/program_from_text.h"
+#include "files/program_from_text.h"
 
 #include <cstdint>
 #include <span>

@@ -1,4 +1,4 @@
-#include "codec/text_file.h"
+#include "files/text_file.h"
 
 #include <algorithm>
 #include <optional>
@@ -42,7 +42,7 @@ char lower_ascii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-OpenTextResult failed(int message) {
+OpenTextResult failed(MessageId message) {
     OpenTextResult result;
     result.message = message;
     return result;
@@ -62,21 +62,21 @@ OpenTextResult convert_to_text(FileKind kind, char extension_digit, std::string_
     if (kind == FileKind::text) {
         result.opened.text = decode_escapes(file);
         if (result.opened.text.size() > kMaxConvertedText) {
-            return failed(kMessageNoMemory);
+            return failed(MessageId::no_memory);
         }
         return result;
     }
     const std::optional<DataType> data_type = data_type_of(kind);
     if (!data_type && kind != FileKind::program) {
-        return failed(kMessageCannotRead);
+        return failed(MessageId::cannot_read);
     }
     if (data_type && file.size() < kMinDataFileSize) {
-        return failed(kMessageNoData);
+        return failed(MessageId::no_data);
     }
     const std::optional<char> letter = header_letter_of_kind(kind);
     if (file.size() < kHeaderSize || !letter || lower_ascii(file[1]) != *letter ||
         file[0] != extension_digit) {
-        return failed(kMessageCannotRead);
+        return failed(MessageId::cannot_read);
     }
     const std::string_view body_text = file.substr(kHeaderSize, kMaxBodyRead);
     const std::span<const std::uint8_t> body(
@@ -84,7 +84,7 @@ OpenTextResult convert_to_text(FileKind kind, char extension_digit, std::string_
     const std::optional<std::string> text =
         data_type ? export_data_checked(*data_type, body) : detokenize_checked(body);
     if (!text) {
-        return failed(kMessageNoMemory);
+        return failed(MessageId::no_memory);
     }
     result.opened.title = title_of(file);
     std::copy_n(file.begin() + kNameAt, kItemNameSize, result.opened.name.begin());
@@ -95,11 +95,11 @@ OpenTextResult convert_to_text(FileKind kind, char extension_digit, std::string_
 OpenTextResult open_as_text(FileSystem& fs, const std::string& path) {
     const FileKind kind = file_kind_of(path);
     if (kind != FileKind::program && kind != FileKind::text && !data_type_of(kind)) {
-        return failed(kMessageCannotRead);
+        return failed(MessageId::cannot_read);
     }
     const std::optional<Bytes> file = fs.read_file(path);
     if (!file) {
-        return failed(kMessageAccessFailed);
+        return failed(MessageId::file_access_failed);
     }
     // Calculator kinds end in ".g" + digit + letter: the digit is the second-last character.
     const char extension_digit = kind == FileKind::text ? '\0' : path[path.size() - 2];
@@ -108,18 +108,19 @@ OpenTextResult open_as_text(FileSystem& fs, const std::string& path) {
         std::string_view(reinterpret_cast<const char*>(file->data()), file->size()));
 }
 
-int save_text_file(FileSystem& fs, const std::string& path, std::string_view calculator_text) {
+MessageId save_text_file(FileSystem& fs, const std::string& path,
+                         std::string_view calculator_text) {
     if (path_too_long(path)) {
-        return kMessageNameTooLong;
+        return MessageId::name_too_long;
     }
     const std::string encoded = encode_escapes(calculator_text);
     if (!has_free_space(fs, path, encoded.size() + kSaveSpareBytes)) {
-        return kMessageDiskFull;
+        return MessageId::disk_full;
     }
     if (fs.write_file_atomic(path, encoded) != WriteResult::written) {
-        return kMessageCannotCreate;
+        return MessageId::cannot_create;
     }
-    return 0;
+    return MessageId::none;
 }
 
 }  // namespace travex

@@ -1,4 +1,4 @@
-#include "frame/ini_profile_store.h"
+#include "settings/ini_profile_store.h"
 
 #include <cstdint>
 #include <optional>

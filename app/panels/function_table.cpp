@@ -1,4 +1,6 @@
-#include "editor/function_table.h"
+#include "panels/function_table.h"
+
+#include "resources/resource_ids.h"
 
 #include <algorithm>
 
@@ -10,10 +12,25 @@ namespace travex {
 namespace {
 
 constexpr FunctionGroup kGroups[] = {
-    {1, 20071, 1},  {2, 20072, 2},  {3, 20073, 2},  {4, 20074, 2},  {5, 20075, 2},
-    {6, 20076, 2},  {7, 20077, 2},  {8, 20078, 2},  {9, 20079, 2},  {11, 20081, 2},
-    {12, 20082, 2}, {13, 20083, 2}, {14, 20084, 2}, {15, 20085, 2}, {16, 20086, 2},
-    {17, 20087, 2}, {20, 0, 2},     {21, 0, 3},     {23, 20090, 2},
+    {1, IDM_FUNC_KEY_PAD, 1},
+    {2, IDM_FUNC_CALC, 2},
+    {3, IDM_FUNC_DRAW, 2},
+    {4, IDM_FUNC_FINANCE, 2},
+    {5, IDM_FUNC_LIST, 2},
+    {6, IDM_FUNC_MATH, 2},
+    {7, IDM_FUNC_MATRIX, 2},
+    {8, IDM_FUNC_PROG_COM, 2},
+    {9, IDM_FUNC_STAT, 2},
+    {11, IDM_FUNC_STAT_GRAPH, 2},
+    {12, IDM_FUNC_VAR, 2},
+    {13, IDM_FUNC_EQ_VAR, 2},
+    {14, IDM_FUNC_STAT_VAR, 2},
+    {15, IDM_FUNC_ZOOM_VAR, 2},
+    {16, IDM_FUNC_WIN_VAR, 2},
+    {17, IDM_FUNC_ZOOM, 2},
+    {20, 0, 2},
+    {21, 0, 3},
+    {23, IDM_FUNC_CATALOG, 2},
 };
 
 constexpr int kHiddenIds[] = {2005, 6110, 11500, 25305};

@@ -1,4 +1,4 @@
-#include "editor/keyboard_keys.h"
+#include "panels/keyboard_keys.h"
 
 namespace travex {
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "base/file_system.h"
-#include "frame/profile_store.h"
+#include "settings/profile_store.h"
 
 namespace travex {
 

@@ -1,4 +1,4 @@
-#include "frame/settings.h"
+#include "settings/settings.h"
 
 #include <string>
 

@@ -3,16 +3,17 @@
 #include <windows.h>
 
 #include "editor/editor_win32.h"
-#include "editor/keyboard_keys.h"
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
+#include "panels/keyboard_keys.h"
+#include "resources/resource_ids.h"
 
 namespace travex::win32 {
 namespace {
 
-constexpr int kKeyboardPicture = 23014;
-constexpr int kPressedPicture = 23015;
-constexpr int kIndicatorPicture = 23016;
+constexpr int kKeyboardPicture = IDB_KEYBOARD;
+constexpr int kPressedPicture = IDB_KEYBOARD_PRESSED;
+constexpr int kIndicatorPicture = IDB_INDICATOR;
 
 // Application-wide while the panel exists; the shift state lives as long as the process.
 struct KeyboardPanel {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "editor/editor_win32.h"
-#include "editor/function_table.h"
 #include "frame/frame_win32.h"
+#include "panels/function_table.h"
 
 namespace travex::win32 {
 namespace {

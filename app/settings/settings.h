@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/profile_store.h"
+#include "settings/profile_store.h"
 
 namespace travex {
 

@@ -8,18 +8,13 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include "base/message_id.h"
 
 #include "base/file_system.h"
 #include "files/calc_file.h"
 #include "files/file_kind.h"
 
 namespace travex {
-
-// Messages of opening and saving (string ids); 419, 427 and 428 are the file layer's.
-inline constexpr int kMessageNoMemory = 400;
-inline constexpr int kMessageAccessFailed = 410;
-inline constexpr int kMessageCannotRead = 415;
-inline constexpr int kMessageNoData = 421;
 
 // A body is read up to this many bytes after the header.
 inline constexpr std::size_t kMaxBodyRead = 61440;
@@ -36,10 +31,11 @@ struct OpenedText {
 };
 
 struct OpenTextResult {
-    int message = 0;  // 0 on success, else the message to show (the window is closed)
+    MessageId message =
+        MessageId::none;  // none on success, else the message to show (the window is closed)
     OpenedText opened;
 
-    bool ok() const { return message == 0; }
+    bool ok() const { return message == MessageId::none; }
 };
 
 // Opens a program, data or text file as calculator text. Messages: 415 for a name that is not
@@ -56,6 +52,6 @@ OpenTextResult convert_to_text(FileKind kind, char extension_digit, std::string_
 // trailer, written so that a failure leaves any existing file untouched. Returns 0, or the
 // message to show: 428 for a path of 256 characters or more, 419 when the volume has less
 // than the encoded length plus 94 bytes free, 427 when the file cannot be written.
-int save_text_file(FileSystem& fs, const std::string& path, std::string_view calculator_text);
+MessageId save_text_file(FileSystem& fs, const std::string& path, std::string_view calculator_text);
 
 }  // namespace travex

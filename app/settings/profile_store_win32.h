@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "frame/profile_store.h"
-#include "frame/settings.h"
+#include "settings/profile_store.h"
+#include "settings/settings.h"
 
 namespace travex {
 

@@ -1,0 +1,103 @@
+#pragma once
+// The resource ids of TRAVEX.exe: menus, commands, accelerators, icons, bitmaps, dialogs and
+// their controls. Read by travex.rc and by the C++ code, so an id is written once; plain macros,
+// because the resource compiler reads nothing else.
+
+// Menus and accelerators.
+#define IDR_MENU_NO_DOCUMENT 20107
+#define IDR_MENU_DOCUMENT 20108
+#define IDR_ACCELERATORS 21000
+
+// Menu commands (20001-20091 and 40098-40100); the status-bar help of a command is string
+// (command − 19801).
+#define IDM_NEW 20001
+#define IDM_OPEN 20002
+#define IDM_CLOSE 20003
+#define IDM_SAVE 20004
+#define IDM_SAVE_AS 20005
+#define IDM_PRINT 20007
+#define IDM_PRINT_SETUP 20008
+#define IDM_EXIT 20009
+#define IDM_UNDO 20011
+#define IDM_CUT 20012
+#define IDM_COPY 20013
+#define IDM_PASTE 20014
+#define IDM_FIND 20015
+#define IDM_REPLACE 20016
+#define IDM_DELETE 20017
+#define IDM_SELECT_ALL 20018
+#define IDM_SEND 20021
+#define IDM_RECEIVE 20022
+#define IDM_SCREEN_CAPTURE 20023
+#define IDM_AUTO_SETTING_STEP 20028
+#define IDM_FONT_SIZE_BASE 20032  // + font-size index 1-9
+#define IDM_FONT_SIZE_8 20033
+#define IDM_FONT_SIZE_9 20034
+#define IDM_FONT_SIZE_10 20035
+#define IDM_FONT_SIZE_11 20036
+#define IDM_FONT_SIZE_12 20037
+#define IDM_FONT_SIZE_14 20038
+#define IDM_FONT_SIZE_16 20039
+#define IDM_FONT_SIZE_18 20040
+#define IDM_FONT_SIZE_20 20041
+#define IDM_GROUP_FILES 20042
+#define IDM_UNGROUP_FILES 20043
+#define IDM_TOOLBAR 20051
+#define IDM_KEYBOARD 20052
+#define IDM_ARRANGE_ICONS 20061
+#define IDM_CASCADE 20062
+#define IDM_TILE_HORIZONTAL 20063
+#define IDM_TILE_VERTICAL 20064
+#define IDM_CLOSE_ALL 20065
+#define IDM_FUNCTION_GROUP_BASE 20070  // + function group 1-17
+#define IDM_FUNC_KEY_PAD 20071
+#define IDM_FUNC_CALC 20072
+#define IDM_FUNC_DRAW 20073
+#define IDM_FUNC_FINANCE 20074
+#define IDM_FUNC_LIST 20075
+#define IDM_FUNC_MATH 20076
+#define IDM_FUNC_MATRIX 20077
+#define IDM_FUNC_PROG_COM 20078
+#define IDM_FUNC_STAT 20079
+#define IDM_FUNC_STAT_GRAPH 20081
+#define IDM_FUNC_VAR 20082
+#define IDM_FUNC_EQ_VAR 20083
+#define IDM_FUNC_STAT_VAR 20084
+#define IDM_FUNC_ZOOM_VAR 20085
+#define IDM_FUNC_WIN_VAR 20086
+#define IDM_FUNC_ZOOM 20087
+#define IDM_FUNC_CATALOG 20090
+#define IDM_ABOUT 20091
+#define IDM_COMMUNICATION_PORT 40098
+#define IDM_REPRO 40099
+#define IDM_OPENING_TOOL 40100
+
+// Icons of the window classes.
+#define IDI_FRAME 22000
+#define IDI_EDITOR 22001
+#define IDI_SCREEN 22002
+#define IDI_KEYPAD 22003
+#define IDI_FUNCTIONS 22004
+#define IDI_SLIDES 22005
+
+// Pictures.
+#define IDB_ABOUT 165  // a BIN resource: the bitmap file as stored
+#define IDB_TOOLBAR 23001
+#define IDB_KEYBOARD 23014
+#define IDB_KEYBOARD_PRESSED 23015
+#define IDB_INDICATOR 23016
+
+// Dialogs and their controls.
+#define IDD_FILE_EXISTS 30006
+#define IDD_SKIP 30007
+#define IDD_ABOUT 30009
+#define IDD_COMMUNICATION_PORT 161
+#define IDD_AUTO_SETTING 163
+#define IDD_SEND_FILES 30010
+#define IDD_RECEIVE_FILES 30011
+#define IDC_QUESTION_TEXT 1000
+#define IDC_ALREADY_EXISTS 1001
+// The answer buttons of the question dialogs (Cancel is IDCANCEL).
+#define IDC_ANSWER_OVERWRITE_ALL 1
+#define IDC_ANSWER_OVERWRITE 3
+#define IDC_ANSWER_SKIP 4
