@@ -119,7 +119,7 @@ void after_engine_call() {
         // The operation is over: nothing may keep the port, and the frame is the user's
         // again (during an auto setting the port dialogs keep it disabled themselves).
         if (link.port.is_open()) {
-            link.port.close();
+            link.port.CloseLinkPort();
         }
         if (link.kind != link::LinkOperation::probe) {
             EnableWindow(app_state().frame, TRUE);
