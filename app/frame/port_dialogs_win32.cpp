@@ -11,10 +11,10 @@
 
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
-#include "settings/profile_store_win32.h"
-#include "settings/settings.h"
 #include "link/port_probe.h"
 #include "resources/resource_ids.h"
+#include "settings/profile_store_win32.h"
+#include "settings/settings.h"
 
 namespace travex::win32 {
 

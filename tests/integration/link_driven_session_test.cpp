@@ -63,6 +63,7 @@ public:
 
 struct DrivenRig {
     DrivenRig() : port(clock, &sim, {}), session(port, clock, settings, fs, ui, progress) {
+        session.set_host(&ui);
         ui.engine = &session.engine();
         ui.clock = &clock;
     }
