@@ -188,6 +188,7 @@ void StartLinkOperation(HWND frame, link::LinkOperation op) {
     link.retired = std::move(link.session);
     link.session = std::make_unique<link::LinkSession>(
         link.port, real_clock(), link_settings(), real_file_system(), link.ui, progress_window());
+    link.session->set_host(&link.ui);
     link.kind = op;
     link.close_posted = false;
     const int code = link.session->begin(op);
