@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "files/file_questions.h"
 #include "link/transfer_flow.h"
 #include "link/virtual_port.h"
 #include "tests/unit/fake_file_system.h"
@@ -33,16 +34,6 @@ private:
     std::size_t at_ = 0;
 };
 
-class AnswerAll final : public link::TransferUi {
-public:
-    link::SkipAnswer ask_skip(std::string_view, std::string_view) override {
-        return link::SkipAnswer::skip;
-    }
-    link::OverwriteAnswer ask_overwrite(std::string_view) override {
-        return link::OverwriteAnswer::overwrite;
-    }
-};
-
 Bytes small_file(char letter, std::size_t body) {
     Bytes image(54 + body, 0x41);
     image[0] = '6';
@@ -69,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs.files["p.g6p"] = small_file('p', 40);
     fs.files["z.g6z"] = small_file('z', 324);
     fs.files["v.g6v"] = small_file('v', 20);
-    AnswerAll ui;
+    PolicyQuestions ui(OverwriteAnswer::overwrite);
     link::CountingProgress progress;
     link::LinkSession session(port, clock, settings, fs, ui, progress);
     switch (mode % 5) {
