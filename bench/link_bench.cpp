@@ -6,6 +6,7 @@
 // tick.
 #include <benchmark/benchmark.h>
 
+#include "link/tracing_port.h"
 #include "link/transfer_flow.h"
 #include "link/virtual_port.h"
 #include "sim/sim_calculator.h"
@@ -85,8 +86,21 @@ link::LinkSettings settings_of(const benchmark::State& state) {
     return settings;
 }
 
+// Keeps the trace in memory: the cost of tracing is the formatting, not the disk.
+class MemoryTrace final : public link::TraceSink {
+public:
+    void write_line(std::string_view line) override {
+        text.append(line);
+        text += '\n';
+    }
+    std::string text;
+};
+
+// The third argument turns the wire trace on: the figures with and without it show what
+// tracing costs a transfer.
 void BM_LinkSendProgram16K(benchmark::State& state) {
     const link::LinkSettings settings = settings_of(state);
+    const bool traced = state.range(2) != 0;
     for (auto _ : state) {
         VirtualClock clock;
         sim::SimCalculator calculator;
@@ -97,7 +111,11 @@ void BM_LinkSendProgram16K(benchmark::State& state) {
         fs.files["big.g6p"] = program_file();
         AnswerSkip ui;
         link::CountingProgress progress;
-        link::LinkSession session(port, clock, settings, fs, ui, progress);
+        MemoryTrace trace;
+        link::TracingPort tracing(port, clock, trace);
+        SerialPort& used = traced ? static_cast<SerialPort&>(tracing) : port;
+        link::LinkSession session(used, clock, settings, fs, ui, progress);
+        tracing.set_step_source([&session] { return link::engine_step_name(session.engine()); });
         const link::LinkOutcome outcome = session.send({"big.g6p"});
         if (!outcome.ok) {
             state.SkipWithError("the transfer failed");
@@ -159,8 +177,9 @@ void BM_LinkReceiveProgram16K(benchmark::State& state) {
 // Defaults (TimerInterval 100, OutBuffer 30) and a fast profile (TimerInterval 10,
 // OutBuffer 4096).
 BENCHMARK(BM_LinkSendProgram16K)
-    ->Args({100, 30})
-    ->Args({10, 4096})
+    ->Args({100, 30, 0})
+    ->Args({10, 4096, 0})
+    ->Args({10, 4096, 1})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LinkReceiveProgram16K)

@@ -36,6 +36,7 @@ int run(Args args) {
     link::CountingProgress progress;
     link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
                               progress);
+    trace_steps(*port, session);
     Bytes screen;
     const link::LinkOutcome outcome = session.capture(screen);
     if (!outcome.ok) {
@@ -51,7 +52,7 @@ int run(Args args) {
 
 const RegisterCommand reg({"capture",
                            "capture -o SHOT.bmp|SHOT.png|SHOT.bin (--sim [--fault FAULT]... | "
-                           "--port DEVICE)",
+                           "--port DEVICE) [--trace FILE]",
                            "capture the calculator's screen as a bitmap, a PNG or raw display data",
                            &run});
 

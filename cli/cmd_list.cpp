@@ -23,6 +23,7 @@ int run(Args args) {
     link::CountingProgress progress;
     link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
                               progress);
+    trace_steps(*port, session);
     std::vector<link::ReceiveItem> items;
     const link::LinkOutcome outcome = session.list(items);
     if (!outcome.ok) {
@@ -34,8 +35,9 @@ int run(Args args) {
     return kExitOk;
 }
 
-const RegisterCommand reg({"list", "list (--sim [--items DIR] [--fault FAULT]... | --port DEVICE)",
-                           "list the calculator's items as the receive list shows them", &run});
+const RegisterCommand reg(
+    {"list", "list (--sim [--items DIR] [--fault FAULT]... | --port DEVICE) [--trace FILE]",
+     "list the calculator's items as the receive list shows them", &run});
 
 }  // namespace
 }  // namespace travex::cli

@@ -65,6 +65,7 @@ int run(Args args) {
     link::CountingProgress progress;
     link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
                               progress);
+    trace_steps(*port, session);
     const link::LinkOutcome outcome = session.receive(choose, folder);
     if (!unknown.empty()) {
         return fail(unknown.front(), "no such item on the calculator's list");
@@ -83,7 +84,7 @@ int run(Args args) {
 const RegisterCommand reg(
     {"recv",
      "recv (ITEM... | --all) [-C DIR] [--overwrite] (--sim [--items DIR] [--fault FAULT]... | "
-     "--port DEVICE)",
+     "--port DEVICE) [--trace FILE]",
      "receive items from the calculator (names as list shows them)", &run});
 
 }  // namespace

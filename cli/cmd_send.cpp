@@ -33,6 +33,7 @@ int run(Args args) {
     link::CountingProgress progress;
     link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
                               progress);
+    trace_steps(*port, session);
     const link::LinkOutcome outcome = session.send(files);
     bool all_sent = true;
     for (const link::FileReport& report : session.reports()) {
@@ -52,7 +53,9 @@ int run(Args args) {
 }
 
 const RegisterCommand reg(
-    {"send", "send FILE... [--time] (--sim [--items DIR] [--fault FAULT]... | --port DEVICE)",
+    {"send",
+     "send FILE... [--time] (--sim [--items DIR] [--fault FAULT]... | --port DEVICE) "
+     "[--trace FILE]",
      "send calculator files to the calculator", &run});
 
 }  // namespace

@@ -31,6 +31,14 @@ private:
     bool overwrite_;
 };
 
+// Names the engine's running step on every trace line, when there is a trace.
+inline void trace_steps(CliPort& port, link::LinkSession& session) {
+    if (port.trace != nullptr) {
+        port.trace->set_step_source(
+            [&session] { return link::engine_step_name(session.engine()); });
+    }
+}
+
 // The word a report line gives for how one file or item fared.
 inline const char* outcome_text(link::FileOutcome outcome) {
     switch (outcome) {

@@ -1,6 +1,7 @@
 #include "cli/link_port.h"
 
 #include <charconv>
+#include <cstdio>
 
 #include "base/file_system.h"
 #include "link/virtual_port.h"
@@ -22,7 +23,7 @@ void set_real_port_factory(RealPortFactory factory) {
 
 OptionSpec link_option_spec(std::set<std::string> flags, std::set<std::string> valued) {
     flags.insert("--sim");
-    valued.insert({"--items", "--fault", "--port", "--timer", "--out-buffer"});
+    valued.insert({"--items", "--fault", "--port", "--trace", "--timer", "--out-buffer"});
     return OptionSpec{std::move(flags), std::move(valued)};
 }
 
@@ -58,31 +59,9 @@ bool positive_option(const ParsedOptions& options, const char* name, int& value,
     return true;
 }
 
-// The link timer's period and the write allowance per tick (the settings file's TimerInterval
-// and OutBuffer) when the options give them.
-std::unique_ptr<CliPort> with_link_pacing(std::unique_ptr<CliPort> port,
-                                          const ParsedOptions& options, std::string& error) {
-    if (!port) {
-        return port;
-    }
-    if (!positive_option(options, "--timer", port->settings.timer_interval_ms, error) ||
-        !positive_option(options, "--out-buffer", port->settings.out_buffer, error)) {
-        return nullptr;
-    }
-    return port;
-}
-
-std::unique_ptr<CliPort> make_port(const ParsedOptions& options, std::string& error);
-
 }  // namespace
 
-std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string& error) {
-    return with_link_pacing(make_port(options, error), options, error);
-}
-
-namespace {
-
-std::unique_ptr<CliPort> make_port(const ParsedOptions& options, std::string& error) {
+std::unique_ptr<CliPort> make_untraced_port(const ParsedOptions& options, std::string& error) {
     const auto device = options.value("--port");
     if (options.has("--sim") && device) {
         error = "--sim and --port exclude each other";
@@ -121,6 +100,47 @@ std::unique_ptr<CliPort> make_port(const ParsedOptions& options, std::string& er
     return result;
 }
 
-}  // namespace
+// Trace lines into a file, written through as they come so that a trace of a run that ends
+// badly is whole up to its last line.
+class TraceFile final : public link::TraceSink {
+public:
+    explicit TraceFile(std::FILE* file) : file_(file) {}
+    ~TraceFile() override { std::fclose(file_); }
+    TraceFile(const TraceFile&) = delete;
+    TraceFile& operator=(const TraceFile&) = delete;
+    void write_line(std::string_view line) override {
+        std::fwrite(line.data(), 1, line.size(), file_);
+        std::fputc('\n', file_);
+    }
+
+private:
+    std::FILE* file_;
+};
+
+std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string& error) {
+    auto port = make_untraced_port(options, error);
+    // The link timer's period and the write allowance per tick (the settings file's
+    // TimerInterval and OutBuffer) when the options give them.
+    if (port && (!positive_option(options, "--timer", port->settings.timer_interval_ms, error) ||
+                 !positive_option(options, "--out-buffer", port->settings.out_buffer, error))) {
+        return nullptr;
+    }
+    const auto trace_path = options.value("--trace");
+    if (!port || !trace_path) {
+        return port;
+    }
+    std::FILE* file = std::fopen(trace_path->c_str(), "wb");
+    if (file == nullptr) {
+        error = "cannot write the trace file " + *trace_path;
+        return nullptr;
+    }
+    port->trace_sink = std::make_unique<TraceFile>(file);
+    port->traced_port = std::move(port->port);
+    auto tracing =
+        std::make_unique<link::TracingPort>(*port->traced_port, *port->clock, *port->trace_sink);
+    port->trace = tracing.get();
+    port->port = std::move(tracing);
+    return port;
+}
 
 }  // namespace travex::cli

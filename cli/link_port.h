@@ -8,6 +8,7 @@
 #include "cli/options.h"
 #include "link/link_engine.h"
 #include "link/serial_port.h"
+#include "link/tracing_port.h"
 
 namespace travex::cli {
 
@@ -15,6 +16,10 @@ struct CliPort {
     // Declared first so that it is destroyed last: the port may refer to it.
     std::shared_ptr<void> keep_alive;
     std::unique_ptr<Clock> clock;
+    // With --trace FILE: the port underneath the trace, and the trace file.
+    std::unique_ptr<SerialPort> traced_port;
+    std::unique_ptr<link::TraceSink> trace_sink;
+    link::TracingPort* trace = nullptr;
     std::unique_ptr<SerialPort> port;
     link::LinkSettings settings;
 };
@@ -23,7 +28,7 @@ struct CliPort {
 // and the bytes written per tick, as TimerInterval and OutBuffer do for the application).
 OptionSpec link_option_spec(std::set<std::string> flags, std::set<std::string> valued);
 
-// Builds the port of the options, or sets error.
+// Builds the port of the options (with --trace FILE, wrapped in the wire trace), or sets error.
 std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string& error);
 
 // Opens a real serial device for --port; installed by the platform's serial code.

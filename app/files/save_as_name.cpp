@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "resources/string_table.h"
-
 namespace travex {
 namespace {
 
@@ -61,14 +59,6 @@ std::vector<std::string_view> filter_patterns(std::string_view list) {
 }
 
 }  // namespace
-
-std::string filter_list(int index) {
-    if (index < 0 || index > 0xFFFF - kFilterBaseId) {
-        return {};
-    }
-    const auto text = string_text(static_cast<std::uint16_t>(kFilterBaseId + index));
-    return text ? std::string(*text) : std::string();
-}
 
 std::string dialog_filter(std::string_view filter_list) {
     std::string filter(filter_list);

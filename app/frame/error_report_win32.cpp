@@ -5,6 +5,7 @@
 
 #include "frame/frame_win32.h"
 #include "frame/message_table.h"
+#include "resources/string_resources_win32.h"
 #include "resources/string_table.h"
 
 namespace travex::win32 {
@@ -22,6 +23,10 @@ void ReportError(HWND owner, MessageId message) {
     const UINT icon = content->icon == MessageIcon::error ? MB_ICONERROR : MB_ICONWARNING;
     MessageBoxW(owner != nullptr ? owner : app_state().frame, text.c_str(), L"ZELTA TRAVEX",
                 MB_OK | MB_TASKMODAL | icon);
+}
+
+std::wstring load_string(UINT id) {
+    return load_string(app_state().instance, id);
 }
 
 }  // namespace travex::win32

@@ -14,6 +14,7 @@
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
 #include "frame/message_table.h"
+#include "resources/file_filters.h"
 
 namespace travex::win32 {
 namespace {

@@ -102,7 +102,7 @@ void ShowAbout(HWND owner);
 // The folder of the running executable, without a trailing backslash.
 std::string application_folder();
 
-// A string resource of the application, empty when it has none.
+// A string resource of the application (the running module), empty when it has none.
 std::wstring load_string(UINT id);
 
 }  // namespace travex::win32

@@ -89,6 +89,18 @@ rm -f out/*
 "$cli" capture -o shot2.bin --sim --fault cancel83:3 2> err.txt && failed "capture fault exits 1"
 [ ! -e shot2.bin ] || failed "no screen file after a failed capture"
 
+# The wire trace: every byte both ways with the step, and the same transfer without it.
+mkdir -p traced
+"$cli" recv prog1.g6p -C traced --sim --items items --trace trace.txt > traced.txt ||
+    failed "recv with a trace exits 0"
+cmp -s traced/prog1.g6p items/prog1.g6p || failed "a traced transfer receives the same file"
+grep -q '^[0-9]\{9\} : open 1 ok' trace.txt || failed "trace starts with the open"
+grep -q '^[0-9]\{9\} > 31 31 ' trace.txt || failed "trace holds the packets sent"
+grep -q '^[0-9]\{9\} < ' trace.txt || failed "trace holds the bytes received"
+grep -q '  | step [0-9]* receive ' trace.txt || failed "trace lines name the step"
+"$cli" list --sim --trace no-such-dir/trace.txt > /dev/null 2> err.txt && failed "unwritable trace exits 1"
+grep -q "trace" err.txt || failed "unwritable trace is named"
+
 "$cli" list > /dev/null 2>&1; [ $? -eq 2 ] || failed "list without a port is a usage error"
 "$cli" recv --sim > /dev/null 2>&1; [ $? -eq 2 ] || failed "recv without items is a usage error"
 exit $fails

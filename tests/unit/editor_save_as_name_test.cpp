@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "files/save_as_name.h"
+#include "resources/file_filters.h"
 
 namespace {
 

@@ -4,19 +4,23 @@
 #include <string>
 
 #include "frame/window_classes.h"
+#include "resource_source.h"
+#include "resources/resource_ids.h"
 
 namespace travex {
 namespace {
 
-TEST(WindowClasses, TwelveClassesInRegistrationOrderWithTheFrameFirst) {
-    const char* order[] = {"PCMainWClass", "PCDenWClass", "PCFncWClass", "PCEdtWClass",
-                           "PCTolWClass",  "PCStsWClass", "PCScrWClass", "PCImgWClass",
-                           "PCRunWClass",  "PCSldWClass", "PCSldCClass", "PCSldIClass"};
-    ASSERT_EQ(window_classes().size(), std::size(order));
-    for (std::size_t i = 0; i < std::size(order); ++i) {
-        EXPECT_EQ(window_classes()[i].name, order[i]);
-    }
+TEST(WindowClasses, FrameFirstAndEveryIconIsOneTheResourcesHold) {
     EXPECT_EQ(window_classes().front().name, kFrameClassName);
+    std::set<int> icons;
+    const auto ids = testing::resource_ids();
+    for (const std::string& name : testing::rc_names(R"((\w+) ICON)")) {
+        ASSERT_TRUE(ids.count(name)) << name;
+        icons.insert(ids.at(name));
+    }
+    for (const WindowClass& c : window_classes()) {
+        EXPECT_TRUE(c.icon == 0 || icons.count(c.icon)) << c.name << " icon " << c.icon;
+    }
 }
 
 TEST(WindowClasses, NamesFollowTheHouseRuleAndAreUnique) {
@@ -41,11 +45,11 @@ TEST(WindowClasses, RecordsIconsAndBackgroundsOfTheDocumentWindows) {
     };
     const WindowClass frame = find("PCMainWClass");
     EXPECT_TRUE(frame.own_device_context && frame.redraw_on_resize && frame.has_record);
-    EXPECT_EQ(frame.icon, 22000);
+    EXPECT_EQ(frame.icon, IDI_FRAME);
     EXPECT_EQ(frame.background, ClassBrush::white);
-    EXPECT_EQ(find("PCEdtWClass").icon, 22001);
+    EXPECT_EQ(find("PCEdtWClass").icon, IDI_EDITOR);
     EXPECT_TRUE(find("PCEdtWClass").mdi_child);
-    EXPECT_EQ(find("PCScrWClass").icon, 22002);
+    EXPECT_EQ(find("PCScrWClass").icon, IDI_SCREEN);
     EXPECT_EQ(find("PCDenWClass").background, ClassBrush::black);
     EXPECT_FALSE(find("PCDenWClass").has_record);
     EXPECT_EQ(find("PCImgWClass").background, ClassBrush::grey);
