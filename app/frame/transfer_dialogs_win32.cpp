@@ -11,6 +11,7 @@
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
 #include "link/transfer_flow.h"
+#include "resources/file_filters.h"
 #include "resources/resource_ids.h"
 
 namespace travex::win32 {

@@ -76,11 +76,15 @@ echo "Wine's own serial device map: $("$wine_env" run "$prefix" reg query 'HKLM\
 "$wine_env" run "$prefix" reg add 'HKLM\Software\Wine\Ports' /v COM3 /t REG_SZ /d "$work/com1" /f >/dev/null 2>&1
 WINEPREFIX=$prefix wineserver -k 2>/dev/null; WINEPREFIX=$prefix wineserver -w 2>/dev/null
 set_serialcomm() { # COMn...: the serial device map the port dialog reads
-    "$wine_env" run "$prefix" reg delete 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /f >/dev/null 2>&1
-    local i=0
+    # Wine keeps the map as a volatile key that it fills itself when its session starts, and a
+    # volatile key cannot be made again from outside: its values are replaced, the key stays.
+    local key='HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' name i=0
+    for name in $("$wine_env" run "$prefix" reg query "$key" 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ {print $1}'); do
+        "$wine_env" run "$prefix" reg delete "$key" /v "$name" /f >/dev/null 2>&1
+    done
     for port in "$@"; do
-        "$wine_env" run "$prefix" reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v "\\Device\\Serial$i" \
-            /t REG_SZ /d "$port" /f >/dev/null 2>&1
+        "$wine_env" run "$prefix" reg add "$key" /v "\\Device\\Serial$i" /t REG_SZ /d "$port" /f >/dev/null 2>&1 ||
+            { echo "FAIL: $port not written to the serial device map"; fails=$((fails + 1)); }
         i=$((i + 1))
     done
 }
