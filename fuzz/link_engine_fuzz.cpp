@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "files/file_questions.h"
 #include "link/transfer_flow.h"
 #include "link/virtual_port.h"
 #include "tests/unit/fake_file_system.h"
@@ -34,6 +33,13 @@ private:
     std::size_t at_ = 0;
 };
 
+class AnswerAll final : public FileQuestions {
+public:
+    SkipAnswer ask_skip(MessageId, std::string_view) override { return SkipAnswer::skip; }
+    OverwriteAnswer ask_overwrite(std::string_view) override { return OverwriteAnswer::overwrite; }
+    void report(MessageId) override {}
+};
+
 Bytes small_file(char letter, std::size_t body) {
     Bytes image(54 + body, 0x41);
     image[0] = '6';
@@ -60,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs.files["p.g6p"] = small_file('p', 40);
     fs.files["z.g6z"] = small_file('z', 324);
     fs.files["v.g6v"] = small_file('v', 20);
-    PolicyQuestions ui(OverwriteAnswer::overwrite);
+    AnswerAll ui;
     link::CountingProgress progress;
     link::LinkSession session(port, clock, settings, fs, ui, progress);
     switch (mode % 5) {

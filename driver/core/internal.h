@@ -1,0 +1,53 @@
+// Declarations shared between the areas of the driver core (not used by the glue).
+#pragma once
+
+#include "bridge_extension.h"
+
+namespace qmub {
+
+// Holds one spin lock for a scope. Locks are never nested.
+class LockHold {
+public:
+    LockHold(BridgeExtension& ext, LockId id) : kernel_(*ext.kernel), id_(id) {
+        kernel_.Acquire(id_);
+    }
+    ~LockHold() { kernel_.Release(id_); }
+    LockHold(const LockHold&) = delete;
+    LockHold& operator=(const LockHold&) = delete;
+
+private:
+    KernelServices& kernel_;
+    LockId id_;
+};
+
+// usb_config.cpp
+Status Configure(BridgeExtension& ext);
+Status Unconfigure(BridgeExtension& ext);
+void FreeConfiguration(BridgeExtension& ext);
+void AbortPipes(BridgeExtension& ext);
+Status SendLineCoding(BridgeExtension& ext);
+Status SendDtrState(BridgeExtension& ext, bool raise);
+
+// pump.cpp
+void PumpStartThread(void* context);
+Status StartReceivePump(BridgeExtension& ext);
+void StopPump(BridgeExtension& ext);
+uint32_t RingCount(BridgeExtension& ext);
+void ResumePumpIfRoom(BridgeExtension& ext);
+
+// readwrite.cpp
+void OnReadTick(BridgeExtension& ext);
+uint32_t CopyFromRing(BridgeExtension& ext, uint8_t* to, uint32_t wanted);
+
+// ioctl.cpp
+void OnWaitPoll(BridgeExtension& ext);
+void LoadSerialDefaults(BridgeExtension& ext);
+
+// Completes a request and answers the status the dispatch routine returns.
+inline Status Finish(BridgeExtension& ext, IoRequest& request, Status status,
+                     uint64_t information) {
+    ext.kernel->Complete(request.handle, status, information);
+    return status;
+}
+
+}  // namespace qmub

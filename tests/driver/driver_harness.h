@@ -1,0 +1,159 @@
+// One simulated bridge device with the driver core on top: builds requests the way the I/O
+// manager does and sends them to the core's dispatch routines.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/bridge_extension.h"
+#include "core/serial_codes.h"
+#include "sim_kernel.h"
+
+namespace qmub::sim {
+
+class DriverHarness {
+public:
+    explicit DriverHarness(bool threaded_kernel = false)
+        : kernel(threaded_kernel), threaded(threaded_kernel) {
+        kernel.device_strings[u"PortName"] = u"COM3";
+    }
+    // The platform takes a device that a test leaves behind away: last handle, then removal.
+    ~DriverHarness() {
+        if (threaded)
+            kernel.StartClockThread();
+        if (added_ && !kernel.device_deleted) {
+            if (ext.pump_active.Load())
+                DispatchCleanup(ext, kernel.NewRequest(irp::kCleanup)->view);
+            Pnp(irp::kRemoveDevice);
+        }
+        kernel.StopClockThread();
+        kernel.JoinThreads();
+    }
+
+    SimKernel kernel;
+    BridgeExtension ext;
+    const bool threaded;
+
+    // AddDevice as the glue does it.
+    Status Add(uint32_t wdm_level = 0) {
+        kernel.Attach(&ext);
+        Status status = InitializeExtension(ext, &kernel);
+        added_ = IsSuccess(status);
+        if (added_)
+            ReadParameters(ext, wdm_level);
+        return status;
+    }
+
+    SimRequest* Pnp(uint8_t minor) {
+        SimRequest* r = kernel.NewRequest(irp::kPnp, minor);
+        DispatchPnp(ext, r->view);
+        return r;
+    }
+    Status Start() { return Pnp(irp::kStartDevice)->status; }
+    Status AddAndStart() {
+        Status status = Add();
+        return IsSuccess(status) ? Start() : status;
+    }
+
+    SimRequest* Open(std::u16string name = u"", bool with_file = true) {
+        SimRequest* r = kernel.NewRequest(irp::kCreate);
+        r->file_name = std::move(name);
+        r->view.has_file_object = with_file;
+        r->view.file_name = r->file_name.data();
+        r->view.file_name_chars = static_cast<uint32_t>(r->file_name.size());
+        r->view.file_context = &r->file_context;
+        DispatchCreate(ext, r->view);
+        return r;
+    }
+    // Cleanup then close, as the platform sends them when the handle goes.
+    void CloseHandle(SimRequest* opened) {
+        SimRequest* cleanup = kernel.NewRequest(irp::kCleanup);
+        DispatchCleanup(ext, cleanup->view);
+        SimRequest* close = kernel.NewRequest(irp::kClose);
+        close->view.has_file_object = true;
+        close->view.file_name = opened->file_name.data();
+        close->view.file_name_chars = static_cast<uint32_t>(opened->file_name.size());
+        close->file_context = opened->file_context;
+        close->view.file_context = &close->file_context;
+        DispatchClose(ext, close->view);
+    }
+
+    SimRequest* Read(uint32_t length, bool with_buffer = true) {
+        SimRequest* r = kernel.NewRequest(irp::kRead);
+        r->buffer.assign(length, 0xEE);
+        r->view.has_buffer = with_buffer;
+        r->view.data = length ? r->buffer.data() : nullptr;
+        r->view.data_length = length;
+        DispatchRead(ext, r->view);
+        return r;
+    }
+    std::string ReadText(const SimRequest* r) const {
+        return std::string(r->buffer.begin(), r->buffer.begin() + r->information);
+    }
+
+    SimRequest* Write(const std::vector<uint8_t>& data) {
+        SimRequest* r = kernel.NewRequest(irp::kWrite);
+        r->buffer = data;
+        r->view.has_buffer = true;
+        r->view.data = r->buffer.empty() ? nullptr : r->buffer.data();
+        r->view.data_length = static_cast<uint32_t>(r->buffer.size());
+        DispatchWrite(ext, r->view);
+        return r;
+    }
+    SimRequest* Write(const std::string& text) {
+        return Write(std::vector<uint8_t>(text.begin(), text.end()));
+    }
+
+    // A buffered I/O control: input and output share one system buffer.
+    SimRequest* Control(uint32_t code, std::vector<uint8_t> input = {}, uint32_t output = 0) {
+        SimRequest* r = kernel.NewRequest(irp::kDeviceControl);
+        size_t size = input.size() > output ? input.size() : output;
+        r->buffer.assign(size, 0xEE);
+        std::copy(input.begin(), input.end(), r->buffer.begin());
+        r->view.control_code = code;
+        r->view.input = size ? r->buffer.data() : nullptr;
+        r->view.input_length = static_cast<uint32_t>(input.size());
+        r->view.output = size ? r->buffer.data() : nullptr;
+        r->view.output_length = output;
+        DispatchDeviceControl(ext, r->view);
+        return r;
+    }
+    static std::vector<uint8_t> Word(uint32_t v) {
+        return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
+                static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+    }
+    static uint32_t WordAt(const SimRequest* r, size_t offset = 0) {
+        uint32_t v = 0;
+        std::memcpy(&v, r->buffer.data() + offset, 4);
+        return v;
+    }
+    static std::vector<uint8_t> Timeouts(uint32_t interval, uint32_t multiplier,
+                                         uint32_t constant) {
+        std::vector<uint8_t> out;
+        for (uint32_t v : {interval, multiplier, constant, 0u, 0u}) {
+            auto w = Word(v);
+            out.insert(out.end(), w.begin(), w.end());
+        }
+        return out;
+    }
+
+    void Feed(const std::string& bytes) {
+        std::lock_guard<std::mutex> lock(kernel.bridge_mutex());
+        kernel.bridge().FeedFromPeer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    }
+    template <typename F>
+    bool RunUntil(F done, uint32_t limit_ms = 10000) {
+        return kernel.RunUntil(done, limit_ms);
+    }
+    uint32_t RingBytes() {
+        uint32_t h = ext.ring_head;
+        uint32_t t = ext.ring_tail;
+        return h >= t ? h - t : h + kRingSize - t;
+    }
+
+private:
+    bool added_ = false;
+};
+
+}  // namespace qmub::sim

@@ -1,0 +1,96 @@
+// A simulated USB-to-UART bridge chip: answers the descriptors, the configuration and the two
+// vendor requests, and moves bytes between its bulk pipes and a byte peer.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "core/kernel_services.h"
+
+namespace qmub::sim {
+
+struct VendorCall {
+    uint8_t request;
+    uint16_t value;
+};
+
+struct PendingBulk {
+    UsbTransfer* transfer;
+    bool in;
+    uint8_t* buffer;
+    uint32_t length;
+    TransferDone done;
+    void* context;
+};
+
+class SimBridge {
+public:
+    SimBridge();
+
+    // Descriptors as the chip reports them (tests may replace them).
+    std::vector<uint8_t> device_descriptor;
+    std::vector<uint8_t> config_descriptor;
+
+    // What the driver told the chip.
+    std::vector<VendorCall> vendor_calls;
+    int baud_index = -1;
+    int line_format = -1;
+    int dtr = -1;
+    int unconfigure_calls = 0;
+    std::vector<void*> aborted_pipes;
+    std::vector<void*> reset_pipes;
+    int port_recoveries = 0;
+    bool configured = false;
+
+    // Injected failures.
+    Status descriptor_status = kSuccess;
+    Status select_status = kSuccess;
+    Status vendor_status = kSuccess;
+    Status bulk_in_submit_status = kPending;
+    Status bulk_out_submit_status = kPending;
+    Status bulk_out_complete_status = kSuccess;
+    Status reset_pipe_status = kSuccess;
+    uint32_t bulk_out_accept_limit = 0xFFFFFFFF;  // bytes the chip takes per transfer
+    bool hold_out = false;                        // bulk-out transfers wait while set
+
+    // Bytes from the peer wait in the chip until a bulk-in transfer fetches them. A real chip
+    // has a small buffer: what would not fit in it is counted as what it would have dropped.
+    static constexpr size_t kChipBuffer = 512;
+    std::deque<uint8_t> from_peer;
+    uint64_t would_drop = 0;
+    uint64_t delivered = 0;
+    std::vector<uint8_t> to_peer;
+    std::function<void(const uint8_t*, size_t)> on_sent;  // the peer's receive side
+
+    void FeedFromPeer(const uint8_t* data, size_t n);
+
+    // Seam calls (the simulated kernel forwards them; its lock is held).
+    Status GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length, uint32_t* received);
+    Status SelectConfiguration(const uint8_t* config, uint32_t length, InterfaceInfo* selected);
+    Status Vendor(uint8_t request, uint16_t value);
+    Status Submit(const PendingBulk& bulk);
+    // Removes a pending transfer; true when it was pending.
+    bool Take(UsbTransfer* transfer, PendingBulk* taken);
+    std::vector<PendingBulk> TakePipe(void* pipe);
+    bool HasPendingIn() const;
+
+    // One step of the bus: the completions due now, each as (transfer, status, count).
+    struct Completion {
+        PendingBulk bulk;
+        Status status;
+        uint32_t count;
+    };
+    std::vector<Completion> Step();
+
+    static void* PipeHandle(uint32_t index) {
+        return reinterpret_cast<void*>(static_cast<uintptr_t>(0x100 + index));
+    }
+
+private:
+    std::vector<PendingBulk> pending_;
+    std::vector<uint8_t> out_endpoints_;
+};
+
+}  // namespace qmub::sim

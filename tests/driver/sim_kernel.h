@@ -1,0 +1,194 @@
+// A simulated kernel for the driver core: an I/O manager that builds and completes requests,
+// events, spin locks, one-shot timers on a virtual clock, threads, pool memory with injected
+// failures, the registry and names, and the simulated bridge as the lower device.
+//
+// Two modes. Deterministic (the default): every wait that is not yet satisfied runs the virtual
+// clock until it is, and the pump-start thread runs inline. Threaded: waits block on real
+// condition variables, threads are real, and a clock thread (or the test) advances time.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/bridge_extension.h"
+#include "sim_bridge.h"
+
+namespace qmub::sim {
+
+struct SimRequest {
+    IoRequest view;
+    std::vector<uint8_t> buffer;  // system buffer or locked data buffer
+    std::u16string file_name;
+    void* file_context = nullptr;
+    std::vector<uint8_t> capabilities;
+    std::atomic<int> completions{0};
+    std::atomic<bool> pending{false};
+    std::atomic<bool> passed_down{false};
+    Status status = kPending;
+    uint64_t information = 0;
+    uint64_t completed_at_us = 0;
+
+    bool done() const { return completions.load() > 0; }
+};
+
+class SimKernel final : public KernelServices {
+public:
+    explicit SimKernel(bool threaded = false);
+    ~SimKernel();
+
+    void Attach(BridgeExtension* ext) { ext_ = ext; }
+    SimBridge& bridge() { return bridge_; }
+    std::mutex& bridge_mutex() { return mutex_; }
+
+    // Virtual clock.
+    uint64_t now_us() const { return now_us_.load(); }
+    // Runs timers and the bus for `ms` of virtual time, one bus step per 100 us.
+    void Advance(uint32_t ms);
+    // Runs the clock until `done` holds or `limit_ms` of virtual time have passed.
+    template <typename F>
+    bool RunUntil(F done, uint32_t limit_ms = 10000) {
+        uint64_t end = now_us() + uint64_t{limit_ms} * 1000;
+        while (!done()) {
+            if (now_us() >= end)
+                return false;
+            StepClock();
+        }
+        return true;
+    }
+    // One clock step of 100 us: bus work and the timers due.
+    void StepClock();
+    // Peer bytes arrive in the chip at the line speed while the clock runs.
+    void StreamFromPeer(std::vector<uint8_t> bytes, uint32_t baud);
+    bool StreamFinished();
+
+    // The lower device's answer to requests the driver passes down and waits for.
+    Status lower_status = kSuccess;
+    std::vector<uint8_t> lower_capabilities;  // what the bus fills in (64 bytes) if not empty
+
+    // Registry and names.
+    std::map<std::u16string, uint32_t> parameters;
+    bool parameters_key_unreadable = false;
+    std::map<std::u16string, std::u16string> device_strings;
+    std::map<std::u16string, std::u16string> dos_links;   // name -> interface link
+    std::map<std::u16string, std::u16string> serialcomm;  // value name -> data
+    bool interface_enabled = false;
+    bool interface_name_present = true;
+    Status create_link_status = kSuccess;
+    const std::u16string interface_link = u"\\??\\USB#VID_1209&PID_0001#sim#{153557d9}";
+    int power_d0_reports = 0;
+    bool device_deleted = false;
+
+    // Memory: failures by size, live counts.
+    std::function<bool(size_t)> fail_allocation;
+    bool fail_thread = false;
+    bool fail_transfer = false;
+    std::atomic<long> live_allocations{0};
+    std::atomic<long> live_transfers{0};
+
+    // Faults the simulated kernel found in how it was used.
+    std::vector<std::string> faults;
+    void Fault(std::string what);
+
+    // Requests.
+    SimRequest* NewRequest(uint8_t major, uint8_t minor = 0);
+    size_t pending_requests() const;
+    std::vector<SimRequest*> passed_down;
+
+    // KernelServices.
+    void Complete(void* request, Status status, uint64_t information) override;
+    void MarkPending(void* request) override;
+    Status PassDown(void* request, bool succeed) override;
+    Status PassDownAndWait(void* request) override;
+    void InitEvent(EventId id, EventKind kind, bool signalled) override;
+    void SetEvent(EventId id) override;
+    void ClearEvent(EventId id) override;
+    void WaitEvent(EventId id) override;
+    void Acquire(LockId id) override;
+    void Release(LockId id) override;
+    void ArmTimer(TimerId id, uint32_t milliseconds) override;
+    void CancelTimer(TimerId id) override;
+    bool StartThread(ThreadRoutine routine, void* context) override;
+    void* Allocate(size_t bytes) override;
+    void Free(void* memory) override;
+    Status GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length,
+                         uint32_t* received) override;
+    Status SelectConfiguration(const uint8_t* config, uint32_t length,
+                               InterfaceInfo* selected) override;
+    Status Unconfigure() override;
+    Status VendorRequest(uint8_t request, uint16_t value) override;
+    Status AbortPipe(void* pipe) override;
+    Status ResetPipe(void* pipe) override;
+    void RecoverPort() override;
+    UsbTransfer* NewTransfer() override;
+    void FreeTransfer(UsbTransfer* transfer) override;
+    Status SubmitBulk(UsbTransfer* transfer, void* pipe, bool in, uint8_t* buffer, uint32_t length,
+                      TransferDone done, void* context) override;
+    void CancelTransfer(UsbTransfer* transfer) override;
+    RegistryRead ReadParameter(const char16_t* name, uint32_t* value) override;
+    Status ReadDeviceString(const char16_t* name, char16_t* buffer, uint32_t capacity,
+                            uint32_t* chars) override;
+    Status SetInterfaceState(bool enabled) override;
+    Status CreateDosLink(const char16_t* port_name) override;
+    void DeleteDosLink(const char16_t* port_name) override;
+    Status WriteSerialComm(const char16_t* port_name) override;
+    void DeleteSerialComm() override;
+    void FreeInterfaceName() override;
+    void ReportPowerD0() override;
+    void DeleteDevice() override;
+
+    // Threaded mode: a clock thread that steps virtual time until stopped.
+    void StartClockThread();
+    void StopClockThread();
+    void JoinThreads();
+
+private:
+    struct Event {
+        EventKind kind = EventKind::kNotification;
+        bool signalled = false;
+        bool initialised = false;
+    };
+    struct Timer {
+        bool armed = false;
+        uint64_t due_us = 0;
+    };
+    struct Stream {
+        std::vector<uint8_t> bytes;
+        size_t sent = 0;
+        uint32_t baud = 0;
+        uint64_t start_us = 0;
+    };
+
+    void RunBus();
+    void RunTimers();
+    void FeedStream();
+
+    bool threaded_;
+    BridgeExtension* ext_ = nullptr;
+    mutable std::mutex mutex_;  // guards events, timers, bridge, requests
+    std::condition_variable changed_;
+    std::recursive_mutex step_mutex_;  // one clock step at a time
+    Event events_[static_cast<int>(EventId::kCount)];
+    Timer timers_[static_cast<int>(TimerId::kCount)];
+    std::mutex locks_[static_cast<int>(LockId::kCount)];
+    std::atomic<uint64_t> now_us_{0};
+    SimBridge bridge_;
+    Stream stream_;
+    std::deque<std::unique_ptr<SimRequest>> requests_;
+    std::vector<std::thread> threads_;
+    std::thread clock_thread_;
+    std::atomic<bool> clock_running_{false};
+    int wait_depth_ = 0;
+};
+
+// The lock a thread holds, to catch nesting.
+extern thread_local int held_locks;
+
+}  // namespace qmub::sim
