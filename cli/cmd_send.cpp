@@ -8,7 +8,7 @@ namespace {
 
 int run(Args args) {
     std::string error;
-    const auto options = parse_options(args, link_option_spec({}, {}), error);
+    const auto options = parse_options(args, link_option_spec({"--time"}, {}), error);
     if (!options) {
         return usage_error("send", error);
     }
@@ -41,6 +41,11 @@ int run(Args args) {
         all_sent = all_sent && report.outcome == link::FileOutcome::sent;
         std::printf("%s: %s\n", report.name.c_str(), what);
     }
+    if (options->has("--time")) {
+        // The transfer proper: from the first file's script to the end of the last one.
+        std::fprintf(stderr, "transfer: %llu ms\n",
+                     static_cast<unsigned long long>(session.transfer_ms()));
+    }
     if (!outcome.ok) {
         return link_failure(outcome, *port);
     }
@@ -48,7 +53,9 @@ int run(Args args) {
 }
 
 const RegisterCommand reg(
-    {"send", "send FILE... (--sim [--items DIR] [--fault FAULT]... | --port DEVICE) [--trace FILE]",
+    {"send",
+     "send FILE... [--time] (--sim [--items DIR] [--fault FAULT]... | --port DEVICE) "
+     "[--trace FILE]",
      "send calculator files to the calculator", &run});
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "cli/link_port.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "base/file_system.h"
@@ -22,7 +23,7 @@ void set_real_port_factory(RealPortFactory factory) {
 
 OptionSpec link_option_spec(std::set<std::string> flags, std::set<std::string> valued) {
     flags.insert("--sim");
-    valued.insert({"--items", "--fault", "--port", "--trace"});
+    valued.insert({"--items", "--fault", "--port", "--trace", "--timer", "--out-buffer"});
     return OptionSpec{std::move(flags), std::move(valued)};
 }
 
@@ -38,6 +39,27 @@ std::string console_text(std::string_view message) {
     }
     return text;
 }
+
+namespace {
+
+// A positive whole number of an option, or an error.
+bool positive_option(const ParsedOptions& options, const char* name, int& value,
+                     std::string& error) {
+    const auto text = options.value(name);
+    if (!text) {
+        return true;
+    }
+    int parsed = 0;
+    const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), parsed);
+    if (ec != std::errc{} || end != text->data() + text->size() || parsed <= 0) {
+        error = std::string(name) + " needs a positive whole number, not '" + *text + "'";
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+}  // namespace
 
 std::unique_ptr<CliPort> make_untraced_port(const ParsedOptions& options, std::string& error) {
     const auto device = options.value("--port");
@@ -102,6 +124,12 @@ private:
 
 std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string& error) {
     auto port = make_untraced_port(options, error);
+    // The link timer's period and the write allowance per tick (the settings file's
+    // TimerInterval and OutBuffer) when the options give them.
+    if (port && (!positive_option(options, "--timer", port->settings.timer_interval_ms, error) ||
+                 !positive_option(options, "--out-buffer", port->settings.out_buffer, error))) {
+        return nullptr;
+    }
     const auto trace_path = options.value("--trace");
     if (!port || !trace_path) {
         return port;

@@ -26,7 +26,8 @@ struct CliPort {
     std::string name;
 };
 
-// Options shared by every link command.
+// Options shared by every link command (--timer MS and --out-buffer N set the link timer's period
+// and the bytes written per tick, as TimerInterval and OutBuffer do for the application).
 OptionSpec link_option_spec(std::set<std::string> flags, std::set<std::string> valued);
 
 // Builds the port of the options (with --trace FILE, wrapped in the wire trace), or sets error.

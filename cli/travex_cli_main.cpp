@@ -20,6 +20,9 @@ void print_usage(std::FILE* to) {
                      command.summary.data());
     }
     std::fprintf(to,
+                 "\nLink commands also take --timer MS (the link timer's period, default 100) and"
+                 " --out-buffer N (bytes written per tick, default 30).\n");
+    std::fprintf(to,
                  "\nExit status: 0 success, 1 failure (one line names the file and the problem),"
                  " 2 usage error.\n");
 }

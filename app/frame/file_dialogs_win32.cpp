@@ -12,6 +12,7 @@
 #include "files/open_action.h"
 #include "files/save_as_name.h"
 #include "frame/frame_win32.h"
+#include "frame/link_shell_win32.h"
 #include "frame/message_table.h"
 #include "resources/file_filters.h"
 #include "slideshow/slide_show_win32.h"
@@ -118,8 +119,13 @@ void open_file_command(HWND frame) {
             OpenSlideShow(frame, path);
             break;
         case OpenAction::screen_image:
+            if (file_kind_of(path) == FileKind::bitmap) {
+                OpenBitmapFile(frame, path);
+            } else {
+                OpenPictureFile(frame, path);
+            }
+            break;
         case OpenAction::refuse_unreadable:
-            // Pictures and bitmaps have no window of their own yet.
             ReportError(frame, MessageId::cannot_read);
             break;
     }
@@ -129,6 +135,11 @@ bool save_as_command(HWND owner, HWND document) {
     if (is_slide_show(document)) {
         const std::string path = ask_save_path(owner, kFilterSaveSlideShow);
         return !path.empty() && SaveSlideShowAs(document, path);
+    }
+    if (is_screen_window(document)) {
+        // A screen image is saved as a bitmap file only.
+        const std::string path = ask_save_path(owner, kFilterSaveImage);
+        return !path.empty() && SaveScreenImage(document, path);
     }
     if (!is_editor(document)) {
         return false;

@@ -11,6 +11,7 @@
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
 #include "frame/group_dialogs_win32.h"
+#include "frame/link_shell_win32.h"
 #include "frame/message_table.h"
 #include "frame/opening_tool.h"
 #include "frame/window_registry.h"
@@ -106,6 +107,13 @@ void route_to_slide_show_title(UINT message) {
 void route_edit_message(UINT message) {
     if (app_state().documents.current_kind() == DocumentKind::slide_show) {
         route_to_slide_show_title(message);
+        return;
+    }
+    if (app_state().documents.current_kind() == DocumentKind::screen_image) {
+        // A screen image copies its picture for Cut, Copy and Paste alike.
+        if (const WindowId image = app_state().documents.active(DocumentKind::screen_image)) {
+            CopyScreenImage(reinterpret_cast<HWND>(image));
+        }
         return;
     }
     if (app_state().documents.current_kind() != DocumentKind::program_editor) {
@@ -229,9 +237,22 @@ bool run_command(HWND frame, std::uint16_t id) {
                 open_file_command(frame);
             }
             break;
+        case FrameAction::send:
+            StartLinkOperation(frame, link::LinkOperation::send);
+            break;
+        case FrameAction::receive:
+            StartLinkOperation(frame, link::LinkOperation::receive);
+            break;
         case FrameAction::screen_capture:
-            // The capture window arrives with the link commands.
-            refuse_at_window_limit(frame);
+            if (!refuse_at_window_limit(frame)) {
+                StartLinkOperation(frame, link::LinkOperation::capture);
+            }
+            break;
+        case FrameAction::auto_setting_step:
+            AutoSettingCommand(frame);
+            break;
+        case FrameAction::communication_port:
+            RunCommunicationPortDialog(frame);
             break;
         case FrameAction::save:
             save_active_editor();
@@ -351,6 +372,11 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
             (GetMenuState(state.document_menu, kCommandSave, MF_BYCOMMAND) & MF_GRAYED) == 0;
         return (document_menu ? 1 : 0) | (save_on ? 2 : 0);
     }
+    // The time the last transfer took, for automation tools that compare it with travex-cli.
+    static const UINT transfer_time_query = RegisterWindowMessageA("TRAVEX.LinkTransferTime");
+    if (message == transfer_time_query) {
+        return static_cast<LRESULT>(LinkTransferTime());
+    }
     switch (message) {
         case WM_CREATE:
             SetWindowLongPtrA(window, 0, 0);
@@ -370,11 +396,18 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
             }
             break;
         case WM_TIMER:
+            if (w == kLinkTimer) {
+                HandleLinkTimer(window);
+                return 0;
+            }
             if (w == kOpeningToolTimer) {
                 opening_tool_timed_out(window);
                 return 0;
             }
             break;
+        case kAutoSettingResultMessage:
+            AutoSettingResult(window, w, l);
+            return 0;
         case kOpeningToolHandshakeMessage:
             // After the handshake the tool owns the disabled frame and enables it when done.
             if (is_opening_tool_handshake(w)) {

@@ -5,6 +5,7 @@
 
 #include "editor/editor_win32.h"
 #include "frame/frame_win32.h"
+#include "frame/link_shell_win32.h"
 #include "frame/window_classes.h"
 #include "slideshow/slide_show_win32.h"
 
@@ -36,6 +37,12 @@ WNDPROC procedure_for(const WindowClass& window_class) {
             return slide_show_procedure;
         case ClassProcedure::slide_cell:
             return slide_page_procedure;
+        case ClassProcedure::screen_capture:
+            return screen_window_procedure;
+        case ClassProcedure::picture_pane:
+            return picture_pane_procedure;
+        case ClassProcedure::transfer_progress:
+            return progress_window_procedure;
         default:
             return window_class.mdi_child ? plain_mdi_child_procedure : DefWindowProcA;
     }

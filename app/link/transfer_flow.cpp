@@ -180,6 +180,7 @@ LinkOutcome LinkSession::probe() {
 }
 
 void LinkSession::operation_failed(LinkOperation, int code) {
+    host_->report(code == code::kUserAbort ? MessageId::user_abort : link_message(code));
     if (outcome_.ok) {
         outcome_ = {false,
                     code,
@@ -189,45 +190,24 @@ void LinkSession::operation_failed(LinkOperation, int code) {
     }
 }
 
-void LinkSession::directory_ready(LinkOperation) {
+void LinkSession::directory_ready(LinkOperation op) {
     transfer_start_ms_ = transfer_end_ms_ = clock_.now_ms();
     const int model = engine_.settings().model_code;
     const std::array<std::vector<ItemName>, 3> dirs = {
         engine_.directory_list(0), engine_.directory_list(1), engine_.directory_list(2)};
+    listed_ = receive_list(model, build_receive_categories(model, dirs));
     switch (mode_) {
-        case Mode::list:
-            listed_ = receive_list(model, build_receive_categories(model, dirs));
-            engine_.post_dialog_close();
-            return;
         case Mode::receive:
-            listed_ = receive_list(model, build_receive_categories(model, dirs));
-            chosen_ = choose_ ? choose_(listed_) : std::vector<ReceiveItem>{};
-            if (chosen_.empty()) {
-                engine_.post_dialog_close();
-                return;
-            }
-            for (const ReceiveItem& item : chosen_) {
-                reports_.push_back({item.line_text, FileOutcome::pending});
-            }
-            engine_.clear_abort();
-            receive_state_ = ReceiveState{};
-            item_index_ = -1;
-            engine_.set_operation(LinkOperation::receive_items);
-            progress_.show("Receiving ...", static_cast<int>(chosen_.size()), false);
-            next_item();
+            start_receiving(choose_ ? choose_(listed_) : std::vector<ReceiveItem>{}, folder_);
             return;
         case Mode::send:
-            if (paths_.empty()) {
-                engine_.post_dialog_close();
-                return;
-            }
-            engine_.clear_abort();
-            merge_pending_ = false;
-            held_payload_.clear();
-            file_index_ = -1;
-            engine_.set_operation(LinkOperation::send_files);
-            progress_.show("Sending ...", static_cast<int>(paths_.size()), false);
-            next_file();
+            start_sending(paths_);
+            return;
+        case Mode::driven:
+            // The host's dialog is modal: the transfer it starts runs on the dialog's own timer
+            // while it is open, and the goodbye follows once it has closed.
+            host_->run_dialog(op);
+            dialog_closed();
             return;
         default:
             engine_.post_dialog_close();
@@ -235,11 +215,80 @@ void LinkSession::directory_ready(LinkOperation) {
     }
 }
 
+int LinkSession::begin(LinkOperation op) {
+    mode_ = Mode::driven;
+    outcome_ = LinkOutcome{};
+    ticks_ = 0;
+    probe_answered_ = false;
+    screen_.clear();
+    reports_.clear();
+    const int opened = engine_.start_operation(op);
+    if (opened != 0) {
+        outcome_ = {false, opened, link_message(opened), false, {}};
+    }
+    return opened;
+}
+
+void LinkSession::dialog_closed() {
+    if (engine_.dialog_close_posted()) {
+        engine_.deliver_posted();
+    } else if (engine_.operation() == LinkOperation::send ||
+               engine_.operation() == LinkOperation::receive ||
+               engine_.operation() == LinkOperation::send_files ||
+               engine_.operation() == LinkOperation::receive_items) {
+        engine_.close_dialog();
+    }
+}
+
+void LinkSession::start_sending(const std::vector<std::string>& paths) {
+    if (paths.empty()) {
+        engine_.post_dialog_close();
+        return;
+    }
+    paths_ = paths;
+    reports_.clear();
+    for (const std::string& p : paths_) {
+        reports_.push_back({p, FileOutcome::pending});
+    }
+    transfer_start_ms_ = transfer_end_ms_ = clock_.now_ms();
+    engine_.clear_abort();
+    merge_pending_ = false;
+    held_payload_.clear();
+    file_index_ = -1;
+    engine_.set_operation(LinkOperation::send_files);
+    progress_.show("Sending ...", static_cast<int>(paths_.size()), false);
+    next_file();
+}
+
+void LinkSession::start_receiving(const std::vector<ReceiveItem>& chosen,
+                                  const std::string& folder) {
+    chosen_ = chosen;
+    folder_ = folder;
+    if (chosen_.empty()) {
+        engine_.post_dialog_close();
+        return;
+    }
+    reports_.clear();
+    for (const ReceiveItem& item : chosen_) {
+        reports_.push_back({item.line_text, FileOutcome::pending});
+    }
+    transfer_start_ms_ = transfer_end_ms_ = clock_.now_ms();
+    engine_.clear_abort();
+    receive_state_ = ReceiveState{};
+    item_index_ = -1;
+    engine_.set_operation(LinkOperation::receive_items);
+    progress_.show("Receiving ...", static_cast<int>(chosen_.size()), false);
+    next_item();
+}
+
 void LinkSession::stop_transfer(MessageId message, std::string path) {
     if (progress_.is_open()) {
         progress_.advance(-1, "");
     }
     engine_.post_dialog_close();
+    if (message != MessageId::none) {
+        host_->report(message);
+    }
     if (outcome_.ok) {
         outcome_.ok = false;
         outcome_.message = message;

@@ -19,6 +19,27 @@
 
 namespace travex::link {
 
+// What an application that drives the session with its own timer is told on the way; a caller
+// that runs whole operations reads the outcome afterwards and needs none of it.
+class LinkHost {
+public:
+    virtual ~LinkHost() = default;
+    // The message an operation ends with, at the moment it ends (user_abort included: the
+    // host shows no message for it, but an auto setting takes it as a failed port).
+    virtual void report(MessageId message) { (void)message; }
+    // The directory is in (operations 1 and 2): the host runs its dialog, which may start the
+    // transfer with start_sending() or start_receiving(), and answers when it has closed.
+    virtual void run_dialog(LinkOperation op) { (void)op; }
+    // The window that carries the link timer may be used again.
+    virtual void window_enabled() {}
+    // The screen image arrived (operation 3).
+    virtual void captured(const Bytes& screen) { (void)screen; }
+    // The calculator answered the port probe (operation 7).
+    virtual void probe_answered() {}
+    // A tick of a port probe passed.
+    virtual void probe_step() {}
+};
+
 // The send dialog's OK checks.
 struct SendSelectionCheck {
     enum class Result { ok, backup_conflict, bad_extension } result = Result::ok;
@@ -62,24 +83,47 @@ public:
     // Port probe: hello then goodbye.
     LinkOutcome probe();
 
+    // Driven by the host's own timer (the application): begin() opens the port; while
+    // engine().timer_armed() the host calls engine().on_timer() once per timer period. The
+    // directory runs the host's dialog (LinkHost::run_dialog); a close of that dialog posted by
+    // the flow (engine().dialog_close_posted()) is the host's to deliver, and when the dialog
+    // has gone the goodbye runs. Answers 0 or the open error code.
+    void set_host(LinkHost* host) { host_ = host != nullptr ? host : &no_host_; }
+    int begin(LinkOperation op);
+    // The dialog's OK: the transfer of the chosen files or items starts.
+    void start_sending(const std::vector<std::string>& paths);
+    void start_receiving(const std::vector<ReceiveItem>& chosen, const std::string& folder);
+    // The calculator's items of the directory just fetched, as the receive list shows them.
+    const std::vector<ReceiveItem>& listed() const { return listed_; }
+    const LinkOutcome& outcome() const { return outcome_; }
+
     const std::vector<FileReport>& reports() const { return reports_; }
     LinkEngine& engine() { return engine_; }
     // Ticks of the last operation.
     long ticks() const { return ticks_; }
-    // Clock time from the end of the directory to the end of the last file's or item's
-    // script (the transfer proper, without hello, directory and goodbye).
+    // Clock time from the start of the first file's or item's script to the end of the last
+    // one (the transfer proper, without hello, directory, dialog and goodbye).
     std::uint64_t transfer_ms() const { return transfer_end_ms_ - transfer_start_ms_; }
 
     // LinkEvents
     void directory_ready(LinkOperation op) override;
     void file_script_done() override { next_file(); }
     void item_script_done() override { next_item(); }
-    void capture_done(const Bytes& image) override { screen_ = image; }
-    void probe_answered() override { probe_answered_ = true; }
+    void capture_done(const Bytes& image) override {
+        screen_ = image;
+        host_->captured(image);
+    }
+    void probe_answered() override {
+        probe_answered_ = true;
+        host_->probe_answered();
+    }
     void operation_failed(LinkOperation op, int code) override;
+    void window_enabled() override { host_->window_enabled(); }
+    void probe_step() override { host_->probe_step(); }
 
 private:
-    enum class Mode { list, send, receive, capture, probe };
+    enum class Mode { list, send, receive, capture, probe, driven };
+    void dialog_closed();
     LinkOutcome run(Mode mode, LinkOperation op);
     void next_file();
     void next_item();
@@ -113,6 +157,8 @@ private:
     bool probe_answered_ = false;
     std::uint64_t transfer_start_ms_ = 0;
     std::uint64_t transfer_end_ms_ = 0;
+    LinkHost no_host_;
+    LinkHost* host_ = &no_host_;
 };
 
 }  // namespace travex::link

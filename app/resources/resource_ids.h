@@ -104,6 +104,10 @@
 #define IDD_FILE_EXISTS 30006
 #define IDD_SKIP 30007
 #define IDD_ABOUT 30009
+#define IDD_COMMUNICATION_PORT 161
+#define IDD_AUTO_SETTING 163
+#define IDD_SEND_FILES 30010
+#define IDD_RECEIVE_FILES 30011
 #define IDC_QUESTION_TEXT 1000
 #define IDC_ALREADY_EXISTS 1001
 // The answer buttons of the question dialogs (Cancel is IDCANCEL).
