@@ -118,16 +118,17 @@ Section "Uninstall"
 
     ; Only the installed files, and the font resource file TRAVEX.exe makes beside its font;
     ; settings, reproduction settings and data files the user keeps in these folders stay, and
-    ; so do the folders that still hold them.
-    Delete "$INSTDIR\driver\QMUB417K.inf"
-    Delete "$INSTDIR\driver\QMUB417K.sys"
-    Delete "$INSTDIR\driver\QMUB417K.cat"
+    ; so do the folders that still hold them. A file still in use (TRAVEX.exe left running, its
+    ; font loaded) goes at the next restart.
+    Delete /REBOOTOK "$INSTDIR\driver\QMUB417K.inf"
+    Delete /REBOOTOK "$INSTDIR\driver\QMUB417K.sys"
+    Delete /REBOOTOK "$INSTDIR\driver\QMUB417K.cat"
     RMDir "$INSTDIR\driver"
-    Delete "$INSTDIR\TRAVEX.exe"
-    Delete "$INSTDIR\WTMQV7.TTF"
-    Delete "$INSTDIR\WTMQV7_0.FOT"
-    Delete "$INSTDIR\travex-cli.exe"
-    Delete "$INSTDIR\Uninstall.exe"
+    Delete /REBOOTOK "$INSTDIR\TRAVEX.exe"
+    Delete /REBOOTOK "$INSTDIR\WTMQV7.TTF"
+    Delete /REBOOTOK "$INSTDIR\WTMQV7_0.FOT"
+    Delete /REBOOTOK "$INSTDIR\travex-cli.exe"
+    Delete /REBOOTOK "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
     ${If} "$INSTDIR" == "$PROGRAMFILES64\ZELTA\TRAVEX"
         RMDir "$PROGRAMFILES64\ZELTA"
