@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Authenticode signing by scripts/package: a PE file signed with a test certificate verifies
+# against that certificate, a PKCS#12 file works as well, and a run without a certificate or
+# with a key that does not fit refuses and leaves the file unsigned.
+set -u
+work=$2
+root=$(cd "$(dirname "$0")/../.." && pwd)
+pe=/usr/share/nsis/Plugins/amd64-unicode/System.dll  # any 64-bit PE file will do
+for tool in openssl osslsigncode; do
+    command -v $tool >/dev/null || { echo "FAIL: $tool missing"; exit 1; }
+done
+[ -f "$pe" ] || { echo "FAIL: no $pe (nsis)"; exit 1; }
+rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit 1
+fails=0
+failed() { echo "FAIL: $*"; fails=$((fails + 1)); }
+sign_file() { bash "$root/scripts/package" --sign-file "$1" >sign.log 2>&1; }
+verified() { osslsigncode verify -CAfile cert.pem -in "$1" >verify.log 2>&1; }
+
+new_cert() { # name
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout "$1.key" -out "$1.pem" -days 2 \
+        -subj "/CN=TRAVEX test $1" -addext extendedKeyUsage=codeSigning >/dev/null 2>&1
+}
+new_cert cert && new_cert other || { echo "FAIL: no test certificates"; exit 1; }
+mv cert.key key.pem
+
+cp "$pe" plain.dll
+env -u TRAVEX_SIGN_CERT bash "$root/scripts/package" --sign-file plain.dll >/dev/null 2>&1
+[ $? -eq 2 ] || failed "--sign-file without a certificate not refused with 2"
+TRAVEX_SIGN_CERT=$work/none.pem sign_file plain.dll && failed "a missing certificate accepted"
+TRAVEX_SIGN_CERT=$work/cert.pem TRAVEX_SIGN_KEY=$work/other.key sign_file plain.dll &&
+    failed "a key that does not fit the certificate accepted"
+cmp -s plain.dll "$pe" || failed "a refused signing changed the file"
+[ ! -e plain.dll.signed ] || failed "a refused signing left plain.dll.signed"
+
+cp "$pe" pem.dll
+TRAVEX_SIGN_CERT=$work/cert.pem TRAVEX_SIGN_KEY=$work/key.pem sign_file pem.dll ||
+    failed "PEM signing: $(cat sign.log)"
+verified pem.dll || failed "PEM-signed file does not verify: $(tail -3 verify.log)"
+
+openssl pkcs12 -export -in cert.pem -inkey key.pem -out cert.p12 -passout pass:secret >/dev/null 2>&1
+cp "$pe" p12.dll
+TRAVEX_SIGN_CERT=$work/cert.p12 TRAVEX_SIGN_PASS=secret sign_file p12.dll ||
+    failed "PKCS#12 signing: $(cat sign.log)"
+verified p12.dll || failed "PKCS#12-signed file does not verify: $(tail -3 verify.log)"
+
+echo "package_signing: $fails failures"
+exit $fails
