@@ -1,6 +1,7 @@
 #include "cli/print_document.h"
 
 #include "base/file_system.h"
+#include "base/input_caps.h"
 #include "cli/command.h"
 #include "cli/media_text.h"
 #include "cli/output.h"
@@ -45,7 +46,7 @@ std::optional<print::PrintLayout> slide_show_job(const std::string& path) {
 
 std::optional<print::PrintLayout> picture_file_job(const std::string& path, FileKind kind,
                                                    int zoom_index) {
-    const auto bytes = read_input(path);
+    const auto bytes = read_input(path, kMaxPictureFileBytes);
     if (!bytes) {
         return std::nullopt;
     }

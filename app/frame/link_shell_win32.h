@@ -5,11 +5,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/bytes.h"
 #include "link/link_engine.h"
+#include "print/print_layout.h"
 
 namespace travex::win32 {
 
@@ -66,5 +68,7 @@ bool OpenBitmapFile(HWND frame, const std::string& path);
 bool is_screen_window(HWND window);
 void CopyScreenImage(HWND window);
 bool SaveScreenImage(HWND window, const std::string& path);
+// What File > Print lays out for a screen image window: the picture at the window's zoom.
+std::optional<print::PrintLayout> ScreenImagePrintLayout(HWND window);
 
 }  // namespace travex::win32

@@ -13,9 +13,12 @@
 
 #include "editor/editor_win32.h"
 #include "frame/frame_win32.h"
+#include "frame/link_shell_win32.h"
+#include "image/screen_bitmap.h"
 #include "print/print_layout.h"
 #include "print/printer_surface_win32.h"
 #include "resources/resource_ids.h"
+#include "slideshow/slide_show_win32.h"
 
 namespace travex::win32 {
 namespace {
@@ -233,9 +236,31 @@ std::optional<print::PrintLayout> editor_layout(HWND editor) {
         {editor_path(editor), std::move(title), edit_box_text(editor_text_box(editor))});
 }
 
+// A slide show prints every page with its number, under the title as edited.
+std::optional<print::PrintLayout> slide_show_layout(HWND window) {
+    auto contents = slide_show_contents(window);
+    if (!contents) {
+        return std::nullopt;
+    }
+    std::vector<print::SlidePicture> slides;
+    int number = 0;
+    for (const image::ScreenData& page : contents->pages) {
+        slides.push_back(
+            {++number, image::kWideWidth, image::kScreenHeight, image::unframed_pixels(page)});
+    }
+    return print::slides_layout(std::move(contents->path), std::move(contents->title),
+                                std::move(slides), image::kWideWidth);
+}
+
 std::optional<print::PrintLayout> layout_of(DocumentKind kind, HWND window) {
     if (kind == DocumentKind::program_editor) {
         return editor_layout(window);
+    }
+    if (kind == DocumentKind::screen_image) {
+        return ScreenImagePrintLayout(window);
+    }
+    if (kind == DocumentKind::slide_show) {
+        return slide_show_layout(window);
     }
     const auto printer = document_printers().find(kind);
     if (printer == document_printers().end()) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/file_system.h"
+#include "codec/token_tables.h"
 #include "editor/editor_win32.h"
 #include "files/file_messages.h"
 #include "frame/frame_win32.h"
@@ -324,6 +325,21 @@ LRESULT CALLBACK picture_pane_procedure(HWND window, UINT message, WPARAM w, LPA
         return 0;
     }
     return DefWindowProcA(window, message, w, l);
+}
+
+std::optional<print::PrintLayout> ScreenImagePrintLayout(HWND window) {
+    const ScreenRecord* record = record_of(window);
+    if (record == nullptr || record->picture.pixels.empty()) {
+        return std::nullopt;
+    }
+    char title[MAX_PATH] = {};
+    GetWindowTextA(window, title, sizeof title);
+    const auto code =
+        static_cast<std::uint16_t>(record->variable_code[1] << 8 | record->variable_code[0]);
+    // A capture or a bitmap has no variable; a picture file prints its name under the picture.
+    std::string name = code == 0 ? std::string() : std::string(variable_name(code));
+    return print::picture_layout(title, record->picture.pixels, record->picture.framed_width(),
+                                 image::kFramedHeight, record->zoom, std::move(name));
 }
 
 }  // namespace travex::win32
