@@ -58,6 +58,12 @@ public:
     void FreeInterfaceName() override;
     void ReportPowerD0() override;
     void DeleteDevice() override;
+    Status PassDownPower(void* request, PowerDone done, void* context) override;
+    Status RequestDevicePower(uint8_t minor, uint32_t state, DevicePowerDone done,
+                              void* context) override;
+    void ReportDevicePower(uint32_t state) override;
+    bool QueueWork(ThreadRoutine routine, void* context) override;
+    Status SystemControl(void* request) override;
 
 private:
     static void ReadTimerDpc(KDPC* dpc, void* context, void* arg1, void* arg2);
@@ -89,6 +95,9 @@ struct DeviceContext {
     BridgeExtension core;
     WdmServices services;
 };
+
+// The copy of DriverEntry's registry path, kept for the driver's lifetime (WMI reports it).
+const UNICODE_STRING* DriverRegistryPath();
 
 inline constexpr ULONG kPoolTag = 0x4B6C7542;  // reads "BulK" in memory
 

@@ -41,6 +41,8 @@ struct BridgeExtension {
     uint32_t system_power_state = kPowerWorking;
     uint32_t device_power_state = kPowerD0;
     uint32_t power_down_level = 0;
+    // A system power request waits for the device request it asked for, holding its count.
+    Shared<uint8_t> system_power_held;
     uint32_t wait_wake_enabled = 0;
     uint32_t wdm_level = 0;
     bool link_created = false;
@@ -120,6 +122,18 @@ Status DispatchDeviceControl(BridgeExtension& ext, IoRequest& request);
 Status DispatchPnp(BridgeExtension& ext, IoRequest& request);
 Status DispatchPower(BridgeExtension& ext, IoRequest& request);
 Status DispatchSystemControl(BridgeExtension& ext, IoRequest& request);
+
+// The WMI data block of the driver: one GUID, one instance, 26 bytes. The glue decodes the
+// platform's WMI requests and calls these handlers.
+inline constexpr uint32_t kWmiBlockSize = 26;
+inline constexpr uint32_t kWmiLevelItem = 1;
+// Writes the block into buffer; below 26 bytes answers kBufferTooSmall. *needed is 26 either way.
+Status WmiQueryDataBlock(uint32_t guid_index, uint8_t* buffer, uint32_t size, uint32_t* needed);
+Status WmiSetDataBlock(uint32_t guid_index, const uint8_t* data, uint32_t size);
+Status WmiSetDataItem(uint32_t guid_index, uint32_t item, const uint8_t* data, uint32_t size);
+// The driver-wide level value the block carries (3 until a caller sets it).
+uint32_t WmiLevel();
+void ResetWmiLevel();
 void OnTimer(BridgeExtension& ext, TimerId timer);
 
 // AddDevice, the part after the device object exists and before it is attached: allocates the

@@ -29,6 +29,9 @@ inline constexpr Status kNotSupported = static_cast<Status>(0xC00000BBu);
 inline constexpr Status kCancelled = static_cast<Status>(0xC0000120u);
 inline constexpr Status kInvalidDeviceState = static_cast<Status>(0xC0000184u);
 inline constexpr Status kPowerStateInvalid = static_cast<Status>(0xC00002D3u);
+inline constexpr Status kInfoLengthMismatch = static_cast<Status>(0xC0000004u);
+inline constexpr Status kWmiGuidNotFound = static_cast<Status>(0xC0000295u);
+inline constexpr Status kWmiReadOnly = static_cast<Status>(0xC00002C6u);
 
 inline constexpr bool IsSuccess(Status s) {
     return s >= 0;
