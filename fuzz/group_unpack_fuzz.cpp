@@ -9,11 +9,15 @@
 
 namespace {
 
-class AnswerInTurn final : public travex::group::OverwriteQuestion {
+class AnswerInTurn final : public travex::FileQuestions {
 public:
-    travex::group::OverwriteAnswer ask(const std::string&) override {
-        return static_cast<travex::group::OverwriteAnswer>(turn_++ % 4);
+    travex::OverwriteAnswer ask_overwrite(std::string_view) override {
+        return static_cast<travex::OverwriteAnswer>(turn_++ % 4);
     }
+    travex::SkipAnswer ask_skip(travex::MessageId, std::string_view) override {
+        return travex::SkipAnswer::skip;
+    }
+    void report(travex::MessageId) override {}
 
 private:
     unsigned turn_ = 0;

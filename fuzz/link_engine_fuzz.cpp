@@ -33,14 +33,11 @@ private:
     std::size_t at_ = 0;
 };
 
-class AnswerAll final : public link::TransferUi {
+class AnswerAll final : public FileQuestions {
 public:
-    link::SkipAnswer ask_skip(std::string_view, std::string_view) override {
-        return link::SkipAnswer::skip;
-    }
-    link::OverwriteAnswer ask_overwrite(std::string_view) override {
-        return link::OverwriteAnswer::overwrite;
-    }
+    SkipAnswer ask_skip(MessageId, std::string_view) override { return SkipAnswer::skip; }
+    OverwriteAnswer ask_overwrite(std::string_view) override { return OverwriteAnswer::overwrite; }
+    void report(MessageId) override {}
 };
 
 Bytes small_file(char letter, std::size_t body) {

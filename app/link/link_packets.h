@@ -29,6 +29,11 @@ inline constexpr std::uint8_t kDirectoryRequest = 0x61;
 inline constexpr std::uint8_t kItemRequest = 0x62;
 inline constexpr std::uint8_t kScreenRequest = 0x63;
 inline constexpr std::uint8_t kNamedFileAnnouncement = 0x22;
+// The calculator answers a request letter (0x61-0x63, or a setup item's letter) with the
+// letter − 0x40.
+constexpr std::uint8_t answer_of(std::uint8_t request) {
+    return static_cast<std::uint8_t>(request - 0x40);
+}
 
 // Block commands.
 inline constexpr std::uint8_t kBlockCurrentName = 0x10;

@@ -1,5 +1,7 @@
 #include "link/link_scripts.h"
 
+#include "link/link_packets.h"
+
 namespace travex::link {
 namespace {
 
@@ -7,51 +9,87 @@ constexpr StepKind S = StepKind::send;
 constexpr StepKind R = StepKind::receive;
 constexpr StepKind E = StepKind::end_ok;
 
-constexpr LinkStep kHello[] = {{0x42, S}, {0x01, R}, {0x00, E}};
+constexpr LinkStep kHelloScript[] = {{kHello, S}, {kAck, R}, {0x00, E}};
 
 constexpr LinkStep kDirectoryList[] = {
-    {0x61, S}, {0x01, R}, {0x10, S}, {0x01, R}, {0x21, R}, {0x01, S},
-    {0x19, R}, {0x01, S}, {0x18, R}, {0x01, S}, {0x00, E},
+    {kDirectoryRequest, S},
+    {kAck, R},
+    {kBlockCurrentName, S},
+    {kAck, R},
+    {answer_of(kDirectoryRequest), R},
+    {kAck, S},
+    {kBlockCategoryEcho, R},
+    {kAck, S},
+    {kBlockDirectory, R},
+    {kAck, S},
+    {0x00, E},
 };
 
 constexpr LinkStep kNamedItemReceive[] = {
-    {0x62, S}, {0x01, R}, {0x10, S}, {0x01, R}, {0x11, S}, {0x01, R}, {0x22, R},
-    {0x01, S}, {0x20, R}, {0x01, S}, {0x15, R}, {0x01, S}, {0x00, E},
+    {kItemRequest, S},
+    {kAck, R},
+    {kBlockCurrentName, S},
+    {kAck, R},
+    {kBlockRequestedName, S},
+    {kAck, R},
+    {answer_of(kItemRequest), R},
+    {kAck, S},
+    {kBlockItemInfo, R},
+    {kAck, S},
+    {kBlockItem, R},
+    {kAck, S},
+    {0x00, E},
 };
 
 constexpr LinkStep kSetupItemReceive[] = {
     {kScriptParameter, S},
-    {0x01, R},
+    {kAck, R},
     {kScriptParameterAnswer, R},
-    {0x01, S},
-    {0x30, R},
-    {0x01, S},
-    {0x31, R},
-    {0x01, S},
+    {kAck, S},
+    {kBlockLength, R},
+    {kAck, S},
+    {kBlockSetupData, R},
+    {kAck, S},
     {0x00, E},
 };
 
 constexpr LinkStep kNamedFileSend[] = {
-    {0x22, S}, {0x01, R}, {0x14, S}, {0x01, R}, {0x13, S}, {0x01, R}, {0x00, E},
+    {kNamedFileAnnouncement, S},
+    {kAck, R},
+    {kBlockNameAndLength, S},
+    {kAck, R},
+    {kBlockData, S},
+    {kAck, R},
+    {0x00, E},
 };
 
 constexpr LinkStep kSetupItemSend[] = {
-    {kScriptParameter, S}, {0x01, R}, {0x30, S}, {0x01, R}, {0x13, S}, {0x01, R}, {0x00, E},
+    {kScriptParameter, S}, {kAck, R}, {kBlockLength, S}, {kAck, R},
+    {kBlockData, S},       {kAck, R}, {0x00, E},
 };
 
 constexpr LinkStep kScreenCapture[] = {
-    {0x42, S}, {0x01, R}, {0x63, S}, {0x01, R}, {0x23, R}, {0x01, S},
-    {0x16, R}, {0x01, S}, {0x17, R}, {0x01, S}, {0x00, E},
+    {kHello, S},
+    {kAck, R},
+    {kScreenRequest, S},
+    {kAck, R},
+    {answer_of(kScreenRequest), R},
+    {kAck, S},
+    {kBlockScreenInfo, R},
+    {kAck, S},
+    {kBlockScreen, R},
+    {kAck, S},
+    {0x00, E},
 };
 
-constexpr LinkStep kGoodbye[] = {{0x41, S}, {0x00, E}};
+constexpr LinkStep kGoodbyeScript[] = {{kGoodbye, S}, {0x00, E}};
 
 }  // namespace
 
 std::span<const LinkStep> script_table(ScriptId id) {
     switch (id) {
         case ScriptId::hello:
-            return kHello;
+            return kHelloScript;
         case ScriptId::directory_list:
             return kDirectoryList;
         case ScriptId::named_item_receive:
@@ -65,9 +103,9 @@ std::span<const LinkStep> script_table(ScriptId id) {
         case ScriptId::screen_capture:
             return kScreenCapture;
         case ScriptId::goodbye:
-            return kGoodbye;
+            return kGoodbyeScript;
     }
-    return kGoodbye;
+    return kGoodbyeScript;
 }
 
 std::array<LinkStep, kMaxSteps> build_script(ScriptId id, std::uint8_t parameter) {

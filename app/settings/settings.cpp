@@ -16,6 +16,7 @@ constexpr std::string_view kTimerInterval = "TimerInterval";
 constexpr std::string_view kDataDir = "DataDir";
 constexpr std::string_view kRetryCount = "RetryCount";
 constexpr std::string_view kOutBuffer = "OutBuffer";
+constexpr std::string_view kLinkTrace = "LinkTrace";
 
 constexpr int kDefaultWindowLimit = 30;
 constexpr int kDefaultTimerInterval = 100;
@@ -66,6 +67,7 @@ Settings read_settings(ProfileStore& store, FolderQueries& folders) {
     } else {
         s.out_buffer = out_buffer;
     }
+    s.link_trace = store.get_string(kSettingsSection, kLinkTrace, "");
     return s;
 }
 

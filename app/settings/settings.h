@@ -36,6 +36,9 @@ struct Settings {
     std::string data_folder;
     int retry_count = 30;
     int out_buffer = 30;
+    // LinkTrace: a file that receives the wire trace of every link operation (for a bug
+    // report), empty for none. Set by hand in the settings file; never written back.
+    std::string link_trace;
 };
 
 // What the settings need to know about folders.

@@ -94,6 +94,17 @@ TEST_F(SettingsRules, NonPositiveLimitsAndIntervalsFallBackButZeroRetriesStay) {
     }
 }
 
+TEST_F(SettingsRules, LinkTraceIsReadAsGivenAndNeverWrittenBack) {
+    EXPECT_EQ(read_settings(store, folders).link_trace, "");
+    file("LinkTrace=C:\\bug\\trace.txt\r\nOutBuffer=30\r\n");
+    Settings s = read_settings(store, folders);
+    EXPECT_EQ(s.link_trace, "C:\\bug\\trace.txt");
+    s.link_trace = "other.txt";
+    write_settings(store, s);
+    EXPECT_NE(files.files[kIni].find("LinkTrace=C:\\bug\\trace.txt"), std::string::npos);
+    EXPECT_EQ(files.files[kIni].find("other.txt"), std::string::npos);
+}
+
 TEST_F(SettingsRules, DataFolderIsUsedOnlyWhenItExists) {
     // A folder name longer than the path buffers would be cut to another folder: not used.
     const std::string deep = "/" + std::string(kDataFolderMaxLength, 'd');

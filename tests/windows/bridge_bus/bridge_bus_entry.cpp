@@ -1,0 +1,218 @@
+// Entry, AddDevice and the dispatch routing of the test bus driver, and the control device that
+// bridge_ctl.exe uses to plug and unplug the bridge and to read the record of its requests.
+#include "bridge_bus.h"
+
+namespace {
+
+NodeKind kind_of(PDEVICE_OBJECT device) {
+    return *static_cast<NodeKind*>(device->DeviceExtension);
+}
+
+NTSTATUS control_request(ControlExtension* control, PIRP irp) {
+    PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
+    BusExtension* bus = control->bus;
+    const auto& parameters = stack->Parameters.DeviceIoControl;
+    switch (parameters.IoControlCode) {
+        case BRIDGE_BUS_IOCTL_PLUG: {
+            if (parameters.InputBufferLength < sizeof(BridgePlugRequest)) {
+                complete_request(irp, STATUS_BUFFER_TOO_SMALL);
+                return STATUS_BUFFER_TOO_SMALL;
+            }
+            BridgePlugRequest request;
+            RtlCopyMemory(&request, irp->AssociatedIrp.SystemBuffer, sizeof(request));
+            request.hardware_id[63] = 0;
+            request.port_path[127] = 0;
+            const NTSTATUS status = plug_bridge(bus, request);
+            complete_request(irp, status);
+            return status;
+        }
+        case BRIDGE_BUS_IOCTL_UNPLUG: {
+            const NTSTATUS status = unplug_bridge(bus);
+            complete_request(irp, status);
+            return status;
+        }
+        case BRIDGE_BUS_IOCTL_RECORD: {
+            // The record, then a last line with the byte counts of the bulk pipes.
+            auto* out = static_cast<char*>(irp->AssociatedIrp.SystemBuffer);
+            const ULONG room = parameters.OutputBufferLength;
+            KIRQL irql;
+            KeAcquireSpinLock(&bus->lock, &irql);
+            ULONG length = bus->record.size() < room ? bus->record.size() : room;
+            RtlCopyMemory(out, bus->record_text, length);
+            const ULONG dropped = bus->record.dropped();
+            PDEVICE_OBJECT child_device = bus->child;
+            if (child_device != nullptr) {
+                ObReferenceObject(child_device);
+            }
+            KeReleaseSpinLock(&bus->lock, irql);
+            ULONG waiting = 0;
+            ULONG staged = 0;
+            if (child_device != nullptr) {
+                auto* child = static_cast<ChildExtension*>(child_device->DeviceExtension);
+                waiting = child->parked_in != nullptr;
+                staged = child->staged_length;
+                ObDereferenceObject(child_device);
+            }
+            bridge_model::Record totals(out + length, room - length);
+            totals.begin();
+            totals.text("bulk-in ");
+            totals.number(static_cast<uint32_t>(bus->bytes_in));
+            totals.text(" bulk-out ");
+            totals.number(static_cast<uint32_t>(bus->bytes_out));
+            totals.text(" dropped-lines ");
+            totals.number(dropped);
+            totals.end();
+            // The bridge's state now: a bulk-in transfer waiting, bytes held back for one.
+            totals.begin();
+            totals.text("bulk-in waiting ");
+            totals.number(waiting);
+            totals.text(" staged ");
+            totals.number(staged);
+            totals.end();
+            length += totals.size();
+            complete_request(irp, STATUS_SUCCESS, length);
+            return STATUS_SUCCESS;
+        }
+        default:
+            complete_request(irp, STATUS_INVALID_DEVICE_REQUEST);
+            return STATUS_INVALID_DEVICE_REQUEST;
+    }
+}
+
+NTSTATUS dispatch_open_close(PDEVICE_OBJECT, PIRP irp) {
+    complete_request(irp, STATUS_SUCCESS);
+    return STATUS_SUCCESS;
+}
+
+NTSTATUS dispatch_pnp(PDEVICE_OBJECT device, PIRP irp) {
+    switch (kind_of(device)) {
+        case NodeKind::Bus:
+            return bus_pnp(static_cast<BusExtension*>(device->DeviceExtension), irp);
+        case NodeKind::Child:
+            return child_pnp(static_cast<ChildExtension*>(device->DeviceExtension), irp);
+        default: {
+            const NTSTATUS status = irp->IoStatus.Status;
+            IoCompleteRequest(irp, IO_NO_INCREMENT);
+            return status;
+        }
+    }
+}
+
+NTSTATUS dispatch_control(PDEVICE_OBJECT device, PIRP irp) {
+    if (kind_of(device) == NodeKind::Control) {
+        return control_request(static_cast<ControlExtension*>(device->DeviceExtension), irp);
+    }
+    if (kind_of(device) == NodeKind::Bus) {
+        auto* bus = static_cast<BusExtension*>(device->DeviceExtension);
+        return pass_down(bus->lower, irp);
+    }
+    complete_request(irp, STATUS_INVALID_DEVICE_REQUEST);
+    return STATUS_INVALID_DEVICE_REQUEST;
+}
+
+NTSTATUS dispatch_internal_control(PDEVICE_OBJECT device, PIRP irp) {
+    if (kind_of(device) == NodeKind::Child) {
+        return child_internal_control(static_cast<ChildExtension*>(device->DeviceExtension), irp);
+    }
+    complete_request(irp, STATUS_INVALID_DEVICE_REQUEST);
+    return STATUS_INVALID_DEVICE_REQUEST;
+}
+
+// Power requests: the children are always on; the bus passes them down.
+NTSTATUS dispatch_power(PDEVICE_OBJECT device, PIRP irp) {
+    PoStartNextPowerIrp(irp);
+    if (kind_of(device) == NodeKind::Bus) {
+        auto* bus = static_cast<BusExtension*>(device->DeviceExtension);
+        IoSkipCurrentIrpStackLocation(irp);
+        return PoCallDriver(bus->lower, irp);
+    }
+    const NTSTATUS status =
+        kind_of(device) == NodeKind::Child ? STATUS_SUCCESS : irp->IoStatus.Status;
+    complete_request(irp, status, irp->IoStatus.Information);
+    return status;
+}
+
+NTSTATUS add_device(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
+    PDEVICE_OBJECT fdo = nullptr;
+    NTSTATUS status =
+        IoCreateDevice(driver, sizeof(BusExtension), nullptr, FILE_DEVICE_BUS_EXTENDER,
+                       FILE_DEVICE_SECURE_OPEN, FALSE, &fdo);
+    if (!NT_SUCCESS(status)) {
+        return status;
+    }
+    auto* bus = static_cast<BusExtension*>(fdo->DeviceExtension);
+    RtlZeroMemory(static_cast<void*>(bus), sizeof(*bus));
+    bus->kind = NodeKind::Bus;
+    bus->self = fdo;
+    bus->pdo = pdo;
+    KeInitializeSpinLock(&bus->lock);
+    bus->record = bridge_model::Record(bus->record_text, sizeof(bus->record_text));
+
+    UNICODE_STRING control_name;
+    RtlInitUnicodeString(&control_name, BRIDGE_BUS_CONTROL_NAME);
+    status = IoCreateDevice(driver, sizeof(ControlExtension), &control_name, FILE_DEVICE_UNKNOWN, 0,
+                            FALSE, &bus->control);
+    if (!NT_SUCCESS(status)) {
+        IoDeleteDevice(fdo);
+        return status;
+    }
+    auto* control = static_cast<ControlExtension*>(bus->control->DeviceExtension);
+    control->kind = NodeKind::Control;
+    control->bus = bus;
+    UNICODE_STRING control_link;
+    RtlInitUnicodeString(&control_link, BRIDGE_BUS_CONTROL_LINK);
+    status = IoCreateSymbolicLink(&control_link, &control_name);
+    if (!NT_SUCCESS(status)) {
+        IoDeleteDevice(bus->control);
+        IoDeleteDevice(fdo);
+        return status;
+    }
+    bus->control->Flags |= DO_BUFFERED_IO;
+    bus->control->Flags &= ~DO_DEVICE_INITIALIZING;
+
+    bus->lower = IoAttachDeviceToDeviceStack(fdo, pdo);
+    if (bus->lower == nullptr) {
+        IoDeleteSymbolicLink(&control_link);
+        IoDeleteDevice(bus->control);
+        IoDeleteDevice(fdo);
+        return STATUS_NO_SUCH_DEVICE;
+    }
+    fdo->Flags &= ~DO_DEVICE_INITIALIZING;
+    return STATUS_SUCCESS;
+}
+
+void unload(PDRIVER_OBJECT) {}
+
+}  // namespace
+
+void complete_request(PIRP irp, NTSTATUS status, ULONG_PTR information) {
+    irp->IoStatus.Status = status;
+    irp->IoStatus.Information = information;
+    IoCompleteRequest(irp, IO_NO_INCREMENT);
+}
+
+NTSTATUS pass_down(PDEVICE_OBJECT lower, PIRP irp) {
+    IoSkipCurrentIrpStackLocation(irp);
+    return IoCallDriver(lower, irp);
+}
+
+void record_line(BusExtension* bus, const char* text, ULONG value, int digits) {
+    RecordLine line(bus);
+    line.text(text);
+    if (digits > 0) {
+        line.text(" ").hex(value, digits);
+    }
+}
+
+extern "C" NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING) {
+    driver->MajorFunction[IRP_MJ_CREATE] = dispatch_open_close;
+    driver->MajorFunction[IRP_MJ_CLOSE] = dispatch_open_close;
+    driver->MajorFunction[IRP_MJ_CLEANUP] = dispatch_open_close;
+    driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = dispatch_control;
+    driver->MajorFunction[IRP_MJ_INTERNAL_DEVICE_CONTROL] = dispatch_internal_control;
+    driver->MajorFunction[IRP_MJ_PNP] = dispatch_pnp;
+    driver->MajorFunction[IRP_MJ_POWER] = dispatch_power;
+    driver->DriverExtension->AddDevice = add_device;
+    driver->DriverUnload = unload;
+    return STATUS_SUCCESS;
+}
