@@ -63,6 +63,9 @@ public:
                               void* context) override;
     void ReportDevicePower(uint32_t state) override;
     bool QueueWork(ThreadRoutine routine, void* context) override;
+    Status RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
+                           void* context) override;
+    void CancelRequest(void* request) override;
     Status SystemControl(void* request) override;
 
 private:

@@ -104,6 +104,33 @@ Status WdmServices::RequestDevicePower(uint8_t minor, uint32_t state, DevicePowe
     return STATUS_PENDING;
 }
 
+Status WdmServices::RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
+                                    void* context) {
+    RequestPowerIrpRoutine routine = RequestPowerIrp();
+    if (routine == nullptr)
+        return STATUS_NOT_SUPPORTED;
+    auto* record = static_cast<DevicePowerCompletion*>(
+        ExAllocatePoolWithTag(NonPagedPool, sizeof(DevicePowerCompletion), kPoolTag));
+    if (record == nullptr)
+        return STATUS_INSUFFICIENT_RESOURCES;
+    record->done = done;
+    record->context = context;
+    POWER_STATE power;
+    power.SystemState = static_cast<SYSTEM_POWER_STATE>(system_state);
+    // The request is stored in the caller's slot before it is sent down.
+    NTSTATUS status = routine(pdo_, IRP_MN_WAIT_WAKE, power, DevicePowerCompleted, record,
+                              reinterpret_cast<IRP**>(request));
+    if (!NT_SUCCESS(status)) {
+        ExFreePoolWithTag(record, kPoolTag);
+        return status;
+    }
+    return STATUS_PENDING;
+}
+
+void WdmServices::CancelRequest(void* request) {
+    IoCancelIrp(static_cast<IRP*>(request));
+}
+
 void WdmServices::ReportDevicePower(uint32_t state) {
     POWER_STATE power;
     power.DeviceState = static_cast<DEVICE_POWER_STATE>(state);

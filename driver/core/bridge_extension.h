@@ -43,6 +43,11 @@ struct BridgeExtension {
     uint32_t power_down_level = 0;
     // A system power request waits for the device request it asked for, holding its count.
     Shared<uint8_t> system_power_held;
+    // The wait-wake request: its slot and its cancel and outstanding flags, changed only by
+    // atomic exchange.
+    Shared<void*> wait_wake_request;
+    Shared<uint32_t> wait_wake_cancel;
+    Shared<uint32_t> wait_wake_outstanding;
     uint32_t wait_wake_enabled = 0;
     uint32_t wdm_level = 0;
     bool link_created = false;

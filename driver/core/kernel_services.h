@@ -17,6 +17,7 @@ enum class EventId : uint8_t {
     kNoWaitHeld,
     kRemove,
     kStop,
+    kNoWaitWake,
     kCount
 };
 enum class EventKind : uint8_t { kNotification, kSynchronization };
@@ -182,6 +183,12 @@ public:
                                       void* context) = 0;
     virtual void ReportDevicePower(uint32_t state) = 0;
     virtual bool QueueWork(ThreadRoutine routine, void* context) = 0;
+    // Asks the power manager for a wait-wake request to this device's stack for the system
+    // state given; *request receives the request before it is sent (the wait-wake slot).
+    // done runs exactly once after it completed, unless the answer is a failure.
+    virtual Status RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
+                                   void* context) = 0;
+    virtual void CancelRequest(void* request) = 0;
 
     // A WMI request: answered from the driver's data block (the Wmi* handlers of the core) or
     // passed down when it is not for this device.

@@ -89,6 +89,11 @@ Status StartDevice(BridgeExtension& ext, IoRequest& request) {
         return status;
     status = PublishPort(ext, name, chars);
     SetState(ext, kStarted);
+    ext.wait_wake_request.Store(nullptr);
+    ext.wait_wake_cancel.Store(0);
+    ext.wait_wake_outstanding.Store(0);
+    if (ext.wait_wake_enabled)
+        IssueWaitWake(ext);
     return status;
 }
 
@@ -131,6 +136,7 @@ void SurpriseRemoval(BridgeExtension& ext) {
     }
     if (ext.read_held.Load())
         ext.read_abort.Store(1);
+    CancelWaitWake(ext);
     SetState(ext, kSurpriseRemoved);
     UnpublishPort(ext);
     AbortPipes(ext);
@@ -139,6 +145,7 @@ void SurpriseRemoval(BridgeExtension& ext) {
 void RemoveDevice(BridgeExtension& ext, IoRequest& request) {
     KernelServices& k = *ext.kernel;
     if (ext.pnp_state.Load() != kSurpriseRemoved) {
+        CancelWaitWake(ext);
         UnpublishPort(ext);
         AbortPipes(ext);
     }
@@ -161,6 +168,7 @@ Status StopDevice(BridgeExtension& ext, IoRequest& request) {
     k.WaitEvent(EventId::kPumpSettled);
     k.WaitEvent(EventId::kPumpThreadDone);
     ext.pump_active.Store(0);
+    CancelWaitWake(ext);
     SetState(ext, kStopped);
     FreeConfiguration(ext);
     Status status = Unconfigure(ext);
@@ -227,6 +235,7 @@ Status InitializeExtension(BridgeExtension& ext, KernelServices* kernel) {
                                  EventId::kNoReadHeld,     EventId::kNoWaitHeld};
     for (EventId id : signalled)
         kernel->InitEvent(id, EventKind::kNotification, true);
+    kernel->InitEvent(EventId::kNoWaitWake, EventKind::kNotification, true);
     kernel->InitEvent(EventId::kRemove, EventKind::kSynchronization, false);
     kernel->InitEvent(EventId::kStop, EventKind::kSynchronization, true);
     ext.timeouts[kReadInterval] = 1000;

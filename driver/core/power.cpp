@@ -142,6 +142,9 @@ Status SystemQueryPower(BridgeExtension& ext, PowerOp* op) {
         FailPower(ext, request, kInvalidDeviceState);
         return kPending;
     }
+    if (op->state > ext.system_power_state && ext.wait_wake_enabled &&
+        ext.wait_wake_outstanding.Load() == 0)
+        IssueWaitWake(ext);
     if (op->state != kPowerWorking)
         StopPumpForPowerChange(ext);
     ext.kernel->PassDownPower(op->request, SystemPowerDone, op);
@@ -174,7 +177,67 @@ Status DeviceSetPower(BridgeExtension& ext, PowerOp* op) {
 
 uint32_t g_wmi_level = 3;
 
+// The wait-wake request came back from below: whoever of this completion and a cancel takes
+// the request last completes it.
+bool WaitWakePassedDown(void* context, Status) {
+    auto* ext = static_cast<BridgeExtension*>(context);
+    if (ext->wait_wake_request.Exchange(nullptr) != nullptr)
+        return true;
+    if (ext->wait_wake_cancel.Exchange(1) != 0)
+        return true;
+    return false;  // the cancel completes it
+}
+
+void WakeD0Done(void* context, Status) {
+    IoDecrement(*static_cast<BridgeExtension*>(context));
+}
+
+// The requested wait-wake has ended: a wake signalled while the device sleeps brings it back to
+// D0, and remote wakeup is armed again.
+void WaitWakeEnded(void* context, Status status) {
+    auto* ext = static_cast<BridgeExtension*>(context);
+    ext->wait_wake_request.Store(nullptr);
+    ext->wait_wake_outstanding.Store(0);
+    if (IsSuccess(status) && ext->device_power_state != kPowerD0 &&
+        ext->pnp_state.Load() == kStarted) {
+        IoIncrement(*ext);
+        if (!IsSuccess(ext->kernel->RequestDevicePower(irp::kSetPower, kPowerD0, WakeD0Done, ext)))
+            IoDecrement(*ext);
+        if (ext->wait_wake_enabled)
+            IssueWaitWake(*ext);
+    }
+    if (ext->wait_wake_outstanding.Load() == 0)
+        ext->kernel->SetEvent(EventId::kNoWaitWake);
+}
+
 }  // namespace
+
+Status IssueWaitWake(BridgeExtension& ext) {
+    if (ext.wait_wake_outstanding.Exchange(1) != 0)
+        return kDeviceBusy;
+    ext.wait_wake_cancel.Store(0);
+    ext.kernel->ClearEvent(EventId::kNoWaitWake);
+    uint32_t system_wake = LoadLe32(ext.capabilities + kSystemWakeOffset);
+    Status status =
+        ext.kernel->RequestWaitWake(system_wake, ext.wait_wake_request.Cell(), WaitWakeEnded, &ext);
+    if (!IsSuccess(status)) {
+        ext.wait_wake_request.Store(nullptr);
+        ext.wait_wake_outstanding.Store(0);
+        ext.kernel->SetEvent(EventId::kNoWaitWake);
+    }
+    return status;
+}
+
+void CancelWaitWake(BridgeExtension& ext) {
+    void* request = ext.wait_wake_request.Exchange(nullptr);
+    if (request != nullptr) {
+        ext.kernel->CancelRequest(request);
+        if (ext.wait_wake_cancel.Exchange(1) != 0)
+            ext.kernel->Complete(request, kCancelled, 0);
+    }
+    // Its completion may still be on its way: the extension must outlive it.
+    ext.kernel->WaitEvent(EventId::kNoWaitWake);
+}
 
 Status DispatchPower(BridgeExtension& ext, IoRequest& r) {
     KernelServices& k = *ext.kernel;
@@ -185,6 +248,12 @@ Status DispatchPower(BridgeExtension& ext, IoRequest& r) {
     if (state == kNotStarted)
         return k.PassDown(r.handle, false);
     IoIncrement(ext);
+    if (r.minor == irp::kWaitWake) {
+        k.MarkPending(r.handle);
+        k.PassDownPower(r.handle, WaitWakePassedDown, &ext);
+        IoDecrement(ext);
+        return kPending;
+    }
     if (r.minor != irp::kSetPower && r.minor != irp::kQueryPower) {
         Status status = k.PassDown(r.handle, false);
         IoDecrement(ext);

@@ -88,6 +88,8 @@ public:
                                            __ATOMIC_SEQ_CST);
     }
     T Add(T v) { return __atomic_add_fetch(&value_, v, __ATOMIC_SEQ_CST); }
+    // For a platform call that fills the cell itself before it returns.
+    T* Cell() { return &value_; }
 
 private:
     T value_{};

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "core/internal.h"
 #include "driver_harness.h"
 
 namespace qmub::sim {
@@ -272,6 +273,99 @@ TEST(DriverPowerDrain, LeavingD0WaitsForRunningOperations) {
     EXPECT_EQ(h.ext.device_power_state, kPowerD3);
     EXPECT_EQ(h.ext.io_count.Load(), 1);
     EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front();
+}
+
+// A bridge whose configuration announces remote wakeup.
+class DriverWaitWake : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.kernel.bridge().config_descriptor[7] |= 0x20;
+        ASSERT_EQ(h.Add(), kSuccess);
+        h.kernel.lower_capabilities = Capabilities(kPowerD3, /*system_wake=*/kS3, kPowerD3);
+        SimRequest* caps = h.kernel.NewRequest(irp::kPnp, irp::kQueryCapabilities);
+        caps->capabilities.assign(64, 0);
+        caps->capabilities[0] = 64;
+        caps->capabilities[2] = 1;
+        caps->view.capabilities = caps->capabilities.data();
+        DispatchPnp(h.ext, caps->view);
+        ASSERT_EQ(h.Start(), kSuccess);
+    }
+    void TearDown() override { EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front(); }
+    DriverHarness h;
+};
+
+TEST_F(DriverWaitWake, StartArmsOneWaitWakeForTheSystemWakeState) {
+    EXPECT_EQ(h.ext.wait_wake_enabled, 1u);
+    ASSERT_EQ(h.kernel.wait_wake_requests.size(), 1u);
+    EXPECT_EQ(h.kernel.wait_wake_requests[0]->view.power_state, kS3);
+    EXPECT_EQ(h.kernel.held_wait_wakes(), 1u);
+    EXPECT_EQ(IssueWaitWake(h.ext), kDeviceBusy);  // one at a time
+    EXPECT_EQ(h.kernel.wait_wake_requests.size(), 1u);
+    EXPECT_EQ(h.ext.io_count.Load(), 1);  // an armed wait-wake does not keep the device busy
+}
+
+TEST_F(DriverWaitWake, WakeWhileAsleepBringsD0AndArmsAgain) {
+    SimRequest* sleep = h.kernel.Power(irp::kSetPower, true, kPowerD3);
+    DispatchPower(h.ext, sleep->view);
+    ASSERT_EQ(h.ext.device_power_state, kPowerD3);
+    h.kernel.SignalWake();
+    EXPECT_EQ(h.kernel.wait_wake_requests[0]->status, kSuccess);
+    EXPECT_EQ(h.ext.device_power_state, kPowerD0);
+    ASSERT_EQ(h.kernel.wait_wake_requests.size(), 2u);
+    EXPECT_EQ(h.kernel.held_wait_wakes(), 1u);
+    EXPECT_EQ(h.ext.io_count.Load(), 1);
+}
+
+TEST_F(DriverWaitWake, FailedWakeInD0ArmsNothing) {
+    h.kernel.SignalWake(kUnsuccessful);
+    EXPECT_EQ(h.kernel.wait_wake_requests.size(), 1u);
+    EXPECT_EQ(h.ext.wait_wake_outstanding.Load(), 0u);
+    EXPECT_EQ(IssueWaitWake(h.ext), kPending);  // free again
+}
+
+TEST_F(DriverWaitWake, RemovalCancelsItAndCompletesItOnce) {
+    SimRequest* ww = h.kernel.wait_wake_requests[0];
+    h.Pnp(irp::kRemoveDevice);
+    EXPECT_EQ(ww->status, kCancelled);
+    EXPECT_EQ(ww->completions.load(), 1);
+    EXPECT_EQ(h.kernel.held_wait_wakes(), 0u);
+    EXPECT_EQ(h.kernel.wait_wake_requests.size(), 1u);  // not armed again
+}
+
+TEST_F(DriverWaitWake, SurpriseRemovalThenRemovalCancelsOnce) {
+    SimRequest* ww = h.kernel.wait_wake_requests[0];
+    h.Pnp(irp::kSurpriseRemoval);
+    EXPECT_EQ(ww->status, kCancelled);
+    h.Pnp(irp::kRemoveDevice);
+    EXPECT_EQ(ww->completions.load(), 1);
+}
+
+TEST_F(DriverWaitWake, StopCancelsItAndTheNextStartArmsAgain) {
+    SimRequest* query = h.Pnp(irp::kQueryStopDevice);
+    (void)query;
+    h.Pnp(irp::kStopDevice);
+    EXPECT_EQ(h.kernel.wait_wake_requests[0]->status, kCancelled);
+    ASSERT_EQ(h.Start(), kSuccess);
+    EXPECT_EQ(h.kernel.wait_wake_requests.size(), 2u);
+}
+
+TEST_F(DriverWaitWake, WaitWakeThatCannotBeRequestedLeavesItFree) {
+    h.kernel.SignalWake(kUnsuccessful);
+    h.kernel.fail_wait_wake = true;
+    EXPECT_EQ(IssueWaitWake(h.ext), kInsufficientResources);
+    EXPECT_EQ(h.ext.wait_wake_outstanding.Load(), 0u);
+    h.kernel.fail_wait_wake = false;
+    EXPECT_EQ(IssueWaitWake(h.ext), kPending);
+}
+
+TEST(DriverWaitWakeOff, NoRemoteWakeupNoWaitWake) {
+    DriverHarness h;
+    ASSERT_EQ(h.AddAndStart(), kSuccess);
+    EXPECT_EQ(h.ext.wait_wake_enabled, 0u);
+    EXPECT_TRUE(h.kernel.wait_wake_requests.empty());
+    SimRequest* query = h.kernel.Power(irp::kQueryPower, false, kS3);
+    DispatchPower(h.ext, query->view);
+    EXPECT_TRUE(h.kernel.wait_wake_requests.empty());
 }
 
 class DriverWmi : public ::testing::Test {

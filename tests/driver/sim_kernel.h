@@ -100,6 +100,11 @@ public:
     std::vector<uint32_t> reported_device_states;
     std::vector<SimRequest*> system_control_passed_down;
     void ReleaseHeldPower();
+    // The bus keeps wait-wake requests until the device signals a wake or they are cancelled.
+    bool fail_wait_wake = false;
+    std::vector<SimRequest*> wait_wake_requests;
+    size_t held_wait_wakes();
+    void SignalWake(Status status = kSuccess);
     SimRequest* Power(uint8_t minor, bool device, uint32_t state);
     bool device_deleted = false;
 
@@ -165,6 +170,9 @@ public:
                               void* context) override;
     void ReportDevicePower(uint32_t state) override;
     bool QueueWork(ThreadRoutine routine, void* context) override;
+    Status RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
+                           void* context) override;
+    void CancelRequest(void* request) override;
     Status SystemControl(void* request) override;
 
     // Threaded mode: a clock thread that steps virtual time until stopped.
@@ -196,6 +204,7 @@ private:
     };
     void FinishPowerBelow(SimRequest* r, PowerDone done, void* context, Status status);
     std::vector<HeldPower> held_power_;
+    std::vector<HeldPower> held_wait_wake_;
 
     void RunBus();
     void RunTimers();

@@ -34,6 +34,10 @@ Status SimKernel::PassDownPower(void* request, PowerDone done, void* context) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         power_passed_down.push_back(r);
+        if (r->view.minor == irp::kWaitWake) {
+            held_wait_wake_.push_back({r, done, context});
+            return kPending;
+        }
         if (hold_power) {
             held_power_.push_back({r, done, context});
             return kPending;
@@ -52,6 +56,52 @@ void SimKernel::ReleaseHeldPower() {
     }
     for (HeldPower& h : held)
         FinishPowerBelow(h.request, h.done, h.context, lower_power_status);
+}
+
+size_t SimKernel::held_wait_wakes() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return held_wait_wake_.size();
+}
+
+void SimKernel::SignalWake(Status status) {
+    std::vector<HeldPower> held;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        held.swap(held_wait_wake_);
+    }
+    for (HeldPower& h : held)
+        FinishPowerBelow(h.request, h.done, h.context, status);
+}
+
+Status SimKernel::RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
+                                  void* context) {
+    if (fail_wait_wake)
+        return kInsufficientResources;
+    SimRequest* r = Power(irp::kWaitWake, false, system_state);
+    r->on_complete = [done, context](Status status) { done(context, status); };
+    *request = r;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        wait_wake_requests.push_back(r);
+    }
+    DispatchPower(*ext_, r->view);
+    return kPending;
+}
+
+void SimKernel::CancelRequest(void* request) {
+    HeldPower found{nullptr, nullptr, nullptr};
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto it = held_wait_wake_.begin(); it != held_wait_wake_.end(); ++it) {
+            if (it->request == request) {
+                found = *it;
+                held_wait_wake_.erase(it);
+                break;
+            }
+        }
+    }
+    if (found.request != nullptr)
+        FinishPowerBelow(found.request, found.done, found.context, kCancelled);
 }
 
 Status SimKernel::RequestDevicePower(uint8_t minor, uint32_t state, DevicePowerDone done,
