@@ -268,7 +268,10 @@ Status DispatchCreate(BridgeExtension& ext, IoRequest& r) {
                 status = kSuccess;
             }
             if (i == 0) {
-                ext.read_binding = pipe;
+                // An open that restarted the pump after a power transition finds the pump
+                // already reading through this binding: it is left untouched.
+                if (ext.read_binding != pipe)
+                    ext.read_binding = pipe;
                 ext.pipe_open[0] = 1;
             }
         }
