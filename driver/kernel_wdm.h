@@ -66,11 +66,14 @@ public:
     Status RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
                            void* context) override;
     void CancelRequest(void* request) override;
+    Status SubmitIdleRequest(void** request, DevicePowerDone done, void* context) override;
+    void FreeIdleRequest(void* request) override;
     Status SystemControl(void* request) override;
 
 private:
     static void ReadTimerDpc(KDPC* dpc, void* context, void* arg1, void* arg2);
     static void WaitTimerDpc(KDPC* dpc, void* context, void* arg1, void* arg2);
+    static void IdleTimerDpc(KDPC* dpc, void* context, void* arg1, void* arg2);
     static void ThreadStart(void* context);
     Status SubmitUrbSync(void* urb);
     Status InternalControlSync(ULONG code, void* argument);

@@ -48,6 +48,11 @@ struct BridgeExtension {
     Shared<void*> wait_wake_request;
     Shared<uint32_t> wait_wake_cancel;
     Shared<uint32_t> wait_wake_outstanding;
+    // Selective suspend (IdleLock guards the request and the pending flag).
+    void* idle_request = nullptr;
+    uint32_t idle_request_pending = 0;
+    Shared<int32_t> idle_free_count;
+    Status idle_power_status = 0;
     uint32_t wait_wake_enabled = 0;
     uint32_t wdm_level = 0;
     bool link_created = false;
@@ -140,6 +145,8 @@ Status WmiSetDataItem(uint32_t guid_index, uint32_t item, const uint8_t* data, u
 uint32_t WmiLevel();
 void ResetWmiLevel();
 void OnTimer(BridgeExtension& ext, TimerId timer);
+// The hub's idle callback: the device may suspend now.
+void OnIdleCallback(BridgeExtension& ext);
 
 // AddDevice, the part after the device object exists and before it is attached: allocates the
 // ring, initialises the kernel objects and the settings. Fails only for want of memory.

@@ -48,6 +48,14 @@ Status IssueWaitWake(BridgeExtension& ext);
 // Cancels an outstanding wait-wake and waits until its completion has run.
 void CancelWaitWake(BridgeExtension& ext);
 
+// idle.cpp
+inline constexpr uint32_t kIdlePeriodMs = 5000;
+void StartSelectiveSuspend(BridgeExtension& ext);
+void StopSelectiveSuspend(BridgeExtension& ext);
+void CancelIdleRequest(BridgeExtension& ext);
+void OnIdleTimer(BridgeExtension& ext);
+Status SubmitIdle(BridgeExtension& ext);
+
 // Completes a request and answers the status the dispatch routine returns.
 inline Status Finish(BridgeExtension& ext, IoRequest& request, Status status,
                      uint64_t information) {

@@ -18,11 +18,14 @@ enum class EventId : uint8_t {
     kRemove,
     kStop,
     kNoWaitWake,
+    kNoIdleDpcPending,
+    kNoIdleRequestPending,
+    kIdlePowerDone,
     kCount
 };
 enum class EventKind : uint8_t { kNotification, kSynchronization };
-enum class LockId : uint8_t { kState, kIoCount, kPump, kRing, kSettings, kCount };
-enum class TimerId : uint8_t { kRead, kWait, kCount };
+enum class LockId : uint8_t { kState, kIoCount, kPump, kRing, kSettings, kIdle, kCount };
+enum class TimerId : uint8_t { kRead, kWait, kIdle, kCount };
 
 // An I/O request as the core sees it: the glue decodes the platform's request into this view
 // and keeps the request itself behind `handle`.
@@ -189,6 +192,11 @@ public:
     virtual Status RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
                                    void* context) = 0;
     virtual void CancelRequest(void* request) = 0;
+    // Selective suspend: sends the hub's idle notification with a callback the hub calls
+    // (OnIdleCallback) when the device may suspend; *request receives the request before it is
+    // sent. done runs once at its completion; the request stays until FreeIdleRequest.
+    virtual Status SubmitIdleRequest(void** request, DevicePowerDone done, void* context) = 0;
+    virtual void FreeIdleRequest(void* request) = 0;
 
     // A WMI request: answered from the driver's data block (the Wmi* handlers of the core) or
     // passed down when it is not for this device.

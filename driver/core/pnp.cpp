@@ -94,6 +94,7 @@ Status StartDevice(BridgeExtension& ext, IoRequest& request) {
     ext.wait_wake_outstanding.Store(0);
     if (ext.wait_wake_enabled)
         IssueWaitWake(ext);
+    StartSelectiveSuspend(ext);
     return status;
 }
 
@@ -137,6 +138,7 @@ void SurpriseRemoval(BridgeExtension& ext) {
     if (ext.read_held.Load())
         ext.read_abort.Store(1);
     CancelWaitWake(ext);
+    StopSelectiveSuspend(ext);
     SetState(ext, kSurpriseRemoved);
     UnpublishPort(ext);
     AbortPipes(ext);
@@ -146,6 +148,7 @@ void RemoveDevice(BridgeExtension& ext, IoRequest& request) {
     KernelServices& k = *ext.kernel;
     if (ext.pnp_state.Load() != kSurpriseRemoved) {
         CancelWaitWake(ext);
+        StopSelectiveSuspend(ext);
         UnpublishPort(ext);
         AbortPipes(ext);
     }
@@ -169,6 +172,7 @@ Status StopDevice(BridgeExtension& ext, IoRequest& request) {
     k.WaitEvent(EventId::kPumpThreadDone);
     ext.pump_active.Store(0);
     CancelWaitWake(ext);
+    StopSelectiveSuspend(ext);
     SetState(ext, kStopped);
     FreeConfiguration(ext);
     Status status = Unconfigure(ext);
@@ -236,6 +240,9 @@ Status InitializeExtension(BridgeExtension& ext, KernelServices* kernel) {
     for (EventId id : signalled)
         kernel->InitEvent(id, EventKind::kNotification, true);
     kernel->InitEvent(EventId::kNoWaitWake, EventKind::kNotification, true);
+    kernel->InitEvent(EventId::kNoIdleDpcPending, EventKind::kNotification, true);
+    kernel->InitEvent(EventId::kNoIdleRequestPending, EventKind::kNotification, true);
+    kernel->InitEvent(EventId::kIdlePowerDone, EventKind::kSynchronization, false);
     kernel->InitEvent(EventId::kRemove, EventKind::kSynchronization, false);
     kernel->InitEvent(EventId::kStop, EventKind::kSynchronization, true);
     ext.timeouts[kReadInterval] = 1000;
@@ -291,6 +298,8 @@ Status DispatchPnp(BridgeExtension& ext, IoRequest& request) {
     if (ext.pnp_state.Load() == kRemoved)
         return Finish(ext, request, kDeletePending, 0);
     IoIncrement(ext);
+    if (request.minor != irp::kStartDevice && ext.idle_enabled)
+        CancelIdleRequest(ext);
     Status status = kSuccess;
     switch (request.minor) {
         case irp::kStartDevice:

@@ -202,6 +202,9 @@ uint32_t CopyFromRing(BridgeExtension& ext, uint8_t* to, uint32_t wanted) {
 
 Status DispatchCreate(BridgeExtension& ext, IoRequest& r) {
     KernelServices& k = *ext.kernel;
+    // Opening the port ends a selective suspend on its way.
+    if (ext.idle_enabled)
+        CancelIdleRequest(ext);
     if (ext.restart_pump_on_open == 1) {
         ext.restart_pump_on_open = 0;
         ext.reopen_in_progress = 1;
@@ -449,6 +452,8 @@ Status DispatchWrite(BridgeExtension& ext, IoRequest& r) {
 void OnTimer(BridgeExtension& ext, TimerId timer) {
     if (timer == TimerId::kRead) {
         OnReadTick(ext);
+    } else if (timer == TimerId::kIdle) {
+        OnIdleTimer(ext);
     } else {
         OnWaitPoll(ext);
     }

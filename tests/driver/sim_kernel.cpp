@@ -461,6 +461,11 @@ void SimKernel::StepClock() {
     now_us_ += kStepUs;
     RunBus();
     RunTimers();
+    RunDeferredWork();
+}
+
+bool AtDispatchLevel() {
+    return in_dpc || running_timer >= 0;
 }
 
 void SimKernel::Advance(uint32_t ms) {

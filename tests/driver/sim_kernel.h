@@ -105,6 +105,13 @@ public:
     std::vector<SimRequest*> wait_wake_requests;
     size_t held_wait_wakes();
     void SignalWake(Status status = kSuccess);
+    // The hub keeps idle requests until it calls back and the test completes them.
+    Status idle_submit_status = kSuccess;
+    int idle_requests_sent = 0;
+    std::atomic<int> live_idle_requests{0};
+    bool idle_request_held();
+    void CompleteIdle(Status status);
+    void InvokeIdleCallback() { OnIdleCallback(*ext_); }
     SimRequest* Power(uint8_t minor, bool device, uint32_t state);
     bool device_deleted = false;
 
@@ -173,6 +180,8 @@ public:
     Status RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
                            void* context) override;
     void CancelRequest(void* request) override;
+    Status SubmitIdleRequest(void** request, DevicePowerDone done, void* context) override;
+    void FreeIdleRequest(void* request) override;
     Status SystemControl(void* request) override;
 
     // Threaded mode: a clock thread that steps virtual time until stopped.
@@ -205,6 +214,16 @@ private:
     void FinishPowerBelow(SimRequest* r, PowerDone done, void* context, Status status);
     std::vector<HeldPower> held_power_;
     std::vector<HeldPower> held_wait_wake_;
+    struct IdleHeld {
+        void* request = nullptr;
+        DevicePowerDone done = nullptr;
+        void* context = nullptr;
+    };
+    IdleHeld idle_held_;
+
+    // Work items queued at dispatch level run after the clock step, as on a worker thread.
+    void RunDeferredWork();
+    std::vector<std::pair<ThreadRoutine, void*>> deferred_work_;
 
     void RunBus();
     void RunTimers();
@@ -227,6 +246,9 @@ private:
     std::atomic<bool> clock_running_{false};
     int wait_depth_ = 0;
 };
+
+// Whether this thread runs a completion or timer routine.
+bool AtDispatchLevel();
 
 // The lock a thread holds, to catch nesting.
 extern thread_local int held_locks;

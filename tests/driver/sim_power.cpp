@@ -88,7 +88,56 @@ Status SimKernel::RequestWaitWake(uint32_t system_state, void** request, DeviceP
     return kPending;
 }
 
+Status SimKernel::SubmitIdleRequest(void** request, DevicePowerDone done, void* context) {
+    if (!IsSuccess(idle_submit_status))
+        return idle_submit_status;
+    SimRequest* r = NewRequest(0x0F);  // internal device control
+    *request = r;
+    ++live_idle_requests;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (idle_held_.request != nullptr)
+        faults.push_back("second idle request sent while one is pending");
+    idle_held_ = {r, done, context};
+    ++idle_requests_sent;
+    return kPending;
+}
+
+void SimKernel::FreeIdleRequest(void* request) {
+    auto* r = static_cast<SimRequest*>(request);
+    if (r == nullptr || r->view.major != 0x0F || r->information == 0xDEAD) {
+        Fault("idle request freed twice or never sent");
+        return;
+    }
+    r->information = 0xDEAD;
+    --live_idle_requests;
+}
+
+bool SimKernel::idle_request_held() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return idle_held_.request != nullptr;
+}
+
+void SimKernel::CompleteIdle(Status status) {
+    IdleHeld held;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        held = idle_held_;
+        idle_held_ = {};
+    }
+    if (held.request != nullptr)
+        held.done(held.context, status);
+}
+
 void SimKernel::CancelRequest(void* request) {
+    bool idle = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        idle = idle_held_.request == request && request != nullptr;
+    }
+    if (idle) {
+        CompleteIdle(kCancelled);
+        return;
+    }
     HeldPower found{nullptr, nullptr, nullptr};
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -129,10 +178,23 @@ bool SimKernel::QueueWork(ThreadRoutine routine, void* context) {
     if (threaded_) {
         std::lock_guard<std::mutex> lock(mutex_);
         threads_.emplace_back(routine, context);
+    } else if (AtDispatchLevel()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        deferred_work_.emplace_back(routine, context);
     } else {
         routine(context);
     }
     return true;
+}
+
+void SimKernel::RunDeferredWork() {
+    std::vector<std::pair<ThreadRoutine, void*>> work;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        work.swap(deferred_work_);
+    }
+    for (auto& [routine, context] : work)
+        routine(context);
 }
 
 Status SimKernel::SystemControl(void* request) {
