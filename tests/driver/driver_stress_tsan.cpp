@@ -2,7 +2,7 @@
 // reads, writes, event waits, status polls, the cancellation of the receive transfer by close and
 // by removal run at once. Checks: no data race (ThreadSanitizer), no byte lost or duplicated in
 // either direction, every request completed exactly once, removal waits for the operation
-// count; power transitions under load and removal while the device sleeps.
+// count; power transitions under load, selective suspend, and removal while the device sleeps.
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -317,6 +317,41 @@ void PowerTransitionsUnderLoad(uint32_t seed, bool surprise) {
     }
 }
 
+// Selective suspend on real threads: opens and closes race the idle timer and its request,
+// the hub calls back while the port is closed, and the device is removed while suspended.
+void SelectiveSuspendRaces(uint32_t seed, bool surprise) {
+    DriverHarness h(true);
+    h.kernel.parameters = {{u"SSUsbEnable", 1}};
+    CHECK(h.AddAndStart() == kSuccess);
+    h.ext.power_down_level = kPowerD2;
+    h.kernel.StartClockThread();
+    std::mt19937 random(seed);
+    for (int round = 0; round < 20; ++round) {
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        SimRequest* open = h.Open();
+        CHECK(open->status == kSuccess);
+        SimRequest* w = h.Write(Pattern(64, seed + round));
+        if (!WaitDone(w))
+            CHECK(!"write never completed");
+        h.CloseHandle(open);
+    }
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!h.kernel.idle_request_held() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    CHECK(h.kernel.idle_request_held());
+    h.kernel.InvokeIdleCallback();
+    CHECK(h.ext.device_power_state == kPowerD2);
+    if (surprise)
+        h.Pnp(irp::kSurpriseRemoval);
+    h.Pnp(irp::kRemoveDevice);
+    CHECK(h.kernel.device_deleted);
+    CHECK(h.kernel.live_idle_requests == 0);
+    for (const std::string& fault : h.kernel.faults) {
+        std::fprintf(stderr, "fault: %s\n", fault.c_str());
+        ++failures;
+    }
+}
+
 }  // namespace
 }  // namespace qmub::sim
 
@@ -330,6 +365,8 @@ int main() {
     ReadsRaceCleanup(21);
     PowerTransitionsUnderLoad(31, false);
     PowerTransitionsUnderLoad(32, true);
+    SelectiveSuspendRaces(41, false);
+    SelectiveSuspendRaces(42, true);
     std::printf("%s (%d failures)\n", failures ? "FAILED" : "passed", failures);
     return failures ? 1 : 0;
 }
