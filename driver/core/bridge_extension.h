@@ -64,7 +64,7 @@ struct BridgeExtension {
     Shared<int32_t> open_count;
 
     // Registry parameters.
-    uint32_t idle_enabled = 0;
+    Shared<uint32_t> idle_enabled;  // read by timer routines and every dispatch
     uint32_t idle_registry_enabled = 0;
     uint32_t receive_from_device = 1;
     uint32_t serial_emulation = 1;

@@ -46,7 +46,7 @@ void IdleRequestDone(void* context, Status status) {
         ext.idle_request = nullptr;
         ext.idle_request_pending = 0;
     }
-    bool rearm = ext.idle_enabled != 0;
+    bool rearm = ext.idle_enabled.Load() != 0;
     if (mine != nullptr) {
         // No cancel took the request: both references are this completion's.
         ReleaseIdleRequest(ext, request, 2);
@@ -66,18 +66,18 @@ void IdlePowerDone(void* context, Status status) {
 }  // namespace
 
 void StartSelectiveSuspend(BridgeExtension& ext) {
-    ext.idle_enabled = ext.wdm_level == 0 ? ext.idle_registry_enabled : 0;
-    if (ext.idle_enabled == 0)
+    ext.idle_enabled.Store(ext.wdm_level == 0 ? ext.idle_registry_enabled : 0);
+    if (ext.idle_enabled.Load() == 0)
         return;
     ext.idle_free_count.Store(2);
     ext.kernel->ArmTimer(TimerId::kIdle, kIdlePeriodMs);
 }
 
 void StopSelectiveSuspend(BridgeExtension& ext) {
-    if (ext.wdm_level != 0 || ext.idle_enabled == 0)
+    if (ext.wdm_level != 0 || ext.idle_enabled.Load() == 0)
         return;
     KernelServices& k = *ext.kernel;
-    ext.idle_enabled = 0;
+    ext.idle_enabled.Store(0);
     k.CancelTimer(TimerId::kIdle);
     k.WaitEvent(EventId::kNoIdleDpcPending);
     CancelIdleRequest(ext);
@@ -87,9 +87,9 @@ void StopSelectiveSuspend(BridgeExtension& ext) {
 void OnIdleTimer(BridgeExtension& ext) {
     KernelServices& k = *ext.kernel;
     k.ClearEvent(EventId::kNoIdleDpcPending);
-    if (ext.idle_enabled == 0 || !DeviceIdle(ext) || !k.QueueWork(IdleWork, &ext)) {
+    if (ext.idle_enabled.Load() == 0 || !DeviceIdle(ext) || !k.QueueWork(IdleWork, &ext)) {
         k.SetEvent(EventId::kNoIdleDpcPending);
-        if (ext.idle_enabled != 0)
+        if (ext.idle_enabled.Load() != 0)
             k.ArmTimer(TimerId::kIdle, kIdlePeriodMs);
     }
 }
@@ -106,7 +106,7 @@ Status SubmitIdle(BridgeExtension& ext) {
     }
     k.ClearEvent(EventId::kNoIdleRequestPending);
     ext.idle_free_count.Store(2);
-    if (ext.idle_enabled == 0 || !DeviceIdle(ext) || ext.device_power_state != kPowerD0) {
+    if (ext.idle_enabled.Load() == 0 || !DeviceIdle(ext) || ext.device_power_state != kPowerD0) {
         {
             LockHold hold(ext, LockId::kIdle);
             ext.idle_request_pending = 0;
@@ -125,7 +125,7 @@ Status SubmitIdle(BridgeExtension& ext) {
             ext.idle_request_pending = 0;
         }
         k.SetEvent(EventId::kNoIdleRequestPending);
-        if (ext.idle_enabled != 0)
+        if (ext.idle_enabled.Load() != 0)
             k.ArmTimer(TimerId::kIdle, kIdlePeriodMs);
     }
     return status;
@@ -142,6 +142,11 @@ void CancelIdleRequest(BridgeExtension& ext) {
         return;
     ext.kernel->CancelRequest(request);
     ReleaseIdleRequest(ext, request, 1);
+}
+
+void WaitForNoIdleRequest(BridgeExtension& ext) {
+    if (ext.idle_enabled.Load())
+        ext.kernel->WaitEvent(EventId::kNoIdleRequestPending);
 }
 
 void OnIdleCallback(BridgeExtension& ext) {

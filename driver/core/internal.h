@@ -55,6 +55,8 @@ void StopSelectiveSuspend(BridgeExtension& ext);
 void CancelIdleRequest(BridgeExtension& ext);
 void OnIdleTimer(BridgeExtension& ext);
 Status SubmitIdle(BridgeExtension& ext);
+// I/O controls, writes and the pump start wait while an idle request is on its way.
+void WaitForNoIdleRequest(BridgeExtension& ext);
 
 // Completes a request and answers the status the dispatch routine returns.
 inline Status Finish(BridgeExtension& ext, IoRequest& request, Status status,

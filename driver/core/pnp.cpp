@@ -267,7 +267,7 @@ void ReadParameters(BridgeExtension& ext, uint32_t wdm_level) {
     ext.dtr_function.Store(1);
     ext.receive_from_device = 1;
     ext.idle_registry_enabled = 0;
-    ext.idle_enabled = 0;
+    ext.idle_enabled.Store(0);
     if (wdm_level != 0)
         return;
     struct Parameter {
@@ -298,7 +298,7 @@ Status DispatchPnp(BridgeExtension& ext, IoRequest& request) {
     if (ext.pnp_state.Load() == kRemoved)
         return Finish(ext, request, kDeletePending, 0);
     IoIncrement(ext);
-    if (request.minor != irp::kStartDevice && ext.idle_enabled)
+    if (request.minor != irp::kStartDevice && ext.idle_enabled.Load())
         CancelIdleRequest(ext);
     Status status = kSuccess;
     switch (request.minor) {

@@ -203,7 +203,7 @@ uint32_t CopyFromRing(BridgeExtension& ext, uint8_t* to, uint32_t wanted) {
 Status DispatchCreate(BridgeExtension& ext, IoRequest& r) {
     KernelServices& k = *ext.kernel;
     // Opening the port ends a selective suspend on its way.
-    if (ext.idle_enabled)
+    if (ext.idle_enabled.Load())
         CancelIdleRequest(ext);
     if (ext.restart_pump_on_open == 1) {
         ext.restart_pump_on_open = 0;
@@ -414,6 +414,7 @@ void OnReadTick(BridgeExtension& ext) {
 }
 
 Status DispatchWrite(BridgeExtension& ext, IoRequest& r) {
+    WaitForNoIdleRequest(ext);
     bool started = ext.pnp_state.Load() == kStarted;
     if (ext.serial_emulation == 0) {
         if (!started)

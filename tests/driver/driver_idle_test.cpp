@@ -1,6 +1,10 @@
 // Selective suspend: the idle timer, the hub's idle request, its callback and its cancellation.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "core/internal.h"
 #include "driver_harness.h"
 
@@ -24,7 +28,7 @@ protected:
 };
 
 TEST_F(DriverIdle, IdleRequestGoesDownFiveSecondsAfterStartAtTheEarliest) {
-    EXPECT_EQ(h.ext.idle_enabled, 1u);
+    EXPECT_EQ(h.ext.idle_enabled.Load(), 1u);
     h.kernel.Advance(4990);
     EXPECT_EQ(h.kernel.idle_requests_sent, 0);
     h.kernel.Advance(20);
@@ -109,13 +113,40 @@ TEST_F(DriverIdle, SubmissionOutsideD0OrFailingBelowLeavesNothingPending) {
     EXPECT_EQ(h.kernel.idle_requests_sent, 1);
 }
 
+// A write waits until the idle request the open cancelled has been given back by the hub.
+TEST(DriverIdleThreaded, WriteWaitsForTheIdleRequestToEnd) {
+    DriverHarness h(/*threaded_kernel=*/true);
+    // No receive pump, so the open port holds no operation count.
+    h.kernel.parameters = {{u"SSUsbEnable", 1}, {u"PreventFromSuspend", 0}};
+    ASSERT_EQ(h.AddAndStart(), kSuccess);
+    SimRequest* open = h.Open();
+    ASSERT_EQ(open->status, kSuccess);
+    // An idle request still on its way (as when the hub has not yet answered a cancel).
+    h.ext.open_count.Store(0);
+    ASSERT_EQ(SubmitIdle(h.ext), kPending);
+    h.ext.open_count.Store(1);
+    std::atomic<bool> written{false};
+    std::thread writer([&] {
+        h.Write("x");
+        written = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(written);
+    h.kernel.CompleteIdle(kCancelled);
+    writer.join();
+    EXPECT_TRUE(written);
+    h.kernel.StartClockThread();
+    h.CloseHandle(open);
+    EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front();
+}
+
 TEST(DriverIdleOff, NeedsSsUsbEnableAndWdmLevelZero) {
     for (uint32_t level : {0u, 1u}) {
         DriverHarness h;
         h.kernel.parameters = {{u"SSUsbEnable", level == 0 ? 0u : 1u}};
         ASSERT_EQ(h.Add(level), kSuccess);
         ASSERT_EQ(h.Start(), kSuccess);
-        EXPECT_EQ(h.ext.idle_enabled, 0u);
+        EXPECT_EQ(h.ext.idle_enabled.Load(), 0u);
         h.kernel.Advance(15000);
         EXPECT_EQ(h.kernel.idle_requests_sent, 0);
         EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front();
