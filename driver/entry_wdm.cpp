@@ -80,6 +80,16 @@ IoRequest ViewOf(IRP* irp) {
             }
             break;
         }
+        case IRP_MJ_POWER:
+            if (stack->MinorFunction == IRP_MN_SET_POWER ||
+                stack->MinorFunction == IRP_MN_QUERY_POWER) {
+                r.power_device = stack->Parameters.Power.Type == DevicePowerState;
+                r.power_state =
+                    r.power_device
+                        ? static_cast<uint32_t>(stack->Parameters.Power.State.DeviceState)
+                        : static_cast<uint32_t>(stack->Parameters.Power.State.SystemState);
+            }
+            break;
         case IRP_MJ_PNP:
             if (stack->MinorFunction == IRP_MN_QUERY_CAPABILITIES) {
                 r.capabilities =
@@ -112,12 +122,19 @@ NTSTATUS AddDevice(DRIVER_OBJECT* driver, DEVICE_OBJECT* pdo) {
         IoDeleteDevice(fdo);
         return status;
     }
+    status = IoWMIRegistrationControl(fdo, WMIREG_ACTION_REGISTER);
+    if (!NT_SUCCESS(status)) {
+        ReleaseExtension(context->core);
+        IoDeleteDevice(fdo);
+        return status;
+    }
     fdo->Flags |= pdo->Flags & DO_POWER_PAGABLE;
     POWER_STATE power;
     power.DeviceState = PowerDeviceD0;
     PoSetPowerState(fdo, DevicePowerState, power);
     DEVICE_OBJECT* lower = IoAttachDeviceToDeviceStack(fdo, pdo);
     if (lower == nullptr) {
+        IoWMIRegistrationControl(fdo, WMIREG_ACTION_DEREGISTER);
         ReleaseExtension(context->core);
         IoDeleteDevice(fdo);
         return STATUS_NO_SUCH_DEVICE;
@@ -131,6 +148,7 @@ NTSTATUS AddDevice(DRIVER_OBJECT* driver, DEVICE_OBJECT* pdo) {
     if (registered.Buffer != nullptr)
         RtlFreeUnicodeString(&registered);
     if (!NT_SUCCESS(status)) {
+        IoWMIRegistrationControl(fdo, WMIREG_ACTION_DEREGISTER);
         ReleaseExtension(context->core);
         IoDetachDevice(lower);
         IoDeleteDevice(fdo);
@@ -156,6 +174,11 @@ void Unload(DRIVER_OBJECT*) {
 }
 
 }  // namespace
+
+const UNICODE_STRING* DriverRegistryPath() {
+    return &g_registry_path;
+}
+
 }  // namespace qmub
 
 extern "C" NTSTATUS DriverEntry(DRIVER_OBJECT* driver, UNICODE_STRING* registry_path) {

@@ -25,8 +25,9 @@ void WdmServices::Bind(DEVICE_OBJECT* self, DEVICE_OBJECT* pdo, BridgeExtension*
     for (int i = 0; i < static_cast<int>(TimerId::kCount); ++i) {
         for (int half = 0; half < 2; ++half) {
             KeInitializeTimer(&timers_[i][half]);
-            PKDEFERRED_ROUTINE routine =
-                i == static_cast<int>(TimerId::kRead) ? ReadTimerDpc : WaitTimerDpc;
+            PKDEFERRED_ROUTINE routine = i == static_cast<int>(TimerId::kRead)   ? ReadTimerDpc
+                                         : i == static_cast<int>(TimerId::kIdle) ? IdleTimerDpc
+                                                                                 : WaitTimerDpc;
             KeInitializeDpc(&dpcs_[i][half], routine, this);
         }
     }
@@ -40,6 +41,11 @@ void WdmServices::ReadTimerDpc(KDPC*, void* context, void*, void*) {
 void WdmServices::WaitTimerDpc(KDPC*, void* context, void*, void*) {
     auto* self = static_cast<WdmServices*>(context);
     OnTimer(*self->ext_, TimerId::kWait);
+}
+
+void WdmServices::IdleTimerDpc(KDPC*, void* context, void*, void*) {
+    auto* self = static_cast<WdmServices*>(context);
+    OnTimer(*self->ext_, TimerId::kIdle);
 }
 
 void WdmServices::Complete(void* request, Status status, uint64_t information) {

@@ -58,10 +58,22 @@ public:
     void FreeInterfaceName() override;
     void ReportPowerD0() override;
     void DeleteDevice() override;
+    Status PassDownPower(void* request, PowerDone done, void* context) override;
+    Status RequestDevicePower(uint8_t minor, uint32_t state, DevicePowerDone done,
+                              void* context) override;
+    void ReportDevicePower(uint32_t state) override;
+    bool QueueWork(ThreadRoutine routine, void* context) override;
+    Status RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
+                           void* context) override;
+    void CancelRequest(void* request) override;
+    Status SubmitIdleRequest(void** request, DevicePowerDone done, void* context) override;
+    void FreeIdleRequest(void* request) override;
+    Status SystemControl(void* request) override;
 
 private:
     static void ReadTimerDpc(KDPC* dpc, void* context, void* arg1, void* arg2);
     static void WaitTimerDpc(KDPC* dpc, void* context, void* arg1, void* arg2);
+    static void IdleTimerDpc(KDPC* dpc, void* context, void* arg1, void* arg2);
     static void ThreadStart(void* context);
     Status SubmitUrbSync(void* urb);
     Status InternalControlSync(ULONG code, void* argument);
@@ -89,6 +101,9 @@ struct DeviceContext {
     BridgeExtension core;
     WdmServices services;
 };
+
+// The copy of DriverEntry's registry path, kept for the driver's lifetime (WMI reports it).
+const UNICODE_STRING* DriverRegistryPath();
 
 inline constexpr ULONG kPoolTag = 0x4B6C7542;  // reads "BulK" in memory
 

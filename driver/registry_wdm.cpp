@@ -193,6 +193,7 @@ void WdmServices::ReportPowerD0() {
 }
 
 void WdmServices::DeleteDevice() {
+    IoWMIRegistrationControl(self_, WMIREG_ACTION_DEREGISTER);
     FreeInterfaceName();
     KeFlushQueuedDpcs();
     DEVICE_OBJECT* self = self_;

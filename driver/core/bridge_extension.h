@@ -41,6 +41,18 @@ struct BridgeExtension {
     uint32_t system_power_state = kPowerWorking;
     uint32_t device_power_state = kPowerD0;
     uint32_t power_down_level = 0;
+    // A system power request waits for the device request it asked for, holding its count.
+    Shared<uint8_t> system_power_held;
+    // The wait-wake request: its slot and its cancel and outstanding flags, changed only by
+    // atomic exchange.
+    Shared<void*> wait_wake_request;
+    Shared<uint32_t> wait_wake_cancel;
+    Shared<uint32_t> wait_wake_outstanding;
+    // Selective suspend (IdleLock guards the request and the pending flag).
+    void* idle_request = nullptr;
+    uint32_t idle_request_pending = 0;
+    Shared<int32_t> idle_free_count;
+    Status idle_power_status = 0;
     uint32_t wait_wake_enabled = 0;
     uint32_t wdm_level = 0;
     bool link_created = false;
@@ -52,7 +64,7 @@ struct BridgeExtension {
     Shared<int32_t> open_count;
 
     // Registry parameters.
-    uint32_t idle_enabled = 0;
+    Shared<uint32_t> idle_enabled;  // read by timer routines and every dispatch
     uint32_t idle_registry_enabled = 0;
     uint32_t receive_from_device = 1;
     uint32_t serial_emulation = 1;
@@ -120,7 +132,21 @@ Status DispatchDeviceControl(BridgeExtension& ext, IoRequest& request);
 Status DispatchPnp(BridgeExtension& ext, IoRequest& request);
 Status DispatchPower(BridgeExtension& ext, IoRequest& request);
 Status DispatchSystemControl(BridgeExtension& ext, IoRequest& request);
+
+// The WMI data block of the driver: one GUID, one instance, 26 bytes. The glue decodes the
+// platform's WMI requests and calls these handlers.
+inline constexpr uint32_t kWmiBlockSize = 26;
+inline constexpr uint32_t kWmiLevelItem = 1;
+// Writes the block into buffer; below 26 bytes answers kBufferTooSmall. *needed is 26 either way.
+Status WmiQueryDataBlock(uint32_t guid_index, uint8_t* buffer, uint32_t size, uint32_t* needed);
+Status WmiSetDataBlock(uint32_t guid_index, const uint8_t* data, uint32_t size);
+Status WmiSetDataItem(uint32_t guid_index, uint32_t item, const uint8_t* data, uint32_t size);
+// The driver-wide level value the block carries (3 until a caller sets it).
+uint32_t WmiLevel();
+void ResetWmiLevel();
 void OnTimer(BridgeExtension& ext, TimerId timer);
+// The hub's idle callback: the device may suspend now.
+void OnIdleCallback(BridgeExtension& ext);
 
 // AddDevice, the part after the device object exists and before it is attached: allocates the
 // ring, initialises the kernel objects and the settings. Fails only for want of memory.

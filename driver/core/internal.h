@@ -43,6 +43,21 @@ uint32_t CopyFromRing(BridgeExtension& ext, uint8_t* to, uint32_t wanted);
 void OnWaitPoll(BridgeExtension& ext);
 void LoadSerialDefaults(BridgeExtension& ext);
 
+// power.cpp
+Status IssueWaitWake(BridgeExtension& ext);
+// Cancels an outstanding wait-wake and waits until its completion has run.
+void CancelWaitWake(BridgeExtension& ext);
+
+// idle.cpp
+inline constexpr uint32_t kIdlePeriodMs = 5000;
+void StartSelectiveSuspend(BridgeExtension& ext);
+void StopSelectiveSuspend(BridgeExtension& ext);
+void CancelIdleRequest(BridgeExtension& ext);
+void OnIdleTimer(BridgeExtension& ext);
+Status SubmitIdle(BridgeExtension& ext);
+// I/O controls, writes and the pump start wait while an idle request is on its way.
+void WaitForNoIdleRequest(BridgeExtension& ext);
+
 // Completes a request and answers the status the dispatch routine returns.
 inline Status Finish(BridgeExtension& ext, IoRequest& request, Status status,
                      uint64_t information) {

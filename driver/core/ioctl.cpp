@@ -314,6 +314,7 @@ void LoadSerialDefaults(BridgeExtension& ext) {
 Status DispatchDeviceControl(BridgeExtension& ext, IoRequest& request) {
     if (ext.pnp_state.Load() != kStarted)
         return Finish(ext, request, kInvalidDeviceState, 0);
+    WaitForNoIdleRequest(ext);
     IoIncrement(ext);
     Outcome outcome = kDone;
     if (ext.serial_emulation != 0 && ext.pump_active.Load() != 0)

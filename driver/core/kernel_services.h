@@ -17,11 +17,15 @@ enum class EventId : uint8_t {
     kNoWaitHeld,
     kRemove,
     kStop,
+    kNoWaitWake,
+    kNoIdleDpcPending,
+    kNoIdleRequestPending,
+    kIdlePowerDone,
     kCount
 };
 enum class EventKind : uint8_t { kNotification, kSynchronization };
-enum class LockId : uint8_t { kState, kIoCount, kPump, kRing, kSettings, kCount };
-enum class TimerId : uint8_t { kRead, kWait, kCount };
+enum class LockId : uint8_t { kState, kIoCount, kPump, kRing, kSettings, kIdle, kCount };
+enum class TimerId : uint8_t { kRead, kWait, kIdle, kCount };
 
 // An I/O request as the core sees it: the glue decodes the platform's request into this view
 // and keeps the request itself behind `handle`.
@@ -48,6 +52,10 @@ struct IoRequest {
     void** file_context = nullptr;
     // Query-capabilities: the caller's 64-byte capabilities record.
     uint8_t* capabilities = nullptr;
+    // Power requests: whether the target is a device state (else a system state), and the
+    // target (system: 1 working .. 6 off; device: 1 D0 .. 4 D3).
+    bool power_device = false;
+    uint32_t power_state = 0;
 };
 
 // Major and minor request codes (the platform's numbering).
@@ -72,6 +80,11 @@ inline constexpr uint8_t kQueryStopDevice = 0x05;
 inline constexpr uint8_t kCancelStopDevice = 0x06;
 inline constexpr uint8_t kQueryCapabilities = 0x09;
 inline constexpr uint8_t kSurpriseRemoval = 0x17;
+
+inline constexpr uint8_t kWaitWake = 0x00;
+inline constexpr uint8_t kPowerSequence = 0x01;
+inline constexpr uint8_t kSetPower = 0x02;
+inline constexpr uint8_t kQueryPower = 0x03;
 }  // namespace irp
 
 // USB pipe types (the platform's numbering).
@@ -96,6 +109,12 @@ struct InterfaceInfo {
 struct UsbTransfer;
 using TransferDone = void (*)(void* context, Status status, uint32_t transferred);
 using ThreadRoutine = void (*)(void* context);
+// A power request the core passed down has come back with `status`. Answering true lets it
+// complete now (the next power request is started first); false keeps it: the core completes
+// it later with Complete.
+using PowerDone = bool (*)(void* context, Status status);
+// A device power request the core asked for has completed with `status`.
+using DevicePowerDone = void (*)(void* context, Status status);
 
 enum class RegistryRead : uint8_t { kFound, kAbsent, kFailed };
 
@@ -156,6 +175,32 @@ public:
     virtual void DeleteSerialComm() = 0;
     virtual void FreeInterfaceName() = 0;
     virtual void ReportPowerD0() = 0;
+
+    // Power. PassDownPower sends a power request down with a completion; it is no longer the
+    // core's unless done keeps it. RequestDevicePower asks the power manager for a device power
+    // request (set or query) to this device's stack; done runs exactly once after it completed,
+    // unless the answer is a failure (then done does not run). ReportDevicePower tells the
+    // power manager the device's new state. QueueWork runs routine once at passive level.
+    virtual Status PassDownPower(void* request, PowerDone done, void* context) = 0;
+    virtual Status RequestDevicePower(uint8_t minor, uint32_t state, DevicePowerDone done,
+                                      void* context) = 0;
+    virtual void ReportDevicePower(uint32_t state) = 0;
+    virtual bool QueueWork(ThreadRoutine routine, void* context) = 0;
+    // Asks the power manager for a wait-wake request to this device's stack for the system
+    // state given; *request receives the request before it is sent (the wait-wake slot).
+    // done runs exactly once after it completed, unless the answer is a failure.
+    virtual Status RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
+                                   void* context) = 0;
+    virtual void CancelRequest(void* request) = 0;
+    // Selective suspend: sends the hub's idle notification with a callback the hub calls
+    // (OnIdleCallback) when the device may suspend; *request receives the request before it is
+    // sent. done runs once at its completion; the request stays until FreeIdleRequest.
+    virtual Status SubmitIdleRequest(void** request, DevicePowerDone done, void* context) = 0;
+    virtual void FreeIdleRequest(void* request) = 0;
+
+    // A WMI request: answered from the driver's data block (the Wmi* handlers of the core) or
+    // passed down when it is not for this device.
+    virtual Status SystemControl(void* request) = 0;
     // Detaches from the lower device and deletes the device object: the last call for it.
     virtual void DeleteDevice() = 0;
 

@@ -89,6 +89,12 @@ Status StartDevice(BridgeExtension& ext, IoRequest& request) {
         return status;
     status = PublishPort(ext, name, chars);
     SetState(ext, kStarted);
+    ext.wait_wake_request.Store(nullptr);
+    ext.wait_wake_cancel.Store(0);
+    ext.wait_wake_outstanding.Store(0);
+    if (ext.wait_wake_enabled)
+        IssueWaitWake(ext);
+    StartSelectiveSuspend(ext);
     return status;
 }
 
@@ -131,6 +137,8 @@ void SurpriseRemoval(BridgeExtension& ext) {
     }
     if (ext.read_held.Load())
         ext.read_abort.Store(1);
+    CancelWaitWake(ext);
+    StopSelectiveSuspend(ext);
     SetState(ext, kSurpriseRemoved);
     UnpublishPort(ext);
     AbortPipes(ext);
@@ -139,6 +147,8 @@ void SurpriseRemoval(BridgeExtension& ext) {
 void RemoveDevice(BridgeExtension& ext, IoRequest& request) {
     KernelServices& k = *ext.kernel;
     if (ext.pnp_state.Load() != kSurpriseRemoved) {
+        CancelWaitWake(ext);
+        StopSelectiveSuspend(ext);
         UnpublishPort(ext);
         AbortPipes(ext);
     }
@@ -161,6 +171,8 @@ Status StopDevice(BridgeExtension& ext, IoRequest& request) {
     k.WaitEvent(EventId::kPumpSettled);
     k.WaitEvent(EventId::kPumpThreadDone);
     ext.pump_active.Store(0);
+    CancelWaitWake(ext);
+    StopSelectiveSuspend(ext);
     SetState(ext, kStopped);
     FreeConfiguration(ext);
     Status status = Unconfigure(ext);
@@ -227,6 +239,10 @@ Status InitializeExtension(BridgeExtension& ext, KernelServices* kernel) {
                                  EventId::kNoReadHeld,     EventId::kNoWaitHeld};
     for (EventId id : signalled)
         kernel->InitEvent(id, EventKind::kNotification, true);
+    kernel->InitEvent(EventId::kNoWaitWake, EventKind::kNotification, true);
+    kernel->InitEvent(EventId::kNoIdleDpcPending, EventKind::kNotification, true);
+    kernel->InitEvent(EventId::kNoIdleRequestPending, EventKind::kNotification, true);
+    kernel->InitEvent(EventId::kIdlePowerDone, EventKind::kSynchronization, false);
     kernel->InitEvent(EventId::kRemove, EventKind::kSynchronization, false);
     kernel->InitEvent(EventId::kStop, EventKind::kSynchronization, true);
     ext.timeouts[kReadInterval] = 1000;
@@ -251,7 +267,7 @@ void ReadParameters(BridgeExtension& ext, uint32_t wdm_level) {
     ext.dtr_function.Store(1);
     ext.receive_from_device = 1;
     ext.idle_registry_enabled = 0;
-    ext.idle_enabled = 0;
+    ext.idle_enabled.Store(0);
     if (wdm_level != 0)
         return;
     struct Parameter {
@@ -282,6 +298,8 @@ Status DispatchPnp(BridgeExtension& ext, IoRequest& request) {
     if (ext.pnp_state.Load() == kRemoved)
         return Finish(ext, request, kDeletePending, 0);
     IoIncrement(ext);
+    if (request.minor != irp::kStartDevice && ext.idle_enabled.Load())
+        CancelIdleRequest(ext);
     Status status = kSuccess;
     switch (request.minor) {
         case irp::kStartDevice:

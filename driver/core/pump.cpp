@@ -152,6 +152,7 @@ void PumpStartThread(void* context) {
 
 Status StartReceivePump(BridgeExtension& ext) {
     KernelServices& k = *ext.kernel;
+    WaitForNoIdleRequest(ext);
     IoIncrement(ext);
     Status status = kSuccess;
     if (ext.pnp_state.Load() != kStarted) {

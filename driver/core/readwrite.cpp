@@ -202,6 +202,9 @@ uint32_t CopyFromRing(BridgeExtension& ext, uint8_t* to, uint32_t wanted) {
 
 Status DispatchCreate(BridgeExtension& ext, IoRequest& r) {
     KernelServices& k = *ext.kernel;
+    // Opening the port ends a selective suspend on its way.
+    if (ext.idle_enabled.Load())
+        CancelIdleRequest(ext);
     if (ext.restart_pump_on_open == 1) {
         ext.restart_pump_on_open = 0;
         ext.reopen_in_progress = 1;
@@ -268,7 +271,10 @@ Status DispatchCreate(BridgeExtension& ext, IoRequest& r) {
                 status = kSuccess;
             }
             if (i == 0) {
-                ext.read_binding = pipe;
+                // An open that restarted the pump after a power transition finds the pump
+                // already reading through this binding: it is left untouched.
+                if (ext.read_binding != pipe)
+                    ext.read_binding = pipe;
                 ext.pipe_open[0] = 1;
             }
         }
@@ -408,6 +414,7 @@ void OnReadTick(BridgeExtension& ext) {
 }
 
 Status DispatchWrite(BridgeExtension& ext, IoRequest& r) {
+    WaitForNoIdleRequest(ext);
     bool started = ext.pnp_state.Load() == kStarted;
     if (ext.serial_emulation == 0) {
         if (!started)
@@ -446,6 +453,8 @@ Status DispatchWrite(BridgeExtension& ext, IoRequest& r) {
 void OnTimer(BridgeExtension& ext, TimerId timer) {
     if (timer == TimerId::kRead) {
         OnReadTick(ext);
+    } else if (timer == TimerId::kIdle) {
+        OnIdleTimer(ext);
     } else {
         OnWaitPoll(ext);
     }

@@ -29,6 +29,9 @@ inline constexpr Status kNotSupported = static_cast<Status>(0xC00000BBu);
 inline constexpr Status kCancelled = static_cast<Status>(0xC0000120u);
 inline constexpr Status kInvalidDeviceState = static_cast<Status>(0xC0000184u);
 inline constexpr Status kPowerStateInvalid = static_cast<Status>(0xC00002D3u);
+inline constexpr Status kInfoLengthMismatch = static_cast<Status>(0xC0000004u);
+inline constexpr Status kWmiGuidNotFound = static_cast<Status>(0xC0000295u);
+inline constexpr Status kWmiReadOnly = static_cast<Status>(0xC00002C6u);
 
 inline constexpr bool IsSuccess(Status s) {
     return s >= 0;
@@ -85,6 +88,8 @@ public:
                                            __ATOMIC_SEQ_CST);
     }
     T Add(T v) { return __atomic_add_fetch(&value_, v, __ATOMIC_SEQ_CST); }
+    // For a platform call that fills the cell itself before it returns.
+    T* Cell() { return &value_; }
 
 private:
     T value_{};

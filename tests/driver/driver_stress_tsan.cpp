@@ -2,7 +2,7 @@
 // reads, writes, event waits, status polls, the cancellation of the receive transfer by close and
 // by removal run at once. Checks: no data race (ThreadSanitizer), no byte lost or duplicated in
 // either direction, every request completed exactly once, removal waits for the operation
-// count.
+// count; power transitions under load, selective suspend, and removal while the device sleeps.
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -235,6 +235,123 @@ void ReadsRaceCleanup(uint32_t seed) {
     }
 }
 
+SimRequest* SetPower(DriverHarness& h, bool device, uint32_t state) {
+    SimRequest* r = h.kernel.Power(irp::kSetPower, device, state);
+    DispatchPower(h.ext, r->view);
+    if (!WaitDone(r))
+        CHECK(!"power request never completed");
+    return r;
+}
+
+// System sleep and wake cycles while writes and reads run on the open port, with remote wakeup
+// armed; then the device is put to sleep and removed while asleep. Every request completes
+// exactly once, the wait-wake is cancelled once, nothing hangs.
+void PowerTransitionsUnderLoad(uint32_t seed, bool surprise) {
+    DriverHarness h(true);
+    h.kernel.bridge().config_descriptor[7] |= 0x20;  // remote wakeup
+    CHECK(h.AddAndStart() == kSuccess);
+    h.kernel.StartClockThread();
+    CHECK(h.kernel.wait_wake_requests.size() == 1);
+    std::vector<SimRequest*> all;
+    SimRequest* open = h.Open();
+    CHECK(open->status == kSuccess);
+    for (int round = 0; round < 6; ++round) {
+        h.kernel.StreamFromPeer(Pattern(500, seed + round), 921600);
+        std::atomic<bool> stop{false};
+        std::vector<SimRequest*> io[2];
+        std::thread writer([&] {
+            for (int i = 0; i < 15 && !stop; ++i) {
+                SimRequest* w = h.Write(Pattern(100, seed * 7 + i));
+                io[0].push_back(w);
+                if (!WaitDone(w))
+                    CHECK(!"write never completed");
+            }
+        });
+        std::thread reader([&] {
+            for (int i = 0; i < 15 && !stop; ++i) {
+                SimRequest* r = h.Read(40);
+                io[1].push_back(r);
+                if (!WaitDone(r))
+                    CHECK(!"read never completed");
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(1 + round));
+        SimRequest* sleep = SetPower(h, false, 4);  // S3
+        CHECK(sleep->status == kSuccess);
+        CHECK(h.ext.pump_active.Load() == 0);
+        SimRequest* wake = SetPower(h, false, kPowerWorking);
+        CHECK(wake->status == kSuccess);
+        CHECK(h.ext.device_power_state == kPowerD0);
+        stop = true;
+        writer.join();
+        reader.join();
+        for (auto& list : io) {
+            for (SimRequest* r : list)
+                CHECK(r->completions.load() == 1);
+        }
+        all.push_back(sleep);
+        all.push_back(wake);
+        // The program opens the port again: the pump runs again.
+        SimRequest* again = h.Open();
+        CHECK(again->status == kSuccess);
+        CHECK(h.ext.pump_active.Load() == 1);
+    }
+    // Removal while the device sleeps, with the wait-wake armed.
+    SimRequest* down = SetPower(h, true, kPowerD3);
+    CHECK(down->status == kSuccess);
+    CHECK(h.ext.device_power_state == kPowerD3);
+    SimRequest* armed = h.kernel.wait_wake_requests.back();
+    if (surprise)
+        h.Pnp(irp::kSurpriseRemoval);
+    DispatchCleanup(h.ext, h.kernel.NewRequest(irp::kCleanup)->view);
+    h.Pnp(irp::kRemoveDevice);
+    CHECK(h.kernel.device_deleted);
+    CHECK(armed->completions.load() == 1 && armed->status == kCancelled);
+    for (SimRequest* r : h.kernel.device_power_requests)
+        CHECK(r->completions.load() == 1);
+    for (SimRequest* r : all)
+        CHECK(r->completions.load() == 1);
+    for (const std::string& fault : h.kernel.faults) {
+        std::fprintf(stderr, "fault: %s\n", fault.c_str());
+        ++failures;
+    }
+}
+
+// Selective suspend on real threads: opens and closes race the idle timer and its request,
+// the hub calls back while the port is closed, and the device is removed while suspended.
+void SelectiveSuspendRaces(uint32_t seed, bool surprise) {
+    DriverHarness h(true);
+    h.kernel.parameters = {{u"SSUsbEnable", 1}};
+    CHECK(h.AddAndStart() == kSuccess);
+    h.ext.power_down_level = kPowerD2;
+    h.kernel.StartClockThread();
+    std::mt19937 random(seed);
+    for (int round = 0; round < 20; ++round) {
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        SimRequest* open = h.Open();
+        CHECK(open->status == kSuccess);
+        SimRequest* w = h.Write(Pattern(64, seed + round));
+        if (!WaitDone(w))
+            CHECK(!"write never completed");
+        h.CloseHandle(open);
+    }
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!h.kernel.idle_request_held() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    CHECK(h.kernel.idle_request_held());
+    h.kernel.InvokeIdleCallback();
+    CHECK(h.ext.device_power_state == kPowerD2);
+    if (surprise)
+        h.Pnp(irp::kSurpriseRemoval);
+    h.Pnp(irp::kRemoveDevice);
+    CHECK(h.kernel.device_deleted);
+    CHECK(h.kernel.live_idle_requests == 0);
+    for (const std::string& fault : h.kernel.faults) {
+        std::fprintf(stderr, "fault: %s\n", fault.c_str());
+        ++failures;
+    }
+}
+
 }  // namespace
 }  // namespace qmub::sim
 
@@ -246,6 +363,10 @@ int main() {
         LoadedPort(seed, true);
     RemovalWaitsForTheOperationCount();
     ReadsRaceCleanup(21);
+    PowerTransitionsUnderLoad(31, false);
+    PowerTransitionsUnderLoad(32, true);
+    SelectiveSuspendRaces(41, false);
+    SelectiveSuspendRaces(42, true);
     std::printf("%s (%d failures)\n", failures ? "FAILED" : "passed", failures);
     return failures ? 1 : 0;
 }

@@ -77,6 +77,8 @@ void SimKernel::Complete(void* request, Status status, uint64_t information) {
     r->information = information;
     r->completed_at_us = now_us();
     r->completions.fetch_add(1);
+    if (r->on_complete)
+        r->on_complete(status);
     std::lock_guard<std::mutex> lock(mutex_);
     changed_.notify_all();
 }
@@ -459,6 +461,11 @@ void SimKernel::StepClock() {
     now_us_ += kStepUs;
     RunBus();
     RunTimers();
+    RunDeferredWork();
+}
+
+bool AtDispatchLevel() {
+    return in_dpc || running_timer >= 0;
 }
 
 void SimKernel::Advance(uint32_t ms) {

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,8 @@ struct SimRequest {
     Status status = kPending;
     uint64_t information = 0;
     uint64_t completed_at_us = 0;
+    // Runs once when the request completes (the requester's callback of a power request).
+    std::function<void(Status)> on_complete;
 
     bool done() const { return completions.load() > 0; }
 };
@@ -84,6 +87,32 @@ public:
     Status create_link_status = kSuccess;
     const std::u16string interface_link = u"\\??\\USB#VID_1209&PID_0001#sim#{153557d9}";
     int power_d0_reports = 0;
+
+    // Power: the lower device answers power requests with lower_power_status at once, or keeps
+    // them while hold_power is set until ReleaseHeldPower. Device power requests the driver
+    // asks for are sent to the driver's own dispatch, as the power manager does.
+    Status lower_power_status = kSuccess;
+    bool hold_power = false;
+    bool fail_device_power_request = false;
+    bool fail_work_item = false;
+    std::vector<SimRequest*> power_passed_down;
+    std::vector<SimRequest*> device_power_requests;
+    std::vector<uint32_t> reported_device_states;
+    std::vector<SimRequest*> system_control_passed_down;
+    void ReleaseHeldPower();
+    // The bus keeps wait-wake requests until the device signals a wake or they are cancelled.
+    bool fail_wait_wake = false;
+    std::vector<SimRequest*> wait_wake_requests;
+    size_t held_wait_wakes();
+    void SignalWake(Status status = kSuccess);
+    // The hub keeps idle requests until it calls back and the test completes them.
+    Status idle_submit_status = kSuccess;
+    int idle_requests_sent = 0;
+    std::atomic<int> live_idle_requests{0};
+    bool idle_request_held();
+    void CompleteIdle(Status status);
+    void InvokeIdleCallback() { OnIdleCallback(*ext_); }
+    SimRequest* Power(uint8_t minor, bool device, uint32_t state);
     bool device_deleted = false;
 
     // Memory: failures by size, live counts.
@@ -143,6 +172,17 @@ public:
     void FreeInterfaceName() override;
     void ReportPowerD0() override;
     void DeleteDevice() override;
+    Status PassDownPower(void* request, PowerDone done, void* context) override;
+    Status RequestDevicePower(uint8_t minor, uint32_t state, DevicePowerDone done,
+                              void* context) override;
+    void ReportDevicePower(uint32_t state) override;
+    bool QueueWork(ThreadRoutine routine, void* context) override;
+    Status RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
+                           void* context) override;
+    void CancelRequest(void* request) override;
+    Status SubmitIdleRequest(void** request, DevicePowerDone done, void* context) override;
+    void FreeIdleRequest(void* request) override;
+    Status SystemControl(void* request) override;
 
     // Threaded mode: a clock thread that steps virtual time until stopped.
     void StartClockThread();
@@ -166,6 +206,25 @@ private:
         uint64_t start_us = 0;
     };
 
+    struct HeldPower {
+        SimRequest* request;
+        PowerDone done;
+        void* context;
+    };
+    void FinishPowerBelow(SimRequest* r, PowerDone done, void* context, Status status);
+    std::vector<HeldPower> held_power_;
+    std::vector<HeldPower> held_wait_wake_;
+    struct IdleHeld {
+        void* request = nullptr;
+        DevicePowerDone done = nullptr;
+        void* context = nullptr;
+    };
+    IdleHeld idle_held_;
+
+    // Work items queued at dispatch level run after the clock step, as on a worker thread.
+    void RunDeferredWork();
+    std::vector<std::pair<ThreadRoutine, void*>> deferred_work_;
+
     void RunBus();
     void RunTimers();
     void FeedStream();
@@ -187,6 +246,9 @@ private:
     std::atomic<bool> clock_running_{false};
     int wait_depth_ = 0;
 };
+
+// Whether this thread runs a completion or timer routine.
+bool AtDispatchLevel();
 
 // The lock a thread holds, to catch nesting.
 extern thread_local int held_locks;

@@ -1,0 +1,157 @@
+// Selective suspend: the idle timer, the hub's idle request, its callback and its cancellation.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "core/internal.h"
+#include "driver_harness.h"
+
+namespace qmub::sim {
+namespace {
+
+class DriverIdle : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.kernel.parameters = {{u"SSUsbEnable", 1}};
+        ASSERT_EQ(h.AddAndStart(), kSuccess);
+        h.ext.power_down_level = kPowerD2;
+    }
+    void TearDown() override { EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front(); }
+    void Power(uint8_t minor, uint32_t device_state) {
+        SimRequest* r = h.kernel.Power(minor, true, device_state);
+        DispatchPower(h.ext, r->view);
+        EXPECT_EQ(r->status, kSuccess);
+    }
+    DriverHarness h;
+};
+
+TEST_F(DriverIdle, IdleRequestGoesDownFiveSecondsAfterStartAtTheEarliest) {
+    EXPECT_EQ(h.ext.idle_enabled.Load(), 1u);
+    h.kernel.Advance(4990);
+    EXPECT_EQ(h.kernel.idle_requests_sent, 0);
+    h.kernel.Advance(20);
+    EXPECT_EQ(h.kernel.idle_requests_sent, 1);
+    EXPECT_TRUE(h.kernel.idle_request_held());
+    h.kernel.Advance(20000);
+    EXPECT_EQ(h.kernel.idle_requests_sent, 1);  // one at a time; the timer waits for it
+    EXPECT_EQ(SubmitIdle(h.ext), kDeviceBusy);
+}
+
+TEST_F(DriverIdle, OpeningThePortCancelsThePendingIdleRequest) {
+    h.kernel.Advance(5010);
+    ASSERT_TRUE(h.kernel.idle_request_held());
+    SimRequest* open = h.Open();
+    EXPECT_EQ(open->status, kSuccess);
+    EXPECT_FALSE(h.kernel.idle_request_held());
+    EXPECT_EQ(h.kernel.live_idle_requests, 0);
+    // The port stays open: no new idle request however long it stays so.
+    h.kernel.Advance(20000);
+    EXPECT_EQ(h.kernel.idle_requests_sent, 1);
+    h.CloseHandle(open);
+}
+
+TEST_F(DriverIdle, CallbackPowersDownToPowerDownLevelAndCompletionReArms) {
+    h.kernel.Advance(5010);
+    h.kernel.InvokeIdleCallback();
+    EXPECT_EQ(h.ext.device_power_state, kPowerD2);
+    // The hub completes the request when the device wakes; the next one follows 5 s later.
+    h.kernel.CompleteIdle(kSuccess);
+    EXPECT_EQ(h.kernel.live_idle_requests, 0);
+    Power(irp::kSetPower, kPowerD0);
+    h.kernel.Advance(5010);
+    EXPECT_EQ(h.kernel.idle_requests_sent, 2);
+}
+
+TEST_F(DriverIdle, CallbackWithThePortOpenDoesNotPowerDown) {
+    SimRequest* open = h.Open();
+    h.kernel.InvokeIdleCallback();
+    EXPECT_EQ(h.ext.device_power_state, kPowerD0);
+    h.CloseHandle(open);
+}
+
+TEST_F(DriverIdle, CancelledWhileSuspendedBringsTheDeviceBackToD0) {
+    h.kernel.Advance(5010);
+    h.kernel.InvokeIdleCallback();
+    ASSERT_EQ(h.ext.device_power_state, kPowerD2);
+    SimRequest* open = h.Open();
+    EXPECT_EQ(open->status, kSuccess);
+    EXPECT_EQ(h.ext.device_power_state, kPowerD0);
+    EXPECT_EQ(h.ext.io_count.Load(), 2);  // the pump's transfer
+    h.CloseHandle(open);
+}
+
+TEST_F(DriverIdle, NotIdleWhileAnOperationRuns) {
+    IoIncrement(h.ext);
+    h.kernel.Advance(12000);
+    EXPECT_EQ(h.kernel.idle_requests_sent, 0);
+    IoDecrement(h.ext);
+    h.kernel.Advance(5010);
+    EXPECT_EQ(h.kernel.idle_requests_sent, 1);
+}
+
+TEST_F(DriverIdle, RemovalWithAPendingIdleRequestFreesItOnce) {
+    h.kernel.Advance(5010);
+    ASSERT_TRUE(h.kernel.idle_request_held());
+    h.Pnp(irp::kSurpriseRemoval);
+    EXPECT_EQ(h.kernel.live_idle_requests, 0);
+    h.Pnp(irp::kRemoveDevice);
+    EXPECT_TRUE(h.kernel.device_deleted);
+    EXPECT_EQ(h.kernel.live_idle_requests, 0);
+}
+
+TEST_F(DriverIdle, SubmissionOutsideD0OrFailingBelowLeavesNothingPending) {
+    h.ext.device_power_state = kPowerD2;
+    EXPECT_EQ(SubmitIdle(h.ext), kPowerStateInvalid);
+    h.ext.device_power_state = kPowerD0;
+    h.kernel.idle_submit_status = kInsufficientResources;
+    EXPECT_EQ(SubmitIdle(h.ext), kInsufficientResources);
+    EXPECT_EQ(h.ext.idle_request_pending, 0u);
+    h.kernel.idle_submit_status = kSuccess;
+    h.kernel.Advance(5010);
+    EXPECT_EQ(h.kernel.idle_requests_sent, 1);
+}
+
+// A write waits until the idle request the open cancelled has been given back by the hub.
+TEST(DriverIdleThreaded, WriteWaitsForTheIdleRequestToEnd) {
+    DriverHarness h(/*threaded_kernel=*/true);
+    // No receive pump, so the open port holds no operation count.
+    h.kernel.parameters = {{u"SSUsbEnable", 1}, {u"PreventFromSuspend", 0}};
+    ASSERT_EQ(h.AddAndStart(), kSuccess);
+    SimRequest* open = h.Open();
+    ASSERT_EQ(open->status, kSuccess);
+    // An idle request still on its way (as when the hub has not yet answered a cancel).
+    h.ext.open_count.Store(0);
+    ASSERT_EQ(SubmitIdle(h.ext), kPending);
+    h.ext.open_count.Store(1);
+    std::atomic<bool> written{false};
+    std::thread writer([&] {
+        h.Write("x");
+        written = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(written);
+    h.kernel.CompleteIdle(kCancelled);
+    writer.join();
+    EXPECT_TRUE(written);
+    h.kernel.StartClockThread();
+    h.CloseHandle(open);
+    EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front();
+}
+
+TEST(DriverIdleOff, NeedsSsUsbEnableAndWdmLevelZero) {
+    for (uint32_t level : {0u, 1u}) {
+        DriverHarness h;
+        h.kernel.parameters = {{u"SSUsbEnable", level == 0 ? 0u : 1u}};
+        ASSERT_EQ(h.Add(level), kSuccess);
+        ASSERT_EQ(h.Start(), kSuccess);
+        EXPECT_EQ(h.ext.idle_enabled.Load(), 0u);
+        h.kernel.Advance(15000);
+        EXPECT_EQ(h.kernel.idle_requests_sent, 0);
+        EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front();
+    }
+}
+
+}  // namespace
+}  // namespace qmub::sim
