@@ -61,9 +61,6 @@ struct LinkShell {
     link::LinkOperation kind = link::LinkOperation::none;
     HWND dialog = nullptr;  // the transfer dialog while it is open
     bool close_posted = false;
-    // Set while a tick runs the engine. A message box shown from inside a tick runs a modal
-    // loop that dispatches timers; a tick arriving there must not re-enter the engine.
-    bool in_tick = false;
 };
 
 LinkShell& shell() {
@@ -213,13 +210,10 @@ void StartLinkOperation(HWND frame, link::LinkOperation op) {
 void HandleLinkTimer(HWND window) {
     KillTimer(window, kLinkTimer);
     LinkShell& link = shell();
-    if (!link.session || link.in_tick) {
-        // A nested tick is dropped; the outer one arms the timer again when it has finished.
+    if (!link.session) {
         return;
     }
-    link.in_tick = true;
     link.session->engine().on_timer();
-    link.in_tick = false;
     after_engine_call();
 }
 
