@@ -10,32 +10,13 @@
 #include "repro/flash_layout.h"
 #include "repro/repro_settings.h"
 #include "settings/ini_profile_store.h"
+#include "tests/unit/memory_file_system.h"
 
-namespace {
-
-class MemoryFiles final : public travex::FileSystem {
-public:
-    std::map<std::string, std::string> files;
-    std::optional<travex::Bytes> read_file(const std::string& path) override {
-        auto it = files.find(path);
-        if (it == files.end()) {
-            return std::nullopt;
-        }
-        return travex::Bytes(it->second.begin(), it->second.end());
-    }
-    bool exists(const std::string& path) override { return files.count(path) != 0; }
-    travex::WriteResult write_file_atomic(const std::string& path, std::string_view b) override {
-        files[path] = std::string(b);
-        return travex::WriteResult::written;
-    }
-    std::optional<std::uint64_t> free_space(const std::string&) override { return 1u << 20; }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace travex::repro;
-    MemoryFiles files;
+    travex::testing::MemoryFileSystem files;
     files.files["repro.ini"] = std::string(reinterpret_cast<const char*>(data), size);
     travex::IniProfileStore store(files, "repro.ini");
     const LoadedReproSettings loaded = load_repro_settings(store);
