@@ -10,7 +10,7 @@
 #include "editor/editor_document.h"
 #include "editor/find_replace.h"
 #include "files/text_file.h"
-#include "tests/unit/fake_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ std::string largest_program_file() {
 }
 
 void BM_OpenLargestProgramIntoEditBox(benchmark::State& state) {
-    travex::testing::FakeFileSystem fs;
+    travex::testing::FaultFileSystem fs;
     fs.put("bench.g6p", travex::to_bytes(largest_program_file()));
     for (auto _ : state) {
         const travex::EditorLoad load = travex::load_editor_file(fs, "bench.g6p");

@@ -10,7 +10,7 @@
 #include "link/transfer_flow.h"
 #include "link/virtual_port.h"
 #include "sim/sim_calculator.h"
-#include "tests/unit/fake_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace travex {
 namespace {
@@ -107,7 +107,7 @@ void BM_LinkSendProgram16K(benchmark::State& state) {
         VirtualPortTiming timing;
         timing.line_rate = kLineRate;
         VirtualPort port(clock, &calculator, timing);
-        testing::FakeFileSystem fs;
+        testing::FaultFileSystem fs;
         fs.files["big.g6p"] = program_file();
         AnswerSkip ui;
         link::CountingProgress progress;
@@ -143,7 +143,7 @@ void BM_LinkReceiveProgram16K(benchmark::State& state) {
         VirtualPortTiming timing;
         timing.line_rate = kLineRate;
         VirtualPort port(clock, &calculator, timing);
-        testing::FakeFileSystem fs;
+        testing::FaultFileSystem fs;
         AnswerSkip ui;
         link::CountingProgress progress;
         link::LinkSession session(port, clock, settings, fs, ui, progress);

@@ -6,7 +6,7 @@
 #include "image/png_writer.h"
 #include "image/screen_bitmap.h"
 #include "slideshow/slide_show.h"
-#include "tests/unit/fake_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ void BM_UnpackGroup(benchmark::State& state) {
         void report(travex::MessageId) override {}
     } never;
     for (auto _ : state) {
-        travex::testing::FakeFileSystem fs;
+        travex::testing::FaultFileSystem fs;
         benchmark::DoNotOptimize(travex::group::unpack_group(fs, group, "/out", never));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * group.size()));

@@ -10,27 +10,7 @@
 #include "base/le_bytes.h"
 #include "repro/firmware_image.h"
 #include "repro/repro_packets.h"
-
-namespace {
-
-class OneFile final : public travex::FileSystem {
-public:
-    std::string path;
-    travex::Bytes bytes;
-    std::optional<travex::Bytes> read_file(const std::string& p) override {
-        if (p != path) {
-            return std::nullopt;
-        }
-        return bytes;
-    }
-    bool exists(const std::string& p) override { return p == path; }
-    travex::WriteResult write_file_atomic(const std::string&, std::string_view) override {
-        return travex::WriteResult::failed;
-    }
-    std::optional<std::uint64_t> free_space(const std::string&) override { return 0; }
-};
-
-}  // namespace
+#include "tests/unit/fault_file_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace travex::repro;
@@ -42,15 +22,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const char* const kNames[] = {"dir/rq7310_ver123.bin", "RQ7310_ver123.bin",
                                          "rq7310_ver123.BIN",     "rq7310_ver1a3.bin",
                                          "rq7310_ver1234.bin",    "c:\\x\\rq7310_ver999.bin"};
-    OneFile files;
+    travex::testing::FaultFileSystem files;
+    std::string path;
     const std::size_t name_count = sizeof kNames / sizeof kNames[0];
     if (pick < 200) {
-        files.path = kNames[pick % name_count];
-        files.bytes.assign(data + 1, data + size);
+        path = kNames[pick % name_count];
+        files.put(path, travex::Bytes(data + 1, data + size));
     } else {
         const std::size_t name_length = std::min<std::size_t>(size - 1, pick - 200u);
-        files.path.assign(reinterpret_cast<const char*>(data + 1), name_length);
-        files.bytes.assign(data + 1 + name_length, data + size);
+        path.assign(reinterpret_cast<const char*>(data + 1), name_length);
+        files.put(path, travex::Bytes(data + 1 + name_length, data + size));
     }
     // A small layout over the image: the model field at its fixed place, the sum after it.
     FlashLayout layout;
@@ -59,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     layout.small = {0x4000, 0x4000 + 0x100, 0x80};
     layout.size = 11910;
     layout.check_sum_addr = 11908;
-    const ImageCheck check = check_firmware_image(files, files.path, layout);
+    const ImageCheck check = check_firmware_image(files, path, layout);
     if (!check.image) {
         if (check.failure.text.empty()) {
             std::abort();

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "files/group_file.h"
-#include "tests/unit/fake_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    travex::testing::FakeFileSystem fs;
+    travex::testing::FaultFileSystem fs;
     fs.files["/out/existing.g6p"] = {};
     AnswerInTurn question;
     const auto outcome = travex::group::unpack_group(fs, std::span<const std::uint8_t>(data, size),

@@ -7,7 +7,7 @@
 
 #include "settings/ini_profile_store.h"
 #include "settings/settings.h"
-#include "tests/unit/memory_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace {
 
@@ -20,9 +20,9 @@ public:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    travex::testing::MemoryFileSystem files;
+    travex::testing::FaultFileSystem files;
     const std::string path = "TM-RZ4.INI";
-    files.files[path] = std::string(reinterpret_cast<const char*>(data), size);
+    files.put(path, travex::Bytes(data, data + size));
     travex::IniProfileStore store(files, path);
     const std::string_view section = travex::kSettingsSection;
 

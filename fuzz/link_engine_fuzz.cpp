@@ -5,7 +5,7 @@
 
 #include "link/transfer_flow.h"
 #include "link/virtual_port.h"
-#include "tests/unit/fake_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VirtualPortTiming timing;
     timing.line_rate = 0;
     VirtualPort port(clock, &peer, timing);
-    testing::FakeFileSystem fs;
+    testing::FaultFileSystem fs;
     fs.files["p.g6p"] = small_file('p', 40);
     fs.files["z.g6z"] = small_file('z', 324);
     fs.files["v.g6v"] = small_file('v', 20);

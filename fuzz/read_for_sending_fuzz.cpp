@@ -8,7 +8,7 @@
 #include "files/calc_file.h"
 #include "files/file_kind.h"
 #include "files/received_item.h"
-#include "tests/unit/fake_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ std::size_t expected_payload_length(std::size_t file_size, char letter) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const travex::Bytes file(data, data + size);
-    travex::testing::FakeFileSystem fs;
+    travex::testing::FaultFileSystem fs;
     for (const char letter : std::string("bgdyeilnmpstwvzqBP")) {
         const std::string path = std::string("item.g6") + letter;
         fs.put(path, file);

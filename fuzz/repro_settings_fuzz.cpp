@@ -10,14 +10,14 @@
 #include "repro/flash_layout.h"
 #include "repro/repro_settings.h"
 #include "settings/ini_profile_store.h"
-#include "tests/unit/memory_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace travex::repro;
-    travex::testing::MemoryFileSystem files;
-    files.files["repro.ini"] = std::string(reinterpret_cast<const char*>(data), size);
+    travex::testing::FaultFileSystem files;
+    files.put("repro.ini", travex::Bytes(data, data + size));
     travex::IniProfileStore store(files, "repro.ini");
     const LoadedReproSettings loaded = load_repro_settings(store);
     // Written back whole, the file reads back the same settings, and MODEL is the target.

@@ -11,6 +11,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
+class StdTempFile final : public TempFile {
+public:
+    explicit StdTempFile(const fs::path& where) : out_(where, std::ios::binary | std::ios::trunc) {}
+    bool is_open() const { return out_.is_open(); }
+    bool write(std::string_view bytes) override {
+        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return static_cast<bool>(out_);
+    }
+    bool close() override {
+        out_.flush();
+        const bool flushed = static_cast<bool>(out_);
+        out_.close();
+        return flushed && !out_.fail();
+    }
+
+private:
+    std::ofstream out_;
+};
+
 class StdFileSystem final : public FileSystem {
 public:
     std::optional<Bytes> read_file(const std::string& path) override {
@@ -62,37 +81,27 @@ public:
         return static_cast<bool>(in);
     }
 
-    WriteResult write_file_atomic(const std::string& path, std::string_view bytes) override {
-        const fs::path target = fs::path(path);
-        if (target.filename().empty()) {
-            return WriteResult::failed;
+protected:
+    std::unique_ptr<TempFile> create_temp(const std::string& temp_path) override {
+        auto file = std::make_unique<StdTempFile>(fs::path(temp_path));
+        if (!file->is_open()) {
+            return nullptr;
         }
-        static std::atomic<unsigned> counter{0};
-        fs::path temp = target;
-        temp += ".travex-tmp" + std::to_string(counter++);
-        {
-            std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-            if (!out) {
-                return WriteResult::failed;
-            }
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            out.flush();
-            if (!out) {
-                out.close();
-                std::error_code ec;
-                fs::remove(temp, ec);
-                return WriteResult::failed;
-            }
-        }
-        std::error_code ec;
-        fs::rename(temp, target, ec);
-        if (ec) {
-            fs::remove(temp, ec);
-            return WriteResult::failed;
-        }
-        return WriteResult::written;
+        return file;
     }
 
+    bool replace(const std::string& temp_path, const std::string& target) override {
+        std::error_code ec;
+        fs::rename(fs::path(temp_path), fs::path(target), ec);
+        return !ec;
+    }
+
+    void remove_temp(const std::string& temp_path) override {
+        std::error_code ec;
+        fs::remove(fs::path(temp_path), ec);
+    }
+
+public:
     std::optional<std::uint64_t> free_space(const std::string& path) override {
         std::error_code ec;
         fs::path where = fs::path(path);
@@ -115,6 +124,31 @@ public:
 };
 
 }  // namespace
+
+WriteResult FileSystem::write_file_atomic(const std::string& path, std::string_view bytes) {
+    if (path.empty() || fs::path(path).filename().empty()) {
+        return WriteResult::failed;
+    }
+    static std::atomic<unsigned> counter{0};
+    const std::string temp = path + std::string(kTempMarker) + std::to_string(counter++);
+    std::unique_ptr<TempFile> out = create_temp(temp);
+    if (!out) {
+        remove_temp(temp);
+        return WriteResult::failed;
+    }
+    bool complete = true;
+    for (std::size_t at = 0; complete && at < bytes.size(); at += kWriteChunk) {
+        complete = out->write(bytes.substr(at, kWriteChunk));
+    }
+    // Closed even after a failed write, so the temporary file can be removed on every system.
+    complete = out->close() && complete;
+    out.reset();
+    if (!complete || !replace(temp, path)) {
+        remove_temp(temp);
+        return WriteResult::failed;
+    }
+    return WriteResult::written;
+}
 
 CappedRead read_stream_capped(std::istream& in, std::uint64_t max_bytes) {
     // A file that grew since its size was looked at, or a device without end, stops at the

@@ -4,6 +4,7 @@
 // standard library only; tests substitute their own.
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,16 @@ enum class WriteResult { written, failed };
 struct CappedRead {
     std::optional<Bytes> bytes;
     bool too_large = false;
+};
+
+// A temporary file opened for the atomic write, filled in order and closed once.
+class TempFile {
+public:
+    virtual ~TempFile() = default;
+    // Appends the bytes; false when not every one of them was written (a full volume, an error).
+    virtual bool write(std::string_view bytes) = 0;
+    // Flushes and closes; false when the bytes may not all have reached the volume.
+    virtual bool close() = 0;
 };
 
 class FileSystem {
@@ -40,11 +51,27 @@ public:
     // True when a file of that name is there: one that can be opened for reading, and also one
     // that cannot (no permission), so that an unreadable file is never replaced unasked.
     virtual bool exists(const std::string& path) = 0;
-    // Writes the whole file through a temporary file in the same folder and replaces the
-    // target only once every byte is written, so a failure leaves any old file untouched.
-    virtual WriteResult write_file_atomic(const std::string& path, std::string_view bytes) = 0;
     // Free bytes on the volume that holds path (or its folder); nullopt when unknown.
     virtual std::optional<std::uint64_t> free_space(const std::string& path) = 0;
+
+    // Writes the whole file through a temporary file in the same folder and replaces the
+    // target only once every byte is written and the file closed, so a failure at any step
+    // leaves any old file untouched and no temporary file behind. Every file system shares
+    // this one sequence; they differ only in the steps below.
+    WriteResult write_file_atomic(const std::string& path, std::string_view bytes);
+
+    // The suffix of the temporary files the atomic write makes next to its target.
+    static constexpr std::string_view kTempMarker = ".travex-tmp";
+    // The atomic write hands the bytes to the temporary file in pieces of this size.
+    static constexpr std::size_t kWriteChunk = 64 * 1024;
+
+protected:
+    // Creates (or truncates) the file at temp_path for writing; nothing when it cannot.
+    virtual std::unique_ptr<TempFile> create_temp(const std::string& temp_path) = 0;
+    // Puts the closed temporary file in the target's place in one step.
+    virtual bool replace(const std::string& temp_path, const std::string& target) = 0;
+    // Removes a temporary file that will not be used; quiet when it is not there.
+    virtual void remove_temp(const std::string& temp_path) = 0;
 };
 
 // Reads a stream to its end, or refuses it (too_large) at the first byte beyond max_bytes.

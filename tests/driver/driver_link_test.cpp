@@ -87,7 +87,7 @@ struct DriverRig {
     travex::sim::SimCalculator calculator;
     DriverPort port{calculator};
     travex::link::LinkSettings settings;
-    travex::linktest::MemoryFileSystem fs;
+    travex::testing::FaultFileSystem fs;
     travex::linktest::ScriptedUi ui;
     travex::link::CountingProgress progress;
     travex::link::LinkSession session{port, port, settings, fs, ui, progress};

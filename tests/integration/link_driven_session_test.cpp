@@ -84,7 +84,7 @@ struct DrivenRig {
     sim::SimCalculator sim;
     link::LinkSettings settings;
     VirtualPort port;
-    linktest::MemoryFileSystem fs;
+    testing::FaultFileSystem fs;
     DialogUi ui;
     link::CountingProgress progress;
     link::LinkSession session;

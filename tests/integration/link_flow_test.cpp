@@ -196,7 +196,7 @@ TEST(LinkReceiveFlow, ExistingFilesAskAndOverwriteAllStopsAsking) {
 
 TEST(LinkReceiveFlow, FullDiskFailedWritesAndMissingItemsStoreNothing) {
     SimRig rig;
-    rig.fs.free = 100;
+    rig.fs.free_bytes = 100;
     const auto two = choose({"backup.g6b", "zoom.g6z"});
     const link::LinkOutcome full = rig.session.receive(two, "in");
     EXPECT_FALSE(full.ok);
@@ -204,7 +204,7 @@ TEST(LinkReceiveFlow, FullDiskFailedWritesAndMissingItemsStoreNothing) {
     EXPECT_EQ(full.path, "in/backup.g6b") << "the failure names the file it concerns";
     EXPECT_EQ(rig.sim.stats().items_sent, 1) << "nothing is asked for after the stop";
     EXPECT_FALSE(rig.port.is_open());
-    rig.fs.free.reset();
+    rig.fs.free_bytes.reset();
     rig.fs.fail_writes = true;
     const link::LinkOutcome unwritable = rig.session.receive(two, "in");
     EXPECT_FALSE(unwritable.ok);
@@ -315,7 +315,7 @@ struct CancelRig {
     sim::SimCalculator sim;
     link::LinkSettings settings;
     VirtualPort port{clock, &sim};
-    linktest::MemoryFileSystem fs;
+    testing::FaultFileSystem fs;
     linktest::ScriptedUi ui;
     CancellingProgress progress;
     link::LinkSession session{port, clock, settings, fs, ui, progress};

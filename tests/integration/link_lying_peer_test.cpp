@@ -115,7 +115,7 @@ protected:
         PosixSerialPort port([&](int) { return server->device_path(); }, real_clock(), 0);
         link::LinkSettings settings;
         settings.timer_interval_ms = 10;
-        linktest::MemoryFileSystem files;
+        testing::FaultFileSystem files;
         linktest::ScriptedUi ui;
         link::CountingProgress progress;
         link::LinkSession session(port, real_clock(), settings, files, ui, progress);

@@ -1,5 +1,5 @@
 #pragma once
-// Shared pieces of the link tests: an in-memory file system, scripted answers to the
+// Shared pieces of the link tests: scripted answers to the
 // transfer questions, calculator file images, and a session wired to the simulated calculator.
 #include <map>
 #include <memory>
@@ -10,34 +10,9 @@
 #include "link/virtual_port.h"
 #include "resources/string_table.h"
 #include "sim/sim_calculator.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace travex::linktest {
-
-class MemoryFileSystem final : public FileSystem {
-public:
-    std::optional<Bytes> read_file(const std::string& path) override {
-        const auto it = files.find(path);
-        if (it == files.end()) {
-            return std::nullopt;
-        }
-        return it->second;
-    }
-    bool exists(const std::string& path) override { return files.count(path) != 0; }
-    WriteResult write_file_atomic(const std::string& path, std::string_view bytes) override {
-        if (fail_writes) {
-            return WriteResult::failed;
-        }
-        files[path] = Bytes(bytes.begin(), bytes.end());
-        ++writes;
-        return WriteResult::written;
-    }
-    std::optional<std::uint64_t> free_space(const std::string&) override { return free; }
-
-    std::map<std::string, Bytes> files;
-    std::optional<std::uint64_t> free;
-    bool fail_writes = false;
-    int writes = 0;
-};
 
 // The text of a message as the question and the error report show it.
 inline std::string text_of(MessageId message) {
@@ -113,7 +88,7 @@ struct SimRig {
     sim::SimCalculator sim;
     link::LinkSettings settings;
     VirtualPort port;
-    MemoryFileSystem fs;
+    testing::FaultFileSystem fs;
     ScriptedUi ui;
     link::CountingProgress progress;
     link::LinkSession session;

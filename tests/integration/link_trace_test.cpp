@@ -119,7 +119,7 @@ TEST(LinkTrace, RecordedSendAndReceivePlayBackIntoTheEngine) {
     }
     ReplayPort replay(trace.lines);
     VirtualClock clock;
-    linktest::MemoryFileSystem fs;
+    testing::FaultFileSystem fs;
     fs.files = rig.fs.files;
     linktest::ScriptedUi ui;
     link::CountingProgress progress;

@@ -10,7 +10,7 @@
 #include "codec/token_tables.h"
 #include "editor/edit_text.h"
 #include "editor/editor_document.h"
-#include "fake_file_system.h"
+#include "fault_file_system.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ using travex::load_editor_file;
 using travex::save_editor_file;
 using travex::to_bytes;
 using travex::to_string;
-using travex::testing::FakeFileSystem;
+using travex::testing::FaultFileSystem;
 
 std::string zeros(std::size_t n) {
     return std::string(n, '\0');
@@ -72,7 +72,7 @@ TEST(EditorDocumentNames, UntitledNamesAndTheirRecognition) {
 }
 
 TEST(EditorDocumentLoad, RefusedFilesGiveTheirMessage) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     // clang-format off
     const std::tuple<const char*, std::string, int> cases[] = {
         {"list.g6p", header("6l") + "\x41\xFD\xFF", 415},   // header letter of a list file
@@ -89,7 +89,7 @@ TEST(EditorDocumentLoad, RefusedFilesGiveTheirMessage) {
 }
 
 TEST(EditorDocumentLoad, HeaderFieldsAndTextOfWhatOpens) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     // 62 bytes of program open; a title filling all 40 bytes has no terminator of its own.
     fs.put("dir\\small.G6P",
            to_bytes(header("6P", "MYPROG", std::string(40, 'T')) + "ABCDEF\xFD\xFF"));
@@ -105,7 +105,7 @@ TEST(EditorDocumentLoad, HeaderFieldsAndTextOfWhatOpens) {
 }
 
 TEST(EditorDocumentSave, RefusalsWriteNothingAndKeepTheOldFile) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     const EditorSave save{"", {}, false, "AB"};
     for (const char* extension : {".g6p", ".txt"}) {
         const std::string too_long = std::string(252, 'p') + extension;
@@ -140,7 +140,7 @@ TEST(EditorDocumentSave, ProgramThatCouldNotOpenWholeIsNotWritten) {
     }
     const std::string full = lines + std::string(travex::kMaxConvertedText - lines.size(), 'B');
     ASSERT_EQ(full.size(), travex::kMaxConvertedText);
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     fs.put("p.g6p", to_bytes("old"));
     // Too long a text; tokens over the limit (a line of 51,200 characters gains breaks); a
     // text at the limit that would reopen with the trailer's line break added.
@@ -159,7 +159,7 @@ TEST(EditorDocumentSave, ProgramThatCouldNotOpenWholeIsNotWritten) {
 }
 
 TEST(EditorDocumentSave, SaveKeepsTheNameFieldSaveAsTakesItFromThePath) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     fs.put("dir\\mine.g6p", to_bytes(header("6p", "SOLVER", "Roots") + "A\xFD\xFF"));
     const auto loaded = load_editor_file(fs, "dir\\mine.g6p");
     ASSERT_EQ(loaded.message, travex::MessageId::none);
@@ -186,7 +186,7 @@ TEST(EditorDocumentSave, SaveKeepsTheNameFieldSaveAsTakesItFromThePath) {
 TEST(EditorDocumentRoundTrip, EveryTokenSurvivesLoadEditBoxAndSave) {
     const std::string file =
         header("6p", "ALLTOKEN", "Every token") + every_token_on_its_own_line() + "\xFF";
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     fs.put("all.g6p", to_bytes(file));
     const auto loaded = load_editor_file(fs, "all.g6p");
     ASSERT_EQ(loaded.message, travex::MessageId::none);

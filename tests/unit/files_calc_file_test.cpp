@@ -5,14 +5,14 @@
 #include <string>
 #include <tuple>
 
-#include "fake_file_system.h"
+#include "fault_file_system.h"
 #include "files/calc_file.h"
 #include "files/received_item.h"
 
 namespace travex {
 namespace {
 
-using testing::FakeFileSystem;
+using testing::FaultFileSystem;
 
 // A file image with the given header fields and body.
 Bytes make_file(char digit, char letter, const ItemName& name, const Bytes& body = {},
@@ -54,7 +54,7 @@ protected:
         fs_.put(path, bytes);
         return read_file_for_sending(fs_, path, model);
     }
-    FakeFileSystem fs_;
+    FaultFileSystem fs_;
 };
 
 TEST_F(FilesReadForSending, ChecksInOrderWithTheirResultsAndMessages) {
@@ -128,7 +128,7 @@ TEST(FilesPayloadRoundTrip, EveryTypeComesBackByteIdentical) {
         }
         const std::string path = std::string("item.g6") + type.letter;
         const Bytes file = make_file('6', type.letter, name, body, type.default_title);
-        FakeFileSystem fs;
+        FaultFileSystem fs;
         fs.put(path, file);
         const SendableFile sent = read_file_for_sending(fs, path);
         ASSERT_EQ(sent.result, FileResult::ok);
@@ -154,7 +154,7 @@ TEST(FilesBuildFromPayload, DigitAndLetterFromThePathProgramsDropTheFirstByte) {
 }
 
 TEST(FilesWriteFile, NewExistingLongAndFailedWrites) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     EXPECT_EQ(write_file(fs, "a.g6p", sequence(60), false), FileResult::ok);
     EXPECT_EQ(write_file(fs, "a.g6p", sequence(3), false), FileResult::exists);
     EXPECT_EQ(fs.files["a.g6p"], sequence(60));

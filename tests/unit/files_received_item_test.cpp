@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "fake_file_system.h"
+#include "fault_file_system.h"
 #include "files/received_item.h"
 
 namespace travex {
 namespace {
 
-using testing::FakeFileSystem;
+using testing::FaultFileSystem;
 
 std::string file_name(std::string_view text, char letter = 'p') {
     return received_item_file_name(to_bytes(text), '6', letter);
@@ -102,7 +102,7 @@ protected:
         }
         return outcome;
     }
-    FakeFileSystem fs_;
+    FaultFileSystem fs_;
     ReceiveState state_;
     std::vector<std::string> asked_;
     std::vector<int> reported_;

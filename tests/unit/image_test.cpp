@@ -7,7 +7,7 @@
 #include "image/png_writer.h"
 #include "image/screen_bitmap.h"
 #include "image/screen_data.h"
-#include "tests/unit/fake_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace travex::image {
 namespace {
@@ -225,7 +225,7 @@ TEST(BitmapFile, RefusesOtherBitmaps) {
 }
 
 TEST(BitmapFile, SavingChecksSpacePathAndKeepsOldFilesOnFailure) {
-    testing::FakeFileSystem fs;
+    testing::FaultFileSystem fs;
     const ScreenImage image = frame_screen(blank_screen(132));
     fs.free_bytes = 1381;
     EXPECT_EQ(save_bitmap_file(fs, "a.bmp", image), MessageId::disk_full);

@@ -3,22 +3,22 @@
 #include <filesystem>
 #include <tuple>
 
-#include "memory_file_system.h"
+#include "fault_file_system.h"
 #include "settings/ini_profile_store.h"
 
 namespace travex {
 namespace {
 
-using testing::MemoryFileSystem;
+using testing::FaultFileSystem;
 
 constexpr const char* kPath = "C:/p/TM-RZ4.INI";
 
 class IniStore : public ::testing::Test {
 protected:
-    MemoryFileSystem files;
+    FaultFileSystem files;
     IniProfileStore store{files, kPath};
-    void set(std::string text) { files.files[kPath] = std::move(text); }
-    const std::string& text() { return files.files[kPath]; }
+    void set(std::string_view text) { files.put(kPath, text); }
+    std::string text() { return files.text(kPath); }
 };
 
 TEST_F(IniStore, FirstSectionAndFirstKeyOfANameWinAndNoFileGivesDefaults) {

@@ -12,13 +12,13 @@
 #include "codec/token_tables.h"
 #include "codec/tokenizer.h"
 #include "editor/editor_document.h"
-#include "fake_file_system.h"
+#include "fault_file_system.h"
 #include "files/program_lines.h"
 
 namespace travex {
 namespace {
 
-using testing::FakeFileSystem;
+using testing::FaultFileSystem;
 
 std::string text_of(std::string_view tokens) {
     return detokenize(
@@ -72,7 +72,7 @@ std::string body_of(const std::string& file) {
 }
 
 // Opens path in an editor, lets edit change its text, saves it, and answers the file.
-std::string open_edit_save(FakeFileSystem& fs, const std::string& path,
+std::string open_edit_save(FaultFileSystem& fs, const std::string& path,
                            const std::function<std::string(std::string)>& edit) {
     EditorLoad load = load_editor_file(fs, path);
     EXPECT_EQ(load.message, MessageId::none);
@@ -100,7 +100,7 @@ TEST(ProgramLines, UnchangedLinesKeepTheirBytesWhenAnotherLineIsEdited) {
         body += "A" + line + "1\xFD" + "B\xFD";
     }
     body += "\xFF";
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     fs.files["prog.g6p"] = to_bytes(header("PROG") + body);
     const std::string first = open_edit_save(fs, "prog.g6p", [](std::string text) {
         text.insert(text.find("EDIT") + 4, "ED");

@@ -1,42 +1,24 @@
 #include <gtest/gtest.h>
 
 #include "base/le_bytes.h"
-#include "fake_file_system.h"
+#include "fault_file_system.h"
 #include "repro/firmware_image.h"
 #include "sim/firmware_image_maker.h"
 
 namespace travex::repro {
 namespace {
 
-using testing::FakeFileSystem;
-
-// Counts the reads, so a test can tell that a name was judged before the content.
-class CountingFiles final : public FileSystem {
-public:
-    FakeFileSystem inner;
-    int reads = 0;
-    std::optional<Bytes> read_file(const std::string& path) override {
-        ++reads;
-        return inner.read_file(path);
-    }
-    bool exists(const std::string& path) override { return inner.exists(path); }
-    WriteResult write_file_atomic(const std::string& path, std::string_view bytes) override {
-        return inner.write_file_atomic(path, bytes);
-    }
-    std::optional<std::uint64_t> free_space(const std::string& path) override {
-        return inner.free_space(path);
-    }
-};
+using testing::FaultFileSystem;
 
 class ImageChecks : public ::testing::Test {
 protected:
-    CountingFiles files;
+    FaultFileSystem files;
     FlashLayout layout = flash_layout(ReproSettings{});
     Bytes good = sim::make_firmware_image({{0, 1, 2, 30, 60, 61}, 9});
 
     ImageCheck check(const std::string& path) { return check_firmware_image(files, path, layout); }
     ImageCheck check_named(const std::string& path) {
-        files.inner.put(path, good);
+        files.put(path, good);
         return check(path);
     }
 };
@@ -84,8 +66,8 @@ TEST_F(ImageChecks, AFileThatCannotBeOpenedComesFirst) {
     // Even a bad name: opening is the first check.
     EXPECT_EQ(check("nonsense").failure.text, kCantOpenText);
     EXPECT_EQ(check("").failure.text, kCantOpenText);
-    files.inner.put("rq7310_ver101.bin", good);
-    files.inner.unreadable.insert("rq7310_ver101.bin");
+    files.put("rq7310_ver101.bin", good);
+    files.unreadable.insert("rq7310_ver101.bin");
     EXPECT_EQ(check("rq7310_ver101.bin").failure.text, kCantOpenText);
 }
 
@@ -93,30 +75,30 @@ TEST_F(ImageChecks, TheModelFieldMustReadSevenThreeHundred) {
     for (const char* field : {"7310", "730 ", "\0\0\0\0"}) {
         Bytes image = good;
         std::copy_n(field, 4, image.begin() + kModelFieldOffset);
-        files.inner.put("rq7310_ver101.bin", image);
+        files.put("rq7310_ver101.bin", image);
         EXPECT_EQ(check("rq7310_ver101.bin").failure.text, kNotValidText) << field;
     }
     // Too short to hold the field at all.
-    files.inner.put("rq7310_ver101.bin", Bytes(kModelFieldOffset + 3, '7'));
+    files.put("rq7310_ver101.bin", Bytes(kModelFieldOffset + 3, '7'));
     EXPECT_EQ(check("rq7310_ver101.bin").failure.text, kNotValidText);
 }
 
 TEST_F(ImageChecks, TheSumCoversSizeBytesIncludingItsOwnField) {
     Bytes image = good;
     image[0xFC100] ^= 0x01;  // past the last page, inside SIZE
-    files.inner.put("rq7310_ver101.bin", image);
+    files.put("rq7310_ver101.bin", image);
     ImageCheck c = check("rq7310_ver101.bin");
     EXPECT_EQ(c.failure.text, kCheckSumText);
     EXPECT_EQ(c.failure.icon, MessageIcon::exclamation);
     // Swapping two bytes keeps the sum: the check is a sum, nothing more.
     image = good;
     std::swap(image[10], image[20]);
-    files.inner.put("rq7310_ver101.bin", image);
+    files.put("rq7310_ver101.bin", image);
     EXPECT_TRUE(check("rq7310_ver101.bin").image);
     // Bytes after SIZE are not summed.
     image = good;
     image.push_back(0x77);
-    files.inner.put("rq7310_ver101.bin", image);
+    files.put("rq7310_ver101.bin", image);
     EXPECT_TRUE(check("rq7310_ver101.bin").image);
     // The stored value is read low byte first.
     image = good;
@@ -127,14 +109,14 @@ TEST_F(ImageChecks, TheSumCoversSizeBytesIncludingItsOwnField) {
 TEST_F(ImageChecks, AnImageShorterThanTheLayoutNeedsIsNotValid) {
     // Shorter than SIZE.
     Bytes image(good.begin(), good.end() - 1);
-    files.inner.put("rq7310_ver101.bin", image);
+    files.put("rq7310_ver101.bin", image);
     EXPECT_EQ(check("rq7310_ver101.bin").failure.text, kNotValidText);
     // SIZE small, but the stored sum lies past the end.
     ReproSettings s;
     s.size = "0x3000";
     s.check_sum_addr = "0x10ffff";
     layout = flash_layout(s);
-    files.inner.put("rq7310_ver101.bin", good);
+    files.put("rq7310_ver101.bin", good);
     EXPECT_EQ(check("rq7310_ver101.bin").failure.text, kNotValidText);
     // Everything summed, but the last page would lie past the end.
     s = ReproSettings{};

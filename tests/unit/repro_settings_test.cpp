@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "memory_file_system.h"
+#include "fault_file_system.h"
 #include "repro/flash_layout.h"
 #include "repro/repro_settings.h"
 #include "settings/ini_profile_store.h"
@@ -8,15 +8,16 @@
 namespace travex::repro {
 namespace {
 
-using testing::MemoryFileSystem;
+using testing::FaultFileSystem;
 
 constexpr const char* kPath = "C:/z/repro.ini";
 
 class ReproIni : public ::testing::Test {
 protected:
-    MemoryFileSystem files;
+    FaultFileSystem files;
     IniProfileStore store{files, kPath};
-    std::string& text() { return files.files[kPath]; }
+    std::string text() { return files.text(kPath); }
+    void set(std::string_view body) { files.put(kPath, body); }
 };
 
 TEST_F(ReproIni, AMissingFileIsCreatedWithEveryDefault) {
@@ -57,7 +58,7 @@ TEST_F(ReproIni, AMissingFileIsCreatedWithEveryDefault) {
 }
 
 TEST_F(ReproIni, ModelIsIgnoredAndRewrittenAsTheOneTarget) {
-    text() = "[TARGET]\nMODEL=RQ-7100\nDATA1=0x12\n[COMM]\nCHAR WAIT=7\nDATA BAUD RATE=115200\n";
+    set("[TARGET]\nMODEL=RQ-7100\nDATA1=0x12\n[COMM]\nCHAR WAIT=7\nDATA BAUD RATE=115200\n");
     const LoadedReproSettings loaded = load_repro_settings(store);
     EXPECT_EQ(loaded.outcome, LoadOutcome::ok);
     EXPECT_EQ(store.get_string("TARGET", "MODEL", ""), "RQ-7310");
@@ -74,14 +75,14 @@ TEST_F(ReproIni, AnEmptyLayoutValueIsInitErrButTheFileIsStillWritten) {
          {"FROM START ADDR", "LARGE PAGE START ADDR", "LARGE PAGE END ADDR", "LARGE PAGE SEND SIZE",
           "SMALL PAGE START ADDR", "SMALL PAGE END ADDR", "SMALL PAGE SEND SIZE"}) {
         files.files.clear();
-        text() = std::string("[FROM]\n") + key + "=\n";
+        set(std::string("[FROM]\n") + key + "=\n");
         const LoadedReproSettings loaded = load_repro_settings(store);
         EXPECT_EQ(loaded.outcome, LoadOutcome::missing_layout_value) << key;
         EXPECT_EQ(store.get_string("FROM", key, "absent"), "") << key;
     }
     // SIZE and CHECK SUM ADDR are not among the seven.
     files.files.clear();
-    text() = "[FROM]\nSIZE=\nCHECK SUM ADDR=\n";
+    set("[FROM]\nSIZE=\nCHECK SUM ADDR=\n");
     EXPECT_EQ(load_repro_settings(store).outcome, LoadOutcome::ok);
 }
 

@@ -5,14 +5,14 @@
 #include <utility>
 #include <vector>
 
-#include "memory_file_system.h"
+#include "fault_file_system.h"
 #include "settings/ini_profile_store.h"
 #include "settings/settings.h"
 
 namespace travex {
 namespace {
 
-using testing::MemoryFileSystem;
+using testing::FaultFileSystem;
 
 constexpr const char* kIni = "/cfg/TM-RZ4.INI";
 constexpr const char* kDesktop = "/home/user/Desktop";
@@ -47,11 +47,11 @@ private:
 
 class SettingsRules : public ::testing::Test {
 protected:
-    MemoryFileSystem files;
+    FaultFileSystem files;
     IniProfileStore ini{files, kIni};
     RecordingStore store{ini};
     FakeFolders folders;
-    void file(const std::string& body) { files.files[kIni] = "[ZELTA TRAVEX]\r\n" + body; }
+    void file(const std::string& body) { files.put(kIni, "[ZELTA TRAVEX]\r\n" + body); }
     int stored(const char* key) { return ini.get_int("ZELTA TRAVEX", key, -12345); }
 };
 
@@ -71,7 +71,7 @@ TEST_F(SettingsRules, NewUserGetsTheDefaultsAndTheFileHoldsOutBufferRightAway) {
     // Reading writes exactly one key: OutBuffer.
     ASSERT_EQ(store.writes.size(), 1u);
     EXPECT_EQ(store.writes[0], (std::pair<std::string, std::string>{"OutBuffer", "30"}));
-    EXPECT_EQ(files.files[kIni], "[ZELTA TRAVEX]\r\nOutBuffer=30\r\n");
+    EXPECT_EQ(files.text(kIni), "[ZELTA TRAVEX]\r\nOutBuffer=30\r\n");
 }
 
 TEST_F(SettingsRules, NonPositiveLimitsAndIntervalsFallBackButZeroRetriesStay) {
@@ -101,8 +101,8 @@ TEST_F(SettingsRules, LinkTraceIsReadAsGivenAndNeverWrittenBack) {
     EXPECT_EQ(s.link_trace, "C:\\bug\\trace.txt");
     s.link_trace = "other.txt";
     write_settings(store, s);
-    EXPECT_NE(files.files[kIni].find("LinkTrace=C:\\bug\\trace.txt"), std::string::npos);
-    EXPECT_EQ(files.files[kIni].find("other.txt"), std::string::npos);
+    EXPECT_NE(files.text(kIni).find("LinkTrace=C:\\bug\\trace.txt"), std::string::npos);
+    EXPECT_EQ(files.text(kIni).find("other.txt"), std::string::npos);
 }
 
 TEST_F(SettingsRules, DataFolderIsUsedOnlyWhenItExists) {

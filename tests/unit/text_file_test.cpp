@@ -6,12 +6,12 @@
 #include <tuple>
 
 #include "codec/text_limits.h"
-#include "fake_file_system.h"
+#include "fault_file_system.h"
 
 namespace {
 
 using travex::to_bytes;
-using travex::testing::FakeFileSystem;
+using travex::testing::FaultFileSystem;
 
 // A 54-byte header: model digit, type letter, name of spaces, title, zero.
 std::string header(char digit, char letter, const std::string& title = "") {
@@ -32,7 +32,7 @@ std::string list_body(int count = 2,
 }
 
 TEST(TextFileOpen, MessagesOfEveryRefusal) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     // A header that does not match the name, kinds that are not text, no file, 62 bytes of a
     // data file, a text or an export over the text limit (-1.2345678901234E-99 elements).
     // clang-format off
@@ -81,7 +81,7 @@ TEST(TextFileOpen, TextAndTitleOfEveryKind) {
     };
     // clang-format on
     for (const auto& [path, contents, kind, title, text] : cases) {
-        FakeFileSystem fs;
+        FaultFileSystem fs;
         fs.put(path, to_bytes(contents));
         const auto result = travex::open_as_text(fs, path);
         ASSERT_TRUE(result.ok()) << path << " " << travex::string_id(result.message);
@@ -92,7 +92,7 @@ TEST(TextFileOpen, TextAndTitleOfEveryKind) {
 }
 
 TEST(TextFileSave, EncodedWithoutHeaderAndNeverOverAnOldFile) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     EXPECT_EQ(travex::save_text_file(fs, "out.txt", ";L1\r\n\r\n\xA9\r\n"),
               travex::MessageId::none);
     EXPECT_EQ(travex::to_string(fs.files["out.txt"]), ";L1\r\n\r\n@theta@\r\n");
