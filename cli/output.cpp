@@ -11,6 +11,11 @@
 namespace travex::cli {
 
 int write_output(const std::optional<std::string>& path, std::string_view bytes) {
+    return write_output(real_file_system(), path, bytes);
+}
+
+int write_output(FileSystem& files, const std::optional<std::string>& path,
+                 std::string_view bytes) {
     if (!path || path->empty() || *path == "-") {
         if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
             std::fflush(stdout) != 0) {
@@ -18,7 +23,7 @@ int write_output(const std::optional<std::string>& path, std::string_view bytes)
         }
         return kExitOk;
     }
-    if (real_file_system().write_file_atomic(*path, bytes) != WriteResult::written) {
+    if (files.write_file_atomic(*path, bytes) != WriteResult::written) {
         return fail(*path, "cannot write the file");
     }
     return kExitOk;

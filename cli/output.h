@@ -8,6 +8,10 @@
 
 #include "base/bytes.h"
 
+namespace travex {
+class FileSystem;
+}
+
 namespace travex::cli {
 
 // Writes bytes to path, or to standard output when path is empty or "-". Returns kExitOk, or
@@ -17,6 +21,9 @@ inline int write_output(const std::optional<std::string>& path, const Bytes& byt
     return write_output(
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
+
+// The same, writing a file through the given file system (the tests' faults reach it there).
+int write_output(FileSystem& files, const std::optional<std::string>& path, std::string_view bytes);
 
 // True when both names lead to one existing file (also through other spellings or links):
 // writing the output would destroy the input it is made from.

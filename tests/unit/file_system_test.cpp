@@ -4,6 +4,7 @@
 
 #include "base/file_system.h"
 #include "base/le_bytes.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace travex {
 namespace {
@@ -60,6 +61,58 @@ TEST(RealFileSystem, CappedReadsRefuseWhatExceedsTheCapWithoutReadingItWhole) {
         EXPECT_FALSE(read.too_large) << name;
     }
     fs::remove_all(dir);
+}
+
+// The atomic write in pieces: every write call and every byte count at which the volume can fail,
+// around the piece boundaries, leaves the old file and no temporary file behind.
+TEST(AtomicWrite, AFailureAtAnyPieceOrByteKeepsTheOldFile) {
+    constexpr std::size_t chunk = FileSystem::kWriteChunk;
+    const Bytes old = {1, 2, 3};
+    for (const std::size_t size :
+         {std::size_t{0}, std::size_t{1}, chunk - 1, chunk, chunk + 1, 3 * chunk}) {
+        Bytes fresh(size);
+        for (std::size_t i = 0; i < size; ++i) {
+            fresh[i] = static_cast<std::uint8_t>(i * 7 + 1);
+        }
+        const int calls = static_cast<int>((size + chunk - 1) / chunk);
+        const auto expect_kept = [&](testing::FaultFileSystem& files, const std::string& what) {
+            EXPECT_EQ(write_file_atomic(files, "d/f", fresh), WriteResult::failed) << what;
+            EXPECT_EQ(files.files["d/f"], old) << what;
+            EXPECT_TRUE(files.temp_files().empty()) << what;
+            EXPECT_EQ(files.files.size(), 1u) << what;
+            files.clear_faults();
+            EXPECT_EQ(write_file_atomic(files, "d/f", fresh), WriteResult::written) << what;
+            EXPECT_EQ(files.files["d/f"], fresh) << what;
+            EXPECT_TRUE(files.temp_files().empty()) << what;
+        };
+        for (int call = 1; call <= calls; ++call) {
+            testing::FaultFileSystem files;
+            files.put("d/f", old);
+            files.fail_write_call = call;
+            expect_kept(files, std::to_string(size) + " bytes, call " + std::to_string(call));
+        }
+        for (const std::size_t room : {std::size_t{0}, chunk - 1, chunk, chunk + 1, size - 1}) {
+            if (room >= size) {
+                continue;
+            }
+            testing::FaultFileSystem files;
+            files.put("d/f", old);
+            files.fail_after_bytes = room;
+            expect_kept(files, std::to_string(size) + " bytes, room for " + std::to_string(room));
+        }
+        // With exactly enough room the write succeeds.
+        testing::FaultFileSystem files;
+        files.put("d/f", old);
+        files.fail_after_bytes = size;
+        EXPECT_EQ(write_file_atomic(files, "d/f", fresh), WriteResult::written) << size;
+        EXPECT_EQ(files.write_calls, calls) << size;
+    }
+    // A name without a file part is never written.
+    testing::FaultFileSystem files;
+    for (const char* path : {"", "d/"}) {
+        EXPECT_EQ(write_file_atomic(files, path, Bytes{1}), WriteResult::failed) << path;
+    }
+    EXPECT_TRUE(files.write_attempts.empty());
 }
 
 TEST(LittleEndian, FieldsRoundTripAtTheirEdges) {

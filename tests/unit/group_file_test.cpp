@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "base/le_bytes.h"
-#include "tests/unit/fake_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace travex::group {
 namespace {
 
-using testing::FakeFileSystem;
+using testing::FaultFileSystem;
 
 // Answers the file-exists question from a script and remembers what it was asked.
 class ScriptedQuestion final : public FileQuestions {
@@ -105,7 +105,7 @@ TEST(GroupSelection, MemberNamesAndTargetPaths) {
 }
 
 TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     fs.files["/d/b.g6p"] = {1, 2, 3};
     fs.files["/d/a.g6l"] = {};
     Selection selection;
@@ -121,7 +121,7 @@ TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
 }
 
 TEST(GroupWrite, EmptyGroupIsNeverWrittenAndUnpacksToNothing) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     const WriteOutcome outcome = write_group(fs, "/d/Group.g6g", Selection{});
     EXPECT_FALSE(outcome.written);
     EXPECT_EQ(outcome.message, MessageId::none);
@@ -133,7 +133,7 @@ TEST(GroupWrite, EmptyGroupIsNeverWrittenAndUnpacksToNothing) {
 }
 
 TEST(GroupWrite, ChecksFreeSpacePathLengthCreationAndMembers) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     fs.files["/d/a"] = pattern(100, 1);
     fs.files["/d/b"] = pattern(50, 2);
     Selection selection;
@@ -170,7 +170,7 @@ TEST(GroupWrite, ChecksFreeSpacePathLengthCreationAndMembers) {
 }
 
 TEST(GroupRoundTrip, UngroupingGivesEveryFileBackByteForByte) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     const std::vector<std::pair<std::string, Bytes>> originals = {
         {"/src/empty.g6p", {}},
         {"/src/one.g6l", {0}},
@@ -197,7 +197,7 @@ TEST(GroupRoundTrip, UngroupingGivesEveryFileBackByteForByte) {
 }
 
 TEST(GroupUnpack, RefusesFilesThatAreNotGroups) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     ScriptedQuestion never;
     fs.files["/p.g6p"] = {'6', 'p', 0, 0, 0, 0};
     fs.files["/one"] = {'g'};
@@ -226,7 +226,7 @@ TEST(GroupUnpack, OverwriteAnswersActOnEachFileAndOverwriteAllStopsAsking) {
     };
     const Bytes group = group_of({{"a", {1}}, {"b", {2}}, {"c", {3}}, {"d", {4}}, {"e", {5}}});
     for (const auto& [answers, all_first, asked, end, result] : cases) {
-        FakeFileSystem fs;
+        FaultFileSystem fs;
         fs.files = {{"/out/a", {9}}, {"/out/b", {9}}, {"/out/d", {9}}};
         ScriptedQuestion question(answers);
         EXPECT_EQ(unpack_group(fs, group, "/out", question, all_first).end, end);
@@ -241,7 +241,7 @@ TEST(GroupUnpack, OverwriteAnswersActOnEachFileAndOverwriteAllStopsAsking) {
 }
 
 TEST(GroupUnpack, RefusesNamesThatWouldLeaveTheFolderAndGoesOn) {
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     ScriptedQuestion never;
     const std::vector<std::string> unsafe = {
         "../evil.g6p", "sub/x.g6p", "sub\\x.g6p", "C:evil.g6p", "..", ".", "a\x01z", "CON",
@@ -292,7 +292,7 @@ TEST(GroupUnpack, DamagedRecordsKeepWhatWasWrittenAndReportTheDamage) {
         {"no terminator at all", {}},           {"terminator cut to two bytes", {0, 0}},
     };
     for (const auto& [what, tail] : cases) {
-        FakeFileSystem fs;
+        FaultFileSystem fs;
         ScriptedQuestion never;
         Bytes group = {'6', 'g'};
         append_record(group, "good", {5, 6});
@@ -306,10 +306,48 @@ TEST(GroupUnpack, DamagedRecordsKeepWhatWasWrittenAndReportTheDamage) {
     }
 }
 
+// A record's length counts its own 264-byte head: 263 cannot be a record, 264 is an empty member
+// and 265 a member of one byte. At the end of the group, a record may end exactly before the
+// terminator but not one byte into it.
+TEST(GroupUnpack, RecordLengthsEitherSideOfTheHeadAndOfTheEnd) {
+    const std::tuple<const char*, std::uint32_t, Bytes, bool> cases[] = {
+        // {what, length, member bytes laid down, unpacks}
+        {"one byte short of the head", 263, {}, false},
+        {"exactly the head", 264, {}, true},
+        {"one byte more than the head", 265, {7}, true},
+    };
+    for (const auto& [what, length, bytes, unpacks] : cases) {
+        FaultFileSystem fs;
+        ScriptedQuestion never;
+        Bytes group = {'6', 'g'};
+        append_record(group, "m", bytes, length);
+        group.resize(group.size() + 264, 0);
+        const UnpackOutcome outcome = unpack_group(fs, group, "/o", never);
+        EXPECT_EQ(outcome.clean(), unpacks) << what;
+        if (unpacks) {
+            EXPECT_EQ(fs.files["/o/m"], bytes) << what;
+        } else {
+            EXPECT_EQ(outcome.end, UnpackEnd::damaged) << what;
+            EXPECT_NE(outcome.damage.find("264"), std::string::npos) << what;
+            EXPECT_TRUE(fs.files.empty()) << what;
+        }
+    }
+    // The last record's length against the bytes left: all of them, and one more.
+    for (const std::uint32_t extra : {0u, 1u}) {
+        FaultFileSystem fs;
+        ScriptedQuestion never;
+        Bytes group = {'6', 'g'};
+        append_record(group, "m", {1, 2, 3}, 264 + 3 + extra);
+        const UnpackOutcome outcome = unpack_group(fs, group, "/o", never);
+        EXPECT_EQ(outcome.end, UnpackEnd::damaged) << extra;
+        EXPECT_EQ(fs.files.count("/o/m"), extra == 0 ? 1u : 0u) << extra;
+    }
+}
+
 TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
     const Bytes group = group_of({{"a", {1}}, {std::string(200, 'n'), {2}}, {"c", {3}}});
     {
-        FakeFileSystem fs;
+        FaultFileSystem fs;
         ScriptedQuestion never;
         const std::string folder = "/" + std::string(54, 'f');  // folder + '/' + 200 = 256
         const UnpackOutcome outcome = unpack_group(fs, group, folder, never);
@@ -318,7 +356,7 @@ TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
         EXPECT_EQ(fs.files.size(), 1u);  // the first member stays
     }
     {
-        FakeFileSystem fs;
+        FaultFileSystem fs;
         ScriptedQuestion never;
         fs.failing_paths.insert("/o/" + std::string(200, 'n'));
         const UnpackOutcome outcome = unpack_group(fs, group, "/o", never);
@@ -331,7 +369,7 @@ TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
 
 TEST(GroupUnpack, NeedsTheGroupSizeFreeInTheFolder) {
     const Bytes group = group_of({{"a", pattern(1000, 1)}});
-    FakeFileSystem fs;
+    FaultFileSystem fs;
     ScriptedQuestion never;
     fs.free_bytes = group.size() - 1;
     EXPECT_EQ(unpack_group(fs, group, "C:\\out", never).message, MessageId::disk_full);

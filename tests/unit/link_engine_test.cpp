@@ -1,8 +1,10 @@
 // The link engine against a calculator played by hand on the virtual port.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
+#include "base/input_caps.h"
 #include "base/le_bytes.h"
 #include "link/link_engine.h"
 #include "link/virtual_port.h"
@@ -356,7 +358,8 @@ TEST(LinkEngineDirectory, CategoryEchoMustMatchIgnoringCase) {
 }
 
 // Drives a named item receive up to its 0x15 block step.
-void item_receive_to_block(EngineRig& rig, const link::ItemName& requested, bool with_name) {
+void item_receive_to_block(EngineRig& rig, const link::ItemName& requested, bool with_name,
+                           std::uint32_t announced = 0) {
     rig.close_dialog_on_directory = false;
     fetch_directory(rig, {Bytes{0}, Bytes{0}, Bytes{0}});
     rig.engine.set_operation(LinkOperation::receive_items);
@@ -367,7 +370,7 @@ void item_receive_to_block(EngineRig& rig, const link::ItemName& requested, bool
     rig.answer(concat({calc(0x01), calc(0x22)}), 2);
     const link::ItemName category = link::make_name("PROGRAM");
     Bytes info(category.begin(), category.end());
-    info.insert(info.end(), {0, 0, 0, 0});
+    append_u32le(info, announced);
     rig.answer(calc_block(info), 1);
     ASSERT_EQ(rig.step_command(), 0x15);
 }
@@ -411,6 +414,52 @@ TEST(LinkEngineItemBlock, PayloadFollowsTheNameFieldOrItsAbsenceAndBadBlocksFail
             EXPECT_TRUE(rig.failures.empty());
             EXPECT_EQ(rig.items_done, 1);
         }
+    }
+}
+
+// The 0x15 block's length field on each side of its limits: the least that still holds the
+// length, four bytes and (when asked for) the name field; the most the item information
+// announced; and, with nothing announced, the largest item.
+TEST(LinkEngineItemBlock, LengthsEitherSideOfTheirLimits) {
+    const link::ItemName name = link::make_name("P");
+    // A block whose length field says `length` and that carries `length` body bytes.
+    const auto block_of = [&](std::uint32_t length, bool with_name) {
+        Bytes body(length, 0x5A);
+        write_u32le(body, 0, length);
+        std::fill_n(body.begin() + 4, std::min<std::uint32_t>(4, length - 4), 0);
+        if (with_name && length >= 8) {
+            std::copy_n(name.begin(), std::min<std::size_t>(11, length - 8), body.begin() + 8);
+        }
+        return calc_block(body);
+    };
+    // {length field, with a name field, announced item length, accepted}. The upper bound is
+    // the announced length plus the whole wrapping, name field included, with or without one.
+    const std::tuple<std::uint32_t, bool, std::uint32_t, bool> cases[] = {
+        {18, true, 0, false}, {19, true, 0, true},     {7, false, 0, false},
+        {8, false, 0, true},  {19 + 5, true, 5, true}, {19 + 6, true, 5, false},
+    };
+    for (const auto& [length, with_name, announced, accepted] : cases) {
+        EngineRig rig;
+        item_receive_to_block(rig, name, with_name, announced);
+        rig.answer(block_of(length, with_name), 1);
+        rig.run(2);
+        EXPECT_EQ(rig.failures.empty(), accepted) << length << " " << with_name;
+        EXPECT_EQ(rig.items_done, accepted ? 1 : 0) << length << " " << with_name;
+        if (accepted) {
+            EXPECT_EQ(rig.engine.received_payload().size(), length - (with_name ? 19u : 8u));
+        }
+    }
+    // With no length announced the largest item bounds the block: its first six bytes decide.
+    for (const std::uint32_t over : {0u, 1u}) {
+        EngineRig rig;
+        item_receive_to_block(rig, name, true);
+        const auto length = static_cast<std::uint32_t>(kLargestItemBytes) + 19 + over;
+        Bytes head = link::short_packet('7', '5', 0x15);
+        head.resize(2);
+        append_u32le(head, length);
+        rig.answer(head, 1);
+        rig.run(2);
+        EXPECT_EQ(rig.failures.empty(), over == 0) << over;
     }
 }
 

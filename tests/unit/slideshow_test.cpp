@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "base/le_bytes.h"
-#include "tests/unit/fake_file_system.h"
+#include "tests/unit/fault_file_system.h"
 
 namespace travex::slides {
 namespace {
@@ -143,6 +143,41 @@ TEST(SlideShowRead, HeaderLengthAndDamagedRecordsOpenNothing) {
     }
 }
 
+// A page record's length counts its 8-byte head: 7 is damage, 8 a page without data (shown
+// blank), 9 a page of one byte. The last record may reach the end of the file exactly, not beyond.
+TEST(SlideShowRead, RecordLengthsEitherSideOfTheHeadAndOfTheEnd) {
+    for (const std::uint32_t length : {7u, 8u, 9u}) {
+        Bytes file = show_bytes('6', 's', "", {});
+        file.resize(55);
+        append_u32le(file, length);
+        append_u32le(file, 0);
+        file.resize(file.size() + (length > 8 ? length - 8 : 0), 0);
+        file.resize(file.size() + 8, 0);
+        const ShowRead read = read_slide_show(file, '6');
+        if (length < 8) {
+            EXPECT_EQ(read.message, MessageId::file_access_failed) << length;
+            EXPECT_NE(read.problem.find("8-byte"), std::string::npos) << length;
+            EXPECT_TRUE(read.show.pages.empty()) << length;
+        } else {
+            EXPECT_EQ(read.message, MessageId::none) << length;
+            ASSERT_EQ(read.show.pages.size(), 1u) << length;
+            EXPECT_EQ(read.show.pages[0].record_length, length);
+            EXPECT_FALSE(read.show.pages[0].decoded.complete()) << length;
+        }
+    }
+    const Bytes page = compress_page(random_screen(5));
+    for (const std::uint32_t extra : {0u, 1u}) {
+        Bytes file = show_bytes('6', 's', "", {page, Bytes(10, 0)}, false);
+        const std::size_t last = file.size() - 18;
+        write_u32le(file, last, static_cast<std::uint32_t>(18 + extra));
+        const ShowRead read = read_slide_show(file, '6');
+        // Either way the terminating record is missing; a length beyond the end is named so.
+        EXPECT_EQ(read.message, MessageId::file_access_failed) << extra;
+        EXPECT_EQ(read.problem.find("runs past the end") != std::string::npos, extra == 1)
+            << read.problem;
+    }
+}
+
 TEST(SlideShowCopy, NameFieldTakesTheBaseNamePaddedWithFF) {
     auto field = [](std::string_view path) {
         const auto f = copy_name_field(path);
@@ -177,7 +212,7 @@ TEST(SlideShowCopy, RewritesDigitNameAndTitleAndKeepsThePages) {
 }
 
 TEST(SlideShowCopy, SavingReportsEachFailureAndKeepsOldFiles) {
-    testing::FakeFileSystem fs;
+    testing::FaultFileSystem fs;
     const Bytes original = show_bytes('6', 's', "T", {Bytes{1}});
     EXPECT_EQ(save_copy(fs, "missing.g6s", "new.g6s", "x").message, MessageId::file_access_failed);
     fs.files["show.g6s"] = original;
