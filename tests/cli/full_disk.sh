@@ -92,7 +92,7 @@ all_cases() {
     run_case recv "$1" "$cli" recv prog1.g6p -C vol --overwrite --sim --items items
     run_case "image to a bitmap" "$1" "$cli" image Pict1.g6i -o vol/pic.bmp
     run_case "image to a PNG" "cannot write" "$cli" image Pict1.g6i -o vol/pic.png
-    run_case slides "cannot write" "$cli" slides show.g4s -o vol --png --overwrite
+    run_case slides "$1" "$cli" slides show.g4s -o vol --png --overwrite
     run_case retitle "$1" "$cli" retitle show.g4s vol/copy.g4s --title New
 }
 
@@ -104,7 +104,7 @@ sha256sum vol/* > old.sums
 avail=$(df --output=avail -B1 vol | tail -1 | tr -d ' ')
 echo "free bytes on the full volume: $avail"
 phase="full volume"
-all_cases "Not enough disk space"
+all_cases "Insufficient free disk space."
 
 # 2. Room on the volume, but every file is cut at 512 bytes (a write that fails in the middle):
 #    the free-space checks pass and the atomic write meets the short write itself.
