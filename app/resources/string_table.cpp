@@ -133,6 +133,11 @@ constexpr StringEntry kStrings[] = {
     {308, "Receive"},
     {309, "Send"},
     {310, "Opening Tool"},
+    // Captions and lines of the transfer progress window.
+    {320, "Sending ..."},
+    {321, "Receiving ..."},
+    {322, "Screen Capturing ..."},
+    {323, "Screen image"},
     // Messages of the error report: string id = 400 + message index.
     {400, "Insufficient free memory."},
     {401, "Selected port is already in use."},
