@@ -8,10 +8,10 @@ namespace travex {
 
 enum class TextId : std::uint16_t {
     none = 0,
-    sending = 320,           // "Sending ..."
-    receiving = 321,         // "Receiving ..."
-    screen_capturing = 322,  // "Screen Capturing ..."
-    screen_image = 323,      // "Screen image"
+    sending = 160,           // "Sending ..."
+    receiving = 161,         // "Receiving ..."
+    screen_capturing = 162,  // "Screen Capturing ..."
+    screen_image = 163,      // "Screen image"
 };
 
 // The string-table id of a text.

@@ -28,6 +28,11 @@ constexpr StringEntry kStrings[] = {
     {20, "STAT PLOT"},
     {21, "VARS"},
     {23, "CATALOG"},
+    // Captions and lines of the transfer progress window.
+    {160, "Sending ..."},
+    {161, "Receiving ..."},
+    {162, "Screen Capturing ..."},
+    {163, "Screen image"},
     // File dialog filters: description|pattern|...||, the bars become zeros when loaded.
     {180,
      "All Files(*.g6*)|*.g6*;*.g4*|Backup File(*.g6b)|*.g6b;*.g4b|Group "
@@ -133,11 +138,6 @@ constexpr StringEntry kStrings[] = {
     {308, "Receive"},
     {309, "Send"},
     {310, "Opening Tool"},
-    // Captions and lines of the transfer progress window.
-    {320, "Sending ..."},
-    {321, "Receiving ..."},
-    {322, "Screen Capturing ..."},
-    {323, "Screen image"},
     // Messages of the error report: string id = 400 + message index.
     {400, "Insufficient free memory."},
     {401, "Selected port is already in use."},

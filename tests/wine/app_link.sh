@@ -22,8 +22,24 @@ win() { windows_path "$files/$1"; }
 
 # --- the simulated calculators ------------------------------------------------------------------
 declare -A sim_pids=()
+# The application may still be saying goodbye on a terminal after its frame is enabled again:
+# a simulator replaced then would break that goodbye and bring up a port error of its own. So
+# a simulator is replaced only once no other process holds its terminal (Wine's server holds
+# the ports the application opened).
+wait_port_free() { # name
+    local terminal holders
+    terminal=$(readlink "$work/$1" 2>/dev/null) || return 0
+    for _ in $(seq 150); do
+        holders=$(find /proc/[0-9]*/fd -maxdepth 1 -lname "$terminal" 2>/dev/null | cut -d/ -f3 |
+            sort -u | grep -vx "${sim_pids[$1]:-none}")
+        [ -z "$holders" ] && return 0
+        sleep 0.2
+    done
+    echo "FAIL: $terminal still held by $holders"; fails=$((fails + 1))
+}
 start_sim() { # name args...: the simulated calculator on the terminal $work/<name>
     local name=$1; shift
+    wait_port_free "$name"
     stop_sim "$name"
     rm -f "$work/$name"
     "$native" sim --link "$work/$name" "$@" >"$work/$name.out" 2>"$work/$name.err" &
@@ -350,8 +366,11 @@ link command 20023
 check "capture after the port came back" link wait-screens 1 60000
 link close-active; link answer "ZELTA TRAVEX" no 20000 >/dev/null
 
-# A fresh start, so that the port dialogs do not depend on how the faults went.
+# A fresh start, so that the port dialogs do not depend on how the faults went; the LinkTrace
+# key of the settings file has the link operations of this run traced into a file.
 close_app
+rm -f "$work/trace.txt"
+set_setting LinkTrace "$(windows_path "$work/trace.txt")"
 run_app
 
 # --- Communication Port and Auto Setting --------------------------------------------------------
@@ -383,6 +402,10 @@ expect "no port answers" "No response.|Make sure that the cable is correctly con
 link click "Communication Port" 2
 check "port dialog closes" link gone "Communication Port" 20000
 grep -q '^CommPort=3' "$(settings_file)" || { echo "FAIL: old port not kept"; fails=$((fails + 1)); }
+# The trace shows the probes: the opening of each port, and the calculator's hello answered.
+grep -q ' : open 2 ' "$work/trace.txt" && grep -q ' : open 3 ok' "$work/trace.txt" &&
+    grep -q ' < 37 35 ' "$work/trace.txt" ||
+    { echo "FAIL: no wire trace of the probes in $work/trace.txt"; fails=$((fails + 1)); }
 
 close_app
 echo "app_link: $fails failures; screenshots in $work"
