@@ -6,8 +6,8 @@
 // tick.
 #include <benchmark/benchmark.h>
 
+#include "link/link_session.h"
 #include "link/tracing_port.h"
-#include "link/transfer_flow.h"
 #include "link/virtual_port.h"
 #include "sim/sim_calculator.h"
 #include "tests/unit/fault_file_system.h"

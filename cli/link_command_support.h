@@ -7,7 +7,8 @@
 #include "cli/command.h"
 #include "cli/link_port.h"
 #include "cli/media_text.h"
-#include "link/transfer_flow.h"
+#include "link/link_session.h"
+#include "link/send_checks.h"
 
 namespace travex::cli {
 

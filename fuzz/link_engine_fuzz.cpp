@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "link/transfer_flow.h"
+#include "link/link_session.h"
 #include "link/virtual_port.h"
 #include "tests/unit/fault_file_system.h"
 

@@ -9,9 +9,11 @@
 #include "base/file_system.h"
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
+#include "link/link_session.h"
 #include "link/real_clock.h"
 #include "link/serial_port_win32.h"
-#include "link/transfer_flow.h"
+#include "link/trace_file.h"
+#include "link/tracing_port.h"
 
 namespace travex::win32 {
 namespace {
@@ -53,6 +55,10 @@ private:
 
 struct LinkShell {
     Win32SerialPort port;
+    // With a LinkTrace file in the settings, every operation of the run goes through the wire
+    // trace into that file (emptied by the first operation).
+    std::unique_ptr<link::TraceFile> trace_file;
+    std::unique_ptr<link::TracingPort> tracing;
     AppLinkUi ui;
     std::unique_ptr<link::LinkSession> session;
     // The session of the previous operation, kept until the next one starts: an operation may
@@ -66,6 +72,22 @@ struct LinkShell {
 LinkShell& shell() {
     static LinkShell instance;
     return instance;
+}
+
+// The port the operations use: the serial port, or the wire trace around it.
+SerialPort& link_port() {
+    LinkShell& link = shell();
+    if (!link.tracing && !link.trace_file && !app_state().settings.link_trace.empty()) {
+        link.trace_file = link::TraceFile::create(app_state().settings.link_trace);
+        if (link.trace_file) {
+            link.tracing =
+                std::make_unique<link::TracingPort>(link.port, real_clock(), *link.trace_file);
+        }
+    }
+    if (link.tracing) {
+        return *link.tracing;
+    }
+    return link.port;
 }
 
 link::LinkSettings link_settings() {
@@ -119,7 +141,7 @@ void after_engine_call() {
         // The operation is over: nothing may keep the port, and the frame is the user's
         // again (during an auto setting the port dialogs keep it disabled themselves).
         if (link.port.is_open()) {
-            link.port.CloseLinkPort();
+            link_port().CloseLinkPort();
         }
         if (link.kind != link::LinkOperation::probe) {
             EnableWindow(app_state().frame, TRUE);
@@ -187,8 +209,12 @@ void StartLinkOperation(HWND frame, link::LinkOperation op) {
     }
     link.retired = std::move(link.session);
     link.session = std::make_unique<link::LinkSession>(
-        link.port, real_clock(), link_settings(), real_file_system(), link.ui, progress_window());
+        link_port(), real_clock(), link_settings(), real_file_system(), link.ui, progress_window());
     link.session->set_host(&link.ui);
+    if (link.tracing) {
+        link.tracing->set_step_source(
+            [session = link.session.get()] { return link::engine_step_name(session->engine()); });
+    }
     link.kind = op;
     link.close_posted = false;
     const int code = link.session->begin(op);

@@ -7,6 +7,7 @@
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
 #include "link/progress_text.h"
+#include "resources/string_table.h"
 
 namespace travex::win32 {
 
@@ -25,14 +26,14 @@ constexpr int kTextTop = 30;
 
 class ProgressWindow final : public link::ProgressSink {
 public:
-    void show(std::string_view title, int total_units, bool cancel_rewrites) override {
+    void show(TextId title, int total_units, bool cancel_rewrites) override {
         close();
         total_ = total_units;
         done_ = 0;
         text_.clear();
         cancel_rewrites_ = cancel_rewrites;
         AppState& state = app_state();
-        const std::string caption(title);
+        const std::string caption(string_text(string_id(title)).value_or(""));
         window_ = CreateWindowExA(0, "PCRunWClass", caption.c_str(), WS_VISIBLE | WS_BORDER,
                                   (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2,
                                   (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2, kWidth, kHeight,
@@ -71,6 +72,8 @@ public:
             close();
         }
     }
+
+    void show_line(TextId text) override { advance(0, string_text(string_id(text)).value_or("")); }
 
     bool is_open() const override { return window_ != nullptr; }
 

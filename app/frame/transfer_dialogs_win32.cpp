@@ -10,7 +10,7 @@
 #include "files/save_as_name.h"
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
-#include "link/transfer_flow.h"
+#include "link/send_checks.h"
 #include "resources/file_filters.h"
 #include "resources/resource_ids.h"
 
@@ -26,13 +26,13 @@ constexpr DWORD kNameBufferLength = 256;
 constexpr int kFileList = 1120;
 constexpr int kTypeChoice = 1136;
 constexpr int kNameEdit = 1152;
-constexpr int kSelectionList = 31005;
-constexpr int kItemList = 31007;
-constexpr int kSendOk = 31001;
-constexpr int kReceiveSelect = 31001;
-constexpr int kSelectAll = 31002;
-constexpr int kRemove = 31003;
-constexpr int kRemoveAll = 31004;
+constexpr int kSelectionList = IDC_TRANSFER_SELECTION;
+constexpr int kItemList = IDC_RECEIVE_ITEMS;
+constexpr int kSendOk = IDC_TRANSFER_ACTION;
+constexpr int kReceiveSelect = IDC_TRANSFER_ACTION;
+constexpr int kSelectAll = IDC_TRANSFER_SELECT_ALL;
+constexpr int kRemove = IDC_TRANSFER_REMOVE;
+constexpr int kRemoveAll = IDC_TRANSFER_REMOVE_ALL;
 constexpr int kSelect = 1;  // the send dialog's Select, the receive dialog's OK
 // The subclassed dialog is handed its old window procedure with these messages.
 constexpr UINT kSendSubclassed = WM_USER + 4;

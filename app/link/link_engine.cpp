@@ -73,8 +73,8 @@ void LinkEngine::start_first_script() {
             run_script(ScriptId::hello);
             break;
         case LinkOperation::capture:
-            progress_.show("Screen Capturing ...", kCaptureUnits, true);
-            progress_.advance(0, "Screen image");
+            progress_.show(TextId::screen_capturing, kCaptureUnits, true);
+            progress_.show_line(TextId::screen_image);
             run_script(ScriptId::screen_capture);
             break;
         default:

@@ -108,6 +108,15 @@
 #define IDD_AUTO_SETTING 163
 #define IDD_SEND_FILES 30010
 #define IDD_RECEIVE_FILES 30011
+// Their own controls beside the common dialog's: the one action button (Send Files: "&OK",
+// which starts the send; Receive Files: "&Select", which adds the highlighted items), the
+// selection list with its buttons, and the calculator's items of Receive Files.
+#define IDC_TRANSFER_ACTION 31001
+#define IDC_TRANSFER_SELECT_ALL 31002
+#define IDC_TRANSFER_REMOVE 31003
+#define IDC_TRANSFER_REMOVE_ALL 31004
+#define IDC_TRANSFER_SELECTION 31005
+#define IDC_RECEIVE_ITEMS 31007
 #define IDC_QUESTION_TEXT 1000
 #define IDC_ALREADY_EXISTS 1001
 // The answer buttons of the question dialogs (Cancel is IDCANCEL).

@@ -28,6 +28,11 @@ constexpr StringEntry kStrings[] = {
     {20, "STAT PLOT"},
     {21, "VARS"},
     {23, "CATALOG"},
+    // Captions and lines of the transfer progress window.
+    {160, "Sending ..."},
+    {161, "Receiving ..."},
+    {162, "Screen Capturing ..."},
+    {163, "Screen image"},
     // File dialog filters: description|pattern|...||, the bars become zeros when loaded.
     {180,
      "All Files(*.g6*)|*.g6*;*.g4*|Backup File(*.g6b)|*.g6b;*.g4b|Group "

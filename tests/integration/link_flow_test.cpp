@@ -263,7 +263,7 @@ TEST(LinkReceiveFlow, ProgressCountsOneUnitPerItem) {
                              }),
                              "in")
                     .ok);
-    EXPECT_EQ(rig.progress.title_, "Receiving ...");
+    EXPECT_EQ(string_text(string_id(rig.progress.title_)), "Receiving ...");
     EXPECT_EQ(rig.progress.total_, 3);
     EXPECT_EQ(rig.progress.done_, 3);
     EXPECT_FALSE(rig.progress.is_open());

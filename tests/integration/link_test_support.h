@@ -6,7 +6,8 @@
 #include <string>
 
 #include "base/file_system.h"
-#include "link/transfer_flow.h"
+#include "link/link_session.h"
+#include "link/send_checks.h"
 #include "link/virtual_port.h"
 #include "resources/string_table.h"
 #include "sim/sim_calculator.h"

@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "base/text_id.h"
 #include "codec/charset.h"
 #include "resources/resource_text.h"
 #include "resources/string_table.h"
@@ -83,6 +84,16 @@ TEST(StringTable, StatusHelpAndHoverTextsFitTheirPlaces) {
             EXPECT_LE(entry.text.size(), 19u) << "hover label holds 19 characters, id " << entry.id;
         }
     }
+}
+
+TEST(StringTable, EveryProgressTextIdHasAText) {
+    for (const TextId id :
+         {TextId::sending, TextId::receiving, TextId::screen_capturing, TextId::screen_image}) {
+        const auto text = string_text(string_id(id));
+        ASSERT_TRUE(text) << string_id(id);
+        EXPECT_FALSE(text->empty());
+    }
+    EXPECT_FALSE(string_text(string_id(TextId::none)));
 }
 
 TEST(StringTable, FilterStringsOfTheRunningModelAreWellFormedPairs) {

@@ -22,8 +22,24 @@ win() { windows_path "$files/$1"; }
 
 # --- the simulated calculators ------------------------------------------------------------------
 declare -A sim_pids=()
+# The application may still be saying goodbye on a terminal after its frame is enabled again:
+# a simulator replaced then would break that goodbye and bring up a port error of its own. So
+# a simulator is replaced only once no other process holds its terminal (Wine's server holds
+# the ports the application opened).
+wait_port_free() { # name
+    local terminal holders
+    terminal=$(readlink "$work/$1" 2>/dev/null) || return 0
+    for _ in $(seq 150); do
+        holders=$(find /proc/[0-9]*/fd -maxdepth 1 -lname "$terminal" 2>/dev/null | cut -d/ -f3 |
+            sort -u | grep -vx "${sim_pids[$1]:-none}")
+        [ -z "$holders" ] && return 0
+        sleep 0.2
+    done
+    echo "FAIL: $terminal still held by $holders"; fails=$((fails + 1))
+}
 start_sim() { # name args...: the simulated calculator on the terminal $work/<name>
     local name=$1; shift
+    wait_port_free "$name"
     stop_sim "$name"
     rm -f "$work/$name"
     "$native" sim --link "$work/$name" "$@" >"$work/$name.out" 2>"$work/$name.err" &
@@ -331,12 +347,30 @@ link command 20023
 check "capture after the faults" link wait-screens 1 60000
 link close-active; link answer "ZELTA TRAVEX" no 20000 >/dev/null
 
-# Not yet covered: a calculator that falls silent in the middle of a send. Under Wine the
-# operation ends with "Port error has occurred." instead of "No response." and the message box
-# does not close, so the case is left out until that is found.
+# A calculator that falls silent in the middle of a send.
+fault_send silence:15 "No response.|Make sure that the cable is correctly connected and that the calculator is turned on."
+# A port that disappears in the middle of a send (the calculator's end of the line is gone)
+# ends with the port error, and the application stays usable.
+start_sim com1
+send_dialog
+link send-select big.g6p >/dev/null
+link click "Send Files" 31001
+link answer "ZELTA TRAVEX" ok 20000 >/dev/null
+check "progress window of the send that loses its port" link progress 20000 >/dev/null
+stop_sim com1
+expect "port gone" "Port error has occurred." link answer "ZELTA TRAVEX" ok 60000
+check "dialog closes after the port has gone" link gone "Send Files" 60000
+check "frame enabled after the port has gone" link frame-enabled 60000
+start_sim com1
+link command 20023
+check "capture after the port came back" link wait-screens 1 60000
+link close-active; link answer "ZELTA TRAVEX" no 20000 >/dev/null
 
-# A fresh start, so that the port dialogs do not depend on how the faults went.
+# A fresh start, so that the port dialogs do not depend on how the faults went; the LinkTrace
+# key of the settings file has the link operations of this run traced into a file.
 close_app
+rm -f "$work/trace.txt"
+set_setting LinkTrace "$(windows_path "$work/trace.txt")"
 run_app
 
 # --- Communication Port and Auto Setting --------------------------------------------------------
@@ -347,8 +381,31 @@ sleep 0.5
 shot link-port-dialog.png
 link click "Communication Port" 2
 check "port dialog closes" link gone "Communication Port" 20000
-# Not yet covered: Auto Setting over a silent port. Under Wine the search does not get past a
-# silent port (its message box does not close), so only the dialog and the port list are checked.
+# Auto Setting over a silent port and the simulator's finds the simulator's and stores it.
+set_serialcomm COM3 COM2
+link command 40098
+link click "Communication Port" 1014
+link answer "ZELTA TRAVEX" ok 20000 >/dev/null
+expect "progress step over two ports" "step 142" link step 20000
+sleep 0.5
+shot link-auto-setting.png
+check "auto setting finds the calculator" link gone "Communication Port" 120000
+grep -q '^CommPort=3' "$(settings_file)" || { echo "FAIL: found port not stored: $(grep CommPort "$(settings_file)")"; fails=$((fails + 1)); }
+# Over the silent port alone: message 4, and the old port stays.
+set_serialcomm COM2
+link command 40098
+link click "Communication Port" 1014
+link answer "ZELTA TRAVEX" ok 20000 >/dev/null
+expect "one port: step 285" "step 285" link step 20000
+expect "no port answers" "No response.|Make sure that the cable is correctly connected and that the calculator is turned on." \
+    link answer "ZELTA TRAVEX" ok 120000
+link click "Communication Port" 2
+check "port dialog closes" link gone "Communication Port" 20000
+grep -q '^CommPort=3' "$(settings_file)" || { echo "FAIL: old port not kept"; fails=$((fails + 1)); }
+# The trace shows the probes: the opening of each port, and the calculator's hello answered.
+grep -q ' : open 2 ' "$work/trace.txt" && grep -q ' : open 3 ok' "$work/trace.txt" &&
+    grep -q ' < 37 35 ' "$work/trace.txt" ||
+    { echo "FAIL: no wire trace of the probes in $work/trace.txt"; fails=$((fails + 1)); }
 
 close_app
 echo "app_link: $fails failures; screenshots in $work"

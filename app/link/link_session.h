@@ -1,9 +1,9 @@
 #pragma once
-// The send and receive flow around the link engine: the checks of a send selection, one
-// script per file (with the window-setup merge for window setup and zoom files), one script per
-// received item with its saving (never a partial file, existing files behind a question), and a
-// synchronous driver that runs the engine's ticks against a port and a clock to the end of an
-// operation (travex-cli, tests, benchmarks).
+// The link session: the send and receive flow around the link engine. One script per file
+// (with the window-setup merge for window setup and zoom files), one script per received item
+// with its saving (never a partial file, existing files behind a question), and a synchronous
+// driver that runs the engine's ticks against a port and a clock to the end of an operation
+// (travex-cli, tests, benchmarks). The checks of a send selection are in send_checks.h.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -39,13 +39,6 @@ public:
     // A tick of a port probe passed.
     virtual void probe_step() {}
 };
-
-// The send dialog's OK checks.
-struct SendSelectionCheck {
-    enum class Result { ok, backup_conflict, bad_extension } result = Result::ok;
-    std::string failing_name;  // the last name with a wrong extension
-};
-SendSelectionCheck check_send_selection(const std::vector<std::string>& paths, int model_code);
 
 // Records 0-5, 16-18, 22-24, 28-31 (window setup) or 10-15, 19-21, 25-27, 32-35 (zoom) of the
 // file's block replace those of the calculator's current window-setup block.

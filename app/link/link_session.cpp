@@ -1,15 +1,13 @@
-#include "link/transfer_flow.h"
+#include "link/link_session.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 #include "files/received_item.h"
 
 namespace travex::link {
 namespace {
 
-constexpr std::string_view kTransmittableLetters = "bdyeilnmpstwvz";
 constexpr std::size_t kRecordBytes = 9;
 constexpr std::array<int, 16> kWindowRecords = {0,  1,  2,  3,  4,  5,  16, 17,
                                                 18, 22, 23, 24, 28, 29, 30, 31};
@@ -19,60 +17,12 @@ constexpr std::array<int, 16> kZoomRecords = {10, 11, 12, 13, 14, 15, 19, 20,
 // could reach it.
 constexpr long kTickLimit = 5'000'000;
 
-std::string_view accepted_digits(int model_code) {
-    switch (model_code) {
-        case 2:
-            return "2";
-        case 3:
-            return "3";
-        case 4:
-            return "46";
-        case 5:
-            return "35";
-        default:
-            return "";
-    }
-}
-
-char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
 std::string base_name(std::string_view path) {
     const std::size_t slash = path.find_last_of("/\\");
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 }  // namespace
-
-SendSelectionCheck check_send_selection(const std::vector<std::string>& paths, int model_code) {
-    SendSelectionCheck check;
-    bool conflict = false;
-    bool bad = false;
-    for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
-        const std::string name = base_name(*it);
-        const std::size_t dot = name.rfind('.');
-        const std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
-        const bool good_extension =
-            ext.size() == 3 && lower(ext[0]) == 'g' &&
-            accepted_digits(model_code).find(ext[1]) != std::string_view::npos &&
-            kTransmittableLetters.find(lower(ext[2])) != std::string_view::npos;
-        if (!good_extension) {
-            // Names are tested last to first; the message names the last one that failed.
-            bad = true;
-            check.failing_name = *it;
-        }
-        if (ext.size() == 3 && lower(ext[2]) == 'b' && paths.size() > 1) {
-            conflict = true;
-        }
-    }
-    if (conflict) {
-        check.result = SendSelectionCheck::Result::backup_conflict;
-    } else if (bad) {
-        check.result = SendSelectionCheck::Result::bad_extension;
-    }
-    return check;
-}
 
 Bytes merge_window_setup(const Bytes& calculator_block, const Bytes& file_block, bool zoom) {
     Bytes merged = calculator_block;
@@ -256,7 +206,7 @@ void LinkSession::start_sending(const std::vector<std::string>& paths) {
     held_payload_.clear();
     file_index_ = -1;
     engine_.set_operation(LinkOperation::send_files);
-    progress_.show("Sending ...", static_cast<int>(paths_.size()), false);
+    progress_.show(TextId::sending, static_cast<int>(paths_.size()), false);
     next_file();
 }
 
@@ -277,7 +227,7 @@ void LinkSession::start_receiving(const std::vector<ReceiveItem>& chosen,
     receive_state_ = ReceiveState{};
     item_index_ = -1;
     engine_.set_operation(LinkOperation::receive_items);
-    progress_.show("Receiving ...", static_cast<int>(chosen_.size()), false);
+    progress_.show(TextId::receiving, static_cast<int>(chosen_.size()), false);
     next_item();
 }
 
