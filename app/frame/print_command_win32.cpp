@@ -14,11 +14,11 @@
 #include "editor/editor_win32.h"
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
+#include "frame/slide_show_win32.h"
 #include "image/screen_bitmap.h"
 #include "print/print_layout.h"
 #include "print/printer_surface_win32.h"
 #include "resources/resource_ids.h"
-#include "slideshow/slide_show_win32.h"
 
 namespace travex::win32 {
 namespace {
