@@ -95,9 +95,11 @@ bool ensure_printer_settings() {
     return g_printer_settings != nullptr;
 }
 
-INT_PTR CALLBACK printing_dialog_procedure(HWND dialog, UINT message, WPARAM w, LPARAM) {
+INT_PTR CALLBACK printing_dialog_procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_INITDIALOG:
+            // The document's name is in place before the dialog can be seen or found.
+            SetDlgItemTextA(dialog, IDC_PRINTING_DOCUMENT, reinterpret_cast<const char*>(l));
             return TRUE;
         case WM_COMMAND:
             if (LOWORD(w) == IDCANCEL) {
@@ -140,11 +142,11 @@ public:
     JobFrame(HWND window, HDC dc, const std::string& name) : window_(window), dc_(dc) {
         SetAbortProc(dc_, &abort_procedure);
         g_printing.proceed = true;
-        g_printing.dialog = CreateDialogParamA(app_state().instance, MAKEINTRESOURCEA(IDD_PRINTING),
-                                               window, &printing_dialog_procedure, 0);
+        g_printing.dialog =
+            CreateDialogParamA(app_state().instance, MAKEINTRESOURCEA(IDD_PRINTING), window,
+                               &printing_dialog_procedure, reinterpret_cast<LPARAM>(name.c_str()));
         if (g_printing.dialog != nullptr) {
             centre_on_screen(g_printing.dialog);
-            SetDlgItemTextA(g_printing.dialog, IDC_PRINTING_DOCUMENT, name.c_str());
             ShowWindow(g_printing.dialog, SW_SHOW);
         }
         EnableWindow(window_, FALSE);
