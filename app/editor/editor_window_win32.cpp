@@ -11,10 +11,9 @@
 #include "editor/editor_win32.h"
 #include "files/file_kind.h"
 #include "files/name_field.h"
-#include "frame/command_table.h"
-#include "frame/frame_win32.h"
-#include "frame/message_table.h"
+#include "resources/resource_ids.h"
 #include "resources/string_table.h"
+#include "window/app_state_win32.h"
 
 namespace travex::win32 {
 namespace {
@@ -182,7 +181,8 @@ bool settle_unsaved_text(HWND window, const EditorRecord& record) {
         // A failed save keeps the window, so the text is not lost with it.
         return SaveEditor(record.path, window, true);
     }
-    return save_as_command(app_state().frame, window);
+    const AppState& state = app_state();
+    return state.save_as != nullptr && state.save_as(state.frame, window);
 }
 
 bool on_close(HWND window) {
@@ -388,7 +388,7 @@ HWND editor_title_box(HWND editor) {
 void SetSaveEnabled(bool enabled) {
     AppState& state = app_state();
     state.save_enabled = enabled;
-    EnableMenuItem(state.document_menu, kCommandSave,
+    EnableMenuItem(state.document_menu, IDM_SAVE,
                    MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 

@@ -9,7 +9,7 @@
 #include "editor/edit_text.h"
 #include "editor/editor_win32.h"
 #include "editor/find_replace.h"
-#include "frame/frame_win32.h"
+#include "window/app_state_win32.h"
 
 namespace travex::win32 {
 namespace {

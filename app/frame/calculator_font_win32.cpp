@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "frame/frame_win32.h"
-#include "frame/message_table.h"
+#include "window/message_table.h"
 
 namespace travex::win32 {
 namespace {

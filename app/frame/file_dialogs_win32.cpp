@@ -13,9 +13,9 @@
 #include "files/save_as_name.h"
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
-#include "frame/message_table.h"
+#include "frame/slide_show_win32.h"
 #include "resources/file_filters.h"
-#include "slideshow/slide_show_win32.h"
+#include "window/message_table.h"
 
 namespace travex::win32 {
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
-// The Win32 shell of the application frame: the state shared by its windows and the entry
-// points of start-up, frame, error report, calculator font and About box.
+// The Win32 shell of the application frame: the entry points of start-up, frame, file and
+// print commands, calculator font and About box. The state shared by all windows is in
+// window/app_state_win32.h.
 #include <windows.h>
 
 #include <functional>
@@ -9,32 +10,11 @@
 
 #include "base/message_id.h"
 #include "files/file_questions.h"
-#include "frame/window_registry.h"
 #include "print/print_layout.h"
 #include "settings/settings.h"
+#include "window/app_state_win32.h"
 
 namespace travex::win32 {
-
-// The application's one state record (user-interface thread only).
-struct AppState {
-    HINSTANCE instance = nullptr;
-    HWND frame = nullptr;
-    HWND mdi_client = nullptr;
-    HWND toolbar = nullptr;
-    HWND status_bar = nullptr;
-    HWND keyboard_panel = nullptr;
-    HWND function_table = nullptr;
-    HWND modeless_dialog = nullptr;
-    HMENU no_document_menu = nullptr;
-    HMENU document_menu = nullptr;
-    int window_count = 1;  // 1 plus the open document windows
-    int function_group = 1;
-    Settings settings;  // window limit, font size, toolbar and keyboard flags, ...
-    bool save_enabled = false;
-    UINT find_replace_message = 0;
-    WindowRegistry documents;
-};
-AppState& app_state();
 
 // Fixed geometry and child ids.
 inline constexpr int kToolbarHeight = 28;
@@ -56,14 +36,6 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 LRESULT CALLBACK toolbar_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 LRESULT CALLBACK status_bar_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 
-// The function-table window: opened or refilled for a group; answers the window.
-HWND open_function_table(int group);
-LRESULT CALLBACK function_table_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
-
-// The keyboard panel: created at start-up when the keyboard flag is on and by View > Key Board.
-HWND create_keyboard_panel();
-LRESULT CALLBACK keyboard_panel_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
-
 // Creates the toolbar, status bar and MDI client of the frame; false on any failure.
 bool create_frame_children(HWND frame);
 
@@ -71,10 +43,6 @@ bool create_frame_children(HWND frame);
 void show_status_text(const std::wstring& text);
 // Height of the status bar for the frame's default font.
 int status_bar_height(HWND frame);
-
-// The one error report: a task-modal box titled "ZELTA TRAVEX" with the message's text and the
-// icon of its index.
-void ReportError(HWND owner, MessageId message);
 
 // Adds the calculator font beside the executable for this run (true) or removes it (false).
 void InstallFont(bool on);
@@ -96,8 +64,6 @@ public:
 private:
     HWND owner_;
 };
-// Moves a window, size unchanged, to the middle of the screen.
-void centre_on_screen(HWND window);
 
 // File > Print (20007) for the active document window and File > Print Setup (20008). The
 // printer settings chosen in Print Setup are kept until ReleasePrinterSettings (frame
@@ -116,8 +82,5 @@ void ShowAbout(HWND owner);
 
 // The folder of the running executable, without a trailing backslash.
 std::string application_folder();
-
-// A string resource of the application (the running module), empty when it has none.
-std::wstring load_string(UINT id);
 
 }  // namespace travex::win32

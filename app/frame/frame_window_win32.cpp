@@ -12,12 +12,13 @@
 #include "frame/frame_win32.h"
 #include "frame/group_dialogs_win32.h"
 #include "frame/link_shell_win32.h"
-#include "frame/message_table.h"
 #include "frame/opening_tool.h"
-#include "frame/window_registry.h"
+#include "frame/slide_show_win32.h"
+#include "panels/panels_win32.h"
 #include "repro/repro_win32.h"
 #include "resources/string_table.h"
-#include "slideshow/slide_show_win32.h"
+#include "window/message_table.h"
+#include "window/window_registry.h"
 
 namespace travex::win32 {
 namespace {

@@ -8,23 +8,24 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "editor/editor_win32.h"
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
+#include "frame/slide_show_win32.h"
 #include "image/screen_bitmap.h"
 #include "print/print_layout.h"
+#include "print/print_retries.h"
 #include "print/printer_surface_win32.h"
 #include "resources/resource_ids.h"
-#include "slideshow/slide_show_win32.h"
 
 namespace travex::win32 {
 namespace {
 
-// The print dialog is offered again after an exception, at most this many more times.
-constexpr int kPrintRetries = 3;
 constexpr std::size_t kTitleCharacters = 40;
 
 // The printer's device-mode block, kept from the first Print or Print Setup to the end of the
@@ -94,9 +95,11 @@ bool ensure_printer_settings() {
     return g_printer_settings != nullptr;
 }
 
-INT_PTR CALLBACK printing_dialog_procedure(HWND dialog, UINT message, WPARAM w, LPARAM) {
+INT_PTR CALLBACK printing_dialog_procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_INITDIALOG:
+            // The document's name is in place before the dialog can be seen or found.
+            SetDlgItemTextA(dialog, IDC_PRINTING_DOCUMENT, reinterpret_cast<const char*>(l));
             return TRUE;
         case WM_COMMAND:
             if (LOWORD(w) == IDCANCEL) {
@@ -139,11 +142,11 @@ public:
     JobFrame(HWND window, HDC dc, const std::string& name) : window_(window), dc_(dc) {
         SetAbortProc(dc_, &abort_procedure);
         g_printing.proceed = true;
-        g_printing.dialog = CreateDialogParamA(app_state().instance, MAKEINTRESOURCEA(IDD_PRINTING),
-                                               window, &printing_dialog_procedure, 0);
+        g_printing.dialog =
+            CreateDialogParamA(app_state().instance, MAKEINTRESOURCEA(IDD_PRINTING), window,
+                               &printing_dialog_procedure, reinterpret_cast<LPARAM>(name.c_str()));
         if (g_printing.dialog != nullptr) {
             centre_on_screen(g_printing.dialog);
-            SetDlgItemTextA(g_printing.dialog, IDC_PRINTING_DOCUMENT, name.c_str());
             ShowWindow(g_printing.dialog, SW_SHOW);
         }
         EnableWindow(window_, FALSE);
@@ -208,16 +211,15 @@ void run_job(HWND window, HDC dc, const print::PrintLayout& layout) {
         return;
     }
     abort_procedure(dc, 0);
-    HFONT body_font = print::printer_body_font(dc);
+    // The body font goes with the job however the layout ends, an exception included.
+    const std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)> body_font(
+        print::printer_body_font(dc), &DeleteObject);
     bool printed = false;
     bool pages_ok = false;
     {
-        print::GdiSurface surface(dc, body_font);
+        print::GdiSurface surface(dc, body_font.get());
         printed = layout.draw(surface, page);
         pages_ok = surface.ok() && surface.pages() > 0;
-    }
-    if (body_font != nullptr) {
-        DeleteObject(body_font);
     }
     frame.finish(printed && pages_ok);
 }
@@ -300,26 +302,22 @@ void Print(HWND owner) {
     if (window == nullptr) {
         return;
     }
-    for (int attempt = 0; attempt <= kPrintRetries; ++attempt) {
-        try {
-            DialogResult dialog;
-            dialog.request.hwndOwner = owner;
-            dialog.request.hDevMode = copy_block(g_printer_settings);
-            dialog.request.nCopies = 1;
-            dialog.request.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION |
-                                   PD_HIDEPRINTTOFILE | PD_USEDEVMODECOPIESANDCOLLATE;
-            if (!PrintDlgA(&dialog.request) || dialog.request.hDC == nullptr) {
-                return;
-            }
-            if (const auto layout = layout_of(kind, window)) {
-                run_job(window, dialog.request.hDC, *layout);
-            }
+    // When the dialog or the layout fails (out of memory, a driver fault), the job frame has
+    // already made the window usable again, and the dialog is offered once more.
+    print::run_with_retries([&] {
+        DialogResult dialog;
+        dialog.request.hwndOwner = owner;
+        dialog.request.hDevMode = copy_block(g_printer_settings);
+        dialog.request.nCopies = 1;
+        dialog.request.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_HIDEPRINTTOFILE |
+                               PD_USEDEVMODECOPIESANDCOLLATE;
+        if (!PrintDlgA(&dialog.request) || dialog.request.hDC == nullptr) {
             return;
-        } catch (...) {
-            // The dialog or the layout failed (out of memory, a driver fault): the frame and
-            // the window are usable again, and the dialog is offered once more.
         }
-    }
+        if (const auto layout = layout_of(kind, window)) {
+            run_job(window, dialog.request.hDC, *layout);
+        }
+    });
 }
 
 void ReleasePrinterSettings() {

@@ -7,15 +7,11 @@
 #include "editor/editor_win32.h"
 #include "frame/command_table.h"
 #include "frame/frame_win32.h"
-#include "frame/message_table.h"
 #include "frame/window_classes.h"
+#include "panels/panels_win32.h"
+#include "window/message_table.h"
 
 namespace travex::win32 {
-
-AppState& app_state() {
-    static AppState state;
-    return state;
-}
 
 namespace {
 
@@ -67,6 +63,7 @@ int run_message_loop() {
 int start(HINSTANCE instance) {
     AppState& state = app_state();
     state.instance = instance;
+    state.save_as = &save_as_command;
     if (activate_running_copy()) {
         return 0;
     }

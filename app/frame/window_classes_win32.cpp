@@ -6,8 +6,9 @@
 #include "editor/editor_win32.h"
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
+#include "frame/slide_show_win32.h"
 #include "frame/window_classes.h"
-#include "slideshow/slide_show_win32.h"
+#include "panels/panels_win32.h"
 
 namespace travex::win32 {
 namespace {

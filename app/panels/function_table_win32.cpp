@@ -6,8 +6,9 @@
 #include <string>
 
 #include "editor/editor_win32.h"
-#include "frame/frame_win32.h"
 #include "panels/function_table.h"
+#include "panels/panels_win32.h"
+#include "window/app_state_win32.h"
 
 namespace travex::win32 {
 namespace {

@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include "editor/editor_win32.h"
-#include "frame/command_table.h"
-#include "frame/frame_win32.h"
 #include "panels/keyboard_keys.h"
+#include "panels/panels_win32.h"
 #include "resources/resource_ids.h"
+#include "window/app_state_win32.h"
 
 namespace travex::win32 {
 namespace {
@@ -43,8 +43,8 @@ void copy_bitmap(HDC target, int x, int y, int width, int height, HBITMAP source
 
 void set_key_board_tick(bool ticked) {
     const UINT flags = MF_BYCOMMAND | (ticked ? MF_CHECKED : MF_UNCHECKED);
-    CheckMenuItem(app_state().no_document_menu, kCommandKeyBoard, flags);
-    CheckMenuItem(app_state().document_menu, kCommandKeyBoard, flags);
+    CheckMenuItem(app_state().no_document_menu, IDM_KEYBOARD, flags);
+    CheckMenuItem(app_state().document_menu, IDM_KEYBOARD, flags);
     DrawMenuBar(app_state().frame);
 }
 

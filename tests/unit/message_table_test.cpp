@@ -4,9 +4,9 @@
 #include <string>
 
 #include "base/message_id.h"
-#include "frame/message_table.h"
 #include "link/link_engine.h"
 #include "resources/string_table.h"
+#include "window/message_table.h"
 
 namespace travex {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "frame/window_registry.h"
+#include "window/window_registry.h"
 
 namespace travex {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "frame/frame_win32.h"
-#include "frame/message_table.h"
 #include "resources/string_resources_win32.h"
 #include "resources/string_table.h"
+#include "window/app_state_win32.h"
+#include "window/message_table.h"
 
 namespace travex::win32 {
 

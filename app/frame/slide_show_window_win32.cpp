@@ -11,11 +11,11 @@
 #include "editor/editor_win32.h"
 #include "files/file_messages.h"
 #include "frame/frame_win32.h"
+#include "frame/slide_show_win32.h"
 #include "image/screen_bitmap.h"
 #include "resources/string_table.h"
 #include "slideshow/slide_layout.h"
 #include "slideshow/slide_show.h"
-#include "slideshow/slide_show_win32.h"
 
 namespace travex::win32 {
 namespace {

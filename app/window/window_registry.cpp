@@ -1,4 +1,4 @@
-#include "frame/window_registry.h"
+#include "window/window_registry.h"
 
 #include <algorithm>
 

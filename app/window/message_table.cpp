@@ -1,4 +1,4 @@
-#include "frame/message_table.h"
+#include "window/message_table.h"
 
 #include "resources/string_table.h"
 
