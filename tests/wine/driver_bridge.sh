@@ -276,7 +276,7 @@ if [ -f "$app_dir/TRAVEX.exe" ] && [ -f "$link_exe" ]; then
     start_app() {
         "$wine_bin" "$(windows_path "$work/app/TRAVEX.exe")" >/dev/null 2>>"$work/wine.err" &
         app_pid=$!
-        pids+=($app_pid)
+        pids+=("$app_pid")
         link frame-enabled 240000 >/dev/null || fail "TRAVEX.exe's frame did not appear"
     }
     close_app() {
