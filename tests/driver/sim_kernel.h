@@ -107,6 +107,8 @@ public:
     void SignalWake(Status status = kSuccess);
     // The hub keeps idle requests until it calls back and the test completes them.
     Status idle_submit_status = kSuccess;
+    // Runs as an idle request goes down, before the hub has it (set before the clock runs).
+    std::function<void()> on_idle_submit;
     int idle_requests_sent = 0;
     std::atomic<int> live_idle_requests{0};
     bool idle_request_held();

@@ -91,6 +91,8 @@ Status SimKernel::RequestWaitWake(uint32_t system_state, void** request, DeviceP
 Status SimKernel::SubmitIdleRequest(void** request, DevicePowerDone done, void* context) {
     if (!IsSuccess(idle_submit_status))
         return idle_submit_status;
+    if (on_idle_submit)
+        on_idle_submit();
     SimRequest* r = NewRequest(0x0F);  // internal device control
     *request = r;
     ++live_idle_requests;
