@@ -124,6 +124,13 @@ public:
     std::atomic<long> live_allocations{0};
     std::atomic<long> live_transfers{0};
 
+    // Runs once, as the next wait for `id` begins (before it looks at the event): lets a test
+    // put another request exactly between two steps of the one that waits.
+    void OnNextWait(EventId id, std::function<void()> action) {
+        next_wait_ = id;
+        on_next_wait_ = std::move(action);
+    }
+
     // Faults the simulated kernel found in how it was used.
     std::vector<std::string> faults;
     void Fault(std::string what);
@@ -247,6 +254,8 @@ private:
     std::thread clock_thread_;
     std::atomic<bool> clock_running_{false};
     int wait_depth_ = 0;
+    EventId next_wait_ = EventId::kCount;
+    std::function<void()> on_next_wait_;
 };
 
 // Whether this thread runs a completion or timer routine.

@@ -227,7 +227,6 @@ sent=(itemd.g6d itemy.g6y iteme.g6e itemi.g6i iteml.g6l itemn.g6n itemm.g6m item
     itemt.g6t itemw.g6w itemv.g6v itemz.g6z)
 compare 0 list
 compare 0 recv --all -C received
-compare 0 recv backup.g6b tblsetup.g6t winsetup.g6w variable.g6v zoom.g6z -C received
 compare 0 send "${sent[@]}"
 compare 0 send all.g6b
 compare 1 send itemg.g6g
