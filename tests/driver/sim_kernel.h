@@ -33,6 +33,7 @@ struct SimRequest {
     std::atomic<int> completions{0};
     std::atomic<bool> pending{false};
     std::atomic<bool> passed_down{false};
+    bool cancel_requested = false;  // under the kernel's lock
     Status status = kPending;
     uint64_t information = 0;
     uint64_t completed_at_us = 0;
