@@ -127,7 +127,15 @@ Status SubmitIdle(BridgeExtension& ext) {
         k.SetEvent(EventId::kNoIdleRequestPending);
         if (ext.idle_enabled.Load() != 0)
             k.ArmTimer(TimerId::kIdle, kIdlePeriodMs);
+        return status;
     }
+    // An open that claimed the port while the request was on its way found nothing to cancel,
+    // and the hub keeps the request of an open port: it is cancelled here, or the open's pump
+    // start and writes would wait for it for ever. An open that claims the port after this look
+    // cancels it itself; the exchange (rather than a plain load) orders the request's slot
+    // before that claim.
+    if (!ext.open_count.CompareExchange(0, 0))
+        CancelIdleRequest(ext);
     return status;
 }
 

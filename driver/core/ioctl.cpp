@@ -242,6 +242,22 @@ Outcome WaitOnMask(BridgeExtension& ext, IoRequest& r) {
     if (ext.wait_mask.Load() == 0)
         return {kSuccess, 4};
     ClearHeldWait(ext, r.handle);
+    // A wait that passed the port's gate as the handle's cleanup began may claim the slot only
+    // after the cleanup has ended the held waits: with the pump stopping or stopped it ends now,
+    // with no events, or the close would wait for it for ever.
+    bool stopping = false;
+    {
+        LockHold hold(ext, LockId::kPump);
+        stopping = ext.pump_stop != 0;
+    }
+    if (stopping) {
+        {
+            LockHold hold(ext, LockId::kSettings);
+            ext.held_wait = nullptr;
+        }
+        ext.kernel->SetEvent(EventId::kNoWaitHeld);
+        return {kSuccess, 4};
+    }
     ext.wait_result = r.output;
     ext.kernel->MarkPending(r.handle);
     ext.kernel->ArmTimer(TimerId::kWait, kWaitPollMs);

@@ -226,6 +226,11 @@ Status DispatchCreate(BridgeExtension& ext, IoRequest& r) {
     }
     if (reopen)
         ext.open_count.Add(1);
+    // An idle request sent after the cancel above, by idle work that still found the port
+    // closed, goes now that the port is claimed (idle work that sees the claim first cancels it
+    // itself).
+    if (ext.idle_enabled.Load())
+        CancelIdleRequest(ext);
     Status status = kSuccess;
     if (ext.pnp_state.Load() != kStarted || !ext.configured) {
         status = kInvalidDeviceState;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Authenticode signing by scripts/package: a PE file signed with a test certificate verifies
 # against that certificate, a PKCS#12 file works as well, and a run without a certificate or
-# with a key that does not fit refuses and leaves the file unsigned.
+# with a key that does not fit refuses and leaves the file unsigned. scripts/package-driver
+# signs the staged driver with the same certificate, under either name of its settings, and
+# stages it unchanged without one.
 set -u
 work=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -42,6 +44,23 @@ cp "$pe" p12.dll
 TRAVEX_SIGN_CERT=$work/cert.p12 TRAVEX_SIGN_PASS=secret sign_file p12.dll ||
     failed "PKCS#12 signing: $(cat sign.log)"
 verified p12.dll || failed "PKCS#12-signed file does not verify: $(tail -3 verify.log)"
+
+# The driver package: a stand-in mingw build folder with a PE file as the driver.
+mkdir -p mingw/driver
+cp "$pe" mingw/driver/QMUB417K.sys
+stage_driver() { bash "$root/scripts/package-driver" "$work/mingw" "$work/$1" >stage.log 2>&1; }
+env -u TRAVEX_SIGN_CERT -u SIGN_CERT bash "$root/scripts/package-driver" "$work/mingw" \
+    "$work/unsigned" >stage.log 2>&1 || failed "unsigned driver package: $(cat stage.log)"
+cmp -s unsigned/QMUB417K.sys "$pe" && [ -f unsigned/QMUB417K.inf ] ||
+    failed "the unsigned driver package does not hold the driver as built and its INF"
+TRAVEX_SIGN_CERT=$work/cert.pem TRAVEX_SIGN_KEY=$work/key.pem stage_driver long ||
+    failed "driver signing: $(cat stage.log)"
+verified long/QMUB417K.sys || failed "signed driver does not verify: $(tail -3 verify.log)"
+SIGN_CERT=$work/cert.p12 SIGN_PASS=secret stage_driver short ||
+    failed "driver signing under the short names: $(cat stage.log)"
+verified short/QMUB417K.sys || failed "driver signed under the short names does not verify"
+TRAVEX_SIGN_CERT=$work/cert.pem TRAVEX_SIGN_KEY=$work/other.key stage_driver refused &&
+    failed "driver signing with a key that does not fit the certificate accepted"
 
 echo "package_signing: $fails failures"
 exit $fails

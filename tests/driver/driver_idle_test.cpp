@@ -140,6 +140,42 @@ TEST(DriverIdleThreaded, WriteWaitsForTheIdleRequestToEnd) {
     EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front();
 }
 
+// The port opens while idle work that found it closed is sending its idle request: the open
+// finds no request to cancel yet, and the hub keeps a request of an open port for good, so the
+// request must be cancelled once it is out, or the pump start and every write wait for ever.
+TEST(DriverIdleThreaded, OpenWhileTheIdleRequestIsOnItsWayDoesNotWaitForIt) {
+    DriverHarness h(/*threaded_kernel=*/true);
+    h.kernel.parameters = {{u"SSUsbEnable", 1}};
+    ASSERT_EQ(h.AddAndStart(), kSuccess);
+    std::atomic<SimRequest*> open{nullptr};
+    std::atomic<bool> opener_started{false};
+    std::thread opener;
+    h.kernel.on_idle_submit = [&] {
+        if (opener_started.exchange(true))
+            return;
+        opener = std::thread([&] { open = h.Open(); });
+        while (h.ext.open_count.Load() == 0)
+            std::this_thread::yield();
+    };
+    h.kernel.StartClockThread();
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    while (open.load() == nullptr && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(opener_started);
+    opener.join();
+    ASSERT_NE(open.load(), nullptr);
+    EXPECT_EQ(open.load()->status, kSuccess);
+    EXPECT_FALSE(h.kernel.idle_request_held());
+    EXPECT_EQ(h.kernel.live_idle_requests, 0);
+    SimRequest* write = h.Write("x");
+    until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!write->done() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(write->done() && write->status == kSuccess);
+    h.CloseHandle(open.load());
+    EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front();
+}
+
 TEST(DriverIdleOff, NeedsSsUsbEnableAndWdmLevelZero) {
     for (uint32_t level : {0u, 1u}) {
         DriverHarness h;

@@ -303,5 +303,21 @@ TEST_F(DriverIoctl, CloseEndsTheHeldWait) {
     EXPECT_EQ(h.ext.io_count.Load(), 1);
 }
 
+// A wait that passed the port's gate just before the handle's cleanup, and claims its slot only
+// after the cleanup has ended held waits: it must end at once, or the close waits for it for
+// ever.
+TEST_F(DriverIoctl, AWaitArrivingDuringCleanupDoesNotOutliveIt) {
+    ASSERT_EQ(h.Control(kSetWaitMask, DriverHarness::Word(kEvRxChar))->status, kSuccess);
+    h.kernel.OnNextWait(EventId::kNoWaitHeld,
+                        [&] { DispatchCleanup(h.ext, h.kernel.NewRequest(irp::kCleanup)->view); });
+    SimRequest* w = h.Control(kWaitOnMask, {}, 4);
+    h.kernel.Advance(50);
+    EXPECT_TRUE(w->done());
+    EXPECT_EQ(w->completions.load(), 1);
+    EXPECT_EQ(DriverHarness::WordAt(w), 0u);
+    h.CloseHandle(open);
+    EXPECT_EQ(h.ext.io_count.Load(), 1);
+}
+
 }  // namespace
 }  // namespace qmub::sim

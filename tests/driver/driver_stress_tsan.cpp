@@ -105,6 +105,13 @@ void LoadedPort(uint32_t seed, bool surprise_removal) {
             keep(w);
             if (!WaitDone(w)) {
                 CHECK(!"wait never completed");
+                std::fprintf(stderr,
+                             "seed %u%s: %zu of %zu bytes read, %u in the ring, pump held %d, "
+                             "in flight %d, stop %d, active %u, stream done %d\n",
+                             seed, surprise_removal ? " (surprise removal)" : "",
+                             received_count.load(), incoming.size(), h.RingBytes(),
+                             int(h.ext.pump_held), int(h.ext.pump_in_flight), int(h.ext.pump_stop),
+                             unsigned(h.ext.pump_active.Load()), int(h.kernel.StreamFinished()));
                 return;
             }
         }

@@ -135,6 +135,11 @@ void SimKernel::ClearEvent(EventId id) {
 }
 
 void SimKernel::WaitEvent(EventId id) {
+    if (on_next_wait_ && id == next_wait_) {
+        std::function<void()> action = std::move(on_next_wait_);
+        on_next_wait_ = nullptr;
+        action();
+    }
     if (in_dpc)
         Fault("wait at dispatch level");
     if (held_locks > 0)

@@ -33,6 +33,7 @@ struct SimRequest {
     std::atomic<int> completions{0};
     std::atomic<bool> pending{false};
     std::atomic<bool> passed_down{false};
+    bool cancel_requested = false;  // under the kernel's lock
     Status status = kPending;
     uint64_t information = 0;
     uint64_t completed_at_us = 0;
@@ -107,6 +108,8 @@ public:
     void SignalWake(Status status = kSuccess);
     // The hub keeps idle requests until it calls back and the test completes them.
     Status idle_submit_status = kSuccess;
+    // Runs as an idle request goes down, before the hub has it (set before the clock runs).
+    std::function<void()> on_idle_submit;
     int idle_requests_sent = 0;
     std::atomic<int> live_idle_requests{0};
     bool idle_request_held();
@@ -121,6 +124,13 @@ public:
     bool fail_transfer = false;
     std::atomic<long> live_allocations{0};
     std::atomic<long> live_transfers{0};
+
+    // Runs once, as the next wait for `id` begins (before it looks at the event): lets a test
+    // put another request exactly between two steps of the one that waits.
+    void OnNextWait(EventId id, std::function<void()> action) {
+        next_wait_ = id;
+        on_next_wait_ = std::move(action);
+    }
 
     // Faults the simulated kernel found in how it was used.
     std::vector<std::string> faults;
@@ -245,6 +255,8 @@ private:
     std::thread clock_thread_;
     std::atomic<bool> clock_running_{false};
     int wait_depth_ = 0;
+    EventId next_wait_ = EventId::kCount;
+    std::function<void()> on_next_wait_;
 };
 
 // Whether this thread runs a completion or timer routine.

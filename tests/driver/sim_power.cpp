@@ -91,10 +91,19 @@ Status SimKernel::RequestWaitWake(uint32_t system_state, void** request, DeviceP
 Status SimKernel::SubmitIdleRequest(void** request, DevicePowerDone done, void* context) {
     if (!IsSuccess(idle_submit_status))
         return idle_submit_status;
+    if (on_idle_submit)
+        on_idle_submit();
     SimRequest* r = NewRequest(0x0F);  // internal device control
     *request = r;
     ++live_idle_requests;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (r->cancel_requested) {
+        // Cancelled on its way down: the hub completes it as soon as it gets it.
+        ++idle_requests_sent;
+        lock.unlock();
+        done(context, kCancelled);
+        return kPending;
+    }
     if (idle_held_.request != nullptr)
         faults.push_back("second idle request sent while one is pending");
     idle_held_ = {r, done, context};
@@ -132,6 +141,10 @@ void SimKernel::CancelRequest(void* request) {
     bool idle = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        // The platform marks the request cancelled, so that a driver that gets it only later
+        // completes it at once: a cancel is never lost on the request's way down.
+        if (request != nullptr)
+            static_cast<SimRequest*>(request)->cancel_requested = true;
         idle = idle_held_.request == request && request != nullptr;
     }
     if (idle) {
