@@ -9,6 +9,7 @@
 #include "cli/picture_output.h"
 #include "image/png_writer.h"
 #include "image/screen_bitmap.h"
+#include "image/screen_data.h"
 
 namespace travex::cli {
 namespace {
@@ -33,9 +34,12 @@ int run(Args args) {
         return usage_error("capture", error);
     }
     ConsoleQuestions ui(false);
-    link::CountingProgress progress;
-    link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
-                              progress);
+    LiveLink live(*port, *options, [](std::string_view) {
+        return std::optional<std::uint64_t>(image::kWideScreenBytes);
+    });
+    link::LinkSession session(live.meter, *port->clock, port->settings, real_file_system(), ui,
+                              live.progress);
+    live.watch(session, true);
     trace_steps(*port, session);
     Bytes screen;
     const link::LinkOutcome outcome = session.capture(screen);
@@ -50,11 +54,11 @@ int run(Args args) {
     return write_picture(*out, picture);
 }
 
-const RegisterCommand reg({"capture",
-                           "capture -o SHOT.bmp|SHOT.png|SHOT.bin (--sim [--fault FAULT]... | "
-                           "--port DEVICE) [--trace FILE]",
-                           "capture the calculator's screen as a bitmap, a PNG or raw display data",
-                           &run});
+const RegisterCommand reg(
+    {"capture",
+     "capture -o SHOT.bmp|SHOT.png|SHOT.bin [--quiet] (--sim [--fault FAULT]... | "
+     "--port DEVICE) [--trace FILE]",
+     "capture the calculator's screen as a bitmap, a PNG or raw display data", &run});
 
 }  // namespace
 }  // namespace travex::cli

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/input_caps.h"
+
 #include "cli/link_command_support.h"
 
 namespace travex::cli {
@@ -72,9 +74,20 @@ int run(Args args) {
         return chosen;
     };
     ConsoleQuestions ui(options->has("--overwrite"));
-    link::CountingProgress progress;
-    link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
-                              progress);
+    link::LinkSession* running = nullptr;
+    // An item's length is known once the calculator announces it; setup items announce none.
+    LiveLink live(*port, *options, [&running](std::string_view) -> std::optional<std::uint64_t> {
+        const std::uint32_t length =
+            running == nullptr ? 0 : running->engine().announced_item_length();
+        if (length == 0 || length >= kLargestItemBytes) {
+            return std::nullopt;
+        }
+        return length;
+    });
+    link::LinkSession session(live.meter, *port->clock, port->settings, real_file_system(), ui,
+                              live.progress);
+    running = &session;
+    live.watch(session);
     trace_steps(*port, session);
     const link::LinkOutcome outcome = session.receive(choose, folder);
     if (!unknown.empty()) {
@@ -91,11 +104,11 @@ int run(Args args) {
     return kExitOk;
 }
 
-const RegisterCommand reg(
-    {"recv",
-     "recv (ITEM... | --all) [-C DIR] [--overwrite] (--sim [--items DIR] [--fault FAULT]... | "
-     "--port DEVICE) [--trace FILE]",
-     "receive items from the calculator (names as list shows them)", &run});
+const RegisterCommand reg({"recv",
+                           "recv (ITEM... | --all) [-C DIR] [--overwrite] [--quiet] (--sim "
+                           "[--items DIR] [--fault FAULT]... | "
+                           "--port DEVICE) [--trace FILE]",
+                           "receive items from the calculator (names as list shows them)", &run});
 
 }  // namespace
 }  // namespace travex::cli

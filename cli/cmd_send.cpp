@@ -1,5 +1,8 @@
 // travex-cli send: the send dialog's checks, then every file to the calculator.
 #include <cstdio>
+#include <filesystem>
+#include <map>
+#include <system_error>
 
 #include "cli/link_command_support.h"
 
@@ -30,9 +33,22 @@ int run(Args args) {
                     console_text(full_message_text(MessageId::not_transmittable_extension)));
     }
     ConsoleQuestions ui(false);
-    link::CountingProgress progress;
-    link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
-                              progress);
+    // The progress names a file as the transfer does (without its folder); its size on disk
+    // stands for the bytes it takes on the line.
+    std::map<std::string, std::uint64_t, std::less<>> sizes;
+    for (const std::string& path : files) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(path, ec);
+        const std::size_t slash = path.find_last_of("/\\");
+        sizes[slash == std::string::npos ? path : path.substr(slash + 1)] = ec ? 0 : size;
+    }
+    LiveLink live(*port, *options, [&sizes](std::string_view item) {
+        const auto it = sizes.find(item);
+        return it == sizes.end() ? std::nullopt : std::optional<std::uint64_t>(it->second);
+    });
+    link::LinkSession session(live.meter, *port->clock, port->settings, real_file_system(), ui,
+                              live.progress);
+    live.watch(session);
     trace_steps(*port, session);
     const link::LinkOutcome outcome = session.send(files);
     bool all_sent = true;
@@ -54,7 +70,7 @@ int run(Args args) {
 
 const RegisterCommand reg(
     {"send",
-     "send FILE... [--time] (--sim [--items DIR] [--fault FAULT]... | --port DEVICE) "
+     "send FILE... [--time] [--quiet] (--sim [--items DIR] [--fault FAULT]... | --port DEVICE) "
      "[--trace FILE]",
      "send calculator files to the calculator", &run});
 

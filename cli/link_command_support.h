@@ -5,6 +5,8 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/console_progress.h"
+#include "cli/interrupt.h"
 #include "cli/link_port.h"
 #include "cli/media_text.h"
 #include "link/transfer_flow.h"
@@ -29,6 +31,22 @@ public:
 
 private:
     bool overwrite_;
+};
+
+// The live progress of a link command and its Ctrl+C: the session runs on meter, reports to
+// progress, and watch() hands the progress the session's engine for the cancel.
+struct LiveLink {
+    LiveLink(CliPort& port, const ParsedOptions& options, ConsoleProgress::TotalOf total_of)
+        : meter(*port.port),
+          progress(progress_style(options.has("--quiet")), *port.clock, meter,
+                   std::move(total_of)) {}
+    void watch(link::LinkSession& session, bool rewrite_on_cancel = false) {
+        progress.watch(session.engine(), rewrite_on_cancel);
+    }
+
+    InterruptCatcher interrupts;
+    MeteredPort meter;
+    ConsoleProgress progress;
 };
 
 // Names the engine's running step on every trace line, when there is a trace.
@@ -61,6 +79,10 @@ inline const char* outcome_text(link::FileOutcome outcome) {
 // The failure of a link operation on one line that names what it concerns: the file (a
 // received item that could not be stored) or else the port.
 inline int link_failure(const link::LinkOutcome& outcome, const CliPort& port) {
+    if (interrupt_requested()) {
+        fail(port.name, "stopped by Ctrl+C; the calculator was told to cancel");
+        return kExitInterrupted;
+    }
     return fail(outcome.path.empty() ? port.name : outcome.path,
                 outcome.message == MessageId::none
                     ? "the transfer was stopped"
