@@ -16,7 +16,7 @@ namespace {
 
 int run(Args args) {
     std::string error;
-    const auto options = parse_options(args, link_option_spec({}, {"-o"}), error);
+    const auto options = parse_options(args, link_option_spec({"--json"}, {"-o"}), error);
     if (!options) {
         return usage_error("capture", error);
     }
@@ -43,20 +43,32 @@ int run(Args args) {
     trace_steps(*port, session);
     Bytes screen;
     const link::LinkOutcome outcome = session.capture(screen);
+    int status = kExitOk;
     if (!outcome.ok) {
-        return link_failure(outcome, *port);
+        status = link_failure(outcome, *port);
+    } else if (!bmp && !png) {
+        status = write_output(*out, screen);
+    } else {
+        const image::ScreenImage picture =
+            image::frame_screen(image::screen_from_capture(screen, image::kWideWidth));
+        status = write_picture(*out, picture);
     }
-    if (!bmp && !png) {
-        return write_output(*out, screen);
+    if (options->has("--json")) {
+        const bool written = outcome.ok && status == kExitOk;
+        std::printf(
+            "{\"file\": %s, \"format\": \"%s\", \"screen_bytes\": %zu, \"written\": %s, %s}\n",
+            json_quoted(*out).c_str(),
+            bmp   ? "bmp"
+            : png ? "png"
+                  : "bin",
+            screen.size(), written ? "true" : "false", json_outcome(outcome, *port).c_str());
     }
-    const image::ScreenImage picture =
-        image::frame_screen(image::screen_from_capture(screen, image::kWideWidth));
-    return write_picture(*out, picture);
+    return status;
 }
 
 const RegisterCommand reg(
     {"capture",
-     "capture -o SHOT.bmp|SHOT.png|SHOT.bin [--quiet] (--sim [--fault FAULT]... | "
+     "capture -o SHOT.bmp|SHOT.png|SHOT.bin [--quiet] [--json] (--sim [--fault FAULT]... | "
      "--port DEVICE) [--trace FILE]",
      "capture the calculator's screen as a bitmap, a PNG or raw display data", &run});
 

@@ -25,9 +25,31 @@ std::string export_message(MessageId message) {
     return cli::message_text(message);
 }
 
+// What export --json tells about a file instead of its text: its kind, header fields and the
+// size of the text an export gives.
+std::string export_metadata(const std::string& path, const OpenedText& opened) {
+    const std::string& text = opened.text;
+    std::size_t lines = 0;
+    for (std::size_t at = 0; at < text.size(); ++lines) {
+        const std::size_t end = text.find('\n', at);
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    std::string name(reinterpret_cast<const char*>(opened.name.data()), opened.name.size());
+    while (!name.empty() && (name.back() == '\xFF' || name.back() == '\0')) {
+        name.pop_back();
+    }
+    const std::string heading = text.substr(0, text.find_first_of("\r\n"));
+    return "{\"file\": " + json_quoted(path) +
+           ", \"kind\": " + json_quoted(file_kind_name(opened.kind)) +
+           ", \"item_name\": " + json_quoted(name) + ", \"title\": " + json_quoted(opened.title) +
+           ", \"heading\": " + json_quoted(encode_escapes(heading)) +
+           ", \"lines\": " + std::to_string(lines) +
+           ", \"text_bytes\": " + std::to_string(encode_escapes(text).size()) + "}\n";
+}
+
 int run(Args args) {
     std::string error;
-    const auto options = parse_options(args, {{"--raw"}, {"-o"}}, error);
+    const auto options = parse_options(args, {{"--raw", "--json"}, {"-o"}}, error);
     if (!options) {
         return usage_error("export", error);
     }
@@ -39,6 +61,9 @@ int run(Args args) {
     if (!result.ok()) {
         return fail(path, export_message(result.message));
     }
+    if (options->has("--json")) {
+        return write_output(options->value("-o"), export_metadata(path, result.opened));
+    }
     const std::optional<std::string> out = options->value("-o");
     if (options->has("--raw") || !out || out->empty() || *out == "-") {
         const std::string bytes =
@@ -49,7 +74,7 @@ int run(Args args) {
     return message == MessageId::none ? kExitOk : fail(*out, export_message(message));
 }
 
-const RegisterCommand reg({"export", "export DATAFILE [-o OUT] [--raw]",
+const RegisterCommand reg({"export", "export DATAFILE [-o OUT] [--raw | --json]",
                            "a data file as text (.txt form; --raw keeps calculator bytes)", &run});
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "cli/device_port.h"
 #include "cli/interrupt.h"
+#include "cli/media_text.h"
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "link/hello_probe.h"
@@ -67,7 +68,7 @@ private:
 
 int run(Args args) {
     std::string error;
-    const OptionSpec known{{"--all", "--list", "--quiet"}, {"--port"}};
+    const OptionSpec known{{"--all", "--list", "--quiet", "--json"}, {"--port"}};
     const auto options = parse_options(args, known, error);
     if (!options) {
         return usage_error("probe", error);
@@ -81,13 +82,28 @@ int run(Args args) {
             names.push_back(device.name);
         }
     }
+    const bool json = options->has("--json");
+    const auto json_names = [](const std::vector<std::string>& list) {
+        std::string out;
+        for (const std::string& name : list) {
+            out += (out.empty() ? "" : ", ") + json_quoted(name);
+        }
+        return "[" + out + "]";
+    };
     if (options->has("--list")) {
+        if (json) {
+            std::printf("{\"ports\": %s}\n", json_names(names).c_str());
+            return kExitOk;
+        }
         for (const std::string& name : names) {
             std::printf("%s\n", name.c_str());
         }
         return kExitOk;
     }
     if (names.empty()) {
+        if (json) {
+            std::printf("{\"tried\": [], \"found\": []}\n");
+        }
         return fail("", "no serial ports found");
     }
     std::vector<DevicePort> ports;
@@ -105,11 +121,15 @@ int run(Args args) {
     }
     const InterruptCatcher interrupts;
     ProbeProgress progress(options->has("--quiet"), names.size());
+    std::string tried;
     const auto try_port = [&](int i) {
         const auto at = static_cast<std::size_t>(i);
         progress.trying(names[at], at);
         const bool answered = answers(ports[at]);
         progress.tried(names[at], answered);
+        tried += std::string(tried.empty() ? "" : ",") +
+                 "\n  {\"port\": " + json_quoted(names[at]) +
+                 ", \"answered\": " + (answered ? "true" : "false") + "}";
         return answered;
     };
     std::vector<int> found;
@@ -122,6 +142,14 @@ int run(Args args) {
     } else if (const auto first = probe_ports(positions, try_port)) {
         found.push_back(*first);
     }
+    std::vector<std::string> found_names;
+    for (int i : found) {
+        found_names.push_back(names[static_cast<std::size_t>(i)]);
+    }
+    if (json) {
+        std::printf("{\"tried\": [%s], \"found\": %s}\n", tried.c_str(),
+                    json_names(found_names).c_str());
+    }
     if (interrupt_requested()) {
         fail("", "stopped by Ctrl+C");
         return kExitInterrupted;
@@ -129,13 +157,15 @@ int run(Args args) {
     if (found.empty()) {
         return fail("", "no calculator answered on any port");
     }
-    for (int i : found) {
-        std::printf("%s\n", names[static_cast<std::size_t>(i)].c_str());
+    if (!json) {
+        for (const std::string& name : found_names) {
+            std::printf("%s\n", name.c_str());
+        }
     }
     return kExitOk;
 }
 
-const RegisterCommand reg({"probe", "probe [--port DEVICE]... [--all] [--list] [--quiet]",
+const RegisterCommand reg({"probe", "probe [--port DEVICE]... [--all] [--list] [--quiet] [--json]",
                            "find the serial port with a calculator (--all: every such port)",
                            &run});
 

@@ -11,7 +11,7 @@ namespace {
 
 int run(Args args) {
     std::string error;
-    const auto options = parse_options(args, link_option_spec({"--time"}, {}), error);
+    const auto options = parse_options(args, link_option_spec({"--time", "--json"}, {}), error);
     if (!options) {
         return usage_error("send", error);
     }
@@ -52,10 +52,22 @@ int run(Args args) {
     trace_steps(*port, session);
     const link::LinkOutcome outcome = session.send(files);
     bool all_sent = true;
+    const bool json = options->has("--json");
+    std::string listing;
     for (const link::FileReport& report : session.reports()) {
-        const char* what = outcome_text(report.outcome);
         all_sent = all_sent && report.outcome == link::FileOutcome::sent;
-        std::printf("%s: %s\n", report.name.c_str(), what);
+        if (json) {
+            listing += std::string(listing.empty() ? "" : ",") +
+                       "\n  {\"path\": " + json_quoted(report.name) + ", \"outcome\": \"" +
+                       outcome_word(report.outcome) + "\"}";
+        } else {
+            std::printf("%s: %s\n", report.name.c_str(), outcome_text(report.outcome));
+        }
+    }
+    if (json) {
+        std::printf("{\"files\": [%s], \"transfer_ms\": %llu, %s}\n", listing.c_str(),
+                    static_cast<unsigned long long>(session.transfer_ms()),
+                    json_outcome(outcome, *port).c_str());
     }
     if (options->has("--time")) {
         // The transfer proper: from the first file's script to the end of the last one.
@@ -68,11 +80,11 @@ int run(Args args) {
     return all_sent ? kExitOk : kExitFailure;
 }
 
-const RegisterCommand reg(
-    {"send",
-     "send FILE... [--time] [--quiet] (--sim [--items DIR] [--fault FAULT]... | --port DEVICE) "
-     "[--trace FILE]",
-     "send calculator files to the calculator", &run});
+const RegisterCommand reg({"send",
+                           "send FILE... [--time] [--quiet] [--json] (--sim [--items DIR] [--fault "
+                           "FAULT]... | --port DEVICE) "
+                           "[--trace FILE]",
+                           "send calculator files to the calculator", &run});
 
 }  // namespace
 }  // namespace travex::cli

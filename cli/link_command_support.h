@@ -78,15 +78,57 @@ inline const char* outcome_text(link::FileOutcome outcome) {
 
 // The failure of a link operation on one line that names what it concerns: the file (a
 // received item that could not be stored) or else the port.
-inline int link_failure(const link::LinkOutcome& outcome, const CliPort& port) {
+struct LinkProblem {
+    std::string file;     // the file or the port it concerns
+    std::string problem;  // what went wrong, on one line
+};
+inline LinkProblem link_problem(const link::LinkOutcome& outcome, const CliPort& port) {
     if (interrupt_requested()) {
-        fail(port.name, "stopped by Ctrl+C; the calculator was told to cancel");
-        return kExitInterrupted;
+        return {port.name, "stopped by Ctrl+C; the calculator was told to cancel"};
     }
-    return fail(outcome.path.empty() ? port.name : outcome.path,
-                outcome.message == MessageId::none
-                    ? "the transfer was stopped"
-                    : console_text(std::string(full_message_text(outcome.message))));
+    return {outcome.path.empty() ? port.name : outcome.path,
+            outcome.message == MessageId::none
+                ? "the transfer was stopped"
+                : console_text(std::string(full_message_text(outcome.message)))};
+}
+
+inline int link_failure(const link::LinkOutcome& outcome, const CliPort& port) {
+    const LinkProblem problem = link_problem(outcome, port);
+    fail(problem.file, problem.problem);
+    return interrupt_requested() ? kExitInterrupted : kExitFailure;
+}
+
+// The "ok" and "error" members of a link command's --json report: "error" is null, or names the
+// file (or port) and the problem, with the link error code (-1 when the link did not fail) and
+// whether Ctrl+C stopped the operation.
+inline std::string json_outcome(const link::LinkOutcome& outcome, const CliPort& port) {
+    if (outcome.ok) {
+        return "\"ok\": true, \"error\": null";
+    }
+    const LinkProblem problem = link_problem(outcome, port);
+    return "\"ok\": false, \"error\": {\"file\": " + json_quoted(problem.file) +
+           ", \"message\": " + json_quoted(problem.problem) +
+           ", \"code\": " + std::to_string(outcome.code) +
+           ", \"cancelled\": " + (interrupt_requested() ? "true" : "false") + "}";
+}
+
+// How one file or item fared, as the --json reports name it.
+inline const char* outcome_word(link::FileOutcome outcome) {
+    switch (outcome) {
+        case link::FileOutcome::sent:
+            return "sent";
+        case link::FileOutcome::skipped:
+            return "skipped";
+        case link::FileOutcome::received:
+            return "received";
+        case link::FileOutcome::kept:
+            return "kept";
+        case link::FileOutcome::failed:
+            return "failed";
+        case link::FileOutcome::pending:
+            break;
+    }
+    return "not_transferred";
 }
 
 }  // namespace travex::cli
