@@ -94,6 +94,9 @@ CsvParse parse_csv(std::string_view text, std::size_t max_rows) {
                 if (field.find('"') != std::string_view::npos) {
                     return failed(line, column, "a quote inside an unquoted field");
                 }
+                if (field.find('\r') != std::string_view::npos) {
+                    return failed(line, column, "a carriage return inside a line");
+                }
                 cell = std::string(trimmed(field));
                 i = comma == std::string_view::npos ? content.size() : comma;
             }

@@ -129,6 +129,9 @@ void append_row(std::string& out, const std::vector<std::string>& cells) {
 
 std::optional<std::uint16_t> variable_code_of(std::string_view name, std::uint8_t prefix) {
     const std::string calculator_name = decode_escapes(name);
+    if (calculator_name.empty()) {
+        return std::nullopt;  // codes without a variable have no name either
+    }
     for (int index = 0; index < 256; ++index) {
         const auto code = static_cast<std::uint16_t>(prefix << 8 | index);
         if (variable_name(code) == calculator_name) {
