@@ -39,8 +39,8 @@ printf '1,2,3\n4,5,6\n' >m.csv
 [ "$("$cli" export m.g6m | tr -d '\r' | sed -n 3p)" = "1 2 3 " ] || fail "the matrix reads as text"
 
 "$cli" export --csv db.g6n >db.csv || fail "export --csv of a list database"
-[ "$(tr -d '\r' <db.csv)" = "$(printf 'L_data1,Survey\nL1,L2\n1,3.5\n2,')" ] ||
-    [ "$(tr -d '\r' <db.csv | sed -n 3p)" = "1,3.5" ] || fail "list database CSV: $(cat db.csv)"
+[ "$(tr -d '\r' <db.csv | sed 1s/.*,/,/)" = "$(printf ',Survey\nL1,L2\n1,3.5\n2,')" ] ||
+    fail "list database CSV: $(cat db.csv)"
 
 # Refusals: the message names line and column, nothing is written, an existing file stays.
 refused() { # WHAT EXPECTED-TEXT CSV-FILE OUT
