@@ -29,12 +29,17 @@ std::optional<std::string> exact_number_text(const NumberValue& number) {
         }
         digits.push_back(static_cast<char>('0' + d));
     }
-    const std::string sign = (flags & kNumberNegative) != 0 ? "-" : "";
+    // Built by appending: GCC 12's restrict check misreads chains of string concatenation.
+    std::string text;
+    if ((flags & kNumberNegative) != 0) {
+        text.push_back('-');
+    }
     if (digits.find_first_not_of('0') == std::string::npos) {
         if (*exponent != 0) {
             return std::nullopt;
         }
-        return sign + "0";
+        text.push_back('0');
+        return text;
     }
     if (digits[0] == '0') {
         return std::nullopt;
@@ -42,20 +47,31 @@ std::optional<std::string> exact_number_text(const NumberValue& number) {
     digits.erase(digits.find_last_not_of('0') + 1);
     const int e = *exponent;
     if (e >= 15 || e <= -8) {
-        std::string text = sign + digits.substr(0, 1);
+        text.push_back(digits[0]);
         if (digits.size() > 1) {
-            text += "." + digits.substr(1);
+            text.push_back('.');
+            text.append(digits, 1);
         }
-        return text + (e < 0 ? "E-" : "E+") + std::to_string(e < 0 ? -e : e);
+        text.append(e < 0 ? "E-" : "E+");
+        text.append(std::to_string(e < 0 ? -e : e));
+        return text;
     }
     if (e < 0) {
-        return sign + "0." + std::string(static_cast<std::size_t>(-e - 1), '0') + digits;
+        text.append("0.");
+        text.append(static_cast<std::size_t>(-e - 1), '0');
+        text.append(digits);
+        return text;
     }
     const auto whole = static_cast<std::size_t>(e) + 1;
     if (digits.size() <= whole) {
-        return sign + digits + std::string(whole - digits.size(), '0');
+        text.append(digits);
+        text.append(whole - digits.size(), '0');
+        return text;
     }
-    return sign + digits.substr(0, whole) + "." + digits.substr(whole);
+    text.append(digits, 0, whole);
+    text.push_back('.');
+    text.append(digits, whole);
+    return text;
 }
 
 NumberFromText number_from_text(std::string_view text) {
