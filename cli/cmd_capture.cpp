@@ -9,13 +9,14 @@
 #include "cli/picture_output.h"
 #include "image/png_writer.h"
 #include "image/screen_bitmap.h"
+#include "image/screen_data.h"
 
 namespace travex::cli {
 namespace {
 
 int run(Args args) {
     std::string error;
-    const auto options = parse_options(args, link_option_spec({}, {"-o"}), error);
+    const auto options = parse_options(args, link_option_spec({"--json"}, {"-o"}), error);
     if (!options) {
         return usage_error("capture", error);
     }
@@ -33,28 +34,43 @@ int run(Args args) {
         return usage_error("capture", error);
     }
     ConsoleQuestions ui(false);
-    link::CountingProgress progress;
-    link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
-                              progress);
+    LiveLink live(*port, *options, [](std::string_view) {
+        return std::optional<std::uint64_t>(image::kWideScreenBytes);
+    });
+    link::LinkSession session(live.meter, *port->clock, port->settings, real_file_system(), ui,
+                              live.progress);
+    live.watch(session, true);
     trace_steps(*port, session);
     Bytes screen;
     const link::LinkOutcome outcome = session.capture(screen);
+    int status = kExitOk;
     if (!outcome.ok) {
-        return link_failure(outcome, *port);
+        status = link_failure(outcome, *port);
+    } else if (!bmp && !png) {
+        status = write_output(*out, screen);
+    } else {
+        const image::ScreenImage picture =
+            image::frame_screen(image::screen_from_capture(screen, image::kWideWidth));
+        status = write_picture(*out, picture);
     }
-    if (!bmp && !png) {
-        return write_output(*out, screen);
+    if (options->has("--json")) {
+        const bool written = outcome.ok && status == kExitOk;
+        std::printf(
+            "{\"file\": %s, \"format\": \"%s\", \"screen_bytes\": %zu, \"written\": %s, %s}\n",
+            json_quoted(*out).c_str(),
+            bmp   ? "bmp"
+            : png ? "png"
+                  : "bin",
+            screen.size(), written ? "true" : "false", json_outcome(outcome, *port).c_str());
     }
-    const image::ScreenImage picture =
-        image::frame_screen(image::screen_from_capture(screen, image::kWideWidth));
-    return write_picture(*out, picture);
+    return status;
 }
 
-const RegisterCommand reg({"capture",
-                           "capture -o SHOT.bmp|SHOT.png|SHOT.bin (--sim [--fault FAULT]... | "
-                           "--port DEVICE) [--trace FILE]",
-                           "capture the calculator's screen as a bitmap, a PNG or raw display data",
-                           &run});
+const RegisterCommand reg(
+    {"capture",
+     "capture -o SHOT.bmp|SHOT.png|SHOT.bin [--quiet] [--json] (--sim [--fault FAULT]... | "
+     "--port DEVICE) [--trace FILE]",
+     "capture the calculator's screen as a bitmap, a PNG or raw display data", &run});
 
 }  // namespace
 }  // namespace travex::cli

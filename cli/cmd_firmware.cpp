@@ -50,13 +50,21 @@ const char* stage_text(TransferStage stage) {
     return "";
 }
 
+// The stages and pages as they pass; --quiet leaves them out.
 class ConsoleProgress final : public TransferObserver {
 public:
+    explicit ConsoleProgress(bool quiet) : quiet_(quiet) {}
     void on_stage(TransferStage stage) override {
+        if (quiet_) {
+            return;
+        }
         std::printf("%s\n", stage_text(stage));
         std::fflush(stdout);
     }
     void on_page_written(const PlannedPage& page, std::size_t index, std::size_t total) override {
+        if (quiet_) {
+            return;
+        }
         std::printf("page %zu/%zu at 0x%06X (%u bytes) OK\n", index + 1, total, page.address,
                     page.length);
         std::fflush(stdout);
@@ -64,6 +72,9 @@ public:
     void on_calculator_version(std::array<char, 3> v) override {
         std::printf("calculator firmware version %c%c%c\n", v[0], v[1], v[2]);
     }
+
+private:
+    bool quiet_;
 };
 
 // The settings of --settings INI (read, written back whole, as the dialog does), or the
@@ -208,7 +219,7 @@ int run_send(const ParsedOptions& options) {
     if (!confirmed(options)) {
         return fail("", "cancelled; nothing was sent");
     }
-    ConsoleProgress progress;
+    ConsoleProgress progress(options.has("--quiet"));
     SerialPort& port = rig ? static_cast<SerialPort&>(rig->port) : *device->port;
     Clock& clock = rig ? static_cast<Clock&>(rig->clock) : *device->clock;
     const int port_number = rig ? 1 : device->settings.port_number;
@@ -237,7 +248,7 @@ int run_send(const ParsedOptions& options) {
 int run(Args args) {
     std::string error;
     const OptionSpec known{
-        {"--sim", "--yes"},
+        {"--sim", "--yes", "--quiet"},
         {"--settings", "--port", "--fault", "--firmware-version", "--flash-out"}};
     const auto options = parse_options(args, known, error);
     if (!options) {
@@ -262,7 +273,8 @@ int run(Args args) {
 const RegisterCommand reg(
     {kCommand,
      "firmware check IMAGE [--settings INI] | firmware send IMAGE (--sim [--fault F]... "
-     "[--firmware-version VVV] [--flash-out FILE] | --port DEVICE) [--settings INI] [--yes]",
+     "[--firmware-version VVV] [--flash-out FILE] | --port DEVICE) [--settings INI] [--yes] "
+     "[--quiet]",
      "check a firmware image, or send it to the calculator", &run});
 
 }  // namespace

@@ -6,9 +6,23 @@
 namespace travex::cli {
 namespace {
 
+// How the calculator is asked for an item: by the name from its directory, by a variable code,
+// or as a single setup block.
+const char* form_word(link::RequestForm form) {
+    switch (form) {
+        case link::RequestForm::named:
+            return "named";
+        case link::RequestForm::by_code:
+            return "by_code";
+        case link::RequestForm::setup:
+            return "setup";
+    }
+    return "";
+}
+
 int run(Args args) {
     std::string error;
-    const auto options = parse_options(args, link_option_spec({}, {}), error);
+    const auto options = parse_options(args, link_option_spec({"--json"}, {}), error);
     if (!options) {
         return usage_error("list", error);
     }
@@ -26,17 +40,32 @@ int run(Args args) {
     trace_steps(*port, session);
     std::vector<link::ReceiveItem> items;
     const link::LinkOutcome outcome = session.list(items);
+    if (options->has("--json")) {
+        std::string listing;
+        for (const auto& item : items) {
+            listing += std::string(listing.empty() ? "" : ",") +
+                       "\n  {\"name\": " + json_quoted(item.line_text) +
+                       ", \"type_letter\": " + json_quoted(std::string(1, item.letter)) +
+                       ", \"slot\": " + std::to_string(item.slot) + ", \"form\": \"" +
+                       form_word(item.form) + "\"}";
+        }
+        std::printf("{\"items\": [%s], %s}\n", listing.c_str(),
+                    json_outcome(outcome, *port).c_str());
+    }
     if (!outcome.ok) {
         return link_failure(outcome, *port);
     }
-    for (const auto& item : items) {
-        std::printf("%s\n", item.line_text.c_str());
+    if (!options->has("--json")) {
+        for (const auto& item : items) {
+            std::printf("%s\n", item.line_text.c_str());
+        }
     }
     return kExitOk;
 }
 
 const RegisterCommand reg(
-    {"list", "list (--sim [--items DIR] [--fault FAULT]... | --port DEVICE) [--trace FILE]",
+    {"list",
+     "list [--json] (--sim [--items DIR] [--fault FAULT]... | --port DEVICE) [--trace FILE]",
      "list the calculator's items as the receive list shows them", &run});
 
 }  // namespace

@@ -5,7 +5,10 @@
 
 #include "cli/command.h"
 #include "cli/device_port.h"
+#include "cli/interrupt.h"
+#include "cli/media_text.h"
 #include "cli/options.h"
+#include "cli/terminal.h"
 #include "link/hello_probe.h"
 #include "link/port_probe.h"
 #include "link/real_clock.h"
@@ -13,14 +16,59 @@
 namespace travex::cli {
 namespace {
 
+// Ctrl+C stops the port being tried (closing it again) and every one after it.
 bool answers(DevicePort& device) {
+    if (interrupt_requested()) {
+        return false;
+    }
     const link::LinkSettings settings;
-    return link::probe_with_hello(*device.port, device.number, settings, real_clock()).answered;
+    return link::probe_with_hello(*device.port, device.number, settings, real_clock(),
+                                  [] { return interrupt_requested(); })
+        .answered;
 }
+
+// Which port is being tried: a redrawn line on a terminal, a line per port elsewhere, nothing
+// with --quiet.
+class ProbeProgress {
+public:
+    ProbeProgress(bool quiet, std::size_t count)
+        : quiet_(quiet), live_(stderr_is_terminal()), count_(count) {}
+    ~ProbeProgress() {
+        if (!quiet_ && live_ && width_ > 0) {
+            std::fprintf(stderr, "\r%*s\r", width_, "");
+        }
+    }
+    ProbeProgress(const ProbeProgress&) = delete;
+    ProbeProgress& operator=(const ProbeProgress&) = delete;
+    void trying(const std::string& name, std::size_t index) {
+        if (quiet_ || !live_) {
+            return;
+        }
+        char line[512];
+        const int n = std::snprintf(line, sizeof line, "probing %s (%zu of %zu)", name.c_str(),
+                                    index + 1, count_);
+        std::fprintf(stderr, "\r%-*s", width_, line);
+        width_ = n > width_ ? n : width_;
+        std::fflush(stderr);
+    }
+    void tried(const std::string& name, bool answered) {
+        if (quiet_ || live_) {
+            return;
+        }
+        std::fprintf(stderr, "%s: %s\n", name.c_str(),
+                     answered ? "calculator answered" : "no answer");
+    }
+
+private:
+    bool quiet_;
+    bool live_;
+    std::size_t count_;
+    int width_ = 0;
+};
 
 int run(Args args) {
     std::string error;
-    const OptionSpec known{{"--all", "--list"}, {"--port"}};
+    const OptionSpec known{{"--all", "--list", "--quiet", "--json"}, {"--port"}};
     const auto options = parse_options(args, known, error);
     if (!options) {
         return usage_error("probe", error);
@@ -34,13 +82,28 @@ int run(Args args) {
             names.push_back(device.name);
         }
     }
+    const bool json = options->has("--json");
+    const auto json_names = [](const std::vector<std::string>& list) {
+        std::string out;
+        for (const std::string& name : list) {
+            out += (out.empty() ? "" : ", ") + json_quoted(name);
+        }
+        return "[" + out + "]";
+    };
     if (options->has("--list")) {
+        if (json) {
+            std::printf("{\"ports\": %s}\n", json_names(names).c_str());
+            return kExitOk;
+        }
         for (const std::string& name : names) {
             std::printf("%s\n", name.c_str());
         }
         return kExitOk;
     }
     if (names.empty()) {
+        if (json) {
+            std::printf("{\"tried\": [], \"found\": []}\n");
+        }
         return fail("", "no serial ports found");
     }
     std::vector<DevicePort> ports;
@@ -56,27 +119,53 @@ int run(Args args) {
     for (std::size_t i = 0; i < ports.size(); ++i) {
         positions.push_back(static_cast<int>(i));
     }
+    const InterruptCatcher interrupts;
+    ProbeProgress progress(options->has("--quiet"), names.size());
+    std::string tried;
+    const auto try_port = [&](int i) {
+        const auto at = static_cast<std::size_t>(i);
+        progress.trying(names[at], at);
+        const bool answered = answers(ports[at]);
+        progress.tried(names[at], answered);
+        tried += std::string(tried.empty() ? "" : ",") +
+                 "\n  {\"port\": " + json_quoted(names[at]) +
+                 ", \"answered\": " + (answered ? "true" : "false") + "}";
+        return answered;
+    };
     std::vector<int> found;
     if (options->has("--all")) {
         for (int i : positions) {
-            if (answers(ports[static_cast<std::size_t>(i)])) {
+            if (try_port(i)) {
                 found.push_back(i);
             }
         }
-    } else if (const auto first = probe_ports(
-                   positions, [&](int i) { return answers(ports[static_cast<std::size_t>(i)]); })) {
+    } else if (const auto first = probe_ports(positions, try_port)) {
         found.push_back(*first);
+    }
+    std::vector<std::string> found_names;
+    for (int i : found) {
+        found_names.push_back(names[static_cast<std::size_t>(i)]);
+    }
+    if (json) {
+        std::printf("{\"tried\": [%s], \"found\": %s}\n", tried.c_str(),
+                    json_names(found_names).c_str());
+    }
+    if (interrupt_requested()) {
+        fail("", "stopped by Ctrl+C");
+        return kExitInterrupted;
     }
     if (found.empty()) {
         return fail("", "no calculator answered on any port");
     }
-    for (int i : found) {
-        std::printf("%s\n", names[static_cast<std::size_t>(i)].c_str());
+    if (!json) {
+        for (const std::string& name : found_names) {
+            std::printf("%s\n", name.c_str());
+        }
     }
     return kExitOk;
 }
 
-const RegisterCommand reg({"probe", "probe [--port DEVICE]... [--all] [--list]",
+const RegisterCommand reg({"probe", "probe [--port DEVICE]... [--all] [--list] [--quiet] [--json]",
                            "find the serial port with a calculator (--all: every such port)",
                            &run});
 

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/input_caps.h"
+
 #include "cli/link_command_support.h"
 
 namespace travex::cli {
@@ -19,7 +21,7 @@ std::string lowered(std::string text) {
 int run(Args args) {
     std::string error;
     const auto options =
-        parse_options(args, link_option_spec({"--all", "--overwrite"}, {"-C"}), error);
+        parse_options(args, link_option_spec({"--all", "--overwrite", "--json"}, {"-C"}), error);
     if (!options) {
         return usage_error("recv", error);
     }
@@ -72,18 +74,50 @@ int run(Args args) {
         return chosen;
     };
     ConsoleQuestions ui(options->has("--overwrite"));
-    link::CountingProgress progress;
-    link::LinkSession session(*port->port, *port->clock, port->settings, real_file_system(), ui,
-                              progress);
+    link::LinkSession* running = nullptr;
+    // An item's length is known once the calculator announces it; setup items announce none.
+    LiveLink live(*port, *options, [&running](std::string_view) -> std::optional<std::uint64_t> {
+        const std::uint32_t length =
+            running == nullptr ? 0 : running->engine().announced_item_length();
+        if (length == 0 || length >= kLargestItemBytes) {
+            return std::nullopt;
+        }
+        return length;
+    });
+    link::LinkSession session(live.meter, *port->clock, port->settings, real_file_system(), ui,
+                              live.progress);
+    running = &session;
+    live.watch(session);
     trace_steps(*port, session);
     const link::LinkOutcome outcome = session.receive(choose, folder);
     if (!unknown.empty()) {
-        return fail(unknown.front(), "no such item on the calculator's list");
+        constexpr const char* kUnknown = "no such item on the calculator's list";
+        if (options->has("--json")) {
+            std::printf(
+                "{\"folder\": %s, \"items\": [], \"ok\": false, \"error\": {\"file\": %s, "
+                "\"message\": %s, \"code\": -1, \"cancelled\": false}}\n",
+                json_quoted(folder.empty() ? "." : folder).c_str(),
+                json_quoted(unknown.front()).c_str(), json_quoted(kUnknown).c_str());
+        }
+        return fail(unknown.front(), kUnknown);
     }
+    const bool json = options->has("--json");
+    std::string listing;
     for (const link::FileReport& report : session.reports()) {
-        const char* what = outcome_text(report.outcome);
         const std::string path = folder.empty() ? report.name : folder + "/" + report.name;
-        std::printf("%s: %s\n", path.c_str(), what);
+        if (json) {
+            listing += std::string(listing.empty() ? "" : ",") +
+                       "\n  {\"item\": " + json_quoted(report.name) +
+                       ", \"path\": " + json_quoted(path) + ", \"outcome\": \"" +
+                       outcome_word(report.outcome) + "\"}";
+        } else {
+            std::printf("%s: %s\n", path.c_str(), outcome_text(report.outcome));
+        }
+    }
+    if (json) {
+        std::printf("{\"folder\": %s, \"items\": [%s], %s}\n",
+                    json_quoted(folder.empty() ? "." : folder).c_str(), listing.c_str(),
+                    json_outcome(outcome, *port).c_str());
     }
     if (!outcome.ok) {
         return link_failure(outcome, *port);
@@ -93,7 +127,8 @@ int run(Args args) {
 
 const RegisterCommand reg(
     {"recv",
-     "recv (ITEM... | --all) [-C DIR] [--overwrite] (--sim [--items DIR] [--fault FAULT]... | "
+     "recv (ITEM... | --all) [-C DIR] [--overwrite] [--quiet] [--json] (--sim "
+     "[--items DIR] [--fault FAULT]... | "
      "--port DEVICE) [--trace FILE]",
      "receive items from the calculator (names as list shows them)", &run});
 

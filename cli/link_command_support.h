@@ -5,6 +5,8 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/console_progress.h"
+#include "cli/interrupt.h"
 #include "cli/link_port.h"
 #include "cli/media_text.h"
 #include "link/link_session.h"
@@ -30,6 +32,22 @@ public:
 
 private:
     bool overwrite_;
+};
+
+// The live progress of a link command and its Ctrl+C: the session runs on meter, reports to
+// progress, and watch() hands the progress the session's engine for the cancel.
+struct LiveLink {
+    LiveLink(CliPort& port, const ParsedOptions& options, ConsoleProgress::TotalOf total_of)
+        : meter(*port.port),
+          progress(progress_style(options.has("--quiet")), *port.clock, meter,
+                   std::move(total_of)) {}
+    void watch(link::LinkSession& session, bool rewrite_on_cancel = false) {
+        progress.watch(session.engine(), rewrite_on_cancel);
+    }
+
+    InterruptCatcher interrupts;
+    MeteredPort meter;
+    ConsoleProgress progress;
 };
 
 // Names the engine's running step on every trace line, when there is a trace.
@@ -61,11 +79,57 @@ inline const char* outcome_text(link::FileOutcome outcome) {
 
 // The failure of a link operation on one line that names what it concerns: the file (a
 // received item that could not be stored) or else the port.
+struct LinkProblem {
+    std::string file;     // the file or the port it concerns
+    std::string problem;  // what went wrong, on one line
+};
+inline LinkProblem link_problem(const link::LinkOutcome& outcome, const CliPort& port) {
+    if (interrupt_requested()) {
+        return {port.name, "stopped by Ctrl+C; the calculator was told to cancel"};
+    }
+    return {outcome.path.empty() ? port.name : outcome.path,
+            outcome.message == MessageId::none
+                ? "the transfer was stopped"
+                : console_text(std::string(full_message_text(outcome.message)))};
+}
+
 inline int link_failure(const link::LinkOutcome& outcome, const CliPort& port) {
-    return fail(outcome.path.empty() ? port.name : outcome.path,
-                outcome.message == MessageId::none
-                    ? "the transfer was stopped"
-                    : console_text(std::string(full_message_text(outcome.message))));
+    const LinkProblem problem = link_problem(outcome, port);
+    fail(problem.file, problem.problem);
+    return interrupt_requested() ? kExitInterrupted : kExitFailure;
+}
+
+// The "ok" and "error" members of a link command's --json report: "error" is null, or names the
+// file (or port) and the problem, with the link error code (-1 when the link did not fail) and
+// whether Ctrl+C stopped the operation.
+inline std::string json_outcome(const link::LinkOutcome& outcome, const CliPort& port) {
+    if (outcome.ok) {
+        return "\"ok\": true, \"error\": null";
+    }
+    const LinkProblem problem = link_problem(outcome, port);
+    return "\"ok\": false, \"error\": {\"file\": " + json_quoted(problem.file) +
+           ", \"message\": " + json_quoted(problem.problem) +
+           ", \"code\": " + std::to_string(outcome.code) +
+           ", \"cancelled\": " + (interrupt_requested() ? "true" : "false") + "}";
+}
+
+// How one file or item fared, as the --json reports name it.
+inline const char* outcome_word(link::FileOutcome outcome) {
+    switch (outcome) {
+        case link::FileOutcome::sent:
+            return "sent";
+        case link::FileOutcome::skipped:
+            return "skipped";
+        case link::FileOutcome::received:
+            return "received";
+        case link::FileOutcome::kept:
+            return "kept";
+        case link::FileOutcome::failed:
+            return "failed";
+        case link::FileOutcome::pending:
+            break;
+    }
+    return "not_transferred";
 }
 
 }  // namespace travex::cli

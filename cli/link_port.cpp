@@ -22,7 +22,7 @@ void set_real_port_factory(RealPortFactory factory) {
 }
 
 OptionSpec link_option_spec(std::set<std::string> flags, std::set<std::string> valued) {
-    flags.insert("--sim");
+    flags.insert({"--sim", "--quiet"});
     valued.insert({"--items", "--fault", "--port", "--trace", "--timer", "--out-buffer"});
     return OptionSpec{std::move(flags), std::move(valued)};
 }

@@ -23,8 +23,17 @@ void print_usage(std::FILE* to) {
                  "\nLink commands also take --timer MS (the link timer's period, default 100) and"
                  " --out-buffer N (bytes written per tick, default 30).\n");
     std::fprintf(to,
+                 "\nThe link commands send, recv, capture and probe show their progress on"
+                 " standard error: a line that\nupdates itself on a terminal, one line per item"
+                 " otherwise, none with --quiet. Ctrl+C stops the\noperation as the Cancel"
+                 " button does; a second Ctrl+C ends at once.\n");
+    std::fprintf(to,
+                 "\n--json (info, list, send, recv, capture, probe, ungroup, slides, export)"
+                 " writes one JSON document\nto standard output instead of the report; the"
+                 " schemas are in docs/cli-json.md.\n");
+    std::fprintf(to,
                  "\nExit status: 0 success, 1 failure (one line names the file and the problem),"
-                 " 2 usage error.\n");
+                 " 2 usage error,\n130 stopped by Ctrl+C.\n");
 }
 
 int run_command_line(int argc, char** argv) {

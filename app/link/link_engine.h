@@ -135,6 +135,9 @@ public:
     std::size_t input_queued() const { return input_.size(); }
     const Bytes& last_packet() const { return last_packet_; }
     const LinkSettings& settings() const { return settings_; }
+    // The length the calculator announced for the item being received (0, or the largest item,
+    // before it has): the command line's progress tells a percentage from it.
+    std::uint32_t announced_item_length() const { return announced_item_length_; }
 
 private:
     enum class Outcome {

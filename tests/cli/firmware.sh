@@ -67,6 +67,9 @@ expect_flash rq7310_ver101.bin expected.bin
 cmp -s flash.bin expected.bin || failed "the simulator's flash holds exactly the non-blank pages"
 grep -q '^finish!$' send.txt || failed "send reports finish!"
 [ "$(grep -c '^page ' send.txt)" = 6 ] || failed "six pages (one more for the stored sum)"
+"$cli" firmware send rq7310_ver101.bin --sim --yes --quiet > quiet.txt || failed "send --quiet"
+grep -q '^page \|^sending' quiet.txt && failed "--quiet still shows the progress"
+grep -q '^finish!$' quiet.txt || failed "--quiet keeps the result"
 "$cli" firmware send rq7310_ver101.bin --sim --yes --settings repro.ini \
     --fault update-mode > direct.txt || failed "already in update mode"
 grep -q "asking the calculator" direct.txt && failed "no version check in update mode"

@@ -26,8 +26,11 @@ start_sim calc && start_sim mute --fault silence && start_sim calc2 && {
     out=$("$cli" probe --port "$work/mute" --port "$work/calc" 2>"$work/probe.err")
     [ $? -eq 0 ] || fail "probe exit status: $(cat "$work/probe.err")"
     [ "$out" = "$work/calc" ] || fail "probe found '$out' instead of $work/calc"
-    out=$("$cli" probe --all --port "$work/calc2" --port /dev/null --port "$work/calc" 2>&1)
+    out=$("$cli" probe --all --port "$work/calc2" --port /dev/null --port "$work/calc" 2>"$work/all.err")
     [ "$out" = "$(printf '%s\n%s' "$work/calc2" "$work/calc")" ] || fail "probe --all gave '$out'"
+    # Off a terminal, every port tried gets its line on standard error.
+    [ "$(cat "$work/all.err")" = "$(printf '%s: calculator answered\n/dev/null: no answer\n%s: calculator answered' "$work/calc2" "$work/calc")" ] ||
+        fail "probe's line per port: $(cat "$work/all.err")"
     out=$("$cli" probe --list --port "$work/calc" --port COM3)
     [ "$out" = "$(printf '%s\nCOM3' "$work/calc")" ] || fail "probe --list gave '$out'"
     "$cli" probe --port "$work/no-such-device" >/dev/null 2>&1
