@@ -68,19 +68,25 @@ void show_hover_label(HWND window, int index) {
         text.resize(kHoverTextLimit);
     }
     SetWindowTextW(label, text.c_str());
-    HDC dc = GetDC(label);
-    // A label without a font of its own draws in the system font, which its DC already holds.
+    // The label is measured in the font it draws with. Without a font of its own a label may
+    // draw in another font than its DC's default (a system bitmap font, where one is
+    // installed), which cut the text ("Sen") or left letters of the last one ("Receivive");
+    // it is given the GUI font.
     auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-    HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
+    if (font == nullptr) {
+        font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, font);
     SIZE extent = {};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    if (old != nullptr) {
-        SelectObject(dc, old);
-    }
+    SelectObject(dc, old);
     ReleaseDC(label, dc);
     // On top of the buttons it reaches over; the strip clips its own drawing around it.
     SetWindowPos(label, HWND_TOP, toolbar_buttons()[index].x + kButtonWidth, 4, extent.cx + 8,
                  extent.cy + 2, SWP_SHOWWINDOW);
+    RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     toolbar.hovered = index;
 }
 
