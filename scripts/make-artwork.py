@@ -7,7 +7,9 @@ usage: make-artwork.py about OUTPUT.bmp
                                                  functions, slides)
        make-artwork.py toolbar OUTPUT.bmp       (ten 25 x 22 buttons, normal row above
                                                  the pressed row)
-       make-artwork.py keyboard normal|pressed OUTPUT.bmp   (the 292 x 430 key panel)
+       make-artwork.py keyboard LABELS.tsv NORMAL.bmp PRESSED.bmp
+                                                (the 292 x 430 key panel, normal and with
+                                                 every key pressed)
        make-artwork.py indicator OUTPUT.bmp     (four 36 x 21 shift indicators, stacked)
 """
 import math
@@ -210,74 +212,99 @@ def write_bmp24(path, rows):
         out.write(data + image)
 
 
-# Key rectangles of the panel (the same places as the application's key table) and their
-# labels: main label, 2ndF label above the key, ALPHA label at its upper right.
-KEYS = [
-    (146, 27, 38, 25, "", "DRAW", ""), (186, 27, 38, 25, "ZOOM", "", ""),
-    (226, 27, 38, 25, "TRACE", "CALC", ""), (66, 61, 38, 25, "PLOT", "LIST", ""),
-    (66, 94, 38, 25, "2ndF", "", ""), (106, 94, 38, 25, "ALPHA", "", ""),
-    (26, 137, 37, 24, "MATH", "", ""), (66, 137, 37, 24, "STAT", "MATRIX", ""),
-    (106, 137, 37, 24, "PRGM", "", ""),
-    (26, 170, 37, 24, "sin", "sin⁻¹", "A"), (66, 170, 37, 24, "cos", "cos⁻¹", "B"),
-    (106, 170, 37, 24, "tan", "tan⁻¹", "C"), (146, 170, 37, 24, "log", "10ˣ", "D"),
-    (186, 170, 37, 24, "ln", "eˣ", "E"), (226, 170, 37, 24, "x²", "x⁻¹", "F"),
-    (26, 203, 37, 24, "a•b/c", "", "G"), (66, 203, 37, 24, "b/c", "", "H"),
-    (106, 203, 37, 24, "^", "ˣ√", "I"), (146, 203, 37, 24, ",", "√", "J"),
-    (186, 203, 37, 24, "STO", "", "K"), (226, 203, 37, 24, "X", "VARS", ""),
-    (27, 241, 45, 32, "7", "u", "L"), (75, 241, 45, 32, "8", "v", "M"),
-    (123, 241, 45, 32, "9", "w", "N"), (171, 241, 45, 32, "(", "{", "O"),
-    (219, 241, 45, 32, ")", "}", "P"), (27, 282, 45, 32, "4", "L4", "Q"),
-    (75, 282, 45, 32, "5", "L5", "R"), (123, 282, 45, 32, "6", "L6", "S"),
-    (171, 282, 45, 32, "×", "", "T"), (219, 282, 45, 32, "÷", "CATALOG", "U"),
-    (27, 323, 45, 32, "1", "L1", "V"), (75, 323, 45, 32, "2", "L2", "W"),
-    (123, 323, 45, 32, "3", "L3", "X"), (171, 323, 45, 32, "+", "FINANCE", "Y"),
-    (219, 323, 45, 32, "−", "", "Z"), (27, 364, 45, 32, "0", "∠", "θ"),
-    (75, 364, 45, 32, ".", "i", "SPACE"), (123, 364, 45, 32, "(−)", "π", "="),
-    (171, 364, 45, 32, "Exp", "", ":"), (219, 364, 45, 32, "ENTER", "Ans", ""),
-]
-LABEL_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
+LABEL_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf"
 BOLD_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
-
-
-def quoted(text):
-    return "'" + text.replace("\\", "\\\\").replace("'", "\\'") + "'"
-
-
-def keyboard_picture(path, pressed):
-    """The key panel drawn with ImageMagick: body, display strip, keys and their labels."""
-    draw = ["fill #343a46 rectangle 0,0 291,429", "fill #2a2f38 rectangle 8,8 283,20",
-            "fill #b2c8a0 rectangle 20,62 60,120", "fill #b2c8a0 rectangle 150,62 270,120"]
-    text = []
-    for x, y, w, h, main, second, alpha in KEYS:
-        if main in ("2ndF",):
-            face = "#e8a040" if not pressed else "#a86810"
-        elif main == "ALPHA":
-            face = "#5a8ad0" if not pressed else "#2a5aa0"
-        elif main.isdigit() or main in (".", "(−)", "Exp", "ENTER"):
-            face = "#e6e6e6" if not pressed else "#a0a0a0"
-        else:
-            face = "#606878" if not pressed else "#383e4a"
-        draw.append(f"fill {face} roundrectangle {x},{y} {x + w - 1},{y + h - 1} 4,4")
-        colour = "#202020" if face in ("#e6e6e6", "#a0a0a0") else "white"
-        size = 11 if len(main) <= 3 else 8
-        text.append((colour, size, x + w // 2, y + h // 2 + size // 2 - 1, main, True))
-        if second:
-            text.append(("#f0b050", 7, x + w // 2, y - 1, second, False))
-        if alpha:
-            text.append(("#80b0ff", 7, x + w - 4, y - 1, alpha, False))
-    args = ["/usr/bin/convert", "-size", f"{WIDTH_KEYS}x{HEIGHT_KEYS}", "xc:black",
-            "-draw", " ".join(draw)]
-    for colour, size, x, y, label, bold in text:
-        if not label:
-            continue
-        args += ["-font", BOLD_FONT if bold else LABEL_FONT, "-pointsize", str(size),
-                 "-fill", colour, "-gravity", "NorthWest",
-                 "-annotate", f"+{x - len(label) * size * 3 // 10}+{y - size}", label]
-    args += ["-type", "Palette", "-depth", "8", f"BMP3:{path}"]
-    subprocess.run(args, check=True)
-
-
+CONDENSED_BOLD_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf"
 WIDTH_KEYS, HEIGHT_KEYS = 292, 430
+
+
+def read_labels(path):
+    """The labels written by the application's keyboard_labels tool: key id, kind, box, text."""
+    labels = []
+    with open(path, encoding="utf-8") as source:
+        for line in source:
+            key, kind, x, y, w, h, text = line.rstrip("\n").split("\t", 6)
+            labels.append((int(key), kind, int(x), int(y), int(w), int(h), text))
+    return labels
+
+
+def ink_sizes(requests):
+    """Width and height of each (font, point size, text)'s ink, one pixel a point, measured
+    in one run of ImageMagick."""
+    args = ["/usr/bin/convert"]
+    for font, size, text in requests:
+        args += ["(", "-font", font, "-pointsize", str(size), "label:" + text, "-trim", ")"]
+    args += ["-format", "%w %h\n", "info:"]
+    out = subprocess.run(args, check=True, capture_output=True, text=True).stdout.split()
+    return [(int(out[2 * i]), int(out[2 * i + 1])) for i in range(len(requests))]
+
+
+def fitted_sizes(requests):
+    """For each (font, preferred size, text, width, height), the largest point size up to the
+    preferred one whose ink fits the box (at least 5)."""
+    sizes = [preferred for _, preferred, _, _, _ in requests]
+    pending = list(range(len(requests)))
+    while pending:
+        measured = ink_sizes([(requests[i][0], sizes[i], requests[i][2]) for i in pending])
+        still = []
+        for i, (w, h) in zip(pending, measured):
+            if (w > requests[i][3] or h > requests[i][4]) and sizes[i] > 5:
+                sizes[i] -= 1
+                still.append(i)
+        pending = still
+    return sizes
+
+
+def key_face(key, main, pressed):
+    if key == 117:  # 2ndF
+        return "#a86810" if pressed else "#e8a040"
+    if key == 118:  # ALPHA
+        return "#2a5aa0" if pressed else "#5a8ad0"
+    if main.isdigit() or main in (".", "(\u2212)", "Exp", "ENTER"):
+        return "#a0a0a0" if pressed else "#e6e6e6"
+    return "#383e4a" if pressed else "#606878"
+
+
+def label_style(kind, text):
+    """Font, preferred point size and placement in its box of a label."""
+    if kind == "key":
+        short = len(text) <= 3
+        return (BOLD_FONT if short else CONDENSED_BOLD_FONT), (12 if short else 9), "center"
+    return LABEL_FONT, 8, ("west" if kind == "second" else "east")
+
+
+def keyboard_pictures(labels_path, normal_path, pressed_path):
+    """The key panel drawn with ImageMagick, normal and with every key pressed: body, model
+    name, the shift indicator's window, the keys, and every label fitted into its own box
+    (never drawn outside it)."""
+    labels = read_labels(labels_path)
+    sizes = fitted_sizes([label_style(kind, text)[:2] + (text, w, h)
+                          for _, kind, _, _, w, h, text in labels])
+    for path, pressed in ((normal_path, False), (pressed_path, True)):
+        draw = ["fill #343a46 rectangle 0,0 291,429",
+                "fill #2a2f38 roundrectangle 180,66 240,106 4,4",
+                "fill #b2c8a0 rectangle 188,73 231,101"]
+        faces = {}
+        for key, kind, x, y, w, h, text in labels:
+            if kind == "key":
+                faces[key] = key_face(key, text, pressed)
+                x0, y0, x1, y1 = x - 2, y - 2, x + w + 1, y + h + 1  # the key around its label
+                draw.append(f"fill {faces[key]} roundrectangle {x0},{y0} {x1},{y1} 4,4")
+        args = ["/usr/bin/convert", "-size", f"{WIDTH_KEYS}x{HEIGHT_KEYS}", "xc:black",
+                "-draw", " ".join(draw), "-font", BOLD_FONT, "-pointsize", "18",
+                "-fill", "#c8ccd4", "-gravity", "NorthWest", "-annotate", "+16+22", "RQ-7310"]
+        for (key, kind, x, y, w, h, text), size in zip(labels, sizes):
+            font, _, gravity = label_style(kind, text)
+            if kind == "key":
+                colour = "#202020" if faces[key] in ("#e6e6e6", "#a0a0a0") else "white"
+            else:
+                colour = "#f0b050" if kind == "second" else "#80b0ff"
+            args += ["(", "-background", "none", "-fill", colour, "-font", font, "-pointsize",
+                     str(size), "label:" + text, "-trim", "+repage", "-gravity", gravity,
+                     "-extent", f"{w}x{h}", ")", "-gravity", "NorthWest", "-geometry",
+                     f"+{x}+{y}", "-composite"]
+        args += ["-type", "Palette", "-depth", "8", f"BMP3:{path}"]
+        subprocess.run(args, check=True)
 
 
 def indicator_picture(path):
@@ -295,8 +322,8 @@ def indicator_picture(path):
 def main(argv):
     if len(argv) == 3 and argv[1] == "about":
         write_bmp(argv[2], about_picture(), palette())
-    elif len(argv) == 4 and argv[1] == "keyboard" and argv[2] in ("normal", "pressed"):
-        keyboard_picture(argv[3], argv[2] == "pressed")
+    elif len(argv) == 5 and argv[1] == "keyboard":
+        keyboard_pictures(argv[2], argv[3], argv[4])
     elif len(argv) == 3 and argv[1] == "indicator":
         indicator_picture(argv[2])
     elif len(argv) == 3 and argv[1] == "toolbar":

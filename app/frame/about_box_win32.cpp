@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/about_fit.h"
 #include "frame/about_picture.h"
 #include "frame/frame_win32.h"
 #include "resources/resource_ids.h"
@@ -65,15 +66,32 @@ std::optional<Bytes> picture_resource() {
     return load_about_picture(std::span(bytes, SizeofResource(nullptr, found)));
 }
 
+HFONT about_font(int cell_height) {
+    return CreateFontA(cell_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                       "Arial");
+}
+
+// The text's width in pixels at a cell height, in whatever face stands for Arial.
+int text_width(HDC screen, const std::string& text, int cell_height) {
+    HFONT font = about_font(cell_height);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(font);
+    return extent.cx;
+}
+
 // Renders a text in Arial, black on white, into a 32-bit bottom-up block and stamps it.
 void write_text(Bytes& picture, HDC screen, const std::string& text, const AboutText& where,
                 std::uint8_t colour) {
     if (text.empty()) {
         return;
     }
-    HFONT font = CreateFontA(where.cell_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                             ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH, "Arial");
+    HFONT font = about_font(where.cell_height);
     HDC dc = CreateCompatibleDC(screen);
     HGDIOBJ old_font = SelectObject(dc, font);
     SIZE extent = {};
@@ -116,7 +134,9 @@ HBITMAP make_about_bitmap(HWND dialog) {
     const VersionStrings strings = read_version_strings();
     const std::uint8_t black = black_palette_index(*picture);
     HDC screen = GetDC(dialog);
-    for (const AboutText& text : about_texts()) {
+    const auto texts = about_texts();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        AboutText text = texts[i];
         std::string content(text.fixed_text);
         if (text.source == AboutTextSource::version) {
             content =
@@ -124,6 +144,10 @@ HBITMAP make_about_bitmap(HWND dialog) {
         } else if (text.source == AboutTextSource::legal_notice) {
             content = legal_notice_text(strings.legal_copyright);
         }
+        // Measured and made smaller where the face is wider than the room on the picture.
+        text.cell_height =
+            fitted_cell_height(text.cell_height, about_text_room(texts, i),
+                               [&](int height) { return text_width(screen, content, height); });
         const std::uint8_t colour =
             text.colour == kBlackIndex ? black : static_cast<std::uint8_t>(text.colour);
         write_text(*picture, screen, content, text, colour);

@@ -443,8 +443,9 @@ bool create_frame_children(HWND frame) {
     RECT client;
     GetClientRect(frame, &client);
     state.toolbar = CreateWindowExA(
-        0, "PCTolWClass", nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 0, client.right, kToolbarHeight,
-        frame, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolbarId)), state.instance, nullptr);
+        0, "PCTolWClass", nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, client.right,
+        kToolbarHeight, frame, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolbarId)),
+        state.instance, nullptr);
     if (state.toolbar == nullptr) {
         return false;
     }

@@ -12,6 +12,7 @@ namespace {
 struct ToolbarState {
     HBITMAP buttons = nullptr;
     int pressed = -1;
+    int hovered = -1;  // the button whose name the label shows, -1 while it is hidden
 };
 ToolbarState toolbar;
 
@@ -67,32 +68,54 @@ void show_hover_label(HWND window, int index) {
         text.resize(kHoverTextLimit);
     }
     SetWindowTextW(label, text.c_str());
-    HDC dc = GetDC(label);
-    // A label without a font of its own draws in the system font, which its DC already holds.
+    // The label is measured in the font it draws with. Without a font of its own a label may
+    // draw in another font than its DC's default (a system bitmap font, where one is
+    // installed), which cut the text ("Sen") or left letters of the last one ("Receivive");
+    // it is given the GUI font.
     auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-    HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
+    if (font == nullptr) {
+        font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, font);
     SIZE extent = {};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    if (old != nullptr) {
-        SelectObject(dc, old);
-    }
+    SelectObject(dc, old);
     ReleaseDC(label, dc);
-    MoveWindow(label, toolbar_buttons()[index].x + kButtonWidth, 4, extent.cx + 8, extent.cy + 2,
-               TRUE);
-    ShowWindow(label, SW_SHOW);
+    // On top of the buttons it reaches over; the strip clips its own drawing around it.
+    SetWindowPos(label, HWND_TOP, toolbar_buttons()[index].x + kButtonWidth, 4, extent.cx + 8,
+                 extent.cy + 2, SWP_SHOWWINDOW);
+    RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    toolbar.hovered = index;
 }
 
+void hide_hover_label(HWND window) {
+    ShowWindow(GetDlgItem(window, kHoverLabelId), SW_HIDE);
+    toolbar.hovered = -1;
+}
+
+// The label is set once when the pointer enters a button and left alone while it moves within
+// it: setting it on every move makes it flicker and half-drawn.
 void on_mouse_move(HWND window, WPARAM w, LPARAM l) {
     if (const auto index = button_under(l)) {
-        show_hover_label(window, *index);
-        SetCapture(window);
+        if (*index != toolbar.hovered) {
+            show_hover_label(window, *index);
+        }
+        if (GetCapture() != window) {
+            SetCapture(window);
+        }
         return;
     }
-    ShowWindow(GetDlgItem(window, kHoverLabelId), SW_HIDE);
+    if (toolbar.hovered >= 0) {
+        hide_hover_label(window);
+    }
     if ((w & MK_LBUTTON) != 0) {
         draw_buttons(window, -1);
     }
-    ReleaseCapture();
+    if (GetCapture() == window) {
+        ReleaseCapture();
+    }
 }
 
 void on_button_down(HWND window, LPARAM l) {
@@ -116,7 +139,7 @@ void on_button_up(HWND window, LPARAM l) {
     draw_button(dc, index, false);
     ReleaseDC(window, dc);
     if (button_under(l) == index) {
-        ShowWindow(GetDlgItem(window, kHoverLabelId), SW_HIDE);
+        hide_hover_label(window);
         SendMessageA(app_state().frame, WM_COMMAND, toolbar_buttons()[index].command, 0);
         ReleaseCapture();
     }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "editor/editor_win32.h"
+#include "panels/function_rows.h"
 #include "panels/function_table.h"
 #include "panels/panels_win32.h"
 #include "window/app_state_win32.h"
@@ -35,9 +36,36 @@ FunctionTableRecord* record_of(HWND window) {
 
 int item_height(HWND window) {
     HDC dc = GetDC(window);
-    const int height = GetDeviceCaps(dc, LOGPIXELSY) * 10 / 72;
+    const int height = function_row_height(GetDeviceCaps(dc, LOGPIXELSY));
     ReleaseDC(window, dc);
     return height;
+}
+
+HFONT calculator_font_of_height(int em_height) {
+    // The same face and character set as the editor's font (see calculator_font).
+    return CreateFontW(-em_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET,
+                       OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY, VARIABLE_PITCH,
+                       L"TM-QV7");
+}
+
+// The list font: ten points of the calculator font, made smaller when its character cell is
+// taller than a row, so that the whole cell (underscores, descenders) is inside the row.
+HFONT list_font(HWND window) {
+    HDC dc = GetDC(window);
+    const int pixels_per_inch = GetDeviceCaps(dc, LOGPIXELSY);
+    auto cell_height_at = [dc](int em_height) {
+        HFONT font = calculator_font_of_height(em_height);
+        HGDIOBJ old = SelectObject(dc, font);
+        TEXTMETRICW metrics = {};
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        return static_cast<int>(metrics.tmHeight);
+    };
+    const int em_height = fitted_font_height(function_row_height(pixels_per_inch),
+                                             pixels_per_inch * kListPointSize / 72, cell_height_at);
+    ReleaseDC(window, dc);
+    return calculator_font_of_height(em_height);
 }
 
 void fill(HWND list, const std::vector<FunctionItem>& items) {
@@ -124,8 +152,9 @@ void draw_item(const DRAWITEMSTRUCT& item) {
     SetBkMode(item.hDC, TRANSPARENT);
     const std::wstring text =
         calculator_wide_text(function_text(static_cast<std::uint16_t>(item.itemData)));
-    TextOutW(item.hDC, item.rcItem.left, item.rcItem.top, text.c_str(),
-             static_cast<int>(text.size()));
+    // Clipped to the row, so that a row never draws over its neighbours.
+    ExtTextOutW(item.hDC, item.rcItem.left, item.rcItem.top, ETO_CLIPPED, &item.rcItem,
+                text.c_str(), static_cast<UINT>(text.size()), nullptr);
 }
 
 void create_lists(HWND window) {
@@ -138,7 +167,7 @@ void create_lists(HWND window) {
             kListLeft[i], kListTop, kListWidth, kListHeight, window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstListId + i)), app_state().instance,
             nullptr);
-        record->fonts[i] = calculator_font(kListPointSize);
+        record->fonts[i] = list_font(window);
         SendMessageA(record->lists[i], WM_SETFONT, reinterpret_cast<WPARAM>(record->fonts[i]), 0);
     }
     SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(record.release()));

@@ -17,6 +17,21 @@ std::wstring symbol_text(std::string_view text) {
     return wide;
 }
 
+// The header's font: the context's default font, unless that is a bitmap font. A PostScript
+// driver can print a bitmap font only as pictures of its characters, so the header lines
+// would not be text in the printed file (not searchable, not copyable); an outline font of the
+// same cell height is used instead. Null when the default serves.
+HFONT outline_header_font(HDC dc) {
+    TEXTMETRICA metrics = {};
+    if (!GetTextMetricsA(dc, &metrics) ||
+        (metrics.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE | TMPF_DEVICE)) != 0) {
+        return nullptr;
+    }
+    return CreateFontA(metrics.tmHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       FIXED_PITCH | FF_MODERN, "Courier New");
+}
+
 }  // namespace
 
 PageDescription device_page(HDC dc) {
@@ -46,6 +61,7 @@ GdiSurface::GdiSurface(HDC dc, HFONT body_font, bool pages_by_caller)
     : dc_(dc),
       body_font_(body_font),
       default_font_(GetCurrentObject(dc, OBJ_FONT)),
+      outline_header_font_(outline_header_font(dc)),
       pages_by_caller_(pages_by_caller) {
     SetBkMode(dc_, TRANSPARENT);
     SetTextColor(dc_, GetSysColor(COLOR_WINDOWTEXT));
@@ -54,12 +70,19 @@ GdiSurface::GdiSurface(HDC dc, HFONT body_font, bool pages_by_caller)
 
 GdiSurface::~GdiSurface() {
     SelectObject(dc_, default_font_);
+    if (outline_header_font_ != nullptr) {
+        DeleteObject(outline_header_font_);
+    }
 }
 
 void GdiSurface::select(PrintFont font) {
-    SelectObject(dc_, font == PrintFont::body && body_font_ != nullptr
-                          ? static_cast<HGDIOBJ>(body_font_)
-                          : default_font_);
+    if (font == PrintFont::body && body_font_ != nullptr) {
+        SelectObject(dc_, body_font_);
+    } else if (outline_header_font_ != nullptr) {
+        SelectObject(dc_, outline_header_font_);
+    } else {
+        SelectObject(dc_, default_font_);
+    }
 }
 
 int GdiSurface::line_height(PrintFont font) {

@@ -42,6 +42,7 @@ private:
     HDC dc_;
     HFONT body_font_;
     HGDIOBJ default_font_;
+    HFONT outline_header_font_;  // owned; null when the default font serves for the header
     bool pages_by_caller_;
     bool ok_ = true;
     int pages_ = 0;

@@ -170,10 +170,15 @@ int cancel_printing(int milliseconds) {
     if (dialog == nullptr) {
         return fail("no printing dialog");
     }
+    // The dialog may show before its document name is set: the name is read (for a while)
+    // before Cancel, which ends the dialog.
+    char name[MAX_PATH] = {};
+    wait_for(2000, [&] {
+        GetDlgItemTextA(dialog, kDocumentNameId, name, sizeof name);
+        return name[0] != '\0';
+    });
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-    char name[MAX_PATH] = {};
-    GetDlgItemTextA(dialog, kDocumentNameId, name, sizeof name);
     std::printf("%s\n", name);
     const bool gone = wait_for(milliseconds, [&] { return !IsWindow(dialog); });
     return gone ? 0 : fail("printing dialog stays after Cancel");

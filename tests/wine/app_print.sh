@@ -54,10 +54,18 @@ await_job() {
     done
     return 1
 }
-# The text of a job's PDF. With some fonts the semicolon's glyph is shared with the Greek
-# question mark (U+037E) and reads back as that; it is read as the semicolon that was printed.
+# The text of a PDF's pages, in canonical Unicode form: an outline font may give ";" the glyph
+# it shares with U+037E, which the PDF's text layer then names (canonically the same character).
+pdf_text() { # pdf txt [pdftotext options...]
+    local pdf=$1 txt=$2; shift 2
+    pdftotext -raw "$@" "$pdf" "$txt" &&
+        python3 -c 'import sys, unicodedata
+text = open(sys.argv[1], encoding="utf-8", errors="replace").read()
+open(sys.argv[1], "w", encoding="utf-8").write(unicodedata.normalize("NFC", text))' "$txt"
+}
+# The text of a job's PDF, the semicolon read as the semicolon that was printed.
 job_text() { # pdf txt
-    pdftotext -raw "$1" - 2>/dev/null | sed 's/\xcd\xbe/;/g' >"$2"
+    pdf_text "$1" "$2" 2>/dev/null
 }
 # File > Print of the active window, OK in the print dialog, the job turned into NAME.pdf.
 print_window_job() { # name
@@ -85,7 +93,7 @@ to_pdf short.pdf
 pages=$(pdfinfo "$work/short.pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
 [ "${pages:-0}" -ge 2 ] || { echo "FAIL: 80 lines on ${pages:-0} pages"; fails=$((fails + 1)); }
 for p in $(seq 1 "${pages:-0}"); do
-    pdftotext -raw -f "$p" -l "$p" "$work/short.pdf" "$work/short-$p.txt"
+    pdf_text "$work/short.pdf" "$work/short-$p.txt" -f "$p" -l "$p"
     grep -q ";FILE TYPE *: *PROGRAM" "$work/short-$p.txt" || { echo "FAIL: page $p type line"; fails=$((fails + 1)); }
     grep -q ";FILE NAME *: *SHORT.g6p" "$work/short-$p.txt" || { echo "FAIL: page $p name line"; fails=$((fails + 1)); }
     grep -q ";TITLE *: *PRINT TEST" "$work/short-$p.txt" || { echo "FAIL: page $p title line"; fails=$((fails + 1)); }
@@ -182,7 +190,7 @@ rm -f "$out"
 check "picture printed" psc "$printer" picture "$(win Pict1.g6i)" 7
 check "picture job written" await_job
 to_pdf pict.pdf
-pdftotext -raw "$work/pict.pdf" "$work/pict.txt"
+pdf_text "$work/pict.pdf" "$work/pict.txt"
 grep -q ";FILE TYPE *: *PICTURE" "$work/pict.txt" || { echo "FAIL: picture type line"; fails=$((fails + 1)); }
 grep -q ";PICT1" "$work/pict.txt" || { echo "FAIL: picture variable line"; fails=$((fails + 1)); }
 # 300 dpi printer, 96 dpi screen: r = 3; at 200 % each screen pixel is 6 × 6 printer pixels.
@@ -193,7 +201,7 @@ rm -f "$out"
 check "slide show printed" psc "$printer" slides "$(win show.g6s)"
 check "slide show job written" await_job
 to_pdf show.pdf
-pdftotext -raw "$work/show.pdf" "$work/show.txt"
+pdf_text "$work/show.pdf" "$work/show.txt"
 numbers=$(grep -o 'No\.[0-9]*' "$work/show.txt" | tr '\n' ' ')
 [ "$numbers" = "No.1 No.2 No.3 No.4 No.5 No.6 No.7 No.8 No.9 No.10 No.11 No.12 " ] ||
     { echo "FAIL: slide numbers: $numbers"; fails=$((fails + 1)); }

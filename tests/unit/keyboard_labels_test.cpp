@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "panels/keyboard_keys.h"
+#include "panels/keyboard_labels.h"
+
+namespace travex {
+namespace {
+
+LabelBox box_of(const KeyboardKey& key) {
+    return {key.x, key.y, key.width, key.height};
+}
+
+std::string name(const KeyLabel& label) {
+    return std::to_string(label.key_id) + " '" + std::string(label.text) + "'";
+}
+
+TEST(KeyboardLabels, NoLabelTouchesAnotherLabelAKeyOrTheIndicator) {
+    const auto labels = keyboard_labels();
+    const LabelBox indicator = {kIndicatorX, kIndicatorY, kIndicatorWidth, kIndicatorHeight};
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const LabelBox& box = labels[i].box;
+        EXPECT_GE(box.x, 0) << name(labels[i]);
+        EXPECT_GE(box.y, 0) << name(labels[i]);
+        EXPECT_LE(box.x + box.width, kKeyboardWidth) << name(labels[i]);
+        EXPECT_LE(box.y + box.height, kKeyboardHeight) << name(labels[i]);
+        EXPECT_GE(box.width, 9) << name(labels[i]) << " has no room for a letter";
+        EXPECT_GE(box.height, kLabelStripHeight) << name(labels[i]);
+        EXPECT_FALSE(boxes_overlap(box, indicator)) << name(labels[i]);
+        for (std::size_t j = i + 1; j < labels.size(); ++j) {
+            EXPECT_FALSE(boxes_overlap(box, labels[j].box))
+                << name(labels[i]) << " overlaps " << name(labels[j]);
+        }
+        for (const KeyboardKey& key : keyboard_keys()) {
+            const bool own_key = key.id == labels[i].key_id && labels[i].kind == LabelKind::key;
+            EXPECT_EQ(boxes_overlap(box, box_of(key)), own_key)
+                << name(labels[i]) << " against key " << key.id;
+        }
+    }
+}
+
+TEST(KeyboardLabels, EveryKeyIsLabelledAndEveryShiftedActionToo) {
+    std::map<int, std::map<LabelKind, std::string>> printed;
+    for (const KeyLabel& label : keyboard_labels()) {
+        EXPECT_FALSE(label.text.empty()) << label.key_id;
+        EXPECT_TRUE(printed[label.key_id].emplace(label.kind, label.text).second)
+            << label.key_id << " has two labels of one kind";
+    }
+    for (const KeyboardKey& key : keyboard_keys()) {
+        const auto& labels = printed[key.id];
+        EXPECT_TRUE(labels.contains(LabelKind::key)) << key.id << " is a blank key";
+        if (key.second.kind != KeyAction::Kind::none) {
+            EXPECT_TRUE(labels.contains(LabelKind::second)) << key.id << " hides its 2ndF use";
+        }
+        if (key.alpha.kind != KeyAction::Kind::none) {
+            EXPECT_TRUE(labels.contains(LabelKind::alpha)) << key.id << " hides its ALPHA use";
+        }
+        // A key that types a capital letter in the ALPHA layer is printed with that letter.
+        if (key.alpha.kind == KeyAction::Kind::text && key.alpha.text.size() == 1 &&
+            key.alpha.text[0] >= 'A' && key.alpha.text[0] <= 'Z') {
+            EXPECT_EQ(labels.at(LabelKind::alpha), std::string(key.alpha.text)) << key.id;
+        }
+    }
+    // The keys that open function groups in the 2ndF layer name them.
+    EXPECT_EQ(printed[169][LabelKind::second], "CATALOG");
+    EXPECT_EQ(printed[173][LabelKind::second], "FINANCE");
+    EXPECT_EQ(printed[133][LabelKind::second], "VARS");
+    EXPECT_EQ(printed[113][LabelKind::second], "DRAW");
+}
+
+TEST(KeyboardLabels, ToolLinesCarryEveryLabelWithItsBox) {
+    const std::string lines = keyboard_label_lines();
+    EXPECT_EQ(static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n')),
+              keyboard_labels().size());
+    EXPECT_NE(lines.find("169\tsecond\t219\t274\t"), std::string::npos);
+    EXPECT_NE(lines.find("\tCATALOG\n"), std::string::npos);
+    EXPECT_EQ(lines.find("\t\n"), std::string::npos) << "a label without text";
+}
+
+}  // namespace
+}  // namespace travex
