@@ -1,5 +1,5 @@
-// travex-cli probe: finds the serial port with a calculator by trying the ports one after another
-// with the link hello, as the Auto Setting of the port dialog does.
+// travex-cli probe: finds the serial port with a calculator by saying the link hello on every
+// candidate port at the same time; the first port of the list that answered is the one.
 #include <cstdio>
 #include <vector>
 
@@ -7,6 +7,7 @@
 #include "cli/device_port.h"
 #include "cli/options.h"
 #include "link/hello_probe.h"
+#include "link/parallel_probe.h"
 #include "link/port_probe.h"
 #include "link/real_clock.h"
 
@@ -51,27 +52,19 @@ int run(Args args) {
         }
         ports.push_back(std::move(*port));
     }
-    // The probe list holds positions in the list of names; each knows its own port.
-    std::vector<int> positions;
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-        positions.push_back(static_cast<int>(i));
-    }
-    std::vector<int> found;
-    if (options->has("--all")) {
-        for (int i : positions) {
-            if (answers(ports[static_cast<std::size_t>(i)])) {
-                found.push_back(i);
-            }
+    const std::vector<bool> answered = link::probe_all_at_once(
+        ports.size(), [&ports](std::size_t i) { return answers(ports[i]); });
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < answered.size(); ++i) {
+        if (answered[i] && (found.empty() || options->has("--all"))) {
+            found.push_back(i);
         }
-    } else if (const auto first = probe_ports(
-                   positions, [&](int i) { return answers(ports[static_cast<std::size_t>(i)]); })) {
-        found.push_back(*first);
     }
     if (found.empty()) {
         return fail("", "no calculator answered on any port");
     }
-    for (int i : found) {
-        std::printf("%s\n", names[static_cast<std::size_t>(i)].c_str());
+    for (const std::size_t i : found) {
+        std::printf("%s\n", names[i].c_str());
     }
     return kExitOk;
 }
