@@ -1,5 +1,5 @@
-// travex-cli probe: finds the serial port with a calculator by trying the ports one after another
-// with the link hello, as the Auto Setting of the port dialog does.
+// travex-cli probe: finds the serial port with a calculator by saying the link hello on every
+// candidate port at the same time; the first port of the list that answered is the one.
 #include <cstdio>
 #include <vector>
 
@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "link/hello_probe.h"
+#include "link/parallel_probe.h"
 #include "link/port_probe.h"
 #include "link/real_clock.h"
 
@@ -27,7 +28,7 @@ bool answers(DevicePort& device) {
         .answered;
 }
 
-// Which port is being tried: a redrawn line on a terminal, a line per port elsewhere, nothing
+// The ports being tried: a redrawn line on a terminal, a line per port elsewhere, nothing
 // with --quiet.
 class ProbeProgress {
 public:
@@ -40,13 +41,13 @@ public:
     }
     ProbeProgress(const ProbeProgress&) = delete;
     ProbeProgress& operator=(const ProbeProgress&) = delete;
-    void trying(const std::string& name, std::size_t index) {
+    void trying_all() {
         if (quiet_ || !live_) {
             return;
         }
-        char line[512];
-        const int n = std::snprintf(line, sizeof line, "probing %s (%zu of %zu)", name.c_str(),
-                                    index + 1, count_);
+        char line[128];
+        const int n = std::snprintf(line, sizeof line, "probing %zu port%s at once", count_,
+                                    count_ == 1 ? "" : "s");
         std::fprintf(stderr, "\r%-*s", width_, line);
         width_ = n > width_ ? n : width_;
         std::fflush(stderr);
@@ -114,37 +115,25 @@ int run(Args args) {
         }
         ports.push_back(std::move(*port));
     }
-    // The probe list holds positions in the list of names; each knows its own port.
-    std::vector<int> positions;
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-        positions.push_back(static_cast<int>(i));
-    }
+    // Every port is probed at the same time; the progress and the JSON list them in list order.
     const InterruptCatcher interrupts;
     ProbeProgress progress(options->has("--quiet"), names.size());
+    progress.trying_all();
+    const std::vector<bool> answered = link::probe_all_at_once(
+        ports.size(), [&ports](std::size_t i) { return answers(ports[i]); });
     std::string tried;
-    const auto try_port = [&](int i) {
-        const auto at = static_cast<std::size_t>(i);
-        progress.trying(names[at], at);
-        const bool answered = answers(ports[at]);
-        progress.tried(names[at], answered);
-        tried += std::string(tried.empty() ? "" : ",") +
-                 "\n  {\"port\": " + json_quoted(names[at]) +
-                 ", \"answered\": " + (answered ? "true" : "false") + "}";
-        return answered;
-    };
-    std::vector<int> found;
-    if (options->has("--all")) {
-        for (int i : positions) {
-            if (try_port(i)) {
-                found.push_back(i);
-            }
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < answered.size(); ++i) {
+        progress.tried(names[i], answered[i]);
+        tried += std::string(tried.empty() ? "" : ",") + "\n  {\"port\": " + json_quoted(names[i]) +
+                 ", \"answered\": " + (answered[i] ? "true" : "false") + "}";
+        if (answered[i] && (found.empty() || options->has("--all"))) {
+            found.push_back(i);
         }
-    } else if (const auto first = probe_ports(positions, try_port)) {
-        found.push_back(*first);
     }
     std::vector<std::string> found_names;
-    for (int i : found) {
-        found_names.push_back(names[static_cast<std::size_t>(i)]);
+    for (const std::size_t i : found) {
+        found_names.push_back(names[i]);
     }
     if (json) {
         std::printf("{\"tried\": [%s], \"found\": %s}\n", tried.c_str(),

@@ -261,18 +261,21 @@ void LinkEngine::send_cancel() {
 }
 
 bool LinkEngine::send_piece() {
-    const long allowance =
-        static_cast<long>(settings_.out_buffer) - static_cast<long>(last_out_queue_);
+    long allowance = static_cast<long>(settings_.out_buffer) - static_cast<long>(last_out_queue_);
     if (allowance <= 0) {
-        // The driver still holds a full buffer: nothing is written now. The status is read
-        // again so that a later tick sees the queue drain (otherwise the stale count would
-        // block the packet for good), and bytes leaving the queue count as movement.
+        // The count of the last write says the driver's buffer was full. The status is read
+        // again (otherwise the stale count would block the packet for good), and bytes leaving
+        // the queue count as movement. If the queue has drained below OutBuffer since, the
+        // piece goes now: waiting for another tick would only leave the line idle.
         const std::size_t queued = port_.ClearLinkErrors();
         if (queued < last_out_queue_) {
             idle_ticks_ = 0;
         }
         last_out_queue_ = queued;
-        return false;
+        allowance = static_cast<long>(settings_.out_buffer) - static_cast<long>(queued);
+        if (allowance <= 0) {
+            return false;
+        }
     }
     const std::size_t remaining = output_.size() - output_position_;
     const bool last_piece = remaining < static_cast<std::size_t>(allowance);
@@ -311,16 +314,12 @@ bool LinkEngine::link_tick() {
         packet_incomplete = packet_partly_sent_;
     }
     if (!packet_incomplete) {
-        r = read_and_parse();
-        if (r.outcome == Outcome::step_done || r.outcome == Outcome::proceed) {
-            if (r.outcome == Outcome::step_done) {
-                awaiting_repeat_ = false;
-                advance_step();
-            }
-            r = perform_step();
-            if (r.outcome == Outcome::finished) {
-                return false;
-            }
+        // Only a receive step has anything to wait for: reading at a send or end step would
+        // sit out the read time-out for an answer that no one is going to send.
+        r = current().kind == StepKind::receive ? read_and_parse() : Result{Outcome::proceed};
+        r = run_ready_steps(r);
+        if (r.outcome == Outcome::finished) {
+            return false;
         }
     }
 
@@ -390,6 +389,41 @@ bool LinkEngine::link_tick() {
         return false;  // the restarted script armed the timer itself
     }
     return true;
+}
+
+LinkEngine::Result LinkEngine::run_ready_steps(Result r) {
+    // Each pass performs one step; a script has fewer steps than this, so the bound only
+    // guards against a step table that never moves on.
+    for (std::size_t pass = 0; pass < 2 * kMaxSteps; ++pass) {
+        if (r.outcome != Outcome::step_done && r.outcome != Outcome::proceed) {
+            return r;
+        }
+        if (r.outcome == Outcome::step_done) {
+            awaiting_repeat_ = false;
+            advance_step();
+        }
+        r = perform_step();
+        if (r.outcome != Outcome::proceed || packet_partly_sent_) {
+            // The script ended, failed or stopped, or a packet is still leaving piece by piece.
+            return r;
+        }
+        const LinkStep& next = current();
+        if (next.kind == StepKind::receive) {
+            // The answer may already be here (the calculator sends some answers two packets
+            // at once): it is examined now rather than a tick later. Anything short of a whole
+            // packet waits for the next tick's read.
+            if (input_.empty()) {
+                return r;
+            }
+            r = examine();
+        } else if (next.command != 0) {
+            // A send step after a send step: it goes out with the next tick, as the pacing
+            // asks.
+            return r;
+        }
+        // An end step follows the packet just sent: the script is over, nothing is awaited.
+    }
+    return r;
 }
 
 LinkEngine::Result LinkEngine::read_and_parse() {

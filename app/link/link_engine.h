@@ -158,6 +158,9 @@ private:
     void start_first_script();
     bool run_script(ScriptId id, std::uint8_t parameter = 0);
     bool link_tick();
+    // From the outcome of this tick's read: performs the steps that can go on at once (an
+    // answer already read, a script that has ended) and answers the outcome that stops them.
+    Result run_ready_steps(Result r);
     Result perform_step();
     void queue_and_send(const Bytes& packet);
     void send_cancel();

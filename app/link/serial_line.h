@@ -31,6 +31,19 @@ inline constexpr bool is_valid_port_number(int number) {
 PortOpenResult claim_link_port(bool this_port_open, int port_number);
 void release_link_port();
 
+// While one lives, the process may hold up to `ports` link ports at once: the parallel port
+// probe opens every candidate port at the same time, each on its own thread.
+class ManyLinkPorts {
+public:
+    explicit ManyLinkPorts(int ports);
+    ~ManyLinkPorts();
+    ManyLinkPorts(const ManyLinkPorts&) = delete;
+    ManyLinkPorts& operator=(const ManyLinkPorts&) = delete;
+
+private:
+    int previous_;
+};
+
 // A read asks for half the buffer when it holds more than 5 bytes: the engine's 1024-byte buffer
 // takes 512 bytes per read, the firmware updater's small reads are taken whole.
 inline constexpr std::size_t read_request_size(std::size_t capacity) {

@@ -531,5 +531,148 @@ TEST(LinkEngineIdle, BytesMovingKeepTheOperationAlive) {
     EXPECT_EQ(rig.written(), pc(0x01));
 }
 
+// The engine goes on at once where it would only wait for nothing: an answer that is already
+// in, a script that has ended. Where part of a packet is still on the way it waits as before.
+// Up to the directory request's acknowledgement and answer (0x21): hello, request, name block.
+void to_directory_answer(EngineRig& rig) {
+    ASSERT_EQ(rig.engine.start_operation(LinkOperation::receive), 0);
+    rig.tick();
+    rig.answer(calc(0x01), 1);
+    rig.answer(calc(0x01), 1);
+    rig.written();
+}
+
+TEST(LinkEngineGoesOn, AnswerThatCameWithTheAcknowledgementIsTakenInTheSameTick) {
+    EngineRig rig;
+    to_directory_answer(rig);
+    rig.answer(concat({calc(0x01), calc(0x21)}), 1);
+    EXPECT_EQ(rig.written(), pc(0x01)) << "the 0x21 was acknowledged in the tick that read it";
+    EXPECT_EQ(rig.step_command(), 0x19);
+    EXPECT_TRUE(rig.failures.empty());
+}
+
+TEST(LinkEngineGoesOn, PartOfTheNextPacketWaitsForTheRestThenGoesOn) {
+    EngineRig rig;
+    to_directory_answer(rig);
+    const Bytes answer = calc(0x21);
+    for (const std::size_t part : {std::size_t{1}, std::size_t{3}, std::size_t{4}}) {
+        SCOPED_TRACE(part);
+        EngineRig r;
+        to_directory_answer(r);
+        r.answer(concat({calc(0x01), Bytes(answer.begin(), answer.begin() + part)}), 1);
+        EXPECT_TRUE(r.written().empty()) << "nothing is acknowledged before the packet is whole";
+        EXPECT_TRUE(r.failures.empty());
+        r.answer(Bytes(answer.begin() + part, answer.end()), 1);
+        EXPECT_EQ(r.written(), pc(0x01));
+        EXPECT_TRUE(r.failures.empty());
+    }
+}
+
+TEST(LinkEngineGoesOn, RefusalBehindTheAcknowledgementIsAnsweredAsBefore) {
+    // Memory full right behind an acknowledgement: acknowledged, then the operation ends with
+    // its code; a negative acknowledgement behind it repeats the last packet.
+    {
+        EngineRig rig;
+        to_directory_answer(rig);
+        rig.answer(concat({calc(0x01), calc(0x84)}), 1);
+        rig.run();
+        EXPECT_EQ(rig.written(), pc(0x01));
+        EXPECT_EQ(rig.failures, Codes{link::code::kCalculatorMemoryOver});
+        EXPECT_FALSE(rig.port.is_open());
+    }
+    {
+        EngineRig rig;
+        ASSERT_EQ(rig.engine.start_operation(LinkOperation::receive), 0);
+        rig.tick();
+        rig.answer(calc(0x01), 1);
+        EXPECT_EQ(rig.written(), concat({pc(0x42), pc(0x61)}));
+        const link::ItemName category = link::make_name("SOLVE EQU");
+        const Bytes name_block =
+            link::block_packet('1', '1', Bytes(category.begin(), category.end()));
+        rig.answer(calc(0x01), 1);
+        EXPECT_EQ(rig.written(), name_block);
+        rig.answer(concat({calc(0x81)}), 1);
+        EXPECT_EQ(rig.written(), name_block) << "repeated once";
+        EXPECT_TRUE(rig.failures.empty());
+    }
+}
+
+TEST(LinkEngineGoesOn, EndedScriptStartsTheNextWithoutAReadTimeOut) {
+    EngineRig rig;
+    rig.close_dialog_on_directory = false;
+    ASSERT_EQ(rig.engine.start_operation(LinkOperation::receive), 0);
+    rig.tick();
+    rig.answer(calc(0x01), 1);
+    rig.answer(calc(0x01), 1);
+    rig.answer(concat({calc(0x01), calc(0x21)}), 1);
+    const link::ItemName name = link::make_name("SOLVE EQU");
+    rig.answer(calc_block(Bytes(name.begin(), name.end())), 1);
+    rig.written();
+    const std::uint64_t before = rig.clock.now_ms();
+    rig.answer(calc_block(Bytes{0}), 1);
+    // The list's acknowledgement ends the script; the next list's request follows at once.
+    EXPECT_EQ(rig.written(), concat({pc(0x01), pc(0x61)}));
+    EXPECT_LT(rig.clock.now_ms() - before, 100u + 300u) << "no read time-out was sat out";
+}
+
+TEST(LinkEngineGoesOn, GoodbyeClosesThePortOneTickLater) {
+    EngineRig rig;
+    ASSERT_EQ(rig.engine.start_operation(LinkOperation::probe), 0);
+    rig.tick();
+    rig.answer(calc(0x01), 1);
+    EXPECT_EQ(rig.written(), concat({pc(0x42), pc(0x41)}));
+    EXPECT_TRUE(rig.port.is_open());
+    const std::uint64_t before = rig.clock.now_ms();
+    rig.tick();
+    EXPECT_FALSE(rig.port.is_open());
+    EXPECT_FALSE(rig.engine.timer_armed());
+    EXPECT_EQ(rig.clock.now_ms() - before, 100u) << "the timer period, no read time-out";
+    EXPECT_EQ(rig.probes, 1);
+    EXPECT_TRUE(rig.failures.empty());
+}
+
+TEST(LinkEnginePacing, TickThatFindsRoomInTheQueueWritesAtOnce) {
+    // At 10 ms a byte and a 1 ms tick the first two pieces fill the driver's queue to twice
+    // OutBuffer (the allowance counts the queue as it was before the last write). A tick that
+    // finds the queue drained below OutBuffer writes then, not one tick later.
+    link::LinkSettings settings;
+    settings.timer_interval_ms = 1;
+    settings.out_buffer = 20;
+    EngineRig rig(settings);
+    VirtualPortTiming slow;
+    slow.line_rate = 100;
+    VirtualPort port(rig.clock, nullptr, slow);
+    link::LinkEngine engine(port, settings, rig, rig.progress);
+    const auto tick_until = [&](int step) {
+        for (int i = 0; i < 1000 && engine.timer_armed() && engine.step_index() < step; ++i) {
+            rig.clock.sleep_ms(1);
+            engine.on_timer();
+        }
+        ASSERT_EQ(engine.step_index(), step);
+    };
+    ASSERT_EQ(engine.start_operation(LinkOperation::send_files), 0);
+    engine.on_timer();  // the opening tick: a file transfer starts from its flow, not here
+    engine.run_setup_item_send(0x29, Bytes(60, 7));
+    port.inject(calc(0x01));
+    tick_until(3);
+    port.inject(calc(0x01));
+    tick_until(4);
+    int late_ticks = 0;
+    int ticks = 0;
+    for (; ticks < 5000 && engine.timer_armed() && engine.step_index() == 4; ++ticks) {
+        rig.clock.sleep_ms(1);
+        const std::size_t queued = port.ClearLinkErrors();
+        const std::size_t written = port.wire_log().size();
+        engine.on_timer();
+        if (queued < 20 && port.wire_log().size() == written && engine.step_index() == 4) {
+            ++late_ticks;
+        }
+    }
+    EXPECT_EQ(engine.step_index(), 5) << "the block went out whole";
+    EXPECT_GT(ticks, 100) << "the line, not the tick, paced the block";
+    EXPECT_EQ(late_ticks, 0);
+    EXPECT_TRUE(rig.failures.empty());
+}
+
 }  // namespace
 }  // namespace travex
