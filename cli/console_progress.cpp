@@ -5,6 +5,7 @@
 #include "cli/interrupt.h"
 #include "cli/progress_line.h"
 #include "cli/terminal.h"
+#include "resources/string_table.h"
 
 namespace travex::cli {
 namespace {
@@ -54,7 +55,7 @@ ConsoleProgress::~ConsoleProgress() {
     erase_line();
 }
 
-void ConsoleProgress::show(std::string_view, int total_units, bool) {
+void ConsoleProgress::show(TextId, int total_units, bool) {
     open_ = true;
     total_units_ = total_units;
     done_units_ = 0;
@@ -83,6 +84,11 @@ void ConsoleProgress::advance(int units, std::string_view text) {
         return;
     }
     draw();
+}
+
+// A line of the string table (the screen capture's "Screen image") is shown as an item of its own.
+void ConsoleProgress::show_line(TextId text) {
+    advance(0, string_text(string_id(text)).value_or(""));
 }
 
 void ConsoleProgress::flash() {

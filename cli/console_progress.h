@@ -63,8 +63,9 @@ public:
     // Whether Ctrl+C asked the operation to stop.
     bool cancelled() const { return cancelled_; }
 
-    void show(std::string_view title, int total_units, bool cancel_rewrites) override;
+    void show(TextId title, int total_units, bool cancel_rewrites) override;
     void advance(int units, std::string_view text) override;
+    void show_line(TextId text) override;
     bool is_open() const override { return open_; }
     void flash() override;
 
