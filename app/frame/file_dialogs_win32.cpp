@@ -6,8 +6,10 @@
 
 #include <string>
 
+#include "base/dialog_name_buffer.h"
 #include "base/file_system.h"
 #include "editor/editor_win32.h"
+#include "files/calc_file.h"
 #include "files/file_kind.h"
 #include "files/open_action.h"
 #include "files/save_as_name.h"
@@ -19,8 +21,6 @@
 
 namespace travex::win32 {
 namespace {
-
-constexpr DWORD kNameBufferLength = 256;
 
 void report_dialog_failure(HWND owner) {
     const DWORD error = CommDlgExtendedError();
@@ -35,19 +35,22 @@ void report_dialog_failure(HWND owner) {
 // folder that the next dialog starts in.
 void remember_data_folder() {
     char folder[MAX_PATH] = {};
-    if (GetCurrentDirectoryA(MAX_PATH, folder) > 0) {
+    // A folder longer than the buffer is not read (the answer is then its needed length).
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+    if (length > 0 && length < MAX_PATH) {
         app_state().settings.data_folder = folder;
     }
 }
 
-OPENFILENAMEA dialog_request(HWND owner, const std::string& filter, char* name, const char* title) {
+OPENFILENAMEA dialog_request(HWND owner, const std::string& filter, DialogNameBuffer& name,
+                             const char* title) {
     OPENFILENAMEA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
     request.lpstrFilter = filter.c_str();
     request.nFilterIndex = 1;
-    request.lpstrFile = name;
-    request.nMaxFile = kNameBufferLength;
+    request.lpstrFile = name.data();
+    request.nMaxFile = name.length();
     const std::string& folder = app_state().settings.data_folder;
     request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     request.lpstrTitle = title;
@@ -72,30 +75,38 @@ bool may_replace(HWND owner, const std::string& typed, const std::string& path) 
     return MessageBoxA(owner, question.c_str(), "Save as", MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
-// The Save as dialog with the filter list of a window kind: the path to write after the
-// extension rule, or empty when the user cancelled or would not replace a file.
-std::string ask_save_path(HWND owner, int filter_index) {
-    const std::string list = filter_list(filter_index);
+// The Save as dialog with a filter list: the path to write after the extension rule, or empty
+// when the user cancelled, the path is too long to be written (message 428) or the user would
+// not replace a file.
+std::string ask_save_path(HWND owner, const std::string& list) {
     const std::string filter = dialog_filter(list);
-    char name[kNameBufferLength] = {};
+    DialogNameBuffer name;
     OPENFILENAMEA request = dialog_request(owner, filter, name, "Save as");
     request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NONETWORKBUTTON;
     if (!GetSaveFileNameA(&request)) {
         report_dialog_failure(owner);
         return {};
     }
-    const std::string typed = name;
+    const std::string typed = name.text();
     const std::string path =
         apply_save_extension(typed, list, static_cast<int>(request.nFilterIndex));
     remember_data_folder();
+    if (path_too_long(path)) {
+        ReportError(owner, MessageId::name_too_long);
+        return {};
+    }
     return may_replace(owner, typed, path) ? path : std::string();
+}
+
+std::string ask_save_path(HWND owner, int filter_index) {
+    return ask_save_path(owner, filter_list(filter_index));
 }
 
 }  // namespace
 
 void open_file_command(HWND frame) {
     const std::string filter = dialog_filter(filter_list(kFilterOpen));
-    char name[kNameBufferLength] = {};
+    DialogNameBuffer name;
     OPENFILENAMEA request = dialog_request(frame, filter, name, "Open File");
     request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NONETWORKBUTTON;
     if (!GetOpenFileNameA(&request)) {
@@ -103,7 +114,11 @@ void open_file_command(HWND frame) {
         return;
     }
     remember_data_folder();
-    const std::string path = name;
+    const std::string path = name.text();
+    if (path_too_long(path)) {
+        ReportError(frame, MessageId::name_too_long);
+        return;
+    }
     switch (open_action(file_kind_of(path), file_size(path))) {
         case OpenAction::editor:
             if (HWND editor = CreateEditor()) {
@@ -149,23 +164,9 @@ bool save_as_command(HWND owner, HWND document) {
     const auto kind = static_cast<FileKind>(editor_kind(document));
     const bool program_or_text =
         kind == FileKind::none || kind == FileKind::program || kind == FileKind::text;
-    const std::string list = filter_list(program_or_text ? kFilterSaveProgram : kFilterSaveData);
-    const std::string filter = dialog_filter(list);
-    char name[kNameBufferLength] = {};
-    OPENFILENAMEA request = dialog_request(owner, filter, name, "Save as");
-    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NONETWORKBUTTON;
-    if (!GetSaveFileNameA(&request)) {
-        report_dialog_failure(owner);
-        return false;
-    }
-    const std::string typed = name;
     const std::string path =
-        apply_save_extension(typed, list, static_cast<int>(request.nFilterIndex));
-    remember_data_folder();
-    if (!may_replace(owner, typed, path)) {
-        return false;
-    }
-    return SaveEditor(path, document, false);
+        ask_save_path(owner, filter_list(program_or_text ? kFilterSaveProgram : kFilterSaveData));
+    return !path.empty() && SaveEditor(path, document, false);
 }
 
 }  // namespace travex::win32
