@@ -407,6 +407,7 @@ void SetSaveEnabled(bool enabled) {
     state.save_enabled = enabled;
     EnableMenuItem(state.document_menu, kCommandSave,
                    MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    RefreshToolbar();
 }
 
 LRESULT CALLBACK editor_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {

@@ -116,7 +116,9 @@ TEST(EditorDocumentLoad, LinesOfTextFromOtherSystemsStayLinesInTheSavedProgram) 
         ASSERT_EQ(save_editor_file(fs, "lf2.g6p", {"", {}, false, loaded.content.text}),
                   travex::MessageId::none);
         const std::string body = to_string(fs.files["lf2.g6p"]).substr(54);
-        EXPECT_EQ(std::count(body.begin(), body.end(), '\xFD'), 4) << "three lines and the end";
+        // Three lines: two breaks, and the last line's break is the trailer's 0xFD.
+        EXPECT_EQ(std::count(body.begin(), body.end(), '\xFD'), 3);
+        EXPECT_TRUE(body.ends_with("\xFD\xFF"));
         EXPECT_EQ(load_editor_file(fs, "lf2.g6p").content.text, loaded.content.text);
     }
 }
