@@ -36,4 +36,19 @@ private:
     std::vector<char> chars_;
 };
 
+// The length of the path a file dialog makes of a typed name in the folder it shows: a name
+// with a drive (C:...) or a network path (two backslashes first) stands alone, a name from the
+// root (one backslash first) takes the folder's drive, any other name is joined to the folder
+// with one backslash.
+inline std::size_t chosen_path_length(std::string_view folder, std::string_view typed) {
+    if ((typed.size() >= 2 && typed[1] == ':') || typed.starts_with("\\\\")) {
+        return typed.size();
+    }
+    if (typed.starts_with('\\')) {
+        return std::min<std::size_t>(folder.size(), 2) + typed.size();
+    }
+    const bool separated = folder.empty() || folder.ends_with('\\');
+    return folder.size() + (separated ? 0 : 1) + typed.size();
+}
+
 }  // namespace travex

@@ -42,6 +42,60 @@ void remember_data_folder() {
     }
 }
 
+constexpr char kDialogProcedure[] = "TRAVEX.DialogProcedure";
+constexpr int kNameCombo = 1148;  // the name box of the explorer-style dialogs
+constexpr int kNameEdit = 1152;   // and of the others
+
+std::string control_text(HWND control) {
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool chosen_path_too_long(HWND dialog) {
+    HWND name_box = GetDlgItem(dialog, kNameCombo);
+    if (name_box == nullptr) {
+        name_box = GetDlgItem(dialog, kNameEdit);
+    }
+    if (name_box == nullptr) {
+        return false;
+    }
+    DialogNameBuffer folder;
+    SendMessageA(dialog, CDM_GETFOLDERPATH, folder.length(),
+                 reinterpret_cast<LPARAM>(folder.data()));
+    return chosen_path_length(folder.text(), control_text(name_box)) >= kMaxPathLength;
+}
+
+// The dialog's own handling of OK copies the folder and the typed name into buffers of a fixed
+// size before anything comes back to the application, and a long enough name overruns them
+// (under Wine the process dies inside the dialog). A name whose path would be 256 characters or
+// more is answered here with message 428 instead, and the dialog stays open for another name.
+LRESULT CALLBACK long_name_guard(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+    const auto own = reinterpret_cast<WNDPROC>(GetPropA(dialog, kDialogProcedure));
+    if (message == WM_COMMAND && LOWORD(w) == IDOK && chosen_path_too_long(dialog)) {
+        ReportError(dialog, MessageId::name_too_long);
+        return 0;
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        RemovePropA(dialog, kDialogProcedure);
+    }
+    return CallWindowProcA(own, dialog, message, w, l);
+}
+
+// The hook of an explorer-style dialog is a child of the dialog; it puts the guard in front of
+// the dialog's own procedure.
+UINT_PTR CALLBACK guard_hook(HWND hook, UINT message, WPARAM, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        HWND dialog = GetParent(hook);
+        SetPropA(dialog, kDialogProcedure,
+                 reinterpret_cast<HANDLE>(GetWindowLongPtrA(dialog, GWLP_WNDPROC)));
+        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(long_name_guard));
+    }
+    return 0;
+}
+
 OPENFILENAMEA dialog_request(HWND owner, const std::string& filter, DialogNameBuffer& name,
                              const char* title) {
     OPENFILENAMEA request{};
@@ -54,6 +108,7 @@ OPENFILENAMEA dialog_request(HWND owner, const std::string& filter, DialogNameBu
     const std::string& folder = app_state().settings.data_folder;
     request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     request.lpstrTitle = title;
+    request.lpfnHook = guard_hook;
     return request;
 }
 
@@ -82,7 +137,8 @@ std::string ask_save_path(HWND owner, const std::string& list) {
     const std::string filter = dialog_filter(list);
     DialogNameBuffer name;
     OPENFILENAMEA request = dialog_request(owner, filter, name, "Save as");
-    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NONETWORKBUTTON;
+    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NONETWORKBUTTON |
+                    OFN_ENABLEHOOK;
     if (!GetSaveFileNameA(&request)) {
         report_dialog_failure(owner);
         return {};
@@ -108,7 +164,8 @@ void open_file_command(HWND frame) {
     const std::string filter = dialog_filter(filter_list(kFilterOpen));
     DialogNameBuffer name;
     OPENFILENAMEA request = dialog_request(frame, filter, name, "Open File");
-    request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NONETWORKBUTTON;
+    request.Flags =
+        OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NONETWORKBUTTON | OFN_ENABLEHOOK;
     if (!GetOpenFileNameA(&request)) {
         report_dialog_failure(frame);
         return;

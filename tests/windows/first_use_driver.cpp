@@ -3,7 +3,8 @@
 // prints what it found and exits 0 when the expectation holds, 1 when it does not.
 //
 //   first_use_driver editor-sizes          width x height of every editor window, one a line
-//   first_use_driver window-menu           how many windows the Window menu lists
+//   first_use_driver window-menu           "listed N of M": windows the Window menu lists, and
+//                                          how many document windows are open
 //   first_use_driver answers ID MS         posts command ID; prints the window or box that
 //                                          answers it within MS ("class|title") and closes it
 //   first_use_driver answers-button I MS   the same for a click on toolbar button I
@@ -175,7 +176,8 @@ int main(int argc, char** argv) {
     }
     if (command == "window-menu") {
         const UINT query = RegisterWindowMessageA("TRAVEX.WindowMenuCount");
-        std::printf("%d\n", static_cast<int>(SendMessageA(find_frame(), query, 0, 0)));
+        std::printf("listed %d of %d\n", static_cast<int>(SendMessageA(find_frame(), query, 0, 0)),
+                    static_cast<int>(mdi_children().size()));
         return 0;
     }
     if (command == "answers" || command == "answers-button") {

@@ -35,14 +35,15 @@ check "frame appears" drive wait-frame 240000
 check "start-up editor" edit wait-editors 1 20000
 
 # --- the start-up editor and the Window menu ---------------------------------------------------
-expect "Window menu at start-up" 1 first window-menu
+# The keyboard panel and the editor.
+expect "Window menu at start-up" "listed 2 of 2" first window-menu
 sleep 1
 shot first-use-start.png
 edit command 20001
 check "second editor" edit wait-editors 2 20000
 sizes=$(first editor-sizes | tr -d '\r')
 [ "$(echo "$sizes" | sort -u | wc -l)" = 1 ] || failed "editors of different sizes: $(echo $sizes)"
-expect "Window menu with two editors" 2 first window-menu
+expect "Window menu with two editors" "listed 3 of 3" first window-menu
 
 # --- line breaks of text from other systems ---------------------------------------------------
 printf 'ClrT\nPrint "A"\nPrint "B"\n' >"$files/lf.txt"
@@ -78,11 +79,15 @@ done
 check "no editor left by the refused files" edit wait-editors "$editors" 20000
 
 # --- a name longer than any path the application writes ---------------------------------------
+# The dialog answers it with message 428 and stays open for another name.
 long=$(head -c 273 /dev/zero | tr '\0' n)
-edit save-as "$long" 1 &
+edit save-as "$long" 1 5000 >/dev/null &
 saver=$!
 check "Save As with 273 characters gives message 428" drive expect-message "Specified file name is too long." 30000
 wait "$saver"
+sleep 0.5
+shot first-use-long-name.png
+check "Save as dialog still open" edit answer "Save as" cancel 5000 >/dev/null
 check "frame still there after the long name" drive wait-frame 5000
 ls "$files" | grep -q nnnnnnnn && failed "a file of the long name was written"
 
