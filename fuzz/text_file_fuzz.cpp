@@ -1,5 +1,6 @@
 // Whole file images opened as text under every kind: header checks, exports, the detokenizer
-// and escape decoding on arbitrary bytes, with the converted-text limit kept.
+// and escape decoding on arbitrary bytes, with the converted-text limit kept and every line break
+// of an opened text a CR LF pair.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -20,6 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result.ok() && (result.opened.text.size() > travex::kMaxConvertedText ||
                         result.opened.title.size() > travex::kTitleSize)) {
         std::abort();
+    }
+    const std::string_view text = result.opened.text;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool pair = text.substr(i, 2) == "\r\n";
+        if ((text[i] == '\r' && !pair) || (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))) {
+            std::abort();
+        }
     }
     return 0;
 }

@@ -38,11 +38,13 @@ enum class MessageId : std::uint16_t {
     cannot_create = 427,
     name_too_long = 428,
     program_too_long = 429,
+    text_too_large = 430,
+    no_printer = 431,
 };
 
 // The first and last message ids; the error report's index of an id is id − kFirstMessage.
 inline constexpr MessageId kFirstMessage = MessageId::no_memory;
-inline constexpr MessageId kLastMessage = MessageId::program_too_long;
+inline constexpr MessageId kLastMessage = MessageId::no_printer;
 
 // The string-table id of a message.
 constexpr std::uint16_t string_id(MessageId id) {
@@ -54,7 +56,7 @@ constexpr int message_index(MessageId id) {
     return id == MessageId::none ? -1 : static_cast<int>(id) - static_cast<int>(kFirstMessage);
 }
 
-// The message of an error-report index 0..29 (link error codes are such indexes); none outside.
+// The message of an error-report index 0..31 (link error codes are such indexes); none outside.
 constexpr MessageId message_of_index(int index) {
     const int last = message_index(kLastMessage);
     return index < 0 || index > last

@@ -37,8 +37,8 @@ struct EditorLoad {
 };
 
 // Loads a file into an editor: 415 for a name or header of the wrong kind, 410 when the file
-// cannot be read, 421 for a data file without data, 400 for a text beyond the converted-text
-// limit.
+// cannot be read, 421 for a data file without data, MessageId::text_too_large for a text beyond
+// the converted-text limit.
 EditorLoad load_editor_file(FileSystem& fs, const std::string& path);
 
 struct EditorSave {

@@ -16,6 +16,9 @@ inline constexpr int kTextBoxId = 82;
 
 // A new untitled editor (New, start-up, and Open before loading); nullptr on failure.
 HWND CreateEditor();
+// Moves an editor to where a new one would go now: beside the keyboard panel, filling the MDI
+// client (used for the start-up editor once the frame's layout has settled).
+void PlaceEditor(HWND editor);
 // Fills a freshly created editor from a file; on failure reports the message and closes it.
 bool LoadIntoEditor(const std::string& path, HWND editor);
 // Writes the editor to path; Save keeps the calculator name, Save As takes it from the path.

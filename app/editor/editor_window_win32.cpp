@@ -221,28 +221,36 @@ HFONT calculator_font(int point_size) {
                        L"TM-QV7");
 }
 
+namespace {
+
+// Where a new editor goes: beside the keyboard panel when it is open, else the whole client.
+RECT new_editor_area() {
+    const AppState& state = app_state();
+    RECT area;
+    GetClientRect(state.mdi_client, &area);
+    if (state.keyboard_panel != nullptr) {
+        RECT panel;
+        GetWindowRect(state.keyboard_panel, &panel);
+        area.left = panel.right - panel.left;
+    }
+    return area;
+}
+
+}  // namespace
+
 HWND CreateEditor() {
     AppState& state = app_state();
     auto record = std::make_unique<EditorRecord>();
     record->mdi_client = state.mdi_client;
     record->path = untitled_name(untitled_counter, kModelDigit);
-    RECT area;
-    GetClientRect(state.mdi_client, &area);
-    int x = 0;
-    int width = area.right;
-    if (state.keyboard_panel != nullptr) {
-        RECT panel;
-        GetWindowRect(state.keyboard_panel, &panel);
-        x = panel.right - panel.left;
-        width = area.right - x;
-    }
+    const RECT area = new_editor_area();
     MDICREATESTRUCTA create{};
     create.szClass = "PCEdtWClass";
     create.szTitle = record->path.c_str();
     create.hOwner = state.instance;
-    create.x = x;
+    create.x = area.left;
     create.y = 0;
-    create.cx = width;
+    create.cx = area.right - area.left;
     create.cy = area.bottom;
     create.style =
         WS_VISIBLE | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
@@ -255,7 +263,16 @@ HWND CreateEditor() {
     // The window owns its record from here; it is freed when the window is destroyed.
     record.release();
     ++untitled_counter;
+    // The window menu got its list when the editor's activation set the document menu, before
+    // the MDI client counted the new window; the list is built again so that it names it.
+    SendMessageA(state.mdi_client, WM_MDIREFRESHMENU, 0, 0);
+    DrawMenuBar(state.frame);
     return window;
+}
+
+void PlaceEditor(HWND editor) {
+    const RECT area = new_editor_area();
+    MoveWindow(editor, area.left, 0, area.right - area.left, area.bottom, TRUE);
 }
 
 bool LoadIntoEditor(const std::string& path, HWND editor) {
@@ -390,6 +407,7 @@ void SetSaveEnabled(bool enabled) {
     state.save_enabled = enabled;
     EnableMenuItem(state.document_menu, IDM_SAVE,
                    MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    RefreshToolbar();
 }
 
 LRESULT CALLBACK editor_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {

@@ -8,6 +8,7 @@
 #include "codec/data_export.h"
 #include "codec/detokenizer.h"
 #include "codec/escapes.h"
+#include "codec/line_breaks.h"
 #include "codec/text_limits.h"
 #include "files/calc_file.h"
 
@@ -61,9 +62,11 @@ OpenTextResult convert_to_text(FileKind kind, char extension_digit, std::string_
     OpenTextResult result;
     result.opened.kind = kind;
     if (kind == FileKind::text) {
-        result.opened.text = decode_escapes(file);
+        // Text from other systems ends its lines in LF or CR alone; the editor and the
+        // tokenizer both read CR LF, so the lines are given CR LF before the size is checked.
+        result.opened.text = with_crlf_line_breaks(decode_escapes(file));
         if (result.opened.text.size() > kMaxConvertedText) {
-            return failed(MessageId::no_memory);
+            return failed(MessageId::text_too_large);
         }
         return result;
     }
@@ -85,7 +88,7 @@ OpenTextResult convert_to_text(FileKind kind, char extension_digit, std::string_
     const std::optional<std::string> text =
         data_type ? export_data_checked(*data_type, body) : detokenize_checked(body);
     if (!text) {
-        return failed(MessageId::no_memory);
+        return failed(MessageId::text_too_large);
     }
     result.opened.title = title_of(file);
     std::copy_n(file.begin() + kNameAt, kItemNameSize, result.opened.name.begin());

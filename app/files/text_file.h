@@ -41,8 +41,9 @@ struct OpenTextResult {
 // Opens a program, data or text file as calculator text. Messages: 415 for a name that is not
 // one of these kinds or a header that does not match the name (type letter in either case,
 // model digit equal to the extension's digit); 410 when the file cannot be read; 421 for a
-// data file of 62 bytes or less; 400 when the text would be longer than a converted text may
-// be (kMaxConvertedText) — such a text is refused whole, never shown cut.
+// data file of 62 bytes or less; MessageId::text_too_large when the text would be longer than a
+// converted text may be (kMaxConvertedText) — such a text is refused whole, never shown cut. A
+// text file's lone LF and lone CR line breaks become CR LF.
 OpenTextResult open_as_text(FileSystem& fs, const std::string& path);
 
 // The conversion alone, for a whole file image already in memory; the same messages except 410.

@@ -6,8 +6,10 @@
 
 #include <string>
 
+#include "base/dialog_name_buffer.h"
 #include "base/file_system.h"
 #include "editor/editor_win32.h"
+#include "files/calc_file.h"
 #include "files/file_kind.h"
 #include "files/open_action.h"
 #include "files/save_as_name.h"
@@ -19,8 +21,6 @@
 
 namespace travex::win32 {
 namespace {
-
-constexpr DWORD kNameBufferLength = 256;
 
 void report_dialog_failure(HWND owner) {
     const DWORD error = CommDlgExtendedError();
@@ -35,22 +35,80 @@ void report_dialog_failure(HWND owner) {
 // folder that the next dialog starts in.
 void remember_data_folder() {
     char folder[MAX_PATH] = {};
-    if (GetCurrentDirectoryA(MAX_PATH, folder) > 0) {
+    // A folder longer than the buffer is not read (the answer is then its needed length).
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+    if (length > 0 && length < MAX_PATH) {
         app_state().settings.data_folder = folder;
     }
 }
 
-OPENFILENAMEA dialog_request(HWND owner, const std::string& filter, char* name, const char* title) {
+constexpr char kDialogProcedure[] = "TRAVEX.DialogProcedure";
+constexpr int kNameCombo = 1148;  // the name box of the explorer-style dialogs
+constexpr int kNameEdit = 1152;   // and of the others
+
+std::string control_text(HWND control) {
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool chosen_path_too_long(HWND dialog) {
+    HWND name_box = GetDlgItem(dialog, kNameCombo);
+    if (name_box == nullptr) {
+        name_box = GetDlgItem(dialog, kNameEdit);
+    }
+    if (name_box == nullptr) {
+        return false;
+    }
+    DialogNameBuffer folder;
+    SendMessageA(dialog, CDM_GETFOLDERPATH, folder.length(),
+                 reinterpret_cast<LPARAM>(folder.data()));
+    return chosen_path_length(folder.text(), control_text(name_box)) >= kMaxPathLength;
+}
+
+// The dialog's own handling of OK copies the folder and the typed name into buffers of a fixed
+// size before anything comes back to the application, and a long enough name overruns them
+// (under Wine the process dies inside the dialog). A name whose path would be 256 characters or
+// more is answered here with message 428 instead, and the dialog stays open for another name.
+LRESULT CALLBACK long_name_guard(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+    const auto own = reinterpret_cast<WNDPROC>(GetPropA(dialog, kDialogProcedure));
+    if (message == WM_COMMAND && LOWORD(w) == IDOK && chosen_path_too_long(dialog)) {
+        ReportError(dialog, MessageId::name_too_long);
+        return 0;
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        RemovePropA(dialog, kDialogProcedure);
+    }
+    return CallWindowProcA(own, dialog, message, w, l);
+}
+
+// The hook of an explorer-style dialog is a child of the dialog; it puts the guard in front of
+// the dialog's own procedure.
+UINT_PTR CALLBACK guard_hook(HWND hook, UINT message, WPARAM, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        HWND dialog = GetParent(hook);
+        SetPropA(dialog, kDialogProcedure,
+                 reinterpret_cast<HANDLE>(GetWindowLongPtrA(dialog, GWLP_WNDPROC)));
+        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(long_name_guard));
+    }
+    return 0;
+}
+
+OPENFILENAMEA dialog_request(HWND owner, const std::string& filter, DialogNameBuffer& name,
+                             const char* title) {
     OPENFILENAMEA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
     request.lpstrFilter = filter.c_str();
     request.nFilterIndex = 1;
-    request.lpstrFile = name;
-    request.nMaxFile = kNameBufferLength;
+    request.lpstrFile = name.data();
+    request.nMaxFile = name.length();
     const std::string& folder = app_state().settings.data_folder;
     request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     request.lpstrTitle = title;
+    request.lpfnHook = guard_hook;
     return request;
 }
 
@@ -72,38 +130,52 @@ bool may_replace(HWND owner, const std::string& typed, const std::string& path) 
     return MessageBoxA(owner, question.c_str(), "Save as", MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
-// The Save as dialog with the filter list of a window kind: the path to write after the
-// extension rule, or empty when the user cancelled or would not replace a file.
-std::string ask_save_path(HWND owner, int filter_index) {
-    const std::string list = filter_list(filter_index);
+// The Save as dialog with a filter list: the path to write after the extension rule, or empty
+// when the user cancelled, the path is too long to be written (message 428) or the user would
+// not replace a file.
+std::string ask_save_path(HWND owner, const std::string& list) {
     const std::string filter = dialog_filter(list);
-    char name[kNameBufferLength] = {};
+    DialogNameBuffer name;
     OPENFILENAMEA request = dialog_request(owner, filter, name, "Save as");
-    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NONETWORKBUTTON;
+    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NONETWORKBUTTON |
+                    OFN_ENABLEHOOK;
     if (!GetSaveFileNameA(&request)) {
         report_dialog_failure(owner);
         return {};
     }
-    const std::string typed = name;
+    const std::string typed = name.text();
     const std::string path =
         apply_save_extension(typed, list, static_cast<int>(request.nFilterIndex));
     remember_data_folder();
+    if (path_too_long(path)) {
+        ReportError(owner, MessageId::name_too_long);
+        return {};
+    }
     return may_replace(owner, typed, path) ? path : std::string();
+}
+
+std::string ask_save_path(HWND owner, int filter_index) {
+    return ask_save_path(owner, filter_list(filter_index));
 }
 
 }  // namespace
 
 void open_file_command(HWND frame) {
     const std::string filter = dialog_filter(filter_list(kFilterOpen));
-    char name[kNameBufferLength] = {};
+    DialogNameBuffer name;
     OPENFILENAMEA request = dialog_request(frame, filter, name, "Open File");
-    request.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NONETWORKBUTTON;
+    request.Flags =
+        OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NONETWORKBUTTON | OFN_ENABLEHOOK;
     if (!GetOpenFileNameA(&request)) {
         report_dialog_failure(frame);
         return;
     }
     remember_data_folder();
-    const std::string path = name;
+    const std::string path = name.text();
+    if (path_too_long(path)) {
+        ReportError(frame, MessageId::name_too_long);
+        return;
+    }
     switch (open_action(file_kind_of(path), file_size(path))) {
         case OpenAction::editor:
             if (HWND editor = CreateEditor()) {
@@ -149,23 +221,9 @@ bool save_as_command(HWND owner, HWND document) {
     const auto kind = static_cast<FileKind>(editor_kind(document));
     const bool program_or_text =
         kind == FileKind::none || kind == FileKind::program || kind == FileKind::text;
-    const std::string list = filter_list(program_or_text ? kFilterSaveProgram : kFilterSaveData);
-    const std::string filter = dialog_filter(list);
-    char name[kNameBufferLength] = {};
-    OPENFILENAMEA request = dialog_request(owner, filter, name, "Save as");
-    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NONETWORKBUTTON;
-    if (!GetSaveFileNameA(&request)) {
-        report_dialog_failure(owner);
-        return false;
-    }
-    const std::string typed = name;
     const std::string path =
-        apply_save_extension(typed, list, static_cast<int>(request.nFilterIndex));
-    remember_data_folder();
-    if (!may_replace(owner, typed, path)) {
-        return false;
-    }
-    return SaveEditor(path, document, false);
+        ask_save_path(owner, filter_list(program_or_text ? kFilterSaveProgram : kFilterSaveData));
+    return !path.empty() && SaveEditor(path, document, false);
 }
 
 }  // namespace travex::win32

@@ -34,6 +34,9 @@ bool register_window_classes(HINSTANCE instance);
 
 LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 LRESULT CALLBACK toolbar_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+// Repaints the toolbar when what its buttons can do has changed since it was drawn (a document
+// opened or closed, Save turned on or off), so that no button looks pressable when it is not.
+void RefreshToolbar();
 LRESULT CALLBACK status_bar_procedure(HWND window, UINT message, WPARAM w, LPARAM l);
 
 // Creates the toolbar, status bar and MDI client of the frame; false on any failure.

@@ -220,6 +220,20 @@ void opening_tool_timed_out(HWND frame) {
     EnableWindow(frame, TRUE);
 }
 
+// The entries the MDI client keeps in the document menu's Window menu: one for each of the
+// first nine document windows (ids from the first MDI child id on) and "More Windows...".
+int window_menu_entries() {
+    HMENU windows = GetSubMenu(app_state().document_menu, 5);
+    int entries = 0;
+    for (int i = 0; windows != nullptr && i < GetMenuItemCount(windows); ++i) {
+        const UINT id = GetMenuItemID(windows, i);
+        if (id >= kFirstMdiChildId && id < kFirstMdiChildId + 10) {
+            ++entries;
+        }
+    }
+    return entries;
+}
+
 // Runs a command of the table; false for ids the default frame procedure handles.
 bool run_command(HWND frame, std::uint16_t id) {
     const auto row = find_command(id);
@@ -372,6 +386,11 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
         const bool save_on =
             (GetMenuState(state.document_menu, kCommandSave, MF_BYCOMMAND) & MF_GRAYED) == 0;
         return (document_menu ? 1 : 0) | (save_on ? 2 : 0);
+    }
+    // For the same tools: how many windows the Window menu lists.
+    static const UINT window_list_query = RegisterWindowMessageA("TRAVEX.WindowMenuCount");
+    if (message == window_list_query) {
+        return window_menu_entries();
     }
     // The time the last transfer took, for automation tools that compare it with travex-cli.
     static const UINT transfer_time_query = RegisterWindowMessageA("TRAVEX.LinkTransferTime");

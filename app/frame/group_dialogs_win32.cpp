@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "base/dialog_name_buffer.h"
 #include "base/file_system.h"
 #include "files/group_choice.h"
 #include "files/group_file.h"
@@ -102,15 +103,16 @@ void report_dialog_failure(HWND owner) {
 }
 
 OPENFILENAMEA classic_dialog(HWND owner, int template_id, const std::string& filter,
-                             const char* title, char* name, LPOFNHOOKPROC hook, void* state) {
+                             const char* title, DialogNameBuffer& name, LPOFNHOOKPROC hook,
+                             void* state) {
     OPENFILENAMEA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
     request.hInstance = reinterpret_cast<HINSTANCE>(app_state().instance);
     request.lpstrFilter = filter.c_str();
     request.nFilterIndex = 1;
-    request.lpstrFile = name;
-    request.nMaxFile = kNameBufferLength;
+    request.lpstrFile = name.data();
+    request.nMaxFile = name.length();
     const std::string& folder = app_state().settings.data_folder;
     request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     request.lpstrTitle = title;
@@ -186,17 +188,16 @@ void select_all(HWND dialog, GroupState& state) {
 // The save dialog of the group file; empty when the user cancelled.
 std::string ask_group_path(HWND owner) {
     const std::string filter = dialog_filter(filter_list(kFilterGroupName));
-    char name[kNameBufferLength] = {};
     const std::string proposed = group::proposed_group_name(kModelDigit);
-    proposed.copy(name, sizeof name - 1);
+    DialogNameBuffer name(proposed);
     const std::string default_extension = proposed.substr(proposed.find('.') + 1);
     OPENFILENAMEA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
     request.lpstrFilter = filter.c_str();
     request.nFilterIndex = 1;
-    request.lpstrFile = name;
-    request.nMaxFile = kNameBufferLength;
+    request.lpstrFile = name.data();
+    request.nMaxFile = name.length();
     request.lpstrTitle = "Group File";
     request.lpstrDefExt = default_extension.c_str();
     request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NONETWORKBUTTON;
@@ -204,7 +205,7 @@ std::string ask_group_path(HWND owner) {
         report_dialog_failure(owner);
         return {};
     }
-    return name;
+    return name.text();
 }
 
 // OK with files chosen: the group file's name, then the group itself; the dialog closes only
@@ -401,7 +402,7 @@ void report_refused(HWND owner, const group::UnpackOutcome& outcome) {
 void GroupFilesCommand(HWND frame) {
     CurrentFolderKeeper keeper;
     const std::string filter = dialog_filter(filter_list(kFilterGroupMembers));
-    char name[kNameBufferLength] = {};
+    DialogNameBuffer name;
     GroupState state;
     OPENFILENAMEA request =
         classic_dialog(frame, IDD_GROUP_FILE, filter, "Group File", name, group_hook, &state);
@@ -415,7 +416,7 @@ void UngroupFilesCommand(HWND frame) {
     {
         CurrentFolderKeeper keeper;
         const std::string filter = dialog_filter(filter_list(kFilterUngroup));
-        char name[kNameBufferLength] = {};
+        DialogNameBuffer name;
         OPENFILENAMEA choose_group = classic_dialog(frame, IDD_UNGROUP_FILE, filter, "Ungroup File",
                                                     name, ungroup_hook, &state);
         choose_group.Flags |= OFN_FILEMUSTEXIST;
@@ -424,7 +425,7 @@ void UngroupFilesCommand(HWND frame) {
             return;
         }
         state.chosen = false;
-        char folder_name[kNameBufferLength] = {};
+        DialogNameBuffer folder_name;
         OPENFILENAMEA choose_folder = classic_dialog(
             frame, IDD_UNGROUP_FOLDER, filter, "Ungroup File", folder_name, folder_hook, &state);
         GetOpenFileNameA(&choose_folder);

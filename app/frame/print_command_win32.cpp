@@ -82,13 +82,16 @@ struct DialogResult {
 };
 
 // The default printer's settings, asked for without showing the dialog, unless kept already.
-bool ensure_printer_settings() {
+// Without any printer there is nothing to set up or print to, and the user is told so rather
+// than the command doing nothing.
+bool ensure_printer_settings(HWND owner) {
     if (g_printer_settings != nullptr) {
         return true;
     }
     DialogResult defaults;
     defaults.request.Flags = PD_RETURNDEFAULT;
     if (!PrintDlgA(&defaults.request) || defaults.request.hDevMode == nullptr) {
+        ReportError(owner, MessageId::no_printer);
         return false;
     }
     g_printer_settings = copy_block(defaults.request.hDevMode);
@@ -278,7 +281,7 @@ void set_document_printer(DocumentKind kind, DocumentPrinter printer) {
 }
 
 void PrintSetup(HWND owner) {
-    if (!ensure_printer_settings()) {
+    if (!ensure_printer_settings(owner)) {
         return;
     }
     DialogResult setup;
@@ -293,7 +296,7 @@ void PrintSetup(HWND owner) {
 }
 
 void Print(HWND owner) {
-    if (!ensure_printer_settings()) {
+    if (!ensure_printer_settings(owner)) {
         return;
     }
     const AppState& state = app_state();

@@ -54,6 +54,7 @@ int run_message_loop() {
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        RefreshToolbar();
     }
     return static_cast<int>(message.wParam);
 }
@@ -79,9 +80,10 @@ int start(HINSTANCE instance) {
     state.frame = CreateWindowExA(0, std::string(kFrameClassName).c_str(), "ZELTA TRAVEX",
                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 677, 588, nullptr,
                                   state.no_document_menu, instance, nullptr);
+    HWND start_up_editor = nullptr;
     const bool created = state.frame != nullptr && create_frame_children(state.frame) &&
                          (state.settings.keyboard == 0 || create_keyboard_panel() != nullptr) &&
-                         CreateEditor() != nullptr;
+                         (start_up_editor = CreateEditor()) != nullptr;
     if (!created) {
         // What was created is left to the end of the process.
         ReportError(nullptr, MessageId::no_memory);
@@ -89,6 +91,12 @@ int start(HINSTANCE instance) {
     }
     ShowWindow(state.frame, state.settings.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     UpdateWindow(state.frame);
+    // The MDI client starts with its scroll bars showing and drops them only once it finds its
+    // windows fit, after the start-up editor was sized to the smaller area between them. With the
+    // frame at its final size the editor is placed again on the whole client, so it gets the
+    // size every later editor gets; an editor that fits brings no scroll bars back.
+    ShowScrollBar(state.mdi_client, SB_BOTH, FALSE);
+    PlaceEditor(start_up_editor);
 
     SendMessageA(state.frame, WM_COMMAND, kCommandFontSizeBase + state.settings.font_size_index, 0);
     set_menu_tick(kCommandToolBar, state.settings.toolbar != 0);

@@ -31,10 +31,12 @@ struct ToolbarContext {
     bool save_enabled = false;
     bool editor_active = false;
     bool document_active = false;
+
+    bool operator==(const ToolbarContext&) const = default;
 };
 
 // Save while saving is greyed, Cut, Copy and Paste without an active program editor, and Print
-// without an active document are not pressed.
+// without an active document are not pressed; such buttons are drawn faded.
 bool press_ignored(int index, const ToolbarContext& context);
 
 }  // namespace travex

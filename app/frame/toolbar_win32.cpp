@@ -2,6 +2,8 @@
 // to the frame, and a label that names the button under the pointer.
 #include <windows.h>
 
+#include <optional>
+
 #include "frame/frame_win32.h"
 #include "frame/toolbar_buttons.h"
 
@@ -13,8 +15,36 @@ struct ToolbarState {
     HBITMAP buttons = nullptr;
     int pressed = -1;
     int hovered = -1;  // the button whose name the label shows, -1 while it is hidden
+    std::optional<ToolbarContext> painted;  // what the buttons were last drawn for
 };
 ToolbarState toolbar;
+
+ToolbarContext current_context() {
+    const AppState& state = app_state();
+    return ToolbarContext{state.save_enabled,
+                          state.documents.active(DocumentKind::program_editor) != 0,
+                          state.documents.active(DocumentKind::any) != 0};
+}
+
+// Fades a button that cannot be pressed now: every other pixel becomes white.
+void fade_button(HDC dc, int index) {
+    static const WORD kChecker[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    HBITMAP pattern = CreateBitmap(8, 8, 1, 1, kChecker);
+    HBRUSH brush = CreatePatternBrush(pattern);
+    // A one-bit pattern draws its 0 bits in the text colour and its 1 bits in the background
+    // colour; "destination OR pattern" keeps the pixels under black and whitens the others.
+    const COLORREF old_text = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF old_back = SetBkColor(dc, RGB(255, 255, 255));
+    HGDIOBJ old = SelectObject(dc, brush);
+    constexpr DWORD kDestinationOrPattern = 0x00FA0089;
+    PatBlt(dc, toolbar_buttons()[index].x, kButtonTop, kButtonWidth, kButtonHeight,
+           kDestinationOrPattern);
+    SelectObject(dc, old);
+    SetTextColor(dc, old_text);
+    SetBkColor(dc, old_back);
+    DeleteObject(brush);
+    DeleteObject(pattern);
+}
 
 void draw_button(HDC dc, int index, bool pressed) {
     if (toolbar.buttons == nullptr) {
@@ -26,6 +56,9 @@ void draw_button(HDC dc, int index, bool pressed) {
            kButtonWidth * index, pressed ? kButtonHeight : 0, SRCCOPY);
     SelectObject(memory, old);
     DeleteDC(memory);
+    if (!pressed && press_ignored(index, current_context())) {
+        fade_button(dc, index);
+    }
 }
 
 void draw_buttons(HWND window, int pressed_index) {
@@ -48,13 +81,6 @@ void draw_etched_line(HDC dc, int width) {
     SelectObject(dc, old);
     DeleteObject(grey);
     DeleteObject(white);
-}
-
-ToolbarContext current_context() {
-    const AppState& state = app_state();
-    return ToolbarContext{state.save_enabled,
-                          state.documents.active(DocumentKind::program_editor) != 0,
-                          state.documents.active(DocumentKind::any) != 0};
 }
 
 std::optional<int> button_under(LPARAM l) {
@@ -147,6 +173,14 @@ void on_button_up(HWND window, LPARAM l) {
 
 }  // namespace
 
+void RefreshToolbar() {
+    HWND window = app_state().toolbar;
+    if (window != nullptr && IsWindowVisible(window) && toolbar.painted != current_context()) {
+        toolbar.painted = current_context();
+        InvalidateRect(window, nullptr, FALSE);
+    }
+}
+
 LRESULT CALLBACK toolbar_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_CREATE:
@@ -162,6 +196,7 @@ LRESULT CALLBACK toolbar_procedure(HWND window, UINT message, WPARAM w, LPARAM l
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(window, &paint);
+            toolbar.painted = current_context();
             for (int i = 0; i < static_cast<int>(toolbar_buttons().size()); ++i) {
                 draw_button(dc, i, false);
             }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/dialog_name_buffer.h"
 #include "files/save_as_name.h"
 #include "frame/frame_win32.h"
 #include "frame/link_shell_win32.h"
@@ -368,7 +369,7 @@ void run_transfer_dialog(HWND frame, bool receive) {
     the_dialog.receive = receive;
     the_dialog.old_procedure = nullptr;
     const std::string filter = dialog_filter(filter_list(receive ? kReceiveFilter : kSendFilter));
-    char name[kNameBufferLength] = {};
+    DialogNameBuffer name;
     const std::string folder = app_state().settings.data_folder;
     OPENFILENAMEA request{};
     request.lStructSize = sizeof request;
@@ -376,8 +377,8 @@ void run_transfer_dialog(HWND frame, bool receive) {
     request.hInstance = app_state().instance;
     request.lpstrFilter = filter.c_str();
     request.nFilterIndex = 1;
-    request.lpstrFile = name;
-    request.nMaxFile = kNameBufferLength;
+    request.lpstrFile = name.data();
+    request.nMaxFile = name.length();
     request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     request.lpstrTitle = receive ? "Receive Files" : "Send Files";
     request.Flags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_NONETWORKBUTTON;

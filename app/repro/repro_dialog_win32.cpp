@@ -11,7 +11,9 @@
 #include <optional>
 #include <string>
 
+#include "base/dialog_name_buffer.h"
 #include "base/file_system.h"
+#include "files/calc_file.h"
 #include "link/real_clock.h"
 #include "link/serial_port_win32.h"
 #include "repro/firmware_image.h"
@@ -207,14 +209,14 @@ void show_result(ReproSession& s, TransferResult result) {
 }
 
 void choose_image(ReproSession& s) {
-    char name[256] = {};
+    DialogNameBuffer name;
     OPENFILENAMEA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = s.dialog;
     request.lpstrFilter = "BinaryFile(*.bin)\0*.bin\0";
     request.nFilterIndex = 1;
-    request.lpstrFile = name;
-    request.nMaxFile = sizeof name;
+    request.lpstrFile = name.data();
+    request.nMaxFile = name.length();
     request.lpstrInitialDir = s.settings.bin_file.empty() ? nullptr : s.settings.bin_file.c_str();
     request.lpstrTitle = "Open File";
     request.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
@@ -227,8 +229,14 @@ void choose_image(ReproSession& s) {
         }
         return;
     }
-    s.settings.bin_file = name;
-    SetDlgItemTextA(s.dialog, kImagePathEdit, name);
+    const std::string path = name.text();
+    // A path of 256 characters or more is refused here as the application refuses it elsewhere.
+    if (path_too_long(path)) {
+        s.report(s.dialog, MessageId::name_too_long);
+        return;
+    }
+    s.settings.bin_file = path;
+    SetDlgItemTextA(s.dialog, kImagePathEdit, path.c_str());
     Win32ProfileStore store(s.ini_path);
     write_repro_settings(store, s.settings);
 }

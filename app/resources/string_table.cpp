@@ -181,6 +181,8 @@ constexpr StringEntry kStrings[] = {
     {427, "Specified file cannot be created."},
     {428, "Specified file name is too long."},
     {429, "The program is too long to be saved; nothing was written."},
+    {430, "The file is too large to open as text: its text may be at most 51,200 bytes."},
+    {431, "No printer is installed. Add a printer to the system, then print again."},
     // Names of the calculator glyphs: string id = glyph byte + 372; they are also the @name@
     // escapes of plain-text files.
     {502, "0"},

@@ -13,6 +13,7 @@ constexpr MessageEntry kMessages[] = {
     {12, warning}, {13, warning}, {14, warning}, {15, warning}, {16, warning}, {17, warning},
     {18, warning}, {19, error},   {20, warning}, {21, warning}, {22, warning}, {23, warning},
     {24, warning}, {25, error},   {26, warning}, {27, error},   {28, error},   {29, error},
+    {30, warning}, {31, warning},
 };
 
 }  // namespace

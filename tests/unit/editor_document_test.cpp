@@ -2,6 +2,7 @@
 // byte-for-byte round trip through the edit box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <tuple>
@@ -102,6 +103,24 @@ TEST(EditorDocumentLoad, HeaderFieldsAndTextOfWhatOpens) {
 
     fs.put("titled.g6p", to_bytes(header("6p", "N", std::string("Ti\0tle", 6))));
     EXPECT_EQ(load_editor_file(fs, "titled.g6p").content.title, "Ti");
+}
+
+// A text written on another system, saved as a program, keeps the lines it showed.
+TEST(EditorDocumentLoad, LinesOfTextFromOtherSystemsStayLinesInTheSavedProgram) {
+    for (const std::string breaks : {"\n", "\r", "\r\n"}) {
+        FakeFileSystem fs;
+        fs.put("lf.txt", to_bytes("ClrT" + breaks + "\"A\"" + breaks + "\"B\"" + breaks));
+        const auto loaded = load_editor_file(fs, "lf.txt");
+        ASSERT_EQ(loaded.message, travex::MessageId::none);
+        EXPECT_EQ(loaded.content.text, "ClrT\r\n\"A\"\r\n\"B\"\r\n");
+        ASSERT_EQ(save_editor_file(fs, "lf2.g6p", {"", {}, false, loaded.content.text}),
+                  travex::MessageId::none);
+        const std::string body = to_string(fs.files["lf2.g6p"]).substr(54);
+        // Three lines: two breaks, and the last line's break is the trailer's 0xFD.
+        EXPECT_EQ(std::count(body.begin(), body.end(), '\xFD'), 3);
+        EXPECT_TRUE(body.ends_with("\xFD\xFF"));
+        EXPECT_EQ(load_editor_file(fs, "lf2.g6p").content.text, loaded.content.text);
+    }
 }
 
 TEST(EditorDocumentSave, RefusalsWriteNothingAndKeepTheOldFile) {

@@ -47,7 +47,7 @@ TEST(StringTable, LookupFindsFirstLastAndNothingBetweenOrBeyond) {
     EXPECT_FALSE(string_text(0));
     EXPECT_FALSE(string_text(10));   // no group 10
     EXPECT_FALSE(string_text(205));  // 20006 has no command
-    EXPECT_FALSE(string_text(430));  // one past the last message
+    EXPECT_FALSE(string_text(432));  // one past the last message
     EXPECT_FALSE(string_text(65535));
 }
 

@@ -42,8 +42,8 @@ TEST(TextFileOpen, MessagesOfEveryRefusal) {
         {"a.g3l", header('3', 'l') + list_body(), 415}, {"Screen image 1", header('6', 'l') + list_body(), 415},
         {"none.g6l", "", 410}, {"none.txt", "", 410},
         {"small.g6t", header('6', 't') + std::string(8, '\0'), 421}, {"tiny.g6v", "6v", 421},
-        {"big.txt", std::string(travex::kMaxConvertedText + 1, 'x'), 400},
-        {"big.g6l", header('6', 'l') + list_body(6000, "\x90\x11\x12\x34\x56\x78\x90\x12\x34"), 400},
+        {"big.txt", std::string(travex::kMaxConvertedText + 1, 'x'), 430},
+        {"big.g6l", header('6', 'l') + list_body(6000, "\x90\x11\x12\x34\x56\x78\x90\x12\x34"), 430},
     };
     // clang-format on
     for (const auto& [name, contents, message] : cases) {
@@ -88,6 +88,41 @@ TEST(TextFileOpen, TextAndTitleOfEveryKind) {
         EXPECT_EQ(result.opened.kind, kind) << path;
         EXPECT_EQ(result.opened.title, title) << path;
         EXPECT_EQ(result.opened.text, text) << path;
+    }
+}
+
+// The limit holds for the text as the editor shows it: lone line breaks grow by one byte each
+// when they become CR LF, and a program whose text passes the limit is refused the same way.
+TEST(TextFileOpen, LineBreaksBecomeCrLfAndCountTowardTheLimit) {
+    using travex::kMaxConvertedText;
+    const std::string unix_lines = std::string(kMaxConvertedText / 2 - 1, 'x') + "\n";
+    const std::string dos_lines = std::string(kMaxConvertedText / 2 - 2, 'x') + "\r\n";
+    // clang-format off
+    const std::tuple<const char*, std::string, int> cases[] = {
+        {"lf.txt", "ClrT\nPrint \"A\"\n", 0}, {"cr.txt", "A\rB\r", 0}, {"mixed.txt", "A\r\nB\nC\rD", 0},
+        // 51,199 bytes with one LF: exactly the limit once it is CR LF; two LFs pass it.
+        {"at.txt", std::string(kMaxConvertedText - 2, 'x') + "\n", 0},
+        {"over.txt", std::string(kMaxConvertedText - 3, 'x') + "\n\n", 430},
+        {"halves.txt", dos_lines + dos_lines, 0}, {"unix.txt", unix_lines + unix_lines, 430},
+        // 25,601 tokens "sin " of four characters: a program text of 102,404 bytes.
+        {"long.g6p", header('6', 'p') + std::string(25601, '\x88') + "\xFD\xFF", 430},
+    };
+    // clang-format on
+    for (const auto& [path, contents, message] : cases) {
+        FakeFileSystem fs;
+        fs.put(path, to_bytes(contents));
+        const auto result = travex::open_as_text(fs, path);
+        ASSERT_EQ(travex::string_id(result.message), message) << path;
+        if (result.ok()) {
+            const std::string& text = result.opened.text;
+            EXPECT_LE(text.size(), kMaxConvertedText) << path;
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                const bool pair = text.compare(i, 2, "\r\n") == 0;
+                EXPECT_TRUE(text[i] != '\r' || pair) << path << " lone CR at " << i;
+                EXPECT_TRUE(text[i] != '\n' || (i > 0 && text[i - 1] == '\r'))
+                    << path << " lone LF at " << i;
+            }
+        }
     }
 }
 

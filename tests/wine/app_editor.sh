@@ -98,7 +98,7 @@ check "Find dialog closes" edit close-find
 
 # Save As: the extension rule, and the name kept as typed when its extension is listed.
 check "Save As prog" edit save-as "$(win prog)" 1
-[ -f "$files/prog.g6p" ] || { echo "FAIL: prog.g6p not written"; fails=$((fails + 1)); }
+await_file "$files/prog.g6p" || { echo "FAIL: prog.g6p not written"; fails=$((fails + 1)); }
 expect "title after Save As" "$(win prog.g6p)" active_title
 [ "$(head -c 12 "$files/prog.g6p" | tr '\0' '.')" = "6pprog......" ] ||
     { echo "FAIL: prog.g6p header $(head -c 12 "$files/prog.g6p" | od -c | head -1)"; fails=$((fails + 1)); }
@@ -107,9 +107,10 @@ printf 'xABCx abc' >"$files/typed.txt"
 cmp -s <(tail -c +14 "$files/prog.g6p") <(tail -c +14 "$files/typed.g6p") ||
     { echo "FAIL: prog.g6p does not hold the typed program"; fails=$((fails + 1)); }
 check "Save As prog.G6P" edit save-as "$(win prog2.G6P)" 1
-[ -f "$files/prog2.g6p" ] && [ ! -f "$files/prog2.G6P" ] ||
+await_file "$files/prog2.g6p" && [ ! -f "$files/prog2.G6P" ] ||
     { echo "FAIL: prog2.G6P was not saved as prog2.g6p"; fails=$((fails + 1)); }
 check "Save As prog3.txt" edit save-as "$(win prog3.txt)" 1
+await_file "$files/prog3.txt"
 [ "$(cat "$files/prog3.txt" 2>/dev/null)" = "xABCx abc" ] ||
     { echo "FAIL: prog3.txt not kept as typed"; fails=$((fails + 1)); }
 
@@ -136,7 +137,7 @@ edit command 20003
 expect "save prompt" "Save Changes to UNTITLE5.G6P ?" edit answer "ZELTA TRAVEX" yes
 check "Save As from the prompt" edit save-dialog "$(win closing)" 1
 check "saved editor closed" edit wait-editors 2 20000
-[ -f "$files/closing.g6p" ] || { echo "FAIL: closing.g6p not written"; fails=$((fails + 1)); }
+await_file "$files/closing.g6p" || { echo "FAIL: closing.g6p not written"; fails=$((fails + 1)); }
 
 # Every calculator byte: open, edit, save in place, byte for byte.
 round_trip() { # name locale
@@ -145,6 +146,11 @@ round_trip() { # name locale
     edit type $'\b'
     expect "edited program enables Save ($2)" "document menu, save on" edit menu-state
     edit command 20004
+    # Saved once Save is off again.
+    for _ in $(seq 100); do
+        [ "$(edit menu-state | tr -d '\r')" = "document menu, save off" ] && break
+        sleep 0.1
+    done
     cmp -s "$files/$1.g6p" "$files/$1.orig" ||
         { echo "FAIL: $1.g6p changed by open, edit and save ($2)"; cmp "$files/$1.g6p" "$files/$1.orig" | head -2; fails=$((fails + 1)); }
     expect "Save turns Save off ($2)" "document menu, save off" edit menu-state

@@ -42,6 +42,15 @@ expect() { # description expected command...
 drive() { "$wine_env" run "$prefix" "$mingw/tests/windows/app_driver.exe" "$@"; }
 edit() { "$wine_env" run "$prefix" "$mingw/tests/windows/editor_driver.exe" "$@"; }
 shot() { /usr/bin/import -window root "$work/$1" 2>/dev/null || echo "no screenshot $1"; }
+# A file the application writes appears some time after its dialog has closed, later still on a
+# loaded machine: waits up to 20 s for it to exist with some content.
+await_file() { # path
+    for _ in $(seq 200); do
+        [ -s "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
 windows_path() { echo "Z:$(echo "$1" | tr '/' '\\')"; }
 
 start_app() { # folder
