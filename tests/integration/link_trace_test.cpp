@@ -137,7 +137,7 @@ TEST(LinkTrace, RecordedSendAndReceivePlayBackIntoTheEngine) {
 // The trace file is what a user attaches after a transfer went wrong, perhaps one that ended
 // with the program: every line is in the file as soon as it is written, not when it closes.
 TEST(LinkTrace, TraceFileHoldsEachLineAtOnceAndRefusesAPathItCannotWrite) {
-    const std::string path = testing::TempDir() + "travex_trace_file_test.txt";
+    const std::string path = ::testing::TempDir() + "travex_trace_file_test.txt";
     {
         auto file = link::TraceFile::create(path);
         ASSERT_TRUE(file);
@@ -162,7 +162,7 @@ TEST(LinkTrace, TraceFileHoldsEachLineAtOnceAndRefusesAPathItCannotWrite) {
     std::getline(again, only);
     EXPECT_EQ(only, "x");
     EXPECT_FALSE(std::getline(again, only));
-    EXPECT_FALSE(link::TraceFile::create(testing::TempDir() + "no_such_folder/trace.txt"));
+    EXPECT_FALSE(link::TraceFile::create(::testing::TempDir() + "no_such_folder/trace.txt"));
 }
 
 }  // namespace

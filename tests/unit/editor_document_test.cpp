@@ -108,7 +108,7 @@ TEST(EditorDocumentLoad, HeaderFieldsAndTextOfWhatOpens) {
 // A text written on another system, saved as a program, keeps the lines it showed.
 TEST(EditorDocumentLoad, LinesOfTextFromOtherSystemsStayLinesInTheSavedProgram) {
     for (const std::string breaks : {"\n", "\r", "\r\n"}) {
-        FakeFileSystem fs;
+        FaultFileSystem fs;
         fs.put("lf.txt", to_bytes("ClrT" + breaks + "\"A\"" + breaks + "\"B\"" + breaks));
         const auto loaded = load_editor_file(fs, "lf.txt");
         ASSERT_EQ(loaded.message, travex::MessageId::none);

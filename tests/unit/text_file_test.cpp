@@ -109,7 +109,7 @@ TEST(TextFileOpen, LineBreaksBecomeCrLfAndCountTowardTheLimit) {
     };
     // clang-format on
     for (const auto& [path, contents, message] : cases) {
-        FakeFileSystem fs;
+        FaultFileSystem fs;
         fs.put(path, to_bytes(contents));
         const auto result = travex::open_as_text(fs, path);
         ASSERT_EQ(travex::string_id(result.message), message) << path;
