@@ -47,9 +47,9 @@ echo "NOTE: one silent port ${one} ms; four silent ports and the calculator ${fi
 # plain probe names the first one listed even when a later one answers first.
 start_sim calc2 || exit 1
 out=$("$cli" probe --all --port "$work/calc2" --port /dev/null --port "$work/mute2" \
-    --port "$work/calc" 2>&1)
+    --port "$work/calc" 2>/dev/null)
 [ "$out" = "$(printf '%s\n%s' "$work/calc2" "$work/calc")" ] || fail "probe --all gave '$out'"
-out=$("$cli" probe --port "$work/mute3" --port "$work/calc2" --port "$work/calc" 2>&1)
+out=$("$cli" probe --port "$work/mute3" --port "$work/calc2" --port "$work/calc" 2>/dev/null)
 [ "$out" = "$work/calc2" ] || fail "probe gave '$out' instead of the first calculator listed"
 
 [ $fails -eq 0 ] && echo "probe_parallel: all passed"
