@@ -407,7 +407,9 @@ void SetSaveEnabled(bool enabled) {
     state.save_enabled = enabled;
     EnableMenuItem(state.document_menu, IDM_SAVE,
                    MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-    RefreshToolbar();
+    if (state.refresh_toolbar != nullptr) {
+        state.refresh_toolbar();
+    }
 }
 
 LRESULT CALLBACK editor_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {

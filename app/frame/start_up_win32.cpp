@@ -65,6 +65,7 @@ int start(HINSTANCE instance) {
     AppState& state = app_state();
     state.instance = instance;
     state.save_as = &save_as_command;
+    state.refresh_toolbar = &RefreshToolbar;
     if (activate_running_copy()) {
         return 0;
     }

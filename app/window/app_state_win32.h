@@ -33,6 +33,9 @@ struct AppState {
     // The frame's File > Save As for a document window, set at start-up; a closing editor
     // whose text has no file of its own keeps it through this. False when nothing was written.
     bool (*save_as)(HWND owner, HWND document) = nullptr;
+    // The frame's toolbar redraw, set at start-up: a button that turns on or off (Save) is
+    // repainted at once rather than with the next message.
+    void (*refresh_toolbar)() = nullptr;
 };
 AppState& app_state();
 
