@@ -350,8 +350,9 @@ link close-active; link answer "ZELTA TRAVEX" no 20000 >/dev/null
 # A calculator that falls silent in the middle of a send.
 fault_send silence:15 "No response.|Make sure that the cable is correctly connected and that the calculator is turned on."
 # A port that disappears in the middle of a send (the calculator's end of the line is gone)
-# ends with the port error, and the application stays usable.
-start_sim com1
+# ends with the port error, and the application stays usable. The calculator falls silent
+# part-way, so that the line goes while the send is still waiting on it however fast it ran.
+start_sim com1 --fault silence:15
 send_dialog
 link send-select big.g6p >/dev/null
 link click "Send Files" 31001
