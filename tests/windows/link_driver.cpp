@@ -269,10 +269,10 @@ bool wait_closely(int milliseconds, Found found) {
 // less the time the program takes to start and end without the link).
 int time_send(const std::string& name, const std::string& cli, const std::string& folder) {
     const long startup = run_timed("cmd /c \"\"" + cli + "\" --help >NUL 2>NUL\"", folder);
-    const long cli_run =
-        run_timed("cmd /c \"\"" + cli + "\" send " + name +
-                      " --time --quiet --port COM1 --timer 10 --out-buffer 4096 2>" + "cli-time.txt\"",
-                  folder);
+    const long cli_run = run_timed(
+        "cmd /c \"\"" + cli + "\" send " + name +
+            " --time --quiet --port COM1 --timer 10 --out-buffer 4096 2>" + "cli-time.txt\"",
+        folder);
     if (startup < 0 || cli_run < 0) {
         return fail("travex-cli.exe did not send " + name);
     }
