@@ -58,23 +58,33 @@ inline void trace_steps(CliPort& port, link::LinkSession& session) {
     }
 }
 
-// The word a report line gives for how one file or item fared.
-inline const char* outcome_text(link::FileOutcome outcome) {
+// How one file or item fared: the words of a report line and of the --json reports.
+struct OutcomeWords {
+    const char* text;  // report line
+    const char* word;  // --json
+};
+inline OutcomeWords outcome_words(link::FileOutcome outcome) {
     switch (outcome) {
         case link::FileOutcome::sent:
-            return "sent";
+            return {"sent", "sent"};
         case link::FileOutcome::skipped:
-            return "skipped";
+            return {"skipped", "skipped"};
         case link::FileOutcome::received:
-            return "received";
+            return {"received", "received"};
         case link::FileOutcome::kept:
-            return "exists, kept (use --overwrite)";
+            return {"exists, kept (use --overwrite)", "kept"};
         case link::FileOutcome::failed:
-            return "failed";
+            return {"failed", "failed"};
         case link::FileOutcome::pending:
             break;
     }
-    return "not transferred";
+    return {"not transferred", "not_transferred"};
+}
+inline const char* outcome_text(link::FileOutcome outcome) {
+    return outcome_words(outcome).text;
+}
+inline const char* outcome_word(link::FileOutcome outcome) {
+    return outcome_words(outcome).word;
 }
 
 // The failure of a link operation on one line that names what it concerns: the file (a
@@ -111,25 +121,6 @@ inline std::string json_outcome(const link::LinkOutcome& outcome, const CliPort&
            ", \"message\": " + json_quoted(problem.problem) +
            ", \"code\": " + std::to_string(outcome.code) +
            ", \"cancelled\": " + (interrupt_requested() ? "true" : "false") + "}";
-}
-
-// How one file or item fared, as the --json reports name it.
-inline const char* outcome_word(link::FileOutcome outcome) {
-    switch (outcome) {
-        case link::FileOutcome::sent:
-            return "sent";
-        case link::FileOutcome::skipped:
-            return "skipped";
-        case link::FileOutcome::received:
-            return "received";
-        case link::FileOutcome::kept:
-            return "kept";
-        case link::FileOutcome::failed:
-            return "failed";
-        case link::FileOutcome::pending:
-            break;
-    }
-    return "not_transferred";
 }
 
 }  // namespace travex::cli
