@@ -8,7 +8,10 @@
 
 #include "base/file_system.h"
 #include "cli/command.h"
+#include "cli/console_progress.h"
+#include "cli/interrupt.h"
 #include "cli/link_port.h"
+#include "cli/media_text.h"
 #include "cli/options.h"
 #include "link/virtual_port.h"
 #include "repro/firmware_image.h"
@@ -50,31 +53,88 @@ const char* stage_text(TransferStage stage) {
     return "";
 }
 
-// The stages and pages as they pass; --quiet leaves them out.
-class ConsoleProgress final : public TransferObserver {
+// What an update's failure tells the user on its second Ctrl+C line.
+constexpr const char* kCannotStopText =
+    "the firmware update cannot be stopped safely now: the calculator is in update mode, which "
+    "has no cancel, so the update goes on. A second Ctrl+C ends at once and leaves the "
+    "calculator in update mode with its firmware only partly written; it will not work until a "
+    "whole update has gone through.";
+constexpr const char* kStoppingText =
+    "stopping before the calculator is switched to update mode (a second Ctrl+C ends at once)";
+constexpr const char* kStoppedText =
+    "stopped by Ctrl+C; the calculator was not switched to update mode and stays in its normal "
+    "mode";
+
+// The update's progress on standard error: a line per stage, and the pages as the link
+// commands show their items (a live line on a terminal, a line per page elsewhere); nothing
+// with --quiet. Ctrl+C ends the update only while the calculator is still in its normal mode;
+// once it waits in update mode there is no way back, so the first press says so and the
+// update goes on, and a second one ends the program at once (InterruptCatcher).
+class UpdateProgress final : public TransferObserver {
 public:
-    explicit ConsoleProgress(bool quiet) : quiet_(quiet) {}
-    void on_stage(TransferStage stage) override {
-        if (quiet_) {
-            return;
-        }
-        std::printf("%s\n", stage_text(stage));
-        std::fflush(stdout);
-    }
-    void on_page_written(const PlannedPage& page, std::size_t index, std::size_t total) override {
-        if (quiet_) {
-            return;
-        }
-        std::printf("page %zu/%zu at 0x%06X (%u bytes) OK\n", index + 1, total, page.address,
-                    page.length);
-        std::fflush(stdout);
-    }
-    void on_calculator_version(std::array<char, 3> v) override {
-        std::printf("calculator firmware version %c%c%c\n", v[0], v[1], v[2]);
+    UpdateProgress(ProgressStyle style, Clock& clock, MeteredPort& meter,
+                   const std::vector<PlannedPage>& pages)
+        : style_(style),
+          pages_(pages),
+          lines_(style, clock, meter, [this](std::string_view item) { return page_bytes(item); }) {
+        meter.set_on_activity([this] { poll(); });
     }
 
+    void on_stage(TransferStage stage) override {
+        if (stage == TransferStage::update_mode || stage == TransferStage::pages) {
+            committed_ = true;
+        }
+        if (lines_.is_open()) {
+            lines_.advance(-1, "");  // the pages ended early
+        }
+        if (stage == TransferStage::pages && !pages_.empty()) {
+            lines_.show(TextId::none, static_cast<int>(pages_.size()), false);
+            lines_.advance(0, page_name(0));
+        } else if (stage != TransferStage::finished && style_ != ProgressStyle::none) {
+            lines_.note(stage_text(stage));
+        }
+        poll();
+    }
+    void on_page_written(const PlannedPage&, std::size_t index, std::size_t) override {
+        lines_.advance(1, index + 1 < pages_.size() ? page_name(index + 1) : "");
+    }
+    bool stop_requested() override { return interrupt_requested(); }
+
 private:
-    bool quiet_;
+    void poll() {
+        if (interrupt_requested() && committed_ && !told_cannot_stop_) {
+            // Also when the press came while a stop was still safe but the calculator took a
+            // header before the transfer reached a point where it could stop.
+            told_cannot_stop_ = told_stopping_ = true;
+            lines_.note(std::string("travex-cli: ") + kCannotStopText);
+        } else if (interrupt_requested() && !told_stopping_) {
+            told_stopping_ = true;
+            lines_.note(std::string("travex-cli: ") + kStoppingText);
+        }
+        lines_.flash();
+    }
+    std::string page_name(std::size_t index) const {
+        char name[48];
+        std::snprintf(name, sizeof name, "page %zu/%zu at 0x%06X", index + 1, pages_.size(),
+                      pages_[index].address);
+        return name;
+    }
+    // A page takes its packet (address, length, data, sum) and the two bytes of "OK".
+    std::optional<std::uint64_t> page_bytes(std::string_view item) const {
+        for (std::size_t i = 0; i < pages_.size(); ++i) {
+            if (item == page_name(i)) {
+                return pages_[i].length + 10;
+            }
+        }
+        return std::nullopt;
+    }
+
+    ProgressStyle style_;
+    const std::vector<PlannedPage>& pages_;
+    ConsoleProgress lines_;
+    bool committed_ = false;  // the calculator was switched to update mode, or took a header
+    bool told_stopping_ = false;
+    bool told_cannot_stop_ = false;
 };
 
 // The settings of --settings INI (read, written back whole, as the dialog does), or the
@@ -108,6 +168,19 @@ std::optional<CheckedImage> checked_image(const std::string& path, const ReproSe
         return std::nullopt;
     }
     return std::move(check.image);
+}
+
+// The "result" word of the --json report.
+const char* result_word(TransferResult result) {
+    switch (result) {
+        case TransferResult::finished:
+            return "finished";
+        case TransferResult::not_newer:
+            return "not_newer";
+        case TransferResult::no_response:
+            break;
+    }
+    return "no_response";
 }
 
 std::string version_text(const FirmwareVersion& v) {
@@ -215,21 +288,25 @@ int run_send(const ParsedOptions& options) {
     if (!image) {
         return kExitFailure;
     }
-    std::printf("%s: version %s ok\n", path.c_str(), version_text(image->version).c_str());
+    const bool json = options.has("--json");
+    if (!json) {
+        std::printf("%s: version %s ok\n", path.c_str(), version_text(image->version).c_str());
+    }
     if (!confirmed(options)) {
         return fail("", "cancelled; nothing was sent");
     }
-    ConsoleProgress progress(options.has("--quiet"));
     SerialPort& port = rig ? static_cast<SerialPort&>(rig->port) : *device->port;
     Clock& clock = rig ? static_cast<Clock&>(rig->clock) : *device->clock;
     const int port_number = rig ? 1 : device->settings.port_number;
+    const std::string port_name = rig ? "simulated calculator" : device->name;
+    const std::vector<PlannedPage> pages = plan_pages(flash_layout(*settings), image->bytes);
+    InterruptCatcher interrupts;
+    MeteredPort meter(port);
+    UpdateProgress progress(progress_style(options.has("--quiet")), clock, meter, pages);
     const std::uint64_t start = clock.now_ms();
-    FirmwareTransfer transfer(port, clock, *settings, *image, port_number, &progress);
+    FirmwareTransfer transfer(meter, clock, *settings, *image, port_number, &progress);
     const TransferReport report = transfer.run();
     const std::uint64_t took = clock.now_ms() - start;
-    std::printf("%zu pages written in %llu.%03llu s%s\n", report.pages_written,
-                static_cast<unsigned long long>(took / 1000),
-                static_cast<unsigned long long>(took % 1000), rig ? " (simulated time)" : "");
     if (rig) {
         if (const auto out = options.value("--flash-out")) {
             if (!rig->calculator.save_flash(real_file_system(), *out)) {
@@ -237,18 +314,48 @@ int run_send(const ParsedOptions& options) {
             }
         }
     }
-    const ReproMessage message = result_message(report.result);
-    if (report.result != TransferResult::finished) {
-        return fail("", console_text(message.text));
+    const std::string message =
+        report.stopped ? kStoppedText : console_text(result_message(report.result).text);
+    const bool ok = report.result == TransferResult::finished;
+    if (json) {
+        const auto version = report.calculator_version;
+        const std::string error =
+            ok ? "null"
+               : "{\"file\": " + json_quoted(port_name) + ", \"message\": " + json_quoted(message) +
+                     ", \"cancelled\": " + (report.stopped ? "true" : "false") + "}";
+        const std::string document =
+            "{\"image\": " + json_quoted(path) +
+            ", \"version\": " + json_quoted(version_text(image->version)) +
+            ", \"calculator_version\": " +
+            (version ? json_quoted(std::string(version->begin(), version->end())) : "null") +
+            ", \"pages_written\": " + std::to_string(report.pages_written) +
+            ", \"transfer_ms\": " + std::to_string(took) + ", \"result\": \"" +
+            (report.stopped ? "stopped" : result_word(report.result)) +
+            "\", \"ok\": " + (ok ? "true" : "false") + ", \"error\": " + error + "}\n";
+        std::fputs(document.c_str(), stdout);
+    } else {
+        if (const auto v = report.calculator_version) {
+            std::printf("calculator firmware version %c%c%c\n", (*v)[0], (*v)[1], (*v)[2]);
+        }
+        std::printf("%zu pages written in %llu.%03llu s%s\n", report.pages_written,
+                    static_cast<unsigned long long>(took / 1000),
+                    static_cast<unsigned long long>(took % 1000), rig ? " (simulated time)" : "");
+        if (ok) {
+            std::printf("%s\n", message.c_str());
+        }
     }
-    std::printf("%s\n", message.text.c_str());
-    return kExitOk;
+    if (report.stopped) {
+        fail(port_name, message);
+        return kExitInterrupted;
+    }
+    return ok ? kExitOk
+              : fail(report.result == TransferResult::no_response ? port_name : path, message);
 }
 
 int run(Args args) {
     std::string error;
     const OptionSpec known{
-        {"--sim", "--yes", "--quiet"},
+        {"--sim", "--yes", "--quiet", "--json"},
         {"--settings", "--port", "--fault", "--firmware-version", "--flash-out"}};
     const auto options = parse_options(args, known, error);
     if (!options) {
@@ -259,7 +366,8 @@ int run(Args args) {
     }
     const std::string& action = options->positional.front();
     if (action == "check") {
-        if (options->has("--sim") || options->has("--yes") || options->value("--port")) {
+        if (options->has("--sim") || options->has("--yes") || options->has("--json") ||
+            options->value("--port")) {
             return usage_error(kCommand, "check takes only IMAGE and --settings");
         }
         return run_check(*options);
@@ -274,7 +382,7 @@ const RegisterCommand reg(
     {kCommand,
      "firmware check IMAGE [--settings INI] | firmware send IMAGE (--sim [--fault F]... "
      "[--firmware-version VVV] [--flash-out FILE] | --port DEVICE) [--settings INI] [--yes] "
-     "[--quiet]",
+     "[--quiet] [--json]",
      "check a firmware image, or send it to the calculator", &run});
 
 }  // namespace

@@ -36,6 +36,9 @@ PortWriteResult MeteredPort::WriteLinkBytes(std::span<const std::uint8_t> bytes)
     if (result.status != PortWriteStatus::failed) {
         moved_ += std::min(result.written, bytes.size());
     }
+    if (on_activity_) {
+        on_activity_();
+    }
     return result;
 }
 
@@ -43,6 +46,9 @@ PortReadResult MeteredPort::ReadLinkBytes(std::span<std::uint8_t> buffer) {
     const PortReadResult result = inner_.ReadLinkBytes(buffer);
     if (result.status == PortReadStatus::received) {
         moved_ += std::min(result.received, buffer.size());
+    }
+    if (on_activity_) {
+        on_activity_();
     }
     return result;
 }
@@ -97,6 +103,13 @@ void ConsoleProgress::flash() {
         engine_->request_abort(rewrite_on_cancel_);
     }
     draw();
+}
+
+void ConsoleProgress::note(std::string_view line) {
+    erase_line();
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+    std::fflush(stderr);
+    last_draw_ = {};
 }
 
 void ConsoleProgress::begin_item(std::string_view name) {

@@ -37,10 +37,16 @@ public:
     bool SetLinkBaud(std::uint32_t rate) override { return inner_.SetLinkBaud(rate); }
 
     std::uint64_t moved() const { return moved_; }
+    // Called after every read and write: an operation that blocks inside one long call (the
+    // firmware update) redraws its progress and hears Ctrl+C from here.
+    void set_on_activity(std::function<void()> on_activity) {
+        on_activity_ = std::move(on_activity);
+    }
 
 private:
     SerialPort& inner_;
     std::uint64_t moved_ = 0;
+    std::function<void()> on_activity_;
 };
 
 class ConsoleProgress final : public link::ProgressSink {
@@ -68,6 +74,8 @@ public:
     void show_line(TextId text) override;
     bool is_open() const override { return open_; }
     void flash() override;
+    // A line of its own on standard error, whatever the style; the live line comes back below.
+    void note(std::string_view line);
 
 private:
     void begin_item(std::string_view name);

@@ -21,10 +21,19 @@ void FirmwareTransfer::stage(TransferStage s) {
     observer_->on_stage(s);
 }
 
+bool FirmwareTransfer::stop_now() {
+    if (!may_stop_ || !observer_->stop_requested()) {
+        return false;
+    }
+    report_.stopped = true;
+    return true;
+}
+
 TransferReport FirmwareTransfer::run() {
     report_ = TransferReport{};
     version_refused_ = false;
     written_ = false;
+    may_stop_ = true;
     // Settings or an image that did not pass their checks never reach the port.
     if (settings_problem(settings_) || image_.bytes.size() < image_length_needed(layout_)) {
         return report_;
@@ -47,23 +56,31 @@ TransferReport FirmwareTransfer::run() {
 TransferStage FirmwareTransfer::step(TransferStage current) {
     switch (current) {
         case TransferStage::opening:
-            return port_.OpenLinkPort(port_number_) == PortOpenResult::ok
-                       ? TransferStage::direct_attempt
-                       : TransferStage::finished;
+            if (port_.OpenLinkPort(port_number_) != PortOpenResult::ok) {
+                return TransferStage::finished;
+            }
+            return stop_now() ? TransferStage::closing : TransferStage::direct_attempt;
         case TransferStage::direct_attempt:
             port_.SetLinkBaud(kHeaderBaud);
             written_ = page_transfer();
-            return written_ ? TransferStage::closing : TransferStage::version_check;
+            return written_ || report_.stopped ? TransferStage::closing
+                                               : TransferStage::version_check;
         case TransferStage::version_check:
+            if (stop_now()) {
+                return TransferStage::closing;
+            }
             port_.SetLinkBaud(kLinkBaud);
             // Whatever the direct attempt left in the input would stand before the replies.
             port_.PurgeLinkPort();
-            if (!version_check()) {
+            // A stop after the greeting says goodbye, which returns the calculator to its
+            // normal mode, as after a refused version.
+            if (!version_check() || stop_now()) {
                 return TransferStage::goodbye;
             }
             return command_with_ack(kCommandUpdate) ? TransferStage::update_mode
                                                     : TransferStage::closing;
         case TransferStage::update_mode:
+            may_stop_ = false;
             port_.SetLinkBaud(kHeaderBaud);
             written_ = page_transfer();
             return TransferStage::closing;
@@ -117,6 +134,11 @@ bool FirmwareTransfer::send_header() {
     stage(TransferStage::header);
     // Only a header that goes unanswered is tried again; a wrong answer ends the attempt.
     for (int attempt = 0; attempt < kHeaderAttempts; ++attempt) {
+        // An unanswered header left the calculator as it was; in the direct attempt that may
+        // still be its normal mode.
+        if (stop_now()) {
+            return false;
+        }
         if (send_data_packet(packet, kHeaderReplyMs)) {
             return true;
         }

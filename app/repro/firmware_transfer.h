@@ -60,6 +60,11 @@ public:
     virtual void on_progress_step() {}
     // The calculator's firmware version, when it told it.
     virtual void on_calculator_version(std::array<char, 3>) {}
+    // Whether the user wants the update to end. Asked only while the calculator is still in its
+    // normal mode (before the first header, between unanswered headers of the direct attempt,
+    // before the switch to update mode): there the transfer ends and leaves it so. Once the
+    // calculator waits in update mode the protocol has no way back, and the update goes on.
+    virtual bool stop_requested() { return false; }
 };
 
 struct TransferReport {
@@ -67,6 +72,7 @@ struct TransferReport {
     std::size_t pages_written = 0;
     bool timed_out = false;  // the last awaited reply did not come in time
     std::optional<std::array<char, 3>> calculator_version;
+    bool stopped = false;  // ended on the observer's stop request, the calculator in normal mode
 };
 
 class FirmwareTransfer {
@@ -91,6 +97,8 @@ private:
     // Reads exactly buffer.size() bytes within limit_ms; false when they did not all come.
     bool read_reply(std::span<std::uint8_t> buffer, std::uint32_t limit_ms);
     void stage(TransferStage s);
+    // True, and the report marked stopped, when a stop is asked while it is still safe.
+    bool stop_now();
 
     SerialPort& port_;
     Clock& clock_;
@@ -103,6 +111,7 @@ private:
     TransferObserver quiet_;
     bool version_refused_ = false;
     bool written_ = false;  // a page transfer ended with its end marker accepted
+    bool may_stop_ = true;  // the calculator has not been switched to update mode by this run
     TransferReport report_;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "repro/firmware_transfer.h"
 #include "sim/firmware_image_maker.h"
@@ -15,7 +16,9 @@ struct Observed final : TransferObserver {
     std::vector<TransferStage> stages;
     int steps = 0;
     std::vector<std::uint32_t> pages;
+    std::function<bool(const Observed&)> stop;  // the user's stop request, when there is one
     void on_stage(TransferStage s) override { stages.push_back(s); }
+    bool stop_requested() override { return stop && stop(*this); }
     void on_progress_step() override { ++steps; }
     void on_page_written(const PlannedPage& p, std::size_t, std::size_t) override {
         pages.push_back(p.address);
@@ -155,6 +158,49 @@ TEST_F(Transfer, AnUnansweredHeaderEndsWithNoResponse) {
     EXPECT_EQ(calculator.stats().mode_switches, 1);
     EXPECT_EQ(calculator.stats().pages_written, 0);
     expect_port_left_closed_at_link_speed();
+}
+
+// A stop is honoured only while the calculator is in its normal mode, and leaves it there; once
+// the calculator waits in update mode the update runs to its end.
+TEST_F(Transfer, AStopEndsTheUpdateOnlyBeforeTheCalculatorEntersUpdateMode) {
+    const Bytes header = data_packet(0, header_data(flash_layout(settings), true, 0x80));
+    const Bytes hello = command_packet(kCommandHello);
+
+    observed.stop = [](const Observed&) { return true; };
+    TransferReport report = run();
+    EXPECT_TRUE(report.stopped);
+    EXPECT_NE(report.result, TransferResult::finished);
+    EXPECT_TRUE(port.wire_log().empty()) << "a stop before the first header sends nothing";
+    expect_port_left_closed_at_link_speed();
+
+    // The first header went unanswered (the calculator is in its normal mode): no second one.
+    observed = {};
+    observed.stop = [](const Observed& o) { return o.saw(TransferStage::header); };
+    report = run();
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(count_on_wire(header), 1u);
+    EXPECT_EQ(count_on_wire(hello), 0u);
+    EXPECT_FALSE(calculator.in_update_mode());
+    expect_port_left_closed_at_link_speed();
+
+    // After the greeting: goodbye, never the switch to update mode.
+    observed = {};
+    observed.stop = [](const Observed& o) { return o.saw(TransferStage::version_check); };
+    report = run();
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(calculator.stats().mode_switches, 0);
+    EXPECT_EQ(calculator.stats().goodbyes, 1);
+    EXPECT_EQ(calculator.stats().pages_written, 0);
+    EXPECT_FALSE(calculator.in_update_mode());
+    expect_port_left_closed_at_link_speed();
+
+    // In update mode a stop request changes nothing.
+    observed = {};
+    observed.stop = [](const Observed& o) { return o.saw(TransferStage::update_mode); };
+    report = run();
+    EXPECT_FALSE(report.stopped);
+    EXPECT_EQ(report.result, TransferResult::finished);
+    EXPECT_TRUE(calculator.flash() == expected_flash());
 }
 
 TEST_F(Transfer, ARefusedPageEndsWithNoResponseAndEarlierPagesStayWritten) {
