@@ -9,7 +9,6 @@
 #include "cli/command.h"
 #include "cli/media_text.h"
 #include "cli/options.h"
-#include "cli/output.h"
 #include "cli/slide_show_input.h"
 #include "files/group_file.h"
 #include "image/png_writer.h"
@@ -42,13 +41,18 @@ int run(Args args) {
     const bool overwrite = options->has("--overwrite");
     FileSystem& fs = real_file_system();
     std::size_t kept = 0;
+    // The --json document is made whole before any of it is written, so that a page that
+    // cannot be written ends it with the failure instead of cutting it off.
+    std::string document;
     if (json) {
-        std::printf("{\"show\": %s, \"title\": %s, \"pages\": [", json_quoted(path).c_str(),
-                    json_quoted(show->title_text()).c_str());
+        document = "{\"show\": " + json_quoted(path) +
+                   ", \"title\": " + json_quoted(show->title_text()) + ", \"pages\": [";
     } else {
         std::printf("title: \"%s\", %zu pages\n", printable(show->title_text()).c_str(),
                     show->pages.size());
     }
+    std::string failed_file;
+    std::string problem;
     for (std::size_t i = 0; i < show->pages.size(); ++i) {
         const slides::Page& page = show->pages[i];
         char base[32];
@@ -60,27 +64,32 @@ int run(Args args) {
             ++kept;
         } else if (const MessageId message = image::save_bitmap_file(fs, bmp, framed);
                    message != MessageId::none) {
-            return fail(bmp, message_text(message));
+            failed_file = bmp;
+            problem = message_text(message);
+            break;
         }
         const std::string png_path = group::target_path(folder, std::string(base) + ".png");
         const bool keep_png = png && !overwrite && fs.exists(png_path);
         if (keep_png) {
             ++kept;
-        } else if (png) {
-            const int status = write_output(
-                png_path, image::png_black_and_white(framed.framed_width(), image::kFramedHeight,
-                                                     image::dark_pixels(framed)));
-            if (status != kExitOk) {
-                return status;
-            }
+        } else if (png &&
+                   write_file_atomic(fs, png_path,
+                                     image::png_black_and_white(
+                                         framed.framed_width(), image::kFramedHeight,
+                                         image::dark_pixels(framed))) != WriteResult::written) {
+            failed_file = png_path;
+            problem = "cannot write the file";
+            break;
         }
         if (json) {
-            std::printf(
-                "%s\n  {\"number\": %zu, \"offset\": %zu, \"record_length\": %u, "
-                "\"decoded_bytes\": %zu, \"complete\": %s, \"file\": %s, \"kept\": %s}",
-                i == 0 ? "" : ",", i + 1, page.offset, page.record_length, page.decoded.produced,
-                page.decoded.complete() ? "true" : "false", json_quoted(bmp).c_str(),
-                keep_bmp || keep_png ? "true" : "false");
+            char entry[160];
+            std::snprintf(entry, sizeof entry,
+                          "%s\n  {\"number\": %zu, \"offset\": %zu, \"record_length\": %u, "
+                          "\"decoded_bytes\": %zu, \"complete\": %s, \"file\": ",
+                          i == 0 ? "" : ",", i + 1, page.offset, page.record_length,
+                          page.decoded.produced, page.decoded.complete() ? "true" : "false");
+            document += entry + json_quoted(bmp) +
+                        ", \"kept\": " + (keep_bmp || keep_png ? "true" : "false") + "}";
         } else {
             std::printf("No.%zu: %s", i + 1, printable(bmp).c_str());
             if (keep_bmp || keep_png) {
@@ -94,11 +103,15 @@ int run(Args args) {
         }
     }
     if (json) {
-        std::printf("]}\n");
-    } else if (kept > 0) {
+        document += problem.empty()
+                        ? "], \"ok\": true, \"error\": null}\n"
+                        : "], \"ok\": false, \"error\": {\"file\": " + json_quoted(failed_file) +
+                              ", \"message\": " + json_quoted(problem) + "}}\n";
+        std::fputs(document.c_str(), stdout);
+    } else if (kept > 0 && problem.empty()) {
         std::printf("%zu existing page files kept (--overwrite replaces them)\n", kept);
     }
-    return kExitOk;
+    return problem.empty() ? kExitOk : fail(failed_file, problem);
 }
 
 const RegisterCommand reg({"slides", "slides SHOW [-o DIR] [--png] [--overwrite] [--json]",

@@ -26,14 +26,21 @@ void print_usage(std::FILE* to) {
                  "\nThe link commands send, recv, capture and probe show their progress on"
                  " standard error: a line that\nupdates itself on a terminal, one line per item"
                  " otherwise, none with --quiet. Ctrl+C stops the\noperation as the Cancel"
-                 " button does; a second Ctrl+C ends at once.\n");
-    std::fprintf(to,
-                 "\n--json (info, list, send, recv, capture, probe, ungroup, slides, export)"
-                 " writes one JSON document\nto standard output instead of the report; the"
-                 " schemas are in docs/cli-json.md.\n");
+                 " button does; a second Ctrl+C ends at once.\n"
+                 "firmware send shows its stages and pages the same way. Ctrl+C stops it only"
+                 " before the calculator is\nswitched to update mode (exit status 130, the"
+                 " calculator stays in its normal mode); after that\nthe update has no cancel:"
+                 " the first Ctrl+C says so and the update goes on, a second one ends at\nonce"
+                 " and leaves the calculator in update mode with its firmware partly written.\n");
+    std::fprintf(
+        to,
+        "\n--json (info, list, send, recv, capture, probe, ungroup, slides, export, firmware send)"
+        " writes one JSON document\nto standard output instead of the report; the"
+        " schemas are in docs/cli-json.md.\n");
     std::fprintf(to,
                  "\nExit status: 0 success, 1 failure (one line names the file and the problem),"
-                 " 2 usage error,\n130 stopped by Ctrl+C.\n");
+                 " 2 usage error,\n130 stopped by Ctrl+C (also when a second Ctrl+C ends a command "
+                 "at once).\n");
 }
 
 int run_command_line(int argc, char** argv) {
