@@ -175,7 +175,7 @@ TEST_F(Transfer, AStopEndsTheUpdateOnlyBeforeTheCalculatorEntersUpdateMode) {
 
     // The first header went unanswered (the calculator is in its normal mode): no second one.
     observed = {};
-    observed.stop = [](const Observed& o) { return o.saw(TransferStage::header); };
+    observed.stop = [&](const Observed&) { return count_on_wire(header) == 1; };
     report = run();
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(count_on_wire(header), 1u);
@@ -185,7 +185,7 @@ TEST_F(Transfer, AStopEndsTheUpdateOnlyBeforeTheCalculatorEntersUpdateMode) {
 
     // After the greeting: goodbye, never the switch to update mode.
     observed = {};
-    observed.stop = [](const Observed& o) { return o.saw(TransferStage::version_check); };
+    observed.stop = [this](const Observed&) { return calculator.stats().version_queries > 0; };
     report = run();
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(calculator.stats().mode_switches, 0);
