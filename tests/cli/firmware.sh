@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # travex-cli firmware check and send: the image checks, a full update against the in-process
-# simulated calculator and one over a pseudo-terminal (flash compared byte for byte), every
-# injected fault ending with its message, and settings refused before the port opens.
+# simulated calculator and one over a pseudo-terminal (flash compared byte for byte), its progress
+# and --json report, settings refused before the port opens, and Ctrl+C before and after the
+# calculator is in update mode (the second press ending at once, for every link command).
 set -u
 cli=$1
 work=$2
@@ -19,14 +20,11 @@ expect_flash() { python3 "$here/make_firmware_image.py" --expect-flash "$@"; }
 make_image rq7310_ver101.bin 0 1 5 59 60
 out=$("$cli" firmware check rq7310_ver101.bin) || failed "check of a good image exits 0"
 [ "$out" = "rq7310_ver101.bin: version 101 ok" ] || failed "check prints '$out'"
-cp rq7310_ver101.bin rq7310_ver101.BIN
-"$cli" firmware check rq7310_ver101.BIN >/dev/null || failed "the extension is taken without case"
-for name in RQ7310_ver101.bin rq7310_ver1x1.bin rq7310_ver1011.bin; do
-    cp rq7310_ver101.bin "$name"
-    err=$("$cli" firmware check "$name" 2>&1)
-    [ $? -eq 1 ] || failed "$name is refused with status 1"
-    [ "$err" = "travex-cli: $name: Not a valid Binary File." ] || failed "$name: '$err'"
-done
+# The name rules themselves are the unit tests' business; here the message and the status.
+cp rq7310_ver101.bin RQ7310_ver101.bin
+err=$("$cli" firmware check RQ7310_ver101.bin 2>&1)
+[ $? -eq 1 ] || failed "a bad name is refused with status 1"
+[ "$err" = "travex-cli: RQ7310_ver101.bin: Not a valid Binary File." ] || failed "name: '$err'"
 make_image rq7310_ver102.bin 0 --bad-sum
 err=$("$cli" firmware check rq7310_ver102.bin 2>&1)
 [ "$err" = "travex-cli: rq7310_ver102.bin: Check sum error!" ] || failed "bad sum: '$err'"
@@ -36,12 +34,9 @@ err=$("$cli" firmware check rq7310_ver103.bin 2>&1)
 err=$("$cli" firmware check rq7310_ver104.bin 2>&1)
 [ "$err" = "travex-cli: rq7310_ver104.bin: Can't open file !" ] || failed "missing: '$err'"
 
-# The settings file: created whole when missing, MODEL rewritten, an empty layout value refused.
+# The settings file: created whole when missing, an empty layout value refused.
 "$cli" firmware check rq7310_ver101.bin --settings repro.ini >/dev/null || failed "check --settings"
 grep -q '^SMALL PAGE SEND SIZE=0x2000' repro.ini || failed "repro.ini created with defaults"
-sed -i 's/^MODEL=.*/MODEL=RQ-7100/' repro.ini
-"$cli" firmware check rq7310_ver101.bin --settings repro.ini >/dev/null
-grep -q '^MODEL=RQ-7310' repro.ini || failed "MODEL is rewritten"
 sed 's/^SMALL PAGE SEND SIZE=.*/SMALL PAGE SEND SIZE=/' repro.ini > empty.ini
 err=$("$cli" firmware check rq7310_ver101.bin --settings empty.ini 2>&1)
 [ "$err" = "travex-cli: empty.ini: init err" ] || failed "empty value: '$err'"
@@ -85,19 +80,9 @@ assert 'No response' in b['error']['message'] and not b['error']['cancelled'], b
     --fault update-mode > direct.txt 2>&1 || failed "already in update mode"
 grep -q "asking the calculator" direct.txt && failed "no version check in update mode"
 
-# Faults: each ends with its message.
-fault_ends() { # message-fragment send-args...
-    local want=$1; shift
-    local err
-    err=$("$cli" firmware send rq7310_ver101.bin --sim --yes "$@" 2>&1 >/dev/null)
-    [ $? -eq 1 ] || failed "$* fails with status 1"
-    echo "$err" | grep -q "$want" || failed "$*: '$err'"
-}
-fault_ends "older version of the currently installed" --firmware-version 101
-fault_ends "older version of the currently installed" --firmware-version 200
-fault_ends "No response" --fault no-header
-fault_ends "No response" --fault page-ng:3
-fault_ends "No response" --fault silent-after:2
+err=$("$cli" firmware send rq7310_ver101.bin --sim --yes --firmware-version 101 2>&1 >/dev/null)
+[ $? -eq 1 ] || failed "an image that is not newer fails"
+echo "$err" | grep -q "older version of the currently installed" || failed "not newer: '$err'"
 "$cli" firmware send rq7310_ver101.bin --sim --yes --fault bogus >/dev/null 2>&1
 [ $? -eq 2 ] || failed "an unknown fault is a usage error"
 
