@@ -35,8 +35,8 @@ void print_usage(std::FILE* to) {
     std::fprintf(
         to,
         "\n--json (info, list, send, recv, capture, probe, ungroup, slides, export, firmware send)"
-        " writes one JSON document\nto standard output instead of the report; the"
-        " schemas are in docs/cli-json.md.\n");
+        " writes\none JSON document to standard output instead of the report; the schemas are in"
+        " docs/cli-json.md.\n");
     std::fprintf(to,
                  "\nExit status: 0 success, 1 failure (one line names the file and the problem),"
                  " 2 usage error,\n130 stopped by Ctrl+C (also when a second Ctrl+C ends a command "
