@@ -53,7 +53,7 @@ const char* stage_text(TransferStage stage) {
     return "";
 }
 
-// What an update's failure tells the user on its second Ctrl+C line.
+// What Ctrl+C during an update tells the user.
 constexpr const char* kCannotStopText =
     "the firmware update cannot be stopped safely now: the calculator is in update mode, which "
     "has no cancel, so the update goes on. A second Ctrl+C ends at once and leaves the "
@@ -75,10 +75,14 @@ public:
     UpdateProgress(ProgressStyle style, Clock& clock, MeteredPort& meter,
                    const std::vector<PlannedPage>& pages)
         : style_(style),
+          meter_(meter),
           pages_(pages),
           lines_(style, clock, meter, [this](std::string_view item) { return page_bytes(item); }) {
         meter.set_on_activity([this] { poll(); });
     }
+    ~UpdateProgress() override { meter_.set_on_activity(nullptr); }
+    UpdateProgress(const UpdateProgress&) = delete;
+    UpdateProgress& operator=(const UpdateProgress&) = delete;
 
     void on_stage(TransferStage stage) override {
         if (stage == TransferStage::update_mode || stage == TransferStage::pages) {
@@ -130,6 +134,7 @@ private:
     }
 
     ProgressStyle style_;
+    MeteredPort& meter_;
     const std::vector<PlannedPage>& pages_;
     ConsoleProgress lines_;
     bool committed_ = false;  // the calculator was switched to update mode, or took a header
