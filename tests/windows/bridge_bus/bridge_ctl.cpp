@@ -7,17 +7,14 @@
 //   bridge_ctl serialcomm              print the serial device map, one "link=port" a line
 //   bridge_ctl dos NAME                print the target of DOS device NAME, or "none"
 //   bridge_ctl hold FILE               keep the Wine session (and so the drivers) up until FILE
-//   exists bridge_ctl open-hold PORT FILE     open PORT, print "opened", keep it open until FILE
-//   exists bridge_ctl probe-echo TEXT         through the probe driver: write TEXT to the bridge
-//   and read
-//                                      it back from an echoing far end
+//                                      exists
+//   bridge_ctl open-hold PORT FILE     open PORT, print "opened", keep it open until FILE exists
 #include <windows.h>
 // clang-format off
 #include <setupapi.h>
 #include <newdev.h>
 // clang-format on
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -193,40 +190,6 @@ int open_hold(const char* port, const char* file) {
     return 0;
 }
 
-int probe_echo(const std::string& text) {
-    HANDLE probe = CreateFileA("\\\\.\\TravexBridgeProbe", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
-        return fail("opening the probe");
-    }
-    // The probe moves at most one 64-byte packet per request.
-    for (size_t at = 0; at < text.size(); at += 64) {
-        const DWORD piece = static_cast<DWORD>(std::min<size_t>(64, text.size() - at));
-        DWORD written = 0;
-        if (!WriteFile(probe, text.data() + at, piece, &written, nullptr) || written != piece) {
-            CloseHandle(probe);
-            return fail("the bulk-out write");
-        }
-    }
-    std::string echoed;
-    while (echoed.size() < text.size()) {
-        char packet[64];
-        DWORD got = 0;
-        if (!ReadFile(probe, packet, sizeof(packet), &got, nullptr)) {
-            CloseHandle(probe);
-            return fail("the bulk-in read");
-        }
-        echoed.append(packet, got);
-    }
-    CloseHandle(probe);
-    if (echoed != text) {
-        std::printf("echo differs: '%s'\n", echoed.c_str());
-        return 1;
-    }
-    std::printf("echo ok %zu bytes\n", echoed.size());
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -255,14 +218,8 @@ int main(int argc, char** argv) {
     if (command == "open-hold" && argc == 4) {
         return open_hold(argv[2], argv[3]);
     }
-    if (command == "probe-echo" && argc == 3) {
-        return probe_echo(argv[2]);
-    }
-    if (command == "probe-echo" && argc == 3) {
-        return probe_echo(argv[2]);
-    }
     std::fprintf(stderr,
                  "usage: bridge_ctl install INF | plug HWID PORT | unplug | record | serialcomm |"
-                 " dos NAME | hold FILE | open-hold PORT FILE | probe-echo TEXT\n");
+                 " dos NAME | hold FILE | open-hold PORT FILE\n");
     return 2;
 }
