@@ -128,13 +128,14 @@ hardware_id=$(grep -o -i -m1 'USB\\VID_[0-9a-f]\{4\}&PID_[0-9a-f]\{4\}' "$driver
 cp "$driver_sys" "$driver_inf" "$prefix/drive_c/windows/inf/"
 cp "$driver_sys" "$prefix/drive_c/windows/system32/drivers/"
 # The driver's value in the serial device map is named after its device interface's link.
-driver_value() { ctl serialcomm | grep -i '{153557d9-f106-4594-b7ee-8163c2b0e5e9}='; }
+serialcomm() { win reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null; }
+driver_value() { serialcomm | grep -i '{153557d9-f106-4594-b7ee-8163c2b0e5e9}' | awk '{print $NF}'; }
 
 # No Ports class installer has named the port, so the INF's "Identifier" does.
 ctl plug "$hardware_id" COM7 | grep -q plugged || fail "plugging the bridge"
-wait_until 30 'driver_value >/dev/null' || {
-    ctl record; ctl serialcomm; fail "no SERIALCOMM value for the driver's port after start"; }
-port=$(driver_value | sed 's/.*=//')
+wait_until 30 '[ -n "$(driver_value)" ]' || {
+    ctl record; serialcomm; fail "no SERIALCOMM value for the driver's port after start"; }
+port=$(driver_value)
 [ "$(ctl dos "$port")" != none ] || fail "no DOS link $port after start"
 echo "after start: SERIALCOMM $(driver_value)"
 
@@ -193,8 +194,8 @@ holder=$!
 pids+=($holder)
 wait_until 30 'grep -q opened "$work/open-hold.out"' || fail "the port could not be opened"
 ctl unplug | grep -q unplugged || fail "unplugging the bridge with the port open"
-wait_until 30 '! driver_value >/dev/null && [ "$(ctl dos "$port")" = none ]' || {
-    ctl serialcomm; ctl dos "$port"
+wait_until 30 '[ -z "$(driver_value)" ] && [ "$(ctl dos "$port")" = none ]' || {
+    serialcomm; ctl dos "$port"
     fail "the link or the SERIALCOMM value outlived the bridge while the port was open"; }
 touch "$stage/release"
 wait_until 30 '! kill -0 $holder 2>/dev/null' || fail "the program holding the port did not end"

@@ -4,7 +4,6 @@
 //                                      stream goes to serial port PORT (e.g. COM8)
 //   bridge_ctl unplug                  take the bridge away (surprise removal)
 //   bridge_ctl record                  print what the bridge's driver asked of it
-//   bridge_ctl serialcomm              print the serial device map, one "link=port" a line
 //   bridge_ctl dos NAME                print the target of DOS device NAME, or "none"
 //   bridge_ctl hold FILE               keep the Wine session (and so the drivers) up until FILE
 //                                      exists
@@ -129,29 +128,6 @@ int record() {
     return 0;
 }
 
-int serialcomm() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS) {
-        return 0;  // no map: no ports
-    }
-    for (DWORD index = 0;; ++index) {
-        char name[512];
-        BYTE data[512];
-        DWORD name_length = sizeof(name);
-        DWORD data_length = sizeof(data) - 1;
-        DWORD type = 0;
-        if (RegEnumValueA(key, index, name, &name_length, nullptr, &type, data, &data_length) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        data[data_length] = 0;
-        std::printf("%s=%s\n", name, type == REG_SZ ? reinterpret_cast<char*>(data) : "?");
-    }
-    RegCloseKey(key);
-    return 0;
-}
-
 int dos(const char* name) {
     char target[1024];
     if (QueryDosDeviceA(name, target, sizeof(target)) == 0) {
@@ -206,9 +182,6 @@ int main(int argc, char** argv) {
     if (command == "record" && argc == 2) {
         return record();
     }
-    if (command == "serialcomm" && argc == 2) {
-        return serialcomm();
-    }
     if (command == "dos" && argc == 3) {
         return dos(argv[2]);
     }
@@ -219,7 +192,7 @@ int main(int argc, char** argv) {
         return open_hold(argv[2], argv[3]);
     }
     std::fprintf(stderr,
-                 "usage: bridge_ctl install INF | plug HWID PORT | unplug | record | serialcomm |"
+                 "usage: bridge_ctl install INF | plug HWID PORT | unplug | record |"
                  " dos NAME | hold FILE | open-hold PORT FILE\n");
     return 2;
 }
