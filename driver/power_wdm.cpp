@@ -61,6 +61,27 @@ void RunWork(DEVICE_OBJECT*, void* context) {
     record.routine(record.context);
 }
 
+// Asks the power manager for a power request to this device's stack; DevicePowerCompleted hands
+// its end to `done`. A wait-wake request is stored in the caller's slot before it is sent down.
+Status RequestPower(DEVICE_OBJECT* pdo, UCHAR minor, POWER_STATE power, IRP** slot,
+                    DevicePowerDone done, void* context) {
+    RequestPowerIrpRoutine routine = RequestPowerIrp();
+    if (routine == nullptr)
+        return STATUS_NOT_SUPPORTED;
+    auto* record = static_cast<DevicePowerCompletion*>(
+        ExAllocatePoolWithTag(NonPagedPool, sizeof(DevicePowerCompletion), kPoolTag));
+    if (record == nullptr)
+        return STATUS_INSUFFICIENT_RESOURCES;
+    record->done = done;
+    record->context = context;
+    NTSTATUS status = routine(pdo, minor, power, DevicePowerCompleted, record, slot);
+    if (!NT_SUCCESS(status)) {
+        ExFreePoolWithTag(record, kPoolTag);
+        return status;
+    }
+    return STATUS_PENDING;
+}
+
 }  // namespace
 
 Status WdmServices::PassDownPower(void* request, PowerDone done, void* context) {
@@ -85,46 +106,17 @@ Status WdmServices::PassDownPower(void* request, PowerDone done, void* context) 
 
 Status WdmServices::RequestDevicePower(uint8_t minor, uint32_t state, DevicePowerDone done,
                                        void* context) {
-    RequestPowerIrpRoutine routine = RequestPowerIrp();
-    if (routine == nullptr)
-        return STATUS_NOT_SUPPORTED;
-    auto* record = static_cast<DevicePowerCompletion*>(
-        ExAllocatePoolWithTag(NonPagedPool, sizeof(DevicePowerCompletion), kPoolTag));
-    if (record == nullptr)
-        return STATUS_INSUFFICIENT_RESOURCES;
-    record->done = done;
-    record->context = context;
     POWER_STATE power;
     power.DeviceState = static_cast<DEVICE_POWER_STATE>(state);
-    NTSTATUS status = routine(pdo_, minor, power, DevicePowerCompleted, record, nullptr);
-    if (!NT_SUCCESS(status)) {
-        ExFreePoolWithTag(record, kPoolTag);
-        return status;
-    }
-    return STATUS_PENDING;
+    return RequestPower(pdo_, minor, power, nullptr, done, context);
 }
 
 Status WdmServices::RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
                                     void* context) {
-    RequestPowerIrpRoutine routine = RequestPowerIrp();
-    if (routine == nullptr)
-        return STATUS_NOT_SUPPORTED;
-    auto* record = static_cast<DevicePowerCompletion*>(
-        ExAllocatePoolWithTag(NonPagedPool, sizeof(DevicePowerCompletion), kPoolTag));
-    if (record == nullptr)
-        return STATUS_INSUFFICIENT_RESOURCES;
-    record->done = done;
-    record->context = context;
     POWER_STATE power;
     power.SystemState = static_cast<SYSTEM_POWER_STATE>(system_state);
-    // The request is stored in the caller's slot before it is sent down.
-    NTSTATUS status = routine(pdo_, IRP_MN_WAIT_WAKE, power, DevicePowerCompleted, record,
-                              reinterpret_cast<IRP**>(request));
-    if (!NT_SUCCESS(status)) {
-        ExFreePoolWithTag(record, kPoolTag);
-        return status;
-    }
-    return STATUS_PENDING;
+    return RequestPower(pdo_, IRP_MN_WAIT_WAKE, power, reinterpret_cast<IRP**>(request), done,
+                        context);
 }
 
 void WdmServices::CancelRequest(void* request) {

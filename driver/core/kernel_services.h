@@ -118,91 +118,101 @@ using DevicePowerDone = void (*)(void* context, Status status);
 
 enum class RegistryRead : uint8_t { kFound, kAbsent, kFailed };
 
+// The calls the core makes on its kernel, as X(result, name, parameters) rows. KernelServices
+// declares them; the real kernel's services and the test kernel override them with
+// QMUB_KERNEL_SERVICES(QMUB_KERNEL_OVERRIDE), so a call added here reaches both.
+//
+// Requests. PassDown hands the request to the lower device; it is no longer the core's. With
+// `succeed`, the request's status is set to success first. PassDownAndWait sends the request
+// down and waits until the lower device is done; it stays the core's.
+//
+// Events, spin locks (never nested), one-shot timers whose expiry calls OnTimer, threads,
+// non-paged memory. A timer routine may arm its own timer again but never cancels it;
+// CancelTimer also waits until a running timer routine has returned.
+//
+// USB requests to the lower device. The synchronous ones hold an operation count while they run
+// (the core takes it around the call). SubmitBulk returns kPending once the transfer is on its
+// way (done runs later, exactly once) or the failure of the submission (done does not run).
+//
+// Registry, names and the device interface. ReadDeviceString reads a REG_SZ value of the
+// device's hardware key; chars excludes the NUL.
+//
+// Power. PassDownPower sends a power request down with a completion; it is no longer the core's
+// unless done keeps it. RequestDevicePower asks the power manager for a device power request
+// (set or query) to this device's stack; done runs exactly once after it completed, unless the
+// answer is a failure (then done does not run). ReportDevicePower tells the power manager the
+// device's new state. QueueWork runs routine once at passive level. RequestWaitWake asks the
+// power manager for a wait-wake request to this device's stack for the system state given;
+// *request receives the request before it is sent (the wait-wake slot); done runs exactly once
+// after it completed, unless the answer is a failure.
+//
+// Selective suspend: SubmitIdleRequest sends the hub's idle notification with a callback the hub
+// calls (OnIdleCallback) when the device may suspend; *request receives the request before it
+// is sent. done runs once at its completion; the request stays until FreeIdleRequest.
+//
+// SystemControl: a WMI request, answered from the driver's data block (the Wmi* handlers of the
+// core) or passed down when it is not for this device. DeleteDevice detaches from the lower
+// device and deletes the device object: the last call for it.
+#define QMUB_KERNEL_SERVICES(X)                                                         \
+    X(void, Complete, (void* request, Status status, uint64_t information))             \
+    X(void, MarkPending, (void* request))                                               \
+    X(Status, PassDown, (void* request, bool succeed))                                  \
+    X(Status, PassDownAndWait, (void* request))                                         \
+    X(void, InitEvent, (EventId id, EventKind kind, bool signalled))                    \
+    X(void, SetEvent, (EventId id))                                                     \
+    X(void, ClearEvent, (EventId id))                                                   \
+    X(void, WaitEvent, (EventId id))                                                    \
+    X(void, Acquire, (LockId id))                                                       \
+    X(void, Release, (LockId id))                                                       \
+    X(void, ArmTimer, (TimerId id, uint32_t milliseconds))                              \
+    X(void, CancelTimer, (TimerId id))                                                  \
+    X(bool, StartThread, (ThreadRoutine routine, void* context))                        \
+    X(void*, Allocate, (size_t bytes))                                                  \
+    X(void, Free, (void* memory))                                                       \
+    X(Status, GetDescriptor,                                                            \
+      (uint8_t type, uint8_t * buffer, uint32_t length, uint32_t * received))           \
+    X(Status, SelectConfiguration,                                                      \
+      (const uint8_t* config, uint32_t length, InterfaceInfo* selected))                \
+    X(Status, Unconfigure, ())                                                          \
+    X(Status, VendorRequest, (uint8_t request, uint16_t value))                         \
+    X(Status, AbortPipe, (void* pipe))                                                  \
+    X(Status, ResetPipe, (void* pipe))                                                  \
+    X(void, RecoverPort, ())                                                            \
+    X(UsbTransfer*, NewTransfer, ())                                                    \
+    X(void, FreeTransfer, (UsbTransfer * transfer))                                     \
+    X(Status, SubmitBulk,                                                               \
+      (UsbTransfer * transfer, void* pipe, bool in, uint8_t* buffer, uint32_t length,   \
+       TransferDone done, void* context))                                               \
+    X(void, CancelTransfer, (UsbTransfer * transfer))                                   \
+    X(RegistryRead, ReadParameter, (const char16_t* name, uint32_t* value))             \
+    X(Status, ReadDeviceString,                                                         \
+      (const char16_t* name, char16_t* buffer, uint32_t capacity, uint32_t* chars))     \
+    X(Status, SetInterfaceState, (bool enabled))                                        \
+    X(Status, CreateDosLink, (const char16_t* port_name))                               \
+    X(void, DeleteDosLink, (const char16_t* port_name))                                 \
+    X(Status, WriteSerialComm, (const char16_t* port_name))                             \
+    X(void, DeleteSerialComm, ())                                                       \
+    X(void, FreeInterfaceName, ())                                                      \
+    X(void, ReportPowerD0, ())                                                          \
+    X(Status, PassDownPower, (void* request, PowerDone done, void* context))            \
+    X(Status, RequestDevicePower,                                                       \
+      (uint8_t minor, uint32_t state, DevicePowerDone done, void* context))             \
+    X(void, ReportDevicePower, (uint32_t state))                                        \
+    X(bool, QueueWork, (ThreadRoutine routine, void* context))                          \
+    X(Status, RequestWaitWake,                                                          \
+      (uint32_t system_state, void** request, DevicePowerDone done, void* context))     \
+    X(void, CancelRequest, (void* request))                                             \
+    X(Status, SubmitIdleRequest, (void** request, DevicePowerDone done, void* context)) \
+    X(void, FreeIdleRequest, (void* request))                                           \
+    X(Status, SystemControl, (void* request))                                           \
+    X(void, DeleteDevice, ())
+
+#define QMUB_KERNEL_PURE(result, name, parameters) virtual result name parameters = 0;
+#define QMUB_KERNEL_OVERRIDE(result, name, parameters) result name parameters override;
+
 class KernelServices {
 public:
-    // Requests.
-    virtual void Complete(void* request, Status status, uint64_t information) = 0;
-    virtual void MarkPending(void* request) = 0;
-    // Hands the request to the lower device; it is no longer the core's. With `succeed`, the
-    // request's status is set to success first.
-    virtual Status PassDown(void* request, bool succeed) = 0;
-    // Sends the request down and waits until the lower device is done; it stays the core's.
-    virtual Status PassDownAndWait(void* request) = 0;
-
-    // Events, spin locks (never nested), one-shot timers whose expiry calls OnTimer, threads,
-    // non-paged memory. A timer routine may arm its own timer again but never cancels it;
-    // CancelTimer also waits until a running timer routine has returned.
-    virtual void InitEvent(EventId id, EventKind kind, bool signalled) = 0;
-    virtual void SetEvent(EventId id) = 0;
-    virtual void ClearEvent(EventId id) = 0;
-    virtual void WaitEvent(EventId id) = 0;
-    virtual void Acquire(LockId id) = 0;
-    virtual void Release(LockId id) = 0;
-    virtual void ArmTimer(TimerId id, uint32_t milliseconds) = 0;
-    virtual void CancelTimer(TimerId id) = 0;
-    virtual bool StartThread(ThreadRoutine routine, void* context) = 0;
-    virtual void* Allocate(size_t bytes) = 0;
-    virtual void Free(void* memory) = 0;
-
-    // USB requests to the lower device. The synchronous ones hold an operation count while
-    // they run (the core takes it around the call).
-    virtual Status GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length,
-                                 uint32_t* received) = 0;
-    virtual Status SelectConfiguration(const uint8_t* config, uint32_t length,
-                                       InterfaceInfo* selected) = 0;
-    virtual Status Unconfigure() = 0;
-    virtual Status VendorRequest(uint8_t request, uint16_t value) = 0;
-    virtual Status AbortPipe(void* pipe) = 0;
-    virtual Status ResetPipe(void* pipe) = 0;
-    virtual void RecoverPort() = 0;
-    virtual UsbTransfer* NewTransfer() = 0;
-    virtual void FreeTransfer(UsbTransfer* transfer) = 0;
-    // Returns kPending once the transfer is on its way (done runs later, exactly once) or the
-    // failure of the submission (done does not run).
-    virtual Status SubmitBulk(UsbTransfer* transfer, void* pipe, bool in, uint8_t* buffer,
-                              uint32_t length, TransferDone done, void* context) = 0;
-    virtual void CancelTransfer(UsbTransfer* transfer) = 0;
-
-    // Registry, names and the device interface.
-    virtual RegistryRead ReadParameter(const char16_t* name, uint32_t* value) = 0;
-    // Reads a REG_SZ value of the device's hardware key; chars excludes the NUL.
-    virtual Status ReadDeviceString(const char16_t* name, char16_t* buffer, uint32_t capacity,
-                                    uint32_t* chars) = 0;
-    virtual Status SetInterfaceState(bool enabled) = 0;
-    virtual Status CreateDosLink(const char16_t* port_name) = 0;
-    virtual void DeleteDosLink(const char16_t* port_name) = 0;
-    virtual Status WriteSerialComm(const char16_t* port_name) = 0;
-    virtual void DeleteSerialComm() = 0;
-    virtual void FreeInterfaceName() = 0;
-    virtual void ReportPowerD0() = 0;
-
-    // Power. PassDownPower sends a power request down with a completion; it is no longer the
-    // core's unless done keeps it. RequestDevicePower asks the power manager for a device power
-    // request (set or query) to this device's stack; done runs exactly once after it completed,
-    // unless the answer is a failure (then done does not run). ReportDevicePower tells the
-    // power manager the device's new state. QueueWork runs routine once at passive level.
-    virtual Status PassDownPower(void* request, PowerDone done, void* context) = 0;
-    virtual Status RequestDevicePower(uint8_t minor, uint32_t state, DevicePowerDone done,
-                                      void* context) = 0;
-    virtual void ReportDevicePower(uint32_t state) = 0;
-    virtual bool QueueWork(ThreadRoutine routine, void* context) = 0;
-    // Asks the power manager for a wait-wake request to this device's stack for the system
-    // state given; *request receives the request before it is sent (the wait-wake slot).
-    // done runs exactly once after it completed, unless the answer is a failure.
-    virtual Status RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
-                                   void* context) = 0;
-    virtual void CancelRequest(void* request) = 0;
-    // Selective suspend: sends the hub's idle notification with a callback the hub calls
-    // (OnIdleCallback) when the device may suspend; *request receives the request before it is
-    // sent. done runs once at its completion; the request stays until FreeIdleRequest.
-    virtual Status SubmitIdleRequest(void** request, DevicePowerDone done, void* context) = 0;
-    virtual void FreeIdleRequest(void* request) = 0;
-
-    // A WMI request: answered from the driver's data block (the Wmi* handlers of the core) or
-    // passed down when it is not for this device.
-    virtual Status SystemControl(void* request) = 0;
-    // Detaches from the lower device and deletes the device object: the last call for it.
-    virtual void DeleteDevice() = 0;
+    QMUB_KERNEL_SERVICES(QMUB_KERNEL_PURE)
 
 protected:
     ~KernelServices() = default;

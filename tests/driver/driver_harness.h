@@ -138,6 +138,32 @@ public:
         return out;
     }
 
+    // A capabilities record: S0 -> D0, S1..S3 -> the states given, SystemWake and DeviceWake.
+    static std::vector<uint8_t> Capabilities(uint32_t s1, uint32_t s2, uint32_t s3,
+                                             uint32_t system_wake = 0, uint32_t device_wake = 0) {
+        std::vector<uint8_t> caps(64, 0);
+        caps[0] = 64;
+        caps[2] = 1;
+        const uint32_t states[] = {1, s1, s2, s3};  // D0 for S0
+        std::memcpy(caps.data() + 20, states, sizeof(states));
+        std::memcpy(caps.data() + 44, &system_wake, 4);
+        std::memcpy(caps.data() + 48, &device_wake, 4);
+        return caps;
+    }
+    // The capabilities query going down a stack whose bus fills in `bus`; the record the
+    // query starts with has `size` and `version`.
+    SimRequest* QueryCapabilities(std::vector<uint8_t> bus, uint8_t size = 64,
+                                  uint8_t version = 1) {
+        kernel.lower_capabilities = std::move(bus);
+        SimRequest* r = kernel.NewRequest(irp::kPnp, irp::kQueryCapabilities);
+        r->capabilities.assign(64, 0);
+        r->capabilities[0] = size;
+        r->capabilities[2] = version;
+        r->view.capabilities = r->capabilities.data();
+        DispatchPnp(ext, r->view);
+        return r;
+    }
+
     void Feed(const std::string& bytes) {
         std::lock_guard<std::mutex> lock(kernel.bridge_mutex());
         kernel.bridge().FeedFromPeer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());

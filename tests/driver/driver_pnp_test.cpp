@@ -40,14 +40,6 @@ TEST_F(DriverPnp, OlderWdmLevelsKeepThePresets) {
     EXPECT_EQ(h.ext.idle_registry_enabled, 0u);
 }
 
-TEST_F(DriverPnp, AddDeviceSetsUpCounterTimeoutsAndRing) {
-    ASSERT_EQ(h.Add(), kSuccess);
-    EXPECT_EQ(h.ext.io_count.Load(), 1);
-    EXPECT_EQ(h.ext.timeouts[kReadInterval], 1000u);
-    EXPECT_NE(h.ext.ring, nullptr);
-    EXPECT_EQ(h.ext.pnp_state.Load(), kNotStarted);
-}
-
 TEST_F(DriverPnp, AddDeviceWithoutMemoryForTheRingFails) {
     h.kernel.fail_allocation = [](size_t n) { return n == kRingSize; };
     EXPECT_EQ(h.Add(), kInsufficientResources);
@@ -62,11 +54,6 @@ TEST_F(DriverPnp, StartPublishesLinkAndDeviceMapAndLoadsDefaults) {
     EXPECT_TRUE(h.kernel.interface_enabled);
     EXPECT_EQ(h.ext.baud_rate.Load(), 9600u);
     EXPECT_EQ(h.ext.line_control, 3);
-    EXPECT_EQ(h.ext.handflow[0], 1u);
-    EXPECT_EQ(h.ext.handflow[1], 0x40u);
-    EXPECT_EQ(h.ext.chars[4], 0x11);
-    EXPECT_EQ(h.ext.chars[5], 0x13);
-    EXPECT_EQ(h.ext.interface_info.pipe_count, 3u);
     EXPECT_TRUE(h.kernel.bridge().vendor_calls.empty());  // no line coding in normal mode
     EXPECT_EQ(h.ext.io_count.Load(), 1);
 }
@@ -124,12 +111,6 @@ TEST_F(DriverPnp, MalformedConfigurationDescriptorsFailTheStart) {
     config[2] = 4;  // wTotalLength below the header
     EXPECT_EQ(h.Start(), kUnsuccessful);
     EXPECT_EQ(h.kernel.live_allocations, 1);  // only the ring
-}
-
-TEST_F(DriverPnp, RemoteWakeupBitSetsWaitWake) {
-    h.kernel.bridge().config_descriptor[7] = 0xA0;
-    ASSERT_EQ(h.AddAndStart(), kSuccess);
-    EXPECT_EQ(h.ext.wait_wake_enabled, 1u);
 }
 
 TEST_F(DriverPnp, SerialEmulationOffSendsLineCoding2400AtStart) {
@@ -239,26 +220,8 @@ TEST_F(DriverPnp, OtherRequestsArePassedDownUntouched) {
     EXPECT_EQ(h.ext.io_count.Load(), 1);
 }
 
-std::vector<uint8_t> Capabilities(uint32_t s1, uint32_t s2, uint32_t s3) {
-    std::vector<uint8_t> caps(64, 0);
-    caps[0] = 64;
-    caps[2] = 1;
-    auto put = [&](size_t at, uint32_t v) { std::memcpy(caps.data() + at, &v, 4); };
-    put(16 + 4 * 1, 1);  // S0 -> D0
-    put(16 + 4 * 2, s1);
-    put(16 + 4 * 3, s2);
-    put(16 + 4 * 4, s3);
-    return caps;
-}
-
-uint32_t QueryPowerDownLevel(DriverHarness& h, std::vector<uint8_t> bus) {
-    h.kernel.lower_capabilities = bus;
-    SimRequest* r = h.kernel.NewRequest(irp::kPnp, irp::kQueryCapabilities);
-    r->capabilities.assign(64, 0);
-    r->capabilities[0] = 64;
-    r->capabilities[2] = 1;
-    r->view.capabilities = r->capabilities.data();
-    DispatchPnp(h.ext, r->view);
+uint32_t QueryPowerDownLevel(DriverHarness& h, uint32_t s1, uint32_t s2, uint32_t s3) {
+    SimRequest* r = h.QueryCapabilities(DriverHarness::Capabilities(s1, s2, s3));
     EXPECT_EQ(r->status, kSuccess);
     uint32_t flags = 0;
     std::memcpy(&flags, r->capabilities.data() + 4, 4);
@@ -268,24 +231,17 @@ uint32_t QueryPowerDownLevel(DriverHarness& h, std::vector<uint8_t> bus) {
 
 TEST_F(DriverPnp, CapabilitiesGivePowerDownLevelD2) {
     ASSERT_EQ(h.Add(), kSuccess);
-    EXPECT_EQ(QueryPowerDownLevel(h, Capabilities(2, 3, 4)), kPowerD2);  // D1, D2, D3
-    EXPECT_EQ(QueryPowerDownLevel(h, Capabilities(4, 4, 4)), kPowerD2);  // all D3
-    EXPECT_EQ(QueryPowerDownLevel(h, Capabilities(0, 0, 0)), kPowerD2);  // unmapped
-    EXPECT_EQ(QueryPowerDownLevel(h, Capabilities(3, 2, 4)), 2u);        // the last wins: D1
+    EXPECT_EQ(QueryPowerDownLevel(h, 2, 3, 4), kPowerD2);  // D1, D2, D3
+    EXPECT_EQ(QueryPowerDownLevel(h, 4, 4, 4), kPowerD2);  // all D3
+    EXPECT_EQ(QueryPowerDownLevel(h, 0, 0, 0), kPowerD2);  // unmapped
+    EXPECT_EQ(QueryPowerDownLevel(h, 3, 2, 4), 2u);        // the last wins: D1
     EXPECT_EQ(h.ext.capabilities[16 + 8], 3);
 }
 
 TEST_F(DriverPnp, CapabilitiesRecordTooSmallOrUnversionedFails) {
     ASSERT_EQ(h.Add(), kSuccess);
-    for (auto [size, version] : {std::pair{63, 1}, std::pair{64, 0}}) {
-        SimRequest* r = h.kernel.NewRequest(irp::kPnp, irp::kQueryCapabilities);
-        r->capabilities.assign(64, 0);
-        r->capabilities[0] = static_cast<uint8_t>(size);
-        r->capabilities[2] = static_cast<uint8_t>(version);
-        r->view.capabilities = r->capabilities.data();
-        DispatchPnp(h.ext, r->view);
-        EXPECT_EQ(r->status, kUnsuccessful);
-    }
+    EXPECT_EQ(h.QueryCapabilities({}, 63, 1)->status, kUnsuccessful);
+    EXPECT_EQ(h.QueryCapabilities({}, 64, 0)->status, kUnsuccessful);
 }
 
 }  // namespace

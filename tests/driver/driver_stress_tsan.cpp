@@ -23,6 +23,14 @@ int failures = 0;
         }                                                                        \
     } while (0)
 
+// Counts the faults the simulated kernel found in how the core used it.
+void CheckNoFaults(const DriverHarness& h) {
+    for (const std::string& fault : h.kernel.faults) {
+        std::fprintf(stderr, "fault: %s\n", fault.c_str());
+        ++failures;
+    }
+}
+
 bool WaitDone(SimRequest* r, int seconds = 60) {
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!r->done()) {
@@ -105,13 +113,6 @@ void LoadedPort(uint32_t seed, bool surprise_removal) {
             keep(w);
             if (!WaitDone(w)) {
                 CHECK(!"wait never completed");
-                std::fprintf(stderr,
-                             "seed %u%s: %zu of %zu bytes read, %u in the ring, pump held %d, "
-                             "in flight %d, stop %d, active %u, stream done %d\n",
-                             seed, surprise_removal ? " (surprise removal)" : "",
-                             received_count.load(), incoming.size(), h.RingBytes(),
-                             int(h.ext.pump_held), int(h.ext.pump_in_flight), int(h.ext.pump_stop),
-                             unsigned(h.ext.pump_active.Load()), int(h.kernel.StreamFinished()));
                 return;
             }
         }
@@ -167,10 +168,7 @@ void LoadedPort(uint32_t seed, bool surprise_removal) {
         CHECK(r->completions.load() == 1);
     CHECK(h.kernel.live_transfers == 0);
     CHECK(h.kernel.live_allocations == 0);
-    for (const std::string& fault : h.kernel.faults) {
-        std::fprintf(stderr, "fault: %s\n", fault.c_str());
-        ++failures;
-    }
+    CheckNoFaults(h);
 }
 
 // Removal waits until an operation still running has finished.
@@ -201,7 +199,7 @@ void RemovalWaitsForTheOperationCount() {
     h.CloseHandle(open);
     h.Pnp(irp::kRemoveDevice);
     CHECK(h.kernel.device_deleted);
-    CHECK(h.kernel.faults.empty());
+    CheckNoFaults(h);
 }
 
 // Reads racing each other and the cleanup: each completes once, nothing hangs.
@@ -236,10 +234,7 @@ void ReadsRaceCleanup(uint32_t seed) {
     }
     h.Pnp(irp::kRemoveDevice);
     CHECK(h.kernel.device_deleted);
-    for (const std::string& fault : h.kernel.faults) {
-        std::fprintf(stderr, "fault: %s\n", fault.c_str());
-        ++failures;
-    }
+    CheckNoFaults(h);
 }
 
 SimRequest* SetPower(DriverHarness& h, bool device, uint32_t state) {
@@ -318,10 +313,7 @@ void PowerTransitionsUnderLoad(uint32_t seed, bool surprise) {
         CHECK(r->completions.load() == 1);
     for (SimRequest* r : all)
         CHECK(r->completions.load() == 1);
-    for (const std::string& fault : h.kernel.faults) {
-        std::fprintf(stderr, "fault: %s\n", fault.c_str());
-        ++failures;
-    }
+    CheckNoFaults(h);
 }
 
 // Selective suspend on real threads: opens and closes race the idle timer and its request,
@@ -353,10 +345,7 @@ void SelectiveSuspendRaces(uint32_t seed, bool surprise) {
     h.Pnp(irp::kRemoveDevice);
     CHECK(h.kernel.device_deleted);
     CHECK(h.kernel.live_idle_requests == 0);
-    for (const std::string& fault : h.kernel.faults) {
-        std::fprintf(stderr, "fault: %s\n", fault.c_str());
-        ++failures;
-    }
+    CheckNoFaults(h);
 }
 
 }  // namespace
@@ -364,9 +353,9 @@ void SelectiveSuspendRaces(uint32_t seed, bool surprise) {
 
 int main() {
     using namespace qmub::sim;
-    for (uint32_t seed = 1; seed <= 4; ++seed)
+    for (uint32_t seed = 1; seed <= 2; ++seed)
         LoadedPort(seed, false);
-    for (uint32_t seed = 11; seed <= 13; ++seed)
+    for (uint32_t seed = 11; seed <= 12; ++seed)
         LoadedPort(seed, true);
     RemovalWaitsForTheOperationCount();
     ReadsRaceCleanup(21);

@@ -25,8 +25,6 @@ void SimBridge::FeedFromPeer(const uint8_t* data, size_t n) {
 
 Status SimBridge::GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length,
                                 uint32_t* received) {
-    if (descriptor_status != kSuccess)
-        return descriptor_status;
     const std::vector<uint8_t>& d = type == 1 ? device_descriptor : config_descriptor;
     uint32_t n = std::min<uint32_t>(length, static_cast<uint32_t>(d.size()));
     std::copy_n(d.begin(), n, buffer);
@@ -55,7 +53,6 @@ Status SimBridge::SelectConfiguration(const uint8_t* config, uint32_t length,
             ++selected->pipe_count;
         }
     }
-    configured = true;
     return kSuccess;
 }
 
@@ -73,7 +70,7 @@ Status SimBridge::Vendor(uint8_t request, uint16_t value) {
 }
 
 Status SimBridge::Submit(const PendingBulk& bulk) {
-    Status status = bulk.in ? bulk_in_submit_status : bulk_out_submit_status;
+    Status status = bulk.in ? kPending : bulk_out_submit_status;
     if (IsError(status))
         return status;
     pending_.push_back(bulk);
@@ -122,7 +119,6 @@ std::vector<SimBridge::Completion> SimBridge::Step() {
                 it->buffer[i] = from_peer.front();
                 from_peer.pop_front();
             }
-            delivered += n;
             done.push_back({*it, kSuccess, n});
         } else {
             if (hold_out) {

@@ -42,13 +42,10 @@ public:
     std::vector<void*> aborted_pipes;
     std::vector<void*> reset_pipes;
     int port_recoveries = 0;
-    bool configured = false;
 
     // Injected failures.
-    Status descriptor_status = kSuccess;
     Status select_status = kSuccess;
     Status vendor_status = kSuccess;
-    Status bulk_in_submit_status = kPending;
     Status bulk_out_submit_status = kPending;
     Status bulk_out_complete_status = kSuccess;
     Status reset_pipe_status = kSuccess;
@@ -60,7 +57,6 @@ public:
     static constexpr size_t kChipBuffer = 512;
     std::deque<uint8_t> from_peer;
     uint64_t would_drop = 0;
-    uint64_t delivered = 0;
     std::vector<uint8_t> to_peer;
     std::function<void(const uint8_t*, size_t)> on_sent;  // the peer's receive side
 
@@ -90,7 +86,6 @@ public:
 
 private:
     std::vector<PendingBulk> pending_;
-    std::vector<uint8_t> out_endpoints_;
 };
 
 }  // namespace qmub::sim

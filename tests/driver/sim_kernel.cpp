@@ -243,7 +243,6 @@ Status SimKernel::SelectConfiguration(const uint8_t* config, uint32_t length,
 Status SimKernel::Unconfigure() {
     std::lock_guard<std::mutex> lock(mutex_);
     ++bridge_.unconfigure_calls;
-    bridge_.configured = false;
     return kSuccess;
 }
 
@@ -382,7 +381,6 @@ void SimKernel::FreeInterfaceName() {
 }
 
 void SimKernel::ReportPowerD0() {
-    ++power_d0_reports;
     ext_->device_power_state = kPowerD0;
 }
 
@@ -400,11 +398,6 @@ void SimKernel::StreamFromPeer(std::vector<uint8_t> bytes, uint32_t baud) {
     stream_.sent = 0;
     stream_.baud = baud;
     stream_.start_us = now_us();
-}
-
-bool SimKernel::StreamFinished() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return stream_.sent == stream_.bytes.size();
 }
 
 void SimKernel::FeedStream() {

@@ -26,14 +26,7 @@ struct BusExtension {
     PDEVICE_OBJECT child;
     char record_text[BRIDGE_BUS_RECORD_SIZE];
     bridge_model::Record record;
-    ULONG64 bytes_in;
-    ULONG64 bytes_out;
-    // The first bulk transfers are recorded one by one, to show how a session began.
-    volatile LONG bulk_lines;
 };
-
-// How many bulk transfers get a record line of their own.
-constexpr LONG kRecordedBulkTransfers = 64;
 
 // The named device bridge_ctl.exe opens.
 struct ControlExtension {

@@ -32,44 +32,13 @@ NTSTATUS control_request(ControlExtension* control, PIRP irp) {
             return status;
         }
         case BRIDGE_BUS_IOCTL_RECORD: {
-            // The record, then a last line with the byte counts of the bulk pipes.
             auto* out = static_cast<char*>(irp->AssociatedIrp.SystemBuffer);
-            const ULONG room = parameters.OutputBufferLength;
             KIRQL irql;
             KeAcquireSpinLock(&bus->lock, &irql);
-            ULONG length = bus->record.size() < room ? bus->record.size() : room;
+            const ULONG room = parameters.OutputBufferLength;
+            const ULONG length = bus->record.size() < room ? bus->record.size() : room;
             RtlCopyMemory(out, bus->record_text, length);
-            const ULONG dropped = bus->record.dropped();
-            PDEVICE_OBJECT child_device = bus->child;
-            if (child_device != nullptr) {
-                ObReferenceObject(child_device);
-            }
             KeReleaseSpinLock(&bus->lock, irql);
-            ULONG waiting = 0;
-            ULONG staged = 0;
-            if (child_device != nullptr) {
-                auto* child = static_cast<ChildExtension*>(child_device->DeviceExtension);
-                waiting = child->parked_in != nullptr;
-                staged = child->staged_length;
-                ObDereferenceObject(child_device);
-            }
-            bridge_model::Record totals(out + length, room - length);
-            totals.begin();
-            totals.text("bulk-in ");
-            totals.number(static_cast<uint32_t>(bus->bytes_in));
-            totals.text(" bulk-out ");
-            totals.number(static_cast<uint32_t>(bus->bytes_out));
-            totals.text(" dropped-lines ");
-            totals.number(dropped);
-            totals.end();
-            // The bridge's state now: a bulk-in transfer waiting, bytes held back for one.
-            totals.begin();
-            totals.text("bulk-in waiting ");
-            totals.number(waiting);
-            totals.text(" staged ");
-            totals.number(staged);
-            totals.end();
-            length += totals.size();
             complete_request(irp, STATUS_SUCCESS, length);
             return STATUS_SUCCESS;
         }

@@ -77,8 +77,6 @@ void pump_main(PVOID context) {
             if (taken > 0) {
                 RtlMoveMemory(child->staged, child->staged + taken, child->staged_length - taken);
                 child->staged_length -= taken;
-                InterlockedExchangeAdd64(reinterpret_cast<volatile LONG64*>(&child->bus->bytes_in),
-                                         taken);
                 moved = true;
             }
         }
@@ -147,8 +145,6 @@ NTSTATUS write_bridge_port(ChildExtension* child, const UCHAR* data, ULONG lengt
                                         const_cast<UCHAR*>(data), length, nullptr, nullptr);
     if (NT_SUCCESS(status)) {
         *written = static_cast<ULONG>(io.Information);
-        InterlockedExchangeAdd64(reinterpret_cast<volatile LONG64*>(&child->bus->bytes_out),
-                                 *written);
     }
     return status;
 }

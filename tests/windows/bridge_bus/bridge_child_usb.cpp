@@ -210,9 +210,6 @@ NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
             record_line(child->bus, "bulk-in without the in direction, flags",
                         transfer.TransferFlags, 2);
         }
-        if (InterlockedIncrement(&child->bus->bulk_lines) <= kRecordedBulkTransfers) {
-            RecordLine(child->bus).text("bulk-in wait ").number(transfer.TransferBufferLength);
-        }
         const NTSTATUS status = park(child, child->parked_in, irp);
         if (status != STATUS_PENDING) {
             return finish(irp, urb, status, USBD_STATUS_DEVICE_GONE);
@@ -232,9 +229,6 @@ NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
     ULONG written = 0;
     const NTSTATUS status = write_bridge_port(child, data, transfer.TransferBufferLength, &written);
     transfer.TransferBufferLength = written;
-    if (InterlockedIncrement(&child->bus->bulk_lines) <= kRecordedBulkTransfers) {
-        RecordLine(child->bus).text("bulk-out ").number(written).text(" status ").hex(status, 8);
-    }
     if (!NT_SUCCESS(status)) {
         return finish(irp, urb, status, USBD_STATUS_DEVICE_GONE);
     }
@@ -345,9 +339,6 @@ ULONG deliver_to_bulk_in(ChildExtension* child, const UCHAR* data, ULONG length)
     }
     RtlCopyMemory(out, data, count);
     transfer.TransferBufferLength = count;
-    if (InterlockedIncrement(&child->bus->bulk_lines) <= kRecordedBulkTransfers) {
-        RecordLine(child->bus).text("bulk-in ").number(count);
-    }
     finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
     return count;
 }

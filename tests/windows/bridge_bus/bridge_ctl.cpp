@@ -4,20 +4,16 @@
 //                                      stream goes to serial port PORT (e.g. COM8)
 //   bridge_ctl unplug                  take the bridge away (surprise removal)
 //   bridge_ctl record                  print what the bridge's driver asked of it
-//   bridge_ctl serialcomm              print the serial device map, one "link=port" a line
 //   bridge_ctl dos NAME                print the target of DOS device NAME, or "none"
 //   bridge_ctl hold FILE               keep the Wine session (and so the drivers) up until FILE
-//   exists bridge_ctl open-hold PORT FILE     open PORT, print "opened", keep it open until FILE
-//   exists bridge_ctl probe-echo TEXT         through the probe driver: write TEXT to the bridge
-//   and read
-//                                      it back from an echoing far end
+//                                      exists
+//   bridge_ctl open-hold PORT FILE     open PORT, print "opened", keep it open until FILE exists
 #include <windows.h>
 // clang-format off
 #include <setupapi.h>
 #include <newdev.h>
 // clang-format on
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -132,29 +128,6 @@ int record() {
     return 0;
 }
 
-int serialcomm() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS) {
-        return 0;  // no map: no ports
-    }
-    for (DWORD index = 0;; ++index) {
-        char name[512];
-        BYTE data[512];
-        DWORD name_length = sizeof(name);
-        DWORD data_length = sizeof(data) - 1;
-        DWORD type = 0;
-        if (RegEnumValueA(key, index, name, &name_length, nullptr, &type, data, &data_length) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        data[data_length] = 0;
-        std::printf("%s=%s\n", name, type == REG_SZ ? reinterpret_cast<char*>(data) : "?");
-    }
-    RegCloseKey(key);
-    return 0;
-}
-
 int dos(const char* name) {
     char target[1024];
     if (QueryDosDeviceA(name, target, sizeof(target)) == 0) {
@@ -193,40 +166,6 @@ int open_hold(const char* port, const char* file) {
     return 0;
 }
 
-int probe_echo(const std::string& text) {
-    HANDLE probe = CreateFileA("\\\\.\\TravexBridgeProbe", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
-        return fail("opening the probe");
-    }
-    // The probe moves at most one 64-byte packet per request.
-    for (size_t at = 0; at < text.size(); at += 64) {
-        const DWORD piece = static_cast<DWORD>(std::min<size_t>(64, text.size() - at));
-        DWORD written = 0;
-        if (!WriteFile(probe, text.data() + at, piece, &written, nullptr) || written != piece) {
-            CloseHandle(probe);
-            return fail("the bulk-out write");
-        }
-    }
-    std::string echoed;
-    while (echoed.size() < text.size()) {
-        char packet[64];
-        DWORD got = 0;
-        if (!ReadFile(probe, packet, sizeof(packet), &got, nullptr)) {
-            CloseHandle(probe);
-            return fail("the bulk-in read");
-        }
-        echoed.append(packet, got);
-    }
-    CloseHandle(probe);
-    if (echoed != text) {
-        std::printf("echo differs: '%s'\n", echoed.c_str());
-        return 1;
-    }
-    std::printf("echo ok %zu bytes\n", echoed.size());
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -243,9 +182,6 @@ int main(int argc, char** argv) {
     if (command == "record" && argc == 2) {
         return record();
     }
-    if (command == "serialcomm" && argc == 2) {
-        return serialcomm();
-    }
     if (command == "dos" && argc == 3) {
         return dos(argv[2]);
     }
@@ -255,14 +191,8 @@ int main(int argc, char** argv) {
     if (command == "open-hold" && argc == 4) {
         return open_hold(argv[2], argv[3]);
     }
-    if (command == "probe-echo" && argc == 3) {
-        return probe_echo(argv[2]);
-    }
-    if (command == "probe-echo" && argc == 3) {
-        return probe_echo(argv[2]);
-    }
     std::fprintf(stderr,
-                 "usage: bridge_ctl install INF | plug HWID PORT | unplug | record | serialcomm |"
-                 " dos NAME | hold FILE | open-hold PORT FILE | probe-echo TEXT\n");
+                 "usage: bridge_ctl install INF | plug HWID PORT | unplug | record |"
+                 " dos NAME | hold FILE | open-hold PORT FILE\n");
     return 2;
 }
