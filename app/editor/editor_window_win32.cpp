@@ -14,6 +14,7 @@
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "window/app_state_win32.h"
+#include "window/document_window_win32.h"
 
 namespace travex::win32 {
 namespace {
@@ -99,9 +100,7 @@ bool on_create(HWND window, LPARAM l) {
     if (record->title_box == nullptr || record->text_box == nullptr) {
         return false;
     }
-    AppState& state = app_state();
-    ++state.window_count;
-    state.documents.add(reinterpret_cast<WindowId>(window), DocumentKind::program_editor);
+    enter_document_window(window, DocumentKind::program_editor);
     SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(record));
     return true;
 }
@@ -143,21 +142,12 @@ void on_paint(HWND window) {
     EndPaint(window, &paint);
 }
 
-void set_document_menu() {
-    const AppState& state = app_state();
-    SendMessageA(state.mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(state.document_menu),
-                 reinterpret_cast<LPARAM>(GetSubMenu(state.document_menu, 5)));
-    DrawMenuBar(state.frame);
-}
-
 void on_activate(HWND window) {
     EditorRecord* record = record_of(window);
     if (record == nullptr) {
         return;
     }
-    app_state().documents.activate(reinterpret_cast<WindowId>(window),
-                                   DocumentKind::program_editor);
-    set_document_menu();
+    activate_document_window(window, DocumentKind::program_editor);
     SetSaveEnabled(record->kind == static_cast<int>(FileKind::program) &&
                    SendMessageW(record->text_box, EM_GETMODIFY, 0, 0) != 0);
     SetFocus(record->text_box);
@@ -168,21 +158,13 @@ bool settle_unsaved_text(HWND window, const EditorRecord& record) {
     if (SendMessageW(record.text_box, EM_GETMODIFY, 0, 0) == 0) {
         return true;
     }
-    const std::string question = "Save Changes to " + record.path + " ?";
-    const int answer = MessageBoxA(window, question.c_str(), "ZELTA TRAVEX",
-                                   MB_TASKMODAL | MB_ICONQUESTION | MB_YESNOCANCEL);
-    if (answer == IDCANCEL) {
-        return false;
-    }
-    if (answer != IDYES) {
-        return true;
-    }
-    if (file_kind_of(record.path) == FileKind::program && !is_untitled_path(record.path)) {
-        // A failed save keeps the window, so the text is not lost with it.
-        return SaveEditor(record.path, window, true);
-    }
-    const AppState& state = app_state();
-    return state.save_as != nullptr && state.save_as(state.frame, window);
+    return may_close_after_asking(window, "Save Changes to " + record.path + " ?", [&] {
+        if (file_kind_of(record.path) == FileKind::program && !is_untitled_path(record.path)) {
+            return SaveEditor(record.path, window, true);
+        }
+        const AppState& state = app_state();
+        return state.save_as != nullptr && state.save_as(state.frame, window);
+    });
 }
 
 bool on_close(HWND window) {
@@ -193,17 +175,10 @@ bool on_close(HWND window) {
     if (!settle_unsaved_text(window, *record)) {
         return false;
     }
-    AppState& state = app_state();
-    if (state.window_count <= 2) {
-        SendMessageA(state.mdi_client, WM_MDISETMENU,
-                     reinterpret_cast<WPARAM>(state.no_document_menu), 0);
-        DrawMenuBar(state.frame);
+    if (closing_last_document()) {
         SetSaveEnabled(false);
     }
-    --state.window_count;
-    state.documents.remove(reinterpret_cast<WindowId>(window));
-    SendMessageA(state.mdi_client, WM_MDINEXT, reinterpret_cast<WPARAM>(window), 0);
-    SendMessageA(state.mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
+    close_document_window(window);
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include "image/screen_bitmap.h"
 #include "image/screen_data.h"
 #include "image/screen_window_layout.h"
+#include "window/document_window_win32.h"
 
 namespace travex::win32 {
 namespace {
@@ -38,13 +39,6 @@ image::CaptureTitles capture_titles;
 
 ScreenRecord* record_of(HWND window) {
     return reinterpret_cast<ScreenRecord*>(GetWindowLongPtrA(window, 0));
-}
-
-void set_document_menu() {
-    const AppState& state = app_state();
-    SendMessageA(state.mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(state.document_menu),
-                 reinterpret_cast<LPARAM>(GetSubMenu(state.document_menu, 5)));
-    DrawMenuBar(state.frame);
 }
 
 // The framed picture as a device-independent bitmap header with its two colours.
@@ -99,7 +93,7 @@ bool on_create(HWND window, LPARAM l) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(l);
     const auto* mdi = reinterpret_cast<const MDICREATESTRUCTA*>(create->lpCreateParams);
     auto* record = reinterpret_cast<ScreenRecord*>(mdi->lParam);
-    AppState& state = app_state();
+    const AppState& state = app_state();
     record->pane = CreateWindowExA(0, "PCImgWClass", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
                                    window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneId)),
                                    state.instance, nullptr);
@@ -122,8 +116,7 @@ bool on_create(HWND window, LPARAM l) {
     const HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
     SendMessageA(record->zoom_list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(record->caption, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    ++state.window_count;
-    state.documents.add(reinterpret_cast<WindowId>(window), DocumentKind::screen_image);
+    enter_document_window(window, DocumentKind::screen_image);
     SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(record));
     return true;
 }
@@ -134,26 +127,12 @@ bool on_close(HWND window) {
         GetWindowTextA(window, text, sizeof text);
         return std::string(text);
     }();
-    if (image::asks_to_save_on_close(title)) {
-        const int answer = MessageBoxA(window, image::save_question(title).c_str(), "ZELTA TRAVEX",
-                                       MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
-        if (answer == IDCANCEL) {
-            return false;
-        }
-        if (answer == IDYES && !save_as_command(app_state().frame, window)) {
-            return false;
-        }
+    if (image::asks_to_save_on_close(title) &&
+        !may_close_after_asking(window, image::save_question(title),
+                                [&] { return save_as_command(app_state().frame, window); })) {
+        return false;
     }
-    AppState& state = app_state();
-    if (state.window_count <= 2) {
-        SendMessageA(state.mdi_client, WM_MDISETMENU,
-                     reinterpret_cast<WPARAM>(state.no_document_menu), 0);
-        DrawMenuBar(state.frame);
-    }
-    --state.window_count;
-    state.documents.remove(reinterpret_cast<WindowId>(window));
-    SendMessageA(state.mdi_client, WM_MDINEXT, reinterpret_cast<WPARAM>(window), 0);
-    SendMessageA(state.mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
+    close_document_window(window);
     return true;
 }
 
@@ -301,9 +280,7 @@ LRESULT CALLBACK screen_window_procedure(HWND window, UINT message, WPARAM w, LP
             return 0;
         case WM_MDIACTIVATE:
             if (reinterpret_cast<HWND>(l) == window) {
-                app_state().documents.activate(reinterpret_cast<WindowId>(window),
-                                               DocumentKind::screen_image);
-                set_document_menu();
+                activate_document_window(window, DocumentKind::screen_image);
                 SetSaveEnabled(false);
             }
             break;

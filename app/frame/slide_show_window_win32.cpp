@@ -16,6 +16,7 @@
 #include "resources/string_table.h"
 #include "slideshow/slide_layout.h"
 #include "slideshow/slide_show.h"
+#include "window/document_window_win32.h"
 
 namespace travex::win32 {
 namespace {
@@ -248,13 +249,6 @@ void paint_caption(HWND window) {
     EndPaint(window, &paint);
 }
 
-void set_document_menu() {
-    const AppState& state = app_state();
-    SendMessageA(state.mdi_client, WM_MDISETMENU, reinterpret_cast<WPARAM>(state.document_menu),
-                 reinterpret_cast<LPARAM>(GetSubMenu(state.document_menu, 5)));
-    DrawMenuBar(state.frame);
-}
-
 bool on_create(HWND window, LPARAM l) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(l);
     const auto* mdi = reinterpret_cast<const MDICREATESTRUCTA*>(create->lpCreateParams);
@@ -263,30 +257,14 @@ bool on_create(HWND window, LPARAM l) {
     if (!create_children(window, *record)) {
         return false;
     }
-    AppState& state = app_state();
-    ++state.window_count;
-    state.documents.add(reinterpret_cast<WindowId>(window), DocumentKind::slide_show);
+    enter_document_window(window, DocumentKind::slide_show);
     return true;
 }
 
 void on_activate(HWND window) {
-    app_state().documents.activate(reinterpret_cast<WindowId>(window), DocumentKind::slide_show);
-    set_document_menu();
+    activate_document_window(window, DocumentKind::slide_show);
     // Save writes program editors only.
     SetSaveEnabled(false);
-}
-
-void on_close(HWND window) {
-    AppState& state = app_state();
-    if (state.window_count <= 2) {
-        SendMessageA(state.mdi_client, WM_MDISETMENU,
-                     reinterpret_cast<WPARAM>(state.no_document_menu), 0);
-        DrawMenuBar(state.frame);
-    }
-    --state.window_count;
-    state.documents.remove(reinterpret_cast<WindowId>(window));
-    SendMessageA(state.mdi_client, WM_MDINEXT, reinterpret_cast<WPARAM>(window), 0);
-    SendMessageA(state.mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
 }
 
 void paint_page(HWND page) {
@@ -435,7 +413,7 @@ LRESULT CALLBACK slide_show_procedure(HWND window, UINT message, WPARAM w, LPARA
             }
             break;
         case WM_CLOSE:
-            on_close(window);
+            close_document_window(window);
             return 1;
         case WM_NCDESTROY:
             if (SlideShowRecord* record = record_of(window); record && record->owned_by_window) {

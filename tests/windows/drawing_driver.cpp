@@ -8,15 +8,20 @@
 //                                     label may change (text, place, size) at most MOST times,
 //                                     and its text keeps clear of its sides
 //   drawing_driver rect WHAT          screen rectangle "WxH+X+Y" of the toolbar, the keyboard
-//                                     panel, the function-table window or the About box
+//                                     panel, the editor, the function-table window or the About
+//                                     box
 //   drawing_driver func COMMAND LIST POS   opens a function group and selects a line
 //   drawing_driver about MS           opens the About box and waits for it
 //   drawing_driver about-close        closes it
+//   drawing_driver caption            the editor's close button shows a cross (the Marlett
+//                                     glyph), not the letter "r" of a stand-in font
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "driver_support.h"
 
@@ -124,6 +129,8 @@ int print_rect(const std::string& what) {
         window = find_toolbar();
     } else if (what == "keyboard") {
         window = find_mdi_child("PCDenWClass");
+    } else if (what == "editor") {
+        window = find_mdi_child("PCEdtWClass");
     } else if (what == "functions") {
         window = find_mdi_child("PCFncWClass");
     } else if (what == "about") {
@@ -139,6 +146,71 @@ int print_rect(const std::string& what) {
                 static_cast<int>(r.bottom - r.top), static_cast<int>(r.left),
                 static_cast<int>(r.top));
     return 0;
+}
+
+// The close button of the editor's caption. Its glyph comes from the Marlett font; where that
+// font is missing, its code "r" is drawn in some other face. A cross is mirror-symmetric about
+// its upright axis and the letter is not, so the dark pixels on the button's face are compared
+// with their mirror images within the glyph's bounds.
+int check_caption_close() {
+    HWND editor = find_mdi_child("PCEdtWClass");
+    if (editor == nullptr) {
+        return fail("no editor window");
+    }
+    SendMessageA(GetParent(editor), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(editor), 0);
+    settle(editor);
+    // The corner of the caption holding the close button, with some caption bar around it (the
+    // caption's last line separates it from the window's inside).
+    RECT window;
+    GetWindowRect(editor, &window);
+    const int frame = GetSystemMetrics(SM_CXSIZEFRAME);
+    const int width = GetSystemMetrics(SM_CXSIZE) + 2;
+    const int height = GetSystemMetrics(SM_CYCAPTION) - 1;
+    const int left = window.right - frame - width, top = window.top + frame;
+    std::vector<std::vector<int>> light(height, std::vector<int>(width));
+    HDC screen = GetDC(nullptr);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const COLORREF pixel = GetPixel(screen, left + x, top + y);
+            light[y][x] = GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel);
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    // The face is the bright part; its outermost pixels are the button's edges.
+    RECT face{width, height, -1, -1};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (light[y][x] > 600) {
+                face = {std::min<LONG>(face.left, x), std::min<LONG>(face.top, y),
+                        std::max<LONG>(face.right, x), std::max<LONG>(face.bottom, y)};
+            }
+        }
+    }
+    const auto ink = [&](int x, int y) {
+        return x > face.left && x < face.right && y > face.top && y < face.bottom &&
+               light[y][x] < 384;
+    };
+    int low = width, high = -1, pixels = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (ink(x, y)) {
+                low = std::min(low, x), high = std::max(high, x), ++pixels;
+            }
+        }
+    }
+    int unmatched = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            unmatched += ink(x, y) && !ink(low + high - x, y) ? 1 : 0;
+            std::putchar(ink(x, y) ? '#' : light[y][x] > 600 ? '.' : ' ');
+        }
+        std::putchar('\n');
+    }
+    std::printf("close button: %d glyph pixels, %d without a mirror image\n", pixels, unmatched);
+    if (pixels < 5) {
+        return fail("the close button shows no glyph");
+    }
+    return unmatched * 5 > pixels ? fail("the close button shows a letter, not a cross") : 0;
 }
 
 int open_functions(int command, int list, int position) {
@@ -188,6 +260,9 @@ int main(int argc, char** argv) {
         return about != nullptr && driver::press_until_gone(about, IDOK, 10000)
                    ? 0
                    : fail("About box did not close");
+    }
+    if (command == "caption") {
+        return check_caption_close();
     }
     std::fprintf(stderr, "usage: drawing_driver COMMAND ...\n");
     return 2;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What TRAVEX.exe draws, under Wine: the toolbar's hover label while the pointer sweeps over
 # Screen Capture, Receive and Send (one whole label, never painted over by the buttons), the
-# function-table rows with underscores and descenders, the keyboard panel and the About box.
+# function-table rows with underscores and descenders, the editor's caption buttons, the keyboard
+# panel and the About box.
 # Cropped screenshots of each are kept in the work folder; tests/wine/screens holds the ones
 # taken before the drawing was mended, to compare with.
 # usage: app_drawing.sh NATIVE_CLI MINGW_BUILD_DIR WINEPREFIX WORK_DIR
@@ -42,6 +43,10 @@ check "label over Send" look sweep 270 300 "Send" 4
 strip toolbar-send
 check "label over Receive from the right" look sweep 300 270 "Receive" 4
 strip toolbar-receive-from-right
+
+# The start-up editor's caption buttons are Marlett glyphs, not their codes "0 1 r" as letters.
+check "caption buttons drawn as glyphs" look caption
+crop editor-caption "$(look rect editor | sed 's/x[0-9]*+/x22+/')"
 
 # The keyboard panel as it comes up at start-up.
 crop keyboard "$(look rect keyboard)"
