@@ -66,44 +66,6 @@ Bytes pattern(std::size_t size, std::uint8_t seed) {
     return bytes;
 }
 
-TEST(GroupSelection, KeepsLowerCasedPathsSortedAndEachFileOnce) {
-    Selection selection;
-    EXPECT_TRUE(selection.add("C:\\Data\\Zeta.g6p"));
-    EXPECT_TRUE(selection.add("C:\\Data\\alpha.G6L"));
-    EXPECT_TRUE(selection.add("C:\\Data\\Beta.g6m"));
-    EXPECT_FALSE(selection.add("c:\\data\\ZETA.G6P"));
-    EXPECT_FALSE(selection.add("C:/Data/zeta.g6p"));  // the same file with other separators
-    // A path that merely begins like a chosen one is another file and is added.
-    EXPECT_TRUE(selection.add("C:\\Data\\alpha.G6"));
-    std::vector<std::string> keys;
-    for (const auto& e : selection.entries()) {
-        keys.push_back(e.key);
-    }
-    EXPECT_EQ(keys, (std::vector<std::string>{"c:\\data\\alpha.g6", "c:\\data\\alpha.g6l",
-                                              "c:\\data\\beta.g6m", "c:\\data\\zeta.g6p"}));
-    EXPECT_EQ(selection.entries()[3].path, "C:\\Data\\Zeta.g6p");  // read under its own name
-    selection.remove(0);
-    selection.remove(99);
-    EXPECT_EQ(selection.entries().size(), 3u);
-}
-
-TEST(GroupSelection, MemberNamesAndTargetPaths) {
-    const std::pair<const char*, const char*> members[] = {{"c:\\data\\prog.g6p", "prog.g6p"},
-                                                           {"/home/u/Mixed/LIST1.G6L", "list1.g6l"},
-                                                           {"averylongname.g6p", "averylongnam"},
-                                                           {"short.g6p", "short.g6p"}};
-    for (const auto& [path, name] : members) {
-        EXPECT_EQ(member_name_of(path), name);
-    }
-    const std::pair<const char*, const char*> targets[] = {{"C:\\data", "C:\\data\\a.g6p"},
-                                                           {"C:\\", "C:\\a.g6p"},
-                                                           {"out", "out/a.g6p"},
-                                                           {"/tmp/x/", "/tmp/x/a.g6p"}};
-    for (const auto& [folder, path] : targets) {
-        EXPECT_EQ(target_path(folder, "a.g6p"), path);
-    }
-}
-
 TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
     FaultFileSystem fs;
     fs.files["/d/b.g6p"] = {1, 2, 3};
@@ -167,33 +129,6 @@ TEST(GroupWrite, ChecksFreeSpacePathLengthCreationAndMembers) {
     EXPECT_EQ(outcome.message, MessageId::file_access_failed);
     EXPECT_EQ(outcome.failed_path, "/d/missing");
     EXPECT_EQ(fs.files["/d/g.g6g"], (Bytes{7, 7}));
-}
-
-TEST(GroupRoundTrip, UngroupingGivesEveryFileBackByteForByte) {
-    FaultFileSystem fs;
-    const std::vector<std::pair<std::string, Bytes>> originals = {
-        {"/src/empty.g6p", {}},
-        {"/src/one.g6l", {0}},
-        {"/src/big.g6b", pattern(70000, 3)},
-        {"/src/inner.g6g", group_of({{"x.g6p", {1, 2}}})},  // a group inside a group
-        {"/src/zeros.bin", Bytes(264, 0)},
-    };
-    Selection selection;
-    for (const auto& [path, bytes] : originals) {
-        fs.files[path] = bytes;
-        selection.add(path);
-    }
-    ASSERT_TRUE(write_group(fs, "/src/all.g6g", selection).written);
-    ScriptedQuestion never;
-    const UnpackOutcome outcome = unpack_group_file(fs, "/src/all.g6g", "/out", never);
-    EXPECT_TRUE(outcome.clean());
-    ASSERT_EQ(outcome.members.size(), originals.size());
-    EXPECT_EQ(outcome.members[0].name, "big.g6b");  // sorted order
-    for (const auto& [path, bytes] : originals) {
-        const std::string name = path.substr(5);
-        EXPECT_EQ(fs.files["/out/" + name], bytes) << name;
-    }
-    EXPECT_TRUE(never.asked.empty());
 }
 
 TEST(GroupUnpack, RefusesFilesThatAreNotGroups) {
