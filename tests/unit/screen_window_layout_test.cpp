@@ -10,13 +10,6 @@
 namespace travex {
 namespace {
 
-TEST(ScreenWindowLayout, CapturesAreNumberedFromOneThroughTheRun) {
-    image::CaptureTitles titles;
-    EXPECT_EQ(titles.next(), "Screen image1");
-    EXPECT_EQ(titles.next(), "Screen image2");
-    EXPECT_EQ(titles.next(), "Screen image3");
-}
-
 TEST(ScreenWindowLayout, OnlyAnUnsavedCaptureAsksOnClose) {
     EXPECT_TRUE(image::asks_to_save_on_close("Screen image1"));
     EXPECT_TRUE(image::asks_to_save_on_close("SCREEN IMAGE12"));
