@@ -26,22 +26,17 @@ std::string text_of(const std::string& text) {
 }
 
 TEST(NumberText, ValuesComeBackWithEveryDigit) {
+    // clang-format off
     const std::pair<const char*, const char*> cases[] = {
-        {".001", "0.001"},
-        {"12345678901234", "12345678901234"},
+        {".001", "0.001"}, {"12345678901234", "12345678901234"}, {"-0", "-0"}, {"000.000", "0"},
         {"1.2345678901234E-5", "0.000012345678901234"},
         // Where plain digits would get long, the exponent form.
-        {"1e15", "1E+15"},
-        {"-2.5e-8", "-2.5E-8"},
+        {"1e15", "1E+15"}, {"-2.5e-8", "-2.5E-8"}, {"1E-99", "1E-99"},
         {"9.9999999999999E+99", "9.9999999999999E+99"},
-        {"1E-99", "1E-99"},
-        {"-0", "-0"},
-        {"000.000", "0"},
         // A spreadsheet's binary noise goes; a carry through every nine moves the exponent.
-        {"0.30000000000000004", "0.3"},
-        {"0.99999999999999999", "1"},
-        {"1.00000000000004999", "1"},
-        {"1.00000000000005", "1.0000000000001"}};
+        {"0.30000000000000004", "0.3"}, {"0.99999999999999999", "1"},
+        {"1.00000000000004999", "1"}, {"1.00000000000005", "1.0000000000001"}};
+    // clang-format on
     for (const auto& [text, shown] : cases) {
         EXPECT_EQ(text_of(text), shown) << text;
     }

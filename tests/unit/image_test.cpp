@@ -37,17 +37,15 @@ ScreenData screen_with(int width, std::initializer_list<std::pair<int, int>> dar
 
 TEST(PictureFile, HeaderExtensionAndExactSizeDecide) {
     // {header digit, letter, band length, extra bytes, extension digit, message}
+    // clang-format off
     const std::tuple<char, char, std::size_t, std::size_t, char, MessageId> cases[] = {
-        {'6', 'i', 127, 0, '6', MessageId::none},
-        {'4', 'I', 127, 0, '4', MessageId::none},
-        {'3', 'i', 95, 0, '3', MessageId::none},
-        {'6', 'i', 127, 1, '6', MessageId::no_data},
-        {'6', 'i', 95, 0, '6', MessageId::no_data},
-        {'3', 'i', 127, 0, '3', MessageId::no_data},
-        {'6', 'p', 127, 0, '6', MessageId::cannot_read},
-        {'4', 'i', 127, 0, '6', MessageId::cannot_read},
+        {'6', 'i', 127, 0, '6', MessageId::none}, {'4', 'I', 127, 0, '4', MessageId::none},
+        {'3', 'i', 95, 0, '3', MessageId::none}, {'6', 'i', 127, 1, '6', MessageId::no_data},
+        {'6', 'i', 95, 0, '6', MessageId::no_data}, {'3', 'i', 127, 0, '3', MessageId::no_data},
+        {'6', 'p', 127, 0, '6', MessageId::cannot_read}, {'4', 'i', 127, 0, '6', MessageId::cannot_read},
         {'6', 'i', 127, 0, '\0', MessageId::cannot_read},
     };
+    // clang-format on
     for (const auto& [digit, letter, band_length, extra, extension, message] : cases) {
         EXPECT_EQ(
             read_picture_file(picture_bytes(digit, letter, band_length, extra), extension).message,
@@ -118,20 +116,15 @@ TEST(BitmapFile, HeaderFieldsAreExact) {
 TEST(BitmapFile, RefusesOtherBitmaps) {
     const Bytes good = bitmap_file(frame_screen(blank_screen(132)));
     // {offset, value, field size, accepted}
+    // clang-format off
     const std::tuple<std::size_t, std::uint32_t, int, bool> changes[] = {
-        {18, 133, 4, false},
-        {18, 132, 4, false},
-        {22, 64, 4, false},
-        {22, 0xFFFFFFBEu, 4, false},
-        {28, 4, 2, false},
-        {30, 1, 4, false},
-        {0, 'X' | ('M' << 8), 2, false},
+        {18, 133, 4, false}, {18, 132, 4, false}, {22, 64, 4, false}, {22, 0xFFFFFFBEu, 4, false},
+        {28, 4, 2, false}, {30, 1, 4, false}, {0, 'X' | ('M' << 8), 2, false},
         // A pixel offset beyond the file would leave the picture reading past it.
-        {10, 0xFFFFFFF0u, 4, false},
-        {10, 63, 4, false},
+        {10, 0xFFFFFFF0u, 4, false}, {10, 63, 4, false},
         // Planes are not checked; a smaller pixel offset takes the pixels from there.
-        {26, 3, 2, true},
-        {10, 54, 4, true}};
+        {26, 3, 2, true}, {10, 54, 4, true}};
+    // clang-format on
     for (const auto& [at, value, size, accepted] : changes) {
         Bytes file = good;
         if (size == 2) {
