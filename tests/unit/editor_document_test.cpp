@@ -53,23 +53,6 @@ std::string every_token_on_its_own_line() {
     return tokens;
 }
 
-TEST(EditorDocumentLoad, RefusedFilesGiveTheirMessage) {
-    FaultFileSystem fs;
-    // clang-format off
-    const std::tuple<const char*, std::string, int> cases[] = {
-        {"list.g6p", header("6l") + "\x41\xFD\xFF", 415},   // header letter of a list file
-        {"short.g6l", header("6l") + zeros(8), 421},        // 62 bytes: no data
-        {"missing.g6p", "", 410},
-    };
-    // clang-format on
-    for (const auto& [path, contents, message] : cases) {
-        if (!contents.empty()) {
-            fs.put(path, to_bytes(contents));
-        }
-        EXPECT_EQ(travex::string_id(load_editor_file(fs, path).message), message) << path;
-    }
-}
-
 // A text written on another system, saved as a program, keeps the lines it showed.
 TEST(EditorDocumentLoad, LinesOfTextFromOtherSystemsStayLinesInTheSavedProgram) {
     for (const std::string breaks : {"\n", "\r", "\r\n"}) {

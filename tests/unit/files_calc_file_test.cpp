@@ -97,36 +97,6 @@ TEST_F(FilesReadForSending, PayloadOfEveryForm) {
     EXPECT_TRUE(sent.item_name);
 }
 
-TEST(FilesPayloadRoundTrip, EveryTypeComesBackByteIdentical) {
-    for (const FileType& type : kFileTypes) {
-        if (type.payload_form == PayloadForm::none) {
-            continue;
-        }
-        SCOPED_TRACE(type.letter);
-        // A file as the receive flow writes it: header name by the type's form, default title.
-        const ItemName name =
-            received_header_name(type.letter, 0x0912, make_item_name("NAME\xff\xff\xff\xff"));
-        Bytes body = sequence(37, 0x80);
-        if (type.name_form == HeaderNameForm::variable_code) {
-            body[0] = 0x12;
-            body[1] = 0x09;
-        }
-        const std::string path = std::string("item.g6") + type.letter;
-        const Bytes file = make_file('6', type.letter, name, body, type.default_title);
-        FaultFileSystem fs;
-        fs.put(path, file);
-        const SendableFile sent = read_file_for_sending(fs, path);
-        ASSERT_EQ(sent.result, FileResult::ok);
-        // Named items come back without their name, which the link carries separately.
-        const bool named = type.payload_form == PayloadForm::name_zero_body ||
-                           type.payload_form == PayloadForm::name_body;
-        const Bytes received(sent.payload.begin() + (named ? 11 : 0), sent.payload.end());
-        ReceiveState state;
-        begin_received_item(state, type.letter, name);
-        EXPECT_EQ(build_file_from_payload(path, received, state.item_name, state.title), file);
-    }
-}
-
 TEST(FilesWriteFile, NewExistingLongAndFailedWrites) {
     FaultFileSystem fs;
     EXPECT_EQ(write_file(fs, "a.g6p", sequence(60), false), FileResult::ok);

@@ -108,28 +108,5 @@ TEST_F(FilesStoreReceived, NoSpaceLongPathsAndFailedWritesReportAndAbort) {
     EXPECT_EQ(reported_, (std::vector<int>{419, 428, 427}));
 }
 
-TEST_F(FilesStoreReceived, OverwriteAnswers) {
-    using enum OverwriteAnswer;
-    for (const char* path : {"/recv/a.g6p", "/recv/b.g6p", "/recv/c.g6p", "/recv/d.g6p"}) {
-        fs_.put(path, old_);
-    }
-    EXPECT_EQ(store("a.g6p", skip), StoreOutcome::continue_receiving);
-    EXPECT_EQ(fs_.files["/recv/a.g6p"], old_);
-    EXPECT_EQ(store("a.g6p", overwrite), StoreOutcome::continue_receiving);
-    EXPECT_NE(fs_.files["/recv/a.g6p"], old_);
-    EXPECT_EQ(store("b.g6p", cancel), StoreOutcome::abort);
-    EXPECT_EQ(fs_.files["/recv/b.g6p"], old_);
-    // Overwrite-all never asks again in the same operation; a new operation asks again.
-    EXPECT_EQ(store("b.g6p", overwrite_all), StoreOutcome::continue_receiving);
-    EXPECT_EQ(store("c.g6p", cancel), StoreOutcome::continue_receiving);
-    EXPECT_NE(fs_.files["/recv/c.g6p"], old_);
-    state_ = ReceiveState{};
-    EXPECT_EQ(store("d.g6p", skip), StoreOutcome::continue_receiving);
-    EXPECT_EQ(fs_.files["/recv/d.g6p"], old_);
-    EXPECT_EQ(asked_, (std::vector<std::string>{"/recv/a.g6p", "/recv/a.g6p", "/recv/b.g6p",
-                                                "/recv/b.g6p", "/recv/d.g6p"}));
-    EXPECT_TRUE(reported_.empty());
-}
-
 }  // namespace
 }  // namespace travex
