@@ -57,12 +57,6 @@ TEST(AboutFit, AWiderFaceIsMadeSmallerUntilItFits) {
     EXPECT_GT(wide(height + 1), room) << "smaller than it needs to be";
 }
 
-TEST(AboutFit, AFittingTextKeepsItsHeight) {
-    EXPECT_EQ(fitted_cell_height(38, 134, face("Software", 0.4)), 38);
-    EXPECT_EQ(fitted_cell_height(38, 152, [](int height) { return height * 4; }), 38);
-    EXPECT_EQ(fitted_cell_height(24, 160, face("", 1.0)), 24) << "an empty text";
-}
-
 TEST(AboutFit, NeverSmallerThanTheSmallestCell) {
     EXPECT_EQ(fitted_cell_height(38, 10, face("Software", 0.62)), kAboutSmallestCell);
     EXPECT_EQ(fitted_cell_height(38, -5, face("Software", 0.62)), kAboutSmallestCell);

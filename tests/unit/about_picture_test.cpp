@@ -41,22 +41,6 @@ void mark(std::vector<std::uint8_t>& pixels, int width, int column, int row, int
     pixels[(static_cast<std::size_t>(row) * width + column) * 4 + channel] = value;
 }
 
-TEST(AboutVersionText, DigitsAndFirstSeparatorOfTheFileVersion) {
-    EXPECT_EQ(version_text("1, 1, 0, 0"), "Version.1.1");
-    EXPECT_EQ(version_text("1.1.0.0"), "Version.1.1");
-    EXPECT_EQ(version_text("2,05"), "Version.2.0");
-    EXPECT_EQ(version_text(" v3 , 4"), "Version.3.4");
-    EXPECT_EQ(version_text("12, 3"), "Version.12");
-    EXPECT_EQ(version_text("7"), "Version.7");
-    EXPECT_EQ(version_text(""), "Version.");
-}
-
-TEST(AboutVersionText, LegalNoticeIsCutToItsField) {
-    EXPECT_EQ(legal_notice_text("short"), "short");
-    const std::string long_notice(80, 'c');
-    EXPECT_EQ(legal_notice_text(long_notice).size(), 49u);
-}
-
 TEST(AboutPicture, AcceptsOnlyTheFullSize8BitBottomUpPicture) {
     const Bytes good = blank_picture();
     ASSERT_TRUE(load_about_picture(good));
@@ -76,17 +60,6 @@ TEST(AboutPicture, AcceptsOnlyTheFullSize8BitBottomUpPicture) {
     Bytes not_bmp = good;
     not_bmp[1] = 'A';
     EXPECT_FALSE(load_about_picture(not_bmp));
-}
-
-TEST(AboutPicture, BlackIsTheFirstPaletteEntryBelowTwoInEveryColour) {
-    Bytes picture = blank_picture();  // grey ramp: entries 0 and 1 are both black enough
-    EXPECT_EQ(black_palette_index(picture), 0);
-    picture[kAboutPaletteOffset + 0] = 2;  // entry 0 too blue
-    EXPECT_EQ(black_palette_index(picture), 1);
-    for (int k = 0; k < 256; ++k) {
-        picture[kAboutPaletteOffset + 4 * k + 1] = 200;  // every green bright
-    }
-    EXPECT_EQ(black_palette_index(picture), 0);
 }
 
 TEST(AboutPicture, StampSetsMarkedPixelsBottomUpAndClipsAtTheEdges) {
@@ -121,18 +94,6 @@ TEST(AboutPicture, StampSetsMarkedPixelsBottomUpAndClipsAtTheEdges) {
     const Bytes untouched = picture;
     stamp_text(picture, TextMask{4, 5, edge}, 100, 100, 9);
     EXPECT_EQ(picture, untouched);
-}
-
-TEST(AboutPicture, TextsOfTheAboutBox) {
-    ASSERT_EQ(about_texts().size(), 5u);
-    EXPECT_EQ(about_texts()[0].source, AboutTextSource::version);
-    EXPECT_EQ(about_texts()[1].colour, 255);
-    EXPECT_EQ(about_texts()[3].fixed_text, "TRAVEX");
-    EXPECT_EQ(about_texts()[3].cell_height, 62);
-    for (const AboutText& text : about_texts()) {
-        EXPECT_LT(text.x, kAboutWidth);
-        EXPECT_LT(text.y + text.cell_height, kAboutHeight);
-    }
 }
 
 }  // namespace

@@ -16,38 +16,6 @@ using travex::encode_escapes;
 using travex::glyph_byte;
 using travex::glyph_name;
 
-TEST(CodecCharset, FiftyEightNamedGlyphsBothWays) {
-    const auto names = travex::glyph_names();
-    ASSERT_EQ(names.size(), 58u);
-    int previous = 0x7F;
-    for (const auto& glyph : names) {
-        // In byte order from 0x80; each name found again (so none is empty or repeated).
-        EXPECT_GT(glyph.byte, previous);
-        previous = glyph.byte;
-        EXPECT_EQ(glyph.name.find('@'), std::string_view::npos) << glyph.name;
-        EXPECT_EQ(glyph_byte(glyph.name), glyph.byte) << glyph.name;
-        EXPECT_EQ(glyph_name(glyph.byte), glyph.name);
-    }
-    EXPECT_EQ(glyph_name(0xA9), "theta");
-    EXPECT_EQ(glyph_name(0xB6), "");
-    EXPECT_EQ(glyph_name(0x41), "");
-    for (const char* name : {"Theta", "", "complex_angles", "theta "}) {
-        EXPECT_EQ(glyph_byte(name), std::nullopt) << name;  // compared exactly
-    }
-}
-
-TEST(CodecCharset, LoadCalculatorTextFromUtf16) {
-    using travex::load_calculator_text;
-    EXPECT_EQ(load_calculator_text(u"sin \u00A9\u00FF"), "sin \xA9\xFF");
-    // Half-width katakana are the glyphs 0xA1..0xDF; the top of the range wraps modulo 256.
-    EXPECT_EQ(load_calculator_text(u"\uFF61\uFF9F\uFF01\uFFBF\uFFC0\uFFFF\uF8F2"),
-              std::string("\xA1\xDF\x41\xFF\x00\x3F\xFE", 7));
-    // Any other code unit spoils the whole string.
-    for (const char16_t* text : {u"A\u0100", u"\uFF00", u"\uF8F1", u"\uF8F3B"}) {
-        EXPECT_EQ(load_calculator_text(text), std::nullopt);
-    }
-}
-
 TEST(CodecEscapes, DecodeAndEncode) {
     // clang-format off
     const std::pair<std::string, std::string> decoded[] = {

@@ -29,19 +29,4 @@ TEST(LineBreaks, LoneAndMixedBreaksBecomeCrLf) {
     }
 }
 
-TEST(LineBreaks, TextWithCrLfOnlyAndEveryOtherByteIsUnchanged) {
-    // Every byte but CR and LF, in CR LF lines: what a program's text always is.
-    std::string text;
-    for (int b = 0; b < 256; ++b) {
-        if (b != '\r' && b != '\n') {
-            text += static_cast<char>(b);
-        }
-        if (b % 16 == 15) {
-            text += "\r\n";
-        }
-    }
-    EXPECT_EQ(with_crlf_line_breaks(text), text);
-    EXPECT_EQ(with_crlf_line_breaks(with_crlf_line_breaks("a\nb\rc")), "a\r\nb\r\nc");
-}
-
 }  // namespace

@@ -121,57 +121,6 @@ TEST(DataExport, ListsAndMatrices) {
     }
 }
 
-TEST(DataExport, ListDatabases) {
-    Bytes body = database_body();
-    const std::string two_lists =
-        ";L_Data1\r\n\r\n;L1\r\n\r\n1\r\n" + kMinus + "2\r\n\r\n;L2\r\n\r\n3+4i\r\n\r\n";
-    // Fewer than 10 bytes left are not another list.
-    EXPECT_EQ(travex::export_list_database(cat({body, Bytes(9, 0)})), two_lists);
-    // At most six lists.
-    body = u16(0x0D31);
-    std::string want = ";L_Data2\r\n\r\n";
-    for (int i = 0; i < 7; ++i) {
-        body = cat({body, database_list(0x0810 + i, 1, 0), small(i)});
-        if (i < 6) {
-            want += ";L" + std::to_string(i + 1) + "\r\n\r\n" + std::to_string(i) + "\r\n\r\n";
-        }
-    }
-    EXPECT_EQ(travex::export_list_database(body), want);
-}
-
-TEST(DataExport, SetupsAndVariables) {
-    EXPECT_EQ(travex::export_table_setup(cat({small(1), num(-1, 0, "5")})),
-              ";TABLE SETUP\r\n\r\nTblStart   1\r\nDeltaTbl   .5\r\n");
-    const std::string window =
-        ";WINDOW SETUP\r\n\r\n"
-        "Xmin   0\r\nXmax   1\r\nXscl   2\r\nYmin   3\r\nYmax   4\r\nYscl   5\r\n\r\n"
-        "Thetamin   22\r\nThetamax   23\r\nThetastep  24\r\n\r\n"
-        "Tmin   16\r\nTmax   17\r\nTstep  18\r\n\r\n"
-        "nMin   28\r\nnMax   29\r\nPlotStart  30\r\nPlotStep   31\r\n";
-    EXPECT_EQ(travex::export_window_setup(window_block(40)), window);
-    // Shorter than 288 bytes: the export ends at the first line whose slot is beyond it.
-    EXPECT_EQ(travex::export_window_setup(first(window_block(32), 287)),
-              window.substr(0, window.find("PlotStep")));
-    EXPECT_EQ(travex::export_window_setup(window_block(22)),
-              window.substr(0, window.find("Thetamin")));
-    // The zoom lines read their own slots of the same block.
-    EXPECT_EQ(
-        travex::export_zoom(window_block(36)),
-        ";ZOOM\r\n\r\n"
-        "ZXmin   10\r\nZXmax   11\r\nZXscl   12\r\nZYmin   13\r\nZYmax   14\r\nZYscl   15\r\n\r\n"
-        "ZThetamin   25\r\nZThetamax   26\r\nZThetastep  27\r\n\r\n"
-        "ZTmin   19\r\nZTmax   20\r\nZTstep  21\r\n\r\n"
-        "ZnMin   32\r\nZnMax   33\r\nZPlotStart  34\r\nZPlotStep   35\r\n");
-
-    const std::string text = travex::export_data_variable(variables_body());
-    EXPECT_TRUE(text.starts_with(";VARIABLE\r\n\r\nA   3+4i\r\nB   0\r\nC   5-2i\r\nD   " + kMinus +
-                                 "i\r\nE   4\r\n"));
-    EXPECT_TRUE(text.ends_with("\r\nZ   5\r\nTheta   6\r\n"));
-    // C's second part cut off: C is left out and the export ends.
-    EXPECT_EQ(travex::export_data_variable(first(variables_body(), 2 * 18 + 10)),
-              ";VARIABLE\r\n\r\nA   3+4i\r\nB   0\r\n");
-}
-
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;
     for (std::size_t at = 0; at < text.size();) {

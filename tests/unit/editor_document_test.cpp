@@ -34,12 +34,6 @@ std::string header(const std::string& digit_letter, const std::string& name = ""
     return h;
 }
 
-travex::ItemName item_name(const std::string& text) {
-    travex::ItemName name{};
-    std::copy(text.begin(), text.end(), name.begin());
-    return name;
-}
-
 // Token bytes of every token that has a text, each on its own line.
 std::string every_token_on_its_own_line() {
     std::string tokens;
@@ -57,52 +51,6 @@ std::string every_token_on_its_own_line() {
         }
     }
     return tokens;
-}
-
-TEST(EditorDocumentNames, UntitledNamesAndTheirRecognition) {
-    EXPECT_EQ(travex::untitled_name(1, '6'), "UNTITLE1.G6P");
-    EXPECT_EQ(travex::untitled_name(12, '4'), "UNTITLE12.G4P");
-    for (const char* path : {"UNTITLE1.G6P", "untitle7.g6p", "UnTitle", "UNTITLED.G6P"}) {
-        EXPECT_TRUE(travex::is_untitled_path(path)) << path;
-    }
-    for (const char* path : {"UNTITL", "", "C:\\UNTITLE1.G6P",
-                             "UNTITL\xC9"
-                             "1"}) {
-        EXPECT_FALSE(travex::is_untitled_path(path)) << path;
-    }
-}
-
-TEST(EditorDocumentLoad, RefusedFilesGiveTheirMessage) {
-    FaultFileSystem fs;
-    // clang-format off
-    const std::tuple<const char*, std::string, int> cases[] = {
-        {"list.g6p", header("6l") + "\x41\xFD\xFF", 415},   // header letter of a list file
-        {"short.g6l", header("6l") + zeros(8), 421},        // 62 bytes: no data
-        {"missing.g6p", "", 410},
-    };
-    // clang-format on
-    for (const auto& [path, contents, message] : cases) {
-        if (!contents.empty()) {
-            fs.put(path, to_bytes(contents));
-        }
-        EXPECT_EQ(travex::string_id(load_editor_file(fs, path).message), message) << path;
-    }
-}
-
-TEST(EditorDocumentLoad, HeaderFieldsAndTextOfWhatOpens) {
-    FaultFileSystem fs;
-    // 62 bytes of program open; a title filling all 40 bytes has no terminator of its own.
-    fs.put("dir\\small.G6P",
-           to_bytes(header("6P", "MYPROG", std::string(40, 'T')) + "ABCDEF\xFD\xFF"));
-    const auto program = load_editor_file(fs, "dir\\small.G6P");
-    ASSERT_EQ(program.message, travex::MessageId::none);
-    EXPECT_EQ(program.content.kind, travex::FileKind::program);
-    EXPECT_EQ(program.content.title, std::string(40, 'T'));
-    EXPECT_EQ(program.content.calculator_name, item_name("MYPROG"));
-    EXPECT_EQ(program.content.text, "ABCDEF\r\n");
-
-    fs.put("titled.g6p", to_bytes(header("6p", "N", std::string("Ti\0tle", 6))));
-    EXPECT_EQ(load_editor_file(fs, "titled.g6p").content.title, "Ti");
 }
 
 // A text written on another system, saved as a program, keeps the lines it showed.
@@ -175,31 +123,6 @@ TEST(EditorDocumentSave, ProgramThatCouldNotOpenWholeIsNotWritten) {
     ASSERT_EQ(save_editor_file(fs, "p.g6p", {"", {}, false, ends_with_break}),
               travex::MessageId::none);
     EXPECT_EQ(load_editor_file(fs, "p.g6p").content.text, ends_with_break);
-}
-
-TEST(EditorDocumentSave, SaveKeepsTheNameFieldSaveAsTakesItFromThePath) {
-    FaultFileSystem fs;
-    fs.put("dir\\mine.g6p", to_bytes(header("6p", "SOLVER", "Roots") + "A\xFD\xFF"));
-    const auto loaded = load_editor_file(fs, "dir\\mine.g6p");
-    ASSERT_EQ(loaded.message, travex::MessageId::none);
-    const EditorSave save{loaded.content.title, loaded.content.calculator_name, true,
-                          loaded.content.text};
-    ASSERT_EQ(save_editor_file(fs, "dir\\mine.g6p", save), travex::MessageId::none);
-    EXPECT_EQ(to_string(fs.files["dir\\mine.g6p"]).substr(0, 18), "6pSOLVER" + zeros(5) + "Roots");
-
-    EditorSave save_as = save;
-    save_as.keep_name = false;
-    ASSERT_EQ(save_editor_file(fs, "C:\\x.y\\loooongname.g6p", save_as), travex::MessageId::none);
-    EXPECT_EQ(to_string(fs.files["C:\\x.y\\loooongname.g6p"]).substr(0, 18),
-              "6ploooongn" + zeros(3) + "Roots");
-    // A window saved under a text file's name is plain text with escapes, no header.
-    ASSERT_EQ(save_editor_file(fs, "dir\\mine.txt", {"Roots", {}, false, "A\xA9\r\n"}),
-              travex::MessageId::none);
-    EXPECT_EQ(to_string(fs.files["dir\\mine.txt"]), "A@theta@\r\n");
-    // Only the header's 40 bytes of a title are kept.
-    ASSERT_EQ(save_editor_file(fs, "t.g6p", {std::string(41, 'T'), {}, false, ""}),
-              travex::MessageId::none);
-    EXPECT_EQ(to_string(fs.files["t.g6p"]).substr(13, 41), std::string(40, 'T') + zeros(1));
 }
 
 TEST(EditorDocumentRoundTrip, EveryTokenSurvivesLoadEditBoxAndSave) {

@@ -32,39 +32,6 @@ TEST(EditorFind, LettersFoldWithoutMatchCaseAndNothingElseDoes) {
     EXPECT_EQ(search_text("\xA9x", "\xA9X", 0, true, kAnyCase), 0u);
 }
 
-TEST(EditorFind, CandidatesRunFromStartToTheLastPlaceThePatternFits) {
-    const std::string text = "ab-ab";
-    EXPECT_EQ(search_text(text, "ab", 1, true, kMatchCase), 3u);
-    EXPECT_EQ(search_text(text, "ab", 3, true, kMatchCase), 3u);  // ends at the text's end
-    EXPECT_EQ(search_text(text, "ab", 4, true, kMatchCase), std::nullopt);
-    EXPECT_EQ(search_text(text, "ab", 99, true, kMatchCase), std::nullopt);
-    EXPECT_EQ(search_text(text, "ab-ab-", 0, true, kMatchCase), std::nullopt);
-    // Without scanning only start itself is tried.
-    EXPECT_EQ(search_text(text, "ab", 1, false, kMatchCase), std::nullopt);
-    EXPECT_EQ(search_text(text, "ab", 3, false, kMatchCase), 3u);
-    // An empty pattern matches at start, up to the end of the text.
-    EXPECT_EQ(search_text(text, "", 5, true, kMatchCase), 5u);
-    EXPECT_EQ(search_text(text, "", 6, true, kMatchCase), std::nullopt);
-    EXPECT_EQ(search_text("", "", 0, true, kMatchCase), 0u);
-}
-
-TEST(EditorFind, FindNextWalksThroughEveryMatchThenFindsNothing) {
-    const std::string text = "Ab ab AB aab";
-    TextSelection selection{0, 0};
-    std::vector<std::size_t> found;
-    while (const auto next = find_next(text, "ab", selection, kAnyCase)) {
-        ASSERT_EQ(next->end - next->start, 2u);
-        found.push_back(next->start);
-        selection = *next;
-    }
-    EXPECT_EQ(found, (std::vector<std::size_t>{0, 3, 6, 10}));
-    // The search starts after the selection: a match the selection covers is skipped, and
-    // overlapping matches are not found inside the last one.
-    EXPECT_EQ(find_next("aaaa", "aa", {0, 2}, kMatchCase)->start, 2u);
-    EXPECT_EQ(find_next("aaa", "aa", {0, 2}, kMatchCase), std::nullopt);
-    EXPECT_EQ(find_next(text, "", {0, 0}, kMatchCase), std::nullopt);
-}
-
 TEST(EditorReplace, OnlyAMatchAtTheSelectionStartIsReplaced) {
     // The selection need not cover the match; only its start counts.
     EXPECT_EQ(replace_range("xx abc", "ABC", {3, 3}, kAnyCase)->start, 3u);

@@ -115,15 +115,5 @@ TEST(AtomicWrite, AFailureAtAnyPieceOrByteKeepsTheOldFile) {
     EXPECT_TRUE(files.write_attempts.empty());
 }
 
-TEST(LittleEndian, FieldsRoundTripAtTheirEdges) {
-    Bytes buffer(8, 0);
-    write_u32le(buffer, 1, 0xFFFFFFFEu);
-    EXPECT_EQ(read_u32le(buffer, 1), 0xFFFFFFFEu);
-    EXPECT_EQ(buffer[1], 0xFE);
-    write_u16le(buffer, 6, 0x1234);
-    EXPECT_EQ(buffer[6], 0x34);
-    EXPECT_EQ(read_u16le(buffer, 6), 0x1234);
-}
-
 }  // namespace
 }  // namespace travex

@@ -53,14 +53,4 @@ TEST(FilesProgramFile, FinalLineBreakIsTheTrailers) {
     }
 }
 
-TEST(FilesProgramFile, BodyOnlyOfAProgramFile) {
-    std::string file = "6p" + zeros(52);
-    EXPECT_EQ(program_body(file), "");
-    file[1] = 'P';
-    EXPECT_TRUE(program_body(file).has_value());
-    file[1] = 'l';
-    EXPECT_FALSE(program_body(file).has_value());
-    EXPECT_FALSE(program_body(std::string(53, 'p')).has_value());
-}
-
 }  // namespace

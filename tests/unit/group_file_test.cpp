@@ -66,44 +66,6 @@ Bytes pattern(std::size_t size, std::uint8_t seed) {
     return bytes;
 }
 
-TEST(GroupSelection, KeepsLowerCasedPathsSortedAndEachFileOnce) {
-    Selection selection;
-    EXPECT_TRUE(selection.add("C:\\Data\\Zeta.g6p"));
-    EXPECT_TRUE(selection.add("C:\\Data\\alpha.G6L"));
-    EXPECT_TRUE(selection.add("C:\\Data\\Beta.g6m"));
-    EXPECT_FALSE(selection.add("c:\\data\\ZETA.G6P"));
-    EXPECT_FALSE(selection.add("C:/Data/zeta.g6p"));  // the same file with other separators
-    // A path that merely begins like a chosen one is another file and is added.
-    EXPECT_TRUE(selection.add("C:\\Data\\alpha.G6"));
-    std::vector<std::string> keys;
-    for (const auto& e : selection.entries()) {
-        keys.push_back(e.key);
-    }
-    EXPECT_EQ(keys, (std::vector<std::string>{"c:\\data\\alpha.g6", "c:\\data\\alpha.g6l",
-                                              "c:\\data\\beta.g6m", "c:\\data\\zeta.g6p"}));
-    EXPECT_EQ(selection.entries()[3].path, "C:\\Data\\Zeta.g6p");  // read under its own name
-    selection.remove(0);
-    selection.remove(99);
-    EXPECT_EQ(selection.entries().size(), 3u);
-}
-
-TEST(GroupSelection, MemberNamesAndTargetPaths) {
-    const std::pair<const char*, const char*> members[] = {{"c:\\data\\prog.g6p", "prog.g6p"},
-                                                           {"/home/u/Mixed/LIST1.G6L", "list1.g6l"},
-                                                           {"averylongname.g6p", "averylongnam"},
-                                                           {"short.g6p", "short.g6p"}};
-    for (const auto& [path, name] : members) {
-        EXPECT_EQ(member_name_of(path), name);
-    }
-    const std::pair<const char*, const char*> targets[] = {{"C:\\data", "C:\\data\\a.g6p"},
-                                                           {"C:\\", "C:\\a.g6p"},
-                                                           {"out", "out/a.g6p"},
-                                                           {"/tmp/x/", "/tmp/x/a.g6p"}};
-    for (const auto& [folder, path] : targets) {
-        EXPECT_EQ(target_path(folder, "a.g6p"), path);
-    }
-}
-
 TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
     FaultFileSystem fs;
     fs.files["/d/b.g6p"] = {1, 2, 3};
@@ -148,7 +110,9 @@ TEST(GroupWrite, ChecksFreeSpacePathLengthCreationAndMembers) {
     EXPECT_EQ(fs.writes, 0);
 
     fs.free_bytes = needed;
-    const std::string long_path = "/" + std::string(251, 'x') + ".g6g";  // 256 characters
+    // Built by appending: GCC 12 at -O3 misreads "/" + std::string as overlapping copies.
+    std::string long_path = "/";
+    long_path.append(251, 'x').append(".g6g");  // 256 characters
     ASSERT_EQ(long_path.size(), 256u);
     EXPECT_EQ(write_group(fs, long_path, selection).message, MessageId::name_too_long);
     EXPECT_EQ(fs.writes, 0);
@@ -167,33 +131,6 @@ TEST(GroupWrite, ChecksFreeSpacePathLengthCreationAndMembers) {
     EXPECT_EQ(outcome.message, MessageId::file_access_failed);
     EXPECT_EQ(outcome.failed_path, "/d/missing");
     EXPECT_EQ(fs.files["/d/g.g6g"], (Bytes{7, 7}));
-}
-
-TEST(GroupRoundTrip, UngroupingGivesEveryFileBackByteForByte) {
-    FaultFileSystem fs;
-    const std::vector<std::pair<std::string, Bytes>> originals = {
-        {"/src/empty.g6p", {}},
-        {"/src/one.g6l", {0}},
-        {"/src/big.g6b", pattern(70000, 3)},
-        {"/src/inner.g6g", group_of({{"x.g6p", {1, 2}}})},  // a group inside a group
-        {"/src/zeros.bin", Bytes(264, 0)},
-    };
-    Selection selection;
-    for (const auto& [path, bytes] : originals) {
-        fs.files[path] = bytes;
-        selection.add(path);
-    }
-    ASSERT_TRUE(write_group(fs, "/src/all.g6g", selection).written);
-    ScriptedQuestion never;
-    const UnpackOutcome outcome = unpack_group_file(fs, "/src/all.g6g", "/out", never);
-    EXPECT_TRUE(outcome.clean());
-    ASSERT_EQ(outcome.members.size(), originals.size());
-    EXPECT_EQ(outcome.members[0].name, "big.g6b");  // sorted order
-    for (const auto& [path, bytes] : originals) {
-        const std::string name = path.substr(5);
-        EXPECT_EQ(fs.files["/out/" + name], bytes) << name;
-    }
-    EXPECT_TRUE(never.asked.empty());
 }
 
 TEST(GroupUnpack, RefusesFilesThatAreNotGroups) {
@@ -349,7 +286,7 @@ TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
     {
         FaultFileSystem fs;
         ScriptedQuestion never;
-        const std::string folder = "/" + std::string(54, 'f');  // folder + '/' + 200 = 256
+        const std::string folder = std::string("/").append(54, 'f');  // + '/' + 200 = 256
         const UnpackOutcome outcome = unpack_group(fs, group, folder, never);
         EXPECT_EQ(outcome.end, UnpackEnd::failed);
         EXPECT_EQ(outcome.message, MessageId::name_too_long);
@@ -358,10 +295,11 @@ TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
     {
         FaultFileSystem fs;
         ScriptedQuestion never;
-        fs.failing_paths.insert("/o/" + std::string(200, 'n'));
+        const std::string member = std::string("/o/").append(200, 'n');
+        fs.failing_paths.insert(member);
         const UnpackOutcome outcome = unpack_group(fs, group, "/o", never);
         EXPECT_EQ(outcome.message, MessageId::cannot_create);
-        EXPECT_EQ(outcome.message_path, "/o/" + std::string(200, 'n'));
+        EXPECT_EQ(outcome.message_path, member);
         EXPECT_EQ(fs.files.size(), 1u);
         EXPECT_EQ(fs.files.count("/o/c"), 0u);
     }

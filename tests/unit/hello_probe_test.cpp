@@ -33,27 +33,6 @@ protected:
     }
 };
 
-TEST_F(HelloProbe, CalculatorAnswersAndThePortIsClosedAfterTheGoodbye) {
-    Line& l = line(3);
-    const auto r = link::probe_with_hello(*l.port, 3, settings, clock);
-    EXPECT_TRUE(r.answered);
-    EXPECT_EQ(r.code, 0);
-    EXPECT_FALSE(l.port->is_open());
-    EXPECT_EQ(l.calculator.stats().hellos, 1);
-    EXPECT_EQ(l.calculator.stats().goodbyes, 1);
-}
-
-TEST_F(HelloProbe, SilentLineFailsWithNoResponseAndLeavesNoPortOpen) {
-    Line& l = line(2, false);
-    const std::uint64_t start = clock.now_ms();
-    const auto r = link::probe_with_hello(*l.port, 2, settings, clock);
-    EXPECT_FALSE(r.answered);
-    EXPECT_EQ(r.code, link::code::kNoResponse);
-    EXPECT_FALSE(l.port->is_open());
-    // The hello is given its retries before the probe gives up: not an instant failure.
-    EXPECT_GE(clock.now_ms() - start, 30u * 100u);
-}
-
 TEST_F(HelloProbe, WrongModelAndPortsThatDoNotOpenAreFailuresToo) {
     Line& l = line(4);
     l.calculator.add_fault({sim::FaultKind::wrong_id2, 1});
@@ -74,22 +53,6 @@ TEST_F(HelloProbe, AbortStopsAProbeThatWaitsForAnAnswer) {
     EXPECT_FALSE(r.answered);
     EXPECT_FALSE(l.port->is_open());
     EXPECT_LT(ticks, 30) << "the probe ended soon after the abort";
-}
-
-TEST_F(HelloProbe, SearchFindsTheFirstPortWithACalculator) {
-    line(1, false);
-    line(2).calculator.add_fault({sim::FaultKind::wrong_id1, 1});
-    line(5);
-    line(7);
-    const std::vector<int> ports = {1, 2, 5, 7};
-    std::vector<int> tried;
-    const auto found = probe_ports(ports, [&](int number) {
-        tried.push_back(number);
-        return link::probe_with_hello(*lines[number].port, number, settings, clock).answered;
-    });
-    EXPECT_EQ(found, 5);
-    EXPECT_EQ(tried, (std::vector<int>{1, 2, 5}));
-    EXPECT_EQ(lines[7].calculator.stats().hellos, 0);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <tuple>
 
 #include "base/le_bytes.h"
-#include "image/png_writer.h"
 #include "image/screen_bitmap.h"
 #include "image/screen_data.h"
 #include "tests/unit/fault_file_system.h"
@@ -36,28 +35,17 @@ ScreenData screen_with(int width, std::initializer_list<std::pair<int, int>> dar
     return screen;
 }
 
-std::uint8_t stored(const ScreenImage& image, int stored_row, int byte) {
-    return image
-        .pixels[static_cast<std::size_t>(stored_row) * bitmap_row_bytes(image.framed_width()) +
-                static_cast<std::size_t>(byte)];
-}
-
 TEST(PictureFile, HeaderExtensionAndExactSizeDecide) {
     // {header digit, letter, band length, extra bytes, extension digit, message}
+    // clang-format off
     const std::tuple<char, char, std::size_t, std::size_t, char, MessageId> cases[] = {
-        {'6', 'i', 127, 0, '6', MessageId::none},
-        {'4', 'I', 127, 0, '4', MessageId::none},
-        {'2', 'i', 127, 0, '2', MessageId::none},
-        {'3', 'i', 95, 0, '3', MessageId::none},
-        {'5', 'i', 95, 0, '5', MessageId::none},
-        {'6', 'i', 127, 1, '6', MessageId::no_data},
-        {'6', 'i', 95, 0, '6', MessageId::no_data},
-        {'3', 'i', 127, 0, '3', MessageId::no_data},
-        {'6', 'p', 127, 0, '6', MessageId::cannot_read},
-        {'4', 'i', 127, 0, '6', MessageId::cannot_read},
-        {'7', 'i', 127, 0, '7', MessageId::cannot_read},
+        {'6', 'i', 127, 0, '6', MessageId::none}, {'4', 'I', 127, 0, '4', MessageId::none},
+        {'3', 'i', 95, 0, '3', MessageId::none}, {'6', 'i', 127, 1, '6', MessageId::no_data},
+        {'6', 'i', 95, 0, '6', MessageId::no_data}, {'3', 'i', 127, 0, '3', MessageId::no_data},
+        {'6', 'p', 127, 0, '6', MessageId::cannot_read}, {'4', 'i', 127, 0, '6', MessageId::cannot_read},
         {'6', 'i', 127, 0, '\0', MessageId::cannot_read},
     };
+    // clang-format on
     for (const auto& [digit, letter, band_length, extra, extension, message] : cases) {
         EXPECT_EQ(
             read_picture_file(picture_bytes(digit, letter, band_length, extra), extension).message,
@@ -71,8 +59,6 @@ TEST(PictureFile, HeaderExtensionAndExactSizeDecide) {
         cut.resize(size);
         EXPECT_EQ(read_picture_file(cut, '6').message, MessageId::no_data) << size;
     }
-    EXPECT_EQ(extension_digit("dir/Pict1.g6i"), '6');
-    EXPECT_EQ(extension_digit("i"), '\0');
 
     const PictureFile wide = read_picture_file(picture_bytes('6', 'i', 127), '6');
     EXPECT_EQ(wide.screen.width, 132);
@@ -81,10 +67,6 @@ TEST(PictureFile, HeaderExtensionAndExactSizeDecide) {
     for (int col = 127; col < 132; ++col) {
         EXPECT_EQ(wide.screen.bands[7 * 132 + col], 0) << "unused column " << col;
     }
-    const PictureFile narrow = read_picture_file(picture_bytes('3', 'i', 95), '3');
-    EXPECT_EQ(narrow.screen.width, 96);
-    EXPECT_EQ(narrow.screen.bands[96 + 94], static_cast<std::uint8_t>(31 + 94));
-    EXPECT_EQ(narrow.screen.bands[96 + 95], 0);
 }
 
 TEST(PictureFile, BuiltFilesReadBackTheSamePicture) {
@@ -109,48 +91,6 @@ TEST(ScreenDump, TakesWholeScreensOnlyAndShortCapturesLeaveTheRestBlank) {
     EXPECT_EQ(screen_from_capture(Bytes(2000, 0x01), 132).bands, Bytes(1056, 0x01));
 }
 
-TEST(ScreenConversion, FramesThePictureBottomUp) {
-    const ScreenImage image = frame_screen(screen_with(132, {{0, 0}, {131, 63}, {9, 12}}));
-    ASSERT_EQ(image.pixels.size(), 66u * 20);
-    // Top and bottom frame rows: 134 dark pixels, padding white.
-    for (int row : {0, 65}) {
-        for (int b = 0; b < 16; ++b) {
-            EXPECT_EQ(stored(image, row, b), 0xFF);
-        }
-        EXPECT_EQ(stored(image, row, 16), 0xFC);
-        EXPECT_EQ(stored(image, row, 17), 0);
-        EXPECT_EQ(stored(image, row, 19), 0);
-    }
-    // Picture pixel (0, 0) is framed pixel (1, 1), stored in row 64 beside the frame.
-    EXPECT_EQ(stored(image, 64, 0), 0xC0);
-    EXPECT_EQ(stored(image, 64, 16), 0x04);
-    // Picture pixel (131, 63) is framed pixel (132, 64), stored in row 1.
-    EXPECT_EQ(stored(image, 1, 16), 0x0C);
-    // Picture pixel (9, 12) is framed pixel (10, 13): stored row 52, byte 1, bit 5.
-    EXPECT_EQ(stored(image, 52, 1), 0x20);
-    EXPECT_EQ(stored(image, 52, 0), 0x80);
-    EXPECT_TRUE(image.dark(10, 13));
-    EXPECT_FALSE(image.dark(11, 13));
-    EXPECT_TRUE(image.dark(133, 30));
-}
-
-TEST(ScreenConversion, NarrowScreensUseSixteenByteRows) {
-    const ScreenImage image = frame_screen(screen_with(96, {{95, 0}}));
-    ASSERT_EQ(image.pixels.size(), 66u * 16);
-    EXPECT_EQ(stored(image, 0, 11), 0xFF);
-    EXPECT_EQ(stored(image, 0, 12), 0xC0);
-    EXPECT_EQ(stored(image, 0, 13), 0);
-    EXPECT_EQ(stored(image, 64, 12), 0xC0);  // (96, 1) and the frame at 97
-}
-
-TEST(ScreenConversion, UnframedPagesAre132By64) {
-    const Bytes pixels = unframed_pixels(screen_with(132, {{0, 0}, {131, 63}}));
-    ASSERT_EQ(pixels.size(), 64u * 20);
-    EXPECT_EQ(pixels[63 * 20], 0x80);
-    EXPECT_EQ(pixels[16], 0x10);
-    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), 64 * 20 - 2);
-}
-
 TEST(BitmapFile, HeaderFieldsAreExact) {
     for (const std::uint32_t width : {132u, 96u}) {
         const Bytes file = bitmap_file(frame_screen(blank_screen(static_cast<int>(width))));
@@ -173,39 +113,18 @@ TEST(BitmapFile, HeaderFieldsAreExact) {
     }
 }
 
-TEST(BitmapFile, SavedBitmapsReadBackUnchanged) {
-    const ScreenImage image = frame_screen(screen_with(132, {{5, 5}, {100, 60}}));
-    const Bytes file = bitmap_file(image);
-    const BitmapRead read = read_bitmap_file(file);
-    ASSERT_EQ(read.message, MessageId::none);
-    EXPECT_EQ(read.image.width, 132);
-    EXPECT_EQ(read.image.pixels, image.pixels);
-    EXPECT_EQ(bitmap_file(read.image), file);
-    const BitmapRead narrow = read_bitmap_file(bitmap_file(frame_screen(blank_screen(96))));
-    EXPECT_EQ(narrow.message, MessageId::none);
-    EXPECT_EQ(narrow.image.width, 96);
-    Bytes longer = file;
-    longer.push_back(0xAA);  // bytes after the pixels are not part of the picture
-    EXPECT_EQ(read_bitmap_file(longer).image.pixels, image.pixels);
-}
-
 TEST(BitmapFile, RefusesOtherBitmaps) {
     const Bytes good = bitmap_file(frame_screen(blank_screen(132)));
     // {offset, value, field size, accepted}
+    // clang-format off
     const std::tuple<std::size_t, std::uint32_t, int, bool> changes[] = {
-        {18, 133, 4, false},
-        {18, 132, 4, false},
-        {22, 64, 4, false},
-        {22, 0xFFFFFFBEu, 4, false},
-        {28, 4, 2, false},
-        {30, 1, 4, false},
-        {0, 'X' | ('M' << 8), 2, false},
+        {18, 133, 4, false}, {18, 132, 4, false}, {22, 64, 4, false}, {22, 0xFFFFFFBEu, 4, false},
+        {28, 4, 2, false}, {30, 1, 4, false}, {0, 'X' | ('M' << 8), 2, false},
         // A pixel offset beyond the file would leave the picture reading past it.
-        {10, 0xFFFFFFF0u, 4, false},
-        {10, 63, 4, false},
+        {10, 0xFFFFFFF0u, 4, false}, {10, 63, 4, false},
         // Planes are not checked; a smaller pixel offset takes the pixels from there.
-        {26, 3, 2, true},
-        {10, 54, 4, true}};
+        {26, 3, 2, true}, {10, 54, 4, true}};
+    // clang-format on
     for (const auto& [at, value, size, accepted] : changes) {
         Bytes file = good;
         if (size == 2) {
@@ -238,70 +157,6 @@ TEST(BitmapFile, SavingChecksSpacePathAndKeepsOldFilesOnFailure) {
     fs.failing_paths.insert("old.bmp");
     EXPECT_EQ(save_bitmap_file(fs, "old.bmp", image), MessageId::cannot_create);
     EXPECT_EQ(fs.files["old.bmp"], (Bytes{1, 2}));
-}
-
-// The raw rows of a PNG written by png_black_and_white: chunks in order, IDAT's zlib stream of
-// stored blocks unpacked.
-Bytes png_rows(const Bytes& png, std::uint32_t& width, std::uint32_t& height) {
-    const auto be32_of = [](const Bytes& b, std::size_t at) {
-        return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
-               (std::uint32_t{b[at + 2]} << 8) | b[at + 3];
-    };
-    const auto be32 = [&](std::size_t at) { return be32_of(png, at); };
-    Bytes zlib;
-    std::size_t at = 8;
-    while (at + 12 <= png.size()) {
-        const std::uint32_t length = be32(at);
-        const std::string type(png.begin() + at + 4, png.begin() + at + 8);
-        const std::span<const std::uint8_t> typed(png.data() + at + 4, length + 4);
-        EXPECT_EQ(be32(at + 8 + length), crc32(typed)) << type;
-        if (type == "IHDR") {
-            width = be32(at + 8);
-            height = be32(at + 12);
-            EXPECT_EQ(png[at + 16], 1);  // depth
-            EXPECT_EQ(png[at + 17], 0);  // greyscale
-        } else if (type == "IDAT") {
-            zlib.insert(zlib.end(), png.begin() + at + 8, png.begin() + at + 8 + length);
-        }
-        at += 12 + length;
-    }
-    EXPECT_EQ(at, png.size());
-    Bytes raw;
-    std::size_t z = 2;
-    for (;;) {
-        const bool last = zlib[z] & 1;
-        const std::uint16_t n = read_u16le(zlib, z + 1);
-        EXPECT_EQ(static_cast<std::uint16_t>(~n), read_u16le(zlib, z + 3));
-        raw.insert(raw.end(), zlib.begin() + z + 5, zlib.begin() + z + 5 + n);
-        z += 5 + n;
-        if (last) {
-            break;
-        }
-    }
-    EXPECT_EQ(be32_of(zlib, z), adler32(raw));
-    return raw;
-}
-
-TEST(PngWriter, ChecksumsMatchKnownValues) {
-    const std::string iend = "IEND";
-    EXPECT_EQ(crc32(std::span(reinterpret_cast<const std::uint8_t*>(iend.data()), 4)), 0xAE426082u);
-    const std::string wiki = "Wikipedia";
-    EXPECT_EQ(adler32(std::span(reinterpret_cast<const std::uint8_t*>(wiki.data()), 9)),
-              0x11E60398u);
-    EXPECT_TRUE(png_black_and_white(3, 3, Bytes(8, 0)).empty());
-}
-
-TEST(PngWriter, LargePicturesSpanSeveralStoredBlocks) {
-    Bytes dark(700 * 800, 0);
-    dark[699 * 800 + 799] = 1;
-    const Bytes png = png_black_and_white(800, 700, dark);
-    std::uint32_t width = 0, height = 0;
-    const Bytes raw = png_rows(png, width, height);
-    EXPECT_EQ(width, 800u);
-    EXPECT_EQ(height, 700u);
-    ASSERT_EQ(raw.size(), 700u * 101);
-    EXPECT_EQ(raw.back(), 0xFE);  // dark is 0
-    EXPECT_EQ(raw[raw.size() - 2], 0xFF);
 }
 
 }  // namespace

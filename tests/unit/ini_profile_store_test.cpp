@@ -108,24 +108,5 @@ TEST_F(IniStore, RefusesWritesThatWouldBreakTheFileAndReportsFailedWrites) {
     EXPECT_EQ(store.get_int("S", "k", 0), 1);
 }
 
-TEST(IniStoreOnDisk, WritesThroughTheRealFileSystemAndRereadsTheFile) {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "travex-ini-store-test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const std::string path = (dir / "TM-RZ4.INI").string();
-    IniProfileStore a(real_file_system(), path);
-    IniProfileStore b(real_file_system(), path);
-    ASSERT_TRUE(a.write_string("ZELTA TRAVEX", "WndStyle", "3"));
-    EXPECT_EQ(b.get_int("ZELTA TRAVEX", "WndStyle", 5), 3);  // every read sees the file as it is
-    ASSERT_TRUE(b.write_string("ZELTA TRAVEX", "WndStyle", "5"));
-    EXPECT_EQ(a.get_int("ZELTA TRAVEX", "WndStyle", 3), 5);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);
-    // A folder that does not exist cannot take the file; the failure is reported.
-    IniProfileStore nowhere(real_file_system(), (dir / "missing" / "x.ini").string());
-    EXPECT_FALSE(nowhere.write_string("S", "k", "1"));
-    fs::remove_all(dir);
-}
-
 }  // namespace
 }  // namespace travex

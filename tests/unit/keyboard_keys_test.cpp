@@ -26,19 +26,6 @@ TEST(KeyboardKeys, FortyOneKeysInsideThePictureWithoutOverlaps) {
     }
 }
 
-TEST(KeyboardKeys, NormalLayerInsertsOrOpensAndLeavesNoShift) {
-    KeyboardState state;
-    EXPECT_EQ(press_key(state, 122).text, "sin ");
-    EXPECT_EQ(press_key(state, 128).text, "\xCA");
-    EXPECT_EQ(press_key(state, 177).text, "\x9A");
-    EXPECT_EQ(press_key(state, 119).group, 6);
-    const KeyResult nothing = press_key(state, 179);
-    EXPECT_TRUE(nothing.text.empty());
-    EXPECT_EQ(nothing.group, 0);
-    EXPECT_EQ(press_key(state, 999).group, 0);
-    EXPECT_EQ(state.indicator, 0);
-}
-
 TEST(KeyboardKeys, SecondFunctionAppliesToOneKey) {
     KeyboardState state;
     press_key(state, kKeySecond);

@@ -64,20 +64,6 @@ TEST(KeyboardLabels, EveryKeyIsLabelledAndEveryShiftedActionToo) {
             EXPECT_EQ(labels.at(LabelKind::alpha), std::string(key.alpha.text)) << key.id;
         }
     }
-    // The keys that open function groups in the 2ndF layer name them.
-    EXPECT_EQ(printed[169][LabelKind::second], "CATALOG");
-    EXPECT_EQ(printed[173][LabelKind::second], "FINANCE");
-    EXPECT_EQ(printed[133][LabelKind::second], "VARS");
-    EXPECT_EQ(printed[113][LabelKind::second], "DRAW");
-}
-
-TEST(KeyboardLabels, ToolLinesCarryEveryLabelWithItsBox) {
-    const std::string lines = keyboard_label_lines();
-    EXPECT_EQ(static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n')),
-              keyboard_labels().size());
-    EXPECT_NE(lines.find("169\tsecond\t219\t274\t"), std::string::npos);
-    EXPECT_NE(lines.find("\tCATALOG\n"), std::string::npos);
-    EXPECT_EQ(lines.find("\t\n"), std::string::npos) << "a label without text";
 }
 
 }  // namespace

@@ -19,10 +19,7 @@ TEST(ProgressText, FittingTextStaysAndLongTextEndsInDots) {
     const std::string cut = link::fit_progress_text(long_name, 252, fixed_width);
     EXPECT_EQ(cut, std::string(33, 'w') + "...");
     EXPECT_LE(fixed_width(cut), 252);
-}
-
-TEST(ProgressText, NoRoomEvenForTheDotsLeavesOnlyTheDots) {
-    EXPECT_EQ(link::fit_progress_text("abcdef", 10, fixed_width), "...");
+    EXPECT_EQ(link::fit_progress_text("abcdef", 10, fixed_width), "...");  // no room for more
 }
 
 TEST(ProgressText, ProportionalWidthsFindTheLongestFittingBeginning) {

@@ -70,42 +70,5 @@ TEST(LinkVirtualPortRead, EmptyReadTakes300MsBytesEnd3MsAfterTheLastAtMostHalfTh
     EXPECT_EQ(port.ReadLinkBytes(std::span(buffer).first(6)).received, 3u) << "6 are";
 }
 
-TEST(LinkVirtualPortLine, OutputQueueDrainsAtTheLineRate) {
-    VirtualClock clock;
-    EchoPeer peer;
-    VirtualPort port(clock, &peer, at_rate(3491));
-    ASSERT_EQ(port.OpenLinkPort(1), PortOpenResult::ok);
-    const Bytes data(349, 0x42);
-    const PortWriteResult w = port.WriteLinkBytes(data);
-    EXPECT_EQ(w.status, PortWriteStatus::all_written);
-    EXPECT_EQ(w.written, 349u);
-    EXPECT_EQ(port.ClearLinkErrors(), 349u);
-    clock.sleep_ms(50);
-    const std::size_t left = port.ClearLinkErrors();
-    EXPECT_TRUE(left > 170u && left < 180u) << left;
-    clock.sleep_ms(51);
-    EXPECT_EQ(port.ClearLinkErrors(), 0u);
-    EXPECT_EQ(peer.received, data);
-}
-
-TEST(LinkVirtualPortLine, EchoComesBackAfterBothLineTimesAndPurgeDropsOnlyArrivedBytes) {
-    VirtualClock clock;
-    EchoPeer peer;
-    VirtualPort port(clock, &peer, at_rate(1000));
-    ASSERT_EQ(port.OpenLinkPort(1), PortOpenResult::ok);
-    port.WriteLinkBytes(Bytes{1, 2, 3});
-    std::array<std::uint8_t, 64> buffer{};
-    const std::uint64_t start = clock.now_us();
-    ASSERT_EQ(port.ReadLinkBytes(buffer).received, 3u);
-    EXPECT_EQ(buffer[2], 3);
-    // Out at 1, 2, 3 ms; each echo byte 1 ms behind on the way back; then the 3 ms interval.
-    EXPECT_EQ(clock.now_us() - start, 4'000u + 3'000u);
-    port.WriteLinkBytes(Bytes{4, 5, 6, 7});
-    clock.sleep_ms(3);  // out at +1..+4 ms, echoes at +2..+5: 4 and 5 have arrived, 6 and 7 not
-    EXPECT_TRUE(port.PurgeLinkPort());
-    EXPECT_EQ(port.ReadLinkBytes(buffer).received, 2u);
-    EXPECT_EQ(buffer[0], 6);
-}
-
 }  // namespace
 }  // namespace travex

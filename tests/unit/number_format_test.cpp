@@ -37,14 +37,6 @@ std::string text_of(const Number& n, int mode = 0) {
     return text;
 }
 
-// A pair formatted the way the exports do: first part, then the second with the first's flags.
-std::string pair_text(const Number& first, const Number& second) {
-    std::string text;
-    const std::uint8_t flags = format_number(first, text, 0);
-    format_number(second, text, travex::second_part_mode(flags));
-    return text;
-}
-
 TEST(NumberFormat, ValuesEdgesAndModes) {
     // clang-format off
     const std::tuple<int, int, const char*, int, std::string> cases[] = {
@@ -66,24 +58,6 @@ TEST(NumberFormat, ValuesEdgesAndModes) {
     // clang-format on
     for (const auto& [exponent, flags, digits, mode, text] : cases) {
         EXPECT_EQ(text_of(make(exponent, flags, digits), mode), text) << digits << " e" << exponent;
-    }
-}
-
-TEST(NumberFormat, ComplexAndPairedValues) {
-    // clang-format off
-    const std::tuple<Number, Number, std::string> cases[] = {
-        {make(0, 4, "3"), make(0, 0, "4"), "3+4i"}, {make(0, 4, ""), make(0, 0, "1"), "i"},
-        {make(0, 4, "5"), make(0, 0, ""), "5"}, {make(0, 4, ""), make(0, 0, ""), ""},
-        {make(0, 4, "3"), make(0, 1, "1"), "3-i"}, {make(0, 4, ""), make(0, 1, "2"), kMinus + "2i"},
-        {make(0, 5, "25"), make(15, 0, "12"), kMinus + "2.5+1.2E15i"},
-        // A plain first part still gets a complex second part.
-        {make(0, 0, "7"), make(0, 0, "2"), "7+2i"},
-        // After the pair glyph the second part keeps the calculator's own sign and gets no i.
-        {make(0, 2, "1"), make(0, 1, "2"), "1" + kPair + kMinus + "2"},
-    };
-    // clang-format on
-    for (const auto& [first, second, text] : cases) {
-        EXPECT_EQ(pair_text(first, second), text);
     }
 }
 
@@ -157,19 +131,6 @@ TEST(NumberFormat, WholeExponentRangeReadsBackAsTheValue) {
                     << text;
             }
         }
-    }
-}
-
-TEST(NumberFormat, RoundingCarryPastTheFirstDigit) {
-    // Nines carry over the point; a carry out of the first digit becomes a new leading 1.
-    // clang-format off
-    const std::pair<std::string, std::string> cases[] = {
-        {".99999999999999", "1.00000000000000"}, {".0999", ".1000"}, {"9.99", "10.00"},
-        {".123", ".124"}};
-    // clang-format on
-    for (auto [text, want] : cases) {
-        travex::number_format_detail::round_up_last_place(text);
-        EXPECT_EQ(text, want);
     }
 }
 

@@ -23,22 +23,5 @@ TEST(OpeningTool, ParametersStopAt519Characters) {
     EXPECT_EQ(opening_tool_parameters(0xABC, fits).size(), 518u);
 }
 
-TEST(OpeningTool, ProgramSitsBesideTheApplicationWithItsExtension) {
-    EXPECT_EQ(opening_tool_program("C:\\Program Files\\ZELTA\\TRAVEX.exe"),
-              "C:\\Program Files\\ZELTA\\Opening.exe");
-    EXPECT_EQ(opening_tool_program("D:TRAVEX.EXE"), "D:Opening.EXE");
-    EXPECT_EQ(opening_tool_program("TRAVEX"), "Opening");
-    EXPECT_EQ(opening_tool_program("C:\\dir.v2\\TRAVEX"), "C:\\dir.v2\\Opening");
-    EXPECT_EQ(opening_tool_program("C:\\a\\b.c.exe"), "C:\\a\\Opening.exe");
-}
-
-TEST(OpeningTool, OnlyTheIdentifierOfTheNewestModelIsAHandshake) {
-    EXPECT_TRUE(is_opening_tool_handshake(0x3735));
-    EXPECT_FALSE(is_opening_tool_handshake(0x3737));
-    EXPECT_FALSE(is_opening_tool_handshake(0x3537));  // bytes the other way round
-    EXPECT_FALSE(is_opening_tool_handshake(0x13735));
-    EXPECT_FALSE(is_opening_tool_handshake(0));
-}
-
 }  // namespace
 }  // namespace travex

@@ -13,9 +13,7 @@ struct Drawn {
     Op op = Op::start_page;
     PrintFont font = PrintFont::header;
     int x = 0, y = 0, x1 = 0, y1 = 0;  // text and positions; line/rectangle ends; bitmap size
-    int sx = 0, sy = 0, sw = 0, sh = 0;
     std::string text;
-    int source_width = 0;
 };
 
 class RecordingSurface : public PrintSurface {
@@ -58,15 +56,8 @@ public:
     void rectangle(int left, int top, int right, int bottom) override {
         drawn.push_back(call(Drawn::Op::rectangle, left, top, right, bottom));
     }
-    void bitmap(const MonoBitmap& picture, int sx, int sy, int sw, int sh, int x, int y, int w,
-                int h) override {
-        Drawn d = call(Drawn::Op::bitmap, x, y, w, h);
-        d.sx = sx;
-        d.sy = sy;
-        d.sw = sw;
-        d.sh = sh;
-        d.source_width = picture.width;
-        drawn.push_back(d);
+    void bitmap(const MonoBitmap&, int, int, int, int, int x, int y, int w, int h) override {
+        drawn.push_back(call(Drawn::Op::bitmap, x, y, w, h));
     }
 
     // The calls of one kind, in order.

@@ -34,14 +34,5 @@ TEST(PrintRetries, AnAttemptThatAlwaysFailsStopsAfterThreeRetriesWhateverItThrow
     EXPECT_EQ(runs, 4);
 }
 
-TEST(PrintRetries, ASuccessfulOrCancelledAttemptRunsOnceAndNoRetriesMeansOneRun) {
-    int runs = 0;
-    EXPECT_EQ(run_with_retries([&] { ++runs; }).attempts, 1);
-    EXPECT_EQ(runs, 1);
-    const RetryOutcome once = run_with_retries([&] { throw std::bad_alloc(); }, 0);
-    EXPECT_EQ(once.attempts, 1);
-    EXPECT_FALSE(once.completed);
-}
-
 }  // namespace
 }  // namespace travex::print

@@ -86,13 +86,6 @@ std::string open_edit_save(FaultFileSystem& fs, const std::string& path,
     return to_string(fs.files.at(path));
 }
 
-TEST(ProgramLines, TheIssuesLineDriftsWhenItsTextIsTokenizedAgain) {
-    const std::vector<std::string> drifting = drifting_lines();
-    EXPECT_EQ(text_of(drifting.front()), "Y2Timedays(");
-    EXPECT_NE(tokenize(text_of(drifting.front())), drifting.front());
-    EXPECT_GT(drifting.size(), 1u) << "the tables hold more of the class";
-}
-
 TEST(ProgramLines, UnchangedLinesKeepTheirBytesWhenAnotherLineIsEdited) {
     // One line per drifting token, each between ordinary lines, and a line to edit.
     std::string body = "\"EDIT ME\"\xFD";

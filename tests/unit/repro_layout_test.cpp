@@ -13,27 +13,6 @@ FlashLayout layout_of(void (*change)(ReproSettings&)) {
     return flash_layout(s);
 }
 
-TEST(FlashLayout, DefaultsGiveSixtyLargeAndSixSmallPages) {
-    const FlashLayout layout = flash_layout(ReproSettings{});
-    EXPECT_FALSE(layout_problem(layout));
-    EXPECT_EQ(image_length_needed(layout), 0x100000u);
-    EXPECT_EQ(progress_step(layout), 158);
-    Bytes image(0x100000, 0x00);
-    const auto pages = plan_pages(layout, image);
-    ASSERT_EQ(pages.size(), 66u);
-    EXPECT_EQ(pages[0].address, 0xF00000u);
-    EXPECT_EQ(pages[0].offset, 0u);
-    EXPECT_EQ(pages[0].length, 0x4000u);
-    EXPECT_TRUE(pages[0].large);
-    EXPECT_EQ(pages[59].address, 0xFEC000u);
-    EXPECT_TRUE(pages[59].large);
-    EXPECT_EQ(pages[60].address, 0xFF0000u);
-    EXPECT_EQ(pages[60].offset, 0xF0000u);
-    EXPECT_EQ(pages[60].length, 0x2000u);
-    EXPECT_FALSE(pages[60].large);
-    EXPECT_EQ(pages[65].offset + pages[65].length, 0xFC000u);
-}
-
 TEST(FlashLayout, BlankPagesAreLeftOutWhereverTheyLie) {
     const FlashLayout layout = flash_layout(ReproSettings{});
     Bytes image(0x100000, 0xFF);
@@ -115,23 +94,6 @@ TEST(FlashLayout, TheProgressStepNeverDividesByNothing) {
     EXPECT_EQ(progress_step(layout_of(
                   [](ReproSettings& s) { s.small_page_end_addr = std::string("0xf00001"); })),
               10000);
-}
-
-TEST(FirmwareImageMaker, MakesImagesWithTheRequestedPages) {
-    const FlashLayout layout = sim::default_flash_layout();
-    EXPECT_EQ(sim::page_count(layout), 66);
-    const Bytes image = sim::make_firmware_image({{0, 7, 65}, 3});
-    ASSERT_EQ(image.size(), 0x100000u);
-    const auto pages = plan_pages(layout, image);
-    ASSERT_EQ(pages.size(), 3u);
-    EXPECT_EQ(pages[0].address, 0xF00000u);
-    EXPECT_EQ(pages[1].address, 0xF1C000u);
-    EXPECT_EQ(pages[2].address, 0xFFA000u);
-    // The pages with the model field and the stored sum always carry data.
-    const auto least = plan_pages(layout, sim::make_firmware_image({{}, 1}));
-    ASSERT_EQ(least.size(), 2u);
-    EXPECT_EQ(least[0].address, 0xF00000u);
-    EXPECT_EQ(least[1].address, 0xFFA000u);
 }
 
 }  // namespace

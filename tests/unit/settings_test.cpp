@@ -57,16 +57,7 @@ protected:
 
 TEST_F(SettingsRules, NewUserGetsTheDefaultsAndTheFileHoldsOutBufferRightAway) {
     const Settings s = read_settings(store, folders);
-    EXPECT_EQ(s.window_limit, 30);
-    EXPECT_EQ(s.model, 4);
     EXPECT_EQ(s.port_index, -1);
-    EXPECT_EQ(s.font_size_index, 5);  // 12 points
-    EXPECT_FALSE(s.maximised);
-    EXPECT_EQ(s.toolbar, 1);
-    EXPECT_EQ(s.keyboard, 1);
-    EXPECT_EQ(s.timer_interval_ms, 100);
-    EXPECT_EQ(s.retry_count, 30);
-    EXPECT_EQ(s.out_buffer, 30);
     EXPECT_EQ(s.data_folder, kDesktop);
     // Reading writes exactly one key: OutBuffer.
     ASSERT_EQ(store.writes.size(), 1u);
@@ -117,22 +108,6 @@ TEST_F(SettingsRules, DataFolderIsUsedOnlyWhenItExists) {
     }
 }
 
-TEST_F(SettingsRules, WindowStyleThreeMeansMaximisedInBothDirections) {
-    file("WndStyle=3\r\n");
-    Settings s = read_settings(store, folders);
-    EXPECT_TRUE(s.maximised);
-    s.maximised = false;
-    write_settings(store, s);
-    EXPECT_EQ(stored("WndStyle"), 5);
-    file("WndStyle=7\r\n");
-    s = read_settings(store, folders);
-    EXPECT_FALSE(s.maximised);
-    s.maximised = true;  // the frame was closed maximised
-    write_settings(store, s);
-    EXPECT_EQ(stored("WndStyle"), 3);
-    EXPECT_TRUE(read_settings(store, folders).maximised);
-}
-
 TEST_F(SettingsRules, FrameCloseWritesItsKeysInOrderAndKeepsFlagsAsRead) {
     file(
         "ModelType=1\r\nToolBar=7\r\nKerBoard=0\r\nCommPort=3\r\nFontSize=9\r\nWndCount=12\r\n"
@@ -150,25 +125,6 @@ TEST_F(SettingsRules, FrameCloseWritesItsKeysInOrderAndKeepsFlagsAsRead) {
     EXPECT_EQ(stored("TimerInterval"), 50);
     EXPECT_EQ(stored("RetryCount"), 4);
     EXPECT_EQ(stored("OutBuffer"), 20);
-}
-
-TEST_F(SettingsRules, FontSizeOutsideTheTableFallsBackToTwelvePoints) {
-    for (const char* value : {"0", "10", "-3", "x"}) {
-        file(std::string("FontSize=") + value + "\r\n");
-        EXPECT_EQ(read_settings(store, folders).font_size_index, 5) << value;
-    }
-    file("FontSize=1\r\n");
-    EXPECT_EQ(read_settings(store, folders).font_size_index, 1);
-}
-
-TEST_F(SettingsRules, PortSettingAloneRoundTripsAsOneBasedNumber) {
-    EXPECT_EQ(read_port_setting(store), -1);
-    write_port_setting(store, 6);  // COM7
-    EXPECT_EQ(stored("CommPort"), 7);
-    EXPECT_EQ(read_port_setting(store), 6);
-    ASSERT_EQ(store.writes.size(), 1u);
-    // The whole-settings read sees the same port.
-    EXPECT_EQ(read_settings(store, folders).port_index, 6);
 }
 
 TEST_F(SettingsRules, WriteFailuresAreIgnored) {

@@ -87,25 +87,6 @@ TEST(SlidePageDecoder, CompressedPagesDecodeToTheSameScreen) {
     EXPECT_EQ(compress_page(full).size(), 1u + 5 * 2);  // 1 + 4 × 256 + 31
 }
 
-TEST(SlideShowRead, ReadsTitleAndEveryPage) {
-    const Screen first = random_screen(7);
-    const Screen second = random_screen(8);
-    const Bytes file =
-        show_bytes('6', 's', "My show", {compress_page(first), compress_page(second), Bytes{3}});
-    const ShowRead read = read_slide_show(file, '6');
-    ASSERT_EQ(read.message, MessageId::none);
-    EXPECT_EQ(read.show.title_text(), "My show");
-    ASSERT_EQ(read.show.pages.size(), 3u);
-    EXPECT_EQ(read.show.pages[0].offset, 55u);
-    EXPECT_EQ(read.show.pages[1].offset, 55u + read.show.pages[0].record_length);
-    EXPECT_EQ(read.show.pages[0].decoded.screen, first);
-    EXPECT_EQ(read.show.pages[1].decoded.screen, second);
-    EXPECT_FALSE(read.show.pages[2].decoded.complete());
-    EXPECT_EQ(read.show.pages[1].decoded.screen_data().bands, Bytes(second.begin(), second.end()));
-    Bytes with_page = show_bytes('6', 's', std::string(40, 'T'), {Bytes{1}});
-    EXPECT_EQ(read_slide_show(with_page, '6').show.title_text(), std::string(40, 'T'));
-}
-
 TEST(SlideShowRead, HeaderLengthAndDamagedRecordsOpenNothing) {
     const Bytes page = compress_page(random_screen(3));
     const Bytes none = show_bytes('6', 's', "T", {});  // 63 bytes: only one record head
@@ -125,8 +106,6 @@ TEST(SlideShowRead, HeaderLengthAndDamagedRecordsOpenNothing) {
         {show_bytes('6', 's', "", {page}), '6', MessageId::none},
         {show_bytes('4', 'S', "", {page}), '4', MessageId::none},
         {show_bytes('4', 's', "", {page}), '6', MessageId::not_slide_show},
-        {show_bytes('2', 's', "", {page}), '2', MessageId::not_slide_show},
-        {show_bytes('5', 's', "", {page}), '5', MessageId::not_slide_show},
         {show_bytes('6', 'p', "", {page}), '6', MessageId::not_slide_show},
         {past_end, '6', MessageId::file_access_failed},
         {below_head, '6', MessageId::file_access_failed},
@@ -178,39 +157,6 @@ TEST(SlideShowRead, RecordLengthsEitherSideOfTheHeadAndOfTheEnd) {
     }
 }
 
-TEST(SlideShowCopy, NameFieldTakesTheBaseNamePaddedWithFF) {
-    auto field = [](std::string_view path) {
-        const auto f = copy_name_field(path);
-        return std::string(f.begin(), f.end());
-    };
-    EXPECT_EQ(field("C:\\Shows\\MyShow.g6s"), "MyShow\xFF\xFF\xFF\xFF\xFF");
-    EXPECT_EQ(field("/home/u/loooongname.g6s"), "loooongn\xFF\xFF\xFF");
-    EXPECT_EQ(field("a.b.g6s"), "a\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF");
-    EXPECT_EQ(field("noext"), "noext\xFF\xFF\xFF\xFF\xFF\xFF");
-    EXPECT_EQ(field("dir.x/.g6s"), std::string(11, '\xFF'));
-}
-
-TEST(SlideShowCopy, RewritesDigitNameAndTitleAndKeepsThePages) {
-    const Bytes original = show_bytes('4', 'S', "Old title", {compress_page(random_screen(9))});
-    Bytes copy = retitled_copy(original, "C:\\x\\New.g6s", std::string(40, 'Z'));
-    ASSERT_EQ(copy.size(), original.size());
-    EXPECT_EQ(copy[0], '6');
-    EXPECT_EQ(copy[1], 'S');
-    EXPECT_EQ(std::string(copy.begin() + 2, copy.begin() + 13), "New" + std::string(8, '\xFF'));
-    EXPECT_EQ(std::string(copy.begin() + 13, copy.begin() + 53), std::string(40, 'Z'));
-    EXPECT_EQ(copy[53], 0);
-    EXPECT_EQ(Bytes(copy.begin() + 54, copy.end()), Bytes(original.begin() + 54, original.end()));
-
-    copy = retitled_copy(original, "n.g6s", "Hi");
-    EXPECT_EQ(std::string(copy.begin() + 13, copy.begin() + 16), std::string("Hi\0", 3));
-    EXPECT_EQ(Bytes(copy.begin() + 15, copy.begin() + 54), Bytes(39, 0));
-    copy = retitled_copy(original, "n.g6s", std::string(45, 'L'));
-    EXPECT_EQ(std::string(copy.begin() + 13, copy.begin() + 53), std::string(40, 'L'));
-    EXPECT_EQ(copy[53], 0);
-    // The copy opens again with the new title.
-    EXPECT_EQ(read_slide_show(copy, '6').show.title_text(), std::string(40, 'L'));
-}
-
 TEST(SlideShowCopy, SavingReportsEachFailureAndKeepsOldFiles) {
     testing::FaultFileSystem fs;
     const Bytes original = show_bytes('6', 's', "T", {Bytes{1}});
@@ -229,20 +175,6 @@ TEST(SlideShowCopy, SavingReportsEachFailureAndKeepsOldFiles) {
     const SaveOutcome saved = save_copy(fs, "show.g6s", "new.g6s", "x");
     EXPECT_TRUE(saved.written);
     EXPECT_EQ(fs.files["new.g6s"], retitled_copy(original, "new.g6s", "x"));
-}
-
-}  // namespace
-}  // namespace travex::slides
-
-namespace travex::slides {
-namespace {
-
-TEST(SlidePageDecoder, RunsOfZeroDeltasFillAWholeBlankPage) {
-    // One literal byte, four zero deltas with 255 copies each, then one with 30 copies.
-    const Bytes page = {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x1E};
-    const DecodedPage decoded = decode_page(page);
-    EXPECT_TRUE(decoded.complete());
-    EXPECT_EQ(decoded.screen, Screen{});
 }
 
 }  // namespace

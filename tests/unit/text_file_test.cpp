@@ -54,43 +54,6 @@ TEST(TextFileOpen, MessagesOfEveryRefusal) {
     }
 }
 
-TEST(TextFileOpen, TextAndTitleOfEveryKind) {
-    using enum travex::FileKind;
-    const std::string zeros(9, '\0');
-    // Of 7,000 elements only those within the first 61,440 body bytes are shown, 6,825 of them
-    // (7 + 9 * 6825 = 61,432; one more would end at 61,441).
-    std::string ones = ";L1\r\n\r\n";
-    for (int i = 0; i < 6825; ++i) {
-        ones += "1\r\n";
-    }
-    // clang-format off
-    const std::tuple<const char*, std::string, travex::FileKind, std::string, std::string> cases[] = {
-        {"a\\list.g6l", header('6', 'l', std::string(40, 'T')) + list_body(), list, std::string(40, 'T'), ";L1\r\n\r\n1\r\n1\r\n"},
-        {"B.G4L", header('4', 'L') + list_body(), list, "", ";L1\r\n\r\n1\r\n1\r\n"},
-        {"long.g6l", header('6', 'l') + list_body(7000), list, "", ones},
-        {"d.g6n", header('6', 'n') + "\x30\x0D" + zeros, list_database, "", ";L_Data1\r\n\r\n"},
-        {"m.g6m", header('6', 'm') + "\x10\x09" + zeros, matrix, "", ";mat A\r\n\r\n"},
-        {"t.g6t", header('6', 't') + zeros, table_setup, "", ";TABLE SETUP\r\n\r\nTblStart   0\r\n"},
-        {"w.g6w", header('6', 'w') + zeros, window_setup, "", ";WINDOW SETUP\r\n\r\nXmin   0\r\n"},
-        {"v.g6v", header('6', 'v') + zeros, data_variable, "", ";VARIABLE\r\n\r\n"},
-        {"z.g6z", header('6', 'z') + zeros, zoom, "", ";ZOOM\r\n\r\n"},
-        {"e.g6p", header('6', 'p', "Prog"), program, "Prog", ""},
-        {"p.g6p", header('6', 'p') + "\x88\x2A\x32\x2B\xFD\xFF", program, "", "sin (2)\r\n"},
-        {"t.TXT", "A@theta@B", text, "", "A\xA9" "B"},
-        {"fits.txt", std::string(travex::kMaxConvertedText, 'x'), text, "", std::string(travex::kMaxConvertedText, 'x')},
-    };
-    // clang-format on
-    for (const auto& [path, contents, kind, title, text] : cases) {
-        FaultFileSystem fs;
-        fs.put(path, to_bytes(contents));
-        const auto result = travex::open_as_text(fs, path);
-        ASSERT_TRUE(result.ok()) << path << " " << travex::string_id(result.message);
-        EXPECT_EQ(result.opened.kind, kind) << path;
-        EXPECT_EQ(result.opened.title, title) << path;
-        EXPECT_EQ(result.opened.text, text) << path;
-    }
-}
-
 // The limit holds for the text as the editor shows it: lone line breaks grow by one byte each
 // when they become CR LF, and a program whose text passes the limit is refused the same way.
 TEST(TextFileOpen, LineBreaksBecomeCrLfAndCountTowardTheLimit) {

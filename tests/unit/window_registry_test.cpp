@@ -34,24 +34,6 @@ TEST(WindowRegistry, FreedEntriesAreReusedBeforeTheListGrows) {
     EXPECT_EQ(registry.open_windows(), 3u);
 }
 
-TEST(WindowRegistry, EachKindHasAtMostOneActiveWindow) {
-    WindowRegistry registry;
-    registry.add(1, program_editor);
-    registry.add(2, program_editor);
-    registry.add(3, screen_image);
-    EXPECT_EQ(registry.active(any), 0u);
-    registry.activate(1, program_editor);
-    registry.activate(3, screen_image);
-    EXPECT_EQ(registry.current_kind(), screen_image);
-    EXPECT_EQ(registry.active(any), 3u);
-    EXPECT_EQ(registry.active(program_editor), 1u);
-    registry.activate(2, program_editor);
-    EXPECT_EQ(registry.active(program_editor), 2u);
-    EXPECT_EQ(registry.active(screen_image), 3u) << "another kind keeps its active window";
-    EXPECT_EQ(registry.active(any), 2u);
-    EXPECT_EQ(registry.active(slide_show), 0u);
-}
-
 TEST(WindowRegistry, AClosedActiveWindowLeavesNoActiveWindowOfItsKind) {
     WindowRegistry registry;
     registry.add(1, program_editor);
@@ -60,21 +42,6 @@ TEST(WindowRegistry, AClosedActiveWindowLeavesNoActiveWindowOfItsKind) {
     EXPECT_EQ(registry.active(program_editor), 0u);
     registry.add(5, program_editor);  // reuses the entry, but not its active mark
     EXPECT_EQ(registry.active(program_editor), 0u);
-}
-
-TEST(WindowRegistry, NextSkipsAWindowFiltersByKindAndReportsThePosition) {
-    WindowRegistry registry;
-    registry.add(1, program_editor);
-    registry.add(2, slide_show);
-    registry.add(3, program_editor);
-    EXPECT_EQ(walk(registry, program_editor), (std::vector<WindowId>{1, 3}));
-    EXPECT_EQ(walk(registry, any, 1), (std::vector<WindowId>{2, 3}));
-    std::size_t position = 1;
-    EXPECT_EQ(registry.next(0, program_editor, position), 3u);
-    EXPECT_EQ(position, 2u);
-    position = 7;
-    EXPECT_EQ(registry.next(0, any, position), 0u);
-    EXPECT_EQ(position, 7u);
 }
 
 TEST(WindowRegistry, CloseAllStopsAtTheFirstCancelledWindow) {

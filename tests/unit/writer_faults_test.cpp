@@ -14,7 +14,6 @@
 #include "files/group_file.h"
 #include "files/received_item.h"
 #include "files/text_file.h"
-#include "image/png_writer.h"
 #include "image/screen_bitmap.h"
 #include "settings/ini_profile_store.h"
 #include "slideshow/slide_show.h"
@@ -74,11 +73,6 @@ std::vector<Writer> writers() {
              const EditorSave save{"TITLE", {}, false, "ABC\r\nDEF"};
              return save_editor_file(fs, "/d/prog.g6p", save) == MessageId::none;
          }},
-        {"text saved from the editor", "/d/notes.txt", [](FaultFileSystem&) {},
-         [](FaultFileSystem& fs) {
-             const EditorSave save{"", {}, false, "one\r\ntwo"};
-             return save_editor_file(fs, "/d/notes.txt", save) == MessageId::none;
-         }},
         {"exported text", "/d/export.txt", [](FaultFileSystem&) {},
          [](FaultFileSystem& fs) {
              return save_text_file(fs, "/d/export.txt", "A=1\r\n") == MessageId::none;
@@ -120,14 +114,6 @@ std::vector<Writer> writers() {
         {"bitmap", "/d/screen.bmp", [](FaultFileSystem&) {},
          [screen](FaultFileSystem& fs) {
              return image::save_bitmap_file(fs, "/d/screen.bmp", screen) == MessageId::none;
-         }},
-        {"PNG picture", "/d/screen.png", [](FaultFileSystem&) {},
-         [screen](FaultFileSystem& fs) {
-             const Bytes png = image::png_black_and_white(
-                 screen.framed_width(), image::kFramedHeight, image::dark_pixels(screen));
-             return cli::write_output(fs, std::string("/d/screen.png"),
-                                      std::string_view(reinterpret_cast<const char*>(png.data()),
-                                                       png.size())) == cli::kExitOk;
          }},
         {"printed PDF", "/d/print.pdf", [](FaultFileSystem&) {},
          [](FaultFileSystem& fs) {
