@@ -4,12 +4,9 @@
 # every old file stays byte for byte, no temporary file is left, and with room again the same
 # command succeeds. The volume is a small tmpfs, or an ext2 image on a loop device where tmpfs
 # cannot be mounted; where neither can, the test is skipped (exit 77) and says why.
-set -u
-cli=$(readlink -f "$1") work=$2
-umount "$work/vol" 2>/dev/null
-rm -rf "$work"; mkdir -p "$work/vol" "$work/items" && cd "$work" || exit 1
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+umount "$2/vol" 2>/dev/null
+source "$(dirname "$0")/lib/common.sh"
+mkdir -p vol items
 
 loop=""
 cleanup() {
@@ -32,38 +29,16 @@ else
 fi
 
 # Inputs outside the volume: a program text, calculator files, a group, a picture, a slide show.
-make_file() { # digit letter name body-size path
-    { printf "%s%s" "$1" "$2"; printf "%-11s" "$3" | tr ' ' '\377'; head -c 41 /dev/zero
-      head -c "$4" /dev/urandom; } > "$5"
-}
 make_file 6 p PROG1 3000 items/prog1.g6p
 make_file 6 p MEMBER 2000 member.g6p
 for i in $(seq 1 60); do echo "Lbl $i:Disp \"LINE $i\""; done > prog.txt
-python3 - <<'PY'
-import struct
-def record(name, data):
-    return struct.pack('<I', len(data) + 264) + name.ljust(260, b'\0') + data
+PYTHONPATH="$lib" python3 - <<'PY'
+from media import *
 open('in.g6g', 'wb').write(b'6g' + record(b'member.g6p', open('member.g6p', 'rb').read()) +
                            bytes(264))
-screen = bytes((i * 37) & 0xFF for i in range(1056))
-pic = bytearray(b'6i' + b'\x10\x0d' + b' ' * 9 + b'\0' * 41 + b'\x10\x0d\x00')
-for band in range(8):
-    pic += screen[band * 132: band * 132 + 127]
-open('Pict1.g6i', 'wb').write(pic)
-def compress(s):
-    out = [s[0]]; i = 1
-    while i < 1056:
-        x = s[i] ^ s[i - 1]; out.append(x); i += 1
-        if x == 0:
-            c = 0
-            while i < 1056 and c < 255 and s[i] == s[i - 1]:
-                c += 1; i += 1
-            out.append(c)
-    return bytes(out)
-show = bytearray(b'4s' + b'ANIME'.ljust(11, b'\xff') + b'Old title'.ljust(40, b'\0') + b'\0\0')
-for page in (compress(screen), compress(bytes(1056))):
-    show += struct.pack('<II', len(page) + 8, 0) + page
-show += bytes(8)
+s = screen(1)
+open('Pict1.g6i', 'wb').write(picture(s))
+show = slide_show(b'4', b'ANIME', b'Old title', [compress(s), compress(bytes(1056))])
 open('show.g4s', 'wb').write(show)
 PY
 
@@ -126,5 +101,4 @@ cmp -s member.g6p vol/member.g6p || fail "ungroup ($phase): member not written w
 cmp -s items/prog1.g6p vol/prog1.g6p || fail "recv ($phase): item not written whole"
 ls vol | grep -q travex-tmp && fail "($phase): temporary file left"
 
-[ "$fails" -eq 0 ] && echo "full disk: all cases passed"
-exit $((fails > 0))
+finish

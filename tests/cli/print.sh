@@ -3,23 +3,14 @@
 # in the embedded calculator font and the program's lines in order; a picture prints its
 # variable line and its exact pixels; a slide show prints "No.1".."No.n"; paper sizes; unknown
 # and damaged inputs are refused with exit 1 and leave an existing output untouched.
-set -u
-cli=$1 work=$2
+source "$(dirname "$0")/lib/common.sh"
 python=/usr/bin/python3
 [ -x $python ] || python=python3
-rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit 1
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-expect_status() { # status description command...
-    local want=$1 what=$2; shift 2
-    "$@" >last.out 2>last.err; local got=$?
-    [ "$got" -eq "$want" ] || fail "$what: exit $got, expected $want ($(head -c 300 last.err))"
-}
 
 # --- a program of 200 lines --------------------------------------------------------------------
 for i in $(seq -w 1 200); do printf '"LINE %s"\r\n' "$i"; done >long.txt
-expect_status 0 "tok" "$cli" tok long.txt -o LONG.g6p --title "PRINT TEST"
-expect_status 0 "print program" "$cli" print LONG.g6p -o long.pdf --paper letter
+expect 0 "tok" "$cli" tok long.txt -o LONG.g6p --title "PRINT TEST"
+expect 0 "print program" "$cli" print LONG.g6p -o long.pdf --paper letter
 pages=$(pdfinfo long.pdf | awk '/^Pages:/ {print $2}')
 pdfinfo long.pdf | grep -q "Page size: *612 x 792 pts" || fail "letter paper: $(pdfinfo long.pdf | grep size)"
 [ "${pages:-0}" -ge 2 ] || fail "200 lines on ${pages:-0} pages"
@@ -63,50 +54,29 @@ awk 'NR > 2 {print $(NF-4)}' fonts.txt | grep -vqx yes && fail "a font is not em
 # A4 is the default paper; an untitled-style name prints its file name only.
 mkdir -p sub
 cp LONG.g6p sub/UNTITLE1.G6P
-expect_status 0 "print a4" "$cli" print sub/UNTITLE1.G6P -o a4.pdf
+expect 0 "print a4" "$cli" print sub/UNTITLE1.G6P -o a4.pdf
 pdfinfo a4.pdf | grep -q "Page size: *595.2 x 841.8 pts" || fail "A4 paper: $(pdfinfo a4.pdf | grep size)"
 pdftotext -raw -l 1 a4.pdf a4.txt
 header_lines a4.txt PROGRAM UNTITLE1.G6P "PRINT TEST"
 
 # A text file prints as TEXT with an empty title.
 printf 'HELLO\r\nWORLD\r\n' >note.txt
-expect_status 0 "print text" "$cli" print note.txt -o note.pdf
+expect 0 "print text" "$cli" print note.txt -o note.pdf
 pdftotext -raw note.pdf note-out.txt
 header_lines note-out.txt TEXT note.txt ""
 grep -qx "HELLO" note-out.txt && grep -qx "WORLD" note-out.txt || fail "text lines"
 
 # --- a picture and a slide show ----------------------------------------------------------------
-$python - <<'PY'
-import struct, random
-random.seed(7)
-screen = bytearray(1056)
-for band in range(8):
-    for col in range(127):
-        screen[band * 132 + col] = random.getrandbits(8)
+PYTHONPATH="$lib" $python - <<'PY'
+from media import *
+screen = screen(7)
 open('screen.bin', 'wb').write(screen)
-pic = bytearray(b'6i' + b'\x10\x0d' + b' ' * 9 + b'\0' * 41 + b'\x10\x0d\x00')
-for band in range(8):
-    pic += screen[band * 132: band * 132 + 127]
-open('Pict1.g6i', 'wb').write(pic)
-def compress(s):
-    out = [s[0]]; i = 1
-    while i < 1056:
-        x = s[i] ^ s[i - 1]; out.append(x); i += 1
-        if x == 0:
-            c = 0
-            while i < 1056 and c < 255 and s[i] == s[i - 1]:
-                c += 1; i += 1
-            out.append(c)
-    return bytes(out)
-show = bytearray(b'6s' + b'SHOW'.ljust(11, b'\xff') + b'MY SLIDES'.ljust(40, b'\0') + b'\0\0')
-for n in range(7):
-    c = compress(screen if n % 2 == 0 else bytes(1056))
-    show += struct.pack('<II', len(c) + 8, 0) + c
-show += bytes(8)
+open('Pict1.g6i', 'wb').write(picture(screen))
+show = slide_show(b'6', b'SHOW', b'MY SLIDES', [compress(screen if n % 2 == 0 else bytes(1056)) for n in range(7)])
 open('show.g6s', 'wb').write(show)
 open('tiny.g6s', 'wb').write(show[:63])
 PY
-expect_status 0 "print picture" "$cli" print Pict1.g6i -o pict.pdf --paper letter
+expect 0 "print picture" "$cli" print Pict1.g6i -o pict.pdf --paper letter
 pdftotext -raw pict.pdf pict.txt
 header_lines pict.txt PICTURE Pict1.g6i ""
 grep -qxF ";PICT1" pict.txt || fail "picture variable line: $(cat pict.txt)"
@@ -139,14 +109,14 @@ for py in range(64):
 if bad:
     print(f"{bad} picture pixels differ (frame top at {top})"); sys.exit(1)
 PY
-expect_status 0 "print picture 200%" "$cli" print Pict1.g6i -o pict200.pdf --zoom 200
-expect_status 0 "image to bitmap" "$cli" image Pict1.g6i -o pict.bmp
-expect_status 0 "print bitmap" "$cli" print pict.bmp -o bmp.pdf
+expect 0 "print picture 200%" "$cli" print Pict1.g6i -o pict200.pdf --zoom 200
+expect 0 "image to bitmap" "$cli" image Pict1.g6i -o pict.bmp
+expect 0 "print bitmap" "$cli" print pict.bmp -o bmp.pdf
 pdftotext -raw bmp.pdf bmp.txt
 header_lines bmp.txt BITMAP pict.bmp ""
 grep -q "PICT1" bmp.txt && fail "a bitmap has no variable line"
 
-expect_status 0 "print slides" "$cli" print show.g6s -o show.pdf
+expect 0 "print slides" "$cli" print show.g6s -o show.pdf
 pdftotext -raw show.pdf show.txt
 header_lines show.txt "SLIDE SHOW" show.g6s "MY SLIDES"
 grep -o 'No\.[0-9]*' show.txt | tr '\n' ' ' >numbers.txt
@@ -154,24 +124,23 @@ grep -o 'No\.[0-9]*' show.txt | tr '\n' ' ' >numbers.txt
 
 # --- refusals ------------------------------------------------------------------------------------
 echo keep >kept.pdf
-expect_status 1 "slide show of 63 bytes" "$cli" print tiny.g6s -o kept.pdf
+expect 1 "slide show of 63 bytes" "$cli" print tiny.g6s -o kept.pdf
 grep -q "The specified file contains no data." last.err || fail "message 421: $(cat last.err)"
 head -c 1000 Pict1.g6i >Pict2.g6i
-expect_status 1 "short picture" "$cli" print Pict2.g6i -o kept.pdf
+expect 1 "short picture" "$cli" print Pict2.g6i -o kept.pdf
 grep -q "The specified file contains no data." last.err || fail "picture message: $(cat last.err)"
-expect_status 1 "unknown kind" "$cli" print screen.bin -o kept.pdf
+expect 1 "unknown kind" "$cli" print screen.bin -o kept.pdf
 grep -q "does not print" last.err || fail "unknown kind message: $(cat last.err)"
 cp LONG.g6p WRONG.g6m
-expect_status 1 "header of another kind" "$cli" print WRONG.g6m -o kept.pdf
+expect 1 "header of another kind" "$cli" print WRONG.g6m -o kept.pdf
 grep -q "Specified file cannot be read." last.err || fail "message 415: $(cat last.err)"
-expect_status 1 "missing file" "$cli" print none.g6p -o kept.pdf
-expect_status 1 "missing font" "$cli" print LONG.g6p -o kept.pdf --font nofont.ttf
+expect 1 "missing file" "$cli" print none.g6p -o kept.pdf
+expect 1 "missing font" "$cli" print LONG.g6p -o kept.pdf --font nofont.ttf
 grep -q "font" last.err || fail "font message: $(cat last.err)"
 [ "$(cat kept.pdf)" = keep ] || fail "a refused print replaced the output"
-expect_status 2 "no output" "$cli" print LONG.g6p
-expect_status 2 "bad paper" "$cli" print LONG.g6p -o x.pdf --paper legal
-expect_status 2 "bad zoom" "$cli" print Pict1.g6i -o x.pdf --zoom 110
+expect 2 "no output" "$cli" print LONG.g6p
+expect 2 "bad paper" "$cli" print LONG.g6p -o x.pdf --paper legal
+expect 2 "bad zoom" "$cli" print Pict1.g6i -o x.pdf --zoom 110
 [ -e x.pdf ] && fail "a usage error wrote a file"
 
-[ "$fails" -eq 0 ] && echo "print: all passed"
-exit "$fails"
+finish
