@@ -2,13 +2,8 @@
 # --json of the link commands and of export: every report is one JSON document on standard
 # output whose members tell the same as the text report, on success and on failure alike, with the
 # progress kept off standard output.
-set -u
-cli=$1 work=$2
-rm -rf "$work"; mkdir -p "$work"
+source "$(dirname "$0")/lib/common.sh"
 here=$(cd "$(dirname "$0")/../.." && pwd)
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-cd "$work" || exit 1
 # check NAME PYTHON-ASSERTIONS: last.out is one JSON document d that passes the assertions.
 check() {
     python3 -c "import json,sys; d=json.load(open('last.out')); $2" 2>"check.err" ||
@@ -74,5 +69,4 @@ check "info" "assert [x['type_letter'] for x in d]==['p','l'], d"
 # The help states the exit codes, Ctrl+C's among them.
 "$cli" --help | grep -q "130 stopped by Ctrl+C" || fail "--help does not state the exit codes"
 
-[ $fails -eq 0 ] && echo "json: all passed"
-exit $fails
+finish
