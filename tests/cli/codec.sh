@@ -2,8 +2,7 @@
 # travex-cli detok, tok and tokens: exit codes, output files and standard output, refusals that
 # write nothing, and the round trip through both commands.
 source "$(dirname "$0")/lib/common.sh"
-here=$lib/..
-samples=$here/../../samples
+samples=$lib/../../../samples
 body() { tail -c +55 "$1"; }
 
 # The samples were saved by tok; opening gives their text back with the trailer's line break.
@@ -62,12 +61,4 @@ done
 expect 1 "detok of a text beyond the limit" "$cli" detok long.g6p -o long.txt
 [ -e long.txt ] && fail "refused detok wrote a file"
 
-# Every token, one a line and at the ends of full lines, reads back exactly.
-bash "$here/../corpus/make_program_corpus.sh" tokens.lst corpus || fail "corpus generator"
-for name in corpus_lines corpus_full1 corpus_full2; do
-    "$cli" detok "corpus/$name.g6p" -o "$name.txt" && "$cli" tok "$name.txt" -o "$name.g6p" &&
-        cmp -s <(body "corpus/$name.g6p") <(body "$name.g6p") || fail "$name does not read back"
-done
-expect 0 "detok odd codes" "$cli" detok corpus/corpus_odd.g6p
-[ "$(cat last.out)" = AB ] || fail "odd codes give only their two letters"
 finish
