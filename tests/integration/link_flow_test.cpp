@@ -1,5 +1,5 @@
-// The send and receive flow against the simulated calculator: refused files,
-// the window-setup merge, the receive list, saving with the overwrite question, full disks.
+// The send and receive flow against the simulated calculator: refused files, the window-setup
+// merge, saving with the overwrite question, full disks, names that would leave the folder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,12 +10,11 @@ namespace travex {
 namespace {
 
 using linktest::calc_name;
+using linktest::choose;
 using linktest::file_image;
 using linktest::pattern;
 using linktest::SimRig;
 using Items = std::vector<link::ReceiveItem>;
-
-using linktest::choose;
 
 TEST(LinkSendFlow, RefusedFilesAskSkipOrCancel) {
     SimRig rig;
