@@ -28,7 +28,7 @@ cmp -s <(body raw.g6p) <(body mine.g6p) || fail "tok --raw of the raw text"
 "$cli" tokens | cmp -s - tokens.lst && grep -qx '0A61 "@intdiv@"' tokens.lst || fail "tokens"
 
 # Usage errors (2) and failures (1, one line naming the file); a refused title writes nothing.
-for args in "detok" "detok a b" "detok --bogus mine.g6p" "tok" "tok mine.txt -o" \
+for args in "" "frobnicate" "detok" "detok a b" "detok --bogus mine.g6p" "tok" "tok mine.txt -o" \
     "tok mine.txt -o p" "tok no-such.txt -o dir/p" "tokens extra"; do
     expect 2 "$args" "$cli" $args
 done

@@ -5,6 +5,7 @@ set -u
 lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cli=$(readlink -f "$1") work=$2
 rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit 1
+work=$PWD
 fails=0
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 finish() { [ "$fails" -eq 0 ] && echo "$(basename "$0" .sh): all passed"; exit $((fails > 0)); }
