@@ -10,7 +10,6 @@
 #include "settings/ini_profile_store.h"
 #include "tests/unit/fault_file_system.h"
 
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace travex::repro;
     travex::testing::FaultFileSystem files;
