@@ -2,8 +2,8 @@
 // again reads back to the same pixels.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
+#include "fuzz_check.h"
 #include "image/png_writer.h"
 #include "image/screen_bitmap.h"
 
@@ -13,14 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const auto again = travex::image::read_bitmap_file(travex::image::bitmap_file(read.image));
-    if (again.message != travex::MessageId::none || again.image.pixels != read.image.pixels) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(again.message != travex::MessageId::none ||
+                          again.image.pixels != read.image.pixels);
     const auto png =
         travex::image::png_black_and_white(read.image.framed_width(), travex::image::kFramedHeight,
                                            travex::image::dark_pixels(read.image));
-    if (png.empty()) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(png.empty());
     return 0;
 }

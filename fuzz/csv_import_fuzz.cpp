@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 #include <string_view>
 
 #include "files/calc_file.h"
 #include "files/data_csv.h"
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
@@ -21,26 +21,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const travex::CsvImport made =
         travex::data_file_from_csv(csv, letter, std::nullopt, std::nullopt);
     if (!made.error.empty()) {
-        if (!made.file.empty()) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(!made.file.empty());
         return 0;
     }
-    if (made.file.size() > travex::kHeaderSize + travex::kMaxImportedBody) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(made.file.size() > travex::kHeaderSize + travex::kMaxImportedBody);
     const travex::CsvExport text = travex::data_file_to_csv(made.file);
-    if (!text.error.empty()) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(!text.error.empty());
     const travex::CsvImport again =
         travex::data_file_from_csv(text.text, letter, std::nullopt, std::nullopt);
     const auto body = [](const travex::Bytes& file) {
         return std::span(file).subspan(std::min(file.size(), travex::kHeaderSize));
     };
-    if (!again.error.empty() || !std::ranges::equal(body(again.file), body(made.file)) ||
-        (!text.differs_on_import && again.file != made.file)) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(!again.error.empty() ||
+                          !std::ranges::equal(body(again.file), body(made.file)) ||
+                          (!text.differs_on_import && again.file != made.file));
     return 0;
 }

@@ -2,12 +2,12 @@
 // Replace All gives exactly what rebuilding the text at every match gives.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "editor/find_replace.h"
+#include "fuzz_check.h"
 
 namespace {
 
@@ -73,36 +73,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto found = travex::search_text(text, pattern, start, true, match_case);
     if (found) {
-        if (*found < start || !matches_at(text, pattern, *found, match_case)) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(*found < start || !matches_at(text, pattern, *found, match_case));
     }
     // Nothing between start and the result (or the end) matches.
     const std::size_t scanned_to = found ? *found : text.size();
     for (std::size_t p = start; p < scanned_to && text.size() <= 4096; ++p) {
-        if (matches_at(text, pattern, p, match_case)) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(matches_at(text, pattern, p, match_case));
     }
     const auto single = travex::search_text(text, pattern, start, false, match_case);
-    if (single != (matches_at(text, pattern, start, match_case) && start <= text.size()
-                       ? std::optional<std::size_t>(start)
-                       : std::nullopt)) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(single !=
+                          (matches_at(text, pattern, start, match_case) && start <= text.size()
+                               ? std::optional<std::size_t>(start)
+                               : std::nullopt));
     const auto next = travex::find_next(text, pattern, {start / 2, start}, match_case);
-    if (next && (next->start < start || next->end != next->start + pattern.size() ||
-                 !matches_at(text, pattern, next->start, match_case))) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(next &&
+                          (next->start < start || next->end != next->start + pattern.size() ||
+                           !matches_at(text, pattern, next->start, match_case)));
 
     const auto result = travex::replace_all(text, pattern, replacement, start, match_case);
     if (text.size() <= 512 && replacement.size() <= 16) {
         const auto [expected, count] =
             reference_replace_all(std::string(text), pattern, replacement, start, match_case);
-        if (result.text != expected || result.replacements != count) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(result.text != expected || result.replacements != count);
     }
     return 0;
 }

@@ -3,11 +3,10 @@
 // picks the name, so the name checks are fuzzed too; the rest is the image, laid over a layout
 // small enough for the fuzzer to reach the model field and the sum.
 #include <cstdint>
-#include <cstdlib>
-#include <map>
 #include <string>
 
 #include "base/le_bytes.h"
+#include "fuzz_check.h"
 #include "repro/firmware_image.h"
 #include "repro/repro_packets.h"
 #include "tests/unit/fault_file_system.h"
@@ -42,20 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     layout.check_sum_addr = 11908;
     const ImageCheck check = check_firmware_image(files, path, layout);
     if (!check.image) {
-        if (check.failure.text.empty()) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(check.failure.text.empty());
         return 0;
     }
     const travex::Bytes& image = check.image->bytes;
-    if (image.size() < image_length_needed(layout) ||
-        image_sum(image, layout.size) != travex::read_u16le(image, layout.check_sum_addr)) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(image.size() < image_length_needed(layout) ||
+                          image_sum(image, layout.size) !=
+                              travex::read_u16le(image, layout.check_sum_addr));
     for (const PlannedPage& p : plan_pages(layout, image)) {
-        if (std::uint64_t{p.offset} + p.length > image.size()) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(std::uint64_t{p.offset} + p.length > image.size());
     }
     return 0;
 }

@@ -2,9 +2,9 @@
 // past the group's end.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 #include "files/group_file.h"
+#include "fuzz_check.h"
 #include "tests/unit/fault_file_system.h"
 
 namespace {
@@ -33,13 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                      "/out", question);
     for (const auto& [path, bytes] : fs.files) {
         // Every file sits directly in the folder, under a name without separators.
-        if (path.rfind("/out/", 0) != 0 || path.find_first_of("/\\:", 5) != std::string::npos ||
-            path.size() <= 5 || bytes.size() > size) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(path.rfind("/out/", 0) != 0 ||
+                              path.find_first_of("/\\:", 5) != std::string::npos ||
+                              path.size() <= 5 || bytes.size() > size);
     }
-    if (outcome.end == travex::group::UnpackEnd::complete && !outcome.damage.empty()) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(outcome.end == travex::group::UnpackEnd::complete &&
+                          !outcome.damage.empty());
     return 0;
 }

@@ -1,10 +1,9 @@
 // The settings file is the user's to edit: any bytes must read without harm, and a value written
 // into any file must read back exactly while every other key keeps its value.
 #include <cstdint>
-#include <cstdlib>
-#include <map>
 #include <string>
 
+#include "fuzz_check.h"
 #include "settings/ini_profile_store.h"
 #include "settings/settings.h"
 #include "tests/unit/fault_file_system.h"
@@ -29,29 +28,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string before_font = store.get_string(section, "FontSize", "<none>");
     NoFolders folders;
     const travex::Settings settings = travex::read_settings(store, folders);
-    if (settings.window_limit <= 0 || settings.timer_interval_ms <= 0 || settings.out_buffer <= 0 ||
-        settings.font_size_index < 1 || settings.font_size_index > 9) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(settings.window_limit <= 0 || settings.timer_interval_ms <= 0 ||
+                          settings.out_buffer <= 0 || settings.font_size_index < 1 ||
+                          settings.font_size_index > 9);
     // Reading wrote OutBuffer at most: FontSize is as it was.
-    if (store.get_string(section, "FontSize", "<none>") != before_font) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(store.get_string(section, "FontSize", "<none>") != before_font);
     travex::write_port_setting(store, 41);
-    if (travex::read_port_setting(store) != 41 || store.get_int(section, "CommPort", 0) != 42) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(travex::read_port_setting(store) != 41 ||
+                          store.get_int(section, "CommPort", 0) != 42);
     travex::write_settings(store, settings);
     // A value in a pair of quotes loses them on every read, as profile files do; any other data
     // folder must come back as written.
     const std::string& folder = settings.data_folder;
     const bool quoted = folder.size() >= 2 && (folder.front() == '"' || folder.front() == '\'') &&
                         folder.back() == folder.front();
-    if (!quoted && store.get_string(section, "DataDir", "<none>") != folder) {
-        std::abort();
-    }
-    if (store.get_string(section, "FontSize", "") != std::to_string(settings.font_size_index)) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(!quoted && store.get_string(section, "DataDir", "<none>") != folder);
+    travex::fuzz::fail_if(store.get_string(section, "FontSize", "") !=
+                          std::to_string(settings.font_size_index));
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz_check.h"
 #include "link/link_session.h"
 #include "link/virtual_port.h"
 #include "tests/unit/fault_file_system.h"
@@ -104,8 +105,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             session.probe();
             break;
     }
-    if (port.is_open()) {
-        __builtin_trap();
-    }
+    travex::fuzz::fail_if(port.is_open());
     return 0;
 }

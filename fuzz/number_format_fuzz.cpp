@@ -3,10 +3,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "codec/number_format.h"
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < travex::kNumberBytes + 1) {
@@ -20,13 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string first;
     const std::uint8_t flags = travex::format_number(number, first, mode);
     std::string second;
-    if (travex::format_number(number, second, mode) != flags || first != second) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(travex::format_number(number, second, mode) != flags || first != second);
     // Sign, up to 15 digits with a point (one more after a rounding carry), "E", exponent
     // sign and two digits, the pair glyph with its spaces, and "i".
-    if (first.size() > 26 || (flags & 0xF0) != 0) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(first.size() > 26 || (flags & 0xF0) != 0);
     return 0;
 }

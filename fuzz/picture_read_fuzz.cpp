@@ -1,8 +1,8 @@
 // Picture files from outside: reading and framing never leave the picture's bounds.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
+#include "fuzz_check.h"
 #include "image/screen_bitmap.h"
 #include "image/screen_data.h"
 
@@ -12,9 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto picture = travex::image::read_picture_file(file, digit);
         if (picture.message == travex::MessageId::none) {
             const auto image = travex::image::frame_screen(picture.screen);
-            if (image.pixels.size() != travex::image::bitmap_row_bytes(image.framed_width()) * 66) {
-                std::abort();
-            }
+            travex::fuzz::fail_if(image.pixels.size() !=
+                                  travex::image::bitmap_row_bytes(image.framed_width()) * 66);
         }
     }
     if (const auto dump = travex::image::screen_from_dump(file)) {

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "print/page_layout.h"
 
 namespace {
@@ -26,25 +26,19 @@ public:
         return static_cast<int>(text.size()) * (font == PrintFont::header ? 5 : body_width_);
     }
     void start_page() override {
-        if (open_) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(open_);
         open_ = true;
         ++pages;
     }
     void end_page() override {
-        if (!open_) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(!open_);
         open_ = false;
     }
     void text(PrintFont font, int x, int y, std::string_view text) override {
         require_open();
         if (font == PrintFont::body) {
             body_characters += text.size();
-            if (x < 0 || y < 0 || y >= page_.height) {
-                std::abort();
-            }
+            travex::fuzz::fail_if(x < 0 || y < 0 || y >= page_.height);
         }
     }
     void line(int, int, int, int) override { require_open(); }
@@ -60,11 +54,7 @@ public:
     int bitmaps = 0;
 
 private:
-    void require_open() const {
-        if (!open_) {
-            std::abort();
-        }
-    }
+    void require_open() const { travex::fuzz::fail_if(!open_); }
     PageDescription page_;
     int body_width_;
     bool open_ = false;
@@ -90,10 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         travex::print::print_program(program, page, {data[5] & 1 ? "V.g6v" : "P.g6p", "", text});
     const auto printable = static_cast<std::size_t>(
         std::count_if(text.begin(), text.end(), [](char c) { return c != '\r' && c != '\n'; }));
-    if (!program.closed() || (printed && program.body_characters != printable) ||
-        (!printed && program.pages != 0)) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(!program.closed() || (printed && program.body_characters != printable) ||
+                          (!printed && program.pages != 0));
 
     std::vector<std::uint8_t> rows(64 * 20, 0xAA);
     travex::print::SlideShowDocument show{"S.g6s", "", {}, 132};
@@ -102,8 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckingSurface slides(page, body_width);
     travex::print::print_slides(slides, page, show);
-    if (!slides.closed() || slides.bitmaps > 100) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(!slides.closed() || slides.bitmaps > 100);
     return 0;
 }

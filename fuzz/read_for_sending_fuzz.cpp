@@ -2,20 +2,18 @@
 // crash, and a file it accepts must give a payload of the length its type promises. The name
 // bytes of the header also go through the received-item naming, which must give a plain name.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "files/calc_file.h"
 #include "files/file_kind.h"
 #include "files/received_item.h"
+#include "fuzz_check.h"
 #include "tests/unit/fault_file_system.h"
 
 namespace {
 
 void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(!condition);
 }
 
 std::size_t expected_payload_length(std::size_t file_size, char letter) {

@@ -2,17 +2,13 @@
 // gives must either be refused or plan only pages that lie inside an image of the length the
 // checks demand, none larger than the packet buffer.
 #include <cstdint>
-#include <cstdlib>
-#include <map>
-#include <string>
 
+#include "fuzz_check.h"
 #include "repro/firmware_image.h"
 #include "repro/flash_layout.h"
 #include "repro/repro_settings.h"
 #include "settings/ini_profile_store.h"
 #include "tests/unit/fault_file_system.h"
-
-namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace travex::repro;
@@ -22,15 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LoadedReproSettings loaded = load_repro_settings(store);
     // Written back whole, the file reads back the same settings, and MODEL is the target.
     const ReproSettings again = read_repro_settings(store);
-    if (loaded.outcome == LoadOutcome::ok &&
-        (again.large_page_send_size != loaded.settings.large_page_send_size ||
-         again.char_wait != loaded.settings.char_wait ||
-         again.bin_file != loaded.settings.bin_file)) {
-        std::abort();
-    }
-    if (store.get_string("TARGET", "MODEL", "") != kTargetModel) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(loaded.outcome == LoadOutcome::ok &&
+                          (again.large_page_send_size != loaded.settings.large_page_send_size ||
+                           again.char_wait != loaded.settings.char_wait ||
+                           again.bin_file != loaded.settings.bin_file));
+    travex::fuzz::fail_if(store.get_string("TARGET", "MODEL", "") != kTargetModel);
     const FlashLayout layout = flash_layout(loaded.settings);
     (void)progress_step(layout);
     if (settings_problem(loaded.settings)) {
@@ -42,14 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const travex::Bytes image(needed, 0x00);
     for (const PlannedPage& p : plan_pages(layout, image)) {
-        if (p.length == 0 || p.length > kMaxPageSize ||
-            std::uint64_t{p.offset} + p.length > image.size()) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(p.length == 0 || p.length > kMaxPageSize ||
+                              std::uint64_t{p.offset} + p.length > image.size());
     }
     const int step = progress_step(layout);
-    if (step < 0 || step > 10000) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(step < 0 || step > 10000);
     return 0;
 }

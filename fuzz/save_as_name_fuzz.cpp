@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "files/save_as_name.h"
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) {
@@ -24,10 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto extensions = travex::filter_extensions(list);
     for (const std::string& extension : extensions) {
-        if (extension.empty() || extension.front() != '.' ||
-            extension.find_first_of("|;") != std::string::npos) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(extension.empty() || extension.front() != '.' ||
+                              extension.find_first_of("|;") != std::string::npos);
     }
     const std::string saved = travex::apply_save_extension(typed, list, chosen);
     if (saved == typed) {
@@ -42,15 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t dot = typed.rfind('.');
     const bool has_extension = dot != std::string_view::npos && dot >= leaf;
     const std::string_view kept = has_extension ? typed.substr(0, dot) : typed;
-    if (saved.compare(0, kept.size(), kept) != 0) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(saved.compare(0, kept.size(), kept) != 0);
     const std::string_view added = std::string_view(saved).substr(kept.size());
-    if (std::find(extensions.begin(), extensions.end(), added) == extensions.end()) {
-        std::abort();
-    }
-    if (travex::dialog_filter(list).size() != list.size()) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(std::find(extensions.begin(), extensions.end(), added) ==
+                          extensions.end());
+    travex::fuzz::fail_if(travex::dialog_filter(list).size() != list.size());
     return 0;
 }

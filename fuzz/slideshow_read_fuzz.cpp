@@ -2,8 +2,8 @@
 // their buffers; each page decodes to at most one screen.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
+#include "fuzz_check.h"
 #include "slideshow/slide_show.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -11,17 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto read =
         travex::slides::read_slide_show(file, size > 0 ? static_cast<char>(data[0]) : '6');
     for (const auto& page : read.show.pages) {
-        if (page.decoded.produced > travex::slides::kPageBytes) {
-            std::abort();
-        }
+        travex::fuzz::fail_if(page.decoded.produced > travex::slides::kPageBytes);
     }
     const auto page = travex::slides::decode_page(file);
-    if (page.produced > travex::slides::kPageBytes) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(page.produced > travex::slides::kPageBytes);
     const auto copy = travex::slides::retitled_copy(file, "C:\\a\\copy.g6s", "title");
-    if (!copy.empty() && copy.size() != size) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(!copy.empty() && copy.size() != size);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "link/tracing_port.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -13,9 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const auto again = travex::link::parse_trace_line(line);
-    if (!again || again->bytes != parsed->bytes || again->ms != parsed->ms) {
-        std::abort();
-    }
+    travex::fuzz::fail_if(!again || again->bytes != parsed->bytes || again->ms != parsed->ms);
     if (parsed->direction != ':' && parsed->bytes.size() * 3 > size + 1) {
         std::abort();  // more bytes than the line could hold
     }

@@ -1,82 +1,64 @@
 #!/usr/bin/env bash
 # travex-cli detok, tok and tokens: exit codes, output files and standard output, refusals that
 # write nothing, and the round trip through both commands.
-set -u
-cli=$1 work=$2
-here=$(cd "$(dirname "$0")" && pwd)
-samples=$here/../../samples
-rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit 1
-fails=0
-failed() { echo "FAIL: $*"; fails=$((fails + 1)); }
-check() { # expected-status description command...
-    local want=$1 what=$2; shift 2
-    "$@" >out.txt 2>err.txt; local got=$?
-    [ "$got" -eq "$want" ] || failed "$what: exit $got, expected $want"
-}
+source "$(dirname "$0")/lib/common.sh"
+samples=$lib/../../../samples
 body() { tail -c +55 "$1"; }
 
 # The samples were saved by tok; opening gives their text back with the trailer's line break.
 for name in hello quadrat count; do
     title=$(head -c 53 "$samples/$name.g6p" | tail -c 40 | tr -d '\0')
-    check 0 "tok $name" "$cli" tok "$samples/$name.txt" --title "$title" -o "$name.g6p"
-    cmp -s "$name.g6p" "$samples/$name.g6p" || failed "tok $name differs from the sample"
-    check 0 "detok $name" "$cli" detok "$name.g6p" -o "$name.txt"
-    { cat "$samples/$name.txt"; printf '\r\n'; } | cmp -s - "$name.txt" || failed "detok $name"
+    expect 0 "tok $name" "$cli" tok "$samples/$name.txt" --title "$title" -o "$name.g6p"
+    cmp -s "$name.g6p" "$samples/$name.g6p" || fail "tok $name differs from the sample"
+    expect 0 "detok $name" "$cli" detok "$name.g6p" -o "$name.txt"
+    { cat "$samples/$name.txt"; printf '\r\n'; } | cmp -s - "$name.txt" || fail "detok $name"
 done
 
 # Default output name; "-o -" writes the same bytes to stdout; --raw keeps glyph bytes.
 cp "$samples/count.txt" mine.txt
-check 0 "tok default output" "$cli" tok mine.txt
-"$cli" tok mine.txt -o - 2>/dev/null | cmp -s - mine.g6p || failed "tok -o - differs from mine.g6p"
-check 0 "detok to stdout" "$cli" detok mine.g6p
-grep -q '@theta@' out.txt || failed "detok writes @theta@ escapes"
-check 0 "detok --raw" "$cli" detok --raw mine.g6p -o raw.txt
-grep -q '@theta@' raw.txt && failed "detok --raw writes escapes"
-check 0 "tok --raw" "$cli" tok --raw raw.txt -o raw.g6p
-cmp -s <(body raw.g6p) <(body mine.g6p) || failed "tok --raw of the raw text"
-"$cli" tokens -o tokens.lst && [ "$(wc -l < tokens.lst)" -eq 573 ] || failed "tokens -o: 573 lines"
-"$cli" tokens | cmp -s - tokens.lst && grep -qx '0A61 "@intdiv@"' tokens.lst || failed "tokens"
+expect 0 "tok default output" "$cli" tok mine.txt
+"$cli" tok mine.txt -o - 2>/dev/null | cmp -s - mine.g6p || fail "tok -o - differs from mine.g6p"
+expect 0 "detok to stdout" "$cli" detok mine.g6p
+grep -q '@theta@' last.out || fail "detok writes @theta@ escapes"
+expect 0 "detok --raw" "$cli" detok --raw mine.g6p -o raw.txt
+grep -q '@theta@' raw.txt && fail "detok --raw writes escapes"
+expect 0 "tok --raw" "$cli" tok --raw raw.txt -o raw.g6p
+cmp -s <(body raw.g6p) <(body mine.g6p) || fail "tok --raw of the raw text"
+"$cli" tokens -o tokens.lst && [ "$(wc -l < tokens.lst)" -eq 573 ] || fail "tokens -o: 573 lines"
+"$cli" tokens | cmp -s - tokens.lst && grep -qx '0A61 "@intdiv@"' tokens.lst || fail "tokens"
 
 # Usage errors (2) and failures (1, one line naming the file); a refused title writes nothing.
-for args in "detok" "detok a b" "detok --bogus mine.g6p" "tok" "tok mine.txt -o" \
+for args in "" "frobnicate" "detok" "detok a b" "detok --bogus mine.g6p" "tok" "tok mine.txt -o" \
     "tok mine.txt -o p" "tok no-such.txt -o dir/p" "tokens extra"; do
-    check 2 "$args" "$cli" $args
+    expect 2 "$args" "$cli" $args
 done
-check 2 "tok title of 41 bytes" "$cli" tok mine.txt -o t.g6p --title "$(printf '%041d' 0)"
-[ -e t.g6p ] && failed "refused title wrote a file"
-check 1 "tok missing file" "$cli" tok no-such.txt
+expect 2 "tok title of 41 bytes" "$cli" tok mine.txt -o t.g6p --title "$(printf '%041d' 0)"
+[ -e t.g6p ] && fail "refused title wrote a file"
+expect 1 "tok missing file" "$cli" tok no-such.txt
 head -c 53 mine.g6p > short.g6p
-check 1 "detok file shorter than its header" "$cli" detok short.g6p
-[ "$(wc -l < err.txt)" -eq 1 ] && grep -q short.g6p err.txt || failed "one line naming short.g6p"
+expect 1 "detok file shorter than its header" "$cli" detok short.g6p
+[ "$(wc -l < last.err)" -eq 1 ] && grep -q short.g6p last.err || fail "one line naming short.g6p"
 head -c 54 mine.g6p > empty.g6p
-check 0 "detok of an empty program" "$cli" detok empty.g6p
-[ -s out.txt ] && failed "empty program gives empty text"
+expect 0 "detok of an empty program" "$cli" detok empty.g6p
+[ -s last.out ] && fail "empty program gives empty text"
 
 # 319 lines of 158 characters and CR LF, then 158: 51,198 characters that open again, with the
 # trailer's line break, as exactly 51,200 bytes. One more character (the program would not open
-# again), 51,201 characters, or 25,601 two-byte tokens are refused, the existing output kept.
+# again) or 25,601 two-byte tokens are refused, the existing output kept.
 line=$(head -c 158 /dev/zero | tr '\0' 'A')
 { for _ in $(seq 319); do printf '%s\r\n' "$line"; done; printf '%s' "$line"; } > full.txt
-check 0 "tok of the longest text" "$cli" tok full.txt -o full.g6p
-check 0 "detok of the full program" "$cli" detok full.g6p -o full-back.txt
-[ "$(wc -c < full-back.txt)" -eq 51200 ] || failed "full program opens as 51200 bytes"
-{ cat full.txt; printf B; } > over1.txt; { cat full.txt; printf BBB; } > over2.txt
+expect 0 "tok of the longest text" "$cli" tok full.txt -o full.g6p
+expect 0 "detok of the full program" "$cli" detok full.g6p -o full-back.txt
+[ "$(wc -c < full-back.txt)" -eq 51200 ] || fail "full program opens as 51200 bytes"
+{ cat full.txt; printf B; } > over1.txt
 head -c 25601 /dev/zero | tr '\0' 'u' > over3.txt
-for over in over1 over2 over3; do
+for over in over1 over3; do
     echo keep > big.g6p
-    check 1 "tok of $over" "$cli" tok $over.txt -o big.g6p
-    [ "$(cat big.g6p)" = keep ] || failed "refused tok of $over changed the existing output"
+    expect 1 "tok of $over" "$cli" tok $over.txt -o big.g6p
+    [ "$(cat big.g6p)" = keep ] || fail "refused tok of $over changed the existing output"
 done
 { head -c 54 mine.g6p; head -c 10000 /dev/zero | tr '\0' '\236'; } > long.g6p  # 0x9E df_list
-check 1 "detok of a text beyond the limit" "$cli" detok long.g6p -o long.txt
-[ -e long.txt ] && failed "refused detok wrote a file"
+expect 1 "detok of a text beyond the limit" "$cli" detok long.g6p -o long.txt
+[ -e long.txt ] && fail "refused detok wrote a file"
 
-# Every token, one a line and at the ends of full lines, reads back exactly.
-bash "$here/../corpus/make_program_corpus.sh" tokens.lst corpus || failed "corpus generator"
-for name in corpus_lines corpus_full1 corpus_full2; do
-    "$cli" detok "corpus/$name.g6p" -o "$name.txt" && "$cli" tok "$name.txt" -o "$name.g6p" &&
-        cmp -s <(body "corpus/$name.g6p") <(body "$name.g6p") || failed "$name does not read back"
-done
-check 0 "detok odd codes" "$cli" detok corpus/corpus_odd.g6p
-[ "$(cat out.txt)" = AB ] || failed "odd codes give only their two letters"
-exit $fails
+finish

@@ -2,12 +2,7 @@
 # export --csv and import end to end: a list, a complex list and a matrix go to CSV and back to
 # the same bytes; a list database exports; damaged or oversized CSV is refused with its line and
 # column named and leaves no output file (nor replaces an existing one).
-set -u
-cli=$1 work=$2
-rm -rf "$work"; mkdir -p "$work"
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-cd "$work" || exit 1
+source "$(dirname "$0")/lib/common.sh"
 
 # A list database of two lists (1, 2 and 3.5 alone), written byte by byte.
 python3 - <<'PY'
@@ -69,5 +64,4 @@ cmp -s l3.g6l keep.g6l || fail "a refused import replaced an existing file"
 "$cli" export --csv "$(dirname "$0")/nothing.g6p" >/dev/null 2>&1
 [ $? -eq 1 ] || fail "export --csv of a missing file"
 
-[ $fails -eq 0 ] && echo "csv: all passed"
-exit $fails
+finish

@@ -89,24 +89,16 @@ def main():
 def render(font_path, covered, out):
     """A 16-column grid, one row per high nibble, with the glyph of every covered byte."""
     cell, margin = 44, 60
-    draw = []
-    for byte in covered:
-        column, row = byte % 16, byte // 16 - 2
-        x, y = margin + column * cell, margin + row * cell + 30
-        char = chr(0xF000 + byte)
-        escaped = char.replace("\\", "\\\\").replace("'", "\\'").replace('"', '\\"')
-        draw.append(f"text {x},{y} '{escaped}'")
-    labels = []
-    for column in range(16):
-        labels.append(f"text {margin + column * cell},{margin - 16} '{column:X}'")
-    for row in range(14):
-        labels.append(f"text 10,{margin + row * cell + 30} '{row + 2:X}_'")
-    size = f"{margin + 16 * cell}x{margin + 14 * cell}"
-    label_font = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
-    subprocess.run(["/usr/bin/convert", "-size", size, "xc:white", "-fill", "gray50",
-                    "-font", label_font, "-pointsize", "14", "-draw", " ".join(labels), "-fill", "black",
-                    "-font", font_path, "-pointsize", "30", "-draw", " ".join(draw), out],
-                   check=True)
+    quoted = lambda c: c.replace("\\", "\\\\").replace("'", "\\'").replace('"', '\\"')
+    draw = [f"text {margin + b % 16 * cell},{margin + (b // 16 - 2) * cell + 30} "
+            f"'{quoted(chr(0xF000 + b))}'" for b in covered]
+    labels = [f"text {margin + c * cell},{margin - 16} '{c:X}'" for c in range(16)] + \
+        [f"text 10,{margin + r * cell + 30} '{r + 2:X}_'" for r in range(14)]
+    subprocess.run(["/usr/bin/convert", "-size", f"{margin + 16 * cell}x{margin + 14 * cell}",
+                    "xc:white", "-fill", "gray50", "-font",
+                    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "-pointsize", "14",
+                    "-draw", " ".join(labels), "-fill", "black", "-font", font_path,
+                    "-pointsize", "30", "-draw", " ".join(draw), out], check=True)
 
 
 if __name__ == "__main__":

@@ -4,12 +4,9 @@
 # every old file stays byte for byte, no temporary file is left, and with room again the same
 # command succeeds. The volume is a small tmpfs, or an ext2 image on a loop device where tmpfs
 # cannot be mounted; where neither can, the test is skipped (exit 77) and says why.
-set -u
-cli=$(readlink -f "$1") work=$2
-umount "$work/vol" 2>/dev/null
-rm -rf "$work"; mkdir -p "$work/vol" "$work/items" && cd "$work" || exit 1
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+umount "$2/vol" 2>/dev/null
+source "$(dirname "$0")/lib/common.sh"
+mkdir -p vol items
 
 loop=""
 cleanup() {
@@ -32,99 +29,58 @@ else
 fi
 
 # Inputs outside the volume: a program text, calculator files, a group, a picture, a slide show.
-make_file() { # digit letter name body-size path
-    { printf "%s%s" "$1" "$2"; printf "%-11s" "$3" | tr ' ' '\377'; head -c 41 /dev/zero
-      head -c "$4" /dev/urandom; } > "$5"
-}
 make_file 6 p PROG1 3000 items/prog1.g6p
 make_file 6 p MEMBER 2000 member.g6p
 for i in $(seq 1 60); do echo "Lbl $i:Disp \"LINE $i\""; done > prog.txt
-python3 - <<'PY'
-import struct
-def record(name, data):
-    return struct.pack('<I', len(data) + 264) + name.ljust(260, b'\0') + data
+PYTHONPATH="$lib" python3 - <<'PY'
+from media import *
 open('in.g6g', 'wb').write(b'6g' + record(b'member.g6p', open('member.g6p', 'rb').read()) +
                            bytes(264))
-screen = bytes((i * 37) & 0xFF for i in range(1056))
-pic = bytearray(b'6i' + b'\x10\x0d' + b' ' * 9 + b'\0' * 41 + b'\x10\x0d\x00')
-for band in range(8):
-    pic += screen[band * 132: band * 132 + 127]
-open('Pict1.g6i', 'wb').write(pic)
-def compress(s):
-    out = [s[0]]; i = 1
-    while i < 1056:
-        x = s[i] ^ s[i - 1]; out.append(x); i += 1
-        if x == 0:
-            c = 0
-            while i < 1056 and c < 255 and s[i] == s[i - 1]:
-                c += 1; i += 1
-            out.append(c)
-    return bytes(out)
-show = bytearray(b'4s' + b'ANIME'.ljust(11, b'\xff') + b'Old title'.ljust(40, b'\0') + b'\0\0')
-for page in (compress(screen), compress(bytes(1056))):
-    show += struct.pack('<II', len(page) + 8, 0) + page
-show += bytes(8)
+s = screen(1)
+open('Pict1.g6i', 'wb').write(picture(s))
+show = slide_show(b'4', b'ANIME', b'Old title', [compress(s), compress(bytes(1056))])
 open('show.g4s', 'wb').write(show)
 PY
 
 # The old files on the volume, each different from what the commands would write.
-old_files="prog.g6p g.g6g member.g6p prog1.g6p pic.bmp pic.png page-001.bmp page-001.png copy.g4s"
-for name in $old_files; do head -c 1500 /dev/urandom > "vol/$name"; done
-find vol -maxdepth 1 -type f -exec sha256sum {} + > old.sums
+for name in prog.g6p g.g6g member.g6p prog1.g6p pic.bmp pic.png page-001.{bmp,png} copy.g4s; do
+    head -c 1500 /dev/urandom >"vol/$name"
+done
 
-# {command to run, text its message holds}; every target exists on the volume.
-run_case() { # what expected-message command...
-    local what=$1 message=$2; shift 2
-    "$@" >case.out 2>case.err; local got=$?
-    [ "$got" -eq 1 ] || fail "$what ($phase): exit $got, expected 1 ($(head -c 300 case.err))"
-    grep -qF -- "$message" case.err case.out ||
-        fail "$what ($phase): no \"$message\" in: $(head -c 300 case.err case.out)"
-    sha256sum --quiet -c old.sums >/dev/null 2>&1 || fail "$what ($phase): an old file changed"
-    if ls vol | grep -q travex-tmp; then
-        fail "$what ($phase): temporary file left: $(ls vol | grep travex-tmp)"
-        rm -f vol/*travex-tmp*
-    fi
-}
-all_cases() {
-    run_case tok "cannot write" "$cli" tok prog.txt -o vol/prog.g6p
-    run_case group "$1" "$cli" group vol/g.g6g member.g6p items/prog1.g6p
-    run_case ungroup "$1" "$cli" ungroup in.g6g vol --overwrite
-    run_case recv "$1" "$cli" recv prog1.g6p -C vol --overwrite --sim --items items
-    run_case "image to a bitmap" "$1" "$cli" image Pict1.g6i -o vol/pic.bmp
-    run_case "image to a PNG" "cannot write" "$cli" image Pict1.g6i -o vol/pic.png
-    run_case slides "$1" "$cli" slides show.g4s -o vol --png --overwrite
-    run_case retitle "$1" "$cli" retitle show.g4s vol/copy.g4s --title New
+# The commands, each writing over an old file of the volume; "*" marks those with a free-space
+# check (on a full volume they say "Insufficient free disk space."), the others say "cannot write".
+cases=("tok prog.txt -o vol/prog.g6p" "*group vol/g.g6g member.g6p items/prog1.g6p"
+    "*ungroup in.g6g vol --overwrite" "*recv prog1.g6p -C vol --overwrite --sim --items items"
+    "*image Pict1.g6i -o vol/pic.bmp" "image Pict1.g6i -o vol/pic.png"
+    "*slides show.g4s -o vol --png --overwrite" "*retitle show.g4s vol/copy.g4s --title New")
+all_cases() { # phase status message-of-a-checked-command
+    local phase=$1 want=$2 case message
+    find vol -maxdepth 1 -type f -exec sha256sum {} + >old.sums
+    for case in "${cases[@]}"; do
+        message="cannot write"
+        [ "${case:0:1}" = "*" ] && message=${3-}
+        # shellcheck disable=SC2086
+        expect "$want" "${case#\*} ($phase)" "$cli" ${case#\*}
+        [ "$want" -eq 0 ] && continue
+        said "$message" "${case#\*} ($phase)"
+        sha256sum --quiet -c old.sums >/dev/null 2>&1 || fail "$case ($phase): an old file changed"
+        ls vol | grep -q travex-tmp && fail "$case ($phase): temporary file left" && rm -f vol/*travex-tmp*
+    done
 }
 
 # 1. The volume filled to its last byte: the free-space checks refuse, and where no check comes
 #    first the write itself runs out of room.
 dd if=/dev/zero of=vol/filler bs=4k 2>/dev/null
 dd if=/dev/zero of=vol/filler2 bs=1 2>/dev/null
-find vol -maxdepth 1 -type f -exec sha256sum {} + > old.sums
-avail=$(df --output=avail -B1 vol | tail -1 | tr -d ' ')
-echo "free bytes on the full volume: $avail"
-phase="full volume"
-all_cases "Insufficient free disk space."
-
+echo "free bytes on the full volume: $(df --output=avail -B1 vol | tail -1 | tr -d ' ')"
+all_cases "full volume" 1 "Insufficient free disk space."
 # 2. Room on the volume, but every file is cut at 512 bytes (a write that fails in the middle):
 #    the free-space checks pass and the atomic write meets the short write itself.
 rm -f vol/filler vol/filler2
-find vol -maxdepth 1 -type f -exec sha256sum {} + > old.sums
-phase="short writes"
-( trap '' XFSZ; ulimit -f 1; all_cases "cannot" )
-
+( trap '' XFSZ; ulimit -f 1; all_cases "short writes" 1 "cannot" )
 # 3. With room again the same commands succeed.
-phase="room again"
-for args in "tok prog.txt -o vol/prog.g6p" "group vol/g.g6g member.g6p items/prog1.g6p" \
-    "ungroup in.g6g vol --overwrite" "recv prog1.g6p -C vol --overwrite --sim --items items" \
-    "image Pict1.g6i -o vol/pic.bmp" "image Pict1.g6i -o vol/pic.png" \
-    "slides show.g4s -o vol --png --overwrite" "retitle show.g4s vol/copy.g4s --title New"; do
-    # shellcheck disable=SC2086
-    "$cli" $args >case.out 2>case.err || fail "$args ($phase): exit $? ($(head -c 300 case.err))"
-done
-cmp -s member.g6p vol/member.g6p || fail "ungroup ($phase): member not written whole"
-cmp -s items/prog1.g6p vol/prog1.g6p || fail "recv ($phase): item not written whole"
-ls vol | grep -q travex-tmp && fail "($phase): temporary file left"
-
-[ "$fails" -eq 0 ] && echo "full disk: all cases passed"
-exit $((fails > 0))
+all_cases "room again" 0
+same member.g6p vol/member.g6p "ungroup: member written whole"
+same items/prog1.g6p vol/prog1.g6p "recv: item written whole"
+ls vol | grep -q travex-tmp && fail "temporary file left with room again"
+finish

@@ -2,11 +2,7 @@
 # Inputs no file of their kind can be: huge (sparse) files, endless devices, folders and pipes.
 # Every reading command refuses them with one line naming the input and exit 1, without
 # reading them whole (no abort, no memory exhaustion, no wait for the end of /dev/zero).
-set -u
-cli=$1 work=$2
-rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit 1
-fails=0
-bad() { echo "FAIL: $*"; fails=$((fails + 1)); }
+source "$(dirname "$0")/lib/common.sh"
 
 # Sparse files far beyond any calculator, group, text or bitmap file, each named as its kind.
 for name in big.g6p big.g6g big.txt big.bmp big.g6s big.g6m big; do
@@ -20,9 +16,9 @@ mkfifo pipe.g6p
 refuse() {
     local input=$1; shift
     timeout 60 "$cli" "$@" >out.txt 2>err.txt; local rc=$?
-    [ "$rc" -eq 1 ] || bad "$* : exit $rc, expected 1 ($(head -c 300 err.txt))"
-    [ "$(wc -l <err.txt)" -eq 1 ] || bad "$* : expected one line, got: $(head -c 300 err.txt)"
-    grep -qF -- "$input" err.txt || bad "$* : the line does not name $input: $(cat err.txt)"
+    [ "$rc" -eq 1 ] || fail "$* : exit $rc, expected 1 ($(head -c 300 err.txt))"
+    [ "$(wc -l <err.txt)" -eq 1 ] || fail "$* : expected one line, got: $(head -c 300 err.txt)"
+    grep -qF -- "$input" err.txt || fail "$* : the line does not name $input: $(cat err.txt)"
 }
 
 for input in big.g6p big.g6m big /dev/zero folder.g6p; do
@@ -38,17 +34,16 @@ refuse big.g6s slides big.g6s -o pages
 refuse big.g6p group out.g6g big.g6p
 refuse /dev/zero group out.g6g /dev/zero
 refuse big.g6g info big.g6g
-[ -e out.g6g ] && bad "a refused member left a group file"
-[ -e prog.g6p ] && bad "a refused text left a program file"
+[ -e out.g6g ] && fail "a refused member left a group file"
+[ -e prog.g6p ] && fail "a refused text left a program file"
 
 # Standard input has the same caps.
 timeout 60 "$cli" tok - -o prog.g6p </dev/zero >/dev/null 2>err.txt; rc=$?
-[ "$rc" -eq 1 ] && grep -q 'standard input' err.txt || bad "tok of endless standard input: exit $rc"
+[ "$rc" -eq 1 ] && grep -q 'standard input' err.txt || fail "tok of endless standard input: exit $rc"
 
 # A named pipe is read with the cap of its kind: a small program through it is fine.
 { printf '6p%-11s%-40s\0' P ''; printf 'A\xfd\xff'; } >pipe.g6p &
-"$cli" detok pipe.g6p >pipe.out 2>pipe.err || bad "detok through a pipe: $(cat pipe.err)"
+"$cli" detok pipe.g6p >pipe.out 2>pipe.err || fail "detok through a pipe: $(cat pipe.err)"
 wait
 
-[ "$fails" -eq 0 ] && echo "hostile inputs: all passed"
-exit $((fails > 0))
+finish

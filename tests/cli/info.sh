@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
 # travex-cli info: header fields, file kind, send class and the result of reading for sending,
 # as key: value lines or as JSON; exit 1 after the rest when a file cannot be read.
-set -u
-cli=$1 work=$2
-rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit 1
-fails=0
-bad() { echo "FAIL: $*"; fails=$((fails + 1)); }
-expect_lines() { # file lines...
-    local file=$1 line; shift
-    for line in "$@"; do grep -qxF -- "$line" "$file" || bad "missing line '$line' in $file"; done
+source "$(dirname "$0")/lib/common.sh"
+expect_lines() { # lines... of last.out
+    local line
+    for line in "$@"; do grep -qxF -- "$line" last.out || fail "no line '$line': $(cat last.out)"; done
 }
 header() { printf '%s%s%-11s%-40s\0' "$@"; }  # digit letter name title
 
@@ -19,31 +15,30 @@ header 6 L LIST '' >short.g6p; head -c 53 prog.g6p >trunc.g6p
 : >empty.g6p
 { printf '6p\xffA\\B\x01'; head -c 47 /dev/zero; } >odd.g6p
 
-"$cli" info prog.g6p >prog.out 2>prog.err || bad "info prog.g6p failed"
-expect_lines prog.out "file: prog.g6p" "model digit: 6" "type letter: p" "item name: PROG       " \
+expect 0 "info prog.g6p" "$cli" info prog.g6p
+expect_lines "file: prog.g6p" "model digit: 6" "type letter: p" "item name: PROG       " \
     "title: My title                                " "body length: 4" "file kind: 1 (program)" \
     "send class: 0x22" "payload length: 16" "result: 10 success"
-[ -s prog.err ] && bad "unexpected error output: $(cat prog.err)"
+[ -s last.err ] && fail "unexpected error output: $(cat last.err)"
 
-"$cli" info short.g6p trunc.g6p grp.g6g mat.g6m empty.g6p odd.g6p >many.out 2>/dev/null ||
-    bad "invalid but readable files must not fail the command"
-expect_lines many.out "result: 16 header type letter differs from the extension" \
+# Invalid but readable files do not fail the command.
+expect 0 "info of six odd files" "$cli" info short.g6p trunc.g6p grp.g6g mat.g6m empty.g6p odd.g6p
+expect_lines "result: 16 header type letter differs from the extension" \
     "result: 15 shorter than the header" "result: 14 not a transferable type" "send class: 0x00" \
     "result: 8 file too short for its type" "payload length: -" \
     "result: 12 cannot open, read, allocate or write the file" "item name: \\xffA\\\\B\\x01"
-[ "$(grep -c '^file: ' many.out)" -eq 6 ] || bad "expected six records"
+[ "$(grep -c '^file: ' last.out)" -eq 6 ] || fail "expected six records"
 
 # A missing file: the others are still shown, one line names the missing one, exit 1.
-"$cli" info prog.g6p missing.g6p grp.g6g >miss.out 2>miss.err; rc=$?
-[ "$rc" -eq 1 ] || bad "missing file: exit $rc, expected 1"
-[ "$(grep -c '^file: ' miss.out)" -eq 2 ] || bad "missing file: the other records are not shown"
-[ "$(wc -l <miss.err)" -eq 1 ] && grep -q 'missing.g6p' miss.err || bad "missing file: message"
+expect 1 "a missing file" "$cli" info prog.g6p missing.g6p grp.g6g
+[ "$(grep -c '^file: ' last.out)" -eq 2 ] || fail "missing file: the other records are not shown"
+[ "$(wc -l <last.err)" -eq 1 ] && said missing.g6p "missing file"
 
-"$cli" info --json prog.g6p odd.g6p empty.g6p >json.out || bad "info --json failed"
+"$cli" info --json prog.g6p odd.g6p empty.g6p >json.out || fail "info --json failed"
 python3 -c 'import json, sys; p, odd, empty = json.load(open(sys.argv[1]))
 assert (p["result"], p["payload_length"], p["send_class"], p["title"][:8]) == (10, 16, 0x22, "My title")
 assert odd["item_name"] == "\\xffA\\\\B\\x01" and empty["model_digit"] is None and empty["result"] == 12
-' json.out || bad "JSON output"
-"$cli" info --json >/dev/null 2>&1; [ $? -eq 2 ] || bad "no file: expected usage error"
-"$cli" info --frob prog.g6p >/dev/null 2>&1; [ $? -eq 2 ] || bad "unknown option: expected usage error"
-exit $fails
+' json.out || fail "JSON output"
+expect 2 "no file" "$cli" info --json
+expect 2 "unknown option" "$cli" info --frob prog.g6p
+finish

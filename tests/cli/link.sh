@@ -1,122 +1,82 @@
 #!/usr/bin/env bash
-# travex-cli list, send, recv and capture against the in-process simulated calculator.
-set -u
-cli=$1
-work=$2
-rm -rf "$work" && mkdir -p "$work/items" "$work/out" && cd "$work" || exit 1
-fails=0
-failed() { echo "FAIL: $*"; fails=$((fails + 1)); }
-# A calculator file: model digit, type letter, 11-byte name (0xFF padded), 40-byte title, 0,
-# then a body of the given size.
-make_file() { # digit letter name body-size path
-    { printf "%s%s" "$1" "$2"; printf "%-11s" "$3" | tr ' ' '\377'; head -c 41 /dev/zero
-      head -c "$4" /dev/urandom; } > "$5"
-}
+# travex-cli list, send, recv and capture against the in-process simulated calculator: files
+# arrive byte for byte, existing files are kept unless --overwrite, the send checks, every fault
+# ends with its message naming the port and leaves no file, and the wire trace.
+source "$(dirname "$0")/lib/common.sh"
+mkdir -p items out
+sim=(--sim --items items)
 make_file 6 p PROG1 700 items/prog1.g6p
 make_file 6 p GAME 300 items/game.g6p
 make_file 6 e EQ 40 items/eq.g6e
 # A text file whose second byte happens to be a type letter is not an item.
-printf 'Rem NOTES\r\n' > items/notes.txt
+printf 'Rem NOTES\r\n' >items/notes.txt
 
-"$cli" list --sim --items items > list.txt || failed "list exits 0"
-grep -qx prog1.g6p list.txt || failed "list shows prog1.g6p"
-grep -qx eq.g6e list.txt || failed "list shows eq.g6e"
-grep -qx mat_a.g6m list.txt || failed "list shows mat_a.g6m"
-grep -qx backup.g6b list.txt || failed "list starts with backup.g6b"
-[ "$(head -1 list.txt)" = backup.g6b ] || failed "backup.g6b first"
-[ "$(tail -1 list.txt)" = zoom.g6z ] || failed "zoom.g6z last"
-grep -q notes list.txt && failed "a text file in the items folder is not loaded"
-
-"$cli" recv prog1.g6p eq.g6e -C out --sim --items items > recv.txt || failed "recv exits 0"
-cmp -s out/prog1.g6p items/prog1.g6p || failed "received program is byte-identical"
-cmp -s out/eq.g6e items/eq.g6e || failed "received equation is byte-identical"
-grep -q "out/prog1.g6p: received" recv.txt || failed "recv reports the file"
-
+expect 0 "list" "$cli" list "${sim[@]}"
+[ "$(sed -n '1p;$p' last.out | tr '\n' ' ')" = "backup.g6b zoom.g6z " ] || fail "list order"
+for item in prog1.g6p eq.g6e mat_a.g6m; do grep -qx $item last.out || fail "list lacks $item"; done
+grep -q notes last.out && fail "a text file in the items folder is not loaded"
+expect 0 "recv" "$cli" recv prog1.g6p eq.g6e -C out "${sim[@]}"
+same out/prog1.g6p items/prog1.g6p "received program" && same out/eq.g6e items/eq.g6e "equation"
+said "out/prog1.g6p: received" "recv reports the file"
 # An existing file is kept and reported unless --overwrite.
-printf 'old' > out/game.g6p
-"$cli" recv game.g6p -C out --sim --items items > keep.txt || failed "recv of an existing file exits 0"
-grep -q "exists, kept" keep.txt || failed "kept file is reported"
-[ "$(cat out/game.g6p)" = old ] || failed "existing file untouched"
-"$cli" recv game.g6p -C out --overwrite --sim --items items > /dev/null || failed "recv --overwrite"
-cmp -s out/game.g6p items/game.g6p || failed "--overwrite replaces the file"
-
+printf 'old' >out/game.g6p
+expect 0 "recv of an existing file" "$cli" recv game.g6p -C out "${sim[@]}" && said "exists, kept" kept
+[ "$(cat out/game.g6p)" = old ] || fail "existing file untouched"
+expect 0 "recv --overwrite" "$cli" recv game.g6p -C out --overwrite "${sim[@]}"
+same out/game.g6p items/game.g6p "--overwrite"
 rm -f out/*
-"$cli" recv --all -C out --sim --items items > all.txt || failed "recv --all"
-[ "$(ls out | wc -l)" -eq 3 ] || failed "recv --all receives the listed items"
-
-"$cli" send items/prog1.g6p items/game.g6p --sim > send.txt || failed "send exits 0"
-[ "$(grep -c ': sent' send.txt)" -eq 2 ] || failed "a line per sent file"
+expect 0 "recv --all" "$cli" recv --all -C out "${sim[@]}"
+[ "$(ls out | wc -l)" -eq 3 ] || fail "recv --all receives the listed items"
+expect 0 "send" "$cli" send items/prog1.g6p items/game.g6p --sim
+[ "$(grep -c ': sent' last.out)" -eq 2 ] || fail "a line per sent file"
 
 # The send checks.
 make_file 6 b "" 100 items/all.g6b
-"$cli" send items/all.g6b --sim > /dev/null || failed "a backup alone is sent"
-"$cli" send items/all.g6b items/prog1.g6p --sim 2> err.txt > /dev/null && failed "backup with another file refused"
-grep -q "Backup file and Data file can't be sent at the same time." err.txt || failed "message 22"
 cp items/prog1.g6p items/notes.txt
-"$cli" send items/notes.txt --sim 2> err.txt > /dev/null && failed "wrong extension refused"
-grep -q "This is not a transmittable file extension." err.txt || failed "message 9"
 cp items/prog1.g6p items/wrong.g6l
-"$cli" send items/wrong.g6l --sim 2> err.txt > /dev/null && failed "mismatched type letter fails"
-grep -q "Incorrect file." err.txt || failed "incorrect file message"
-
-# Faults end with their messages and exit 1.
-expect_fault() { # fault message command...
-    local fault=$1 message=$2; shift 2
-    "$cli" "$@" --sim --items items --fault "$fault" > /dev/null 2> err.txt && failed "$fault exits 1"
-    grep -q "$message" err.txt || failed "$fault prints \"$message\" (got: $(cat err.txt))"
-}
-expect_fault silence "No response." list
-expect_fault id1 "Communication has failed." list
-expect_fault id2 "Incorrect calculator model." send items/prog1.g6p
-expect_fault cancel82:14 "Communication has failed." send items/prog1.g6p
-expect_fault memfull "Calculator memory over." send items/prog1.g6p
-expect_fault truncate:18 "No response." recv -C out --overwrite prog1.g6p
-"$cli" list --sim --items items --fault checksum:5 > /dev/null || failed "a bad checksum is repaired"
-"$cli" list --sim --fault bogus > /dev/null 2>&1; [ $? -eq 2 ] || failed "bad fault text is a usage error"
-
-rm -f out/*
-"$cli" recv prog1.g6p -C out --sim --items items --fault truncate:18 > /dev/null 2>&1
-[ -z "$(ls out)" ] || failed "no partial file after a failed receive"
-
-"$cli" capture -o shot.bin --sim || failed "capture exits 0"
-[ "$(wc -c < shot.bin)" -eq 1056 ] || failed "screen is 1056 bytes"
-"$cli" capture -o shot.bmp --sim || failed "capture to a bitmap"
-[ "$(head -c 2 shot.bmp)" = BM ] || failed "bitmap file"
-[ "$(wc -c < shot.bmp)" -eq 1382 ] || failed "134 x 66 one-bit bitmap"
-"$cli" capture -o shot.png --sim || failed "capture to PNG"
-[ "$(head -c 4 shot.png | tail -c 3)" = PNG ] || failed "PNG file"
-"$cli" capture -o shot.gif --sim > /dev/null 2>&1; [ $? -eq 2 ] || failed "unknown picture type is a usage error"
-"$cli" capture -o shot2.bin --sim --fault cancel83:3 2> err.txt && failed "capture fault exits 1"
-[ ! -e shot2.bin ] || failed "no screen file after a failed capture"
-
-# Every failure line names what it concerns: the port (here the simulated calculator) for a
-# failure of the link, the folder for a receive that could not store anything.
-for fault in silence id1 cancel82:14; do
-    "$cli" send items/prog1.g6p --sim --items items --fault "$fault" > /dev/null 2> err.txt
-    grep -q '^travex-cli: simulated calculator: ' err.txt ||
-        failed "$fault: the line does not name the port: $(cat err.txt)"
+expect 0 "a backup alone" "$cli" send items/all.g6b --sim
+for c in "items/all.g6b items/prog1.g6p:Backup file and Data file can't be sent at the same time." \
+    "items/notes.txt:This is not a transmittable file extension." "items/wrong.g6l:Incorrect file."; do
+    expect 1 "send ${c%%:*}" "$cli" send ${c%%:*} --sim && said "${c#*:}" "send ${c%%:*}"
 done
+
+# Faults end with their message on a line naming the port, exit 1, and leave no file.
+rm -f out/*
+for c in "silence:No response.:list" "id1:Communication has failed.:list" \
+    "id2:Incorrect calculator model.:send items/prog1.g6p" \
+    "cancel82:14:Communication has failed.:send items/prog1.g6p" \
+    "memfull:Calculator memory over.:send items/prog1.g6p" \
+    "truncate:18:No response.:recv -C out prog1.g6p" "cancel83:3:Communication has failed.:capture -o shot2.bin"; do
+    command=${c##*:} rest=${c%:*}; message=${rest##*:} fault=${rest%:*}
+    expect 1 "fault $fault" "$cli" $command "${sim[@]}" --fault "$fault"
+    said "travex-cli: simulated calculator: $message" "fault $fault"
+done
+[ -z "$(ls out)" ] && [ ! -e shot2.bin ] || fail "a failed transfer left a file: $(ls out)"
+expect 0 "a bad checksum is repaired" "$cli" list "${sim[@]}" --fault checksum:5
+expect 2 "bad fault text" "$cli" list --sim --fault bogus
+
+for shot in bin:1056 bmp:1382 png:; do
+    expect 0 "capture ${shot%:*}" "$cli" capture -o shot.${shot%:*} --sim
+    [ -z "${shot#*:}" ] || [ "$(wc -c <shot.${shot%:*})" -eq "${shot#*:}" ] || fail "shot.${shot%:*}"
+done
+[ "$(head -c 2 shot.bmp)$(head -c 4 shot.png | tail -c 3)" = BMPNG ] || fail "bitmap or PNG"
+expect 2 "unknown picture type" "$cli" capture -o shot.gif --sim
+
 # The target folder is checked before anything travels: no item is asked for.
-"$cli" recv prog1.g6p -C no/such/dir --sim --items items > recv.txt 2> err.txt; rc=$?
-[ "$rc" -eq 1 ] || failed "recv into a missing folder: exit $rc"
-grep -q '^travex-cli: no/such/dir: ' err.txt || failed "the line does not name the folder: $(cat err.txt)"
-[ -s recv.txt ] && failed "recv into a missing folder reported items: $(cat recv.txt)"
-: > not-a-dir
-"$cli" recv prog1.g6p -C not-a-dir --sim --items items > /dev/null 2> err.txt &&
-    failed "recv into a file as folder exits 1"
-grep -q 'not-a-dir' err.txt || failed "the line does not name not-a-dir: $(cat err.txt)"
+expect 1 "recv into a missing folder" "$cli" recv prog1.g6p -C no/such/dir "${sim[@]}"
+said "travex-cli: no/such/dir: " "the folder is named"
+[ -s last.out ] && fail "recv into a missing folder reported items: $(cat last.out)"
+: >not-a-dir
+expect 1 "recv into a file as folder" "$cli" recv prog1.g6p -C not-a-dir "${sim[@]}" &&
+    said not-a-dir "not-a-dir is named"
 # The wire trace: every byte both ways with the step, and the same transfer without it.
 mkdir -p traced
-"$cli" recv prog1.g6p -C traced --sim --items items --trace trace.txt > traced.txt ||
-    failed "recv with a trace exits 0"
-cmp -s traced/prog1.g6p items/prog1.g6p || failed "a traced transfer receives the same file"
-grep -q '^[0-9]\{9\} : open 1 ok' trace.txt || failed "trace starts with the open"
-grep -q '^[0-9]\{9\} > 31 31 ' trace.txt || failed "trace holds the packets sent"
-grep -q '^[0-9]\{9\} < ' trace.txt || failed "trace holds the bytes received"
-grep -q '  | step [0-9]* receive ' trace.txt || failed "trace lines name the step"
-"$cli" list --sim --trace no-such-dir/trace.txt > /dev/null 2> err.txt && failed "unwritable trace exits 1"
-grep -q "trace" err.txt || failed "unwritable trace is named"
-
-"$cli" list > /dev/null 2>&1; [ $? -eq 2 ] || failed "list without a port is a usage error"
-"$cli" recv --sim > /dev/null 2>&1; [ $? -eq 2 ] || failed "recv without items is a usage error"
-exit $fails
+expect 0 "recv with a trace" "$cli" recv prog1.g6p -C traced "${sim[@]}" --trace trace.txt
+same traced/prog1.g6p items/prog1.g6p "a traced transfer"
+for line in '[0-9]\{9\} : open 1 ok' '[0-9]\{9\} > 31 31 ' '[0-9]\{9\} < .*  | step [0-9]* receive '; do
+    grep -q "^$line" trace.txt || fail "no trace line like '$line'"
+done
+expect 2 "unwritable trace" "$cli" list --sim --trace no-such-dir/trace.txt && said trace "trace"
+expect 2 "list without a port" "$cli" list
+expect 2 "recv without items" "$cli" recv --sim
+finish

@@ -2,77 +2,57 @@
 # Outputs that would destroy or misrepresent something: tok refuses a program body under the
 # name of another type and an output that is its own input (detok too); slides refuses more
 # pages than a slide show holds and keeps existing page files unless --overwrite.
-set -u
-cli=$1 work=$2
-rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit 1
-fails=0
-bad() { echo "FAIL: $*"; fails=$((fails + 1)); }
-# status EXPECTED DESCRIPTION COMMAND...
-status() {
-    local expected=$1 what=$2; shift 2
-    "$@" >last.out 2>last.err; local rc=$?
-    [ "$rc" -eq "$expected" ] || bad "$what: exit $rc, expected $expected ($(head -c 200 last.err))"
-}
+source "$(dirname "$0")/lib/common.sh"
 
 printf 'ClrText\r\n"HELLO"\r\n' >h.txt
 cp h.txt h.keep
 # --- tok: the output's last letter is the header's type letter ------------------------------
 for out in prog.g6l prog.g6m prog.g6s prog.g6g prog.txt prog.bin prog.G6L; do
-    status 2 "tok -o $out" "$cli" tok h.txt -o "$out"
-    [ -e "$out" ] && bad "tok wrote $out, a program under another type's name"
+    expect 2 "tok -o $out" "$cli" tok h.txt -o "$out"
+    [ -e "$out" ] && fail "tok wrote $out, a program under another type's name"
 done
 for out in prog.g6p PROG.G4P; do
-    status 0 "tok -o $out" "$cli" tok h.txt -o "$out"
-    "$cli" info "$out" | grep -q '^type letter: [pP]$' || bad "$out is not a program file"
+    expect 0 "tok -o $out" "$cli" tok h.txt -o "$out"
+    "$cli" info "$out" | grep -q '^type letter: [pP]$' || fail "$out is not a program file"
 done
 # --- an output that is the input ------------------------------------------------------------
 cp h.txt self.p
-status 1 "tok self.p -o self.p" "$cli" tok self.p -o self.p
-cmp -s self.p h.keep || bad "tok destroyed its own input"
+expect 1 "tok self.p -o self.p" "$cli" tok self.p -o self.p
+same self.p h.keep "tok and its own input"
 ln -s prog.g6p link.g6p
 cp prog.g6p prog.keep
-status 1 "detok prog.g6p -o prog.g6p" "$cli" detok prog.g6p -o prog.g6p
-status 1 "detok prog.g6p -o ./link.g6p" "$cli" detok prog.g6p -o ./link.g6p
-cmp -s prog.g6p prog.keep || bad "detok destroyed its own input"
-grep -q 'prog.g6p\|link.g6p' last.err || bad "the refusal does not name the file"
-status 0 "detok to another file" "$cli" detok prog.g6p -o prog.txt
+expect 1 "detok prog.g6p -o prog.g6p" "$cli" detok prog.g6p -o prog.g6p
+expect 1 "detok prog.g6p -o ./link.g6p" "$cli" detok prog.g6p -o ./link.g6p
+same prog.g6p prog.keep "detok and its own input"
+grep -q 'prog.g6p\|link.g6p' last.err || fail "the refusal does not name the file"
+expect 0 "detok to another file" "$cli" detok prog.g6p -o prog.txt
 
 # --- slides: page cap and existing pages ----------------------------------------------------
-# show N: a slide show of N pages, each an all-blank page compressed to a few bytes.
-show() {
-    python3 - "$1" "$2" <<'PY'
-import struct, sys
-n, out = int(sys.argv[1]), sys.argv[2]
-page = bytes([0]) + bytes([0, 255]) * 4 + bytes([0, 35])   # 1 + 4*256 + 31 = 1056 zero bytes
-head = b'6s' + b'SHOW'.ljust(11, b'\xff') + b'T'.ljust(40, b'\0') + b'\0' + b'\0'
-records = b''.join(struct.pack('<II', 8 + len(page), 0) + page for _ in range(n))
-open(out, 'wb').write(head + records + struct.pack('<II', 0, 0))
+# Slide shows of N all-blank pages (each compressed to a few bytes).
+PYTHONPATH="$lib" python3 - <<'PY'
+from media import *
+for n, name in ((999, 'full'), (1000, 'over'), (20000, 'huge'), (3, 'three')):
+    open(name + '.g6s', 'wb').write(slide_show(b'6', b'SHOW', b'T', [compress(bytes(1056))] * n))
 PY
-}
-show 999 full.g6s
-show 1000 over.g6s
-show 20000 huge.g6s
-status 0 "slides of 999 pages" "$cli" slides full.g6s -o full
-[ -e full/page-999.bmp ] || bad "the 999th page is missing"
-status 1 "slides over.g6s" "$cli" slides over.g6s -o over
-grep -q "over.g6s.*at most 999 pages" last.err || bad "over: $(cat last.err)"
+expect 0 "slides of 999 pages" "$cli" slides full.g6s -o full
+[ -e full/page-999.bmp ] || fail "the 999th page is missing"
+expect 1 "slides over.g6s" "$cli" slides over.g6s -o over
+grep -q "over.g6s.*at most 999 pages" last.err || fail "over: $(cat last.err)"
 # 20,000 pages do not even fit a calculator file: refused by its size.
-status 1 "slides huge.g6s" "$cli" slides huge.g6s -o huge
-grep -q "huge.g6s" last.err || bad "huge: $(cat last.err)"
-for s in over huge; do [ -e "$s/page-001.bmp" ] && bad "$s: pages written before the refusal"; done
+expect 1 "slides huge.g6s" "$cli" slides huge.g6s -o huge
+grep -q "huge.g6s" last.err || fail "huge: $(cat last.err)"
+for s in over huge; do [ -e "$s/page-001.bmp" ] && fail "$s: pages written before the refusal"; done
 
-show 3 three.g6s
 mkdir pages
 printf 'mine' >pages/page-002.bmp
 printf 'mine' >pages/page-003.png
-status 0 "slides beside existing pages" "$cli" slides three.g6s -o pages --png
-[ "$(cat pages/page-002.bmp)" = mine ] || bad "an existing page-002.bmp was overwritten"
-[ "$(cat pages/page-003.png)" = mine ] || bad "an existing page-003.png was overwritten"
-[ -s pages/page-001.bmp ] && [ -s pages/page-003.bmp ] || bad "the new pages were not written"
-grep -q 'kept' last.out || bad "the kept files are not reported"
-status 0 "slides --overwrite" "$cli" slides three.g6s -o pages --png --overwrite
-printf 'mine' | cmp -s - pages/page-002.bmp && bad "--overwrite kept page-002.bmp"
-cmp -s pages/page-001.bmp pages/page-002.bmp || bad "the replaced page differs from its twin"
+expect 0 "slides beside existing pages" "$cli" slides three.g6s -o pages --png
+[ "$(cat pages/page-002.bmp)" = mine ] || fail "an existing page-002.bmp was overwritten"
+[ "$(cat pages/page-003.png)" = mine ] || fail "an existing page-003.png was overwritten"
+[ -s pages/page-001.bmp ] && [ -s pages/page-003.bmp ] || fail "the new pages were not written"
+grep -q 'kept' last.out || fail "the kept files are not reported"
+expect 0 "slides --overwrite" "$cli" slides three.g6s -o pages --png --overwrite
+printf 'mine' | cmp -s - pages/page-002.bmp && fail "--overwrite kept page-002.bmp"
+cmp -s pages/page-001.bmp pages/page-002.bmp || fail "the replaced page differs from its twin"
 
-[ "$fails" -eq 0 ] && echo "outputs: all passed"
-exit $((fails > 0))
+finish

@@ -2,12 +2,7 @@
 # travex-cli detok as git's textconv driver, set up with the README's three lines: git diff of
 # two versions of a program shows the changed program line as text, and a damaged version shows
 # git's own failure instead of a silent empty diff.
-set -u
-cli=$1 work=$2
-rm -rf "$work"; mkdir -p "$work"
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-cd "$work" || exit 1
+source "$(dirname "$0")/lib/common.sh"
 export GIT_CONFIG_NOSYSTEM=1 HOME="$work" GIT_AUTHOR_NAME=t GIT_AUTHOR_EMAIL=t@t \
     GIT_COMMITTER_NAME=t GIT_COMMITTER_EMAIL=t@t
 git init -q repo && cd repo || exit 1
@@ -31,5 +26,4 @@ head -c 10 prog.g6p >broken.g6p && git add broken.g6p
 git diff --cached broken.g6p >/dev/null 2>err.txt && fail "a damaged program diffs silently"
 grep -q "not a program file" err.txt || fail "the driver's message is not passed on: $(cat err.txt)"
 
-[ $fails -eq 0 ] && echo "textconv: all passed"
-exit $fails
+finish

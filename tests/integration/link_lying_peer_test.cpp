@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "base/le_bytes.h"
@@ -19,9 +17,7 @@
 namespace travex {
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using linktest::calc_name;
 using linktest::pattern;
 
 // The simulated calculator, except that the block reply it is told to spoil announces
@@ -87,81 +83,44 @@ private:
     Bytes out_;
 };
 
-class LyingPeerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("travex-liar-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    // Receives `wanted` from the lying calculator over a pseudo-terminal; answers the outcome
-    // and how long it took.
-    std::pair<link::LinkOutcome, Clock::duration> receive(LyingCalculator& peer,
-                                                          std::string wanted) {
-        std::string error;
-        auto server = sim::open_pty_server((dir_ / "calc").string(), error);
-        EXPECT_TRUE(server) << error;
-        if (!server) {
-            return {};
+// Receives `wanted` from the lying calculator over a pseudo-terminal: the receive fails with
+// code 5 well before the trickle would end, stores nothing and closes the port.
+void expect_refused_at_once(LyingCalculator& peer, const std::string& wanted) {
+    std::string error;
+    const std::string link_path =
+        ::testing::TempDir() + "travex-liar-" + std::to_string(::getpid());
+    auto server = sim::open_pty_server(link_path, error);
+    ASSERT_TRUE(server) << error;
+    std::jthread pump([&](std::stop_token stop) {
+        while (!stop.stop_requested() && server->pump(peer, 5)) {
         }
-        std::atomic<bool> failed{false};
-        std::jthread pump([&](std::stop_token stop) {
-            while (!stop.stop_requested() && !failed) {
-                failed = !server->pump(peer, 5);
-            }
-        });
-        PosixSerialPort port([&](int) { return server->device_path(); }, real_clock(), 0);
-        link::LinkSettings settings;
-        settings.timer_interval_ms = 10;
-        testing::FaultFileSystem files;
-        linktest::ScriptedUi ui;
-        link::CountingProgress progress;
-        link::LinkSession session(port, real_clock(), settings, files, ui, progress);
-        const auto start = Clock::now();
-        const link::LinkOutcome outcome = session.receive(
-            [&](const std::vector<link::ReceiveItem>& all) {
-                std::vector<link::ReceiveItem> chosen;
-                for (const auto& item : all) {
-                    if (item.line_text == wanted) {
-                        chosen.push_back(item);
-                    }
-                }
-                return chosen;
-            },
-            "in");
-        const auto took = Clock::now() - start;
-        EXPECT_TRUE(files.files.empty()) << "nothing of the lying block is stored";
-        EXPECT_FALSE(port.is_open());
-        pump.request_stop();
-        return {outcome, took};
-    }
+    });
+    PosixSerialPort port([&](int) { return server->device_path(); }, real_clock(), 0);
+    link::LinkSettings settings;
+    settings.timer_interval_ms = 10;
+    testing::FaultFileSystem files;
+    linktest::ScriptedUi ui;
+    link::CountingProgress progress;
+    link::LinkSession session(port, real_clock(), settings, files, ui, progress);
+    const auto start = Clock::now();
+    const link::LinkOutcome outcome = session.receive(linktest::choose({wanted}), "in");
+    EXPECT_EQ(outcome.code, link::code::kCommunicationFailed) << "stopped " << outcome.stopped;
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3)) << "the length is refused at once";
+    EXPECT_TRUE(files.files.empty()) << "nothing of the lying block is stored";
+    EXPECT_FALSE(port.is_open());
+}
 
-    fs::path dir_;
-};
-
-TEST_F(LyingPeerTest, AbsurdItemBlockLengthFailsAtOnceWithCode5) {
+TEST(LyingPeer, AbsurdItemBlockOrSetupItemLengthFailsAtOnceWithCode5) {
     // Lengths far beyond what the item information announced, up to the largest the field holds.
     for (const std::uint32_t lie : {0x7FFFFFF0u, 0xFFFFFFFFu, 4000u}) {
         SCOPED_TRACE(lie);
         LyingCalculator peer(LyingCalculator::Lie::item_block, lie);
-        Bytes reply{0x00};
-        const Bytes body = pattern(300, 1);
-        reply.insert(reply.end(), body.begin(), body.end());
-        peer.calculator.memory().put_named(link::make_name("PROGRAM"), calc_name("ONE"), reply);
-        const auto [outcome, took] = receive(peer, "one.g6p");
-        EXPECT_EQ(outcome.code, link::code::kCommunicationFailed) << "stopped " << outcome.stopped;
-        EXPECT_LT(took, std::chrono::seconds(3)) << "the block length is refused, not waited for";
+        linktest::put_program(peer.calculator, "ONE", pattern(300, 1));
+        expect_refused_at_once(peer, "one.g6p");
     }
-}
-
-TEST_F(LyingPeerTest, AbsurdSetupItemLengthFailsAtOnceWithCode5) {
     LyingCalculator peer(LyingCalculator::Lie::setup_length, 0x7FFFFFF0u);
     peer.calculator.memory().put_setup(0x2B, pattern(180, 9));
-    const auto [outcome, took] = receive(peer, "winsetup.g6w");
-    EXPECT_EQ(outcome.code, link::code::kCommunicationFailed) << "stopped " << outcome.stopped;
-    EXPECT_LT(took, std::chrono::seconds(3));
+    expect_refused_at_once(peer, "winsetup.g6w");
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #pragma once
 // Shared pieces of the link tests: scripted answers to the
 // transfer questions, calculator file images, and a session wired to the simulated calculator.
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/file_system.h"
 #include "link/link_session.h"
@@ -77,6 +79,24 @@ inline link::ItemName code_name(std::uint16_t code) {
     name[0] = static_cast<std::uint8_t>(code & 0xFF);
     name[1] = static_cast<std::uint8_t>(code >> 8);
     return name;
+}
+
+// A program on the calculator: its reply payload is a status byte and then the body.
+inline void put_program(sim::SimCalculator& sim, std::string_view name, const Bytes& body) {
+    Bytes reply{0x00};
+    reply.insert(reply.end(), body.begin(), body.end());
+    sim.memory().put_named(link::make_name("PROGRAM"), calc_name(name), reply);
+}
+
+// A receive chooser that takes the listed items of the given file names, in list order.
+inline auto choose(std::vector<std::string> names) {
+    return [names](const std::vector<link::ReceiveItem>& all) {
+        std::vector<link::ReceiveItem> out;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(out), [&](const auto& i) {
+            return std::find(names.begin(), names.end(), i.line_text) != names.end();
+        });
+        return out;
+    };
 }
 
 struct SimRig {

@@ -95,25 +95,27 @@ Wire send_two(const Profile& profile, std::string_view fault, std::size_t first_
     return run.ended(run.session->send({"a.g6p", "b.g6p"}));
 }
 
+// A receive stores only whole files, each the item the calculator holds; all of them when it
+// succeeds. A partial file would be a fault whatever the wire showed.
 Wire receive_two(const Profile& profile, std::string_view fault, std::size_t first_bytes) {
     Run run(profile);
     run.add_fault(fault);
-    for (const auto& [name, size, seed] :
-         {std::tuple{"ONE", first_bytes, 1}, std::tuple{"TWO", std::size_t{90}, 2}}) {
-        Bytes reply{0x00};
+    std::map<std::string, Bytes> whole;
+    for (const auto& [name, file, size, seed] :
+         {std::tuple{"ONE", "one.g6p", first_bytes, 1}, {"TWO", "two.g6p", std::size_t{90}, 2}}) {
         const Bytes body = pattern(size, static_cast<std::uint8_t>(seed));
-        reply.insert(reply.end(), body.begin(), body.end());
-        run.rig->sim.memory().put_named(link::make_name("PROGRAM"), calc_name(name), reply);
+        linktest::put_program(run.rig->sim, name, body);
+        whole[std::string("in/") + file] = file_image('6', 'p', calc_name(name), "", body);
     }
-    return run.ended(run.session->receive(
-        [](const std::vector<link::ReceiveItem>& all) {
-            std::vector<link::ReceiveItem> chosen;
-            std::copy_if(all.begin(), all.end(), std::back_inserter(chosen), [](const auto& i) {
-                return i.line_text == "one.g6p" || i.line_text == "two.g6p";
-            });
-            return chosen;
-        },
-        "in"));
+    const link::LinkOutcome outcome =
+        run.session->receive(linktest::choose({"one.g6p", "two.g6p"}), "in");
+    for (const auto& [path, bytes] : run.rig->fs.files) {
+        EXPECT_TRUE(whole.count(path) && whole.at(path) == bytes) << path << " is not whole";
+    }
+    if (outcome.ok) {
+        EXPECT_EQ(run.rig->fs.files, whole);
+    }
+    return run.ended(outcome);
 }
 
 // A name for each case: "send" or "receive", the size of the first item, and the fault.
