@@ -46,30 +46,22 @@ NTSTATUS get_descriptor(ChildExtension* child, PIRP irp, PURB urb) {
     auto& request = urb->UrbControlDescriptorRequest;
     UCHAR bytes[bridge_model::kConfigurationSize];
     ULONG size = 0;
-    const char* what = "descriptor";
     if (request.DescriptorType == USB_DEVICE_DESCRIPTOR_TYPE && request.Index == 0) {
         bridge_model::device_descriptor(child->ids, bytes);
         size = bridge_model::kDeviceDescriptorSize;
-        what = "device-descriptor";
     } else if (request.DescriptorType == USB_CONFIGURATION_DESCRIPTOR_TYPE && request.Index == 0) {
         bridge_model::configuration_descriptor(bytes);
         size = bridge_model::kConfigurationSize;
-        what = "configuration-descriptor";
     } else {
-        RecordLine(child->bus)
-            .text("descriptor type ")
-            .hex(request.DescriptorType, 2)
-            .text(" stalled");
         return finish(irp, urb, STATUS_UNSUCCESSFUL, USBD_STATUS_STALL_PID);
     }
     PUCHAR out = transfer_buffer(request.TransferBuffer, request.TransferBufferMDL);
-    ULONG length = request.TransferBufferLength < size ? request.TransferBufferLength : size;
-    if (out == nullptr) {
-        length = 0;
-    }
+    const ULONG length =
+        out == nullptr
+            ? 0
+            : (request.TransferBufferLength < size ? request.TransferBufferLength : size);
     RtlCopyMemory(out, bytes, length);
     request.TransferBufferLength = length;
-    RecordLine(child->bus).text(what).text(" ").number(length);
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
 
@@ -79,24 +71,15 @@ NTSTATUS select_configuration(ChildExtension* child, PIRP irp, PURB urb) {
     auto& select = urb->UrbSelectConfiguration;
     if (select.ConfigurationDescriptor == nullptr) {
         child->configured = false;
-        record_line(child->bus, "unconfigure");
         return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
     }
     const ULONG header = FIELD_OFFSET(struct _URB_SELECT_CONFIGURATION, Interface);
     const ULONG pipes_at = FIELD_OFFSET(USBD_INTERFACE_INFORMATION, Pipes);
     PUSBD_INTERFACE_INFORMATION info = &select.Interface;
     if (select.Hdr.Length < header + pipes_at || info->Length < pipes_at ||
-        select.Hdr.Length < header + info->Length) {
-        record_line(child->bus, "select-configuration refused, length", select.Hdr.Length, 4);
-        return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PARAMETER);
-    }
-    const ULONG room = (info->Length - pipes_at) / sizeof(USBD_PIPE_INFORMATION);
-    if (info->InterfaceNumber != 0 || info->AlternateSetting != 0 || room < 2) {
-        RecordLine(child->bus)
-            .text("select-configuration refused, interface ")
-            .number(info->InterfaceNumber)
-            .text(" pipes ")
-            .number(room);
+        select.Hdr.Length < header + info->Length ||
+        (info->Length - pipes_at) / sizeof(USBD_PIPE_INFORMATION) < 2 ||
+        info->InterfaceNumber != 0 || info->AlternateSetting != 0) {
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PARAMETER);
     }
     info->Class = 0xFF;
@@ -116,13 +99,6 @@ NTSTATUS select_configuration(ChildExtension* child, PIRP irp, PURB urb) {
     }
     select.ConfigurationHandle = kConfiguration;
     child->configured = true;
-    RecordLine(child->bus)
-        .text("select-configuration ")
-        .number(select.ConfigurationDescriptor->bConfigurationValue)
-        .text(" max-transfer ")
-        .number(info->Pipes[0].MaximumTransferSize)
-        .text(" ")
-        .number(info->Pipes[1].MaximumTransferSize);
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
 
@@ -138,11 +114,7 @@ NTSTATUS vendor_request(ChildExtension* child, PIRP irp, PURB urb) {
         .text(" value ")
         .hex(request.Value, 4)
         .text(" index ")
-        .hex(request.Index, 4)
-        .text(" length ")
-        .number(request.TransferBufferLength)
-        .text(" flags ")
-        .hex(request.TransferFlags, 2);
+        .hex(request.Index, 4);
     request.TransferBufferLength = 0;
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
@@ -206,10 +178,6 @@ NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
         return finish(irp, urb, STATUS_INVALID_DEVICE_STATE, USBD_STATUS_INVALID_PIPE_HANDLE);
     }
     if (transfer.PipeHandle == kPipeIn) {
-        if (!(transfer.TransferFlags & USBD_TRANSFER_DIRECTION_IN)) {
-            record_line(child->bus, "bulk-in without the in direction, flags",
-                        transfer.TransferFlags, 2);
-        }
         const NTSTATUS status = park(child, child->parked_in, irp);
         if (status != STATUS_PENDING) {
             return finish(irp, urb, status, USBD_STATUS_DEVICE_GONE);
@@ -218,9 +186,6 @@ NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
     }
     if (transfer.PipeHandle != kPipeOut) {
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PIPE_HANDLE);
-    }
-    if (transfer.TransferFlags & USBD_TRANSFER_DIRECTION_IN) {
-        record_line(child->bus, "bulk-out with the in direction, flags", transfer.TransferFlags, 2);
     }
     PUCHAR data = transfer_buffer(transfer.TransferBuffer, transfer.TransferBufferMDL);
     if (data == nullptr && transfer.TransferBufferLength != 0) {
@@ -235,10 +200,9 @@ NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
 
-NTSTATUS pipe_request(ChildExtension* child, PIRP irp, PURB urb, const char* what) {
+// Abort and reset of a pipe: an abort of the bulk-in pipe ends its parked transfer.
+NTSTATUS pipe_request(ChildExtension* child, PIRP irp, PURB urb) {
     const USBD_PIPE_HANDLE pipe = urb->UrbPipeRequest.PipeHandle;
-    const char* name = pipe == kPipeIn ? " in" : pipe == kPipeOut ? " out" : " unknown";
-    RecordLine(child->bus).text(what).text(name);
     if (pipe != kPipeIn && pipe != kPipeOut) {
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PIPE_HANDLE);
     }
@@ -268,11 +232,9 @@ NTSTATUS submit_urb(ChildExtension* child, PIRP irp) {
         case URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER:
             return bulk_transfer(child, irp, urb);
         case URB_FUNCTION_ABORT_PIPE:
-            return pipe_request(child, irp, urb, "abort-pipe");
         case URB_FUNCTION_SYNC_RESET_PIPE_AND_CLEAR_STALL:
-            return pipe_request(child, irp, urb, "reset-pipe");
+            return pipe_request(child, irp, urb);
         default:
-            record_line(child->bus, "unsupported urb", urb->UrbHeader.Function, 4);
             return finish(irp, urb, STATUS_NOT_SUPPORTED, USBD_STATUS_INVALID_URB_FUNCTION);
     }
 }
@@ -281,37 +243,31 @@ NTSTATUS submit_urb(ChildExtension* child, PIRP irp) {
 
 NTSTATUS child_internal_control(ChildExtension* child, PIRP irp) {
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
-    const ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
-    switch (code) {
+    NTSTATUS status = STATUS_NOT_SUPPORTED;
+    switch (stack->Parameters.DeviceIoControl.IoControlCode) {
         case IOCTL_INTERNAL_USB_SUBMIT_URB:
             return submit_urb(child, irp);
         case IOCTL_INTERNAL_USB_GET_PORT_STATUS: {
-            record_line(child->bus, "port-status");
             auto* port_status = static_cast<PULONG>(stack->Parameters.Others.Argument1);
             if (port_status != nullptr) {
                 *port_status = child->present ? (USBD_PORT_CONNECTED | USBD_PORT_ENABLED) : 0;
             }
-            complete_request(irp, STATUS_SUCCESS);
-            return STATUS_SUCCESS;
+            status = STATUS_SUCCESS;
+            break;
         }
         case IOCTL_INTERNAL_USB_RESET_PORT:
-            record_line(child->bus, "reset-port");
-            complete_request(irp, child->present ? STATUS_SUCCESS : STATUS_DEVICE_NOT_CONNECTED);
-            return irp->IoStatus.Status;
-        case IOCTL_INTERNAL_USB_SUBMIT_IDLE_NOTIFICATION: {
+            status = child->present ? STATUS_SUCCESS : STATUS_DEVICE_NOT_CONNECTED;
+            break;
+        case IOCTL_INTERNAL_USB_SUBMIT_IDLE_NOTIFICATION:
             // The hub never asks the bridge to idle: the request waits until it is cancelled.
-            record_line(child->bus, "idle-notification");
-            const NTSTATUS status = park(child, child->parked_idle, irp);
-            if (status != STATUS_PENDING) {
-                complete_request(irp, status);
+            status = park(child, child->parked_idle, irp);
+            if (status == STATUS_PENDING) {
+                return status;
             }
-            return status;
-        }
-        default:
-            record_line(child->bus, "unsupported internal control", code, 8);
-            complete_request(irp, STATUS_NOT_SUPPORTED);
-            return STATUS_NOT_SUPPORTED;
+            break;
     }
+    complete_request(irp, status);
+    return status;
 }
 
 void fail_parked_requests(ChildExtension* child, NTSTATUS status) {

@@ -81,20 +81,13 @@ inline constexpr uint16_t kDeviceRelease = 0x0100;
 
 // The device descriptor: USB 2.0, vendor-specific class, 64-byte control pipe, one configuration.
 inline void device_descriptor(UsbIds ids, uint8_t out[kDeviceDescriptorSize]) {
-    const uint8_t vendor_low = static_cast<uint8_t>(ids.vendor);
-    const uint8_t vendor_high = static_cast<uint8_t>(ids.vendor >> 8);
-    const uint8_t product_low = static_cast<uint8_t>(ids.product);
-    const uint8_t product_high = static_cast<uint8_t>(ids.product >> 8);
-    const uint8_t release_low = static_cast<uint8_t>(kDeviceRelease);
-    const uint8_t release_high = static_cast<uint8_t>(kDeviceRelease >> 8);
     // clang-format off
     const uint8_t bytes[kDeviceDescriptorSize] = {
-        18, 1, 0x00, 0x02,              // length, device, USB 2.0
-        0xFF, 0x00, 0x00, 64,           // vendor class, control packet size
-        vendor_low, vendor_high, product_low, product_high,
-        release_low, release_high,
-        0, 0, 0,                        // no strings
-        1};                             // configurations
+        18, 1, 0x00, 0x02, 0xFF, 0x00, 0x00, 64,  // length, device, USB 2.0, class, packet size
+        static_cast<uint8_t>(ids.vendor), static_cast<uint8_t>(ids.vendor >> 8),
+        static_cast<uint8_t>(ids.product), static_cast<uint8_t>(ids.product >> 8),
+        static_cast<uint8_t>(kDeviceRelease), static_cast<uint8_t>(kDeviceRelease >> 8),
+        0, 0, 0, 1};                              // no strings, one configuration
     // clang-format on
     for (uint32_t i = 0; i < kDeviceDescriptorSize; ++i) {
         out[i] = bytes[i];
@@ -133,24 +126,11 @@ public:
             put(*part++);
         }
     }
-    // `digits` hex digits of value, with "0x" before them unless `bare`.
-    void hex(uint32_t value, int digits, bool bare = false) {
-        if (!bare) {
-            text("0x");
-        }
+    // "0x" and `digits` hex digits of value.
+    void hex(uint32_t value, int digits) {
+        text("0x");
         for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
             put("0123456789abcdef"[(value >> shift) & 0xF]);
-        }
-    }
-    void number(uint32_t value) {
-        char digits[10];
-        int count = 0;
-        do {
-            digits[count++] = static_cast<char>('0' + value % 10);
-            value /= 10;
-        } while (value != 0);
-        while (count > 0) {
-            put(digits[--count]);
         }
     }
     void end() {
