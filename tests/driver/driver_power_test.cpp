@@ -207,6 +207,9 @@ TEST_F(DriverPowerStates, NotStartedPassesDownAndRemovedFails) {
     EXPECT_TRUE(early->passed_down);
     EXPECT_EQ(h.ext.device_power_state, kPowerD0);
     ASSERT_EQ(h.Start(), kSuccess);
+    // Started: WMI requests go to the WMI handling.
+    DispatchSystemControl(h.ext, h.kernel.NewRequest(irp::kSystemControl)->view);
+    ASSERT_EQ(h.kernel.system_control_passed_down.size(), 1u);
     h.Pnp(irp::kRemoveDevice);
     SimRequest* late = h.kernel.Power(irp::kSetPower, false, kS3);
     EXPECT_EQ(DispatchPower(h.ext, late->view), kDeletePending);
@@ -329,36 +332,28 @@ TEST_F(DriverWmi, QueryAnswersTheBlockOrTheSizeItNeeds) {
     EXPECT_EQ(WmiQueryDataBlock(1, buffer.data(), 26, &needed), kWmiGuidNotFound);
 }
 
-TEST_F(DriverWmi, SetBlockTakesExactlyFourBytes) {
+// Only the whole block of four bytes or its item 1 of four bytes, of instance 0, is written.
+TEST_F(DriverWmi, SetTakesTheBlockOrItemOneOfFourBytes) {
     const auto level = DriverHarness::Word(0x01020304);
-    EXPECT_EQ(WmiSetDataBlock(0, level.data(), 3), kInfoLengthMismatch);
-    EXPECT_EQ(WmiSetDataBlock(0, level.data(), 5), kInfoLengthMismatch);
+    const std::pair<Status, Status> refused[] = {
+        {WmiSetDataBlock(0, level.data(), 3), kInfoLengthMismatch},
+        {WmiSetDataBlock(0, level.data(), 5), kInfoLengthMismatch},
+        {WmiSetDataBlock(1, level.data(), 4), kWmiGuidNotFound},
+        {WmiSetDataItem(0, 2, level.data(), 4), kWmiReadOnly},
+        {WmiSetDataItem(0, 0, level.data(), 4), kWmiReadOnly},
+        {WmiSetDataItem(0, 1, level.data(), 2), kInfoLengthMismatch},
+        {WmiSetDataItem(1, 1, level.data(), 4), kWmiGuidNotFound},
+    };
+    for (const auto& [status, expected] : refused)
+        EXPECT_EQ(status, expected) << &status - &refused[0].first;
     EXPECT_EQ(WmiLevel(), 3u);
-    EXPECT_EQ(WmiSetDataBlock(1, level.data(), 4), kWmiGuidNotFound);
+    EXPECT_EQ(WmiSetDataItem(0, 1, DriverHarness::Word(7).data(), 4), kSuccess);
+    EXPECT_EQ(WmiLevel(), 7u);
     EXPECT_EQ(WmiSetDataBlock(0, level.data(), 4), kSuccess);
-    EXPECT_EQ(WmiLevel(), 0x01020304u);
     std::vector<uint8_t> buffer(26);
     uint32_t needed = 0;
     ASSERT_EQ(WmiQueryDataBlock(0, buffer.data(), 26, &needed), kSuccess);
     EXPECT_EQ(LoadLe32(buffer.data()), 0x01020304u);
-}
-
-TEST_F(DriverWmi, OnlyItemOneIsWritable) {
-    const auto level = DriverHarness::Word(7);
-    EXPECT_EQ(WmiSetDataItem(0, 2, level.data(), 4), kWmiReadOnly);
-    EXPECT_EQ(WmiSetDataItem(0, 0, level.data(), 4), kWmiReadOnly);
-    EXPECT_EQ(WmiSetDataItem(0, 1, level.data(), 2), kInfoLengthMismatch);
-    EXPECT_EQ(WmiSetDataItem(1, 1, level.data(), 4), kWmiGuidNotFound);
-    EXPECT_EQ(WmiLevel(), 3u);
-    EXPECT_EQ(WmiSetDataItem(0, 1, level.data(), 4), kSuccess);
-    EXPECT_EQ(WmiLevel(), 7u);
-}
-
-TEST_F(DriverWmi, RequestsGoToTheWmiHandlingWithACount) {
-    ASSERT_EQ(h.AddAndStart(), kSuccess);
-    SimRequest* r = h.kernel.NewRequest(irp::kSystemControl);
-    DispatchSystemControl(h.ext, r->view);
-    ASSERT_EQ(h.kernel.system_control_passed_down.size(), 1u);
 }
 
 }  // namespace
