@@ -68,15 +68,12 @@ NTSTATUS dispatch_control(PDEVICE_OBJECT device, PIRP irp) {
     const bool internal =
         IoGetCurrentIrpStackLocation(irp)->MajorFunction == IRP_MJ_INTERNAL_DEVICE_CONTROL;
     void* extension = device->DeviceExtension;
-    if (!internal && kind_of(device) == NodeKind::Control) {
+    if (!internal && kind_of(device) == NodeKind::Control)
         return control_request(static_cast<ControlExtension*>(extension), irp);
-    }
-    if (!internal && kind_of(device) == NodeKind::Bus) {
+    if (!internal && kind_of(device) == NodeKind::Bus)
         return pass_down(static_cast<BusExtension*>(extension)->lower, irp);
-    }
-    if (internal && kind_of(device) == NodeKind::Child) {
+    if (internal && kind_of(device) == NodeKind::Child)
         return child_internal_control(static_cast<ChildExtension*>(extension), irp);
-    }
     complete_request(irp, STATUS_INVALID_DEVICE_REQUEST);
     return STATUS_INVALID_DEVICE_REQUEST;
 }
@@ -100,9 +97,8 @@ NTSTATUS add_device(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
     NTSTATUS status =
         IoCreateDevice(driver, sizeof(BusExtension), nullptr, FILE_DEVICE_BUS_EXTENDER,
                        FILE_DEVICE_SECURE_OPEN, FALSE, &fdo);
-    if (!NT_SUCCESS(status)) {
+    if (!NT_SUCCESS(status))
         return status;
-    }
     auto* bus = static_cast<BusExtension*>(fdo->DeviceExtension);
     RtlZeroMemory(static_cast<void*>(bus), sizeof(*bus));
     bus->kind = NodeKind::Bus;
@@ -122,9 +118,8 @@ NTSTATUS add_device(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
         control->kind = NodeKind::Control;
         control->bus = bus;
         status = IoCreateSymbolicLink(&control_link, &control_name);
-        if (!NT_SUCCESS(status)) {
+        if (!NT_SUCCESS(status))
             IoDeleteDevice(bus->control);
-        }
     }
     if (NT_SUCCESS(status)) {
         bus->control->Flags |= DO_BUFFERED_IO;

@@ -45,9 +45,8 @@ NTSTATUS set_up_line(HANDLE port) {
         const NTSTATUS status =
             ZwDeviceIoControlFile(port, nullptr, nullptr, nullptr, &io, setting.code, setting.input,
                                   setting.length, nullptr, 0);
-        if (!NT_SUCCESS(status)) {
+        if (!NT_SUCCESS(status))
             return status;
-        }
     }
     return STATUS_SUCCESS;
 }
@@ -79,9 +78,8 @@ void pump_main(PVOID context) {
                 moved = true;
             }
         }
-        if (!moved) {
+        if (!moved)
             KeDelayExecutionThread(KernelMode, FALSE, &pause);
-        }
     }
     PsTerminateSystemThread(STATUS_SUCCESS);
 }
@@ -132,18 +130,15 @@ void close_bridge_port(ChildExtension* child) {
 
 NTSTATUS write_bridge_port(ChildExtension* child, const UCHAR* data, ULONG length, ULONG* written) {
     *written = 0;
-    if (length == 0) {
+    if (length == 0)
         return STATUS_SUCCESS;
-    }
     PortGate gate(child);
-    if (child->port == nullptr) {
+    if (child->port == nullptr)
         return STATUS_DEVICE_NOT_CONNECTED;
-    }
     IO_STATUS_BLOCK io = {};
     const NTSTATUS status = ZwWriteFile(child->port, nullptr, nullptr, nullptr, &io,
                                         const_cast<UCHAR*>(data), length, nullptr, nullptr);
-    if (NT_SUCCESS(status)) {
+    if (NT_SUCCESS(status))
         *written = static_cast<ULONG>(io.Information);
-    }
     return status;
 }

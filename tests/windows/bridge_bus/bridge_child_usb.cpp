@@ -25,19 +25,16 @@ PURB urb_of(PIRP irp) {
 
 // The system address of a transfer's buffer: the plain pointer, else the mapped description.
 PUCHAR transfer_buffer(PVOID buffer, PMDL mdl) {
-    if (buffer != nullptr) {
+    if (buffer != nullptr)
         return static_cast<PUCHAR>(buffer);
-    }
-    if (mdl != nullptr) {
+    if (mdl != nullptr)
         return static_cast<PUCHAR>(MmGetSystemAddressForMdlSafe(mdl, NormalPagePriority));
-    }
     return nullptr;
 }
 
 NTSTATUS finish(PIRP irp, PURB urb, NTSTATUS status, USBD_STATUS usb_status) {
-    if (urb != nullptr) {
+    if (urb != nullptr)
         urb->UrbHeader.Status = usb_status;
-    }
     complete_request(irp, status);
     return status;
 }
@@ -124,12 +121,10 @@ void cancel_parked(PDEVICE_OBJECT device, PIRP irp) {
     auto* child = static_cast<ChildExtension*>(device->DeviceExtension);
     KIRQL irql;
     KeAcquireSpinLock(&child->lock, &irql);
-    if (child->parked_in == irp) {
+    if (child->parked_in == irp)
         child->parked_in = nullptr;
-    }
-    if (child->parked_idle == irp) {
+    if (child->parked_idle == irp)
         child->parked_idle = nullptr;
-    }
     KeReleaseSpinLock(&child->lock, irql);
     PURB urb = urb_of(irp);
     const bool is_urb =
@@ -174,54 +169,45 @@ PIRP unpark(ChildExtension* child, PIRP& slot) {
 
 NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
     auto& transfer = urb->UrbBulkOrInterruptTransfer;
-    if (!child->configured) {
+    if (!child->configured)
         return finish(irp, urb, STATUS_INVALID_DEVICE_STATE, USBD_STATUS_INVALID_PIPE_HANDLE);
-    }
     if (transfer.PipeHandle == kPipeIn) {
         const NTSTATUS status = park(child, child->parked_in, irp);
-        if (status != STATUS_PENDING) {
+        if (status != STATUS_PENDING)
             return finish(irp, urb, status, USBD_STATUS_DEVICE_GONE);
-        }
         return STATUS_PENDING;
     }
-    if (transfer.PipeHandle != kPipeOut) {
+    if (transfer.PipeHandle != kPipeOut)
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PIPE_HANDLE);
-    }
     PUCHAR data = transfer_buffer(transfer.TransferBuffer, transfer.TransferBufferMDL);
-    if (data == nullptr && transfer.TransferBufferLength != 0) {
+    if (data == nullptr && transfer.TransferBufferLength != 0)
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PARAMETER);
-    }
     ULONG written = 0;
     const NTSTATUS status = write_bridge_port(child, data, transfer.TransferBufferLength, &written);
     transfer.TransferBufferLength = written;
-    if (!NT_SUCCESS(status)) {
+    if (!NT_SUCCESS(status))
         return finish(irp, urb, status, USBD_STATUS_DEVICE_GONE);
-    }
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
 
 // Abort and reset of a pipe: an abort of the bulk-in pipe ends its parked transfer.
 NTSTATUS pipe_request(ChildExtension* child, PIRP irp, PURB urb) {
     const USBD_PIPE_HANDLE pipe = urb->UrbPipeRequest.PipeHandle;
-    if (pipe != kPipeIn && pipe != kPipeOut) {
+    if (pipe != kPipeIn && pipe != kPipeOut)
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PIPE_HANDLE);
-    }
     if (pipe == kPipeIn && urb->UrbHeader.Function == URB_FUNCTION_ABORT_PIPE) {
-        if (PIRP parked = unpark(child, child->parked_in)) {
+        if (PIRP parked = unpark(child, child->parked_in))
             finish(parked, urb_of(parked), STATUS_CANCELLED, USBD_STATUS_CANCELED);
-        }
     }
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
 
 NTSTATUS submit_urb(ChildExtension* child, PIRP irp) {
     PURB urb = urb_of(irp);
-    if (urb == nullptr) {
+    if (urb == nullptr)
         return finish(irp, nullptr, STATUS_INVALID_PARAMETER, 0);
-    }
-    if (!child->present) {
+    if (!child->present)
         return finish(irp, urb, STATUS_DEVICE_NOT_CONNECTED, USBD_STATUS_DEVICE_GONE);
-    }
     switch (urb->UrbHeader.Function) {
         case URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE:
             return get_descriptor(child, irp, urb);
@@ -249,9 +235,8 @@ NTSTATUS child_internal_control(ChildExtension* child, PIRP irp) {
             return submit_urb(child, irp);
         case IOCTL_INTERNAL_USB_GET_PORT_STATUS: {
             auto* port_status = static_cast<PULONG>(stack->Parameters.Others.Argument1);
-            if (port_status != nullptr) {
+            if (port_status != nullptr)
                 *port_status = child->present ? (USBD_PORT_CONNECTED | USBD_PORT_ENABLED) : 0;
-            }
             status = STATUS_SUCCESS;
             break;
         }
@@ -261,9 +246,8 @@ NTSTATUS child_internal_control(ChildExtension* child, PIRP irp) {
         case IOCTL_INTERNAL_USB_SUBMIT_IDLE_NOTIFICATION:
             // The hub never asks the bridge to idle: the request waits until it is cancelled.
             status = park(child, child->parked_idle, irp);
-            if (status == STATUS_PENDING) {
+            if (status == STATUS_PENDING)
                 return status;
-            }
             break;
     }
     complete_request(irp, status);
@@ -271,28 +255,24 @@ NTSTATUS child_internal_control(ChildExtension* child, PIRP irp) {
 }
 
 void fail_parked_requests(ChildExtension* child, NTSTATUS status) {
-    if (PIRP in = unpark(child, child->parked_in)) {
+    if (PIRP in = unpark(child, child->parked_in))
         finish(in, urb_of(in), status, USBD_STATUS_DEVICE_GONE);
-    }
-    if (PIRP idle = unpark(child, child->parked_idle)) {
+    if (PIRP idle = unpark(child, child->parked_idle))
         complete_request(idle, status);
-    }
 }
 
 // Called by the port's pump thread with bytes from the port: hands as many as fit to the parked
 // bulk-in transfer. Answers how many were taken (0 when no transfer is waiting).
 ULONG deliver_to_bulk_in(ChildExtension* child, const UCHAR* data, ULONG length) {
     PIRP irp = unpark(child, child->parked_in);
-    if (irp == nullptr) {
+    if (irp == nullptr)
         return 0;
-    }
     PURB urb = urb_of(irp);
     auto& transfer = urb->UrbBulkOrInterruptTransfer;
     PUCHAR out = transfer_buffer(transfer.TransferBuffer, transfer.TransferBufferMDL);
     ULONG count = transfer.TransferBufferLength < length ? transfer.TransferBufferLength : length;
-    if (out == nullptr) {
+    if (out == nullptr)
         count = 0;
-    }
     RtlCopyMemory(out, data, count);
     transfer.TransferBufferLength = count;
     finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
