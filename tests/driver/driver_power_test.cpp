@@ -71,7 +71,11 @@ TEST_F(DriverPower, SystemRequestCompletesOnlyAfterItsDeviceRequest) {
     EXPECT_EQ(sleep->completions.load(), 1);
 }
 
-TEST_F(DriverPower, UnmappedSystemStatesFallBackToD3AndD0) {
+TEST_F(DriverPower, SystemStatesTakeTheirMappedDeviceStateElseD3AndD0) {
+    QueryCapabilities(Capabilities(kPowerD2));
+    SetSystem(kS3);
+    EXPECT_EQ(h.kernel.device_power_requests.back()->view.power_state, kPowerD2);
+    SetSystem(kPowerWorking);
     std::vector<uint8_t> none(64, 0);  // not even S0 mapped
     none[0] = 64;
     none[2] = 1;
