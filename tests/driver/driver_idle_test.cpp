@@ -1,30 +1,23 @@
 // Selective suspend: the idle timer, the hub's idle request, its callback and its cancellation.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
 
 #include "core/internal.h"
-#include "driver_harness.h"
+#include "driver_test.h"
 
 namespace qmub::sim {
 namespace {
 
-class DriverIdle : public ::testing::Test {
+class DriverIdle : public DriverTest {
 protected:
     void SetUp() override {
         h.kernel.parameters = {{u"SSUsbEnable", 1}};
         ASSERT_EQ(h.AddAndStart(), kSuccess);
         h.ext.power_down_level = kPowerD2;
     }
-    void TearDown() override { EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front(); }
-    void Power(uint8_t minor, uint32_t device_state) {
-        SimRequest* r = h.kernel.Power(minor, true, device_state);
-        DispatchPower(h.ext, r->view);
-        EXPECT_EQ(r->status, kSuccess);
-    }
-    DriverHarness h;
+    // Past the five seconds after which the idle request goes down.
+    void Idle() { h.kernel.Advance(5010); }
 };
 
 TEST_F(DriverIdle, IdleRequestGoesDownFiveSecondsAfterStartAtTheEarliest) {
@@ -40,46 +33,42 @@ TEST_F(DriverIdle, IdleRequestGoesDownFiveSecondsAfterStartAtTheEarliest) {
 }
 
 TEST_F(DriverIdle, OpeningThePortCancelsThePendingIdleRequest) {
-    h.kernel.Advance(5010);
+    Idle();
     ASSERT_TRUE(h.kernel.idle_request_held());
-    SimRequest* open = h.Open();
-    EXPECT_EQ(open->status, kSuccess);
+    EXPECT_EQ(h.Open()->status, kSuccess);
     EXPECT_FALSE(h.kernel.idle_request_held());
     EXPECT_EQ(h.kernel.live_idle_requests, 0);
     // The port stays open: no new idle request however long it stays so.
     h.kernel.Advance(20000);
     EXPECT_EQ(h.kernel.idle_requests_sent, 1);
-    h.CloseHandle(open);
 }
 
 TEST_F(DriverIdle, CallbackPowersDownToPowerDownLevelAndCompletionReArms) {
-    h.kernel.Advance(5010);
+    Idle();
     h.kernel.InvokeIdleCallback();
     EXPECT_EQ(h.ext.device_power_state, kPowerD2);
     // The hub completes the request when the device wakes; the next one follows 5 s later.
     h.kernel.CompleteIdle(kSuccess);
     EXPECT_EQ(h.kernel.live_idle_requests, 0);
-    Power(irp::kSetPower, kPowerD0);
-    h.kernel.Advance(5010);
+    SimRequest* up = h.kernel.Power(irp::kSetPower, true, kPowerD0);
+    DispatchPower(h.ext, up->view);
+    EXPECT_EQ(up->status, kSuccess);
+    Idle();
     EXPECT_EQ(h.kernel.idle_requests_sent, 2);
 }
 
 TEST_F(DriverIdle, CallbackWithThePortOpenDoesNotPowerDown) {
-    SimRequest* open = h.Open();
+    h.Open();
     h.kernel.InvokeIdleCallback();
     EXPECT_EQ(h.ext.device_power_state, kPowerD0);
-    h.CloseHandle(open);
 }
 
 TEST_F(DriverIdle, CancelledWhileSuspendedBringsTheDeviceBackToD0) {
-    h.kernel.Advance(5010);
+    Idle();
     h.kernel.InvokeIdleCallback();
     ASSERT_EQ(h.ext.device_power_state, kPowerD2);
-    SimRequest* open = h.Open();
-    EXPECT_EQ(open->status, kSuccess);
+    EXPECT_EQ(h.Open()->status, kSuccess);
     EXPECT_EQ(h.ext.device_power_state, kPowerD0);
-    EXPECT_EQ(h.ext.io_count.Load(), 2);  // the pump's transfer
-    h.CloseHandle(open);
 }
 
 TEST_F(DriverIdle, NotIdleWhileAnOperationRuns) {
@@ -87,12 +76,12 @@ TEST_F(DriverIdle, NotIdleWhileAnOperationRuns) {
     h.kernel.Advance(12000);
     EXPECT_EQ(h.kernel.idle_requests_sent, 0);
     IoDecrement(h.ext);
-    h.kernel.Advance(5010);
+    Idle();
     EXPECT_EQ(h.kernel.idle_requests_sent, 1);
 }
 
 TEST_F(DriverIdle, RemovalWithAPendingIdleRequestFreesItOnce) {
-    h.kernel.Advance(5010);
+    Idle();
     ASSERT_TRUE(h.kernel.idle_request_held());
     h.Pnp(irp::kSurpriseRemoval);
     EXPECT_EQ(h.kernel.live_idle_requests, 0);
@@ -109,7 +98,7 @@ TEST_F(DriverIdle, SubmissionOutsideD0OrFailingBelowLeavesNothingPending) {
     EXPECT_EQ(SubmitIdle(h.ext), kInsufficientResources);
     EXPECT_EQ(h.ext.idle_request_pending, 0u);
     h.kernel.idle_submit_status = kSuccess;
-    h.kernel.Advance(5010);
+    Idle();
     EXPECT_EQ(h.kernel.idle_requests_sent, 1);
 }
 
@@ -137,7 +126,7 @@ TEST(DriverIdleThreaded, WriteWaitsForTheIdleRequestToEnd) {
     EXPECT_TRUE(written);
     h.kernel.StartClockThread();
     h.CloseHandle(open);
-    EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front();
+    ExpectNoFaults(h);
 }
 
 // The port opens while idle work that found it closed is sending its idle request: the open
@@ -173,7 +162,7 @@ TEST(DriverIdleThreaded, OpenWhileTheIdleRequestIsOnItsWayDoesNotWaitForIt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_TRUE(write->done() && write->status == kSuccess);
     h.CloseHandle(open.load());
-    EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front();
+    ExpectNoFaults(h);
 }
 
 TEST(DriverIdleOff, NeedsSsUsbEnableAndWdmLevelZero) {
@@ -185,7 +174,7 @@ TEST(DriverIdleOff, NeedsSsUsbEnableAndWdmLevelZero) {
         EXPECT_EQ(h.ext.idle_enabled.Load(), 0u);
         h.kernel.Advance(15000);
         EXPECT_EQ(h.kernel.idle_requests_sent, 0);
-        EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front();
+        ExpectNoFaults(h);
     }
 }
 

@@ -1,43 +1,40 @@
 // Device set-up, registry parameters, start, stop, removal and capabilities.
-#include <gtest/gtest.h>
+#include <array>
+#include <functional>
+#include <map>
 
-#include "driver_harness.h"
+#include "driver_test.h"
 
 namespace qmub::sim {
 namespace {
 
 constexpr uint32_t kSurpriseOk = 1u << 9;
 
-class DriverPnp : public ::testing::Test {
-protected:
-    void TearDown() override { EXPECT_TRUE(h.kernel.faults.empty()) << h.kernel.faults.front(); }
-    DriverHarness h;
-};
+using DriverPnp = DriverTest;
 
-TEST_F(DriverPnp, ParametersTakeTheirValuesAbsentMeansOn) {
-    h.kernel.parameters = {{u"PreventFromSuspend", 0}, {u"PreventFromSuspend1", 5}};
-    ASSERT_EQ(h.Add(), kSuccess);
-    EXPECT_EQ(h.ext.receive_from_device, 0u);
-    EXPECT_EQ(h.ext.serial_emulation, 5u);
-    EXPECT_EQ(h.ext.idle_registry_enabled, 1u);  // "SSUsbEnable" absent: on
-    EXPECT_EQ(h.ext.dtr_function.Load(), 1);
-}
-
-TEST_F(DriverPnp, UnreadableParametersKeyTurnsEverythingOff) {
-    h.kernel.parameters_key_unreadable = true;
-    ASSERT_EQ(h.Add(), kSuccess);
-    EXPECT_EQ(h.ext.receive_from_device, 0u);
-    EXPECT_EQ(h.ext.serial_emulation, 0u);
-    EXPECT_EQ(h.ext.idle_registry_enabled, 0u);
-}
-
-TEST_F(DriverPnp, OlderWdmLevelsKeepThePresets) {
-    h.kernel.parameters_key_unreadable = true;
-    ASSERT_EQ(h.Add(1), kSuccess);
-    EXPECT_EQ(h.ext.wdm_level, 1u);
-    EXPECT_EQ(h.ext.receive_from_device, 1u);
-    EXPECT_EQ(h.ext.serial_emulation, 1u);
-    EXPECT_EQ(h.ext.idle_registry_enabled, 0u);
+TEST(DriverPnpParameters, ValuesAbsentMeansOnUnreadableKeyOffOlderLevelsPresets) {
+    struct Row {
+        std::map<std::u16string, uint32_t> values;
+        bool unreadable;
+        uint32_t wdm_level, receive, serial, idle;
+    };
+    const Row rows[] = {
+        {{{u"PreventFromSuspend", 0}, {u"PreventFromSuspend1", 5}}, false, 0, 0, 5, 1},
+        {{}, true, 0, 0, 0, 0},
+        {{}, true, 1, 1, 1, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        DriverHarness h;
+        h.kernel.parameters = row.values;
+        h.kernel.parameters_key_unreadable = row.unreadable;
+        ASSERT_EQ(h.Add(row.wdm_level), kSuccess);
+        EXPECT_EQ(h.ext.wdm_level, row.wdm_level);
+        EXPECT_EQ(h.ext.receive_from_device, row.receive);
+        EXPECT_EQ(h.ext.serial_emulation, row.serial);
+        EXPECT_EQ(h.ext.idle_registry_enabled, row.idle);
+        EXPECT_EQ(h.ext.dtr_function.Load(), 1);
+    }
 }
 
 TEST_F(DriverPnp, AddDeviceWithoutMemoryForTheRingFails) {
@@ -49,68 +46,85 @@ TEST_F(DriverPnp, AddDeviceWithoutMemoryForTheRingFails) {
 TEST_F(DriverPnp, StartPublishesLinkAndDeviceMapAndLoadsDefaults) {
     ASSERT_EQ(h.AddAndStart(), kSuccess);
     EXPECT_EQ(h.ext.pnp_state.Load(), kStarted);
-    EXPECT_EQ(h.kernel.dos_links.at(u"\\DosDevices\\COM3"), h.kernel.interface_link);
-    EXPECT_EQ(h.kernel.serialcomm.at(h.kernel.interface_link), u"COM3");
     EXPECT_TRUE(h.kernel.interface_enabled);
     EXPECT_EQ(h.ext.baud_rate.Load(), 9600u);
     EXPECT_EQ(h.ext.line_control, 3);
     EXPECT_TRUE(h.kernel.bridge().vendor_calls.empty());  // no line coding in normal mode
-    EXPECT_EQ(h.ext.io_count.Load(), 1);
 }
 
-TEST_F(DriverPnp, PortNameMissingTakesIdentifier) {
-    h.kernel.device_strings = {{u"Identifier", u"COM7"}};
-    ASSERT_EQ(h.AddAndStart(), kSuccess);
-    EXPECT_EQ(h.kernel.dos_links.count(u"\\DosDevices\\COM7"), 1u);
-    EXPECT_EQ(h.kernel.serialcomm.at(h.kernel.interface_link), u"COM7");
+// The port's name: "PortName", else "Identifier", at most 32 characters.
+TEST(DriverPnpPortName, PublishedUnderItsNameOrRefused) {
+    struct Row {
+        std::map<std::u16string, std::u16string> strings;
+        Status status;
+        std::u16string published;
+        PnpState state;
+    };
+    const std::u16string longest(32, u'C');
+    const Row rows[] = {
+        {{{u"PortName", u"COM3"}, {u"Identifier", u"COM7"}}, kSuccess, u"COM3", kStarted},
+        {{{u"Identifier", u"COM7"}}, kSuccess, u"COM7", kStarted},
+        {{{u"PortName", longest}}, kSuccess, longest, kStarted},
+        {{{u"PortName", longest + u"C"}}, kInvalidParameter, u"", kStarted},  // undone
+        {{}, kObjectNameNotFound, u"", kNotStarted},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        DriverHarness h;
+        h.kernel.device_strings = row.strings;
+        EXPECT_EQ(h.AddAndStart(), row.status);
+        EXPECT_EQ(h.ext.pnp_state.Load(), row.state);
+        if (row.published.empty()) {
+            EXPECT_TRUE(h.kernel.dos_links.empty());
+            EXPECT_TRUE(h.kernel.serialcomm.empty());
+            if (row.state == kStarted) {
+                EXPECT_FALSE(h.kernel.interface_enabled);  // the start was undone
+            }
+        } else {
+            EXPECT_EQ(h.kernel.dos_links.at(u"\\DosDevices\\" + row.published),
+                      h.kernel.interface_link);
+            EXPECT_EQ(h.kernel.serialcomm.at(h.kernel.interface_link), row.published);
+        }
+        ExpectNoFaults(h);
+    }
 }
 
-TEST_F(DriverPnp, WithoutAnyPortNameTheStartFailsAndPublishesNothing) {
-    h.kernel.device_strings.clear();
-    EXPECT_EQ(h.AddAndStart(), kObjectNameNotFound);
-    EXPECT_TRUE(h.kernel.dos_links.empty());
-    EXPECT_TRUE(h.kernel.serialcomm.empty());
-    EXPECT_EQ(h.ext.pnp_state.Load(), kNotStarted);
-}
-
-TEST_F(DriverPnp, APortNameLongerThan32CharactersIsRefused) {
-    h.kernel.device_strings[u"PortName"] = std::u16string(33, u'C');
-    EXPECT_EQ(h.AddAndStart(), kInvalidParameter);
-    EXPECT_TRUE(h.kernel.dos_links.empty());
-    EXPECT_TRUE(h.kernel.serialcomm.empty());
-    EXPECT_FALSE(h.kernel.interface_enabled);
-    EXPECT_EQ(h.ext.pnp_state.Load(), kStarted);  // undone, but started
-    h.kernel.device_strings[u"PortName"] = std::u16string(32, u'C');
-}
-
-TEST_F(DriverPnp, AFailedLinkUndoesTheInterface) {
-    h.kernel.create_link_status = kInsufficientResources;
-    EXPECT_EQ(h.AddAndStart(), kInsufficientResources);
-    EXPECT_TRUE(h.kernel.serialcomm.empty());
-    EXPECT_FALSE(h.kernel.interface_enabled);
-    EXPECT_FALSE(h.kernel.interface_name_present);
-}
-
-TEST_F(DriverPnp, StartFailsWhenTheLowerDeviceRefusesOrTheChipDoes) {
-    h.kernel.lower_status = kUnsuccessful;
-    EXPECT_EQ(h.AddAndStart(), kUnsuccessful);
-    EXPECT_EQ(h.ext.pnp_state.Load(), kNotStarted);
-    h.kernel.lower_status = kSuccess;
-    h.kernel.bridge().select_status = kDeviceNotConnected;
-    EXPECT_EQ(h.Start(), kDeviceNotConnected);
-    EXPECT_TRUE(h.kernel.dos_links.empty());
-}
-
-TEST_F(DriverPnp, MalformedConfigurationDescriptorsFailTheStart) {
-    auto& config = h.kernel.bridge().config_descriptor;
-    config[18] = 40;  // an endpoint descriptor running past wTotalLength
-    EXPECT_EQ(h.AddAndStart(), kUnsuccessful);
-    config[18] = 0;  // a zero-length descriptor
-    EXPECT_EQ(h.Start(), kUnsuccessful);
-    config[18] = 7;
-    config[2] = 4;  // wTotalLength below the header
-    EXPECT_EQ(h.Start(), kUnsuccessful);
-    EXPECT_EQ(h.kernel.live_allocations, 1);  // only the ring
+// A start that fails publishes nothing; one that fails on the descriptors keeps no memory but
+// the ring.
+TEST(DriverPnpStart, FailsWhenTheLowerDeviceTheChipTheLinkOrTheDescriptorsDo) {
+    struct Row {
+        std::function<void(SimKernel&)> fault;
+        Status status;
+        bool only_the_ring;
+    };
+    const Row rows[] = {
+        {[](SimKernel& k) { k.lower_status = kUnsuccessful; }, kUnsuccessful, false},
+        {[](SimKernel& k) { k.bridge().select_status = kDeviceNotConnected; }, kDeviceNotConnected,
+         false},
+        {[](SimKernel& k) { k.create_link_status = kInsufficientResources; },
+         kInsufficientResources, false},
+        // An endpoint descriptor past wTotalLength, one of length zero, wTotalLength below the
+        // header.
+        {[](SimKernel& k) { k.bridge().config_descriptor[18] = 40; }, kUnsuccessful, true},
+        {[](SimKernel& k) { k.bridge().config_descriptor[18] = 0; }, kUnsuccessful, true},
+        {[](SimKernel& k) { k.bridge().config_descriptor[2] = 4; }, kUnsuccessful, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        DriverHarness h;
+        row.fault(h.kernel);
+        EXPECT_EQ(h.AddAndStart(), row.status);
+        EXPECT_TRUE(h.kernel.dos_links.empty());
+        EXPECT_TRUE(h.kernel.serialcomm.empty());
+        EXPECT_FALSE(h.kernel.interface_enabled);
+        if (row.only_the_ring) {
+            EXPECT_EQ(h.kernel.live_allocations, 1);
+        }
+        if (row.status == kInsufficientResources) {
+            EXPECT_FALSE(h.kernel.interface_name_present);  // freed with the interface
+        }
+        ExpectNoFaults(h);
+    }
 }
 
 TEST_F(DriverPnp, SerialEmulationOffSendsLineCoding2400AtStart) {
@@ -122,11 +136,8 @@ TEST_F(DriverPnp, SerialEmulationOffSendsLineCoding2400AtStart) {
 }
 
 TEST_F(DriverPnp, SurpriseRemovalWithThePortOpenUnpublishesAndAbortsPipes) {
-    ASSERT_EQ(h.AddAndStart(), kSuccess);
-    SimRequest* open = h.Open();
-    ASSERT_EQ(open->status, kSuccess);
-    SimRequest* surprise = h.Pnp(irp::kSurpriseRemoval);
-    EXPECT_TRUE(surprise->passed_down);
+    StartAndOpen();
+    EXPECT_TRUE(h.Pnp(irp::kSurpriseRemoval)->passed_down);
     EXPECT_TRUE(h.kernel.dos_links.empty());
     EXPECT_TRUE(h.kernel.serialcomm.empty());
     EXPECT_FALSE(h.kernel.interface_enabled);
@@ -137,15 +148,13 @@ TEST_F(DriverPnp, SurpriseRemovalWithThePortOpenUnpublishesAndAbortsPipes) {
     EXPECT_EQ(h.Write(std::string("x"))->status, kInvalidDeviceState);
     EXPECT_EQ(h.Control(serial::kGetBaudRate, {}, 4)->status, kInvalidDeviceState);
     h.CloseHandle(open);
-    SimRequest* remove = h.Pnp(irp::kRemoveDevice);
-    EXPECT_TRUE(remove->passed_down);
+    EXPECT_TRUE(h.Pnp(irp::kRemoveDevice)->passed_down);
     EXPECT_TRUE(h.kernel.device_deleted);
     EXPECT_EQ(h.kernel.live_allocations, 0);
 }
 
 TEST_F(DriverPnp, RemovalWithoutSurpriseUnpublishesEvenWithThePortOpen) {
-    ASSERT_EQ(h.AddAndStart(), kSuccess);
-    ASSERT_EQ(h.Open()->status, kSuccess);
+    StartAndOpen();
     h.Pnp(irp::kQueryRemoveDevice);
     h.Pnp(irp::kRemoveDevice);
     EXPECT_TRUE(h.kernel.dos_links.empty());
@@ -158,16 +167,12 @@ TEST_F(DriverPnp, RemovalWithoutSurpriseUnpublishesEvenWithThePortOpen) {
 }
 
 TEST_F(DriverPnp, QueryRemoveStopsThePumpAndCancelDoesNotRestartIt) {
-    ASSERT_EQ(h.AddAndStart(), kSuccess);
-    SimRequest* open = h.Open();
-    ASSERT_EQ(h.ext.pump_active.Load(), 1);
-    SimRequest* query = h.Pnp(irp::kQueryRemoveDevice);
-    EXPECT_TRUE(query->passed_down);
+    StartAndOpen();
+    EXPECT_TRUE(h.Pnp(irp::kQueryRemoveDevice)->passed_down);
     EXPECT_EQ(h.ext.pnp_state.Load(), kRemovePending);
     EXPECT_EQ(h.ext.pump_active.Load(), 0);
     EXPECT_FALSE(h.kernel.bridge().HasPendingIn());
-    SimRequest* cancel = h.Pnp(irp::kCancelRemoveDevice);
-    EXPECT_EQ(cancel->status, kSuccess);
+    EXPECT_EQ(h.Pnp(irp::kCancelRemoveDevice)->status, kSuccess);
     EXPECT_EQ(h.ext.pnp_state.Load(), kStarted);
     EXPECT_EQ(h.ext.pump_active.Load(), 0);
     h.Feed("lost until reopened");
@@ -180,35 +185,28 @@ TEST_F(DriverPnp, QueryRemoveStopsThePumpAndCancelDoesNotRestartIt) {
     EXPECT_EQ(h.RingBytes(), 19u);
 }
 
-TEST_F(DriverPnp, CancelWithoutAPendingQueryChangesNothing) {
+TEST_F(DriverPnp, QueryStopAndStopUnconfigureTheBridge) {
     ASSERT_EQ(h.AddAndStart(), kSuccess);
+    // A cancel without a pending query changes nothing and stays here.
     SimRequest* cancel = h.Pnp(irp::kCancelStopDevice);
     EXPECT_EQ(cancel->status, kSuccess);
     EXPECT_FALSE(cancel->passed_down);
     EXPECT_EQ(h.ext.pnp_state.Load(), kStarted);
-}
-
-TEST_F(DriverPnp, QueryStopAndStopUnconfigureTheBridge) {
-    ASSERT_EQ(h.AddAndStart(), kSuccess);
     h.Pnp(irp::kQueryStopDevice);
     EXPECT_EQ(h.ext.pnp_state.Load(), kStopPending);
     h.Pnp(irp::kCancelStopDevice);
     EXPECT_EQ(h.ext.pnp_state.Load(), kStarted);
     h.Pnp(irp::kQueryStopDevice);
-    SimRequest* stop = h.Pnp(irp::kStopDevice);
-    EXPECT_TRUE(stop->passed_down);
+    EXPECT_TRUE(h.Pnp(irp::kStopDevice)->passed_down);
     EXPECT_EQ(h.ext.pnp_state.Load(), kStopped);
     EXPECT_EQ(h.kernel.bridge().unconfigure_calls, 1);
     EXPECT_EQ(h.ext.config_descriptor, nullptr);
     EXPECT_EQ(h.Open()->status, kInvalidDeviceState);
-    EXPECT_EQ(h.ext.io_count.Load(), 1);
 }
 
 TEST_F(DriverPnp, QueryStopWhileThePortIsOpenIsRefused) {
-    ASSERT_EQ(h.AddAndStart(), kSuccess);
-    h.Open();
-    SimRequest* query = h.Pnp(irp::kQueryStopDevice);
-    EXPECT_EQ(query->status, kDeviceBusy);
+    StartAndOpen();
+    EXPECT_EQ(h.Pnp(irp::kQueryStopDevice)->status, kDeviceBusy);
     EXPECT_EQ(h.ext.pnp_state.Load(), kStarted);
 }
 
@@ -217,29 +215,22 @@ TEST_F(DriverPnp, OtherRequestsArePassedDownUntouched) {
     SimRequest* r = h.Pnp(0x07);  // query device relations
     EXPECT_TRUE(r->passed_down);
     EXPECT_FALSE(r->done());
-    EXPECT_EQ(h.ext.io_count.Load(), 1);
 }
 
-uint32_t QueryPowerDownLevel(DriverHarness& h, uint32_t s1, uint32_t s2, uint32_t s3) {
-    SimRequest* r = h.QueryCapabilities(DriverHarness::Capabilities(s1, s2, s3));
-    EXPECT_EQ(r->status, kSuccess);
-    uint32_t flags = 0;
-    std::memcpy(&flags, r->capabilities.data() + 4, 4);
-    EXPECT_TRUE(flags & kSurpriseOk);
-    return h.ext.power_down_level;
-}
-
-TEST_F(DriverPnp, CapabilitiesGivePowerDownLevelD2) {
+TEST_F(DriverPnp, CapabilitiesGivePowerDownLevelD2AndRefuseABadRecord) {
     ASSERT_EQ(h.Add(), kSuccess);
-    EXPECT_EQ(QueryPowerDownLevel(h, 2, 3, 4), kPowerD2);  // D1, D2, D3
-    EXPECT_EQ(QueryPowerDownLevel(h, 4, 4, 4), kPowerD2);  // all D3
-    EXPECT_EQ(QueryPowerDownLevel(h, 0, 0, 0), kPowerD2);  // unmapped
-    EXPECT_EQ(QueryPowerDownLevel(h, 3, 2, 4), 2u);        // the last wins: D1
+    // S1..S3 as D1, D2, D3; all D3; unmapped; and D1 last, which wins.
+    const std::pair<std::array<uint32_t, 3>, uint32_t> rows[] = {
+        {{2, 3, 4}, kPowerD2}, {{4, 4, 4}, kPowerD2}, {{0, 0, 0}, kPowerD2}, {{3, 2, 4}, 2}};
+    for (const auto& [states, level] : rows) {
+        SimRequest* r =
+            h.QueryCapabilities(DriverHarness::Capabilities(states[0], states[1], states[2]));
+        EXPECT_EQ(r->status, kSuccess);
+        EXPECT_TRUE(LoadLe32(r->capabilities.data() + 4) & kSurpriseOk);
+        EXPECT_EQ(h.ext.power_down_level, level) << states[0] << states[1] << states[2];
+    }
     EXPECT_EQ(h.ext.capabilities[16 + 8], 3);
-}
-
-TEST_F(DriverPnp, CapabilitiesRecordTooSmallOrUnversionedFails) {
-    ASSERT_EQ(h.Add(), kSuccess);
+    // A record smaller than 64 bytes or of version 0.
     EXPECT_EQ(h.QueryCapabilities({}, 63, 1)->status, kUnsuccessful);
     EXPECT_EQ(h.QueryCapabilities({}, 64, 0)->status, kUnsuccessful);
 }

@@ -61,7 +61,6 @@ Status SimBridge::Vendor(uint8_t request, uint16_t value) {
     if (vendor_status != kSuccess)
         return vendor_status;
     if (request == 0x21) {
-        baud_index = value & 0xFF;
         line_format = value >> 8;
     } else if (request == 0x22) {
         dtr = value >> 8;

@@ -35,7 +35,6 @@ public:
 
     // What the driver told the chip.
     std::vector<VendorCall> vendor_calls;
-    int baud_index = -1;
     int line_format = -1;
     int dtr = -1;
     int unconfigure_calls = 0;

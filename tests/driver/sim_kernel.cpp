@@ -67,20 +67,39 @@ size_t SimKernel::pending_requests() const {
 
 void SimKernel::Complete(void* request, Status status, uint64_t information) {
     auto* r = static_cast<SimRequest*>(request);
+    if (r->passed_down && !r->done())
+        Fault("request completed after it was passed down");
+    r->information = information;
+    Finish(r, status);
+}
+
+// The one way a request ends: its status, the time, its count of completions and the
+// requester's callback.
+void SimKernel::Finish(SimRequest* r, Status status) {
     if (r->done()) {
         Fault("request completed twice");
         return;
     }
-    if (r->passed_down)
-        Fault("request completed after it was passed down");
     r->status = status;
-    r->information = information;
     r->completed_at_us = now_us();
     r->completions.fetch_add(1);
     if (r->on_complete)
         r->on_complete(status);
     std::lock_guard<std::mutex> lock(mutex_);
     changed_.notify_all();
+}
+
+// Threaded: a real thread; deterministic: at once, or after the clock step when `deferred`.
+void SimKernel::Run(ThreadRoutine routine, void* context, bool deferred) {
+    if (!threaded_ && !deferred) {
+        routine(context);
+        return;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (threaded_)
+        threads_.emplace_back(routine, context);
+    else
+        deferred_work_.emplace_back(routine, context);
 }
 
 void SimKernel::MarkPending(void* request) {
@@ -199,12 +218,7 @@ void SimKernel::CancelTimer(TimerId id) {
 bool SimKernel::StartThread(ThreadRoutine routine, void* context) {
     if (fail_thread)
         return false;
-    if (threaded_) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        threads_.emplace_back(routine, context);
-    } else {
-        routine(context);
-    }
+    Run(routine, context, false);
     return true;
 }
 

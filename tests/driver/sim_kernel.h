@@ -169,6 +169,8 @@ private:
         PowerDone done;
         void* context;
     };
+    void Finish(SimRequest* r, Status status);
+    void Run(ThreadRoutine routine, void* context, bool deferred);
     void FinishPowerBelow(SimRequest* r, PowerDone done, void* context, Status status);
     std::vector<HeldPower> held_power_;
     std::vector<HeldPower> held_wait_wake_;

@@ -15,16 +15,8 @@ void SimKernel::FinishPowerBelow(SimRequest* r, PowerDone done, void* context, S
     // The lower device completes the request; the driver's completion runs first and may keep
     // it, in which case the driver completes it later itself.
     r->status = status;
-    if (done(context, status)) {
-        if (r->done()) {
-            Fault("power request completed twice");
-            return;
-        }
-        r->completed_at_us = now_us();
-        r->completions.fetch_add(1);
-        if (r->on_complete)
-            r->on_complete(status);
-    }
+    if (done(context, status))
+        Finish(r, status);
 }
 
 Status SimKernel::PassDownPower(void* request, PowerDone done, void* context) {
@@ -188,15 +180,7 @@ void SimKernel::ReportDevicePower(uint32_t state) {
 bool SimKernel::QueueWork(ThreadRoutine routine, void* context) {
     if (fail_work_item)
         return false;
-    if (threaded_) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        threads_.emplace_back(routine, context);
-    } else if (AtDispatchLevel()) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        deferred_work_.emplace_back(routine, context);
-    } else {
-        routine(context);
-    }
+    Run(routine, context, AtDispatchLevel());
     return true;
 }
 

@@ -62,9 +62,9 @@ struct ChildExtension {
 // bridge_bus_entry.cpp
 void complete_request(PIRP irp, NTSTATUS status, ULONG_PTR information = 0);
 NTSTATUS pass_down(PDEVICE_OBJECT lower, PIRP irp);
-void record_line(BusExtension* bus, const char* text, ULONG value = 0, int digits = 0);
 
-// One line of the record, built part by part while the bus lock is held.
+// One line of the record, built part by part while the bus lock is held: what the test reads
+// back (the chip's vendor requests and the child's start and removal).
 class RecordLine {
 public:
     explicit RecordLine(BusExtension* bus) : bus_(bus) {
@@ -82,12 +82,8 @@ public:
         bus_->record.text(part);
         return *this;
     }
-    RecordLine& hex(ULONG value, int digits, bool bare = false) {
-        bus_->record.hex(value, digits, bare);
-        return *this;
-    }
-    RecordLine& number(ULONG value) {
-        bus_->record.number(value);
+    RecordLine& hex(ULONG value, int digits) {
+        bus_->record.hex(value, digits);
         return *this;
     }
 

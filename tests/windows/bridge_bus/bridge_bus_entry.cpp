@@ -9,43 +9,38 @@ NodeKind kind_of(PDEVICE_OBJECT device) {
 }
 
 NTSTATUS control_request(ControlExtension* control, PIRP irp) {
-    PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
     BusExtension* bus = control->bus;
-    const auto& parameters = stack->Parameters.DeviceIoControl;
+    const auto& parameters = IoGetCurrentIrpStackLocation(irp)->Parameters.DeviceIoControl;
+    NTSTATUS status = STATUS_INVALID_DEVICE_REQUEST;
+    ULONG length = 0;
     switch (parameters.IoControlCode) {
-        case BRIDGE_BUS_IOCTL_PLUG: {
-            if (parameters.InputBufferLength < sizeof(BridgePlugRequest)) {
-                complete_request(irp, STATUS_BUFFER_TOO_SMALL);
-                return STATUS_BUFFER_TOO_SMALL;
+        case BRIDGE_BUS_IOCTL_PLUG:
+            status = STATUS_BUFFER_TOO_SMALL;
+            if (parameters.InputBufferLength >= sizeof(BridgePlugRequest)) {
+                BridgePlugRequest request;
+                RtlCopyMemory(&request, irp->AssociatedIrp.SystemBuffer, sizeof(request));
+                request.hardware_id[63] = 0;
+                request.port_path[127] = 0;
+                status = plug_bridge(bus, request);
             }
-            BridgePlugRequest request;
-            RtlCopyMemory(&request, irp->AssociatedIrp.SystemBuffer, sizeof(request));
-            request.hardware_id[63] = 0;
-            request.port_path[127] = 0;
-            const NTSTATUS status = plug_bridge(bus, request);
-            complete_request(irp, status);
-            return status;
-        }
-        case BRIDGE_BUS_IOCTL_UNPLUG: {
-            const NTSTATUS status = unplug_bridge(bus);
-            complete_request(irp, status);
-            return status;
-        }
+            break;
+        case BRIDGE_BUS_IOCTL_UNPLUG:
+            status = unplug_bridge(bus);
+            break;
         case BRIDGE_BUS_IOCTL_RECORD: {
-            auto* out = static_cast<char*>(irp->AssociatedIrp.SystemBuffer);
             KIRQL irql;
             KeAcquireSpinLock(&bus->lock, &irql);
-            const ULONG room = parameters.OutputBufferLength;
-            const ULONG length = bus->record.size() < room ? bus->record.size() : room;
-            RtlCopyMemory(out, bus->record_text, length);
+            length = bus->record.size() < parameters.OutputBufferLength
+                         ? bus->record.size()
+                         : parameters.OutputBufferLength;
+            RtlCopyMemory(irp->AssociatedIrp.SystemBuffer, bus->record_text, length);
             KeReleaseSpinLock(&bus->lock, irql);
-            complete_request(irp, STATUS_SUCCESS, length);
-            return STATUS_SUCCESS;
+            status = STATUS_SUCCESS;
+            break;
         }
-        default:
-            complete_request(irp, STATUS_INVALID_DEVICE_REQUEST);
-            return STATUS_INVALID_DEVICE_REQUEST;
     }
+    complete_request(irp, status, length);
+    return status;
 }
 
 NTSTATUS dispatch_open_close(PDEVICE_OBJECT, PIRP irp) {
@@ -67,22 +62,18 @@ NTSTATUS dispatch_pnp(PDEVICE_OBJECT device, PIRP irp) {
     }
 }
 
+// Controls: the control device's own, the bus passes them down, the child has none. Internal
+// controls: the child's USB requests.
 NTSTATUS dispatch_control(PDEVICE_OBJECT device, PIRP irp) {
-    if (kind_of(device) == NodeKind::Control) {
-        return control_request(static_cast<ControlExtension*>(device->DeviceExtension), irp);
-    }
-    if (kind_of(device) == NodeKind::Bus) {
-        auto* bus = static_cast<BusExtension*>(device->DeviceExtension);
-        return pass_down(bus->lower, irp);
-    }
-    complete_request(irp, STATUS_INVALID_DEVICE_REQUEST);
-    return STATUS_INVALID_DEVICE_REQUEST;
-}
-
-NTSTATUS dispatch_internal_control(PDEVICE_OBJECT device, PIRP irp) {
-    if (kind_of(device) == NodeKind::Child) {
-        return child_internal_control(static_cast<ChildExtension*>(device->DeviceExtension), irp);
-    }
+    const bool internal =
+        IoGetCurrentIrpStackLocation(irp)->MajorFunction == IRP_MJ_INTERNAL_DEVICE_CONTROL;
+    void* extension = device->DeviceExtension;
+    if (!internal && kind_of(device) == NodeKind::Control)
+        return control_request(static_cast<ControlExtension*>(extension), irp);
+    if (!internal && kind_of(device) == NodeKind::Bus)
+        return pass_down(static_cast<BusExtension*>(extension)->lower, irp);
+    if (internal && kind_of(device) == NodeKind::Child)
+        return child_internal_control(static_cast<ChildExtension*>(extension), irp);
     complete_request(irp, STATUS_INVALID_DEVICE_REQUEST);
     return STATUS_INVALID_DEVICE_REQUEST;
 }
@@ -106,9 +97,8 @@ NTSTATUS add_device(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
     NTSTATUS status =
         IoCreateDevice(driver, sizeof(BusExtension), nullptr, FILE_DEVICE_BUS_EXTENDER,
                        FILE_DEVICE_SECURE_OPEN, FALSE, &fdo);
-    if (!NT_SUCCESS(status)) {
+    if (!NT_SUCCESS(status))
         return status;
-    }
     auto* bus = static_cast<BusExtension*>(fdo->DeviceExtension);
     RtlZeroMemory(static_cast<void*>(bus), sizeof(*bus));
     bus->kind = NodeKind::Bus;
@@ -118,33 +108,32 @@ NTSTATUS add_device(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
     bus->record = bridge_model::Record(bus->record_text, sizeof(bus->record_text));
 
     UNICODE_STRING control_name;
+    UNICODE_STRING control_link;
     RtlInitUnicodeString(&control_name, BRIDGE_BUS_CONTROL_NAME);
+    RtlInitUnicodeString(&control_link, BRIDGE_BUS_CONTROL_LINK);
     status = IoCreateDevice(driver, sizeof(ControlExtension), &control_name, FILE_DEVICE_UNKNOWN, 0,
                             FALSE, &bus->control);
+    if (NT_SUCCESS(status)) {
+        auto* control = static_cast<ControlExtension*>(bus->control->DeviceExtension);
+        control->kind = NodeKind::Control;
+        control->bus = bus;
+        status = IoCreateSymbolicLink(&control_link, &control_name);
+        if (!NT_SUCCESS(status))
+            IoDeleteDevice(bus->control);
+    }
+    if (NT_SUCCESS(status)) {
+        bus->control->Flags |= DO_BUFFERED_IO;
+        bus->control->Flags &= ~DO_DEVICE_INITIALIZING;
+        bus->lower = IoAttachDeviceToDeviceStack(fdo, pdo);
+        if (bus->lower == nullptr) {
+            IoDeleteSymbolicLink(&control_link);
+            IoDeleteDevice(bus->control);
+            status = STATUS_NO_SUCH_DEVICE;
+        }
+    }
     if (!NT_SUCCESS(status)) {
         IoDeleteDevice(fdo);
         return status;
-    }
-    auto* control = static_cast<ControlExtension*>(bus->control->DeviceExtension);
-    control->kind = NodeKind::Control;
-    control->bus = bus;
-    UNICODE_STRING control_link;
-    RtlInitUnicodeString(&control_link, BRIDGE_BUS_CONTROL_LINK);
-    status = IoCreateSymbolicLink(&control_link, &control_name);
-    if (!NT_SUCCESS(status)) {
-        IoDeleteDevice(bus->control);
-        IoDeleteDevice(fdo);
-        return status;
-    }
-    bus->control->Flags |= DO_BUFFERED_IO;
-    bus->control->Flags &= ~DO_DEVICE_INITIALIZING;
-
-    bus->lower = IoAttachDeviceToDeviceStack(fdo, pdo);
-    if (bus->lower == nullptr) {
-        IoDeleteSymbolicLink(&control_link);
-        IoDeleteDevice(bus->control);
-        IoDeleteDevice(fdo);
-        return STATUS_NO_SUCH_DEVICE;
     }
     fdo->Flags &= ~DO_DEVICE_INITIALIZING;
     return STATUS_SUCCESS;
@@ -165,20 +154,12 @@ NTSTATUS pass_down(PDEVICE_OBJECT lower, PIRP irp) {
     return IoCallDriver(lower, irp);
 }
 
-void record_line(BusExtension* bus, const char* text, ULONG value, int digits) {
-    RecordLine line(bus);
-    line.text(text);
-    if (digits > 0) {
-        line.text(" ").hex(value, digits);
-    }
-}
-
 extern "C" NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING) {
     driver->MajorFunction[IRP_MJ_CREATE] = dispatch_open_close;
     driver->MajorFunction[IRP_MJ_CLOSE] = dispatch_open_close;
     driver->MajorFunction[IRP_MJ_CLEANUP] = dispatch_open_close;
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = dispatch_control;
-    driver->MajorFunction[IRP_MJ_INTERNAL_DEVICE_CONTROL] = dispatch_internal_control;
+    driver->MajorFunction[IRP_MJ_INTERNAL_DEVICE_CONTROL] = dispatch_control;
     driver->MajorFunction[IRP_MJ_PNP] = dispatch_pnp;
     driver->MajorFunction[IRP_MJ_POWER] = dispatch_power;
     driver->DriverExtension->AddDevice = add_device;

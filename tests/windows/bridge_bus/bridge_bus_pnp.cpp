@@ -14,15 +14,13 @@ class IdText {
 public:
     IdText(WCHAR* buffer, ULONG capacity) : buffer_(buffer), capacity_(capacity) {}
     IdText& text(const char* part) {
-        while (*part != 0) {
+        while (*part != 0)
             put(static_cast<WCHAR>(*part++));
-        }
         return *this;
     }
     IdText& hex4(uint16_t value) {
-        for (int shift = 12; shift >= 0; shift -= 4) {
+        for (int shift = 12; shift >= 0; shift -= 4)
             put(static_cast<WCHAR>("0123456789ABCDEF"[(value >> shift) & 0xF]));
-        }
         return *this;
     }
     // Ends one string of the multi-string.
@@ -34,9 +32,8 @@ public:
 
 private:
     void put(WCHAR c) {
-        if (length_ + 1 < capacity_) {
+        if (length_ + 1 < capacity_)
             buffer_[length_++] = c;
-        }
     }
     WCHAR* buffer_;
     ULONG capacity_;
@@ -47,8 +44,9 @@ void usb_id(IdText& id, bridge_model::UsbIds ids) {
     id.text("USB\\VID_").hex4(ids.vendor).text("&PID_").hex4(ids.product);
 }
 
-// The answer to one identity query, in pool memory the Plug and Play manager frees.
-NTSTATUS query_id(ChildExtension* child, BUS_QUERY_ID_TYPE type, ULONG_PTR* information) {
+// The answer to one identity query, in pool memory the Plug and Play manager frees; no answer
+// (the request's own status stays) for queries the bridge has nothing for.
+void query_id(ChildExtension* child, BUS_QUERY_ID_TYPE type, PIRP irp) {
     WCHAR text[256];
     IdText id(text, 256);
     switch (type) {
@@ -71,44 +69,24 @@ NTSTATUS query_id(ChildExtension* child, BUS_QUERY_ID_TYPE type, ULONG_PTR* info
             id.text("1").next();
             break;
         default:
-            return STATUS_NOT_SUPPORTED;
+            return;
     }
     const ULONG bytes = (id.length() + 1) * sizeof(WCHAR);
     auto* copy = static_cast<WCHAR*>(ExAllocatePoolWithTag(PagedPool, bytes, kPoolTag));
-    if (copy == nullptr) {
-        return STATUS_INSUFFICIENT_RESOURCES;
+    irp->IoStatus.Status = copy == nullptr ? STATUS_INSUFFICIENT_RESOURCES : STATUS_SUCCESS;
+    if (copy != nullptr) {
+        RtlZeroMemory(copy, bytes);
+        RtlCopyMemory(copy, text, id.length() * sizeof(WCHAR));
+        irp->IoStatus.Information = reinterpret_cast<ULONG_PTR>(copy);
     }
-    RtlZeroMemory(copy, bytes);
-    RtlCopyMemory(copy, text, id.length() * sizeof(WCHAR));
-    *information = reinterpret_cast<ULONG_PTR>(copy);
-    return STATUS_SUCCESS;
-}
-
-NTSTATUS query_text(DEVICE_TEXT_TYPE type, ULONG_PTR* information) {
-    if (type != DeviceTextDescription) {
-        return STATUS_NOT_SUPPORTED;
-    }
-    WCHAR text[64];
-    IdText description(text, 64);
-    description.text("Link cable bridge (simulated)").next();
-    const ULONG bytes = (description.length() + 1) * sizeof(WCHAR);
-    auto* copy = static_cast<WCHAR*>(ExAllocatePoolWithTag(PagedPool, bytes, kPoolTag));
-    if (copy == nullptr) {
-        return STATUS_INSUFFICIENT_RESOURCES;
-    }
-    RtlZeroMemory(copy, bytes);
-    RtlCopyMemory(copy, text, description.length() * sizeof(WCHAR));
-    *information = reinterpret_cast<ULONG_PTR>(copy);
-    return STATUS_SUCCESS;
 }
 
 // A relations list of at most one device, referenced for the caller.
 NTSTATUS relations_of(PDEVICE_OBJECT device, ULONG_PTR* information) {
     auto* relations = static_cast<PDEVICE_RELATIONS>(
         ExAllocatePoolWithTag(PagedPool, sizeof(DEVICE_RELATIONS), kPoolTag));
-    if (relations == nullptr) {
+    if (relations == nullptr)
         return STATUS_INSUFFICIENT_RESOURCES;
-    }
     relations->Count = 0;
     if (device != nullptr) {
         ObReferenceObject(device);
@@ -119,25 +97,15 @@ NTSTATUS relations_of(PDEVICE_OBJECT device, ULONG_PTR* information) {
     return STATUS_SUCCESS;
 }
 
+// A removable device that may go without warning, in D3 whenever the system sleeps.
 void fill_capabilities(PDEVICE_CAPABILITIES caps) {
-    caps->LockSupported = FALSE;
-    caps->EjectSupported = FALSE;
     caps->Removable = TRUE;
     caps->SurpriseRemovalOK = TRUE;
-    caps->UniqueID = FALSE;
     caps->Address = 1;
     caps->UINumber = 1;
     caps->DeviceState[PowerSystemWorking] = PowerDeviceD0;
-    caps->DeviceState[PowerSystemSleeping1] = PowerDeviceD3;
-    caps->DeviceState[PowerSystemSleeping2] = PowerDeviceD3;
-    caps->DeviceState[PowerSystemSleeping3] = PowerDeviceD3;
-    caps->DeviceState[PowerSystemHibernate] = PowerDeviceD3;
-    caps->DeviceState[PowerSystemShutdown] = PowerDeviceD3;
-    caps->SystemWake = PowerSystemUnspecified;
-    caps->DeviceWake = PowerDeviceUnspecified;
-    caps->D1Latency = 0;
-    caps->D2Latency = 0;
-    caps->D3Latency = 0;
+    for (int state = PowerSystemSleeping1; state <= PowerSystemShutdown; ++state)
+        caps->DeviceState[state] = PowerDeviceD3;
 }
 
 NTSTATUS signal_event(PDEVICE_OBJECT, PIRP, PVOID context) {
@@ -151,9 +119,8 @@ NTSTATUS forward_and_wait(PDEVICE_OBJECT lower, PIRP irp) {
     KeInitializeEvent(&done, NotificationEvent, FALSE);
     IoCopyCurrentIrpStackLocationToNext(irp);
     IoSetCompletionRoutine(irp, signal_event, &done, TRUE, TRUE, TRUE);
-    if (IoCallDriver(lower, irp) == STATUS_PENDING) {
+    if (IoCallDriver(lower, irp) == STATUS_PENDING)
         KeWaitForSingleObject(&done, Executive, KernelMode, FALSE, nullptr);
-    }
     return irp->IoStatus.Status;
 }
 
@@ -167,19 +134,16 @@ void delete_child(ChildExtension* child) {
 
 NTSTATUS plug_bridge(BusExtension* bus, const BridgePlugRequest& request) {
     const bridge_model::UsbIds ids = bridge_model::parse_usb_ids(request.hardware_id);
-    if (!ids.valid) {
+    if (!ids.valid)
         return STATUS_INVALID_PARAMETER;
-    }
-    if (bus->child != nullptr) {
+    if (bus->child != nullptr)
         return STATUS_DEVICE_BUSY;
-    }
     PDEVICE_OBJECT pdo = nullptr;
     NTSTATUS status = IoCreateDevice(
         bus->self->DriverObject, sizeof(ChildExtension), nullptr, FILE_DEVICE_UNKNOWN,
         FILE_AUTOGENERATED_DEVICE_NAME | FILE_DEVICE_SECURE_OPEN, FALSE, &pdo);
-    if (!NT_SUCCESS(status)) {
+    if (!NT_SUCCESS(status))
         return status;
-    }
     auto* child = static_cast<ChildExtension*>(pdo->DeviceExtension);
     RtlZeroMemory(static_cast<void*>(child), sizeof(*child));
     child->kind = NodeKind::Child;
@@ -191,7 +155,7 @@ NTSTATUS plug_bridge(BusExtension* bus, const BridgePlugRequest& request) {
     KeInitializeEvent(&child->port_gate, SynchronizationEvent, TRUE);
     status = open_bridge_port(child, request.port_path);
     if (!NT_SUCCESS(status)) {
-        record_line(bus, "plug failed, port status", static_cast<ULONG>(status), 8);
+        RecordLine(bus).text("plug failed, port status ").hex(static_cast<ULONG>(status), 8);
         IoDeleteDevice(pdo);
         return status;
     }
@@ -200,19 +164,14 @@ NTSTATUS plug_bridge(BusExtension* bus, const BridgePlugRequest& request) {
     KIRQL irql;
     KeAcquireSpinLock(&bus->lock, &irql);
     const bool busy = bus->child != nullptr;
-    if (!busy) {
+    if (!busy)
         bus->child = pdo;
-    }
     KeReleaseSpinLock(&bus->lock, irql);
     if (busy) {
         delete_child(child);
         return STATUS_DEVICE_BUSY;
     }
-    RecordLine(bus)
-        .text("plugged USB\\VID_")
-        .hex(ids.vendor, 4, true)
-        .text("&PID_")
-        .hex(ids.product, 4, true);
+    RecordLine(bus).text("plugged");
     IoInvalidateDeviceRelations(bus->pdo, BusRelations);
     return STATUS_SUCCESS;
 }
@@ -223,12 +182,10 @@ NTSTATUS unplug_bridge(BusExtension* bus) {
     PDEVICE_OBJECT pdo = bus->child;
     bus->child = nullptr;
     KeReleaseSpinLock(&bus->lock, irql);
-    if (pdo == nullptr) {
+    if (pdo == nullptr)
         return STATUS_NO_SUCH_DEVICE;
-    }
     auto* child = static_cast<ChildExtension*>(pdo->DeviceExtension);
     InterlockedExchange(&child->present, 0);
-    record_line(bus, "unplugged");
     // The cable is gone: transfers in flight end as on real hardware, and the byte stream stops.
     fail_parked_requests(child, STATUS_DEVICE_NOT_CONNECTED);
     close_bridge_port(child);
@@ -245,21 +202,18 @@ NTSTATUS bus_pnp(BusExtension* bus, PIRP irp) {
             return status;
         }
         case IRP_MN_QUERY_DEVICE_RELATIONS: {
-            if (stack->Parameters.QueryDeviceRelations.Type != BusRelations) {
+            if (stack->Parameters.QueryDeviceRelations.Type != BusRelations)
                 return pass_down(bus->lower, irp);
-            }
             KIRQL irql;
             KeAcquireSpinLock(&bus->lock, &irql);
             PDEVICE_OBJECT child = bus->child;
-            if (child != nullptr) {
+            if (child != nullptr)
                 ObReferenceObject(child);
-            }
             KeReleaseSpinLock(&bus->lock, irql);
             ULONG_PTR relations = 0;
             const NTSTATUS status = relations_of(child, &relations);
-            if (child != nullptr) {
+            if (child != nullptr)
                 ObDereferenceObject(child);
-            }
             if (!NT_SUCCESS(status)) {
                 complete_request(irp, status);
                 return status;
@@ -274,9 +228,8 @@ NTSTATUS bus_pnp(BusExtension* bus, PIRP irp) {
             PDEVICE_OBJECT child = bus->child;
             bus->child = nullptr;
             KeReleaseSpinLock(&bus->lock, irql);
-            if (child != nullptr) {
+            if (child != nullptr)
                 delete_child(static_cast<ChildExtension*>(child->DeviceExtension));
-            }
             UNICODE_STRING control_link;
             RtlInitUnicodeString(&control_link, BRIDGE_BUS_CONTROL_LINK);
             IoDeleteSymbolicLink(&control_link);
@@ -296,7 +249,7 @@ NTSTATUS bus_pnp(BusExtension* bus, PIRP irp) {
         case IRP_MN_STOP_DEVICE:
         case IRP_MN_SURPRISE_REMOVAL:
             irp->IoStatus.Status = STATUS_SUCCESS;
-            return pass_down(bus->lower, irp);
+            [[fallthrough]];
         default:
             return pass_down(bus->lower, irp);
     }
@@ -304,34 +257,24 @@ NTSTATUS bus_pnp(BusExtension* bus, PIRP irp) {
 
 NTSTATUS child_pnp(ChildExtension* child, PIRP irp) {
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
-    NTSTATUS status = irp->IoStatus.Status;
+    NTSTATUS status = STATUS_SUCCESS;
     ULONG_PTR information = irp->IoStatus.Information;
     switch (stack->MinorFunction) {
         case IRP_MN_QUERY_ID:
-            status = query_id(child, stack->Parameters.QueryId.IdType, &information);
-            if (status == STATUS_NOT_SUPPORTED) {
-                status = irp->IoStatus.Status;
-                information = irp->IoStatus.Information;
-            }
-            break;
-        case IRP_MN_QUERY_DEVICE_TEXT:
-            status = query_text(stack->Parameters.QueryDeviceText.DeviceTextType, &information);
-            if (status == STATUS_NOT_SUPPORTED) {
-                status = irp->IoStatus.Status;
-                information = irp->IoStatus.Information;
-            }
+            query_id(child, stack->Parameters.QueryId.IdType, irp);
+            status = irp->IoStatus.Status;
+            information = irp->IoStatus.Information;
             break;
         case IRP_MN_QUERY_CAPABILITIES:
             fill_capabilities(stack->Parameters.DeviceCapabilities.Capabilities);
-            status = STATUS_SUCCESS;
             break;
         case IRP_MN_QUERY_DEVICE_RELATIONS:
-            if (stack->Parameters.QueryDeviceRelations.Type == TargetDeviceRelation) {
+            status = irp->IoStatus.Status;
+            if (stack->Parameters.QueryDeviceRelations.Type == TargetDeviceRelation)
                 status = relations_of(child->self, &information);
-            }
             break;
         case IRP_MN_START_DEVICE:
-            record_line(child->bus, "start");
+            RecordLine(child->bus).text("start");
             status = child->present ? STATUS_SUCCESS : STATUS_NO_SUCH_DEVICE;
             break;
         case IRP_MN_QUERY_STOP_DEVICE:
@@ -339,15 +282,12 @@ NTSTATUS child_pnp(ChildExtension* child, PIRP irp) {
         case IRP_MN_STOP_DEVICE:
         case IRP_MN_QUERY_REMOVE_DEVICE:
         case IRP_MN_CANCEL_REMOVE_DEVICE:
-            status = STATUS_SUCCESS;
             break;
         case IRP_MN_SURPRISE_REMOVAL:
-            record_line(child->bus, "surprise-removal");
             fail_parked_requests(child, STATUS_DEVICE_NOT_CONNECTED);
-            status = STATUS_SUCCESS;
             break;
         case IRP_MN_REMOVE_DEVICE:
-            record_line(child->bus, "remove");
+            RecordLine(child->bus).text("remove");
             complete_request(irp, STATUS_SUCCESS);
             // A child still plugged in stays (its driver may come back); an unplugged one is
             // gone for good.
@@ -358,6 +298,7 @@ NTSTATUS child_pnp(ChildExtension* child, PIRP irp) {
             }
             return STATUS_SUCCESS;
         default:
+            status = irp->IoStatus.Status;
             break;
     }
     complete_request(irp, status, information);

@@ -26,31 +26,29 @@ private:
     ChildExtension* child_;
 };
 
-NTSTATUS port_control(HANDLE port, ULONG code, void* input, ULONG length) {
-    IO_STATUS_BLOCK io;
-    return ZwDeviceIoControlFile(port, nullptr, nullptr, nullptr, &io, code, input, length, nullptr,
-                                 0);
-}
-
 // Raw 8-bit line without flow control; reads return at once with what the port holds.
 NTSTATUS set_up_line(HANDLE port) {
     SERIAL_BAUD_RATE baud = {38400};
-    NTSTATUS status = port_control(port, IOCTL_SERIAL_SET_BAUD_RATE, &baud, sizeof(baud));
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
     SERIAL_LINE_CONTROL line = {STOP_BIT_1, NO_PARITY, 8};
-    status = port_control(port, IOCTL_SERIAL_SET_LINE_CONTROL, &line, sizeof(line));
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
     SERIAL_HANDFLOW flow = {};
-    status = port_control(port, IOCTL_SERIAL_SET_HANDFLOW, &flow, sizeof(flow));
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
     SERIAL_TIMEOUTS timeouts = {MAXULONG, 0, 0, 0, 0};
-    return port_control(port, IOCTL_SERIAL_SET_TIMEOUTS, &timeouts, sizeof(timeouts));
+    const struct {
+        ULONG code;
+        void* input;
+        ULONG length;
+    } settings[] = {{IOCTL_SERIAL_SET_BAUD_RATE, &baud, sizeof(baud)},
+                    {IOCTL_SERIAL_SET_LINE_CONTROL, &line, sizeof(line)},
+                    {IOCTL_SERIAL_SET_HANDFLOW, &flow, sizeof(flow)},
+                    {IOCTL_SERIAL_SET_TIMEOUTS, &timeouts, sizeof(timeouts)}};
+    for (const auto& setting : settings) {
+        IO_STATUS_BLOCK io;
+        const NTSTATUS status =
+            ZwDeviceIoControlFile(port, nullptr, nullptr, nullptr, &io, setting.code, setting.input,
+                                  setting.length, nullptr, 0);
+        if (!NT_SUCCESS(status))
+            return status;
+    }
+    return STATUS_SUCCESS;
 }
 
 void pump_main(PVOID context) {
@@ -80,9 +78,8 @@ void pump_main(PVOID context) {
                 moved = true;
             }
         }
-        if (!moved) {
+        if (!moved)
             KeDelayExecutionThread(KernelMode, FALSE, &pause);
-        }
     }
     PsTerminateSystemThread(STATUS_SUCCESS);
 }
@@ -133,18 +130,15 @@ void close_bridge_port(ChildExtension* child) {
 
 NTSTATUS write_bridge_port(ChildExtension* child, const UCHAR* data, ULONG length, ULONG* written) {
     *written = 0;
-    if (length == 0) {
+    if (length == 0)
         return STATUS_SUCCESS;
-    }
     PortGate gate(child);
-    if (child->port == nullptr) {
+    if (child->port == nullptr)
         return STATUS_DEVICE_NOT_CONNECTED;
-    }
     IO_STATUS_BLOCK io = {};
     const NTSTATUS status = ZwWriteFile(child->port, nullptr, nullptr, nullptr, &io,
                                         const_cast<UCHAR*>(data), length, nullptr, nullptr);
-    if (NT_SUCCESS(status)) {
+    if (NT_SUCCESS(status))
         *written = static_cast<ULONG>(io.Information);
-    }
     return status;
 }

@@ -25,19 +25,16 @@ PURB urb_of(PIRP irp) {
 
 // The system address of a transfer's buffer: the plain pointer, else the mapped description.
 PUCHAR transfer_buffer(PVOID buffer, PMDL mdl) {
-    if (buffer != nullptr) {
+    if (buffer != nullptr)
         return static_cast<PUCHAR>(buffer);
-    }
-    if (mdl != nullptr) {
+    if (mdl != nullptr)
         return static_cast<PUCHAR>(MmGetSystemAddressForMdlSafe(mdl, NormalPagePriority));
-    }
     return nullptr;
 }
 
 NTSTATUS finish(PIRP irp, PURB urb, NTSTATUS status, USBD_STATUS usb_status) {
-    if (urb != nullptr) {
+    if (urb != nullptr)
         urb->UrbHeader.Status = usb_status;
-    }
     complete_request(irp, status);
     return status;
 }
@@ -46,30 +43,22 @@ NTSTATUS get_descriptor(ChildExtension* child, PIRP irp, PURB urb) {
     auto& request = urb->UrbControlDescriptorRequest;
     UCHAR bytes[bridge_model::kConfigurationSize];
     ULONG size = 0;
-    const char* what = "descriptor";
     if (request.DescriptorType == USB_DEVICE_DESCRIPTOR_TYPE && request.Index == 0) {
         bridge_model::device_descriptor(child->ids, bytes);
         size = bridge_model::kDeviceDescriptorSize;
-        what = "device-descriptor";
     } else if (request.DescriptorType == USB_CONFIGURATION_DESCRIPTOR_TYPE && request.Index == 0) {
         bridge_model::configuration_descriptor(bytes);
         size = bridge_model::kConfigurationSize;
-        what = "configuration-descriptor";
     } else {
-        RecordLine(child->bus)
-            .text("descriptor type ")
-            .hex(request.DescriptorType, 2)
-            .text(" stalled");
         return finish(irp, urb, STATUS_UNSUCCESSFUL, USBD_STATUS_STALL_PID);
     }
     PUCHAR out = transfer_buffer(request.TransferBuffer, request.TransferBufferMDL);
-    ULONG length = request.TransferBufferLength < size ? request.TransferBufferLength : size;
-    if (out == nullptr) {
-        length = 0;
-    }
+    const ULONG length =
+        out == nullptr
+            ? 0
+            : (request.TransferBufferLength < size ? request.TransferBufferLength : size);
     RtlCopyMemory(out, bytes, length);
     request.TransferBufferLength = length;
-    RecordLine(child->bus).text(what).text(" ").number(length);
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
 
@@ -79,24 +68,15 @@ NTSTATUS select_configuration(ChildExtension* child, PIRP irp, PURB urb) {
     auto& select = urb->UrbSelectConfiguration;
     if (select.ConfigurationDescriptor == nullptr) {
         child->configured = false;
-        record_line(child->bus, "unconfigure");
         return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
     }
     const ULONG header = FIELD_OFFSET(struct _URB_SELECT_CONFIGURATION, Interface);
     const ULONG pipes_at = FIELD_OFFSET(USBD_INTERFACE_INFORMATION, Pipes);
     PUSBD_INTERFACE_INFORMATION info = &select.Interface;
     if (select.Hdr.Length < header + pipes_at || info->Length < pipes_at ||
-        select.Hdr.Length < header + info->Length) {
-        record_line(child->bus, "select-configuration refused, length", select.Hdr.Length, 4);
-        return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PARAMETER);
-    }
-    const ULONG room = (info->Length - pipes_at) / sizeof(USBD_PIPE_INFORMATION);
-    if (info->InterfaceNumber != 0 || info->AlternateSetting != 0 || room < 2) {
-        RecordLine(child->bus)
-            .text("select-configuration refused, interface ")
-            .number(info->InterfaceNumber)
-            .text(" pipes ")
-            .number(room);
+        select.Hdr.Length < header + info->Length ||
+        (info->Length - pipes_at) / sizeof(USBD_PIPE_INFORMATION) < 2 ||
+        info->InterfaceNumber != 0 || info->AlternateSetting != 0) {
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PARAMETER);
     }
     info->Class = 0xFF;
@@ -116,13 +96,6 @@ NTSTATUS select_configuration(ChildExtension* child, PIRP irp, PURB urb) {
     }
     select.ConfigurationHandle = kConfiguration;
     child->configured = true;
-    RecordLine(child->bus)
-        .text("select-configuration ")
-        .number(select.ConfigurationDescriptor->bConfigurationValue)
-        .text(" max-transfer ")
-        .number(info->Pipes[0].MaximumTransferSize)
-        .text(" ")
-        .number(info->Pipes[1].MaximumTransferSize);
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
 
@@ -138,11 +111,7 @@ NTSTATUS vendor_request(ChildExtension* child, PIRP irp, PURB urb) {
         .text(" value ")
         .hex(request.Value, 4)
         .text(" index ")
-        .hex(request.Index, 4)
-        .text(" length ")
-        .number(request.TransferBufferLength)
-        .text(" flags ")
-        .hex(request.TransferFlags, 2);
+        .hex(request.Index, 4);
     request.TransferBufferLength = 0;
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
@@ -152,12 +121,10 @@ void cancel_parked(PDEVICE_OBJECT device, PIRP irp) {
     auto* child = static_cast<ChildExtension*>(device->DeviceExtension);
     KIRQL irql;
     KeAcquireSpinLock(&child->lock, &irql);
-    if (child->parked_in == irp) {
+    if (child->parked_in == irp)
         child->parked_in = nullptr;
-    }
-    if (child->parked_idle == irp) {
+    if (child->parked_idle == irp)
         child->parked_idle = nullptr;
-    }
     KeReleaseSpinLock(&child->lock, irql);
     PURB urb = urb_of(irp);
     const bool is_urb =
@@ -202,62 +169,45 @@ PIRP unpark(ChildExtension* child, PIRP& slot) {
 
 NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
     auto& transfer = urb->UrbBulkOrInterruptTransfer;
-    if (!child->configured) {
+    if (!child->configured)
         return finish(irp, urb, STATUS_INVALID_DEVICE_STATE, USBD_STATUS_INVALID_PIPE_HANDLE);
-    }
     if (transfer.PipeHandle == kPipeIn) {
-        if (!(transfer.TransferFlags & USBD_TRANSFER_DIRECTION_IN)) {
-            record_line(child->bus, "bulk-in without the in direction, flags",
-                        transfer.TransferFlags, 2);
-        }
         const NTSTATUS status = park(child, child->parked_in, irp);
-        if (status != STATUS_PENDING) {
+        if (status != STATUS_PENDING)
             return finish(irp, urb, status, USBD_STATUS_DEVICE_GONE);
-        }
         return STATUS_PENDING;
     }
-    if (transfer.PipeHandle != kPipeOut) {
+    if (transfer.PipeHandle != kPipeOut)
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PIPE_HANDLE);
-    }
-    if (transfer.TransferFlags & USBD_TRANSFER_DIRECTION_IN) {
-        record_line(child->bus, "bulk-out with the in direction, flags", transfer.TransferFlags, 2);
-    }
     PUCHAR data = transfer_buffer(transfer.TransferBuffer, transfer.TransferBufferMDL);
-    if (data == nullptr && transfer.TransferBufferLength != 0) {
+    if (data == nullptr && transfer.TransferBufferLength != 0)
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PARAMETER);
-    }
     ULONG written = 0;
     const NTSTATUS status = write_bridge_port(child, data, transfer.TransferBufferLength, &written);
     transfer.TransferBufferLength = written;
-    if (!NT_SUCCESS(status)) {
+    if (!NT_SUCCESS(status))
         return finish(irp, urb, status, USBD_STATUS_DEVICE_GONE);
-    }
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
 
-NTSTATUS pipe_request(ChildExtension* child, PIRP irp, PURB urb, const char* what) {
+// Abort and reset of a pipe: an abort of the bulk-in pipe ends its parked transfer.
+NTSTATUS pipe_request(ChildExtension* child, PIRP irp, PURB urb) {
     const USBD_PIPE_HANDLE pipe = urb->UrbPipeRequest.PipeHandle;
-    const char* name = pipe == kPipeIn ? " in" : pipe == kPipeOut ? " out" : " unknown";
-    RecordLine(child->bus).text(what).text(name);
-    if (pipe != kPipeIn && pipe != kPipeOut) {
+    if (pipe != kPipeIn && pipe != kPipeOut)
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PIPE_HANDLE);
-    }
     if (pipe == kPipeIn && urb->UrbHeader.Function == URB_FUNCTION_ABORT_PIPE) {
-        if (PIRP parked = unpark(child, child->parked_in)) {
+        if (PIRP parked = unpark(child, child->parked_in))
             finish(parked, urb_of(parked), STATUS_CANCELLED, USBD_STATUS_CANCELED);
-        }
     }
     return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
 }
 
 NTSTATUS submit_urb(ChildExtension* child, PIRP irp) {
     PURB urb = urb_of(irp);
-    if (urb == nullptr) {
+    if (urb == nullptr)
         return finish(irp, nullptr, STATUS_INVALID_PARAMETER, 0);
-    }
-    if (!child->present) {
+    if (!child->present)
         return finish(irp, urb, STATUS_DEVICE_NOT_CONNECTED, USBD_STATUS_DEVICE_GONE);
-    }
     switch (urb->UrbHeader.Function) {
         case URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE:
             return get_descriptor(child, irp, urb);
@@ -268,11 +218,9 @@ NTSTATUS submit_urb(ChildExtension* child, PIRP irp) {
         case URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER:
             return bulk_transfer(child, irp, urb);
         case URB_FUNCTION_ABORT_PIPE:
-            return pipe_request(child, irp, urb, "abort-pipe");
         case URB_FUNCTION_SYNC_RESET_PIPE_AND_CLEAR_STALL:
-            return pipe_request(child, irp, urb, "reset-pipe");
+            return pipe_request(child, irp, urb);
         default:
-            record_line(child->bus, "unsupported urb", urb->UrbHeader.Function, 4);
             return finish(irp, urb, STATUS_NOT_SUPPORTED, USBD_STATUS_INVALID_URB_FUNCTION);
     }
 }
@@ -281,62 +229,50 @@ NTSTATUS submit_urb(ChildExtension* child, PIRP irp) {
 
 NTSTATUS child_internal_control(ChildExtension* child, PIRP irp) {
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
-    const ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
-    switch (code) {
+    NTSTATUS status = STATUS_NOT_SUPPORTED;
+    switch (stack->Parameters.DeviceIoControl.IoControlCode) {
         case IOCTL_INTERNAL_USB_SUBMIT_URB:
             return submit_urb(child, irp);
         case IOCTL_INTERNAL_USB_GET_PORT_STATUS: {
-            record_line(child->bus, "port-status");
             auto* port_status = static_cast<PULONG>(stack->Parameters.Others.Argument1);
-            if (port_status != nullptr) {
+            if (port_status != nullptr)
                 *port_status = child->present ? (USBD_PORT_CONNECTED | USBD_PORT_ENABLED) : 0;
-            }
-            complete_request(irp, STATUS_SUCCESS);
-            return STATUS_SUCCESS;
+            status = STATUS_SUCCESS;
+            break;
         }
         case IOCTL_INTERNAL_USB_RESET_PORT:
-            record_line(child->bus, "reset-port");
-            complete_request(irp, child->present ? STATUS_SUCCESS : STATUS_DEVICE_NOT_CONNECTED);
-            return irp->IoStatus.Status;
-        case IOCTL_INTERNAL_USB_SUBMIT_IDLE_NOTIFICATION: {
+            status = child->present ? STATUS_SUCCESS : STATUS_DEVICE_NOT_CONNECTED;
+            break;
+        case IOCTL_INTERNAL_USB_SUBMIT_IDLE_NOTIFICATION:
             // The hub never asks the bridge to idle: the request waits until it is cancelled.
-            record_line(child->bus, "idle-notification");
-            const NTSTATUS status = park(child, child->parked_idle, irp);
-            if (status != STATUS_PENDING) {
-                complete_request(irp, status);
-            }
-            return status;
-        }
-        default:
-            record_line(child->bus, "unsupported internal control", code, 8);
-            complete_request(irp, STATUS_NOT_SUPPORTED);
-            return STATUS_NOT_SUPPORTED;
+            status = park(child, child->parked_idle, irp);
+            if (status == STATUS_PENDING)
+                return status;
+            break;
     }
+    complete_request(irp, status);
+    return status;
 }
 
 void fail_parked_requests(ChildExtension* child, NTSTATUS status) {
-    if (PIRP in = unpark(child, child->parked_in)) {
+    if (PIRP in = unpark(child, child->parked_in))
         finish(in, urb_of(in), status, USBD_STATUS_DEVICE_GONE);
-    }
-    if (PIRP idle = unpark(child, child->parked_idle)) {
+    if (PIRP idle = unpark(child, child->parked_idle))
         complete_request(idle, status);
-    }
 }
 
 // Called by the port's pump thread with bytes from the port: hands as many as fit to the parked
 // bulk-in transfer. Answers how many were taken (0 when no transfer is waiting).
 ULONG deliver_to_bulk_in(ChildExtension* child, const UCHAR* data, ULONG length) {
     PIRP irp = unpark(child, child->parked_in);
-    if (irp == nullptr) {
+    if (irp == nullptr)
         return 0;
-    }
     PURB urb = urb_of(irp);
     auto& transfer = urb->UrbBulkOrInterruptTransfer;
     PUCHAR out = transfer_buffer(transfer.TransferBuffer, transfer.TransferBufferMDL);
     ULONG count = transfer.TransferBufferLength < length ? transfer.TransferBufferLength : length;
-    if (out == nullptr) {
+    if (out == nullptr)
         count = 0;
-    }
     RtlCopyMemory(out, data, count);
     transfer.TransferBufferLength = count;
     finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);

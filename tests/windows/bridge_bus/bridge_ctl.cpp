@@ -32,9 +32,8 @@ int fail(const char* what) {
 
 int install(const char* inf) {
     HDEVINFO set = SetupDiCreateDeviceInfoList(nullptr, nullptr);
-    if (set == INVALID_HANDLE_VALUE) {
+    if (set == INVALID_HANDLE_VALUE)
         return fail("SetupDiCreateDeviceInfoList");
-    }
     SP_DEVINFO_DATA device = {};
     device.cbSize = sizeof(device);
     GUID system_class = {
@@ -48,9 +47,8 @@ int install(const char* inf) {
                                            sizeof(kBusHardwareId))) {
         return fail("SetupDiSetDeviceRegistryProperty");
     }
-    if (!SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set, &device)) {
+    if (!SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set, &device))
         return fail("DIF_REGISTERDEVICE");
-    }
     char path[MAX_PATH];
     GetFullPathNameA(inf, MAX_PATH, path, nullptr);
     BOOL reboot = FALSE;
@@ -83,18 +81,16 @@ long bus_control(DWORD code, void* input, DWORD input_length, void* output, DWOR
     DWORD returned = 0;
     const BOOL ok =
         DeviceIoControl(bus, code, input, input_length, output, output_length, &returned, nullptr);
-    if (!ok) {
+    if (!ok)
         fail("the bus request");
-    }
     CloseHandle(bus);
     return ok ? static_cast<long>(returned) : -1;
 }
 
 void copy_wide(uint16_t* out, size_t room, const std::string& text) {
     size_t i = 0;
-    for (; i + 1 < room && i < text.size(); ++i) {
+    for (; i + 1 < room && i < text.size(); ++i)
         out[i] = static_cast<unsigned char>(text[i]);
-    }
     out[i] = 0;
 }
 
@@ -102,17 +98,15 @@ int plug(const char* hardware_id, const char* port) {
     BridgePlugRequest request = {};
     copy_wide(request.hardware_id, 64, hardware_id);
     copy_wide(request.port_path, 128, std::string("\\??\\") + port);
-    if (bus_control(BRIDGE_BUS_IOCTL_PLUG, &request, sizeof(request), nullptr, 0) < 0) {
+    if (bus_control(BRIDGE_BUS_IOCTL_PLUG, &request, sizeof(request), nullptr, 0) < 0)
         return 1;
-    }
     std::printf("plugged\n");
     return 0;
 }
 
 int unplug() {
-    if (bus_control(BRIDGE_BUS_IOCTL_UNPLUG, nullptr, 0, nullptr, 0) < 0) {
+    if (bus_control(BRIDGE_BUS_IOCTL_UNPLUG, nullptr, 0, nullptr, 0) < 0)
         return 1;
-    }
     std::printf("unplugged\n");
     return 0;
 }
@@ -121,9 +115,8 @@ int record() {
     std::vector<char> text(BRIDGE_BUS_RECORD_SIZE + 256);
     const long length = bus_control(BRIDGE_BUS_IOCTL_RECORD, nullptr, 0, text.data(),
                                     static_cast<DWORD>(text.size()));
-    if (length < 0) {
+    if (length < 0)
         return 1;
-    }
     std::fwrite(text.data(), 1, static_cast<size_t>(length), stdout);
     return 0;
 }
@@ -139,9 +132,8 @@ int dos(const char* name) {
 }
 
 void wait_for_file(const char* file) {
-    while (GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES) {
+    while (GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES)
         Sleep(100);
-    }
 }
 
 int hold(const char* file) {
@@ -155,9 +147,8 @@ int open_hold(const char* port, const char* file) {
     const std::string path = std::string("\\\\.\\") + port;
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    if (handle == INVALID_HANDLE_VALUE)
         return fail("opening the port");
-    }
     std::printf("opened\n");
     std::fflush(stdout);
     wait_for_file(file);
@@ -170,27 +161,20 @@ int open_hold(const char* port, const char* file) {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "install" && argc == 3) {
+    if (command == "install" && argc == 3)
         return install(argv[2]);
-    }
-    if (command == "plug" && argc == 4) {
+    if (command == "plug" && argc == 4)
         return plug(argv[2], argv[3]);
-    }
-    if (command == "unplug" && argc == 2) {
+    if (command == "unplug" && argc == 2)
         return unplug();
-    }
-    if (command == "record" && argc == 2) {
+    if (command == "record" && argc == 2)
         return record();
-    }
-    if (command == "dos" && argc == 3) {
+    if (command == "dos" && argc == 3)
         return dos(argv[2]);
-    }
-    if (command == "hold" && argc == 3) {
+    if (command == "hold" && argc == 3)
         return hold(argv[2]);
-    }
-    if (command == "open-hold" && argc == 4) {
+    if (command == "open-hold" && argc == 4)
         return open_hold(argv[2], argv[3]);
-    }
     std::fprintf(stderr,
                  "usage: bridge_ctl install INF | plug HWID PORT | unplug | record |"
                  " dos NAME | hold FILE | open-hold PORT FILE\n");

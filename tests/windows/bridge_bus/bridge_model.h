@@ -14,15 +14,12 @@ struct UsbIds {
 };
 
 inline int hex_digit(uint32_t c) {
-    if (c >= '0' && c <= '9') {
+    if (c >= '0' && c <= '9')
         return static_cast<int>(c - '0');
-    }
-    if (c >= 'a' && c <= 'f') {
+    if (c >= 'a' && c <= 'f')
         return static_cast<int>(c - 'a' + 10);
-    }
-    if (c >= 'A' && c <= 'F') {
+    if (c >= 'A' && c <= 'F')
         return static_cast<int>(c - 'A' + 10);
-    }
     return -1;
 }
 
@@ -42,9 +39,8 @@ int32_t read_id_after(const Char* text, uint32_t at, const char* key) {
     int32_t value = 0;
     for (int i = 0; i < 4; ++i, ++at) {
         const int digit = text[at] == 0 ? -1 : hex_digit(static_cast<uint32_t>(text[at]));
-        if (digit < 0) {
+        if (digit < 0)
             return -1;
-        }
         value = value * 16 + digit;
     }
     return value;
@@ -55,17 +51,14 @@ int32_t read_id_after(const Char* text, uint32_t at, const char* key) {
 template <typename Char>
 UsbIds parse_usb_ids(const Char* text) {
     UsbIds ids;
-    if (text == nullptr) {
+    if (text == nullptr)
         return ids;
-    }
     const int32_t vendor = read_id_after(text, 0, "USB\\VID_");
-    if (vendor < 0) {
+    if (vendor < 0)
         return ids;
-    }
     const int32_t product = read_id_after(text, 12, "&PID_");
-    if (product < 0) {
+    if (product < 0)
         return ids;
-    }
     ids.vendor = static_cast<uint16_t>(vendor);
     ids.product = static_cast<uint16_t>(product);
     ids.valid = true;
@@ -81,24 +74,16 @@ inline constexpr uint16_t kDeviceRelease = 0x0100;
 
 // The device descriptor: USB 2.0, vendor-specific class, 64-byte control pipe, one configuration.
 inline void device_descriptor(UsbIds ids, uint8_t out[kDeviceDescriptorSize]) {
-    const uint8_t vendor_low = static_cast<uint8_t>(ids.vendor);
-    const uint8_t vendor_high = static_cast<uint8_t>(ids.vendor >> 8);
-    const uint8_t product_low = static_cast<uint8_t>(ids.product);
-    const uint8_t product_high = static_cast<uint8_t>(ids.product >> 8);
-    const uint8_t release_low = static_cast<uint8_t>(kDeviceRelease);
-    const uint8_t release_high = static_cast<uint8_t>(kDeviceRelease >> 8);
     // clang-format off
     const uint8_t bytes[kDeviceDescriptorSize] = {
-        18, 1, 0x00, 0x02,              // length, device, USB 2.0
-        0xFF, 0x00, 0x00, 64,           // vendor class, control packet size
-        vendor_low, vendor_high, product_low, product_high,
-        release_low, release_high,
-        0, 0, 0,                        // no strings
-        1};                             // configurations
+        18, 1, 0x00, 0x02, 0xFF, 0x00, 0x00, 64,  // length, device, USB 2.0, class, packet size
+        static_cast<uint8_t>(ids.vendor), static_cast<uint8_t>(ids.vendor >> 8),
+        static_cast<uint8_t>(ids.product), static_cast<uint8_t>(ids.product >> 8),
+        static_cast<uint8_t>(kDeviceRelease), static_cast<uint8_t>(kDeviceRelease >> 8),
+        0, 0, 0, 1};                              // no strings, one configuration
     // clang-format on
-    for (uint32_t i = 0; i < kDeviceDescriptorSize; ++i) {
+    for (uint32_t i = 0; i < kDeviceDescriptorSize; ++i)
         out[i] = bytes[i];
-    }
 }
 
 // Configuration 1 (bus powered, no remote wakeup, 100 mA) with one vendor-specific interface
@@ -112,9 +97,8 @@ inline void configuration_descriptor(uint8_t out[kConfigurationSize]) {
         7, 5, kBulkInEndpoint, 2, kPacketSize, 0, 0,      // bulk in
         7, 5, kBulkOutEndpoint, 2, kPacketSize, 0, 0};    // bulk out
     // clang-format on
-    for (uint32_t i = 0; i < kConfigurationSize; ++i) {
+    for (uint32_t i = 0; i < kConfigurationSize; ++i)
         out[i] = bytes[i];
-    }
 }
 
 // The record of requests: text lines in a fixed buffer. A line that does not fit is dropped
@@ -129,29 +113,14 @@ public:
     // Starts a line; parts are added with text() and hex() and the line ends with end().
     void begin() { line_ = 0; }
     void text(const char* part) {
-        while (*part != 0) {
+        while (*part != 0)
             put(*part++);
-        }
     }
-    // `digits` hex digits of value, with "0x" before them unless `bare`.
-    void hex(uint32_t value, int digits, bool bare = false) {
-        if (!bare) {
-            text("0x");
-        }
-        for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+    // "0x" and `digits` hex digits of value.
+    void hex(uint32_t value, int digits) {
+        text("0x");
+        for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
             put("0123456789abcdef"[(value >> shift) & 0xF]);
-        }
-    }
-    void number(uint32_t value) {
-        char digits[10];
-        int count = 0;
-        do {
-            digits[count++] = static_cast<char>('0' + value % 10);
-            value /= 10;
-        } while (value != 0);
-        while (count > 0) {
-            put(digits[--count]);
-        }
     }
     void end() {
         put('\n');
