@@ -17,8 +17,8 @@
 //   category N                     Receive Files: chooses category N (0 = all), prints items
 //   answer TITLE BUTTON MS         prints a box's text and presses ok|cancel|yes|no
 //   question ID MS                 30006/30007: prints the text, presses button ID
-//   progress MS                    prints the progress window's title and text
-//   cancel-progress MS             presses Cancel in the progress window
+//   progress MS [cancel]           prints the progress window's title and text, or presses
+//                                  its Cancel
 //   wait-screens N MS              until N screen image windows are open; prints their titles
 //   zoom N                         the active screen image shows zoom entry N
 //   close-active                   asks the active document window to close
@@ -26,8 +26,7 @@
 //   save-as PATH MS                File > Save As of the active window to PATH
 //   ports                          Communication Port: prints the port list
 //   step MS                        Auto Setting: prints the progress bar's step
-//   time-send NAME CLI FOLDER      the times of sending NAME from the application and from
-//                                  travex-cli.exe at the application's pacing
+//   time-send NAME                 the times of the application's send of NAME
 #include <windows.h>
 
 #include <commctrl.h>
@@ -65,11 +64,6 @@ void click(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-void press(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 // A line of a list or combo box of the application. The text is asked for in UTF-16, which
 // Wine passes between processes reliably, and given back as the ASCII it holds.
 std::string list_line(HWND list, int index, bool combo) {
@@ -77,6 +71,19 @@ std::string list_line(HWND list, int index, bool combo) {
     const LRESULT got =
         SendMessageW(list, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index),
                      reinterpret_cast<LPARAM>(text.data()));
+    std::string narrow;
+    for (LRESULT i = 0; i < got && i < 512; ++i) {
+        const wchar_t c = text[static_cast<std::size_t>(i)];
+        narrow.push_back(static_cast<char>(c < 0x80 ? c : '?'));
+    }
+    return narrow;
+}
+
+// A window's text, asked for in UTF-16 as well.
+std::string text_of(HWND window) {
+    std::wstring text(512, L'\0');
+    const LRESULT got =
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     std::string narrow;
     for (LRESULT i = 0; i < got && i < 512; ++i) {
         const wchar_t c = text[static_cast<std::size_t>(i)];
@@ -131,11 +138,7 @@ int select(const std::string& title, const Args& names) {
         return fail("no dialog " + title);
     }
     const bool sending = title == "Send Files";
-    if (sending) {
-        // Every file of the folder is listed, whatever its extension.
-        SetDlgItemTextA(dialog, kNameEdit, "*.*");
-        press(dialog, 1);
-    }
+    wait_for(5000, [&] { return GetDlgItem(dialog, kSelectionList); });
     for (const std::string& name : names) {
         if (sending) {
             SetDlgItemTextA(dialog, kNameEdit, name.c_str());
@@ -143,7 +146,7 @@ int select(const std::string& title, const Args& names) {
         if (!select_line(GetDlgItem(dialog, sending ? kFileList : kItemList), name)) {
             return fail("no line " + name + " in " + title);
         }
-        press(dialog, sending ? 1 : 31001);
+        SendMessageA(dialog, WM_COMMAND, sending ? 1 : 31001, 0);
     }
     return print_list(GetDlgItem(dialog, kSelectionList));
 }
@@ -173,10 +176,6 @@ int question(int button, int milliseconds) {
     return driver::press_until_gone(box, button, 10000) ? 0 : fail("question stays open");
 }
 
-HWND progress_window(int milliseconds) {
-    return wait_for(milliseconds, [] { return FindWindowA("PCRunWClass", nullptr); });
-}
-
 HWND mdi_client() {
     return FindWindowExA(find_frame(), nullptr, "MDICLIENT", nullptr);
 }
@@ -198,18 +197,12 @@ HWND active_document() {
     return reinterpret_cast<HWND>(SendMessageA(mdi_client(), WM_MDIGETACTIVE, 0, 0));
 }
 
+// Edit > Copy is done when the frame has answered it.
 int copy_picture() {
     SendMessageA(find_frame(), WM_COMMAND, 20013, 0);
-    SIZE_T size = 0;
-    wait_for(5000, [&] {
-        if (!OpenClipboard(nullptr)) {
-            return false;
-        }
-        HANDLE data = GetClipboardData(CF_DIB);
-        size = data != nullptr ? GlobalSize(data) : 0;
-        CloseClipboard();
-        return size > 0;
-    });
+    HANDLE data = OpenClipboard(nullptr) ? GetClipboardData(CF_DIB) : nullptr;
+    const SIZE_T size = data != nullptr ? GlobalSize(data) : 0;
+    CloseClipboard();
     std::printf("%lu\n", static_cast<unsigned long>(size));
     return size > 0 ? 0 : fail("no bitmap on the clipboard");
 }
@@ -230,40 +223,10 @@ int save_as(const std::string& path, int milliseconds) {
     return wait_for(milliseconds, [&] { return !IsWindow(dialog); }) ? 0 : fail("Save as stays");
 }
 
-// Milliseconds a program takes from its start to its end, run in folder (-1 when it fails).
-long run_timed(const std::string& command_line, const std::string& folder) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string line = command_line;
-    const DWORD start = GetTickCount();
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        folder.c_str(), &startup, &process)) {
-        return -1;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    const DWORD end = GetTickCount();
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code == 0 ? static_cast<long>(end - start) : -1;
-}
-
-// The same send of one file by the application and by travex-cli.exe. The operation: for the
-// application the time from the menu command to its dialog and from the question's OK until
-// the link has said goodbye (the user's choosing left out); for travex-cli.exe its run less
-// the time it takes to start and end without the link. The transfer proper as each measures
-// it.
-int time_send(const std::string& name, const std::string& cli, const std::string& folder) {
-    const long startup = run_timed("cmd /c \"\"" + cli + "\" --help >NUL 2>NUL\"", folder);
-    const long cli_run = run_timed("cmd /c \"\"" + cli + "\" send " + name +
-                                       " --time --quiet --port COM1 --timer 10 --out-buffer 4096 "
-                                       "2>cli-time.txt\"",
-                                   folder);
-    if (startup < 0 || cli_run < 0) {
-        return fail("travex-cli.exe did not send " + name);
-    }
+// The application's send of one file, timed as travex-cli.exe's is: from the menu command to
+// its dialog and from the question's OK until the link has said goodbye (the user's choosing
+// left out); and the transfer proper as the application measures it.
+int time_send(const std::string& name) {
     const UINT busy_query = RegisterWindowMessageA("TRAVEX.LinkBusy");
     const auto link_busy = [&] { return SendMessageA(find_frame(), busy_query, 0, 0) != 0; };
     const DWORD begin = GetTickCount();
@@ -273,12 +236,9 @@ int time_send(const std::string& name, const std::string& cli, const std::string
         return fail("no Send Files dialog");
     }
     const DWORD directory = GetTickCount() - begin;
-    Sleep(300);
-    SetDlgItemTextA(dialog, kNameEdit, name.c_str());
-    if (!select_line(GetDlgItem(dialog, kFileList), name)) {
-        return fail("no file " + name);
+    if (select("Send Files", {name}) != 0) {
+        return 1;
     }
-    press(dialog, 1);
     click(dialog, 31001);
     HWND box = nullptr;
     if (!wait_closely(20000, [&] { return (box = find_dialog("ZELTA TRAVEX")) != nullptr; })) {
@@ -298,21 +258,10 @@ int time_send(const std::string& name, const std::string& cli, const std::string
     if (!pressed || !wait_closely(120000, [&] { return !IsWindow(dialog) && !link_busy(); })) {
         return fail("the send does not end");
     }
-    const DWORD app = directory + (GetTickCount() - ok);
     const UINT time_query = RegisterWindowMessageA("TRAVEX.LinkTransferTime");
-    const auto app_transfer =
-        static_cast<unsigned long>(SendMessageA(find_frame(), time_query, 0, 0));
-    unsigned long cli_transfer = 0;
-    if (std::FILE* times = std::fopen((folder + "\\cli-time.txt").c_str(), "r")) {
-        cli_transfer = std::fscanf(times, "transfer: %lu", &cli_transfer) == 1 ? cli_transfer : 0;
-        std::fclose(times);
-    }
-    std::printf("transfer: travex-cli.exe %lu ms, TRAVEX.exe %lu ms\n", cli_transfer, app_transfer);
-    std::printf(
-        "operation: travex-cli.exe %ld ms, TRAVEX.exe %lu ms (directory %lu ms; "
-        "travex-cli.exe runs %ld ms, starts and ends in %ld ms)\n",
-        cli_run - startup, static_cast<unsigned long>(app), static_cast<unsigned long>(directory),
-        cli_run, startup);
+    std::printf("operation %lu ms, transfer %lu ms\n",
+                static_cast<unsigned long>(directory + (GetTickCount() - ok)),
+                static_cast<unsigned long>(SendMessageA(find_frame(), time_query, 0, 0)));
     return 0;
 }
 
@@ -372,18 +321,17 @@ int run(const Args& a) {
         {"question", [&] { return question(number(1, IDCANCEL), number(2, 20000)); }},
         {"progress",
          [&] {
-             HWND window = progress_window(number(1, 20000));
-             std::string text;
-             wait_for(1000, [&] {
-                 return !(text = window_text(GetDlgItem(window, kProgressTextId))).empty();
-             });
-             std::printf("%s\n%s\n", window_text(window).c_str(), text.c_str());
-             return check(window != nullptr, "no progress window");
-         }},
-        {"cancel-progress",
-         [&] {
-             HWND window = progress_window(number(1, 20000));
-             click(window, kProgressCancel);
+             // Prints the title and the text, or presses Cancel.
+             HWND window =
+                 wait_for(number(1, 20000), [] { return FindWindowA("PCRunWClass", nullptr); });
+             if (arg(2) == "cancel") {
+                 click(window, kProgressCancel);
+             } else {
+                 // The text settles once the window has painted.
+                 Sleep(200);
+                 std::printf("%s\n%s\n", text_of(window).c_str(),
+                             text_of(GetDlgItem(window, kProgressTextId)).c_str());
+             }
              return check(window != nullptr, "no progress window");
          }},
         {"wait-screens",
@@ -412,14 +360,19 @@ int run(const Args& a) {
         {"save-as", [&] { return save_as(arg(1), number(2, 20000)); }},
         {"ports",
          [&] {
+             // A dialog found as it is made may not have its controls yet.
              HWND dialog = wait_dialog("Communication Port", 20000);
-             HWND combo = GetDlgItem(dialog, kPortCombo);
-             const LRESULT at = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-             std::printf(
-                 "selected %s\n",
-                 at == CB_ERR ? "none" : list_line(combo, static_cast<int>(at), true).c_str());
+             HWND combo = wait_for(5000, [&] { return GetDlgItem(dialog, kPortCombo); });
+             // The list as it drops down: every usable port, the current one selected.
              SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kPortCombo, CBN_DROPDOWN),
                           reinterpret_cast<LPARAM>(combo));
+             std::string selected = "none";
+             wait_for(5000, [&] {
+                 const LRESULT at = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+                 return at != CB_ERR &&
+                        !(selected = list_line(combo, static_cast<int>(at), true)).empty();
+             });
+             std::printf("selected %s\n", selected.c_str());
              print_list(combo, true);
              std::printf("ok %s\n", IsWindowEnabled(GetDlgItem(dialog, 1018)) ? "on" : "off");
              return check(dialog != nullptr, "no Communication Port dialog");
@@ -431,7 +384,7 @@ int run(const Args& a) {
                                                                              PBM_GETSTEP, 0, 0)));
              return check(dialog != nullptr, "no Auto Setting dialog");
          }},
-        {"time-send", [&] { return time_send(arg(1), arg(2), arg(3)); }},
+        {"time-send", [&] { return time_send(arg(1)); }},
     };
     const auto found = commands.find(arg(0));
     return found != commands.end() ? found->second() : fail("unknown command " + arg(0));
