@@ -64,13 +64,13 @@ void click(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-// A line of a list or combo box of the application. The text is asked for in UTF-16, which
-// Wine passes between processes reliably, and given back as the ASCII it holds.
-std::string list_line(HWND list, int index, bool combo) {
+// A text of the application's windows, asked for in UTF-16 (which Wine passes between
+// processes reliably) and given back as the ASCII it holds: a window's own text, or line index
+// of a list or combo box.
+std::string text_of(HWND window, UINT message = WM_GETTEXT, int index = 512) {
     std::wstring text(512, L'\0');
-    const LRESULT got =
-        SendMessageW(list, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index),
-                     reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT got = SendMessageW(window, message, static_cast<WPARAM>(index),
+                                     reinterpret_cast<LPARAM>(text.data()));
     std::string narrow;
     for (LRESULT i = 0; i < got && i < 512; ++i) {
         const wchar_t c = text[static_cast<std::size_t>(i)];
@@ -79,17 +79,8 @@ std::string list_line(HWND list, int index, bool combo) {
     return narrow;
 }
 
-// A window's text, asked for in UTF-16 as well.
-std::string text_of(HWND window) {
-    std::wstring text(512, L'\0');
-    const LRESULT got =
-        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    std::string narrow;
-    for (LRESULT i = 0; i < got && i < 512; ++i) {
-        const wchar_t c = text[static_cast<std::size_t>(i)];
-        narrow.push_back(static_cast<char>(c < 0x80 ? c : '?'));
-    }
-    return narrow;
+std::string list_line(HWND list, int index, bool combo) {
+    return text_of(list, combo ? CB_GETLBTEXT : LB_GETTEXT, index);
 }
 
 int print_list(HWND list, bool combo = false) {

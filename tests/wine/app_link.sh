@@ -60,9 +60,7 @@ stop_sim() { [ -z "${sim_pids[$1]:-}" ] || { kill "${sim_pids[$1]}"; wait "${sim
 calc_holds() { # file...
     rm -rf "$work/back"; mkdir -p "$work/back"
     "$native" recv "$@" -C "$work/back" --port "$work/com1" >"$work/recv.out" 2>&1 || fail "not in the calculator: $(cat "$work/recv.out")"
-    for name in "$@"; do
-        [ ! -f "$files/$name" ] || cmp -s "$files/$name" "$work/back/$name" || fail "$name not byte-identical in the calculator"
-    done
+    for name in "$@"; do [ ! -f "$files/$name" ] || cmp -s "$files/$name" "$work/back/$name" || fail "$name not byte-identical"; done
 }
 # The simulators go last: the Wine server dumps all its objects, for a long time, when a
 # terminal it opened first hangs up under it.
