@@ -397,6 +397,11 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM w, LPARAM l) 
     if (message == transfer_time_query) {
         return static_cast<LRESULT>(LinkTransferTime());
     }
+    // Whether a link operation still holds the port (its goodbye included).
+    static const UINT link_busy_query = RegisterWindowMessageA("TRAVEX.LinkBusy");
+    if (message == link_busy_query) {
+        return LinkBusy() ? 1 : 0;
+    }
     switch (message) {
         case WM_CREATE:
             SetWindowLongPtrA(window, 0, 0);

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "base/file_system.h"
 #include "frame/frame_win32.h"
@@ -67,6 +68,9 @@ struct LinkShell {
     link::LinkOperation kind = link::LinkOperation::none;
     HWND dialog = nullptr;  // the transfer dialog while it is open
     bool close_posted = false;
+    // A Link command given while the previous operation still says goodbye (the frame is the
+    // user's again once the transfer dialog has closed): it starts when the goodbye is over.
+    link::LinkOperation waiting = link::LinkOperation::none;
 };
 
 LinkShell& shell() {
@@ -147,7 +151,18 @@ void after_engine_call() {
             EnableWindow(app_state().frame, TRUE);
         }
         link.kind = link::LinkOperation::none;
+        const link::LinkOperation next = std::exchange(link.waiting, link::LinkOperation::none);
+        if (next != link::LinkOperation::none && IsWindow(app_state().frame)) {
+            StartLinkOperation(app_state().frame, next);
+        }
     }
+}
+
+// The operation has done its work and only its goodbye is left to go out.
+bool saying_goodbye() {
+    LinkShell& link = shell();
+    return link.session && link.dialog == nullptr &&
+           link.session->engine().operation() == link::LinkOperation::closing;
 }
 
 void AppLinkUi::report(MessageId message) {
@@ -205,6 +220,16 @@ void link_request_abort(bool rewrite_steps) {
 void StartLinkOperation(HWND frame, link::LinkOperation op) {
     LinkShell& link = shell();
     if (LinkBusy()) {
+        // No command is lost: one given during a goodbye follows it; any other finds the port
+        // held by the operation that runs.
+        if (saying_goodbye() && link.waiting == link::LinkOperation::none) {
+            link.waiting = op;
+        } else if (op == link::LinkOperation::probe) {
+            PostMessageA(frame, kAutoSettingResultMessage,
+                         static_cast<WPARAM>(link::code::kPortInUse), 1);
+        } else {
+            ReportError(frame, MessageId::port_in_use);
+        }
         return;
     }
     link.retired = std::move(link.session);

@@ -200,13 +200,14 @@ void LinkSession::start_sending(const std::vector<std::string>& paths) {
     for (const std::string& p : paths_) {
         reports_.push_back({p, FileOutcome::pending});
     }
-    transfer_start_ms_ = transfer_end_ms_ = clock_.now_ms();
     engine_.clear_abort();
     merge_pending_ = false;
     held_payload_.clear();
     file_index_ = -1;
     engine_.set_operation(LinkOperation::send_files);
     progress_.show(TextId::sending, static_cast<int>(paths_.size()), false);
+    // The transfer proper starts with the first file's script, once the progress shows.
+    transfer_start_ms_ = transfer_end_ms_ = clock_.now_ms();
     next_file();
 }
 
@@ -222,12 +223,12 @@ void LinkSession::start_receiving(const std::vector<ReceiveItem>& chosen,
     for (const ReceiveItem& item : chosen_) {
         reports_.push_back({item.line_text, FileOutcome::pending});
     }
-    transfer_start_ms_ = transfer_end_ms_ = clock_.now_ms();
     engine_.clear_abort();
     receive_state_ = ReceiveState{};
     item_index_ = -1;
     engine_.set_operation(LinkOperation::receive_items);
     progress_.show(TextId::receiving, static_cast<int>(chosen_.size()), false);
+    transfer_start_ms_ = transfer_end_ms_ = clock_.now_ms();
     next_item();
 }
 
