@@ -10,39 +10,16 @@
 #include "codec/detokenizer.h"
 #include "codec/token_tables.h"
 #include "codec/tokenizer.h"
+#include "tests/unit/token_bytes.h"
 
 namespace {
 
 using travex::match_token;
 using travex::tokenize;
 using travex::tokenize_checked;
-
-std::string detok(const std::string& tokens) {
-    return travex::detokenize(
-        std::span(reinterpret_cast<const std::uint8_t*>(tokens.data()), tokens.size()));
-}
-
-// The token bytes of a code (low byte first).
-std::string token_bytes(std::uint16_t code) {
-    std::string out(1, static_cast<char>(code & 0xFF));
-    if (travex::is_two_byte_prefix(code & 0xFF)) {
-        out.push_back(static_cast<char>(code >> 8));
-    }
-    return out;
-}
-
-// Every code that has a text, in search order.
-std::vector<std::uint16_t> codes_with_text() {
-    std::vector<std::uint16_t> codes;
-    for (const auto& table : travex::token_tables()) {
-        for (std::size_t i = 0; i < table.entries.size(); ++i) {
-            if (!table.entries[i].empty()) {
-                codes.push_back(table.code_of(i));
-            }
-        }
-    }
-    return codes;
-}
+using travex::testing::codes_with_text;
+using travex::testing::detok;
+using travex::testing::token_bytes;
 
 // A plain reading of the matching rule: try every entry of every table in search order, keep a
 // later one only when it is strictly longer; otherwise one character by the fallback rule.

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/unit/print_recording_surface.h"
@@ -32,24 +34,20 @@ void expect_header(const std::vector<Drawn>& page_calls, const std::string& type
                    const std::string& name, const std::string& title) {
     const auto header = texts_of(page_calls, PrintFont::header);
     ASSERT_GE(header.size(), 3u);
-    EXPECT_EQ(header[0].text, ";FILE TYPE  :  " + type);
-    EXPECT_EQ(header[1].text, ";FILE NAME  :  " + name);
-    EXPECT_EQ(header[2].text, ";TITLE      :  " + title);
-    EXPECT_EQ(header[0].x, kM);
-    EXPECT_EQ(header[0].y, kM);
-    EXPECT_EQ(header[1].y, kM + 50);
-    EXPECT_EQ(header[2].y, kM + 100);
-    int rules = 0;
+    const std::string lines[] = {";FILE TYPE  :  " + type, ";FILE NAME  :  " + name,
+                                 ";TITLE      :  " + title};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(header[i].text, lines[i]);
+        EXPECT_EQ(std::pair(header[i].x, header[i].y), std::pair(kM, kM + 50 * i));
+    }
+    // One rule under the header, across the page between the margins.
+    std::vector<std::array<int, 4>> rules;
     for (const Drawn& d : page_calls) {
         if (d.op == Op::line) {
-            ++rules;
-            EXPECT_EQ(d.x, kM);
-            EXPECT_EQ(d.y, kM + 25 + 150);
-            EXPECT_EQ(d.x1, 5100 - kM);
-            EXPECT_EQ(d.y1, kM + 25 + 150);
+            rules.push_back({d.x, d.y, d.x1, d.y1});
         }
     }
-    EXPECT_EQ(rules, 1);
+    EXPECT_EQ(rules, (std::vector<std::array<int, 4>>{{kM, kM + 175, 5100 - kM, kM + 175}}));
 }
 
 // Lines at 600, 700, ...; a line at y >= 6300 goes to the next page: 57 lines a page. The
@@ -151,13 +149,10 @@ TEST(PrintSlides, ARowThatWouldNotFitStartsANewPageWithTheHeader) {
     ASSERT_EQ(second.size(), 3u + 4u);
     EXPECT_EQ(second[3].text, "No.13");
     EXPECT_EQ(second[3].y, kBodyStart + 746 - 150);
-}
-
-TEST(PrintSlides, AFullLastPageEndsTheJobWithoutAnEmptyPage) {
-    std::vector<std::uint8_t> storage;
-    RecordingSurface surface;
-    ASSERT_TRUE(print_slides(surface, {5100, 3000, 600, 600, 96}, slides_of(12, storage)));
-    EXPECT_EQ(surface.pages(), 1);
+    // A full last page ends the job without an empty page.
+    RecordingSurface full;
+    ASSERT_TRUE(print_slides(full, page, slides_of(12, storage)));
+    EXPECT_EQ(full.pages(), 1);
 }
 
 TEST(PrintSlides, OneHundredAndOneSlidesPrintTheFirstHundred) {

@@ -175,26 +175,24 @@ TEST_F(Transfer, AStopEndsTheUpdateOnlyBeforeTheCalculatorEntersUpdateMode) {
     EXPECT_TRUE(calculator.flash() == expected_flash());
 }
 
-TEST_F(Transfer, ARefusedPageEndsWithNoResponseAndEarlierPagesStayWritten) {
-    calculator.add_fault({sim::FirmwareFaultKind::page_refused, 3});
-    const TransferReport report = run();
-    EXPECT_EQ(report.result, TransferResult::no_response);
-    EXPECT_EQ(calculator.stats().pages_written, 2);
-    EXPECT_EQ(calculator.stats().pages_refused, 1);
-    EXPECT_EQ(observed.steps, 2);
-    EXPECT_EQ(calculator.page_log().size(), 2u);
-    expect_port_left_closed_at_link_speed();
-}
-
-TEST_F(Transfer, SilenceAfterSomePagesEndsWithNoResponseAfterTheReplyTimeLimit) {
-    calculator.add_fault({sim::FirmwareFaultKind::silent_after, 2});
-    const std::uint64_t start = clock.now_ms();
-    const TransferReport report = run();
-    EXPECT_EQ(report.result, TransferResult::no_response);
-    EXPECT_EQ(calculator.stats().pages_written, 2);
-    EXPECT_GE(clock.now_ms() - start, kPageReplyMs);
-    EXPECT_LT(clock.now_ms() - start, kPageReplyMs + 120000);
-    expect_port_left_closed_at_link_speed();
+// A page refused or a calculator gone silent after two pages: no response, after no longer than
+// the reply time limit, and the pages already written stay.
+TEST_F(Transfer, APageFaultEndsWithNoResponseAndEarlierPagesStayWritten) {
+    for (const bool refused : {true, false}) {
+        sim::SimFirmware calc{{'1', '0', '0'}};
+        calc.set_line_speed_source([this] { return port.delivery_baud(); });
+        using Kind = sim::FirmwareFaultKind;
+        calc.add_fault({refused ? Kind::page_refused : Kind::silent_after, refused ? 3 : 2});
+        port.set_peer(&calc);
+        const std::uint64_t start = clock.now_ms();
+        EXPECT_EQ(run().result, TransferResult::no_response);
+        EXPECT_EQ(calc.page_log().size(), 2u);
+        EXPECT_EQ(calc.stats().pages_refused, refused ? 1 : 0);
+        EXPECT_GE(clock.now_ms() - start, refused ? 0 : kPageReplyMs);
+        EXPECT_LT(clock.now_ms() - start, kPageReplyMs + 120000);
+        expect_port_left_closed_at_link_speed();
+    }
+    EXPECT_EQ(observed.steps, 4) << "two steps in each run";
 }
 
 TEST_F(Transfer, ACharWaitPausesAfterEveryByte) {
