@@ -281,7 +281,7 @@ TEST(GroupUnpack, RecordLengthsEitherSideOfTheHeadAndOfTheEnd) {
     }
 }
 
-TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
+TEST(GroupUnpack, StopsOnLongTargetPathsUncreatableFilesAndTooLittleSpace) {
     const Bytes group = group_of({{"a", {1}}, {std::string(200, 'n'), {2}}, {"c", {3}}});
     {
         FaultFileSystem fs;
@@ -303,10 +303,7 @@ TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
         EXPECT_EQ(fs.files.size(), 1u);
         EXPECT_EQ(fs.files.count("/o/c"), 0u);
     }
-}
-
-TEST(GroupUnpack, NeedsTheGroupSizeFreeInTheFolder) {
-    const Bytes group = group_of({{"a", pattern(1000, 1)}});
+    // The group's size must be free in the folder.
     FaultFileSystem fs;
     ScriptedQuestion never;
     fs.free_bytes = group.size() - 1;

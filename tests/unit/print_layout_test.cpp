@@ -1,12 +1,15 @@
-#include "print/page_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "print/page_layout.h"
+#include "print/print_retries.h"
 #include "tests/unit/print_recording_surface.h"
 
 namespace travex::print {
@@ -188,6 +191,32 @@ TEST(MonoBitmapPixels, BottomUpRowsWithTheLeftmostPixelInTheHighBit) {
     EXPECT_FALSE(bitmap.dark(0, -1));
     const MonoBitmap short_rows{3, 4, rows};
     EXPECT_FALSE(short_rows.dark(0, 0));  // rows past the data read as light
+}
+
+TEST(PrintRetries, AnAttemptThatFailsThreeTimesIsRunAFourthTimeAndThatOneCounts) {
+    int runs = 0;
+    const RetryOutcome outcome = run_with_retries([&] {
+        if (++runs <= 3) {
+            throw std::bad_alloc();
+        }
+    });
+    EXPECT_EQ(outcome.attempts, 4);
+    EXPECT_TRUE(outcome.completed);
+    EXPECT_EQ(runs, 4);
+}
+
+TEST(PrintRetries, AnAttemptThatAlwaysFailsStopsAfterThreeRetriesWhateverItThrows) {
+    int runs = 0;
+    const RetryOutcome outcome = run_with_retries([&] {
+        ++runs;
+        if (runs % 2 == 0) {
+            throw std::runtime_error("printer driver fault");
+        }
+        throw 42;  // not even an exception class
+    });
+    EXPECT_EQ(outcome.attempts, 4);
+    EXPECT_FALSE(outcome.completed);
+    EXPECT_EQ(runs, 4);
 }
 
 }  // namespace

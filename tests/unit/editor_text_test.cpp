@@ -1,4 +1,5 @@
-// Find, Find Next, Replace and Replace All of the program editor on calculator text.
+// Calculator bytes as edit-box text and back: one unit per byte, every byte kept.
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -6,10 +7,75 @@
 #include <tuple>
 #include <vector>
 
+#include "editor/edit_text.h"
 #include "editor/find_replace.h"
+#include "files/save_as_name.h"
+#include "resources/file_filters.h"
 
 namespace {
 
+using travex::from_edit_text;
+using travex::to_edit_text;
+
+TEST(EditorEditText, EveryCalculatorByteSurvivesTheEditBox) {
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte) {
+        all.push_back(static_cast<char>(byte));
+    }
+    const std::u16string edit = to_edit_text(all);
+    ASSERT_EQ(edit.size(), 256u);
+    for (int byte = 0; byte < 256; ++byte) {
+        const char16_t expected =
+            byte < 0x80 ? static_cast<char16_t>(byte) : static_cast<char16_t>(0xF000 + byte);
+        EXPECT_EQ(edit[static_cast<std::size_t>(byte)], expected) << byte;
+    }
+    EXPECT_EQ(from_edit_text(edit), all);
+    EXPECT_EQ(to_edit_text(""), u"");
+}
+
+TEST(EditorEditText, PastedUnitsBecomeOneByteEach) {
+    // U+F000-U+F0FF and U+0000-U+00FF carry their low byte; anything else cannot be a
+    // calculator byte and becomes '?', so positions stay those of the box.
+    const std::u16string pasted = {u'A',   0x00E9, 0xF041, 0xF000, 0xF0FF, 0x0100,
+                                   0x20AC, 0xEFFF, 0xF100, 0xD83D, 0xDE00, 0xFFFF};
+    EXPECT_EQ(from_edit_text(pasted), std::string("A\xE9"
+                                                  "A") +
+                                          '\0' + "\xFF" + std::string(7, '?'));
+}
+
+// The filters of the file dialogs and the extension a name typed into Save As ends up with.
+using travex::apply_save_extension;
+using travex::filter_extensions;
+using travex::filter_list;
+
+using Extensions = std::vector<std::string>;
+
+TEST(EditorSaveAsName, KnownExtensionsStayOthersGiveWayToTheChosenFilters) {
+    const std::string program = filter_list(travex::kFilterSaveProgram);
+    // clang-format off
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"prog", 1, "prog.g6p"},
+        {"prog.G6P", 1, "prog.g6p"},             // compared case-sensitively
+        {"prog.txt", 1, "prog.txt"},             // any extension of the list stays
+        {"prog", 2, "prog.txt"},
+        {"prog.", 1, "prog.g6p"},
+        {"prog.txt.bak", 1, "prog.txt.g6p"},     // only the last extension counts
+        {"prog.g6pq", 1, "prog.g6pq"},           // only its first four characters
+        {"C:\\data.v1\\prog", 1, "C:\\data.v1\\prog.g6p"},
+        {"C:prog.x", 1, "C:prog.g6p"},
+        {"dir\\.txt", 1, "dir\\.txt"},
+        {"prog", 0, "prog.g6p"},                 // no filter chosen: the first one
+        {"prog", -5, "prog.g6p"},
+    };
+    // clang-format on
+    for (const auto& [typed, chosen, saved] : cases) {
+        EXPECT_EQ(apply_save_extension(typed, program, chosen), saved) << typed << " " << chosen;
+    }
+    EXPECT_EQ(apply_save_extension("shot", filter_list(travex::kFilterSaveImage), 1), "shot.bmp");
+    EXPECT_EQ(apply_save_extension("prog.x", "", 1), "prog.x");
+}
+
+// Find, Find Next, Replace and Replace All of the program editor on calculator text.
 using travex::find_next;
 using travex::replace_all;
 using travex::replace_range;

@@ -1,7 +1,17 @@
+
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <string>
 #include <vector>
 
+#include "frame/window_classes.h"
+#include "image/screen_window_layout.h"
+#include "resource_source.h"
+#include "resources/resource_ids.h"
 #include "window/window_registry.h"
 
 namespace travex {
@@ -79,6 +89,38 @@ TEST(WindowRegistry, WindowLimitCountsTheFrameAsOne) {
     EXPECT_TRUE(window_limit_reached(2, 1));
     EXPECT_FALSE(window_limit_reached(30, 30));
     EXPECT_TRUE(window_limit_reached(31, 30));
+}
+
+// The frame registers first; names are unique; exactly the MDI children carry an icon, and
+// each icon is one the resources hold.
+TEST(WindowClasses, UniqueNamesAndEveryIconIsOneTheResourcesHold) {
+    EXPECT_EQ(window_classes().front().name, kFrameClassName);
+    std::set<int> icons;
+    const auto ids = testing::resource_ids();
+    for (const std::string& name : testing::rc_names(R"((\w+) ICON)")) {
+        ASSERT_TRUE(ids.count(name)) << name;
+        icons.insert(ids.at(name));
+    }
+    std::set<std::string_view> names;
+    for (const WindowClass& c : window_classes()) {
+        EXPECT_TRUE(names.insert(c.name).second) << c.name;
+        EXPECT_TRUE(c.icon == 0 || icons.count(c.icon)) << c.name << " icon " << c.icon;
+        if (c.name != kFrameClassName) {
+            EXPECT_EQ(c.icon != 0, c.mdi_child) << c.name;
+        }
+    }
+}
+
+// What a screen image window places and decides without drawing.
+TEST(ScreenWindowLayout, OnlyAnUnsavedCaptureAsksOnClose) {
+    EXPECT_TRUE(image::asks_to_save_on_close("Screen image1"));
+    EXPECT_TRUE(image::asks_to_save_on_close("SCREEN IMAGE12"));
+    EXPECT_FALSE(image::asks_to_save_on_close("Screen imag"));  // 11 characters
+    EXPECT_TRUE(image::asks_to_save_on_close("Screen imageX"));
+    EXPECT_FALSE(image::asks_to_save_on_close("Z:\\work\\Screen image1.bmp"));
+    EXPECT_FALSE(image::asks_to_save_on_close("C:\\pic.g6i"));
+    EXPECT_FALSE(image::asks_to_save_on_close(""));
+    EXPECT_EQ(image::save_question("Screen image3"), "Save to Screen image3 ?");
 }
 
 }  // namespace
