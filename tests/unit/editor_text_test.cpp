@@ -57,12 +57,10 @@ TEST(EditorSaveAsName, KnownExtensionsStayOthersGiveWayToTheChosenFilters) {
         {"prog", 1, "prog.g6p"},
         {"prog.G6P", 1, "prog.g6p"},             // compared case-sensitively
         {"prog.txt", 1, "prog.txt"},             // any extension of the list stays
-        {"prog", 2, "prog.txt"},
-        {"prog.", 1, "prog.g6p"},
+        {"prog", 2, "prog.txt"}, {"prog.", 1, "prog.g6p"},
         {"prog.txt.bak", 1, "prog.txt.g6p"},     // only the last extension counts
         {"prog.g6pq", 1, "prog.g6pq"},           // only its first four characters
-        {"C:\\data.v1\\prog", 1, "C:\\data.v1\\prog.g6p"},
-        {"C:prog.x", 1, "C:prog.g6p"},
+        {"C:\\data.v1\\prog", 1, "C:\\data.v1\\prog.g6p"}, {"C:prog.x", 1, "C:prog.g6p"},
         {"dir\\.txt", 1, "dir\\.txt"},
         {"prog", 0, "prog.g6p"},                 // no filter chosen: the first one
         {"prog", -5, "prog.g6p"},
@@ -117,14 +115,11 @@ TEST(EditorReplaceAll, InsertedTextIsNotSearchedAgainAndEarlierMatchesStay) {
         {"aaa", "a", "aa", 0, kMatchCase, "aaaaaa", 3},
         {"a-a-a", "a", "b", 2, kMatchCase, "a-b-b", 2},      // caret in the middle
         {"abcabc", "abc", "x", 1, kMatchCase, "abcx", 1},    // caret inside a match
-        {"aAa", "A", "", 0, kAnyCase, "", 3},
-        {"aAa", "A", "b", 0, kMatchCase, "aba", 1},
+        {"aAa", "A", "", 0, kAnyCase, "", 3}, {"aAa", "A", "b", 0, kMatchCase, "aba", 1},
         {"abab", "ab", "ab", 0, kMatchCase, "abab", 2},
         {"abc", "", "x", 0, kMatchCase, "abc", 0},           // an empty find text does nothing
-        {"abc", "", "", 1, kMatchCase, "abc", 0},
-        {"abc", "d", "x", 0, kMatchCase, "abc", 0},
-        {"abc", "c", "x", 3, kMatchCase, "abc", 0},
-        {"abc", "a", "x", 99, kMatchCase, "abc", 0},
+        {"abc", "", "", 1, kMatchCase, "abc", 0}, {"abc", "d", "x", 0, kMatchCase, "abc", 0},
+        {"abc", "c", "x", 3, kMatchCase, "abc", 0}, {"abc", "a", "x", 99, kMatchCase, "abc", 0},
         {"", "a", "x", 0, kMatchCase, "", 0},
     };
     // clang-format on

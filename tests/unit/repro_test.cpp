@@ -214,15 +214,11 @@ TEST(FlashLayout, AnEmptyAreaIsAllowedAndPlansNoPages) {
 }
 
 TEST(FlashLayout, TheProgressStepNeverDividesByNothing) {
-    EXPECT_EQ(progress_step(layout_of(
-                  [](ReproSettings& s) { s.small_page_end_addr = std::string("0xf00000"); })),
-              0);
-    EXPECT_EQ(progress_step(
-                  layout_of([](ReproSettings& s) { s.small_page_end_addr = std::string("0x0"); })),
-              0);
-    EXPECT_EQ(progress_step(layout_of(
-                  [](ReproSettings& s) { s.small_page_end_addr = std::string("0xf00001"); })),
-              10000);
+    for (const auto& [end, step] : {std::pair{"0xf00000", 0}, {"0x0", 0}, {"0xf00001", 10000}}) {
+        ReproSettings s;
+        s.small_page_end_addr = end;
+        EXPECT_EQ(progress_step(flash_layout(s)), step) << end;
+    }
 }
 
 constexpr const char* kPath = "C:/z/repro.ini";
@@ -260,19 +256,13 @@ TEST_F(ReproIni, AFailedWriteIsReportedAndTheValuesStillServe) {
 }
 
 TEST(ReproNumber, ConvertsTextTheWayTheLayoutIsWritten) {
+    // Too large for 32 bits: the largest value, never a wrapped small one.
+    // clang-format off
     const std::pair<const char*, std::uint32_t> cases[] = {
-        {"", 0},
-        {"0Xff0000", 0xff0000},
-        {"16384", 16384},
-        {"12abc", 12},
-        {"0x1g", 1},
-        {"abc", 0},
-        {"0x", 0},
-        {"-5", 0},
-        {"0xFFFFFFFF", 0xFFFFFFFF},
-        // Too large for 32 bits: the largest value, never a wrapped small one.
-        {"0x100004000", 0xFFFFFFFF},
+        {"", 0}, {"0Xff0000", 0xff0000}, {"16384", 16384}, {"12abc", 12}, {"0x1g", 1}, {"abc", 0},
+        {"0x", 0}, {"-5", 0}, {"0xFFFFFFFF", 0xFFFFFFFF}, {"0x100004000", 0xFFFFFFFF},
         {"99999999999999999999999", 0xFFFFFFFF}};
+    // clang-format on
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(repro_number(text), value) << text;
     }
@@ -300,17 +290,15 @@ TEST(ReproPackets, DataPacketsAreAddressLengthDataSum) {
 }
 
 TEST(ReproPackets, AcknowledgementsAreCheckedWhole) {
-    Bytes ack{'7', '5', 0x01};
-    append_sum_le(ack);
+    const auto summed = [](Bytes b) {
+        append_sum_le(b);
+        return b;
+    };
+    const Bytes ack = summed({'7', '5', 0x01});
     EXPECT_TRUE(is_acknowledgement(ack));
-    Bytes other_model{'7', '4', 0x01};
-    append_sum_le(other_model);
-    EXPECT_FALSE(is_acknowledgement(other_model));
-    Bytes nak{'7', '5', 0x81};
-    append_sum_le(nak);
-    EXPECT_FALSE(is_acknowledgement(nak));
-    Bytes high_first{'7', '5', 0x01, 0x00, 0x6D};
-    EXPECT_FALSE(is_acknowledgement(high_first));
+    EXPECT_FALSE(is_acknowledgement(summed({'7', '4', 0x01})));           // another model
+    EXPECT_FALSE(is_acknowledgement(summed({'7', '5', 0x81})));           // a NAK
+    EXPECT_FALSE(is_acknowledgement(Bytes{'7', '5', 0x01, 0x00, 0x6D}));  // sum high byte first
     EXPECT_FALSE(is_acknowledgement(std::span(ack).first(4)));
 }
 
