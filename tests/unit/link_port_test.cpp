@@ -1,4 +1,5 @@
-// The virtual port: read time-outs, line speed and the output queue on the virtual clock.
+// The link's pieces: the virtual port's read time-outs and line speed on the virtual clock, the
+// packets, the step scripts and the progress window's text line.
 
 #include <gtest/gtest.h>
 
@@ -9,15 +10,6 @@
 
 namespace travex {
 namespace {
-
-class EchoPeer final : public PortPeer {
-public:
-    Bytes on_receive(std::span<const std::uint8_t> bytes) override {
-        received.insert(received.end(), bytes.begin(), bytes.end());
-        return Bytes(bytes.begin(), bytes.end());
-    }
-    Bytes received;
-};
 
 VirtualPortTiming at_rate(std::uint32_t bytes_per_second) {
     VirtualPortTiming timing;
@@ -89,19 +81,6 @@ TEST(LinkPackets, ChecksumIsA16BitSumHighByteFirstWithCarriesDropped) {
     broken[100] ^= 1;
     EXPECT_FALSE(link::checksum_matches(broken));
     EXPECT_FALSE(link::checksum_matches(Bytes{1}));
-}
-
-TEST(LinkPackets, CommandClassesAtTheirEdges) {
-    for (int c : {0x01, 0x21, 0x24, 0x27, 0x2B, 0x41, 0x42, 0x61, 0x63, 0x65, 0x6B, 0x81, 0x84}) {
-        EXPECT_EQ(link::command_class(static_cast<std::uint8_t>(c)), CommandClass::short_packet)
-            << c;
-    }
-    for (int c : {0x10, 0x11, 0x13, 0x19, 0x20, 0x30, 0x31}) {
-        EXPECT_EQ(link::command_class(static_cast<std::uint8_t>(c)), CommandClass::block) << c;
-    }
-    for (int c : {0x00, 0x12, 0x1A, 0x25, 0x26, 0x2C, 0x64, 0x6C, 0x80, 0x85, 0xFF}) {
-        EXPECT_EQ(link::command_class(static_cast<std::uint8_t>(c)), CommandClass::other) << c;
-    }
 }
 
 TEST(LinkScripts, EveryScriptAlternatesAndEndsWithinSixteenSteps) {

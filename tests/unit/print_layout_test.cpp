@@ -10,10 +10,83 @@
 
 #include "print/page_layout.h"
 #include "print/print_retries.h"
-#include "tests/unit/print_recording_surface.h"
+#include "print/print_surface.h"
 
 namespace travex::print {
 namespace {
+
+// A print surface that records what is drawn, with fixed font metrics.
+struct Drawn {
+    enum class Op { start_page, end_page, text, line, rectangle, bitmap };
+    Op op = Op::start_page;
+    PrintFont font = PrintFont::header;
+    int x = 0, y = 0, x1 = 0, y1 = 0;  // text and positions; line/rectangle ends; bitmap size
+    std::string text;
+};
+
+class RecordingSurface : public PrintSurface {
+public:
+    static constexpr int kHeaderHeight = 50;
+    static constexpr int kHeaderAdvance = 30;
+    static constexpr int kBodyHeight = 100;
+    static constexpr int kBodyAdvance = 60;
+
+    std::vector<Drawn> drawn;
+
+    int line_height(PrintFont font) override {
+        return font == PrintFont::header ? kHeaderHeight : kBodyHeight;
+    }
+    int text_width(PrintFont font, std::string_view text) override {
+        const int advance = font == PrintFont::header ? kHeaderAdvance : kBodyAdvance;
+        return static_cast<int>(text.size()) * advance;
+    }
+    void start_page() override {
+        drawn.push_back({Drawn::Op::start_page, PrintFont::header, 0, 0, 0, 0, {}});
+    }
+    void end_page() override {
+        drawn.push_back({Drawn::Op::end_page, PrintFont::header, 0, 0, 0, 0, {}});
+    }
+    void text(PrintFont font, int x, int y, std::string_view text) override {
+        drawn.push_back({Drawn::Op::text, font, x, y, 0, 0, std::string(text)});
+    }
+    void line(int x0, int y0, int x1, int y1) override {
+        drawn.push_back({Drawn::Op::line, PrintFont::header, x0, y0, x1, y1, {}});
+    }
+    void rectangle(int left, int top, int right, int bottom) override {
+        drawn.push_back({Drawn::Op::rectangle, PrintFont::header, left, top, right, bottom, {}});
+    }
+    void bitmap(const MonoBitmap&, int, int, int, int, int x, int y, int w, int h) override {
+        drawn.push_back({Drawn::Op::bitmap, PrintFont::header, x, y, w, h, {}});
+    }
+
+    // The calls of one kind, in order.
+    std::vector<Drawn> all(Drawn::Op op) const {
+        std::vector<Drawn> out;
+        for (const Drawn& d : drawn) {
+            if (d.op == op) {
+                out.push_back(d);
+            }
+        }
+        return out;
+    }
+    // The calls between the n-th start_page (from 0) and its end_page.
+    std::vector<Drawn> page(int n) const {
+        std::vector<Drawn> out;
+        int seen = -1;
+        bool inside = false;
+        for (const Drawn& d : drawn) {
+            if (d.op == Drawn::Op::start_page) {
+                inside = ++seen == n;
+            } else if (d.op == Drawn::Op::end_page) {
+                inside = false;
+            } else if (inside) {
+                out.push_back(d);
+            }
+        }
+        return out;
+    }
+    int pages() const { return static_cast<int>(all(Drawn::Op::start_page).size()); }
+};
 
 using Op = Drawn::Op;
 
