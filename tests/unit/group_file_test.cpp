@@ -9,11 +9,13 @@
 
 #include "base/le_bytes.h"
 #include "tests/unit/fault_file_system.h"
+#include "tests/unit/test_bytes.h"
 
 namespace travex::group {
 namespace {
 
 using testing::FaultFileSystem;
+using testing::pattern;
 
 // Answers the file-exists question from a script and remembers what it was asked.
 class ScriptedQuestion final : public FileQuestions {
@@ -56,14 +58,6 @@ Bytes group_of(const std::vector<std::pair<std::string, Bytes>>& members) {
     }
     out.resize(out.size() + 264, 0);
     return out;
-}
-
-Bytes pattern(std::size_t size, std::uint8_t seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
-    }
-    return bytes;
 }
 
 TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {

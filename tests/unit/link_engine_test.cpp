@@ -8,25 +8,19 @@
 #include "base/le_bytes.h"
 #include "link/link_engine.h"
 #include "link/virtual_port.h"
+#include "tests/unit/test_bytes.h"
 
 namespace travex {
 namespace {
 
 using link::LinkOperation;
 using Codes = std::vector<int>;
+using testing::concat;
 
 // Packets of the calculator and of the computer.
 const auto calc = [](std::uint8_t code) { return link::short_packet('7', '5', code); };
 const auto calc_block = [](const Bytes& body) { return link::block_packet('7', '5', body); };
 const auto pc = [](std::uint8_t code) { return link::short_packet('1', '1', code); };
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) {
-        out.insert(out.end(), p.begin(), p.end());
-    }
-    return out;
-}
 
 struct EngineRig : link::LinkEvents {
     explicit EngineRig(link::LinkSettings s = {})

@@ -18,11 +18,13 @@
 #include "settings/ini_profile_store.h"
 #include "slideshow/slide_show.h"
 #include "tests/unit/fault_file_system.h"
+#include "tests/unit/test_bytes.h"
 
 namespace travex {
 namespace {
 
 using testing::FaultFileSystem;
+using testing::pattern;
 
 class OverwriteEverything final : public FileQuestions {
 public:
@@ -31,14 +33,6 @@ public:
     void report(MessageId message) override { reported.push_back(message); }
     std::vector<MessageId> reported;
 };
-
-Bytes pattern(std::size_t size, std::uint8_t seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(seed + i * 13);
-    }
-    return bytes;
-}
 
 // A slide show of one blank page.
 Bytes slide_show() {
