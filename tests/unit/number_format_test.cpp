@@ -10,6 +10,8 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/unit/test_bytes.h"
+
 namespace {
 
 using travex::format_number;
