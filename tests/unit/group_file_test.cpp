@@ -206,73 +206,63 @@ TEST(GroupUnpack, RefusesNamesThatWouldLeaveTheFolderAndGoesOn) {
     }
 }
 
-TEST(GroupUnpack, DamagedRecordsKeepWhatWasWrittenAndReportTheDamage) {
-    Bytes past_end;
-    append_record(past_end, "cut", {1, 2, 3}, 264 + 50);
-    Bytes too_short;
-    append_record(too_short, "small", {}, 100);
-    Bytes huge;
-    append_record(huge, "huge", {}, 0xFFFFFFFFu);
+// What follows one good member: damaged records keep what was written before them and name the
+// damage. A record's length counts its own 264-byte head: 263 cannot be a record, 264 is an
+// empty member and 265 a member of one byte; a last record may reach the end of the group
+// exactly (the terminator is then missing) but not one byte beyond it.
+TEST(GroupUnpack, RecordsAtAndBeyondTheirLimits) {
+    const auto record = [](std::string_view name, const Bytes& bytes, std::uint32_t length) {
+        Bytes out;
+        append_record(out, name, bytes, length);
+        return out;
+    };
+    const auto terminated = [](Bytes b) {
+        b.resize(b.size() + 264, 0);
+        return b;
+    };
     Bytes unterminated_name;
     append_u32le(unterminated_name, 264);
     const Bytes name_bytes(260, 'n');  // appended, not resized: GCC 12 misreads the resize
     unterminated_name.insert(unterminated_name.end(), name_bytes.begin(), name_bytes.end());
-    const std::pair<const char*, Bytes> cases[] = {
-        // {what, what follows one good member}
-        {"record runs past the end", past_end}, {"record shorter than its head", too_short},
-        {"record length near 4 GiB", huge},     {"name without its zero", unterminated_name},
-        {"no terminator at all", {}},           {"terminator cut to two bytes", {0, 0}},
+    using Files = std::map<std::string, Bytes>;
+    const Files good = {{"/o/good", {5, 6}}};
+    // {what, what follows the good member, clean, files afterwards, words of the damage}
+    const std::tuple<const char*, Bytes, bool, Files, const char*> cases[] = {
+        {"runs past the end", record("cut", {1, 2, 3}, 264 + 50), false, good, "past the end"},
+        {"length near 4 GiB", record("huge", {}, 0xFFFFFFFFu), false, good, "past the end"},
+        {"name without its zero", unterminated_name, false, good, ""},
+        {"no terminator at all", {}, false, good, "terminating"},
+        {"terminator cut to two bytes", {0, 0}, false, good, ""},
+        {"one byte short of the head", terminated(record("m", {}, 263)), false, good, "264"},
+        {"exactly the head",
+         terminated(record("m", {}, 264)),
+         true,
+         {{"/o/good", {5, 6}}, {"/o/m", {}}},
+         ""},
+        {"one byte more than the head",
+         terminated(record("m", {7}, 265)),
+         true,
+         {{"/o/good", {5, 6}}, {"/o/m", {7}}},
+         ""},
+        {"last record reaches the end",
+         record("m", {1, 2, 3}, 267),
+         false,
+         {{"/o/good", {5, 6}}, {"/o/m", {1, 2, 3}}},
+         "terminating"},
+        {"last record one byte beyond", record("m", {1, 2, 3}, 268), false, good, "past the end"},
     };
-    for (const auto& [what, tail] : cases) {
+    for (const auto& [what, tail, clean, files, words] : cases) {
         FaultFileSystem fs;
         ScriptedQuestion never;
         Bytes group = {'6', 'g'};
         append_record(group, "good", {5, 6});
         group.insert(group.end(), tail.begin(), tail.end());
-        const UnpackOutcome outcome = unpack_group(fs, group, "/out", never);
-        EXPECT_EQ(outcome.end, UnpackEnd::damaged) << what;
-        EXPECT_FALSE(outcome.damage.empty()) << what;
-        EXPECT_FALSE(outcome.clean()) << what;
-        EXPECT_EQ(fs.files["/out/good"], (Bytes{5, 6})) << what;
-        EXPECT_EQ(fs.files.size(), 1u) << what;
-    }
-}
-
-// A record's length counts its own 264-byte head: 263 cannot be a record, 264 is an empty member
-// and 265 a member of one byte. At the end of the group, a record may end exactly before the
-// terminator but not one byte into it.
-TEST(GroupUnpack, RecordLengthsEitherSideOfTheHeadAndOfTheEnd) {
-    const std::tuple<const char*, std::uint32_t, Bytes, bool> cases[] = {
-        // {what, length, member bytes laid down, unpacks}
-        {"one byte short of the head", 263, {}, false},
-        {"exactly the head", 264, {}, true},
-        {"one byte more than the head", 265, {7}, true},
-    };
-    for (const auto& [what, length, bytes, unpacks] : cases) {
-        FaultFileSystem fs;
-        ScriptedQuestion never;
-        Bytes group = {'6', 'g'};
-        append_record(group, "m", bytes, length);
-        group.resize(group.size() + 264, 0);
         const UnpackOutcome outcome = unpack_group(fs, group, "/o", never);
-        EXPECT_EQ(outcome.clean(), unpacks) << what;
-        if (unpacks) {
-            EXPECT_EQ(fs.files["/o/m"], bytes) << what;
-        } else {
-            EXPECT_EQ(outcome.end, UnpackEnd::damaged) << what;
-            EXPECT_NE(outcome.damage.find("264"), std::string::npos) << what;
-            EXPECT_TRUE(fs.files.empty()) << what;
-        }
-    }
-    // The last record's length against the bytes left: all of them, and one more.
-    for (const std::uint32_t extra : {0u, 1u}) {
-        FaultFileSystem fs;
-        ScriptedQuestion never;
-        Bytes group = {'6', 'g'};
-        append_record(group, "m", {1, 2, 3}, 264 + 3 + extra);
-        const UnpackOutcome outcome = unpack_group(fs, group, "/o", never);
-        EXPECT_EQ(outcome.end, UnpackEnd::damaged) << extra;
-        EXPECT_EQ(fs.files.count("/o/m"), extra == 0 ? 1u : 0u) << extra;
+        EXPECT_EQ(outcome.clean(), clean) << what;
+        EXPECT_EQ(outcome.end, clean ? UnpackEnd::complete : UnpackEnd::damaged) << what;
+        EXPECT_EQ(outcome.damage.empty(), clean) << what;
+        EXPECT_NE(outcome.damage.find(words), std::string::npos) << what << ": " << outcome.damage;
+        EXPECT_EQ(fs.files, files) << what;
     }
 }
 
