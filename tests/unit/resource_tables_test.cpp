@@ -1,22 +1,60 @@
-
+// The resource tables: strings, messages, commands, toolbar buttons and window classes against
+// each other and against the resource script.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <map>
+#include <regex>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "base/message_id.h"
 #include "codec/charset.h"
 #include "frame/command_table.h"
 #include "frame/toolbar_buttons.h"
+#include "frame/window_classes.h"
 #include "link/link_engine.h"
-#include "resource_source.h"
 #include "resources/resource_text.h"
 #include "resources/string_table.h"
 #include "window/message_table.h"
 
 namespace travex {
 namespace {
+
+// The resource script and its ids, read from the source tree.
+std::string read_source_file(const std::string& relative) {
+    std::ifstream in(std::string(TRAVEX_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Every "#define NAME number" of resources/resource_ids.h.
+std::map<std::string, int> resource_ids() {
+    std::map<std::string, int> ids;
+    const std::string header = read_source_file("app/resources/resource_ids.h");
+    const std::regex define(R"(#define (\w+) (\d+))");
+    for (auto it = std::sregex_iterator(header.begin(), header.end(), define);
+         it != std::sregex_iterator(); ++it) {
+        ids[(*it)[1]] = std::stoi((*it)[2]);
+    }
+    return ids;
+}
+
+// The names that follow a pattern's first group in travex.rc, in file order.
+std::vector<std::string> rc_names(const std::string& pattern) {
+    std::vector<std::string> names;
+    const std::string rc = read_source_file("app/resources/travex.rc");
+    const std::regex re(pattern);
+    for (auto it = std::sregex_iterator(rc.begin(), rc.end(), re); it != std::sregex_iterator();
+         ++it) {
+        names.push_back((*it)[1]);
+    }
+    return names;
+}
 
 // Ids ascend (lookup relies on it), no text is empty or too long for a resource, and the
 // status bar (200-299) and hover labels (300-399) hold what their windows show.
@@ -118,9 +156,6 @@ TEST(MessageIds, MessagesDoNotShareTheirIdsWithOtherStrings) {
     }
 }
 
-using testing::rc_names;
-using testing::resource_ids;
-
 // Rows ascend without overlap (the lookup bisects them), every handled command has its help
 // text or is marked without, and a function-table command names a group that has a title.
 TEST(CommandTable, RowsAscendAndEveryHandledCommandHasItsTexts) {
@@ -211,6 +246,26 @@ TEST(ToolbarButtons, PressesIgnoredWhileTheirCommandCannotApply) {
     const ToolbarContext editing{true, true, true};
     for (int i = 0; i < 10; ++i) {
         EXPECT_FALSE(press_ignored(i, editing)) << i;
+    }
+}
+
+// The frame registers first; names are unique; exactly the MDI children carry an icon, and
+// each icon is one the resources hold.
+TEST(WindowClasses, UniqueNamesAndEveryIconIsOneTheResourcesHold) {
+    EXPECT_EQ(window_classes().front().name, kFrameClassName);
+    std::set<int> icons;
+    const auto ids = resource_ids();
+    for (const std::string& name : rc_names(R"((\w+) ICON)")) {
+        ASSERT_TRUE(ids.count(name)) << name;
+        icons.insert(ids.at(name));
+    }
+    std::set<std::string_view> names;
+    for (const WindowClass& c : window_classes()) {
+        EXPECT_TRUE(names.insert(c.name).second) << c.name;
+        EXPECT_TRUE(c.icon == 0 || icons.count(c.icon)) << c.name << " icon " << c.icon;
+        if (c.name != kFrameClassName) {
+            EXPECT_EQ(c.icon != 0, c.mdi_child) << c.name;
+        }
     }
 }
 
