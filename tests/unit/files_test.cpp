@@ -176,14 +176,13 @@ TEST(FilesReceivableTypes, ListsCountsAndVariableCodes) {
 }
 
 TEST(FilesFileKind, KindsOfNames) {
+    // clang-format off
     const std::pair<const char*, FileKind> cases[] = {
-        {"C:\\d\\x.y\\PROG.G4P", FileKind::program},
-        {"notes.TXT", FileKind::text},
-        {"shot.bmp", FileKind::bitmap},
-        {"SCREEN IMAGE12", FileKind::screen_image},
-        {"Screen ima", FileKind::none},
-        {"C:\\x.g6p\\noext", FileKind::none},
+        {"C:\\d\\x.y\\PROG.G4P", FileKind::program}, {"notes.TXT", FileKind::text},
+        {"shot.bmp", FileKind::bitmap}, {"SCREEN IMAGE12", FileKind::screen_image},
+        {"Screen ima", FileKind::none}, {"C:\\x.g6p\\noext", FileKind::none},
     };
+    // clang-format on
     for (const auto& [name, kind] : cases) {
         EXPECT_EQ(file_kind_of(name), kind) << name;
     }

@@ -204,17 +204,12 @@ TEST(SlideLayout, PagesFlowInRowsAndTheTopRowShiftsThemUp) {
 
 TEST(SlideScroll, StepsStopAtTheEndsAndJumpsStayWithinTheRows) {
     using enum ScrollRequest;
+    // clang-format off
     const std::tuple<int, ScrollRequest, int, std::optional<int>> cases[] = {
-        {0, line_up, 0, std::nullopt},
-        {0, page_up, 0, std::nullopt},
-        {2, page_up, 0, 1},
-        {2, line_down, 0, 3},
-        {4, line_down, 0, std::nullopt},
-        {4, page_down, 0, std::nullopt},
-        {1, thumb, 9, 4},
-        {1, thumb, -2, 0},
-        {1, bottom, 0, 4},
-        {1, other, 0, std::nullopt}};
+        {0, line_up, 0, std::nullopt}, {0, page_up, 0, std::nullopt}, {2, page_up, 0, 1},
+        {2, line_down, 0, 3}, {4, line_down, 0, std::nullopt}, {4, page_down, 0, std::nullopt},
+        {1, thumb, 9, 4}, {1, thumb, -2, 0}, {1, bottom, 0, 4}, {1, other, 0, std::nullopt}};
+    // clang-format on
     for (const auto& [row, request, position, expected] : cases) {
         EXPECT_EQ(scrolled_row(row, 5, request, position), expected) << row << " " << position;
     }
