@@ -21,17 +21,6 @@ std::size_t index_of(std::string_view fixed_text) {
     return 0;
 }
 
-std::size_t index_of(AboutTextSource source) {
-    const auto texts = about_texts();
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (texts[i].source == source) {
-            return i;
-        }
-    }
-    ADD_FAILURE() << "a source is not written on the picture";
-    return 0;
-}
-
 // A face that draws every character `per_height` of the cell height wide.
 auto face(std::string_view text, double per_height) {
     return [text, per_height](int height) {
@@ -45,9 +34,6 @@ TEST(AboutFit, EachTextReachesOnlyToTheNextOnItsLine) {
     EXPECT_EQ(about_text_room(texts, index_of("Software")), 300 - kAboutTextGap - 160);
     // "TRAVEX" sits above "RQ-7310": their cells touch by a few pixels, which is no shared line.
     EXPECT_EQ(about_text_room(texts, index_of("TRAVEX")), kAboutWidth - 160);
-    EXPECT_EQ(about_text_room(texts, index_of("RQ-7310")), kAboutWidth - 300);
-    EXPECT_EQ(about_text_room(texts, index_of(AboutTextSource::version)), kAboutWidth - 340);
-    EXPECT_EQ(about_text_room(texts, index_of(AboutTextSource::legal_notice)), kAboutWidth - 120);
 }
 
 TEST(AboutFit, AWiderFaceIsMadeSmallerUntilItFits) {
