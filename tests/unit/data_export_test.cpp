@@ -9,37 +9,21 @@
 
 #include "base/bytes.h"
 #include "codec/text_limits.h"
+#include "tests/unit/test_bytes.h"
 
 namespace {
 
 using travex::Bytes;
 using travex::DataType;
+using travex::testing::bcd_number;
+using travex::testing::concat;
 
 const std::string kMinus = "\x9A";
 
-// A 9-byte number: exponent, flag nibble, mantissa digits.
-Bytes num(int exponent, int flags, const std::string& digits) {
-    const int code = exponent < 0 ? exponent + 1000 : exponent;
-    Bytes n(9, 0);
-    n[0] = static_cast<std::uint8_t>(((code / 100) << 4) | ((code / 10) % 10));
-    n[1] = static_cast<std::uint8_t>(((code % 10) << 4) | flags);
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        n[2 + i / 2] |= static_cast<std::uint8_t>((digits[i] - '0') << (i % 2 == 0 ? 4 : 0));
-    }
-    return n;
-}
-
 // Small integers -9..9; extra_flags 4 marks the first part of a complex pair.
 Bytes small(int value, int extra_flags = 0) {
-    return num(0, (value < 0 ? 1 : 0) | extra_flags, std::to_string(value < 0 ? -value : value));
-}
-
-Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& part : parts) {
-        out.insert(out.end(), part.begin(), part.end());
-    }
-    return out;
+    return bcd_number(0, (value < 0 ? 1 : 0) | extra_flags,
+                      std::to_string(value < 0 ? -value : value));
 }
 
 Bytes u16(int value) {
@@ -48,12 +32,12 @@ Bytes u16(int value) {
 
 // A list body: variable code, unused byte, count, kind (2: complex), then the numbers given.
 Bytes list_body(int code, int count, int kind, std::initializer_list<Bytes> values) {
-    return cat({u16(code), {0}, u16(count), u16(kind), cat(values)});
+    return concat({u16(code), {0}, u16(count), u16(kind), concat(values)});
 }
 
 // A 15-byte list header of a list database: code at 8, count at 11, kind at 13.
 Bytes database_list(int code, int count, int kind) {
-    return cat({Bytes(8, 0xEE), u16(code), {0xEE}, u16(count), u16(kind)});
+    return concat({Bytes(8, 0xEE), u16(code), {0xEE}, u16(count), u16(kind)});
 }
 
 // A 2 x 3 matrix holding 1 2 3 / 4 5 6: laid out as a list whose two fields are the columns and
@@ -66,23 +50,23 @@ Bytes matrix_body() {
 Bytes window_block(std::size_t slots) {
     Bytes body;
     for (std::size_t s = 0; s < slots; ++s) {
-        body = cat({body, num(s < 10 ? 0 : 1, 0, std::to_string(s))});
+        body = concat({body, bcd_number(s < 10 ? 0 : 1, 0, std::to_string(s))});
     }
     return body;
 }
 
 // The list database L_Data1 holding L1 = 1, -2 and the complex L2 = 3+4i.
 Bytes database_body() {
-    return cat({u16(0x0D30), database_list(0x0810, 2, 0), small(1), small(-2),
-                database_list(0x0811, 1, 2), small(3, 4), small(4)});
+    return concat({u16(0x0D30), database_list(0x0810, 2, 0), small(1), small(-2),
+                   database_list(0x0811, 1, 2), small(3, 4), small(4)});
 }
 
 // A = 3+4i, B = 0+0i, C = 5-2i without the complex flag, D = -i, then 4..9, 0.. as reals.
 Bytes variables_body() {
-    Bytes body = cat({small(3, 4), small(4), small(0, 4), small(0), small(5), small(-2),
-                      small(0, 4), small(-1)});
+    Bytes body = concat({small(3, 4), small(4), small(0, 4), small(0), small(5), small(-2),
+                         small(0, 4), small(-1)});
     for (int v = 4; v < 27; ++v) {
-        body = cat({body, small(v % 10), small(0)});
+        body = concat({body, small(v % 10), small(0)});
     }
     return body;
 }
@@ -94,7 +78,7 @@ Bytes first(const Bytes& body, std::size_t n) {
 TEST(DataExport, ListsAndMatrices) {
     // clang-format off
     const std::tuple<DataType, Bytes, std::string> cases[] = {
-        {DataType::list, list_body(0x0810, 3, 0, {small(1), small(-2), num(0, 0, "35")}),
+        {DataType::list, list_body(0x0810, 3, 0, {small(1), small(-2), bcd_number(0, 0, "35")}),
          ";L1\r\n\r\n1\r\n" + kMinus + "2\r\n3.5\r\n"},
         // 3+4i, 0+0i, i, 5+0i and an element without the complex flag.
         {DataType::list, list_body(0x0811, 5, 2, {small(3, 4), small(4), small(0, 4), small(0),

@@ -12,6 +12,7 @@
 #include "editor/edit_text.h"
 #include "editor/editor_document.h"
 #include "fault_file_system.h"
+#include "tests/unit/token_bytes.h"
 
 namespace {
 
@@ -32,25 +33,6 @@ std::string header(const std::string& digit_letter, const std::string& name = ""
     std::string h = digit_letter + name + zeros(11 - name.size()) + title;
     h.resize(54, '\0');
     return h;
-}
-
-// Token bytes of every token that has a text, each on its own line.
-std::string every_token_on_its_own_line() {
-    std::string tokens;
-    for (const travex::TokenTable& table : travex::token_tables()) {
-        for (std::size_t i = 0; i < table.entries.size(); ++i) {
-            if (table.entries[i].empty()) {
-                continue;
-            }
-            const std::uint16_t code = table.code_of(i);
-            tokens.push_back(static_cast<char>(code & 0xFF));
-            if (!table.one_byte()) {
-                tokens.push_back(static_cast<char>(code >> 8));
-            }
-            tokens.push_back('\xFD');
-        }
-    }
-    return tokens;
 }
 
 // A text written on another system, saved as a program, keeps the lines it showed.
@@ -126,8 +108,11 @@ TEST(EditorDocumentSave, ProgramThatCouldNotOpenWholeIsNotWritten) {
 }
 
 TEST(EditorDocumentRoundTrip, EveryTokenSurvivesLoadEditBoxAndSave) {
-    const std::string file =
-        header("6p", "ALLTOKEN", "Every token") + every_token_on_its_own_line() + "\xFF";
+    std::string every_token_line;  // every token that has a text, each on its own line
+    for (const std::uint16_t code : travex::testing::codes_with_text()) {
+        every_token_line += travex::testing::token_bytes(code) + "\xFD";
+    }
+    const std::string file = header("6p", "ALLTOKEN", "Every token") + every_token_line + "\xFF";
     FaultFileSystem fs;
     fs.put("all.g6p", to_bytes(file));
     const auto loaded = load_editor_file(fs, "all.g6p");

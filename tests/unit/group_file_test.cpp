@@ -1,4 +1,3 @@
-#include "files/group_file.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +7,16 @@
 #include <vector>
 
 #include "base/le_bytes.h"
+#include "files/group_choice.h"
+#include "files/group_file.h"
 #include "tests/unit/fault_file_system.h"
+#include "tests/unit/test_bytes.h"
 
 namespace travex::group {
 namespace {
 
 using testing::FaultFileSystem;
+using testing::pattern;
 
 // Answers the file-exists question from a script and remembers what it was asked.
 class ScriptedQuestion final : public FileQuestions {
@@ -56,14 +59,6 @@ Bytes group_of(const std::vector<std::pair<std::string, Bytes>>& members) {
     }
     out.resize(out.size() + 264, 0);
     return out;
-}
-
-Bytes pattern(std::size_t size, std::uint8_t seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
-    }
-    return bytes;
 }
 
 TEST(GroupWrite, LaysOutNameCharactersRecordsAndTerminator) {
@@ -211,77 +206,67 @@ TEST(GroupUnpack, RefusesNamesThatWouldLeaveTheFolderAndGoesOn) {
     }
 }
 
-TEST(GroupUnpack, DamagedRecordsKeepWhatWasWrittenAndReportTheDamage) {
-    Bytes past_end;
-    append_record(past_end, "cut", {1, 2, 3}, 264 + 50);
-    Bytes too_short;
-    append_record(too_short, "small", {}, 100);
-    Bytes huge;
-    append_record(huge, "huge", {}, 0xFFFFFFFFu);
+// What follows one good member: damaged records keep what was written before them and name the
+// damage. A record's length counts its own 264-byte head: 263 cannot be a record, 264 is an
+// empty member and 265 a member of one byte; a last record may reach the end of the group
+// exactly (the terminator is then missing) but not one byte beyond it.
+TEST(GroupUnpack, RecordsAtAndBeyondTheirLimits) {
+    const auto record = [](std::string_view name, const Bytes& bytes, std::uint32_t length) {
+        Bytes out;
+        append_record(out, name, bytes, length);
+        return out;
+    };
+    const auto terminated = [](Bytes b) {
+        b.resize(b.size() + 264, 0);
+        return b;
+    };
     Bytes unterminated_name;
     append_u32le(unterminated_name, 264);
     const Bytes name_bytes(260, 'n');  // appended, not resized: GCC 12 misreads the resize
     unterminated_name.insert(unterminated_name.end(), name_bytes.begin(), name_bytes.end());
-    const std::pair<const char*, Bytes> cases[] = {
-        // {what, what follows one good member}
-        {"record runs past the end", past_end}, {"record shorter than its head", too_short},
-        {"record length near 4 GiB", huge},     {"name without its zero", unterminated_name},
-        {"no terminator at all", {}},           {"terminator cut to two bytes", {0, 0}},
+    using Files = std::map<std::string, Bytes>;
+    const Files good = {{"/o/good", {5, 6}}};
+    // {what, what follows the good member, clean, files afterwards, words of the damage}
+    const std::tuple<const char*, Bytes, bool, Files, const char*> cases[] = {
+        {"runs past the end", record("cut", {1, 2, 3}, 264 + 50), false, good, "past the end"},
+        {"length near 4 GiB", record("huge", {}, 0xFFFFFFFFu), false, good, "past the end"},
+        {"name without its zero", unterminated_name, false, good, ""},
+        {"no terminator at all", {}, false, good, "terminating"},
+        {"terminator cut to two bytes", {0, 0}, false, good, ""},
+        {"one byte short of the head", terminated(record("m", {}, 263)), false, good, "264"},
+        {"exactly the head",
+         terminated(record("m", {}, 264)),
+         true,
+         {{"/o/good", {5, 6}}, {"/o/m", {}}},
+         ""},
+        {"one byte more than the head",
+         terminated(record("m", {7}, 265)),
+         true,
+         {{"/o/good", {5, 6}}, {"/o/m", {7}}},
+         ""},
+        {"last record reaches the end",
+         record("m", {1, 2, 3}, 267),
+         false,
+         {{"/o/good", {5, 6}}, {"/o/m", {1, 2, 3}}},
+         "terminating"},
+        {"last record one byte beyond", record("m", {1, 2, 3}, 268), false, good, "past the end"},
     };
-    for (const auto& [what, tail] : cases) {
+    for (const auto& [what, tail, clean, files, words] : cases) {
         FaultFileSystem fs;
         ScriptedQuestion never;
         Bytes group = {'6', 'g'};
         append_record(group, "good", {5, 6});
         group.insert(group.end(), tail.begin(), tail.end());
-        const UnpackOutcome outcome = unpack_group(fs, group, "/out", never);
-        EXPECT_EQ(outcome.end, UnpackEnd::damaged) << what;
-        EXPECT_FALSE(outcome.damage.empty()) << what;
-        EXPECT_FALSE(outcome.clean()) << what;
-        EXPECT_EQ(fs.files["/out/good"], (Bytes{5, 6})) << what;
-        EXPECT_EQ(fs.files.size(), 1u) << what;
+        const UnpackOutcome outcome = unpack_group(fs, group, "/o", never);
+        EXPECT_EQ(outcome.clean(), clean) << what;
+        EXPECT_EQ(outcome.end, clean ? UnpackEnd::complete : UnpackEnd::damaged) << what;
+        EXPECT_EQ(outcome.damage.empty(), clean) << what;
+        EXPECT_NE(outcome.damage.find(words), std::string::npos) << what << ": " << outcome.damage;
+        EXPECT_EQ(fs.files, files) << what;
     }
 }
 
-// A record's length counts its own 264-byte head: 263 cannot be a record, 264 is an empty member
-// and 265 a member of one byte. At the end of the group, a record may end exactly before the
-// terminator but not one byte into it.
-TEST(GroupUnpack, RecordLengthsEitherSideOfTheHeadAndOfTheEnd) {
-    const std::tuple<const char*, std::uint32_t, Bytes, bool> cases[] = {
-        // {what, length, member bytes laid down, unpacks}
-        {"one byte short of the head", 263, {}, false},
-        {"exactly the head", 264, {}, true},
-        {"one byte more than the head", 265, {7}, true},
-    };
-    for (const auto& [what, length, bytes, unpacks] : cases) {
-        FaultFileSystem fs;
-        ScriptedQuestion never;
-        Bytes group = {'6', 'g'};
-        append_record(group, "m", bytes, length);
-        group.resize(group.size() + 264, 0);
-        const UnpackOutcome outcome = unpack_group(fs, group, "/o", never);
-        EXPECT_EQ(outcome.clean(), unpacks) << what;
-        if (unpacks) {
-            EXPECT_EQ(fs.files["/o/m"], bytes) << what;
-        } else {
-            EXPECT_EQ(outcome.end, UnpackEnd::damaged) << what;
-            EXPECT_NE(outcome.damage.find("264"), std::string::npos) << what;
-            EXPECT_TRUE(fs.files.empty()) << what;
-        }
-    }
-    // The last record's length against the bytes left: all of them, and one more.
-    for (const std::uint32_t extra : {0u, 1u}) {
-        FaultFileSystem fs;
-        ScriptedQuestion never;
-        Bytes group = {'6', 'g'};
-        append_record(group, "m", {1, 2, 3}, 264 + 3 + extra);
-        const UnpackOutcome outcome = unpack_group(fs, group, "/o", never);
-        EXPECT_EQ(outcome.end, UnpackEnd::damaged) << extra;
-        EXPECT_EQ(fs.files.count("/o/m"), extra == 0 ? 1u : 0u) << extra;
-    }
-}
-
-TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
+TEST(GroupUnpack, StopsOnLongTargetPathsUncreatableFilesAndTooLittleSpace) {
     const Bytes group = group_of({{"a", {1}}, {std::string(200, 'n'), {2}}, {"c", {3}}});
     {
         FaultFileSystem fs;
@@ -303,10 +288,7 @@ TEST(GroupUnpack, StopsOnLongTargetPathsAndFilesThatCannotBeCreated) {
         EXPECT_EQ(fs.files.size(), 1u);
         EXPECT_EQ(fs.files.count("/o/c"), 0u);
     }
-}
-
-TEST(GroupUnpack, NeedsTheGroupSizeFreeInTheFolder) {
-    const Bytes group = group_of({{"a", pattern(1000, 1)}});
+    // The group's size must be free in the folder.
     FaultFileSystem fs;
     ScriptedQuestion never;
     fs.free_bytes = group.size() - 1;
@@ -315,6 +297,30 @@ TEST(GroupUnpack, NeedsTheGroupSizeFreeInTheFolder) {
     fs.free_bytes = group.size();
     EXPECT_TRUE(unpack_group(fs, group, "C:\\out", never).clean());
     EXPECT_EQ(fs.files.count("C:\\out\\a"), 1u);
+}
+
+TEST(GroupChoice, ChosenFilesTakeTheShownFolder) {
+    EXPECT_EQ(chosen_path("C:\\Data", "Prog.g6p"), "C:\\Data\\Prog.g6p");
+    EXPECT_EQ(chosen_path("Z:\\tmp\\", "a.g6l"), "Z:\\tmp\\a.g6l");
+    // A typed full path is taken as it stands.
+    EXPECT_EQ(chosen_path("C:\\Data", "D:\\x\\b.g6p"), "D:\\x\\b.g6p");
+    EXPECT_EQ(chosen_path("C:\\Data", "\\x\\b.g6p"), "\\x\\b.g6p");
+    EXPECT_EQ(listed_path("C:\\Data", "Prog.G6P"), "c:\\data\\prog.g6p");
+}
+
+TEST(GroupChoice, SelectionOrderDoesNotChangeTheGroupOrder) {
+    // Chosen in either order, with the same file twice: one entry each, sorted by path.
+    const char* names[][3] = {{"Zed.g6p", "alpha.g6p", "ZED.G6P"},
+                              {"alpha.g6p", "ZED.g6p", "zed.g6p"}};
+    for (const auto& order : names) {
+        Selection selection;
+        for (const char* name : order) {
+            selection.add(listed_path("C:\\Work", name));
+        }
+        ASSERT_EQ(selection.entries().size(), 2u);
+        EXPECT_EQ(selection.entries()[0].key, "c:\\work\\alpha.g6p");
+        EXPECT_EQ(selection.entries()[1].key, "c:\\work\\zed.g6p");
+    }
 }
 
 }  // namespace

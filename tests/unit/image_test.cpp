@@ -52,8 +52,6 @@ TEST(PictureFile, HeaderExtensionAndExactSizeDecide) {
             message)
             << digit << letter << " " << band_length << "+" << extra;
     }
-    EXPECT_EQ(picture_file_size(132), 1073u);
-    EXPECT_EQ(picture_file_size(96), 817u);
     for (const std::size_t size : {std::size_t{1072}, std::size_t{54}}) {
         Bytes cut = picture_bytes('6', 'i', 127);
         cut.resize(size);

@@ -8,30 +8,19 @@
 #include "base/le_bytes.h"
 #include "link/link_engine.h"
 #include "link/virtual_port.h"
+#include "tests/unit/test_bytes.h"
 
 namespace travex {
 namespace {
 
 using link::LinkOperation;
 using Codes = std::vector<int>;
+using testing::concat;
 
-Bytes calc(std::uint8_t code) {
-    return link::short_packet('7', '5', code);
-}
-Bytes calc_block(const Bytes& body) {
-    return link::block_packet('7', '5', body);
-}
-Bytes pc(std::uint8_t code) {
-    return link::short_packet('1', '1', code);
-}
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) {
-        out.insert(out.end(), p.begin(), p.end());
-    }
-    return out;
-}
+// Packets of the calculator and of the computer.
+const auto calc = [](std::uint8_t code) { return link::short_packet('7', '5', code); };
+const auto calc_block = [](const Bytes& body) { return link::block_packet('7', '5', body); };
+const auto pc = [](std::uint8_t code) { return link::short_packet('1', '1', code); };
 
 struct EngineRig : link::LinkEvents {
     explicit EngineRig(link::LinkSettings s = {})
@@ -224,22 +213,16 @@ void fetch_list(EngineRig& rig, std::string_view echo, const Bytes& list) {
     rig.answer(calc_block(list), 2);
 }
 
-// Runs the hello and the three directory lists with the given list replies.
-void fetch_directory(EngineRig& rig, const std::array<Bytes, 3>& lists) {
-    ASSERT_EQ(rig.engine.start_operation(LinkOperation::receive), 0);
-    rig.tick();
-    rig.answer(calc(0x01), 1);
-    const char* names[] = {"SOLVE EQU", "PROGRAM", "ANIME"};
-    for (std::size_t i = 0; i < 3; ++i) {
-        fetch_list(rig, names[i], lists[i]);
-    }
-}
-
 // Drives a named item receive up to its 0x15 block step.
 void item_receive_to_block(EngineRig& rig, const link::ItemName& requested, bool with_name,
                            std::uint32_t announced = 0) {
     rig.close_dialog_on_directory = false;
-    fetch_directory(rig, {Bytes{0}, Bytes{0}, Bytes{0}});
+    ASSERT_EQ(rig.engine.start_operation(LinkOperation::receive), 0);
+    rig.tick();
+    rig.answer(calc(0x01), 1);
+    for (const char* list : {"SOLVE EQU", "PROGRAM", "ANIME"}) {  // three empty lists
+        fetch_list(rig, list, Bytes{0});
+    }
     rig.engine.set_operation(LinkOperation::receive_items);
     rig.engine.run_named_item_receive(link::make_name("PROGRAM"), requested, with_name);
     rig.written();

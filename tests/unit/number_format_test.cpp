@@ -10,26 +10,23 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/unit/test_bytes.h"
+
 namespace {
 
 using travex::format_number;
 using Number = std::array<std::uint8_t, travex::kNumberBytes>;
 
+// A number from its exponent, flag nibble and mantissa digits.
+Number make(int exponent, int flags, const std::string& digits) {
+    const travex::Bytes n = travex::testing::bcd_number(exponent, flags, digits);
+    Number out;
+    std::copy(n.begin(), n.end(), out.begin());
+    return out;
+}
+
 const std::string kMinus = "\x9A";
 const std::string kPair = " \xB8 ";
-
-// A number from its exponent (stored as a code 0..999: -1 is 999), flag nibble and mantissa
-// digits.
-Number make(int exponent, int flags, const std::string& digits) {
-    const int code = exponent < 0 ? exponent + 1000 : exponent;
-    Number n{};
-    n[0] = static_cast<std::uint8_t>(((code / 100) << 4) | ((code / 10) % 10));
-    n[1] = static_cast<std::uint8_t>(((code % 10) << 4) | flags);
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        n[2 + i / 2] |= static_cast<std::uint8_t>((digits[i] - '0') << (i % 2 == 0 ? 4 : 0));
-    }
-    return n;
-}
 
 std::string text_of(const Number& n, int mode = 0) {
     std::string text;

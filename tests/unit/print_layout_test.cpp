@@ -1,14 +1,92 @@
-#include "print/page_layout.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "tests/unit/print_recording_surface.h"
+#include "print/page_layout.h"
+#include "print/print_retries.h"
+#include "print/print_surface.h"
 
 namespace travex::print {
 namespace {
+
+// A print surface that records what is drawn, with fixed font metrics.
+struct Drawn {
+    enum class Op { start_page, end_page, text, line, rectangle, bitmap };
+    Op op = Op::start_page;
+    PrintFont font = PrintFont::header;
+    int x = 0, y = 0, x1 = 0, y1 = 0;  // text and positions; line/rectangle ends; bitmap size
+    std::string text;
+};
+
+class RecordingSurface : public PrintSurface {
+public:
+    static constexpr int kHeaderHeight = 50;
+    static constexpr int kHeaderAdvance = 30;
+    static constexpr int kBodyHeight = 100;
+    static constexpr int kBodyAdvance = 60;
+
+    std::vector<Drawn> drawn;
+
+    int line_height(PrintFont font) override {
+        return font == PrintFont::header ? kHeaderHeight : kBodyHeight;
+    }
+    int text_width(PrintFont font, std::string_view text) override {
+        const int advance = font == PrintFont::header ? kHeaderAdvance : kBodyAdvance;
+        return static_cast<int>(text.size()) * advance;
+    }
+    void start_page() override {
+        drawn.push_back({Drawn::Op::start_page, PrintFont::header, 0, 0, 0, 0, {}});
+    }
+    void end_page() override {
+        drawn.push_back({Drawn::Op::end_page, PrintFont::header, 0, 0, 0, 0, {}});
+    }
+    void text(PrintFont font, int x, int y, std::string_view text) override {
+        drawn.push_back({Drawn::Op::text, font, x, y, 0, 0, std::string(text)});
+    }
+    void line(int x0, int y0, int x1, int y1) override {
+        drawn.push_back({Drawn::Op::line, PrintFont::header, x0, y0, x1, y1, {}});
+    }
+    void rectangle(int left, int top, int right, int bottom) override {
+        drawn.push_back({Drawn::Op::rectangle, PrintFont::header, left, top, right, bottom, {}});
+    }
+    void bitmap(const MonoBitmap&, int, int, int, int, int x, int y, int w, int h) override {
+        drawn.push_back({Drawn::Op::bitmap, PrintFont::header, x, y, w, h, {}});
+    }
+
+    // The calls of one kind, in order.
+    std::vector<Drawn> all(Drawn::Op op) const {
+        std::vector<Drawn> out;
+        for (const Drawn& d : drawn) {
+            if (d.op == op) {
+                out.push_back(d);
+            }
+        }
+        return out;
+    }
+    // The calls between the n-th start_page (from 0) and its end_page.
+    std::vector<Drawn> page(int n) const {
+        std::vector<Drawn> out;
+        int seen = -1;
+        bool inside = false;
+        for (const Drawn& d : drawn) {
+            if (d.op == Drawn::Op::start_page) {
+                inside = ++seen == n;
+            } else if (d.op == Drawn::Op::end_page) {
+                inside = false;
+            } else if (inside) {
+                out.push_back(d);
+            }
+        }
+        return out;
+    }
+    int pages() const { return static_cast<int>(all(Drawn::Op::start_page).size()); }
+};
 
 using Op = Drawn::Op;
 
@@ -32,24 +110,20 @@ void expect_header(const std::vector<Drawn>& page_calls, const std::string& type
                    const std::string& name, const std::string& title) {
     const auto header = texts_of(page_calls, PrintFont::header);
     ASSERT_GE(header.size(), 3u);
-    EXPECT_EQ(header[0].text, ";FILE TYPE  :  " + type);
-    EXPECT_EQ(header[1].text, ";FILE NAME  :  " + name);
-    EXPECT_EQ(header[2].text, ";TITLE      :  " + title);
-    EXPECT_EQ(header[0].x, kM);
-    EXPECT_EQ(header[0].y, kM);
-    EXPECT_EQ(header[1].y, kM + 50);
-    EXPECT_EQ(header[2].y, kM + 100);
-    int rules = 0;
+    const std::string lines[] = {";FILE TYPE  :  " + type, ";FILE NAME  :  " + name,
+                                 ";TITLE      :  " + title};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(header[i].text, lines[i]);
+        EXPECT_EQ(std::pair(header[i].x, header[i].y), std::pair(kM, kM + 50 * i));
+    }
+    // One rule under the header, across the page between the margins.
+    std::vector<std::array<int, 4>> rules;
     for (const Drawn& d : page_calls) {
         if (d.op == Op::line) {
-            ++rules;
-            EXPECT_EQ(d.x, kM);
-            EXPECT_EQ(d.y, kM + 25 + 150);
-            EXPECT_EQ(d.x1, 5100 - kM);
-            EXPECT_EQ(d.y1, kM + 25 + 150);
+            rules.push_back({d.x, d.y, d.x1, d.y1});
         }
     }
-    EXPECT_EQ(rules, 1);
+    EXPECT_EQ(rules, (std::vector<std::array<int, 4>>{{kM, kM + 175, 5100 - kM, kM + 175}}));
 }
 
 // Lines at 600, 700, ...; a line at y >= 6300 goes to the next page: 57 lines a page. The
@@ -151,13 +225,10 @@ TEST(PrintSlides, ARowThatWouldNotFitStartsANewPageWithTheHeader) {
     ASSERT_EQ(second.size(), 3u + 4u);
     EXPECT_EQ(second[3].text, "No.13");
     EXPECT_EQ(second[3].y, kBodyStart + 746 - 150);
-}
-
-TEST(PrintSlides, AFullLastPageEndsTheJobWithoutAnEmptyPage) {
-    std::vector<std::uint8_t> storage;
-    RecordingSurface surface;
-    ASSERT_TRUE(print_slides(surface, {5100, 3000, 600, 600, 96}, slides_of(12, storage)));
-    EXPECT_EQ(surface.pages(), 1);
+    // A full last page ends the job without an empty page.
+    RecordingSurface full;
+    ASSERT_TRUE(print_slides(full, page, slides_of(12, storage)));
+    EXPECT_EQ(full.pages(), 1);
 }
 
 TEST(PrintSlides, OneHundredAndOneSlidesPrintTheFirstHundred) {
@@ -193,6 +264,32 @@ TEST(MonoBitmapPixels, BottomUpRowsWithTheLeftmostPixelInTheHighBit) {
     EXPECT_FALSE(bitmap.dark(0, -1));
     const MonoBitmap short_rows{3, 4, rows};
     EXPECT_FALSE(short_rows.dark(0, 0));  // rows past the data read as light
+}
+
+TEST(PrintRetries, AnAttemptThatFailsThreeTimesIsRunAFourthTimeAndThatOneCounts) {
+    int runs = 0;
+    const RetryOutcome outcome = run_with_retries([&] {
+        if (++runs <= 3) {
+            throw std::bad_alloc();
+        }
+    });
+    EXPECT_EQ(outcome.attempts, 4);
+    EXPECT_TRUE(outcome.completed);
+    EXPECT_EQ(runs, 4);
+}
+
+TEST(PrintRetries, AnAttemptThatAlwaysFailsStopsAfterThreeRetriesWhateverItThrows) {
+    int runs = 0;
+    const RetryOutcome outcome = run_with_retries([&] {
+        ++runs;
+        if (runs % 2 == 0) {
+            throw std::runtime_error("printer driver fault");
+        }
+        throw 42;  // not even an exception class
+    });
+    EXPECT_EQ(outcome.attempts, 4);
+    EXPECT_FALSE(outcome.completed);
+    EXPECT_EQ(runs, 4);
 }
 
 }  // namespace

@@ -14,16 +14,14 @@
 #include "editor/editor_document.h"
 #include "fault_file_system.h"
 #include "files/program_lines.h"
+#include "tests/unit/token_bytes.h"
 
 namespace travex {
 namespace {
 
-using testing::FaultFileSystem;
+using testing::detok;
 
-std::string text_of(std::string_view tokens) {
-    return detokenize(
-        std::span(reinterpret_cast<const std::uint8_t*>(tokens.data()), tokens.size()));
-}
+using testing::FaultFileSystem;
 
 // Token sequences whose text tokenizes into other tokens: the greedy match reads across the
 // boundary of two tokens. The line, and every pair of neighbouring two-byte table
@@ -31,34 +29,17 @@ std::string text_of(std::string_view tokens) {
 std::vector<std::string> drifting_lines() {
     std::vector<std::string> out = {"\x0C\x11\x0A\x1A\x0A\x5D"};
     std::string previous;
-    for (const TokenTable& table : token_tables()) {
-        if (table.one_byte()) {
-            continue;
-        }
-        for (std::size_t i = 0; i < table.entries.size(); ++i) {
-            const std::uint16_t code = table.code_of(i);
-            const std::string token = {static_cast<char>(code & 0xFF),
-                                       static_cast<char>(code >> 8)};
-            if (text_of(token).empty()) {
-                continue;
-            }
+    for (const std::uint16_t code : testing::codes_with_text()) {
+        const std::string token = testing::token_bytes(code);
+        if (token.size() == 2) {
             const std::string pair = previous + token;
-            if (!previous.empty() && tokenize(text_of(pair)) != pair) {
+            if (!previous.empty() && tokenize(detok(pair)) != pair) {
                 out.push_back(pair);
             }
             previous = token;
         }
     }
     return out;
-}
-
-std::uint8_t some_prefix() {
-    for (const TokenTable& table : token_tables()) {
-        if (!table.one_byte()) {
-            return table.prefix;
-        }
-    }
-    return 0;
 }
 
 std::string header(const std::string& name) {
@@ -113,12 +94,12 @@ TEST(ProgramLines, UnchangedLinesKeepTheirBytesWhenAnotherLineIsEdited) {
 
 TEST(ProgramLines, AnEditedLineIsTokenizedAndTheOthersKeptInTheirPlaces) {
     const std::string drift = "\x0C\x11\x0A\x1A\x0A\x5D";
-    const std::string t = text_of(drift);
+    const std::string t = detok(drift);
     ASSERT_NE(tokenize(t), drift);
     const std::string body = drift + "\xFD" + "X\xFD" + drift;
     const ProgramLines lines = ProgramLines::from_tokens(body);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines.tokens_for(text_of(body)), body);
+    EXPECT_EQ(lines.tokens_for(detok(body)), body);
     // A changed line is tokenized, the others keep their bytes, also when moved.
     EXPECT_EQ(lines.tokens_for(t + "\r\nY\r\n" + t), drift + "\xFD" + "Y\xFD" + drift);
     EXPECT_EQ(lines.tokens_for("X\r\n" + t), "X\xFD" + drift);
@@ -131,11 +112,12 @@ TEST(ProgramLines, AnEditedLineIsTokenizedAndTheOthersKeptInTheirPlaces) {
 
 TEST(ProgramLines, LineBreaksInsideTwoByteTokensAndTheEndOfTheProgram) {
     // 0xFD as the index byte of a two-byte token is no line break; a zero byte ends it all.
-    const std::string prefix(1, static_cast<char>(some_prefix()));
+    const std::string prefix = "\x05";
+    ASSERT_TRUE(is_two_byte_prefix(0x05));
     const std::string body = prefix + "\xFD" + "A\xFD" + "B" + std::string(1, '\0') + "C";
     const ProgramLines lines = ProgramLines::from_tokens(body);
     EXPECT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines.tokens_for(text_of(body)), body.substr(0, 5));
+    EXPECT_EQ(lines.tokens_for(detok(body)), body.substr(0, 5));
     // A prefix byte without its index byte ends the program.
     EXPECT_EQ(ProgramLines::from_tokens("A\xFD" + prefix).size(), 2u);
 }

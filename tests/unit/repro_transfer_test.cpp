@@ -1,12 +1,17 @@
 // The transfer against the simulated calculator's update side, on a virtual port whose line
 // runs at the speed the port is set to, and a virtual clock: every run is exact and repeatable.
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
+#include "link/link_packets.h"
 #include "repro/firmware_transfer.h"
+#include "repro/repro_packets.h"
 #include "sim/firmware_image_maker.h"
+#include "sim/sim_calculator.h"
 #include "sim/sim_firmware.h"
 
 namespace travex::repro {
@@ -175,26 +180,24 @@ TEST_F(Transfer, AStopEndsTheUpdateOnlyBeforeTheCalculatorEntersUpdateMode) {
     EXPECT_TRUE(calculator.flash() == expected_flash());
 }
 
-TEST_F(Transfer, ARefusedPageEndsWithNoResponseAndEarlierPagesStayWritten) {
-    calculator.add_fault({sim::FirmwareFaultKind::page_refused, 3});
-    const TransferReport report = run();
-    EXPECT_EQ(report.result, TransferResult::no_response);
-    EXPECT_EQ(calculator.stats().pages_written, 2);
-    EXPECT_EQ(calculator.stats().pages_refused, 1);
-    EXPECT_EQ(observed.steps, 2);
-    EXPECT_EQ(calculator.page_log().size(), 2u);
-    expect_port_left_closed_at_link_speed();
-}
-
-TEST_F(Transfer, SilenceAfterSomePagesEndsWithNoResponseAfterTheReplyTimeLimit) {
-    calculator.add_fault({sim::FirmwareFaultKind::silent_after, 2});
-    const std::uint64_t start = clock.now_ms();
-    const TransferReport report = run();
-    EXPECT_EQ(report.result, TransferResult::no_response);
-    EXPECT_EQ(calculator.stats().pages_written, 2);
-    EXPECT_GE(clock.now_ms() - start, kPageReplyMs);
-    EXPECT_LT(clock.now_ms() - start, kPageReplyMs + 120000);
-    expect_port_left_closed_at_link_speed();
+// A page refused or a calculator gone silent after two pages: no response, after no longer than
+// the reply time limit, and the pages already written stay.
+TEST_F(Transfer, APageFaultEndsWithNoResponseAndEarlierPagesStayWritten) {
+    for (const bool refused : {true, false}) {
+        sim::SimFirmware calc{{'1', '0', '0'}};
+        calc.set_line_speed_source([this] { return port.delivery_baud(); });
+        using Kind = sim::FirmwareFaultKind;
+        calc.add_fault({refused ? Kind::page_refused : Kind::silent_after, refused ? 3 : 2});
+        port.set_peer(&calc);
+        const std::uint64_t start = clock.now_ms();
+        EXPECT_EQ(run().result, TransferResult::no_response);
+        EXPECT_EQ(calc.page_log().size(), 2u);
+        EXPECT_EQ(calc.stats().pages_refused, refused ? 1 : 0);
+        EXPECT_GE(clock.now_ms() - start, refused ? 0 : kPageReplyMs);
+        EXPECT_LT(clock.now_ms() - start, kPageReplyMs + 120000);
+        expect_port_left_closed_at_link_speed();
+    }
+    EXPECT_EQ(observed.steps, 4) << "two steps in each run";
 }
 
 TEST_F(Transfer, ACharWaitPausesAfterEveryByte) {
@@ -241,3 +244,47 @@ TEST_F(Transfer, APortThatDoesNotOpenIsNoResponseWithNothingSent) {
 
 }  // namespace
 }  // namespace travex::repro
+
+// The simulated calculator's update side: what it answers, what it refuses, and how it shares
+// the line with the ordinary link's calculator.
+namespace travex::sim {
+namespace {
+
+using namespace travex::repro;
+
+const auto feed = [](SimFirmware& sim, const Bytes& bytes) { return sim.on_receive(bytes); };
+const Bytes ok = {'O', 'K'};
+const Bytes ng = {'N', 'G'};
+
+TEST(SimFirmware, RefusesAHeaderWithoutTheMachineCodeOrASpeedItKnows) {
+    SimFirmware sim;
+    sim.add_fault({FirmwareFaultKind::update_mode});
+    EXPECT_EQ(feed(sim, data_packet(0, Bytes{'7', '4', 0x33, 0x80, 0x00})), ng);
+    EXPECT_EQ(feed(sim, data_packet(0, Bytes{'7', '3', 0x33, 0x70, 0x00})), ng);
+    EXPECT_EQ(feed(sim, data_packet(4, Bytes{'7', '3', 0x33, 0x80, 0x00})), ng);
+    EXPECT_EQ(feed(sim, data_packet(0, Bytes{0x33, 0x90, 0x00})), ok);
+    // A length no page can have: the stream is out of step.
+    Bytes wild{0, 0, 0xF0, 0, 0xFF, 0xFF};
+    EXPECT_EQ(feed(sim, wild), ng);
+}
+
+TEST(SimFirmware, FaultsAreReadFromTheirNames) {
+    // {name, understood, an error is given}; a fault of the ordinary link is left to it.
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"page-ng:3", true, false},   {"silent-after:0", true, false}, {"no-header", true, false},
+        {"update-mode", true, false}, {"page-ng", false, true},        {"page-ng:0", false, true},
+        {"no-header:2", false, true}, {"checksum:2", false, false}};
+    for (const auto& [name, understood, error_given] : cases) {
+        std::string error;
+        EXPECT_EQ(parse_firmware_fault(name, error).has_value(), understood) << name;
+        EXPECT_EQ(!error.empty(), error_given) << name;
+    }
+    std::string error;
+    EXPECT_EQ(parse_firmware_fault("page-ng:3", error)->kind, FirmwareFaultKind::page_refused);
+    EXPECT_EQ(parse_firmware_fault("page-ng:3", error)->at, 3);
+    EXPECT_EQ(parse_firmware_fault("silent-after:0", error)->kind, FirmwareFaultKind::silent_after);
+    EXPECT_FALSE(is_firmware_fault_name("silence"));
+}
+
+}  // namespace
+}  // namespace travex::sim

@@ -1,9 +1,15 @@
+
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "link/hello_probe.h"
 #include "link/port_probe.h"
+#include "link/virtual_port.h"
+#include "sim/sim_calculator.h"
 
 namespace travex {
 namespace {
@@ -26,24 +32,18 @@ TEST(PortList, DialogShowsTheSavedPortWhilePresentElseTheLowest) {
     EXPECT_EQ(displayed_port({}, 5), std::nullopt);
 }
 
-TEST(PortProbeRun, TriesPortsInOrderAndStopsAtTheFirstAnswer) {
+TEST(PortProbeRun, TriesPortsInOrderAndStopsAtTheFirstAnswerOrAfterAnAbort) {
     std::vector<int> tried;
     const std::vector<int> ports = {1, 3, 4, 8};
-    const auto found = probe_ports(ports, [&](int port) {
+    const auto probe = [&](int port) {
         tried.push_back(port);
         return port == 4;
-    });
-    EXPECT_EQ(found, 4);
+    };
+    EXPECT_EQ(probe_ports(ports, probe), 4);
     EXPECT_EQ(tried, (std::vector<int>{1, 3, 4}));
-}
-
-TEST(PortProbeRun, AbortStopsAfterTheCurrentPort) {
-    int probes = 0;
-    const std::vector<int> ports = {1, 2, 3};
-    EXPECT_EQ(probe_ports(
-                  ports, [&](int) { return ++probes, false; }, [&] { return probes == 2; }),
-              std::nullopt);
-    EXPECT_EQ(probes, 2);
+    tried.clear();
+    EXPECT_EQ(probe_ports(ports, probe, [&] { return tried.size() == 2; }), std::nullopt);
+    EXPECT_EQ(tried, (std::vector<int>{1, 3})) << "the abort stops after the current port";
 }
 
 TEST(PortProbeSteps, ProgressAndPortSettingFollowEachOutcome) {
@@ -87,6 +87,27 @@ TEST(PortProbeSteps, ExhaustionAndCancelRestoreTheSavedPort) {
     EXPECT_EQ(none.start(), PortProbe::Next::exhausted);
     EXPECT_EQ(none.progress_step(), 0);
     EXPECT_EQ(none.port_in_force(), 2);
+}
+
+TEST(HelloProbe, WrongModelPortsThatDoNotOpenAndAnAbortAreFailures) {
+    VirtualClock clock;
+    const link::LinkSettings settings;
+    sim::SimCalculator calculator;
+    calculator.add_fault({sim::FaultKind::wrong_id2, 1});
+    VirtualPort port(clock, &calculator);
+    port.set_port_number(4);
+    EXPECT_EQ(link::probe_with_hello(port, 4, settings, clock).code, link::code::kIncorrectModel);
+    EXPECT_EQ(link::probe_with_hello(port, 6, settings, clock).code, link::code::kNoSuchPort);
+    port.fail_next_open(PortOpenResult::in_use);
+    EXPECT_EQ(link::probe_with_hello(port, 4, settings, clock).code, link::code::kPortInUse);
+    // An abort stops a probe that waits for an answer on a silent line.
+    VirtualPort silent(clock, nullptr);
+    silent.set_port_number(1);
+    int ticks = 0;
+    const auto r = link::probe_with_hello(silent, 1, settings, clock, [&] { return ++ticks > 3; });
+    EXPECT_FALSE(r.answered);
+    EXPECT_FALSE(silent.is_open());
+    EXPECT_LT(ticks, 30) << "the probe ended soon after the abort";
 }
 
 }  // namespace

@@ -1,7 +1,16 @@
+
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <string>
 #include <vector>
 
+#include "frame/opening_tool.h"
+#include "image/screen_window_layout.h"
+#include "resources/resource_ids.h"
 #include "window/window_registry.h"
 
 namespace travex {
@@ -79,6 +88,36 @@ TEST(WindowRegistry, WindowLimitCountsTheFrameAsOne) {
     EXPECT_TRUE(window_limit_reached(2, 1));
     EXPECT_FALSE(window_limit_reached(30, 30));
     EXPECT_TRUE(window_limit_reached(31, 30));
+}
+
+// What a screen image window places and decides without drawing.
+TEST(ScreenWindowLayout, OnlyAnUnsavedCaptureAsksOnClose) {
+    EXPECT_TRUE(image::asks_to_save_on_close("Screen image1"));
+    EXPECT_TRUE(image::asks_to_save_on_close("SCREEN IMAGE12"));
+    EXPECT_FALSE(image::asks_to_save_on_close("Screen imag"));  // 11 characters
+    EXPECT_TRUE(image::asks_to_save_on_close("Screen imageX"));
+    EXPECT_FALSE(image::asks_to_save_on_close("Z:\\work\\Screen image1.bmp"));
+    EXPECT_FALSE(image::asks_to_save_on_close("C:\\pic.g6i"));
+    EXPECT_FALSE(image::asks_to_save_on_close(""));
+    EXPECT_EQ(image::save_question("Screen image3"), "Save to Screen image3 ?");
+}
+
+TEST(OpeningTool, ParametersCarryTheFrameTheMessageAndTheSettingsFile) {
+    EXPECT_EQ(opening_tool_parameters(0x1A2B, "C:\\Users\\u\\AppData\\TM-RZ4.INI"),
+              "\n1a2b,407,42,\n \"C:\\Users\\u\\AppData\\TM-RZ4.INI\"");
+    EXPECT_EQ(opening_tool_parameters(0, ".\\TM-RZ4.INI"), "\n0,407,42,\n \".\\TM-RZ4.INI\"");
+    // A 64-bit handle is written whole.
+    EXPECT_EQ(opening_tool_parameters(0xFFFFFFFF00000010ull, "x"),
+              "\nffffffff00000010,407,42,\n \"x\"");
+}
+
+TEST(OpeningTool, ParametersStopAt519Characters) {
+    const std::string long_path(600, 'p');
+    const std::string parameters = opening_tool_parameters(0xABC, long_path);
+    EXPECT_EQ(parameters.size(), 519u);
+    EXPECT_EQ(parameters.substr(0, 15), "\nabc,407,42,\n \"");
+    const std::string fits(519 - 17, 'q');  // 15 before the path, the closing quote after
+    EXPECT_EQ(opening_tool_parameters(0xABC, fits).size(), 518u);
 }
 
 }  // namespace
