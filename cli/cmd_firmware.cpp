@@ -118,7 +118,7 @@ private:
         lines_.flash();
     }
     std::string page_name(std::size_t index) const {
-        char name[48];
+        char name[80];  // room for two 20-digit counts and an 8-digit address
         std::snprintf(name, sizeof name, "page %zu/%zu at 0x%06X", index + 1, pages_.size(),
                       pages_[index].address);
         return name;
