@@ -31,25 +31,17 @@
 
 namespace {
 
+using driver::class_of;
+using driver::click;
 using driver::fail;
 using driver::find_dialog;
 using driver::find_frame;
+using driver::mdi_client;
 using driver::wait_for;
 using driver::window_text;
 
-HWND mdi_client() {
-    return FindWindowExA(find_frame(), nullptr, "MDICLIENT", nullptr);
-}
-
 HWND active_editor() {
-    HWND client = mdi_client();
-    if (client == nullptr) {
-        return nullptr;
-    }
-    HWND active = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
-    char name[64] = {};
-    GetClassNameA(active, name, sizeof name);
-    return std::string(name) == "PCEdtWClass" ? active : nullptr;
+    return driver::active_child("PCEdtWClass");
 }
 
 HWND text_box() {
@@ -60,9 +52,7 @@ int count_editors(bool print) {
     int count = 0;
     for (HWND child = GetWindow(mdi_client(), GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        char name[64] = {};
-        GetClassNameA(child, name, sizeof name);
-        if (std::string(name) == "PCEdtWClass") {
+        if (class_of(child) == "PCEdtWClass") {
             ++count;
             if (print) {
                 std::printf("%s\n", window_text(child).c_str());
@@ -118,11 +108,6 @@ int answer(const std::string& title, const std::string& button, int milliseconds
     return 0;
 }
 
-void click(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 constexpr int kFindBox = 1152;
 constexpr int kReplaceBox = 1153;
 constexpr int kMatchCase = 1041;
@@ -167,30 +152,6 @@ int replace(const std::string& find_text, const std::string& replacement, int bu
     click(dialog, IDCANCEL);
     wait_for(20000, [] { return find_dialog("Replace") == nullptr; });
     return 0;
-}
-
-// The file dialogs: the name box is a combo box (explorer style) or an edit box; the type
-// choice is combo box 1136.
-int file_dialog(const std::string& title, const std::string& name, int filter, int milliseconds) {
-    HWND dialog = wait_for(milliseconds, [&] { return find_dialog(title); });
-    if (dialog == nullptr) {
-        return fail("no dialog titled " + title);
-    }
-    Sleep(300);
-    if (filter > 0) {
-        HWND types = GetDlgItem(dialog, 1136);
-        SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(filter - 1), 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(types));
-    }
-    HWND name_box = GetDlgItem(dialog, 1148);
-    if (name_box == nullptr) {
-        name_box = GetDlgItem(dialog, 1152);
-    }
-    SetWindowTextA(name_box, name.c_str());
-    click(dialog, IDOK);
-    const bool closed = wait_for(milliseconds, [&] { return find_dialog(title) == nullptr; });
-    return closed ? 0 : fail(title + " dialog stays open");
 }
 
 int menu_state() {
@@ -278,15 +239,15 @@ int main(int argc, char** argv) {
         return replace(arg(2), arg(3), kReplaceButton);
     }
     if (command == "save-as") {
-        PostMessageA(find_frame(), WM_COMMAND, 20005, 0);
-        return file_dialog("Save as", arg(2), number(3, 0), number(4, 20000));
+        return driver::menu_file_dialog(20005, "Save as", arg(2), number(3, 0), number(4, 20000));
     }
     if (command == "save-dialog") {  // a Save as dialog that something else opened
-        return file_dialog("Save as", arg(2), number(3, 0), number(4, 20000));
+        const int ms = number(4, 20000);
+        return driver::file_dialog(wait_for(ms, [] { return find_dialog("Save as"); }), arg(2),
+                                   number(3, 0), ms);
     }
     if (command == "open") {
-        PostMessageA(find_frame(), WM_COMMAND, 20002, 0);
-        return file_dialog("Open File", arg(2), 0, number(3, 20000));
+        return driver::menu_file_dialog(20002, "Open File", arg(2), 0, number(3, 20000));
     }
     if (command == "menu-state") {
         return menu_state();
