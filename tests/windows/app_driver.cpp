@@ -300,6 +300,11 @@ int sweep(int from, int to, const std::string& name, int most_changes) {
     const int step = from <= to ? 1 : -1;
     int changes = 0;
     for (int x = from; x != to + step; x += step) {
+        // The real pointer goes there too: the toolbar captures the mouse over a button, and a
+        // move reported from wherever the pointer really is would take the label away.
+        POINT at = {x, 12};
+        ClientToScreen(toolbar, &at);
+        SetCursorPos(at.x, at.y);
         SendMessageA(toolbar, WM_MOUSEMOVE, 0, MAKELPARAM(x, 12));
         changes += GetUpdateRect(label, nullptr, FALSE) ? 1 : 0;
         settle(toolbar, 20);

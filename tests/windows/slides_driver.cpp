@@ -32,9 +32,9 @@
 //   slides_driver no-question              no file-exists question is open
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -75,38 +75,25 @@ HWND active_show() {
     return driver::active_child("PCSldWClass");
 }
 
-int pages() {
-    HWND show = active_show();
-    if (show == nullptr) {
-        return fail("no active slide show");
-    }
+// "No.N x y" of every page in the page area, by number.
+int pages(HWND show) {
     HWND area = GetDlgItem(show, kPageArea);
-    struct Page {
-        int number;
-        POINT at;
-    };
-    std::vector<Page> found;
+    std::map<int, POINT> found;
     for (HWND page = GetWindow(area, GW_CHILD); page != nullptr;
          page = GetWindow(page, GW_HWNDNEXT)) {
         RECT r;
         GetWindowRect(page, &r);
         POINT at{r.left, r.top};
         ScreenToClient(area, &at);
-        found.push_back({GetDlgCtrlID(page) - 1000, at});
+        found[GetDlgCtrlID(page) - 1000] = at;
     }
-    std::sort(found.begin(), found.end(),
-              [](const Page& a, const Page& b) { return a.number < b.number; });
-    for (const Page& page : found) {
-        std::printf("No.%d %ld %ld\n", page.number, page.at.x, page.at.y);
+    for (const auto& [number, at] : found) {
+        std::printf("No.%d %ld %ld\n", number, at.x, at.y);
     }
     return 0;
 }
 
-int resize(int width, int height) {
-    HWND show = active_show();
-    if (show == nullptr) {
-        return fail("no active slide show");
-    }
+int resize(HWND show, int width, int height) {
     RECT outer;
     RECT client;
     GetWindowRect(show, &outer);
@@ -122,11 +109,7 @@ int resize(int width, int height) {
     return 0;
 }
 
-int scroll(const std::string& code, int position) {
-    HWND show = active_show();
-    if (show == nullptr) {
-        return fail("no active slide show");
-    }
+int scroll(HWND show, const std::string& code, int position) {
     const int request = code == "up"       ? SB_LINEUP
                         : code == "down"   ? SB_LINEDOWN
                         : code == "top"    ? SB_TOP
@@ -153,11 +136,7 @@ std::string wide_text(HWND box) {
     return calculator_text(text);
 }
 
-int copy_title() {
-    HWND show = active_show();
-    if (show == nullptr) {
-        return fail("no active slide show");
-    }
+int copy_title(HWND show) {
     if (OpenClipboard(nullptr)) {
         EmptyClipboard();
         CloseClipboard();
@@ -178,26 +157,12 @@ int copy_title() {
     return 0;
 }
 
-// Top-level dialogs with a title, told apart by whether they hold the chosen-files list.
+// The Group File dialog and its save dialog share their title; only the first holds the
+// chosen-files list.
 HWND titled_dialog(const std::string& title, bool with_selected_list) {
-    struct Search {
-        std::string title;
-        bool with_list;
-        HWND found;
-    } search{title, with_selected_list, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM l) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(l);
-            if (class_of(window) == "#32770" && window_text(window) == s->title &&
-                IsWindowVisible(window) &&
-                (GetDlgItem(window, kSelectedList) != nullptr) == s->with_list) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return driver::find_dialog_where(title, [with_selected_list](HWND d) {
+        return (GetDlgItem(d, kSelectedList) != nullptr) == with_selected_list;
+    });
 }
 
 HWND group_dialog(int milliseconds = 10000) {
@@ -297,24 +262,27 @@ int main(int argc, char** argv) {
             wait_for(number(3, 20000), [&] { return slide_windows().size() == wanted; });
         return reached ? 0 : fail(std::to_string(slide_windows().size()) + " slide shows open");
     }
+    HWND show = active_show();
+    const bool of_show = command == "pages" || command == "resize" || command == "scroll" ||
+                         command == "type-title" || command == "title" || command == "copy-title";
+    if (of_show && show == nullptr) {
+        return fail("no active slide show");
+    }
+    HWND title = GetDlgItem(show, kTitleBox);
     if (command == "pages") {
-        return pages();
+        return pages(show);
     }
     if (command == "scroll-bar-width") {
         std::printf("%d\n", GetSystemMetrics(SM_CXVSCROLL));
         return 0;
     }
     if (command == "resize") {
-        return resize(number(2, 600), number(3, 400));
+        return resize(show, number(2, 600), number(3, 400));
     }
     if (command == "scroll") {
-        return scroll(arg(2), number(3, 0));
+        return scroll(show, arg(2), number(3, 0));
     }
     if (command == "type-title") {
-        HWND title = GetDlgItem(active_show(), kTitleBox);
-        if (title == nullptr) {
-            return fail("no active slide show");
-        }
         SendMessageW(title, EM_SETSEL, 0, -1);
         SendMessageW(title, WM_CHAR, VK_BACK, 1);
         for (const char c : arg(2)) {
@@ -323,15 +291,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "title") {
-        HWND title = GetDlgItem(active_show(), kTitleBox);
-        if (title == nullptr) {
-            return fail("no active slide show");
-        }
         std::printf("%s\n", wide_text(title).c_str());
         return 0;
     }
     if (command == "copy-title") {
-        return copy_title();
+        return copy_title(show);
     }
     if (command == "open") {
         return driver::menu_file_dialog(20002, "Open File", arg(2), 0, number(3, 20000));

@@ -52,6 +52,15 @@ await_file() { # path
     done
     return 1
 }
+# Evaluates a condition every 0.1 s until it holds, for up to SECONDS.
+poll() { # seconds condition
+    local tries=$(($1 * 10))
+    for _ in $(seq "$tries"); do
+        eval "$2" && return 0
+        sleep 0.1
+    done
+    return 1
+}
 windows_path() { echo "Z:$(echo "$1" | tr '/' '\\')"; }
 
 start_app() { # folder
