@@ -34,6 +34,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <string>
 
 #include "codec/charset.h"
@@ -426,93 +428,75 @@ int main(int argc, char** argv) {
     auto number = [&](int at) { return argc > at ? std::atoi(argv[at]) : 20000; };
     auto expect = [](bool holds, const char* otherwise) { return holds ? 0 : fail(otherwise); };
     HWND frame = find_frame();
-    if (command == "wait-frame") {
-        return wait_frame(number(2));
+    // Commands that need no frame.
+    const std::map<std::string, std::function<int()>> outside = {
+        {"wait-frame", [&] { return wait_frame(number(2)); }},
+        {"count-frames",
+         [&] {
+             int count = 0;
+             EnumWindows(count_frame, reinterpret_cast<LPARAM>(&count));
+             std::printf("%d\n", count);
+             return 0;
+         }},
+        {"strings", [&] { return check_strings(arg.c_str()); }},
+        {"version", [&] { return check_version(arg.c_str()); }},
+        {"font", [&] { return check_font(arg.c_str()); }},
+        {"font-installed", [&] { return font_installed(); }},
+    };
+    const std::map<std::string, std::function<int()>> of_frame = {
+        {"menu-help", [&] { return menu_help(); }},
+        {"about", [&] { return open_about(number(2)); }},
+        {"about-close",
+         [&] {
+             HWND about = find_dialog("About");
+             return expect(about != nullptr && driver::press_until_gone(about, IDOK, 10000),
+                           "About box stays open");
+         }},
+        {"expect-message", [&] { return expect_message(arg, number(3)); }},
+        {"no-message", [&] { return no_message(); }},
+        {"minimise",
+         [&] {
+             ShowWindow(frame, SW_MINIMIZE);
+             return expect(wait_for(number(2), [&] { return IsIconic(frame) != FALSE; }),
+                           "frame does not minimise");
+         }},
+        {"restored", [&] { return expect(!IsIconic(frame), "frame is still minimised"); }},
+        {"frame-handle",
+         [&] {
+             std::printf("%llx\n",
+                         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(frame)));
+             return 0;
+         }},
+        {"enabled", [&] { return expect(IsWindowEnabled(frame), "frame is disabled"); }},
+        {"opening-tool", [&] { return PostMessageA(frame, WM_COMMAND, 40100, 0) ? 0 : 1; }},
+        {"func-open",
+         [&] {
+             SendMessageA(frame, WM_COMMAND, static_cast<WPARAM>(number(2)), 0);
+             return print_function_table();
+         }},
+        {"func-select", [&] { return select_function(number(2), number(3)); }},
+        {"keyboard", [&] { return print_keyboard(); }},
+        {"keys", [&] { return press_keys(argc, argv); }},
+        {"toggle-keyboard",
+         [&] {
+             SendMessageA(frame, WM_COMMAND, 20052, 0);
+             return print_keyboard();
+         }},
+        {"sweep", [&] { return sweep(number(2), number(3), argc > 4 ? argv[4] : "", number(5)); }},
+        {"rect", [&] { return print_rect(arg); }},
+        {"layout", [&] { return print_layout(); }},
+        {"close",
+         [&] {
+             PostMessageA(frame, WM_CLOSE, 0, 0);
+             return expect(wait_for(number(2), [] { return find_frame() == nullptr; }),
+                           "frame stays open");
+         }},
+    };
+    if (const auto found = outside.find(command); found != outside.end()) {
+        return found->second();
     }
-    if (command == "count-frames") {
-        int count = 0;
-        EnumWindows(count_frame, reinterpret_cast<LPARAM>(&count));
-        std::printf("%d\n", count);
-        return 0;
-    }
-    if (command == "strings" || command == "version" || command == "font") {
-        return command == "strings"   ? check_strings(arg.c_str())
-               : command == "version" ? check_version(arg.c_str())
-                                      : check_font(arg.c_str());
-    }
-    if (command == "font-installed") {
-        return font_installed();
-    }
-    if (frame == nullptr) {
-        return fail("no frame window");
-    }
-    if (command == "menu-help") {
-        return menu_help();
-    }
-    if (command == "about") {
-        return open_about(number(2));
-    }
-    if (command == "about-close") {
-        HWND about = find_dialog("About");
-        return expect(about != nullptr && driver::press_until_gone(about, IDOK, 10000),
-                      "About box stays open");
-    }
-    if (command == "expect-message") {
-        return expect_message(arg, number(3));
-    }
-    if (command == "no-message") {
-        return no_message();
-    }
-    if (command == "minimise") {
-        ShowWindow(frame, SW_MINIMIZE);
-        return expect(wait_for(number(2), [&] { return IsIconic(frame) != FALSE; }),
-                      "frame does not minimise");
-    }
-    if (command == "restored") {
-        return expect(!IsIconic(frame), "frame is still minimised");
-    }
-    if (command == "frame-handle") {
-        std::printf("%llx\n",
-                    static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(frame)));
-        return 0;
-    }
-    if (command == "enabled") {
-        return expect(IsWindowEnabled(frame), "frame is disabled");
-    }
-    if (command == "opening-tool") {
-        PostMessageA(frame, WM_COMMAND, 40100, 0);
-        return 0;
-    }
-    if (command == "func-open") {
-        SendMessageA(frame, WM_COMMAND, static_cast<WPARAM>(number(2)), 0);
-        return print_function_table();
-    }
-    if (command == "func-select") {
-        return select_function(number(2), number(3));
-    }
-    if (command == "keyboard") {
-        return print_keyboard();
-    }
-    if (command == "keys") {
-        return press_keys(argc, argv);
-    }
-    if (command == "toggle-keyboard") {
-        SendMessageA(frame, WM_COMMAND, 20052, 0);
-        return print_keyboard();
-    }
-    if (command == "sweep" && argc > 5) {
-        return sweep(number(2), number(3), argv[4], number(5));
-    }
-    if (command == "rect") {
-        return print_rect(arg);
-    }
-    if (command == "layout") {
-        return print_layout();
-    }
-    if (command == "close") {
-        PostMessageA(frame, WM_CLOSE, 0, 0);
-        return expect(wait_for(number(2), [] { return find_frame() == nullptr; }),
-                      "frame stays open");
+    if (const auto found = of_frame.find(command); found != of_frame.end()) {
+        return frame != nullptr ? found->second() : fail("no frame window");
     }
     std::fprintf(stderr, "usage: app_driver COMMAND ...\n");
     return 2;

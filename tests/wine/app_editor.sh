@@ -86,12 +86,10 @@ printf 'xABCx abc' >"$files/typed.txt"
 cmp -s <(tail -c +14 "$files/prog.g6p") <(tail -c +14 "$files/typed.g6p") ||
     failed "prog.g6p does not hold the typed program"
 check "Save As prog.G6P" edit save-as "$(win prog2.G6P)" 1
-await_file "$files/prog2.g6p" && [ ! -f "$files/prog2.G6P" ] ||
-    failed "prog2.G6P was not saved as prog2.g6p"
+await_file "$files/prog2.g6p" && [ ! -f "$files/prog2.G6P" ] || failed "prog2.G6P was not saved as prog2.g6p"
 check "Save As prog3.txt" edit save-as "$(win prog3.txt)" 1
 await_file "$files/prog3.txt"
-[ "$(cat "$files/prog3.txt" 2>/dev/null)" = "xABCx abc" ] ||
-    failed "prog3.txt not kept as typed"
+[ "$(cat "$files/prog3.txt" 2>/dev/null)" = "xABCx abc" ] || failed "prog3.txt not kept as typed"
 
 # Open: a data file without data is refused; a program opens in a new editor.
 edit open "$(win empty.g6l)" &
@@ -151,8 +149,7 @@ edit command 20009
 check "exit prompt answered Cancel" edit answer "ZELTA TRAVEX" cancel
 sleep 1
 check "frame stays after Cancel" drive wait-frame 5000
-grep -q '^FontSize=7' "$(settings_file)" ||
-    failed "settings not written before the cancelled exit"
+grep -q '^FontSize=7' "$(settings_file)" || failed "settings not written before the cancelled exit"
 close_app
 
 # --- code page 932, and the window limit -----------------------------------------------------

@@ -44,12 +44,9 @@ for name in lf cr mixed; do
     check "open $name.txt" edit open "$(win $name.txt)"
     expect "$name.txt shows three lines" 'ClrT\r\nPrint "A"\r\nPrint "B"\r\n' edit text
     check "Save As ${name}2" edit save-as "$(win "${name}2")" 1
-    if await_file "$files/${name}2.g6p"; then
+    await_file "$files/${name}2.g6p" &&
         cmp -s <(tail -c +14 "$files/${name}2.g6p") <(tail -c +14 "$files/lines.g6p") ||
-            failed "${name}2.g6p does not hold the three lines: $("$native" detok "$files/${name}2.g6p" | od -c | head -3)"
-    else
-        failed "${name}2.g6p not written"
-    fi
+        failed "${name}2.g6p does not hold the three lines: $(od -c "$files/${name}2.g6p" | head -3)"
 done
 
 # --- texts too large to open ------------------------------------------------------------------
@@ -61,9 +58,8 @@ head -c 52000 /dev/zero | tr '\0' x >"$files/big.txt"
 editors=$(edit editors | wc -l)
 for name in big.txt big.g6p; do
     edit open "$(win $name)" &
-    opener=$!
     check "$name refused with its size" drive expect-message "$too_large" 20000
-    wait "$opener"
+    wait $!
 done
 check "no editor left by the refused files" edit wait-editors "$editors" 20000
 
@@ -126,16 +122,12 @@ shot first-use-save-on.png
 read -r tx ty _ _ < <(first toolbar-rect | tr -d '\r')
 save_button="25x22+$((tx + 62))+$((ty + 3))"
 print_button="25x22+$((tx + 99))+$((ty + 3))"
-[ "$(region_difference "$work/first-use-save-off.png" "$work/first-use-save-on.png" "$save_button")" -gt 50 ] ||
-    failed "Save looks the same greyed and available"
-[ "$(region_difference "$work/first-use-save-off.png" "$work/first-use-save-on.png" "$print_button")" = 0 ] ||
-    failed "Print changed with Save"
+saving() { region_difference "$work/first-use-save-off.png" "$work/first-use-save-on.png" "$1"; }
+[ "$(saving "$save_button")" -gt 50 ] || failed "Save looks the same greyed and available"
+[ "$(saving "$print_button")" = 0 ] || failed "Print changed with Save"
 check "toolbar Save" first click 2
-for _ in $(seq 50); do
-    [ "$("$native" detok "$files/faded.g6p" | head -c 1)" = 1 ] && break
-    sleep 0.1
-done
-[ "$("$native" detok "$files/faded.g6p" | head -c 1)" = 1 ] || failed "toolbar Save did not write the program"
+poll 5 '[ "$("$native" detok "$files/faded.g6p" | head -c 1)" = 1 ]' ||
+    failed "toolbar Save did not write the program"
 edit command 20065  # Close All
 for _ in 1 2 3 4 5 6; do edit answer "ZELTA TRAVEX" no 2000 >/dev/null 2>&1 || break; done
 check "all editors closed" edit wait-editors 0 20000

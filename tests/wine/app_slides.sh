@@ -68,20 +68,16 @@ check "Save As a copy" slides save-as "$(windows_path "$files/saved/copy")" 1
 expect "window shows the copy" "$(windows_path "$files/saved/copy.g6s")" slides slides
 "$native" retitle "$files/seven.g6s" "$files/cli/copy.g6s" --title "${long:0:40}" ||
     failed "travex-cli retitle"
-cmp "$files/saved/copy.g6s" "$files/cli/copy.g6s" ||
-    failed "the saved copy differs from travex-cli retitle"
+cmp "$files/saved/copy.g6s" "$files/cli/copy.g6s" || failed "the saved copy differs from travex-cli retitle"
 [ "$(head -c 13 "$files/saved/copy.g6s" | tail -c 11 | od -An -tx1 | tr -d ' \n')" = "636f7079ffffffffffffff" ] ||
     failed "name field of the copy"
 
 # Shows that open no window, and one without pages.
-slides open "$(win short.g6s)" &
-opener=$!
-check "63-byte show refused" drive expect-message "The specified file contains no data." 20000
-wait "$opener"
-slides open "$(win damaged.g6s)" &
-opener=$!
-check "damaged show refused" drive expect-message "Access to the file has failed." 20000
-wait "$opener"
+for refusal in "short.g6s:The specified file contains no data." "damaged.g6s:Access to the file has failed."; do
+    slides open "$(win "${refusal%%:*}")" &
+    check "${refusal%%:*} refused" drive expect-message "${refusal#*:}" 20000
+    wait $!
+done
 expect "still one slide show" 1 eval 'slides slides | wc -l'
 check "open a show without pages" slides open "$(win nopages.g6s)"
 check "its window opens" slides wait-slides 2 20000
@@ -117,12 +113,9 @@ remove on" slides group-list
 slides group-select Zed.g6p
 slides group-ok
 check "group saved as" slides group-save "$(windows_path "$files/saved/mygroup")"
-sleep 1
-[ -f "$files/saved/mygroup.g6g" ] || failed "mygroup.g6g not written"
-"$native" group "$files/cli/mygroup.g6g" "$files/Zed.g6p" "$files/alpha.g6p" ||
-    failed "travex-cli group"
-cmp "$files/saved/mygroup.g6g" "$files/cli/mygroup.g6g" ||
-    failed "the group differs from travex-cli group"
+await_file "$files/saved/mygroup.g6g" || failed "mygroup.g6g not written"
+"$native" group "$files/cli/mygroup.g6g" "$files/Zed.g6p" "$files/alpha.g6p" || failed "travex-cli group"
+cmp "$files/saved/mygroup.g6g" "$files/cli/mygroup.g6g" || failed "the group differs from travex-cli group"
 
 # --- Ungroup Files ----------------------------------------------------------------------------
 slides ungroup "$(win Zed.g6p)"
@@ -130,18 +123,15 @@ check "a program is not a group" drive expect-message "Specified file is not a g
 check "the dialog stays and is cancelled" slides ungroup-cancel
 slides ungroup "$(windows_path "$files/saved/mygroup.g6g")"
 check "folder dialog" slides ungroup-folder "$(windows_path "$files/out")"
-sleep 1
-cmp "$files/out/alpha.g6p" "$files/alpha.g6p" && cmp "$files/out/zed.g6p" "$files/Zed.g6p" ||
-    failed "ungrouped files differ"
+unpacked() { cmp -s "$files/out/alpha.g6p" "$files/alpha.g6p" && cmp -s "$files/out/zed.g6p" "$files/Zed.g6p"; }
+poll 10 unpacked || failed "ungrouped files differ"
 # Again into the same folder: the first question answered Over write ALL replaces the rest.
 printf 'old' >"$files/out/alpha.g6p"; printf 'old' >"$files/out/zed.g6p"
 slides ungroup "$(windows_path "$files/saved/mygroup.g6g")"
 check "folder dialog again" slides ungroup-folder "$(windows_path "$files/out")"
 expect "file-exists question" "$(windows_path "$files/out")\\alpha.g6p" slides exists all
-sleep 1
+poll 10 unpacked || failed "Over write ALL did not replace every file"
 check "no second question after Over write ALL" slides no-question
-cmp "$files/out/alpha.g6p" "$files/alpha.g6p" && cmp "$files/out/zed.g6p" "$files/Zed.g6p" ||
-    failed "Over write ALL did not replace every file"
 
 # A member whose name would leave the target folder is refused and reported; the others are
 # unpacked.
