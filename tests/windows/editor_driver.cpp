@@ -7,7 +7,6 @@
 //   editor_driver wait-editors N MS       until N editors are open
 //   editor_driver command ID              posts a menu command to the frame
 //   editor_driver type TEXT               types TEXT into the active editor's text box
-//   editor_driver type-title TEXT         types TEXT into its title box
 //   editor_driver text                    prints the active editor's text (glyphs as \xHH)
 //   editor_driver caret POS               puts the caret at POS
 //   editor_driver wait-box TITLE MS       until a box with this title is open
@@ -192,8 +191,8 @@ int main(int argc, char** argv) {
         Sleep(300);
         return 0;
     }
-    if (command == "type" || command == "type-title") {
-        HWND box = GetDlgItem(active_editor(), command == "type" ? 82 : 81);
+    if (command == "type") {
+        HWND box = text_box();
         if (box == nullptr) {
             return fail("no active editor");
         }
