@@ -428,7 +428,7 @@ int main(int argc, char** argv) {
     auto number = [&](int at) { return argc > at ? std::atoi(argv[at]) : 20000; };
     auto expect = [](bool holds, const char* otherwise) { return holds ? 0 : fail(otherwise); };
     HWND frame = find_frame();
-    // Commands that need no frame.
+    // Commands that need no frame (a message may come before the frame).
     const std::map<std::string, std::function<int()>> outside = {
         {"wait-frame", [&] { return wait_frame(number(2)); }},
         {"count-frames",
@@ -442,6 +442,8 @@ int main(int argc, char** argv) {
         {"version", [&] { return check_version(arg.c_str()); }},
         {"font", [&] { return check_font(arg.c_str()); }},
         {"font-installed", [&] { return font_installed(); }},
+        {"expect-message", [&] { return expect_message(arg, number(3)); }},
+        {"no-message", [&] { return no_message(); }},
     };
     const std::map<std::string, std::function<int()>> of_frame = {
         {"menu-help", [&] { return menu_help(); }},
@@ -452,8 +454,6 @@ int main(int argc, char** argv) {
              return expect(about != nullptr && driver::press_until_gone(about, IDOK, 10000),
                            "About box stays open");
          }},
-        {"expect-message", [&] { return expect_message(arg, number(3)); }},
-        {"no-message", [&] { return no_message(); }},
         {"minimise",
          [&] {
              ShowWindow(frame, SW_MINIMIZE);

@@ -16,13 +16,13 @@ inline HWND find_dialog(const std::string& title) {
     return FindWindowA("#32770", title.c_str());
 }
 
-// A visible dialog with this title that passes the test (dialogs that share a title are told
-// apart by their controls).
+// A dialog with this title that passes the test (dialogs that share a title are told apart by
+// their controls).
 template <typename Test>
 HWND find_dialog_where(const std::string& title, Test test) {
     for (HWND dialog = FindWindowExA(nullptr, nullptr, "#32770", title.c_str()); dialog != nullptr;
          dialog = FindWindowExA(nullptr, dialog, "#32770", title.c_str())) {
-        if (IsWindowVisible(dialog) && test(dialog)) {
+        if (test(dialog)) {
             return dialog;
         }
     }

@@ -2,6 +2,8 @@
 // commands, typed keys, the Find/Replace and file dialogs, message boxes. Each command prints
 // what it found and exits 0 when the expectation holds, 1 when it does not.
 //
+// Several commands may be given in one run, separated by ";".
+//
 //   editor_driver code-page               the ANSI code page Windows runs with
 //   editor_driver editors                 titles of the editor windows, active first
 //   editor_driver wait-editors N MS       until N editors are open
@@ -25,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "driver_support.h"
 
@@ -161,9 +164,7 @@ int menu_state() {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     auto arg = [&](int at) { return std::string(argc > at ? argv[at] : ""); };
     auto number = [&](int at, int otherwise) {
@@ -253,4 +254,23 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "usage: editor_driver COMMAND ...\n");
     return 2;
+}
+
+}  // namespace
+
+// Several commands in one run, separated by ";" arguments: each runs in turn, and the first that
+// fails ends the run. (Every start of a program under Wine takes its time.)
+int main(int argc, char** argv) {
+    std::vector<char*> command = {argv[0]};
+    for (int i = 1; i <= argc; ++i) {
+        if (i < argc && std::string(argv[i]) != ";") {
+            command.push_back(argv[i]);
+            continue;
+        }
+        if (const int result = run(static_cast<int>(command.size()), command.data()); result != 0) {
+            return result;
+        }
+        command.resize(1);
+    }
+    return 0;
 }

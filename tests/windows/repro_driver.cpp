@@ -32,8 +32,9 @@ constexpr int kImagePathEdit = 1015;
 constexpr int kProgressBar = 1019;
 constexpr int kMessageText = 0xFFFF;
 
+// Whether a shown dialog has this control.
 bool has(HWND dialog, int id) {
-    return GetDlgItem(dialog, id) != nullptr;
+    return IsWindowVisible(dialog) && GetDlgItem(dialog, id) != nullptr;
 }
 
 // A message box: its text is static 0xFFFF, which the labels of the Repro dialogs share.

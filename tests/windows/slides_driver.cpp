@@ -161,7 +161,8 @@ int copy_title(HWND show) {
 // chosen-files list.
 HWND titled_dialog(const std::string& title, bool with_selected_list) {
     return driver::find_dialog_where(title, [with_selected_list](HWND d) {
-        return (GetDlgItem(d, kSelectedList) != nullptr) == with_selected_list;
+        return IsWindowVisible(d) &&
+               (GetDlgItem(d, kSelectedList) != nullptr) == with_selected_list;
     });
 }
 
