@@ -127,8 +127,14 @@ inline int file_dialog(HWND dialog, const std::string& name, int filter, int mil
 inline int menu_file_dialog(int command, const std::string& title, const std::string& name,
                             int filter, int milliseconds) {
     PostMessageA(find_frame(), WM_COMMAND, static_cast<WPARAM>(command), 0);
-    return file_dialog(wait_for(milliseconds, [&] { return find_dialog(title); }), name, filter,
-                       milliseconds);
+    if (file_dialog(wait_for(milliseconds, [&] { return find_dialog(title); }), name, filter,
+                    milliseconds) != 0) {
+        return 1;
+    }
+    // Done once no dialog of this title is left (the application may answer with another).
+    return wait_for(milliseconds, [&] { return find_dialog(title) == nullptr; })
+               ? 0
+               : fail(title + " dialog stays open");
 }
 
 }  // namespace driver

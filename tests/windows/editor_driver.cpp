@@ -2,13 +2,12 @@
 // commands, typed keys, the Find/Replace and file dialogs, message boxes. Each command prints
 // what it found and exits 0 when the expectation holds, 1 when it does not.
 //
-// Several commands may be given in one run, separated by ";".
-//
 //   editor_driver code-page               the ANSI code page Windows runs with
 //   editor_driver editors                 titles of the editor windows, active first
 //   editor_driver wait-editors N MS       until N editors are open
 //   editor_driver command ID              posts a menu command to the frame
 //   editor_driver type TEXT               types TEXT into the active editor's text box
+//   editor_driver type-title TEXT         types TEXT into its title box
 //   editor_driver text                    prints the active editor's text (glyphs as \xHH)
 //   editor_driver caret POS               puts the caret at POS
 //   editor_driver wait-box TITLE MS       until a box with this title is open
@@ -27,23 +26,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "driver_support.h"
 
 namespace {
 
-using driver::class_of;
-using driver::click;
 using driver::fail;
 using driver::find_dialog;
 using driver::find_frame;
-using driver::mdi_client;
 using driver::wait_for;
 using driver::window_text;
 
+HWND mdi_client() {
+    return FindWindowExA(find_frame(), nullptr, "MDICLIENT", nullptr);
+}
+
 HWND active_editor() {
-    return driver::active_child("PCEdtWClass");
+    HWND client = mdi_client();
+    if (client == nullptr) {
+        return nullptr;
+    }
+    HWND active = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
+    char name[64] = {};
+    GetClassNameA(active, name, sizeof name);
+    return std::string(name) == "PCEdtWClass" ? active : nullptr;
 }
 
 HWND text_box() {
@@ -54,7 +60,9 @@ int count_editors(bool print) {
     int count = 0;
     for (HWND child = GetWindow(mdi_client(), GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        if (class_of(child) == "PCEdtWClass") {
+        char name[64] = {};
+        GetClassNameA(child, name, sizeof name);
+        if (std::string(name) == "PCEdtWClass") {
             ++count;
             if (print) {
                 std::printf("%s\n", window_text(child).c_str());
@@ -110,6 +118,11 @@ int answer(const std::string& title, const std::string& button, int milliseconds
     return 0;
 }
 
+void click(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 constexpr int kFindBox = 1152;
 constexpr int kReplaceBox = 1153;
 constexpr int kMatchCase = 1041;
@@ -156,6 +169,30 @@ int replace(const std::string& find_text, const std::string& replacement, int bu
     return 0;
 }
 
+// The file dialogs: the name box is a combo box (explorer style) or an edit box; the type
+// choice is combo box 1136.
+int file_dialog(const std::string& title, const std::string& name, int filter, int milliseconds) {
+    HWND dialog = wait_for(milliseconds, [&] { return find_dialog(title); });
+    if (dialog == nullptr) {
+        return fail("no dialog titled " + title);
+    }
+    Sleep(300);
+    if (filter > 0) {
+        HWND types = GetDlgItem(dialog, 1136);
+        SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(filter - 1), 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(types));
+    }
+    HWND name_box = GetDlgItem(dialog, 1148);
+    if (name_box == nullptr) {
+        name_box = GetDlgItem(dialog, 1152);
+    }
+    SetWindowTextA(name_box, name.c_str());
+    click(dialog, IDOK);
+    const bool closed = wait_for(milliseconds, [&] { return find_dialog(title) == nullptr; });
+    return closed ? 0 : fail(title + " dialog stays open");
+}
+
 int menu_state() {
     const UINT query = RegisterWindowMessageA("TRAVEX.MenuState");
     const LRESULT state = SendMessageA(find_frame(), query, 0, 0);
@@ -164,7 +201,9 @@ int menu_state() {
     return 0;
 }
 
-int run(int argc, char** argv) {
+}  // namespace
+
+int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     auto arg = [&](int at) { return std::string(argc > at ? argv[at] : ""); };
     auto number = [&](int at, int otherwise) {
@@ -192,8 +231,8 @@ int run(int argc, char** argv) {
         Sleep(300);
         return 0;
     }
-    if (command == "type") {
-        HWND box = text_box();
+    if (command == "type" || command == "type-title") {
+        HWND box = GetDlgItem(active_editor(), command == "type" ? 82 : 81);
         if (box == nullptr) {
             return fail("no active editor");
         }
@@ -239,38 +278,19 @@ int run(int argc, char** argv) {
         return replace(arg(2), arg(3), kReplaceButton);
     }
     if (command == "save-as") {
-        return driver::menu_file_dialog(20005, "Save as", arg(2), number(3, 0), number(4, 20000));
+        PostMessageA(find_frame(), WM_COMMAND, 20005, 0);
+        return file_dialog("Save as", arg(2), number(3, 0), number(4, 20000));
     }
     if (command == "save-dialog") {  // a Save as dialog that something else opened
-        const int ms = number(4, 20000);
-        return driver::file_dialog(wait_for(ms, [] { return find_dialog("Save as"); }), arg(2),
-                                   number(3, 0), ms);
+        return file_dialog("Save as", arg(2), number(3, 0), number(4, 20000));
     }
     if (command == "open") {
-        return driver::menu_file_dialog(20002, "Open File", arg(2), 0, number(3, 20000));
+        PostMessageA(find_frame(), WM_COMMAND, 20002, 0);
+        return file_dialog("Open File", arg(2), 0, number(3, 20000));
     }
     if (command == "menu-state") {
         return menu_state();
     }
     std::fprintf(stderr, "usage: editor_driver COMMAND ...\n");
     return 2;
-}
-
-}  // namespace
-
-// Several commands in one run, separated by ";" arguments: each runs in turn, and the first that
-// fails ends the run. (Every start of a program under Wine takes its time.)
-int main(int argc, char** argv) {
-    std::vector<char*> command = {argv[0]};
-    for (int i = 1; i <= argc; ++i) {
-        if (i < argc && std::string(argv[i]) != ";") {
-            command.push_back(argv[i]);
-            continue;
-        }
-        if (const int result = run(static_cast<int>(command.size()), command.data()); result != 0) {
-            return result;
-        }
-        command.resize(1);
-    }
-    return 0;
 }

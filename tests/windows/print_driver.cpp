@@ -111,16 +111,24 @@ int pick_landscape(int milliseconds) {
 
 // The printing dialog: a "TRAVEX" dialog with the document name field.
 HWND printing_dialog() {
-    return driver::find_dialog_where("TRAVEX", [](HWND d) {
-        return GetDlgItem(d, kDocumentNameId) != nullptr && GetDlgItem(d, IDCANCEL) != nullptr;
-    });
+    for (HWND dialog = FindWindowA("#32770", "TRAVEX"); dialog != nullptr;
+         dialog = FindWindowExA(nullptr, dialog, "#32770", "TRAVEX")) {
+        if (GetDlgItem(dialog, kDocumentNameId) != nullptr &&
+            GetDlgItem(dialog, IDCANCEL) != nullptr) {
+            return dialog;
+        }
+    }
+    return nullptr;
 }
 
 int cancel_printing(int milliseconds) {
-    // Looked for often: the dialog may be up for a short time only.
+    // Looked for often: the Cancel must arrive while the pages are being laid out.
     HWND dialog = nullptr;
-    for (int waited = 0; waited < milliseconds && dialog == nullptr; waited += 5, Sleep(5)) {
-        dialog = printing_dialog();
+    for (int waited = 0; waited < milliseconds; waited += 5) {
+        if ((dialog = printing_dialog()) != nullptr) {
+            break;
+        }
+        Sleep(5);
     }
     if (dialog == nullptr) {
         return fail("no printing dialog");

@@ -33,8 +33,8 @@ run_editors en_US.UTF-8
 expect "code page" 1252 edit code-page
 expect "first editor" "UNTITLE1.G6P" edit editors
 expect "menu with an editor" "document menu, save off" edit menu-state
-expect "typing in an untitled editor leaves Save off" "document menu, save off" \
-    edit type "abc" \; menu-state
+edit type "abc"
+expect "typing in an untitled editor leaves Save off" "document menu, save off" edit menu-state
 edit command 20003
 expect "save prompt of an untitled editor" "Save Changes to UNTITLE1.G6P ?" \
     edit answer "ZELTA TRAVEX" no
@@ -46,17 +46,28 @@ expect "second untitled name" "UNTITLE2.G6P" edit editors
 expect "menu back with a document" "document menu, save off" edit menu-state
 
 # Replace All: the inserted text is not searched again; matches before the caret stay.
-expect "Replace All a -> aa" "aaaaaa" edit type "aaa" \; caret 0 \; replace-all a aa \; text
-expect "Replace All from the middle" "aaabbb" edit caret 3 \; replace-all a b \; text
+edit type "aaa"
+edit caret 0
+check "Replace All" edit replace-all a aa
+expect "Replace All a -> aa" "aaaaaa" edit text
+edit caret 3
+check "Replace All from the caret" edit replace-all a b
+expect "Replace All from the middle" "aaabbb" edit text
 # Replace on a selection that is not a match only moves to the next match.
-expect "Replace without a match at the selection, selecting the next" "aaabbb
-3 5" edit caret 0 \; replace bb X \; text \; selection
+edit caret 0
+check "Replace" edit replace bb X
+expect "Replace without a match at the selection" "aaabbb" edit text
+expect "Replace selected the next match" "3 5" edit selection
 
 # Find: match case decides; Find Next walks on from the selection and reports the end.
 edit command 20001
 check "third editor" edit wait-editors 2 20000
-expect "Find without match case" "1 4" edit type "xABCx abc" \; caret 0 \; find abc 0 \; selection
-expect "Find with match case, after the selection" "6 9" edit find abc 1 \; selection
+edit type "xABCx abc"
+edit caret 0
+edit find abc 0
+expect "Find without match case" "1 4" edit selection
+edit find abc 1
+expect "Find with match case, after the selection" "6 9" edit selection
 edit find abc 1 &
 finder=$!
 check "no further match" drive expect-message "There is no corresponding data." 20000
@@ -98,7 +109,8 @@ check "its editor closed" edit wait-editors 2 20000
 # Yes to the save prompt of an untitled editor leads to Save As.
 edit command 20001
 check "editor for Save As on close" edit wait-editors 3 20000
-edit type "1+2" \; command 20003
+edit type "1+2"
+edit command 20003
 expect "save prompt" "Save Changes to UNTITLE5.G6P ?" edit answer "ZELTA TRAVEX" yes
 check "Save As from the prompt" edit save-dialog "$(win closing)" 1
 check "saved editor closed" edit wait-editors 2 20000
@@ -107,8 +119,10 @@ await_file "$files/closing.g6p" || failed "closing.g6p not written"
 # Every calculator byte: open, edit, save in place, byte for byte.
 round_trip() { # name locale
     check "open $1 ($2)" edit open "$(win "$1.g6p")"
-    expect "edited program enables Save ($2)" "document menu, save on" \
-        edit type "x" \; type $'\b' \; menu-state \; command 20004
+    edit type "x"
+    edit type $'\b'
+    expect "edited program enables Save ($2)" "document menu, save on" edit menu-state
+    edit command 20004
     poll 10 '[ "$(edit menu-state | tr -d "\r")" = "document menu, save off" ]'  # saved
     cmp -s "$files/$1.g6p" "$files/$1.orig" ||
         failed "$1.g6p changed by open, edit and save ($2): $(cmp "$files/$1.g6p" "$files/$1.orig")"
@@ -119,7 +133,8 @@ sleep 0.5
 shot app-editor.png
 
 # Closing a modified program from disk with Yes writes it in place without a dialog.
-edit type "y" \; command 20003
+edit type "y"
+edit command 20003
 expect "save prompt of a program file" "Save Changes to $(win corpus_lines.g6p) ?" \
     edit answer "ZELTA TRAVEX" yes
 # The tokenizer reads a typed y as the variable Y.
@@ -128,7 +143,9 @@ poll 20 '[ "$("$native" detok "$files/corpus_lines.g6p" | head -c 1)" = Y ]' ||
 cp "$files/corpus_lines.orig" "$files/corpus_lines.g6p"
 
 # Exit with unsaved text and Cancel: the frame stays, the settings are written already.
-edit command 20039 \; type "unsaved" \; command 20009
+edit command 20039
+edit type "unsaved"
+edit command 20009
 check "exit prompt answered Cancel" edit answer "ZELTA TRAVEX" cancel
 sleep 1
 check "frame stays after Cancel" drive wait-frame 5000

@@ -84,13 +84,21 @@ check "every command answers" first answers 20001 20002 20005 20007 20008 20015 
 # The edit commands work on the active editor's text.
 edit command 20001
 check "editor for the edit commands" edit wait-editors "$((editors + 1))" 20000
-# Select All, Copy, Paste; Undo (how much it takes back is the edit box's own affair); Select
-# All, Cut; Paste, Delete.
-expect "Select All, Copy, Paste" "abab" edit type "ab" \; command 20018 \; command 20013 \; caret 2 \
-    \; command 20014 \; text
-[ "$(edit command 20011 \; text | tr -d '\r')" != abab ] || failed "Undo left the text as it was"
-expect "Cut" "" edit command 20018 \; type "ab" \; command 20018 \; command 20012 \; text
-expect "Paste, Delete" "b" edit command 20014 \; caret 0 \; command 20017 \; text
+edit type "ab"
+for id in 20018 20013; do edit command $id; done  # Select All, Copy
+edit caret 2
+edit command 20014  # Paste
+expect "Select All, Copy, Paste" "abab" edit text
+edit command 20011  # Undo: how much it takes back is the edit box's own affair
+[ "$(edit text | tr -d '\r')" != abab ] || failed "Undo left the text as it was"
+edit command 20018
+edit type "ab"
+for id in 20018 20012; do edit command $id; done  # Select All, Cut
+expect "Cut" "" edit text
+edit command 20014
+edit caret 0
+edit command 20017  # Delete
+expect "Paste, Delete" "b" edit text
 # Window arrangements move the editors.
 before=$(first editor-sizes | tr -d '\r' | tr '\n' ' ')
 edit command 20064  # Tile vertically
