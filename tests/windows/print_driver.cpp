@@ -4,8 +4,10 @@
 // expectation holds, 1 when it does not.
 //
 //   print_driver add-printer NAME PORT PPD  adds a PostScript printer on PORT and makes it default
+//   print_driver printers                   the printers, the default one marked with *
 //   print_driver dialog TITLE BUTTON MS     presses ok|cancel in the common dialog TITLE
 //   print_driver landscape MS               Print Setup: picks Landscape and presses OK
+//   print_driver wait-printing MS           until the printing dialog shows; prints its name
 //   print_driver cancel-printing MS         cancels the printing dialog as soon as it shows
 //   print_driver document-enabled           whether the active document window is enabled
 #include <windows.h>
@@ -83,6 +85,26 @@ int add_printer(const std::string& name, const std::string& port, const std::str
     return 0;
 }
 
+int list_printers() {
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed + 1);
+    if (!EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
+        return fail("EnumPrinters: error " + std::to_string(GetLastError()));
+    }
+    wchar_t default_name[256] = {};
+    DWORD size = 256;
+    GetDefaultPrinterW(default_name, &size);
+    const auto* infos = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        std::printf("%s%ls on %ls (%ls)\n",
+                    wcscmp(infos[i].pPrinterName, default_name) == 0 ? "*" : "",
+                    infos[i].pPrinterName, infos[i].pPortName, infos[i].pDriverName);
+    }
+    return 0;
+}
+
 int press(const std::string& title, const std::string& button, int milliseconds) {
     HWND dialog = wait_for(milliseconds, [&] { return find_dialog(title); });
     if (dialog == nullptr) {
@@ -121,15 +143,30 @@ HWND printing_dialog() {
     return nullptr;
 }
 
-int cancel_printing(int milliseconds) {
-    // Looked for often: the Cancel must arrive while the pages are being laid out.
+HWND wait_printing_dialog(int milliseconds) {
     HWND dialog = nullptr;
-    for (int waited = 0; waited < milliseconds; waited += 5) {
-        if ((dialog = printing_dialog()) != nullptr) {
-            break;
+    for (int waited = 0; waited < milliseconds && dialog == nullptr; waited += 5) {
+        dialog = printing_dialog();
+        if (dialog == nullptr) {
+            Sleep(5);
         }
-        Sleep(5);
     }
+    return dialog;
+}
+
+int show_printing(int milliseconds) {
+    HWND dialog = wait_printing_dialog(milliseconds);
+    if (dialog == nullptr) {
+        return fail("no printing dialog");
+    }
+    char name[MAX_PATH] = {};
+    GetDlgItemTextA(dialog, kDocumentNameId, name, sizeof name);
+    std::printf("%s\n", name);
+    return 0;
+}
+
+int cancel_printing(int milliseconds) {
+    HWND dialog = wait_printing_dialog(milliseconds);
     if (dialog == nullptr) {
         return fail("no printing dialog");
     }
@@ -168,11 +205,17 @@ int main(int argc, char** argv) {
     if (args.size() >= 4 && args[0] == "add-printer") {
         return add_printer(args[1], args[2], args[3]);
     }
+    if (!args.empty() && args[0] == "printers") {
+        return list_printers();
+    }
     if (args.size() >= 3 && args[0] == "dialog") {
         return press(args[1], args[2], number(3, 20000));
     }
     if (!args.empty() && args[0] == "landscape") {
         return pick_landscape(number(1, 20000));
+    }
+    if (!args.empty() && args[0] == "wait-printing") {
+        return show_printing(number(1, 60000));
     }
     if (!args.empty() && args[0] == "cancel-printing") {
         return cancel_printing(number(1, 60000));

@@ -10,27 +10,37 @@
 set -u
 native=$1 mingw=$2 prefix=$3 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
+for file in "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$mingw/tests/windows/editor_driver.exe" \
+    "$mingw/tests/windows/print_driver.exe"; do
+    [ -f "$file" ] || { echo "missing $file"; exit 1; }
+done
 for tool in ps2pdf pdftotext pdfinfo pdftoppm; do
     command -v $tool >/dev/null || { echo "missing $tool"; exit 1; }
 done
-. "$here/lib/app_session.sh"
-prepare_app files spool
+rm -rf "$work"; mkdir -p "$work/app" "$work/files" "$work/spool"
+cp "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$work/app/"
 files=$work/files
 out=$work/spool/out.ps
 printer="TRAVEX Test Printer"
-win() { windows_path "$files/$1"; }
+win() { echo "Z:$(echo "$files/$1" | tr '/' '\\')"; }
 
 for i in $(seq -w 1 80); do printf '"LINE %s"\r\n' "$i"; done >"$files/short.txt"
 "$native" tok "$files/short.txt" -o "$files/SHORT.g6p" --title "PRINT TEST" >/dev/null
 for i in $(seq -w 1 3000); do printf '"BIG %s"\r\n' "$i"; done >"$files/big.txt"
 "$native" tok "$files/big.txt" -o "$files/BIG.g6p" --title "BIG" >/dev/null
 python3 "$here/lib/make_print_files.py" "$files"
+
+. "$here/lib/app_session.sh"
+trap end_session EXIT
+start_display
+await_session_end
 pd() { "$wine_env" run "$prefix" "$mingw/tests/windows/print_driver.exe" "$@"; }
 
 # The printer: its port (a file of the work folder) known to the spooler, then the printer.
 "$wine_env" run "$prefix" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports' \
     /v "$out" /t REG_SZ /d "" /f >/dev/null 2>&1
 check "printer added" pd add-printer "$printer" "$out" "$(echo "$here/data/travex-test.ppd" | sed 's|/|\\|g; s|^|Z:|')"
+pd printers
 
 # Waits for the spooler to finish writing the job's file.
 await_job() {
@@ -52,6 +62,10 @@ pdf_text() { # pdf txt [pdftotext options...]
 text = open(sys.argv[1], encoding="utf-8", errors="replace").read()
 open(sys.argv[1], "w", encoding="utf-8").write(unicodedata.normalize("NFC", text))' "$txt"
 }
+# The text of a job's PDF, the semicolon read as the semicolon that was printed.
+job_text() { # pdf txt
+    pdf_text "$1" "$2" 2>/dev/null
+}
 # File > Print of the active window, OK in the print dialog, the job turned into NAME.pdf.
 print_window_job() { # name
     rm -f "$out"
@@ -61,22 +75,27 @@ print_window_job() { # name
     to_pdf "$1.pdf"
 }
 to_pdf() { # pdf
-    ps2pdf -dAutoRotatePages=/None "$out" "$work/$1" 2>/dev/null || failed "ps2pdf $1"
+    ps2pdf -dAutoRotatePages=/None "$out" "$work/$1" 2>/dev/null || { echo "FAIL: ps2pdf $1"; fails=$((fails + 1)); }
 }
 
-run_app
+start_app "$work/app"
+check "frame appears" drive wait-frame 240000
 check "start-up editor" edit wait-editors 1 20000
 
 # --- a program ---------------------------------------------------------------------------------
 check "open SHORT.g6p" edit open "$(win SHORT.g6p)"
-print_window_job short
+rm -f "$out"
+edit command 20007 >/dev/null
+check "print dialog OK" pd dialog Print ok
+check "program job written" await_job
+to_pdf short.pdf
 pages=$(pdfinfo "$work/short.pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
-[ "${pages:-0}" -ge 2 ] || failed "80 lines on ${pages:-0} pages"
+[ "${pages:-0}" -ge 2 ] || { echo "FAIL: 80 lines on ${pages:-0} pages"; fails=$((fails + 1)); }
 for p in $(seq 1 "${pages:-0}"); do
     pdf_text "$work/short.pdf" "$work/short-$p.txt" -f "$p" -l "$p"
-    for line in ";FILE TYPE *: *PROGRAM" ";FILE NAME *: *SHORT.g6p" ";TITLE *: *PRINT TEST"; do
-        grep -q "$line" "$work/short-$p.txt" || failed "page $p lacks '$line'"
-    done
+    grep -q ";FILE TYPE *: *PROGRAM" "$work/short-$p.txt" || { echo "FAIL: page $p type line"; fails=$((fails + 1)); }
+    grep -q ";FILE NAME *: *SHORT.g6p" "$work/short-$p.txt" || { echo "FAIL: page $p name line"; fails=$((fails + 1)); }
+    grep -q ";TITLE *: *PRINT TEST" "$work/short-$p.txt" || { echo "FAIL: page $p title line"; fails=$((fails + 1)); }
 done
 # Wine's PostScript driver embeds the symbol-encoded calculator font without a text layer, so
 # the program's lines are checked in the PDF of travex-cli print (tests/cli/print.sh); here the
@@ -91,20 +110,20 @@ check "window usable after printing" pd document-enabled
 # pixels. The slide show prints its twelve pages numbered in order under its title.
 check "open Pict1.g6i" edit open "$(win Pict1.g6i)"
 print_window_job pict-window
-pdf_text "$work/pict-window.pdf" "$work/pict-window.txt"
-grep -q ";FILE TYPE *: *PICTURE" "$work/pict-window.txt" || failed "window picture type line"
-grep -q ";PICT1" "$work/pict-window.txt" || failed "window picture variable line"
+job_text "$work/pict-window.pdf" "$work/pict-window.txt"
+grep -q ";FILE TYPE *: *PICTURE" "$work/pict-window.txt" || { echo "FAIL: window picture type line"; fails=$((fails + 1)); }
+grep -q ";PICT1" "$work/pict-window.txt" || { echo "FAIL: window picture variable line"; fails=$((fails + 1)); }
 pdftoppm -r 300 -gray -aa no -aaVector no -f 1 -l 1 "$work/pict-window.pdf" "$work/pict-window"
 python3 "$here/lib/check_print_pixels.py" "$work/pict-window-1.pgm" "$files/screen.bin" 3 ||
-    failed "window picture pixels"
+    { echo "FAIL: window picture pixels"; fails=$((fails + 1)); }
 check "picture window usable after printing" pd document-enabled
 check "open show.g6s" edit open "$(win show.g6s)"
 print_window_job show-window
-pdf_text "$work/show-window.pdf" "$work/show-window.txt"
+job_text "$work/show-window.pdf" "$work/show-window.txt"
 numbers=$(grep -o 'No\.[0-9]*' "$work/show-window.txt" | tr '\n' ' ')
 [ "$numbers" = "No.1 No.2 No.3 No.4 No.5 No.6 No.7 No.8 No.9 No.10 No.11 No.12 " ] ||
-    failed "window slide numbers: $numbers"
-grep -q ";TITLE *: *MY SLIDES" "$work/show-window.txt" || failed "window slide show title"
+    { echo "FAIL: window slide numbers: $numbers"; fails=$((fails + 1)); }
+grep -q ";TITLE *: *MY SLIDES" "$work/show-window.txt" || { echo "FAIL: window slide show title"; fails=$((fails + 1)); }
 pdftoppm -r 50 -f 1 -l 1 -png "$work/show-window.pdf" "$work/show-window-page"
 check "slide show window usable after printing" pd document-enabled
 
@@ -118,14 +137,14 @@ check "window usable after a failing printer" pd document-enabled
 rm -rf "$out"
 print_window_job show-again
 grep -q "No\.12" <(pdftotext -raw "$work/show-again.pdf" - 2>/dev/null) ||
-    failed "no job printed after the failing printer"
+    { echo "FAIL: no job printed after the failing printer"; fails=$((fails + 1)); }
 
 # --- Cancel in the print dialog: nothing printed ------------------------------------------------
 rm -f "$out"
 edit command 20007 >/dev/null
 check "print dialog Cancel" pd dialog Print cancel
 sleep 2
-[ -e "$out" ] && failed "a cancelled print dialog printed"
+[ -e "$out" ] && { echo "FAIL: a cancelled print dialog printed"; fails=$((fails + 1)); }
 check "window usable after the cancelled dialog" pd document-enabled
 
 # --- Cancel in "Now Printing:": the job is aborted ----------------------------------------------
@@ -157,10 +176,12 @@ for round in 1 2; do
     check "print dialog OK (landscape $round)" pd dialog Print ok
     check "landscape job $round written" await_job
     grep -aq "%%Orientation: Landscape\|%%PageOrientation: Landscape" "$out" ||
-        failed "job $round after Print Setup is not landscape"
+        { echo "FAIL: job $round after Print Setup is not landscape"; fails=$((fails + 1)); }
 done
 
-close_app
+edit command 20009 >/dev/null
+for _ in 1 2 3 4; do edit answer "ZELTA TRAVEX" no 3000 >/dev/null 2>&1 || break; done
+wait_exit "${app_pids[-1]}" || { echo "FAIL: the application did not end cleanly"; fails=$((fails + 1)); }
 
 echo "app_print: $fails failures; pages and screenshots in $work"
 exit $fails
