@@ -5,12 +5,12 @@
 //   first_use_driver editor-sizes          width x height of every editor window, one a line
 //   first_use_driver window-menu           "listed N of M": windows the Window menu lists, and
 //                                          how many document windows are open
-//   first_use_driver answers ID MS         posts command ID; prints the window or box that
-//                                          answers it within MS ("class|title") and closes it
-//   first_use_driver answers-button I MS   the same for a click on toolbar button I
+//   first_use_driver answers ID...         posts each command ID in turn; prints the window or
+//                                          box that answers it ("class|title"), closes it and
+//                                          answers whatever follows until nothing is left open
+//   first_use_driver answers-buttons I...  the same for clicks on toolbar buttons
 //   first_use_driver click I               clicks toolbar button I
 //   first_use_driver toolbar-rect          the toolbar's screen rectangle: "X Y W H"
-//   first_use_driver settle MS             answers every box and dialog left open, until none
 #include <windows.h>
 
 #include <cstdio>
@@ -24,20 +24,12 @@
 
 namespace {
 
+using driver::class_of;
 using driver::fail;
 using driver::find_frame;
+using driver::mdi_client;
 using driver::wait_for;
 using driver::window_text;
-
-std::string class_of(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-HWND mdi_client() {
-    return FindWindowExA(find_frame(), nullptr, "MDICLIENT", nullptr);
-}
 
 std::vector<HWND> mdi_children() {
     std::vector<HWND> children;
@@ -79,9 +71,8 @@ std::set<HWND> open_windows() {
     for (HWND w : popups()) {
         all.insert(w);
     }
-    for (HWND w : mdi_children()) {
-        all.insert(w);
-    }
+    const std::vector<HWND> children = mdi_children();
+    all.insert(children.begin(), children.end());
     return all;
 }
 
@@ -158,9 +149,6 @@ int click_button(int index) {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    auto number = [&](int at, int otherwise) {
-        return argc > at ? std::atoi(argv[at]) : otherwise;
-    };
     if (find_frame() == nullptr) {
         return fail("no frame window");
     }
@@ -180,17 +168,25 @@ int main(int argc, char** argv) {
                     static_cast<int>(mdi_children().size()));
         return 0;
     }
-    if (command == "answers" || command == "answers-button") {
-        const std::set<HWND> before = open_windows();
-        if (command == "answers") {
-            PostMessageA(find_frame(), WM_COMMAND, static_cast<WPARAM>(number(2, 0)), 0);
-        } else if (click_button(number(2, -1)) != 0) {
-            return 1;
+    if (command == "answers" || command == "answers-buttons") {
+        // Each command or button in turn must answer with a window, which is closed again with
+        // whatever follows it before the next.
+        int failures = 0;
+        for (int i = 2; i < argc; ++i) {
+            const std::set<HWND> before = open_windows();
+            const int id = std::atoi(argv[i]);
+            if (command == "answers") {
+                PostMessageA(find_frame(), WM_COMMAND, static_cast<WPARAM>(id), 0);
+            } else if (click_button(id) != 0) {
+                return 1;
+            }
+            failures += await_answer(before, 60000, command + " " + argv[i]);
+            failures += settle(60000);
         }
-        return await_answer(before, number(3, 20000), command + " " + (argc > 2 ? argv[2] : ""));
+        return failures == 0 ? 0 : 1;
     }
     if (command == "click") {
-        return click_button(number(2, -1));
+        return click_button(argc > 2 ? std::atoi(argv[2]) : -1);
     }
     if (command == "toolbar-rect") {
         RECT r;
@@ -199,9 +195,6 @@ int main(int argc, char** argv) {
         }
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
         return 0;
-    }
-    if (command == "settle") {
-        return settle(number(2, 30000));
     }
     std::fprintf(stderr, "usage: first_use_driver COMMAND ...\n");
     return 2;

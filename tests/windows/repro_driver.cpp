@@ -11,14 +11,12 @@
 //   repro_driver exit MS              presses Exit; dialog 162 goes
 //   repro_driver enabled              dialog 162 takes input
 #include <windows.h>
-//
+
 #include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <initializer_list>
 #include <string>
-#include <string_view>
 
 #include "driver_support.h"
 
@@ -34,57 +32,24 @@ constexpr int kImagePathEdit = 1015;
 constexpr int kProgressBar = 1019;
 constexpr int kMessageText = 0xFFFF;
 
-struct Search {
-    std::string title;
-    int child_id;
-    HWND found;
-    bool message_box = false;  // none of the Repro dialogs' own controls
-};
-
-BOOL CALLBACK match(HWND window, LPARAM l) {
-    auto* search = reinterpret_cast<Search*>(l);
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) == "#32770" && window_text(window) == search->title &&
-        GetDlgItem(window, search->child_id) != nullptr && IsWindowVisible(window) &&
-        (!search->message_box || (GetDlgItem(window, kImagePathEdit) == nullptr &&
-                                  GetDlgItem(window, kProgressBar) == nullptr))) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+// Whether a shown dialog has this control.
+bool has(HWND dialog, int id) {
+    return IsWindowVisible(dialog) && GetDlgItem(dialog, id) != nullptr;
 }
 
-// A dialog of the application told apart by its title and a control only it has.
-HWND find_dialog_with(const std::string& title, int child_id) {
-    Search search{title, child_id, nullptr};
-    EnumWindows(match, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Texts joined piece by piece (the "literal" + string form trips a false warning of the
-// cross compiler).
-std::string joined(std::initializer_list<std::string_view> pieces) {
-    std::string text;
-    for (const std::string_view piece : pieces) {
-        text.append(piece);
-    }
-    return text;
-}
-
-// A message box: its text is static 0xFFFF, which the labels of the dialogs share.
+// A message box: its text is static 0xFFFF, which the labels of the Repro dialogs share.
 HWND find_message_box(const std::string& title) {
-    Search search{title, kMessageText, nullptr, true};
-    EnumWindows(match, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return driver::find_dialog_where(title, [](HWND d) {
+        return has(d, kMessageText) && !has(d, kImagePathEdit) && !has(d, kProgressBar);
+    });
 }
 
 HWND repro_dialog() {
-    return find_dialog_with("Repro", kImagePathEdit);
+    return driver::find_dialog_where("Repro", [](HWND d) { return has(d, kImagePathEdit); });
 }
 
 HWND progress_dialog() {
-    return find_dialog_with("Repro", kProgressBar);
+    return driver::find_dialog_where("Repro", [](HWND d) { return has(d, kProgressBar); });
 }
 
 int open(int ms) {
@@ -113,8 +78,7 @@ int send() {
     if (dialog == nullptr) {
         return fail("no dialog 162");
     }
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    driver::click(dialog, IDOK);
     return 0;
 }
 
@@ -149,13 +113,13 @@ int progress(int ms) {
 int answer(const std::string& title, const std::string& text, int ms) {
     HWND box = wait_for(ms, [&] { return find_message_box(title); });
     if (box == nullptr) {
-        return fail(joined({"no \"", title, "\" message box"}));
+        return fail("no message box titled " + title);
     }
     const std::string shown = driver::message_text(box);
     std::printf("%s\n", shown.c_str());
     int failures = 0;
     if (shown != text) {
-        failures += fail(joined({"message is '", shown, "'"}));
+        failures += fail("the message differs");
     }
     if (!driver::press_until_gone(box, IDOK, 10000)) {
         failures += fail("the message box did not close");
@@ -174,20 +138,6 @@ int exit_dialog(int ms) {
 int enabled() {
     HWND dialog = repro_dialog();
     return dialog != nullptr && IsWindowEnabled(dialog) ? 0 : fail("dialog 162 is not enabled");
-}
-
-// Message texts arrive from the shell with "\n" written out.
-std::string unescape(std::string_view text) {
-    std::string out;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text[at] == '\\' && at + 1 < text.size() && text[at + 1] == 'n') {
-            out.push_back('\n');
-            ++at;
-        } else {
-            out.push_back(text[at]);
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -214,7 +164,7 @@ int main(int argc, char** argv) {
         return position();
     }
     if (command == "answer" && argc > 3) {
-        return answer(argv[2], unescape(argv[3]), ms(4));
+        return answer(argv[2], argv[3], ms(4));
     }
     if (command == "exit") {
         return exit_dialog(ms(2));

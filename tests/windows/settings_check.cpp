@@ -1,8 +1,7 @@
 // Reads the settings from the INI file named on the command line with the Win32 profile
-// functions, prints them, and writes them back as the frame does at close (maximised when asked).
-// usage: settings_check INI_PATH [--close-maximised]
+// functions and prints them.
+// usage: settings_check INI_PATH
 #include <cstdio>
-#include <cstring>
 
 #include "settings/profile_store_win32.h"
 #include "settings/settings.h"
@@ -18,7 +17,7 @@ bool folders_exist(const std::string& path) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: settings_check INI_PATH [--close-maximised]\n");
+        std::fprintf(stderr, "usage: settings_check INI_PATH\n");
         return 2;
     }
     travex::Win32ProfileStore store(argv[1]);
@@ -32,10 +31,6 @@ int main(int argc, char** argv) {
         s.window_limit, s.model, s.port_index, s.font_size_index, s.maximised ? 1 : 0, s.toolbar,
         s.keyboard, s.timer_interval_ms, s.retry_count, s.out_buffer,
         desktop ? "(desktop)" : s.data_folder.c_str());
-    if (argc > 2 && std::strcmp(argv[2], "--close-maximised") == 0) {
-        s.maximised = true;
-        travex::write_settings(store, s);
-    }
     // Where the application keeps its settings: the end of the path, and whether its folder is
     // there now (building the path creates it).
     const std::string path = travex::win32_settings_file();

@@ -7,8 +7,8 @@
 //   slides_driver pages                    the active show's pages: "No.N x y" in the page area
 //   slides_driver scroll-bar-width         the width of a vertical scroll bar
 //   slides_driver resize W H               gives the active show a client area of W × H
-//   slides_driver scroll CODE [POS]        a scroll bar request (up, down, pgup, pgdn, top,
-//                                          bottom, thumb); prints the row at the top
+//   slides_driver scroll CODE [POS]        a scroll bar request (up, down, top, bottom, thumb);
+//                                          prints the row at the top
 //   slides_driver type-title TEXT          replaces the title field's text by typing TEXT
 //   slides_driver title                    prints the title field's text
 //   slides_driver copy-title               Edit > Copy with the title field focused; prints
@@ -24,7 +24,6 @@
 //   slides_driver group-list               prints the chosen files and whether Remove is enabled
 //   slides_driver group-ok                 presses OK
 //   slides_driver group-save NAME MS       the group file's save dialog: NAME, then Save
-//   slides_driver group-cancel MS          presses Cancel; waits until the dialog has gone
 //   slides_driver ungroup PATH MS          Tools > Ungroup Files; types PATH and presses OK
 //   slides_driver ungroup-folder PATH MS   the folder dialog: moves to PATH and presses OK
 //   slides_driver ungroup-cancel MS        presses Cancel in the group file dialog
@@ -33,9 +32,9 @@
 //   slides_driver no-question              no file-exists question is open
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,9 +43,13 @@
 
 namespace {
 
+using driver::class_of;
+using driver::click;
 using driver::fail;
+using driver::file_dialog;
 using driver::find_dialog;
 using driver::find_frame;
+using driver::mdi_client;
 using driver::wait_for;
 using driver::window_text;
 
@@ -56,16 +59,6 @@ constexpr int kScrollBar = 93;
 constexpr int kFileNameBox = 1152;
 constexpr int kSelectedList = IDC_SELECTED_FILES;
 constexpr int kFileList = 1120;
-
-HWND mdi_client() {
-    return FindWindowExA(find_frame(), nullptr, "MDICLIENT", nullptr);
-}
-
-std::string class_of(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
 
 std::vector<HWND> slide_windows() {
     std::vector<HWND> found;
@@ -79,47 +72,28 @@ std::vector<HWND> slide_windows() {
 }
 
 HWND active_show() {
-    HWND active = reinterpret_cast<HWND>(SendMessageA(mdi_client(), WM_MDIGETACTIVE, 0, 0));
-    return class_of(active) == "PCSldWClass" ? active : nullptr;
+    return driver::active_child("PCSldWClass");
 }
 
-void click(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-int pages() {
-    HWND show = active_show();
-    if (show == nullptr) {
-        return fail("no active slide show");
-    }
+// "No.N x y" of every page in the page area, by number.
+int pages(HWND show) {
     HWND area = GetDlgItem(show, kPageArea);
-    struct Page {
-        int number;
-        POINT at;
-    };
-    std::vector<Page> found;
+    std::map<int, POINT> found;
     for (HWND page = GetWindow(area, GW_CHILD); page != nullptr;
          page = GetWindow(page, GW_HWNDNEXT)) {
         RECT r;
         GetWindowRect(page, &r);
         POINT at{r.left, r.top};
         ScreenToClient(area, &at);
-        found.push_back({GetDlgCtrlID(page) - 1000, at});
+        found[GetDlgCtrlID(page) - 1000] = at;
     }
-    std::sort(found.begin(), found.end(),
-              [](const Page& a, const Page& b) { return a.number < b.number; });
-    for (const Page& page : found) {
-        std::printf("No.%d %ld %ld\n", page.number, page.at.x, page.at.y);
+    for (const auto& [number, at] : found) {
+        std::printf("No.%d %ld %ld\n", number, at.x, at.y);
     }
     return 0;
 }
 
-int resize(int width, int height) {
-    HWND show = active_show();
-    if (show == nullptr) {
-        return fail("no active slide show");
-    }
+int resize(HWND show, int width, int height) {
     RECT outer;
     RECT client;
     GetWindowRect(show, &outer);
@@ -135,15 +109,9 @@ int resize(int width, int height) {
     return 0;
 }
 
-int scroll(const std::string& code, int position) {
-    HWND show = active_show();
-    if (show == nullptr) {
-        return fail("no active slide show");
-    }
+int scroll(HWND show, const std::string& code, int position) {
     const int request = code == "up"       ? SB_LINEUP
                         : code == "down"   ? SB_LINEDOWN
-                        : code == "pgup"   ? SB_PAGEUP
-                        : code == "pgdn"   ? SB_PAGEDOWN
                         : code == "top"    ? SB_TOP
                         : code == "bottom" ? SB_BOTTOM
                                            : SB_THUMBPOSITION;
@@ -153,23 +121,22 @@ int scroll(const std::string& code, int position) {
     return 0;
 }
 
-std::string wide_text(HWND box) {
-    wchar_t text[128] = {};
-    SendMessageW(box, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
+// The calculator font keeps the calculator's bytes at U+F000 + byte.
+std::string calculator_text(const wchar_t* text) {
     std::string shown;
-    for (const wchar_t* c = text; *c != 0; ++c) {
-        // The calculator font keeps the calculator's bytes at U+F000 + byte.
-        const unsigned value = (*c >= 0xF000 && *c <= 0xF0FF) ? *c - 0xF000 : *c;
-        shown.push_back(static_cast<char>(value));
+    for (const wchar_t* c = text; c != nullptr && *c != 0; ++c) {
+        shown.push_back(static_cast<char>((*c >= 0xF000 && *c <= 0xF0FF) ? *c - 0xF000 : *c));
     }
     return shown;
 }
 
-int copy_title() {
-    HWND show = active_show();
-    if (show == nullptr) {
-        return fail("no active slide show");
-    }
+std::string wide_text(HWND box) {
+    wchar_t text[128] = {};
+    SendMessageW(box, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
+    return calculator_text(text);
+}
+
+int copy_title(HWND show) {
     if (OpenClipboard(nullptr)) {
         EmptyClipboard();
         CloseClipboard();
@@ -181,11 +148,7 @@ int copy_title() {
     std::string text;
     if (OpenClipboard(nullptr)) {
         if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            const auto* chars = static_cast<const wchar_t*>(GlobalLock(data));
-            for (const wchar_t* c = chars; c != nullptr && *c != 0; ++c) {
-                const unsigned value = (*c >= 0xF000 && *c <= 0xF0FF) ? *c - 0xF000 : *c;
-                text.push_back(static_cast<char>(value));
-            }
+            text = calculator_text(static_cast<const wchar_t*>(GlobalLock(data)));
             GlobalUnlock(data);
         }
         CloseClipboard();
@@ -194,49 +157,13 @@ int copy_title() {
     return 0;
 }
 
-// The file dialogs: the name box is a combo box (explorer style) or an edit box; the type
-// choice is combo box 1136.
-int file_dialog(HWND dialog, const std::string& name, int filter, int milliseconds) {
-    if (dialog == nullptr) {
-        return fail("no file dialog");
-    }
-    Sleep(300);
-    if (filter > 0) {
-        HWND types = GetDlgItem(dialog, 1136);
-        SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(filter - 1), 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(types));
-    }
-    HWND name_box = GetDlgItem(dialog, 1148);
-    if (name_box == nullptr) {
-        name_box = GetDlgItem(dialog, kFileNameBox);
-    }
-    SetWindowTextA(name_box, name.c_str());
-    click(dialog, IDOK);
-    const bool closed = wait_for(milliseconds, [&] { return !IsWindow(dialog); });
-    return closed ? 0 : fail("file dialog stays open");
-}
-
-// Top-level dialogs with a title, told apart by whether they hold the chosen-files list.
+// The Group File dialog and its save dialog share their title; only the first holds the
+// chosen-files list.
 HWND titled_dialog(const std::string& title, bool with_selected_list) {
-    struct Search {
-        std::string title;
-        bool with_list;
-        HWND found;
-    } search{title, with_selected_list, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM l) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(l);
-            if (class_of(window) == "#32770" && window_text(window) == s->title &&
-                IsWindowVisible(window) &&
-                (GetDlgItem(window, kSelectedList) != nullptr) == s->with_list) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return driver::find_dialog_where(title, [with_selected_list](HWND d) {
+        return IsWindowVisible(d) &&
+               (GetDlgItem(d, kSelectedList) != nullptr) == with_selected_list;
+    });
 }
 
 HWND group_dialog(int milliseconds = 10000) {
@@ -336,24 +263,27 @@ int main(int argc, char** argv) {
             wait_for(number(3, 20000), [&] { return slide_windows().size() == wanted; });
         return reached ? 0 : fail(std::to_string(slide_windows().size()) + " slide shows open");
     }
+    HWND show = active_show();
+    const bool of_show = command == "pages" || command == "resize" || command == "scroll" ||
+                         command == "type-title" || command == "title" || command == "copy-title";
+    if (of_show && show == nullptr) {
+        return fail("no active slide show");
+    }
+    HWND title = GetDlgItem(show, kTitleBox);
     if (command == "pages") {
-        return pages();
+        return pages(show);
     }
     if (command == "scroll-bar-width") {
         std::printf("%d\n", GetSystemMetrics(SM_CXVSCROLL));
         return 0;
     }
     if (command == "resize") {
-        return resize(number(2, 600), number(3, 400));
+        return resize(show, number(2, 600), number(3, 400));
     }
     if (command == "scroll") {
-        return scroll(arg(2), number(3, 0));
+        return scroll(show, arg(2), number(3, 0));
     }
     if (command == "type-title") {
-        HWND title = GetDlgItem(active_show(), kTitleBox);
-        if (title == nullptr) {
-            return fail("no active slide show");
-        }
         SendMessageW(title, EM_SETSEL, 0, -1);
         SendMessageW(title, WM_CHAR, VK_BACK, 1);
         for (const char c : arg(2)) {
@@ -362,25 +292,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "title") {
-        HWND title = GetDlgItem(active_show(), kTitleBox);
-        if (title == nullptr) {
-            return fail("no active slide show");
-        }
         std::printf("%s\n", wide_text(title).c_str());
         return 0;
     }
     if (command == "copy-title") {
-        return copy_title();
+        return copy_title(show);
     }
     if (command == "open") {
-        PostMessageA(find_frame(), WM_COMMAND, 20002, 0);
-        HWND dialog = wait_for(number(3, 20000), [] { return find_dialog("Open File"); });
-        return file_dialog(dialog, arg(2), 0, number(3, 20000));
+        return driver::menu_file_dialog(20002, "Open File", arg(2), 0, number(3, 20000));
     }
     if (command == "save-as") {
-        PostMessageA(find_frame(), WM_COMMAND, 20005, 0);
-        HWND dialog = wait_for(number(4, 20000), [] { return find_dialog("Save as"); });
-        return file_dialog(dialog, arg(2), number(3, 0), number(4, 20000));
+        return driver::menu_file_dialog(20005, "Save as", arg(2), number(3, 0), number(4, 20000));
     }
     if (command == "group-open") {
         PostMessageA(find_frame(), WM_COMMAND, 20042, 0);
@@ -393,13 +315,15 @@ int main(int argc, char** argv) {
         if (dialog == nullptr) {
             return fail("no Group File dialog");
         }
+        auto press = [dialog](int id) {
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        };
         if (command == "group-select") {
             SetDlgItemTextA(dialog, kFileNameBox, arg(2).c_str());
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SELECT, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SELECT)));
+            press(IDC_SELECT);
         } else if (command == "group-select-all") {
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SELECT_ALL, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SELECT_ALL)));
+            press(IDC_SELECT_ALL);
         } else if (command == "group-double-click") {
             // A click on the file in the file list, then a second one.
             HWND files = GetDlgItem(dialog, kFileList);
@@ -411,13 +335,11 @@ int main(int argc, char** argv) {
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kFileList, LBN_DBLCLK),
                          reinterpret_cast<LPARAM>(files));
         } else if (command == "group-remove-all") {
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_REMOVE_ALL, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REMOVE_ALL)));
+            press(IDC_REMOVE_ALL);
         } else if (command == "group-remove") {
             SendDlgItemMessageA(dialog, kSelectedList, LB_SETCURSEL,
                                 static_cast<WPARAM>(number(2, 0)), 0);
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REMOVE)));
+            press(IDC_REMOVE);
         } else {
             click(dialog, IDOK);
             Sleep(500);
@@ -430,15 +352,6 @@ int main(int argc, char** argv) {
     if (command == "group-save") {
         HWND dialog = wait_for(number(3, 20000), [] { return titled_dialog("Group File", false); });
         return file_dialog(dialog, arg(2), 0, number(3, 20000));
-    }
-    if (command == "group-cancel") {
-        HWND dialog = group_dialog();
-        if (dialog == nullptr) {
-            return fail("no Group File dialog");
-        }
-        return driver::press_until_gone(dialog, IDCANCEL, number(2, 20000))
-                   ? 0
-                   : fail("Group File dialog stays open");
     }
     if (command == "ungroup") {
         PostMessageA(find_frame(), WM_COMMAND, 20043, 0);

@@ -8,19 +8,11 @@
 set -u
 native=$1 mingw=$2 prefix=$3 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
-for file in "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$mingw/tests/windows/editor_driver.exe" \
-    "$mingw/tests/windows/app_driver.exe" "$mingw/tests/windows/first_use_driver.exe"; do
-    [ -f "$file" ] || { echo "missing $file"; exit 1; }
-done
-rm -rf "$work"; mkdir -p "$work/app" "$work/files"
-cp "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$work/app/"
+. "$here/lib/app_session.sh"
+prepare_app files
 files=$work/files
 win() { windows_path "$files/$1"; }
-
-. "$here/lib/app_session.sh"
-trap end_session EXIT
 first() { "$wine_env" run "$prefix" "$mingw/tests/windows/first_use_driver.exe" "$@"; }
-failed() { echo "FAIL: $*"; fails=$((fails + 1)); }
 # Pixels that differ between one rectangle of two screenshots.
 region_difference() { # shot1 shot2 WxH+X+Y
     convert "$1" -crop "$3" +repage "$work/region-a.png"
@@ -28,11 +20,7 @@ region_difference() { # shot1 shot2 WxH+X+Y
     compare -metric AE "$work/region-a.png" "$work/region-b.png" null: 2>&1 | cut -d' ' -f1
 }
 
-start_display
-await_session_end
-old=$(settings_file); [ -n "$old" ] && rm -f "$old"
-LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 start_app "$work/app"
-check "frame appears" drive wait-frame 240000
+run_app
 check "start-up editor" edit wait-editors 1 20000
 
 # --- the start-up editor and the Window menu ---------------------------------------------------
@@ -56,12 +44,9 @@ for name in lf cr mixed; do
     check "open $name.txt" edit open "$(win $name.txt)"
     expect "$name.txt shows three lines" 'ClrT\r\nPrint "A"\r\nPrint "B"\r\n' edit text
     check "Save As ${name}2" edit save-as "$(win "${name}2")" 1
-    if await_file "$files/${name}2.g6p"; then
+    await_file "$files/${name}2.g6p" &&
         cmp -s <(tail -c +14 "$files/${name}2.g6p") <(tail -c +14 "$files/lines.g6p") ||
-            failed "${name}2.g6p does not hold the three lines: $("$native" detok "$files/${name}2.g6p" | od -c | head -3)"
-    else
-        failed "${name}2.g6p not written"
-    fi
+        failed "${name}2.g6p does not hold the three lines: $(od -c "$files/${name}2.g6p" | head -3)"
 done
 
 # --- texts too large to open ------------------------------------------------------------------
@@ -73,9 +58,8 @@ head -c 52000 /dev/zero | tr '\0' x >"$files/big.txt"
 editors=$(edit editors | wc -l)
 for name in big.txt big.g6p; do
     edit open "$(win $name)" &
-    opener=$!
     check "$name refused with its size" drive expect-message "$too_large" 20000
-    wait "$opener"
+    wait $!
 done
 check "no editor left by the refused files" edit wait-editors "$editors" 20000
 
@@ -95,11 +79,8 @@ ls "$files" | grep -q nnnnnnnn && failed "a file of the long name was written"
 # --- every command answers --------------------------------------------------------------------
 # Commands that open a dialog, a box or a window: each must show something, which is closed
 # again (Cancel, else OK) before the next.
-for id in 20001 20002 20005 20007 20008 20015 20016 20021 20022 20023 40098 20042 20043 40099 \
-    20071 20091; do
-    check "command $id answers" first answers "$id" 60000
-    check "nothing left open after command $id" first settle 60000
-done
+check "every command answers" first answers 20001 20002 20005 20007 20008 20015 20016 20021 \
+    20022 20023 40098 20042 20043 40099 20071 20091
 # The edit commands work on the active editor's text.
 edit command 20001
 check "editor for the edit commands" edit wait-editors "$((editors + 1))" 20000
@@ -127,10 +108,7 @@ edit command 20062  # Cascade
 [ "$(first editor-sizes | tr -d '\r' | tr '\n' ' ')" != "$after" ] || failed "Cascade left the editors tiled"
 
 # Toolbar buttons: New, Open, Print, Screen Capture, Receive and Send answer with a window.
-for button in 0 1 3 7 8 9; do
-    check "toolbar button $button answers" first answers-button "$button" 60000
-    check "nothing left open after button $button" first settle 60000
-done
+check "toolbar buttons answer" first answers-buttons 0 1 3 7 8 9
 
 # Save and Print are faded while a press would do nothing: Save of an unchanged program, Print
 # with no document open.
@@ -144,28 +122,21 @@ shot first-use-save-on.png
 read -r tx ty _ _ < <(first toolbar-rect | tr -d '\r')
 save_button="25x22+$((tx + 62))+$((ty + 3))"
 print_button="25x22+$((tx + 99))+$((ty + 3))"
-[ "$(region_difference "$work/first-use-save-off.png" "$work/first-use-save-on.png" "$save_button")" -gt 50 ] ||
-    failed "Save looks the same greyed and available"
-[ "$(region_difference "$work/first-use-save-off.png" "$work/first-use-save-on.png" "$print_button")" = 0 ] ||
-    failed "Print changed with Save"
+saving() { region_difference "$work/first-use-save-off.png" "$work/first-use-save-on.png" "$1"; }
+[ "$(saving "$save_button")" -gt 50 ] || failed "Save looks the same greyed and available"
+[ "$(saving "$print_button")" = 0 ] || failed "Print changed with Save"
 check "toolbar Save" first click 2
-for _ in $(seq 50); do
-    [ "$("$native" detok "$files/faded.g6p" | head -c 1)" = 1 ] && break
-    sleep 0.1
-done
-[ "$("$native" detok "$files/faded.g6p" | head -c 1)" = 1 ] || failed "toolbar Save did not write the program"
+poll 5 '[ "$("$native" detok "$files/faded.g6p" | head -c 1)" = 1 ]' ||
+    failed "toolbar Save did not write the program"
 edit command 20065  # Close All
-for _ in 1 2 3 4 5 6; do edit answer "ZELTA TRAVEX" no 3000 >/dev/null 2>&1 || break; done
+for _ in 1 2 3 4 5 6; do edit answer "ZELTA TRAVEX" no 2000 >/dev/null 2>&1 || break; done
 check "all editors closed" edit wait-editors 0 20000
 sleep 1
 shot first-use-no-document.png
 [ "$(region_difference "$work/first-use-save-on.png" "$work/first-use-no-document.png" "$print_button")" -gt 50 ] ||
     failed "Print looks available with no document open"
 
-# The frame closes with status 0.
-pid=${app_pids[-1]}
-edit command 20009 >/dev/null
-wait_exit "$pid" || failed "application ended with $?"
+close_app
 
 echo "app_first_use: $fails failures; screenshots in $work"
 exit $fails

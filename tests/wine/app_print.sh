@@ -5,14 +5,13 @@
 # Cancel in the print dialog and in "Now Printing:" prints nothing and leaves the window usable;
 # Print Setup's landscape choice is kept for later jobs. A picture window and a slide show window
 # print from File > Print too (the picture checked to the pixel, the slides by their numbers), and
-# a printer that cannot take the job leaves the window usable. The picture and slide show layouts
-# also go through print_surface_check at 200 %.
+# a printer that cannot take the job leaves the window usable.
 # usage: app_print.sh NATIVE_CLI MINGW_BUILD_DIR WINEPREFIX WORK_DIR
 set -u
 native=$1 mingw=$2 prefix=$3 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
 for file in "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$mingw/tests/windows/editor_driver.exe" \
-    "$mingw/tests/windows/print_driver.exe" "$mingw/tests/windows/print_surface_check.exe"; do
+    "$mingw/tests/windows/print_driver.exe"; do
     [ -f "$file" ] || { echo "missing $file"; exit 1; }
 done
 for tool in ps2pdf pdftotext pdfinfo pdftoppm; do
@@ -183,30 +182,6 @@ done
 edit command 20009 >/dev/null
 for _ in 1 2 3 4; do edit answer "ZELTA TRAVEX" no 3000 >/dev/null 2>&1 || break; done
 wait_exit "${app_pids[-1]}" || { echo "FAIL: the application did not end cleanly"; fails=$((fails + 1)); }
-
-# --- picture and slide show through the printer surface ------------------------------------------
-psc() { "$wine_env" run "$prefix" "$mingw/tests/windows/print_surface_check.exe" "$@"; }
-rm -f "$out"
-check "picture printed" psc "$printer" picture "$(win Pict1.g6i)" 7
-check "picture job written" await_job
-to_pdf pict.pdf
-pdf_text "$work/pict.pdf" "$work/pict.txt"
-grep -q ";FILE TYPE *: *PICTURE" "$work/pict.txt" || { echo "FAIL: picture type line"; fails=$((fails + 1)); }
-grep -q ";PICT1" "$work/pict.txt" || { echo "FAIL: picture variable line"; fails=$((fails + 1)); }
-# 300 dpi printer, 96 dpi screen: r = 3; at 200 % each screen pixel is 6 × 6 printer pixels.
-pdftoppm -r 300 -gray -aa no -aaVector no "$work/pict.pdf" "$work/pict"
-python3 "$here/lib/check_print_pixels.py" "$work/pict-1.pgm" "$files/screen.bin" 6 ||
-    { echo "FAIL: picture pixels"; fails=$((fails + 1)); }
-rm -f "$out"
-check "slide show printed" psc "$printer" slides "$(win show.g6s)"
-check "slide show job written" await_job
-to_pdf show.pdf
-pdf_text "$work/show.pdf" "$work/show.txt"
-numbers=$(grep -o 'No\.[0-9]*' "$work/show.txt" | tr '\n' ' ')
-[ "$numbers" = "No.1 No.2 No.3 No.4 No.5 No.6 No.7 No.8 No.9 No.10 No.11 No.12 " ] ||
-    { echo "FAIL: slide numbers: $numbers"; fails=$((fails + 1)); }
-grep -q ";TITLE *: *MY SLIDES" "$work/show.txt" || { echo "FAIL: slide show title"; fails=$((fails + 1)); }
-pdftoppm -r 50 -f 1 -l 1 -png "$work/show.pdf" "$work/show-page"
 
 echo "app_print: $fails failures; pages and screenshots in $work"
 exit $fails

@@ -9,17 +9,10 @@
 set -u
 native=$1 mingw=$2 prefix=$3 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
-exe=$mingw/app/TRAVEX.exe
-font=$mingw/app/WTMQV7.TTF
 repro=$mingw/tests/windows/repro_driver.exe
-for file in "$exe" "$font" "$repro" "$mingw/tests/windows/app_driver.exe"; do
-    [ -f "$file" ] || { echo "missing $file"; exit 1; }
-done
-rm -rf "$work"; mkdir -p "$work/app"
-cp "$exe" "$font" "$work/app/"
 export WINEPREFIX=$prefix WINEDEBUG=-all
-
 . "$here/lib/app_session.sh"
+prepare_app
 sim_pid=
 finish() {
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
@@ -42,24 +35,20 @@ python3 "$here/../cli/make_firmware_image.py" "$work/rq7310_ver101.bin" 0 1 5 59
 python3 "$here/../cli/make_firmware_image.py" --expect-flash "$work/rq7310_ver101.bin" \
     "$work/expected.bin"
 
-start_display
-await_session_end
 start_sim
 "$wine_env" run "$prefix" reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$work/com1" /f \
     >/dev/null 2>&1 || { echo "FAIL: reg add"; exit 1; }
 wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
-old=$(settings_file); [ -n "$old" ] && rm -f "$old" "$(dirname "$old")/repro.ini"
-
-start_app "$work/app"
+find "$prefix/drive_c/users" -path '*/ZELTA/*/repro.ini' -delete 2>/dev/null
+run_app
 app=${app_pids[-1]}
-check "frame appears" drive wait-frame 240000
 
 # The first opening creates repro.ini with every default; the image path is empty.
 expect "dialog 162 opens with no image" "" rd open 20000
 ini=$(dirname "$(settings_file)")/repro.ini
 [ -f "$ini" ] || { echo "FAIL: no repro.ini beside the settings file"; exit 1; }
 for line in 'DATA BAUD RATE=38400' 'SMALL PAGE SEND SIZE=0x2000' 'MODEL=RQ-7310' 'USE MACHINE CODE=1'; do
-    grep -q "^$line" "$ini" || { echo "FAIL: repro.ini lacks $line"; fails=$((fails + 1)); }
+    grep -q "^$line" "$ini" || failed "repro.ini lacks $line"
 done
 check "Exit closes dialog 162" rd exit 10000
 
@@ -80,29 +69,27 @@ expect "dialog 162 shows the image" "$image_path" rd open 20000
 sleep 1
 shot repro-dialog.png
 check "Send" rd send
-check "confirmation asked" rd answer "ZELTA TRAVEX" \
-    "Make sure that the cable is correctly connected and the calculator is turned on." 30000
+confirm="Make sure that the cable is correctly connected and the calculator is turned on."
+check "confirmation asked" rd answer "ZELTA TRAVEX" "$confirm" 30000
 check "progress dialog appears" rd progress 20000
 # Three of the four large pages (step 158 each) are written.
 check "progress steps" rd reaches 474 120000
 shot repro-progress.png
 check "finish!" rd answer Repro "finish!" 180000
 check "dialog 162 enabled again" rd enabled
-sleep 1
-check "progress dialog gone" bash -c "! '$wine_env' run '$prefix' '$repro' position >/dev/null 2>&1"
+poll 10 '! rd position >/dev/null 2>&1' || failed "progress dialog stays"
 cmp -s "$work/flash.bin" "$work/expected.bin" ||
-    { echo "FAIL: the simulator's flash does not hold exactly the image's pages"; fails=$((fails + 1)); }
+    failed "the simulator's flash does not hold exactly the image's pages"
 
 # The same version on the calculator: refused, and the calculator told goodbye.
 check "Exit" rd exit 10000
 start_sim --firmware-version 101
 expect "dialog 162 again" "$image_path" rd open 20000
 check "Send again" rd send
-check "confirmation again" rd answer "ZELTA TRAVEX" \
-    "Make sure that the cable is correctly connected and the calculator is turned on." 30000
+check "confirmation again" rd answer "ZELTA TRAVEX" "$confirm" 30000
 check "an equal version is refused" rd answer Repro \
     "This is an older version of the currently installed. " 120000
-[ -f "$work/flash.bin" ] && { echo "FAIL: a refused image wrote pages"; fails=$((fails + 1)); }
+[ -f "$work/flash.bin" ] && failed "a refused image wrote pages"
 check "Exit after the refusal" rd exit 10000
 
 check "frame closes" drive close 20000

@@ -9,11 +9,8 @@
 set -u
 native=$1 mingw=$2 prefix=$3 work=$4
 here=$(cd "$(dirname "$0")" && pwd)
-for file in "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$mingw/tests/windows/slides_driver.exe"; do
-    [ -f "$file" ] || { echo "missing $file"; exit 1; }
-done
-rm -rf "$work"; mkdir -p "$work/app" "$work/files/saved" "$work/files/cli" "$work/files/out"
-cp "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$work/app/"
+. "$here/lib/app_session.sh"
+prepare_app files/saved files/cli files/out
 files=$work/files
 make_show() { python3 "$here/lib/make_slide_show.py" "$@"; }
 make_show "$files/seven.g6s" 7 "SEVEN PAGES"
@@ -21,66 +18,45 @@ make_show "$files/nopages.g6s" 3 "NO PAGES" --first-empty
 head -c 63 "$files/seven.g6s" >"$files/short.g6s"
 # A damaged show: its first record claims more bytes than the file holds.
 { head -c 55 "$files/seven.g6s"; printf '\xff\xff\x00\x00\x00\x00\x00\x00'; head -c 20 /dev/zero; } >"$files/damaged.g6s"
-"$native" info "$files/seven.g6s" >/dev/null || { echo "FAIL: the test show is not a slide show"; exit 1; }
 # Group members: two programs and a list, in mixed case.
 cp "$here/../../samples/hello.g6p" "$files/Zed.g6p"
 cp "$here/../../samples/count.g6p" "$files/alpha.g6p"
 win() { windows_path "$files/$1"; }
-page_line() { slides pages | sed -n "$1p"; }
 first_pages() { slides pages | head -n "$1"; }
-
-. "$here/lib/app_session.sh"
 slides() { "$wine_env" run "$prefix" "$mingw/tests/windows/slides_driver.exe" "$@"; }
-trap end_session EXIT
-start_display
-await_session_end
+# Where the seven pages stand with COLUMNS a row: cells of 172 x 124 pixels.
+grid() { # columns
+    for n in 1 2 3 4 5 6 7; do echo "No.$n $(((n - 1) % $1 * 172)) $(((n - 1) / $1 * 124))"; done
+}
 
-start_app "$work/app"
-check "frame appears" drive wait-frame 240000
+run_app
 
 # --- slide show window ----------------------------------------------------------------------
 check "open a slide show" slides open "$(win seven.g6s)"
 check "slide show window" slides wait-slides 1 20000
 expect "window title" "$(win seven.g6s)" slides slides
 expect "title field" "SEVEN PAGES" slides title
-slides resize 600 400 >/dev/null
-count=$(slides pages | wc -l)
-[ "$count" = 7 ] || { echo "FAIL: $count page windows, expected 7"; fails=$((fails + 1)); }
 # Three cells fit a page area of 3 × 172 + 1 pixels or more; the scroll bar is beside it.
 bar=$(slides scroll-bar-width | tr -d '\r')
 slides resize $((3 * 172 + 1 + bar)) 400 >/dev/null
 sleep 0.5
-expect "three pages a row" "No.1 0 0
-No.2 172 0
-No.3 344 0
-No.4 0 124
-No.5 172 124
-No.6 344 124
-No.7 0 248" slides pages
+expect "three pages a row" "$(grid 3)" slides pages
 shot slides-wide.png
 slides resize $((3 * 172 + bar)) 400 >/dev/null
 sleep 0.5
-expect "two pages a row when the third cell reaches the edge" "No.1 0 0
-No.2 172 0
-No.3 0 124
-No.4 172 124
-No.5 0 248
-No.6 172 248
-No.7 0 372" slides pages
+expect "two pages a row when the third cell reaches the edge" "$(grid 2)" slides pages
 shot slides-narrow.png
 expect "scroll one row down" 1 slides scroll down
-expect "pages move up a row" "No.3 0 0" page_line 3
+expect "pages move up a row" "No.3 0 0" eval 'slides pages | sed -n 3p'
 sleep 0.5
 shot slides-scrolled.png
 expect "scroll to the bottom" 3 slides scroll bottom
 expect "no row beyond the last" 3 slides scroll down
-expect "thumb" 2 slides scroll thumb 2
 expect "back to the top" 0 slides scroll top
 expect "nothing above the first row" 0 slides scroll up
 slides resize 150 300 >/dev/null
 sleep 0.3
-expect "a narrow page area shows one page per row" "No.1 0 0
-No.2 0 124" first_pages 2
+expect "a narrow page area shows one page per row" "$(grid 1 | head -2)" first_pages 2
 expect "menu with a slide show" "document menu, save off" edit menu-state
 
 # Title and Save As: a 45-character title keeps 40; the copy matches travex-cli retitle.
@@ -91,22 +67,18 @@ expect "Copy takes the title field" "${long:0:40}" slides copy-title
 check "Save As a copy" slides save-as "$(windows_path "$files/saved/copy")" 1
 expect "window shows the copy" "$(windows_path "$files/saved/copy.g6s")" slides slides
 "$native" retitle "$files/seven.g6s" "$files/cli/copy.g6s" --title "${long:0:40}" ||
-    { echo "FAIL: travex-cli retitle"; fails=$((fails + 1)); }
-cmp "$files/saved/copy.g6s" "$files/cli/copy.g6s" ||
-    { echo "FAIL: the saved copy differs from travex-cli retitle"; fails=$((fails + 1)); }
+    failed "travex-cli retitle"
+cmp "$files/saved/copy.g6s" "$files/cli/copy.g6s" || failed "the saved copy differs from travex-cli retitle"
 [ "$(head -c 13 "$files/saved/copy.g6s" | tail -c 11 | od -An -tx1 | tr -d ' \n')" = "636f7079ffffffffffffff" ] ||
-    { echo "FAIL: name field of the copy"; fails=$((fails + 1)); }
+    failed "name field of the copy"
 
 # Shows that open no window, and one without pages.
-slides open "$(win short.g6s)" &
-opener=$!
-check "63-byte show refused" drive expect-message "The specified file contains no data." 20000
-wait "$opener"
-slides open "$(win damaged.g6s)" &
-opener=$!
-check "damaged show refused" drive expect-message "Access to the file has failed." 20000
-wait "$opener"
-expect "still one slide show" 1 bash -c "'$wine_env' run '$prefix' '$mingw/tests/windows/slides_driver.exe' slides | wc -l"
+for refusal in "short.g6s:The specified file contains no data." "damaged.g6s:Access to the file has failed."; do
+    slides open "$(win "${refusal%%:*}")" &
+    check "${refusal%%:*} refused" drive expect-message "${refusal#*:}" 20000
+    wait $!
+done
+expect "still one slide show" 1 eval 'slides slides | wc -l'
 check "open a show without pages" slides open "$(win nopages.g6s)"
 check "its window opens" slides wait-slides 2 20000
 expect "no pages" "" slides pages
@@ -132,7 +104,7 @@ slides group-remove 0
 expect "Remove takes the selected entry" "$(win zed.g6p | tr 'A-Z' 'a-z')
 remove on" slides group-list
 slides group-select-all
-expect "Select All takes every listed file" 7 bash -c "'$wine_env' run '$prefix' '$mingw/tests/windows/slides_driver.exe' group-list | wc -l"
+expect "Select All takes every listed file" 7 eval 'slides group-list | wc -l'
 slides group-remove-all
 expect "Remove All empties the list" "remove off" slides group-list
 slides group-double-click alpha.g6p
@@ -141,12 +113,9 @@ remove on" slides group-list
 slides group-select Zed.g6p
 slides group-ok
 check "group saved as" slides group-save "$(windows_path "$files/saved/mygroup")"
-sleep 1
-[ -f "$files/saved/mygroup.g6g" ] || { echo "FAIL: mygroup.g6g not written"; fails=$((fails + 1)); }
-"$native" group "$files/cli/mygroup.g6g" "$files/Zed.g6p" "$files/alpha.g6p" ||
-    { echo "FAIL: travex-cli group"; fails=$((fails + 1)); }
-cmp "$files/saved/mygroup.g6g" "$files/cli/mygroup.g6g" ||
-    { echo "FAIL: the group differs from travex-cli group"; fails=$((fails + 1)); }
+await_file "$files/saved/mygroup.g6g" || failed "mygroup.g6g not written"
+"$native" group "$files/cli/mygroup.g6g" "$files/Zed.g6p" "$files/alpha.g6p" || failed "travex-cli group"
+cmp "$files/saved/mygroup.g6g" "$files/cli/mygroup.g6g" || failed "the group differs from travex-cli group"
 
 # --- Ungroup Files ----------------------------------------------------------------------------
 slides ungroup "$(win Zed.g6p)"
@@ -154,18 +123,15 @@ check "a program is not a group" drive expect-message "Specified file is not a g
 check "the dialog stays and is cancelled" slides ungroup-cancel
 slides ungroup "$(windows_path "$files/saved/mygroup.g6g")"
 check "folder dialog" slides ungroup-folder "$(windows_path "$files/out")"
-sleep 1
-cmp "$files/out/alpha.g6p" "$files/alpha.g6p" && cmp "$files/out/zed.g6p" "$files/Zed.g6p" ||
-    { echo "FAIL: ungrouped files differ"; fails=$((fails + 1)); }
+unpacked() { cmp -s "$files/out/alpha.g6p" "$files/alpha.g6p" && cmp -s "$files/out/zed.g6p" "$files/Zed.g6p"; }
+poll 10 unpacked || failed "ungrouped files differ"
 # Again into the same folder: the first question answered Over write ALL replaces the rest.
 printf 'old' >"$files/out/alpha.g6p"; printf 'old' >"$files/out/zed.g6p"
 slides ungroup "$(windows_path "$files/saved/mygroup.g6g")"
 check "folder dialog again" slides ungroup-folder "$(windows_path "$files/out")"
 expect "file-exists question" "$(windows_path "$files/out")\\alpha.g6p" slides exists all
-sleep 1
+poll 10 unpacked || failed "Over write ALL did not replace every file"
 check "no second question after Over write ALL" slides no-question
-cmp "$files/out/alpha.g6p" "$files/alpha.g6p" && cmp "$files/out/zed.g6p" "$files/Zed.g6p" ||
-    { echo "FAIL: Over write ALL did not replace every file"; fails=$((fails + 1)); }
 
 # A member whose name would leave the target folder is refused and reported; the others are
 # unpacked.
@@ -182,12 +148,11 @@ check "folder dialog for the escaping group" slides ungroup-folder "$(windows_pa
 refused=$(edit answer "ZELTA TRAVEX" ok 20000 | tr -d '\r')
 case $refused in
 *'..\evil.g6p (the name holds a folder separator)'*) ;;
-*) echo "FAIL: refused member not reported: '$refused'"; fails=$((fails + 1)) ;;
+*) failed "refused member not reported: '$refused'" ;;
 esac
 [ "$(cat "$files/out2/good.g6p" 2>/dev/null)" = GOOD ] && [ ! -e "$files/evil.g6p" ] ||
-    { echo "FAIL: the safe member was not unpacked, or the refused one was"; fails=$((fails + 1)); }
+    failed "the safe member was not unpacked, or the refused one was"
 
-edit command 20009 >/dev/null
-wait_exit "${app_pids[-1]}" || { echo "FAIL: application did not end"; fails=$((fails + 1)); }
+close_app
 echo "app_slides: $fails failures; screenshots in $work"
 exit $fails

@@ -32,12 +32,13 @@ settings_file() {
 
 check() { # description command...
     local what=$1; shift
-    if ! "$@"; then echo "FAIL: $what"; fails=$((fails + 1)); fi
+    "$@" || failed "$what"
 }
+failed() { echo "FAIL: $*"; fails=$((fails + 1)); }
 expect() { # description expected command...
     local what=$1 want=$2; shift 2
     local got; got=$("$@" | tr -d '\r')
-    [ "$got" = "$want" ] || { echo "FAIL: $what: '$got', expected '$want'"; fails=$((fails + 1)); }
+    [ "$got" = "$want" ] || failed "$what: '$got', expected '$want'"
 }
 drive() { "$wine_env" run "$prefix" "$mingw/tests/windows/app_driver.exe" "$@"; }
 edit() { "$wine_env" run "$prefix" "$mingw/tests/windows/editor_driver.exe" "$@"; }
@@ -47,6 +48,15 @@ shot() { /usr/bin/import -window root "$work/$1" 2>/dev/null || echo "no screens
 await_file() { # path
     for _ in $(seq 200); do
         [ -s "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# Evaluates a condition every 0.1 s until it holds, for up to SECONDS.
+poll() { # seconds condition
+    local tries=$(($1 * 10))
+    for _ in $(seq "$tries"); do
+        eval "$2" && return 0
         sleep 0.1
     done
     return 1
@@ -64,4 +74,33 @@ wait_exit() { # pid: exit status of the application, 124 when it does not end in
         sleep 0.1
     done
     return 124
+}
+
+# The usual start of a test of TRAVEX.exe: a fresh work folder with the application in "app" (and
+# the other folders named), a display, no Wine session left from an earlier test, no settings.
+prepare_app() { # folder...
+    [ -f "$mingw/app/TRAVEX.exe" ] || { echo "missing $mingw/app/TRAVEX.exe"; exit 1; }
+    rm -rf "$work"; mkdir -p "$work/app"
+    for folder in "$@"; do mkdir -p "$work/$folder"; done
+    cp "$mingw/app/TRAVEX.exe" "$mingw/app/WTMQV7.TTF" "$work/app/"
+    trap end_session EXIT
+    start_display
+    await_session_end
+    local old; old=$(settings_file)
+    [ -z "$old" ] || rm -f "$old"
+}
+# Starts the copy in "app" and waits for its frame (a first start of the session may take minutes).
+run_app() { # [locale]
+    LC_ALL=${1:-en_US.UTF-8} LANG=${1:-en_US.UTF-8} start_app "$work/app"
+    check "frame appears" drive wait-frame 240000
+}
+# Closes the frame, answering No to every save prompt; the process must end with 0.
+close_app() {
+    local pid=${app_pids[-1]}
+    edit command 20009 >/dev/null
+    for _ in $(seq 60); do
+        kill -0 "$pid" 2>/dev/null || break
+        edit answer "ZELTA TRAVEX" no 500 >/dev/null 2>&1
+    done
+    wait_exit "$pid" || failed "application ended with $?"
 }

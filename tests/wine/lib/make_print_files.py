@@ -8,6 +8,8 @@ import random
 import struct
 import sys
 
+from make_slide_show import compress
+
 folder = sys.argv[1]
 random.seed(11)
 screen = bytearray(1056)
@@ -19,22 +21,6 @@ pic = bytearray(b'6i' + b'\x10\x0d' + b' ' * 9 + b'\0' * 41 + b'\x10\x0d\x00')
 for band in range(8):
     pic += screen[band * 132: band * 132 + 127]
 open(f'{folder}/Pict1.g6i', 'wb').write(pic)
-
-
-def compress(s):
-    out = [s[0]]
-    i = 1
-    while i < 1056:
-        x = s[i] ^ s[i - 1]
-        out.append(x)
-        i += 1
-        if x == 0:
-            c = 0
-            while i < 1056 and c < 255 and s[i] == s[i - 1]:
-                c += 1
-                i += 1
-            out.append(c)
-    return bytes(out)
 
 
 show = bytearray(b'6s' + b'SHOW'.ljust(11, b'\xff') + b'MY SLIDES'.ljust(40, b'\0') + b'\0\0')

@@ -64,4 +64,5 @@ def main():
         f.write(bytes(header) + bytes(body))
 
 
-main()
+if __name__ == "__main__":
+    main()
