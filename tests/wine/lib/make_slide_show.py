@@ -5,8 +5,12 @@ Each page is 132 x 64 pixels in eight bands of one byte per column (top pixel in
 a border, vertical bars spaced by the page number and a filled block as wide as four times the
 page number, so that every page looks different. With --first-empty the first record length is
 0 and a page record follows it unread."""
+import os
 import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', '..', 'cli', 'lib'))
+from media import compress  # noqa: E402
 
 
 def page_screen(number):
@@ -30,22 +34,6 @@ def page_screen(number):
                     byte |= 0x80 >> bit
             screen.append(byte)
     return bytes(screen)
-
-
-def compress(screen):
-    out = bytearray([screen[0]])
-    i = 1
-    while i < len(screen):
-        x = screen[i] ^ screen[i - 1]
-        out.append(x)
-        i += 1
-        if x == 0:
-            copies = 0
-            while i < len(screen) and copies < 255 and screen[i] == screen[i - 1]:
-                copies += 1
-                i += 1
-            out.append(copies)
-    return bytes(out)
 
 
 def main():
