@@ -169,28 +169,13 @@ int replace(const std::string& find_text, const std::string& replacement, int bu
     return 0;
 }
 
-// The file dialogs: the name box is a combo box (explorer style) or an edit box; the type
-// choice is combo box 1136.
+// The file dialog titled TITLE, once it shows.
 int file_dialog(const std::string& title, const std::string& name, int filter, int milliseconds) {
     HWND dialog = wait_for(milliseconds, [&] { return find_dialog(title); });
     if (dialog == nullptr) {
         return fail("no dialog titled " + title);
     }
-    Sleep(300);
-    if (filter > 0) {
-        HWND types = GetDlgItem(dialog, 1136);
-        SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(filter - 1), 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(types));
-    }
-    HWND name_box = GetDlgItem(dialog, 1148);
-    if (name_box == nullptr) {
-        name_box = GetDlgItem(dialog, 1152);
-    }
-    SetWindowTextA(name_box, name.c_str());
-    click(dialog, IDOK);
-    const bool closed = wait_for(milliseconds, [&] { return find_dialog(title) == nullptr; });
-    return closed ? 0 : fail(title + " dialog stays open");
+    return driver::file_dialog(dialog, name, filter, milliseconds);
 }
 
 int menu_state() {
