@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/le_bytes.h"
+#include "codec/data_layout.h"
 #include "codec/number_format.h"
 #include "codec/text_limits.h"
 #include "codec/token_tables.h"
@@ -13,24 +14,10 @@ namespace travex {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::uint16_t kComplexListKind = 2;
+using namespace data_layout;
 
-// List and matrix bodies: variable code, one unused byte, two 16-bit fields, then elements.
-constexpr std::size_t kListCountAt = 3;
-constexpr std::size_t kListKindAt = 5;
-constexpr std::size_t kMatrixColumnsAt = 3;
-constexpr std::size_t kMatrixRowsAt = 5;
-constexpr std::size_t kElementsAt = 7;
-
-// List database: the database's variable code, then up to six lists, each behind a 15-byte
-// list header of which bytes 8-9 (variable code), 11-12 (count) and 13-14 (kind) are used.
-constexpr std::size_t kDatabaseListsAt = 2;
-constexpr std::size_t kDatabaseMaxLists = 6;
+// A further list is read only while the body still holds its header up to the variable code.
 constexpr std::size_t kDatabaseMinListBytes = 10;
-constexpr std::size_t kListHeaderBytes = 15;
-constexpr std::size_t kListHeaderCodeAt = 8;
-constexpr std::size_t kListHeaderCountAt = 11;
-constexpr std::size_t kListHeaderKindAt = 13;
 
 constexpr std::size_t kDataVariableBytes = 2 * kNumberBytes;
 

@@ -5,6 +5,7 @@
 
 #include "base/le_bytes.h"
 #include "codec/csv_text.h"
+#include "codec/data_layout.h"
 #include "codec/escapes.h"
 #include "codec/number_text.h"
 #include "codec/token_tables.h"
@@ -15,14 +16,7 @@ namespace travex {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::uint16_t kComplexKind = 2;
-// List and matrix bodies: the variable code, one unused byte, two 16-bit fields, the elements.
-constexpr std::size_t kElementsAt = 7;
-// List database: its code, then up to six lists behind 15-byte headers (code at 8, count at 11,
-// kind at 13).
-constexpr std::size_t kDatabaseListsAt = 2;
-constexpr std::size_t kDatabaseMaxLists = 6;
-constexpr std::size_t kListHeaderBytes = 15;
+using namespace data_layout;
 constexpr std::uint8_t kListPrefix = 0x08;
 constexpr std::uint8_t kMatrixPrefix = 0x09;
 
@@ -98,7 +92,7 @@ std::optional<ListCells> list_cells(std::span<const std::uint8_t> body, std::siz
     ListCells list;
     list.code = read_u16le(body, code_at);
     const std::size_t count = read_u16le(body, count_at);
-    const bool complex = read_u16le(body, kind_at) == kComplexKind;
+    const bool complex = read_u16le(body, kind_at) == kComplexListKind;
     const std::size_t size = complex ? 2 * kNumberBytes : kNumberBytes;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t at = elements_at + i * size;
@@ -159,7 +153,8 @@ CsvExport data_file_to_csv(std::span<const std::uint8_t> file) {
     std::string out;
     std::size_t end = 0;
     if (letter == 'l') {
-        const auto list = list_cells(body, 0, 3, 5, kElementsAt, end, result.error, 1);
+        const auto list =
+            list_cells(body, 0, kListCountAt, kListKindAt, kElementsAt, end, result.error, 1);
         if (!list) {
             return result;
         }
@@ -168,8 +163,8 @@ CsvExport data_file_to_csv(std::span<const std::uint8_t> file) {
             append_row(out, {cell});
         }
     } else if (letter == 'm') {
-        const std::size_t columns = read_u16le(body, 3);
-        const std::size_t rows = read_u16le(body, 5);
+        const std::size_t columns = read_u16le(body, kMatrixColumnsAt);
+        const std::size_t rows = read_u16le(body, kMatrixRowsAt);
         append_row(out,
                    {csv_field(name_text(read_u16le(body, 0))), csv_field(title_text(*header))});
         for (std::size_t r = 0; r < rows; ++r) {
@@ -196,8 +191,9 @@ CsvExport data_file_to_csv(std::span<const std::uint8_t> file) {
         std::vector<ListCells> lists;
         std::size_t at = kDatabaseListsAt;
         while (lists.size() < kDatabaseMaxLists && body.size() >= at + kListHeaderBytes) {
-            auto list = list_cells(body, at + 8, at + 11, at + 13, at + kListHeaderBytes, at,
-                                   result.error, lists.size() + 1);
+            auto list = list_cells(body, at + kListHeaderCodeAt, at + kListHeaderCountAt,
+                                   at + kListHeaderKindAt, at + kListHeaderBytes, at, result.error,
+                                   lists.size() + 1);
             if (!list) {
                 return result;
             }
@@ -338,7 +334,7 @@ CsvImport data_file_from_csv(std::string_view csv, char type_letter,
     body.push_back(0);
     if (list) {
         append_u16le(body, static_cast<std::uint16_t>(values.size()));
-        append_u16le(body, complex ? kComplexKind : 0);
+        append_u16le(body, complex ? kComplexListKind : 0);
         for (const ValueFromText& value : values) {
             NumberValue first = value.first;
             if (value.imaginary) {
