@@ -29,9 +29,10 @@ int run(Args args) {
     if (!bmp && !png && !ends_with_ignoring_case(*out, ".bin")) {
         return usage_error("capture", "SHOT must end in .bmp, .png or .bin (raw display data)");
     }
-    const auto port = make_cli_port(*options, error);
+    PortSetupError port_error;
+    const auto port = make_cli_port(*options, port_error);
     if (!port) {
-        return usage_error("capture", error);
+        return port_setup_failed("capture", port_error);
     }
     ConsoleQuestions ui(false);
     LiveLink live(*port, *options, [](std::string_view) {

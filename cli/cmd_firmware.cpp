@@ -279,9 +279,10 @@ int run_send(const ParsedOptions& options) {
             !options.all("--fault").empty()) {
             return usage_error(kCommand, "--firmware-version, --flash-out and --fault need --sim");
         }
-        device = make_cli_port(options, error);
+        PortSetupError port_error;
+        device = make_cli_port(options, port_error);
         if (!device) {
-            return fail(options.value("--port").value_or(""), error);
+            return port_setup_failed(kCommand, port_error);
         }
     }
     const auto settings = settings_of(options);

@@ -29,9 +29,10 @@ int run(Args args) {
     if (!options->positional.empty()) {
         return usage_error("list", "no arguments expected");
     }
-    const auto port = make_cli_port(*options, error);
+    PortSetupError port_error;
+    const auto port = make_cli_port(*options, port_error);
     if (!port) {
-        return usage_error("list", error);
+        return port_setup_failed("list", port_error);
     }
     ConsoleQuestions ui(false);
     link::CountingProgress progress;

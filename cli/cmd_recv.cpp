@@ -29,9 +29,10 @@ int run(Args args) {
     if (all == !options->positional.empty()) {
         return usage_error("recv", "give ITEM names or --all");
     }
-    const auto port = make_cli_port(*options, error);
+    PortSetupError port_error;
+    const auto port = make_cli_port(*options, port_error);
     if (!port) {
-        return usage_error("recv", error);
+        return port_setup_failed("recv", port_error);
     }
     const std::string folder = options->value("-C").value_or("");
     // The folder is checked before anything travels: a receive that cannot store its items

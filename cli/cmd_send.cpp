@@ -18,9 +18,10 @@ int run(Args args) {
     if (options->positional.empty()) {
         return usage_error("send", "no files given");
     }
-    const auto port = make_cli_port(*options, error);
+    PortSetupError port_error;
+    const auto port = make_cli_port(*options, port_error);
     if (!port) {
-        return usage_error("send", error);
+        return port_setup_failed("send", port_error);
     }
     const std::vector<std::string>& files = options->positional;
     const link::SendSelectionCheck check =

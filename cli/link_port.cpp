@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/file_system.h"
+#include "cli/command.h"
 #include "link/virtual_port.h"
 #include "sim/sim_calculator.h"
 
@@ -61,7 +62,9 @@ bool positive_option(const ParsedOptions& options, const char* name, int& value,
 
 }  // namespace
 
-std::unique_ptr<CliPort> make_untraced_port(const ParsedOptions& options, std::string& error) {
+std::unique_ptr<CliPort> make_untraced_port(const ParsedOptions& options,
+                                            PortSetupError& setup_error) {
+    std::string& error = setup_error.problem;
     const auto device = options.value("--port");
     if (options.has("--sim") && device) {
         error = "--sim and --port exclude each other";
@@ -85,7 +88,8 @@ std::unique_ptr<CliPort> make_untraced_port(const ParsedOptions& options, std::s
     auto sim = std::make_shared<sim::SimCalculator>();
     if (const auto folder = options.value("--items")) {
         if (sim->memory().load_folder(*folder, real_file_system()) < 0) {
-            error = "cannot read " + *folder;
+            error = "cannot read the folder";
+            setup_error.file = *folder;
             return nullptr;
         }
     }
@@ -105,6 +109,11 @@ std::unique_ptr<CliPort> make_untraced_port(const ParsedOptions& options, std::s
     return result;
 }
 
+int port_setup_failed(std::string_view command, const PortSetupError& error) {
+    return error.file.empty() ? usage_error(command, error.problem)
+                              : fail(error.file, error.problem);
+}
+
 // Trace lines into a file, written through as they come so that a trace of a run that ends
 // badly is whole up to its last line.
 class TraceFile final : public link::TraceSink {
@@ -122,8 +131,9 @@ private:
     std::FILE* file_;
 };
 
-std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string& error) {
-    auto port = make_untraced_port(options, error);
+std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, PortSetupError& setup_error) {
+    auto port = make_untraced_port(options, setup_error);
+    std::string& error = setup_error.problem;
     // The link timer's period and the write allowance per tick (the settings file's
     // TimerInterval and OutBuffer) when the options give them.
     if (port && (!positive_option(options, "--timer", port->settings.timer_interval_ms, error) ||
@@ -136,7 +146,8 @@ std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string
     }
     std::FILE* file = std::fopen(trace_path->c_str(), "wb");
     if (file == nullptr) {
-        error = "cannot write the trace file " + *trace_path;
+        error = "cannot write the trace file";
+        setup_error.file = *trace_path;
         return nullptr;
     }
     port->trace_sink = std::make_unique<TraceFile>(file);

@@ -30,8 +30,19 @@ struct CliPort {
 // and the bytes written per tick, as TimerInterval and OutBuffer do for the application).
 OptionSpec link_option_spec(std::set<std::string> flags, std::set<std::string> valued);
 
+// Why no port could be made: options that contradict each other or do not parse (a usage error),
+// or a file the options name (--items DIR, --trace FILE) that could not be read or written.
+struct PortSetupError {
+    std::string problem;
+    std::string file;  // empty for a usage error
+};
+
 // Builds the port of the options (with --trace FILE, wrapped in the wire trace), or sets error.
-std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, std::string& error);
+std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, PortSetupError& error);
+
+// The exit of a command whose port could not be made: a usage error (2), or a failure that names
+// the file (1).
+int port_setup_failed(std::string_view command, const PortSetupError& error);
 
 // Opens a real serial device for --port; installed by the platform's serial code.
 using RealPortFactory = std::unique_ptr<CliPort> (*)(const std::string& device, std::string& error);
