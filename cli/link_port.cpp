@@ -1,10 +1,10 @@
 #include "cli/link_port.h"
 
 #include <charconv>
-#include <cstdio>
 
 #include "base/file_system.h"
 #include "cli/command.h"
+#include "link/trace_file.h"
 #include "link/virtual_port.h"
 #include "sim/sim_calculator.h"
 
@@ -114,23 +114,6 @@ int port_setup_failed(std::string_view command, const PortSetupError& error) {
                               : fail(error.file, error.problem);
 }
 
-// Trace lines into a file, written through as they come so that a trace of a run that ends
-// badly is whole up to its last line.
-class TraceFile final : public link::TraceSink {
-public:
-    explicit TraceFile(std::FILE* file) : file_(file) {}
-    ~TraceFile() override { std::fclose(file_); }
-    TraceFile(const TraceFile&) = delete;
-    TraceFile& operator=(const TraceFile&) = delete;
-    void write_line(std::string_view line) override {
-        std::fwrite(line.data(), 1, line.size(), file_);
-        std::fputc('\n', file_);
-    }
-
-private:
-    std::FILE* file_;
-};
-
 std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, PortSetupError& setup_error) {
     auto port = make_untraced_port(options, setup_error);
     std::string& error = setup_error.problem;
@@ -144,13 +127,13 @@ std::unique_ptr<CliPort> make_cli_port(const ParsedOptions& options, PortSetupEr
     if (!port || !trace_path) {
         return port;
     }
-    std::FILE* file = std::fopen(trace_path->c_str(), "wb");
-    if (file == nullptr) {
+    auto file = link::TraceFile::create(*trace_path);
+    if (!file) {
         error = "cannot write the trace file";
         setup_error.file = *trace_path;
         return nullptr;
     }
-    port->trace_sink = std::make_unique<TraceFile>(file);
+    port->trace_sink = std::move(file);
     port->traced_port = std::move(port->port);
     auto tracing =
         std::make_unique<link::TracingPort>(*port->traced_port, *port->clock, *port->trace_sink);
