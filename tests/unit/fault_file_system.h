@@ -9,7 +9,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,25 +20,15 @@ namespace travex::testing {
 class FaultFileSystem final : public FileSystem {
 public:
     std::map<std::string, Bytes> files;
-    // Paths that cannot be opened for reading.
-    std::set<std::string> unreadable;
 
-    // Faults. Each holds until it is cleared (clear_faults), as a full disk stays full.
-    // Creating any temporary file fails.
-    bool fail_writes = false;
-    // Creating the temporary file of these targets fails.
-    std::set<std::string> failing_paths;
-    // The n-th call (counted from 1 over the life of this object, see write_calls) that writes
-    // into a temporary file fails and writes nothing.
-    std::optional<int> fail_write_call;
-    // The volume fills up once this many bytes (counted over all temporary files, see
-    // bytes_written) have been written: the write that crosses it stores only what fits and
-    // fails, as does every write after it.
+    // Faults; each holds until clear_faults, as a full disk stays full.
+    bool fail_writes = false;            // creating a temporary file fails
+    std::optional<int> fail_write_call;  // the n-th write (counting write_calls) fails
+    // The volume fills up once bytes_written reaches this: the write that crosses it stores only
+    // what fits and fails, as does every write after it.
     std::optional<std::uint64_t> fail_after_bytes;
-    // Flushing and closing the temporary file fails.
-    bool fail_close = false;
-    // Putting the temporary file in the target's place fails.
-    bool fail_rename = false;
+    bool fail_close = false;   // flushing and closing the temporary file fails
+    bool fail_rename = false;  // putting the temporary file in the target's place fails
     // The free space reported for every path; nullopt when the question fails.
     std::optional<std::uint64_t> free_bytes = std::uint64_t{1} << 40;
 
@@ -49,15 +38,11 @@ public:
     int reads = 0;                            // read_file calls
     int write_calls = 0;                      // writes into temporary files
     std::uint64_t bytes_written = 0;          // bytes that reached temporary files
-    std::string last_free_space_query;
 
     void clear_faults() {
-        fail_writes = false;
-        failing_paths.clear();
+        fail_writes = fail_close = fail_rename = false;
         fail_write_call.reset();
         fail_after_bytes.reset();
-        fail_close = false;
-        fail_rename = false;
         free_bytes = std::uint64_t{1} << 40;
     }
 
@@ -70,43 +55,24 @@ public:
         return it == files.end() ? std::string()
                                  : std::string(it->second.begin(), it->second.end());
     }
-    // The temporary files still there.
-    std::vector<std::string> temp_files() const {
-        std::vector<std::string> left;
-        for (const auto& [path, bytes] : files) {
-            if (path.find(kTempMarker) != std::string::npos) {
-                left.push_back(path);
-            }
-        }
-        return left;
+    bool temp_left() const {
+        return std::any_of(files.begin(), files.end(), [](const auto& file) {
+            return file.first.find(kTempMarker) != std::string::npos;
+        });
     }
 
     std::optional<Bytes> read_file(const std::string& path) override {
         ++reads;
-        if (unreadable.count(path) != 0) {
-            return std::nullopt;
-        }
         const auto it = files.find(path);
-        if (it == files.end()) {
-            return std::nullopt;
-        }
-        return it->second;
+        return it == files.end() ? std::nullopt : std::optional<Bytes>(it->second);
     }
-
-    bool exists(const std::string& path) override {
-        return files.count(path) != 0 && unreadable.count(path) == 0;
-    }
-
-    std::optional<std::uint64_t> free_space(const std::string& path) override {
-        last_free_space_query = path;
-        return free_bytes;
-    }
+    bool exists(const std::string& path) override { return files.count(path) != 0; }
+    std::optional<std::uint64_t> free_space(const std::string&) override { return free_bytes; }
 
 protected:
     std::unique_ptr<TempFile> create_temp(const std::string& temp_path) override {
-        const std::string target = temp_path.substr(0, temp_path.rfind(kTempMarker));
-        write_attempts.push_back(target);
-        if (fail_writes || failing_paths.count(target) != 0) {
+        write_attempts.push_back(temp_path.substr(0, temp_path.rfind(kTempMarker)));
+        if (fail_writes) {
             return nullptr;
         }
         files[temp_path].clear();
@@ -132,18 +98,14 @@ private:
         MemoryTempFile(FaultFileSystem& owner, std::string path)
             : owner_(owner), path_(std::move(path)) {}
         bool write(std::string_view bytes) override {
-            if (closed_) {
-                return false;
-            }
             ++owner_.write_calls;
-            if (owner_.fail_write_call && owner_.write_calls == *owner_.fail_write_call) {
+            if (closed_ || owner_.fail_write_call == owner_.write_calls) {
                 return false;
             }
             std::size_t fits = bytes.size();
             if (owner_.fail_after_bytes) {
-                const std::uint64_t room = owner_.bytes_written < *owner_.fail_after_bytes
-                                               ? *owner_.fail_after_bytes - owner_.bytes_written
-                                               : 0;
+                const std::uint64_t room = *owner_.fail_after_bytes -
+                                           std::min(owner_.bytes_written, *owner_.fail_after_bytes);
                 fits = static_cast<std::size_t>(std::min<std::uint64_t>(fits, room));
             }
             Bytes& file = owner_.files[path_];
