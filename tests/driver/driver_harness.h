@@ -56,12 +56,10 @@ public:
         return IsSuccess(status) ? Start() : status;
     }
 
-    SimRequest* Open(std::u16string name = u"", bool with_file = true) {
+    SimRequest* Open() {
         SimRequest* r = kernel.NewRequest(irp::kCreate);
-        r->file_name = std::move(name);
-        r->view.has_file_object = with_file;
+        r->view.has_file_object = true;
         r->view.file_name = r->file_name.data();
-        r->view.file_name_chars = static_cast<uint32_t>(r->file_name.size());
         r->view.file_context = &r->file_context;
         DispatchCreate(ext, r->view);
         return r;
@@ -73,16 +71,15 @@ public:
         SimRequest* close = kernel.NewRequest(irp::kClose);
         close->view.has_file_object = true;
         close->view.file_name = opened->file_name.data();
-        close->view.file_name_chars = static_cast<uint32_t>(opened->file_name.size());
         close->file_context = opened->file_context;
         close->view.file_context = &close->file_context;
         DispatchClose(ext, close->view);
     }
 
-    SimRequest* Read(uint32_t length, bool with_buffer = true) {
+    SimRequest* Read(uint32_t length) {
         SimRequest* r = kernel.NewRequest(irp::kRead);
         r->buffer.assign(length, 0xEE);
-        r->view.has_buffer = with_buffer;
+        r->view.has_buffer = true;
         r->view.data = length ? r->buffer.data() : nullptr;
         r->view.data_length = length;
         DispatchRead(ext, r->view);
@@ -140,7 +137,7 @@ public:
 
     // A capabilities record: S0 -> D0, S1..S3 -> the states given, SystemWake and DeviceWake.
     static std::vector<uint8_t> Capabilities(uint32_t s1, uint32_t s2, uint32_t s3,
-                                             uint32_t system_wake = 0, uint32_t device_wake = 0) {
+                                             uint32_t system_wake, uint32_t device_wake) {
         std::vector<uint8_t> caps(64, 0);
         caps[0] = 64;
         caps[2] = 1;
@@ -168,9 +165,15 @@ public:
         std::lock_guard<std::mutex> lock(kernel.bridge_mutex());
         kernel.bridge().FeedFromPeer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     }
+    // Runs the clock until `done` holds or `limit_ms` of virtual time have passed.
     template <typename F>
     bool RunUntil(F done, uint32_t limit_ms = 10000) {
-        return kernel.RunUntil(done, limit_ms);
+        for (uint64_t end = kernel.now_us() + uint64_t{limit_ms} * 1000; !done();
+             kernel.StepClock()) {
+            if (kernel.now_us() >= end)
+                return false;
+        }
+        return true;
     }
     uint32_t RingBytes() {
         uint32_t h = ext.ring_head;

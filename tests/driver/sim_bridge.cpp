@@ -34,8 +34,6 @@ Status SimBridge::GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length,
 
 Status SimBridge::SelectConfiguration(const uint8_t* config, uint32_t length,
                                       InterfaceInfo* selected) {
-    if (select_status != kSuccess)
-        return select_status;
     // The endpoints of interface 0, alternate setting 0, in descriptor order.
     selected->pipe_count = 0;
     bool in_interface0 = false;
@@ -49,8 +47,7 @@ Status SimBridge::SelectConfiguration(const uint8_t* config, uint32_t length,
             p.type = d[3] & 3;
             p.max_packet_size = static_cast<uint16_t>(d[4] | d[5] << 8);
             p.interval = d[6];
-            p.handle = PipeHandle(selected->pipe_count);
-            ++selected->pipe_count;
+            p.handle = PipeHandle(selected->pipe_count++);
         }
     }
     return kSuccess;
@@ -58,42 +55,26 @@ Status SimBridge::SelectConfiguration(const uint8_t* config, uint32_t length,
 
 Status SimBridge::Vendor(uint8_t request, uint16_t value) {
     vendor_calls.push_back({request, value});
-    if (vendor_status != kSuccess)
-        return vendor_status;
-    if (request == 0x21) {
-        line_format = value >> 8;
-    } else if (request == 0x22) {
-        dtr = value >> 8;
-    }
-    return kSuccess;
-}
-
-Status SimBridge::Submit(const PendingBulk& bulk) {
-    Status status = bulk.in ? kPending : bulk_out_submit_status;
-    if (IsError(status))
-        return status;
-    pending_.push_back(bulk);
-    return kPending;
+    return vendor_status;
 }
 
 bool SimBridge::Take(UsbTransfer* transfer, PendingBulk* taken) {
-    auto it = std::find_if(pending_.begin(), pending_.end(),
+    auto it = std::find_if(pending.begin(), pending.end(),
                            [&](const PendingBulk& p) { return p.transfer == transfer; });
-    if (it == pending_.end())
+    if (it == pending.end())
         return false;
     *taken = *it;
-    pending_.erase(it);
+    pending.erase(it);
     return true;
 }
 
 std::vector<PendingBulk> SimBridge::TakePipe(void* pipe) {
     std::vector<PendingBulk> taken;
-    void* in_pipe = PipeHandle(0);
-    for (auto it = pending_.begin(); it != pending_.end();) {
-        bool on_pipe = (it->in && pipe == in_pipe) || (!it->in && pipe != in_pipe);
-        if (on_pipe) {
+    bool in = pipe == PipeHandle(0);
+    for (auto it = pending.begin(); it != pending.end();) {
+        if (it->in == in) {
             taken.push_back(*it);
-            it = pending_.erase(it);
+            it = pending.erase(it);
         } else {
             ++it;
         }
@@ -102,37 +83,28 @@ std::vector<PendingBulk> SimBridge::TakePipe(void* pipe) {
 }
 
 bool SimBridge::HasPendingIn() const {
-    return std::any_of(pending_.begin(), pending_.end(), [](const PendingBulk& p) { return p.in; });
+    return std::any_of(pending.begin(), pending.end(), [](const PendingBulk& p) { return p.in; });
 }
 
 std::vector<SimBridge::Completion> SimBridge::Step() {
     std::vector<Completion> done;
-    for (auto it = pending_.begin(); it != pending_.end();) {
-        if (it->in) {
-            if (from_peer.empty()) {
-                ++it;
-                continue;
-            }
-            uint32_t n = std::min<uint32_t>(it->length, static_cast<uint32_t>(from_peer.size()));
-            for (uint32_t i = 0; i < n; ++i) {
+    for (auto it = pending.begin(); it != pending.end();) {
+        uint32_t n = std::min(
+            it->length, it->in ? static_cast<uint32_t>(from_peer.size()) : bulk_out_accept_limit);
+        if (it->in && n == 0) {
+            ++it;
+            continue;
+        }
+        for (uint32_t i = 0; i < n; ++i) {
+            if (it->in) {
                 it->buffer[i] = from_peer.front();
                 from_peer.pop_front();
-            }
-            done.push_back({*it, kSuccess, n});
-        } else {
-            if (hold_out) {
-                ++it;
-                continue;
-            }
-            uint32_t n = std::min(it->length, bulk_out_accept_limit);
-            if (bulk_out_complete_status == kSuccess) {
-                to_peer.insert(to_peer.end(), it->buffer, it->buffer + n);
             } else {
-                n = 0;
+                to_peer.push_back(it->buffer[i]);
             }
-            done.push_back({*it, bulk_out_complete_status, n});
         }
-        it = pending_.erase(it);
+        done.push_back({*it, n});
+        it = pending.erase(it);
     }
     return done;
 }

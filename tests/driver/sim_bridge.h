@@ -33,23 +33,9 @@ public:
     std::vector<uint8_t> device_descriptor;
     std::vector<uint8_t> config_descriptor;
 
-    // What the driver told the chip.
     std::vector<VendorCall> vendor_calls;
-    int line_format = -1;
-    int dtr = -1;
-    int unconfigure_calls = 0;
-    std::vector<void*> aborted_pipes;
-    std::vector<void*> reset_pipes;
-    int port_recoveries = 0;
-
-    // Injected failures.
-    Status select_status = kSuccess;
     Status vendor_status = kSuccess;
-    Status bulk_out_submit_status = kPending;
-    Status bulk_out_complete_status = kSuccess;
-    Status reset_pipe_status = kSuccess;
     uint32_t bulk_out_accept_limit = 0xFFFFFFFF;  // bytes the chip takes per transfer
-    bool hold_out = false;                        // bulk-out transfers wait while set
 
     // Bytes from the peer wait in the chip until a bulk-in transfer fetches them. A real chip
     // has a small buffer: what would not fit in it is counted as what it would have dropped.
@@ -65,16 +51,14 @@ public:
     Status GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length, uint32_t* received);
     Status SelectConfiguration(const uint8_t* config, uint32_t length, InterfaceInfo* selected);
     Status Vendor(uint8_t request, uint16_t value);
-    Status Submit(const PendingBulk& bulk);
     // Removes a pending transfer; true when it was pending.
     bool Take(UsbTransfer* transfer, PendingBulk* taken);
     std::vector<PendingBulk> TakePipe(void* pipe);
     bool HasPendingIn() const;
 
-    // One step of the bus: the completions due now, each as (transfer, status, count).
+    // One step of the bus: the completions due now.
     struct Completion {
         PendingBulk bulk;
-        Status status;
         uint32_t count;
     };
     std::vector<Completion> Step();
@@ -83,8 +67,7 @@ public:
         return reinterpret_cast<void*>(static_cast<uintptr_t>(0x100 + index));
     }
 
-private:
-    std::vector<PendingBulk> pending_;
+    std::vector<PendingBulk> pending;
 };
 
 }  // namespace qmub::sim

