@@ -1,4 +1,4 @@
-// Start, its failures, removal and stop with the port open, and capabilities.
+// Start and its failures, and capabilities.
 #include <array>
 #include <functional>
 #include <map>
@@ -46,19 +46,6 @@ TEST(DriverPnpStart, HostileConfigurationDescriptorsFailTheStart) {
         EXPECT_EQ(h.kernel.live_allocations, 1);
         ExpectNoFaults(h);
     }
-}
-
-TEST_F(DriverPnp, RemovalWithoutSurpriseUnpublishesEvenWithThePortOpen) {
-    StartAndOpen();
-    EXPECT_EQ(h.Pnp(irp::kQueryStopDevice)->status, kDeviceBusy);
-    h.Pnp(irp::kQueryRemoveDevice);
-    h.Pnp(irp::kRemoveDevice);
-    EXPECT_TRUE(h.kernel.dos_links.empty());
-    EXPECT_TRUE(h.kernel.serialcomm.empty());
-    EXPECT_TRUE(h.kernel.device_deleted);
-    EXPECT_EQ(h.kernel.live_transfers, 0);
-    EXPECT_EQ(h.kernel.live_allocations, 0);
-    EXPECT_EQ(h.Pnp(irp::kQueryCapabilities)->status, kDeletePending);
 }
 
 TEST_F(DriverPnp, CapabilitiesGivePowerDownLevelD2AndRefuseABadRecord) {

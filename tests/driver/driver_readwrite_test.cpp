@@ -10,7 +10,6 @@ class DriverReadWrite : public DriverTest {
 protected:
     void SetUp() override { StartAndOpen(); }
 };
-using DriverModemReply = DriverTest;
 
 TEST_F(DriverReadWrite, HeldReadsTimeOutAtTheTickTheirTimeoutsGive) {
     struct Row {
@@ -35,25 +34,6 @@ TEST_F(DriverReadWrite, HeldReadsTimeOutAtTheTickTheirTimeoutsGive) {
         EXPECT_EQ(r->status, kTimeout);
         EXPECT_EQ(h.ReadText(r), row.waiting);
     }
-}
-
-TEST_F(DriverReadWrite, CleanupAbortsTheHeldReadWithNothing) {
-    SimRequest* r = h.Read(10);
-    h.Feed("part");
-    h.kernel.Advance(3);
-    h.CloseHandle(open);
-    EXPECT_EQ(r->completions.load(), 1);
-    EXPECT_EQ(r->status, kSuccess);
-    EXPECT_EQ(r->information, 0u);
-}
-
-TEST_F(DriverModemReply, ReceptionOffAnswersWithTheCannedReply) {
-    h.kernel.parameters = {{u"PreventFromSuspend", 0}};
-    ASSERT_EQ(h.AddAndStart(), kSuccess);
-    ASSERT_EQ(h.Open()->status, kSuccess);
-    EXPECT_FALSE(h.kernel.bridge().HasPendingIn());
-    const std::string reply = "ATQ0V1E0S0=0\r\r\nOK\r\n\r\nOK\r\n\r";
-    EXPECT_EQ(h.ReadText(h.Read(60)), reply + reply + "ATQ0V1E0");
 }
 
 TEST_F(DriverReadWrite, WriteSizesAtTheEdgesAndTheCountTheDeviceAccepted) {
@@ -85,13 +65,9 @@ TEST_F(DriverReadWrite, WriteWithoutRoomForACopyGoesOutIn256ByteChunks) {
     std::vector<uint8_t> data(1000);
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<uint8_t>(i * 7);
-    std::vector<uint32_t> chunks;
-    h.kernel.bridge().on_sent = [&](const uint8_t*, size_t n) {
-        chunks.push_back(static_cast<uint32_t>(n));
-    };
     SimRequest* w = h.Write(data);
     ASSERT_TRUE(Settle(w, 10));
-    EXPECT_EQ(chunks, (std::vector<uint32_t>{256, 256, 256, 232}));
+    EXPECT_EQ(h.kernel.bridge().out_chunks, (std::vector<uint32_t>{256, 256, 256, 232}));
     EXPECT_EQ(w->information, 1000u);
     EXPECT_EQ(h.kernel.bridge().to_peer, data);
 }
@@ -126,7 +102,7 @@ TEST_F(DriverReadWrite, PumpHoldsWhenTheRingIsFullAndNothingIsOverwritten) {
     // The ring keeps one slot free and takes whole packets only.
     EXPECT_LE(h.RingBytes(), kRingSize - 1);
     EXPECT_GT(h.RingBytes(), kRingSize - 1 - kPacketSize);
-    EXPECT_FALSE(h.kernel.bridge().HasPendingIn());
+    EXPECT_TRUE(h.ext.pump_held);
     EXPECT_EQ(h.kernel.bridge().from_peer.size(), 5000u - h.RingBytes());
     std::string got;
     for (int i = 0; i < 50 && got.size() < stream.size(); ++i) {

@@ -32,24 +32,13 @@ Status SimBridge::GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length,
     return kSuccess;
 }
 
-Status SimBridge::SelectConfiguration(const uint8_t* config, uint32_t length,
-                                      InterfaceInfo* selected) {
-    // The endpoints of interface 0, alternate setting 0, in descriptor order.
-    selected->pipe_count = 0;
-    bool in_interface0 = false;
-    for (uint32_t at = 0; at + 2 <= length && config[at] >= 2; at += config[at]) {
-        const uint8_t* d = config + at;
-        if (d[1] == 4 && at + 9 <= length)
-            in_interface0 = d[2] == 0 && d[3] == 0;
-        if (d[1] == 5 && in_interface0 && at + 7 <= length && selected->pipe_count < kMaxPipes) {
-            PipeInfo& p = selected->pipes[selected->pipe_count];
-            p.endpoint_address = d[2];
-            p.type = d[3] & 3;
-            p.max_packet_size = static_cast<uint16_t>(d[4] | d[5] << 8);
-            p.interval = d[6];
-            p.handle = PipeHandle(selected->pipe_count++);
-        }
-    }
+Status SimBridge::SelectConfiguration(const uint8_t*, uint32_t, InterfaceInfo* selected) {
+    // The chip's three endpoints: bulk in, bulk out, interrupt in.
+    const PipeInfo pipes[] = {{64, 0x81, 0, 2, PipeHandle(0)},
+                              {64, 0x02, 0, 2, PipeHandle(1)},
+                              {8, 0x83, 1, 3, PipeHandle(2)}};
+    selected->pipe_count = 3;
+    std::copy(std::begin(pipes), std::end(pipes), selected->pipes);
     return kSuccess;
 }
 
@@ -82,10 +71,6 @@ std::vector<PendingBulk> SimBridge::TakePipe(void* pipe) {
     return taken;
 }
 
-bool SimBridge::HasPendingIn() const {
-    return std::any_of(pending.begin(), pending.end(), [](const PendingBulk& p) { return p.in; });
-}
-
 std::vector<SimBridge::Completion> SimBridge::Step() {
     std::vector<Completion> done;
     for (auto it = pending.begin(); it != pending.end();) {
@@ -103,6 +88,8 @@ std::vector<SimBridge::Completion> SimBridge::Step() {
                 to_peer.push_back(it->buffer[i]);
             }
         }
+        if (!it->in)
+            out_chunks.push_back(n);
         done.push_back({*it, n});
         it = pending.erase(it);
     }

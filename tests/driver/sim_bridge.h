@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <vector>
 
 #include "core/kernel_services.h"
@@ -43,7 +42,7 @@ public:
     std::deque<uint8_t> from_peer;
     uint64_t would_drop = 0;
     std::vector<uint8_t> to_peer;
-    std::function<void(const uint8_t*, size_t)> on_sent;  // the peer's receive side
+    std::vector<uint32_t> out_chunks;  // the size of each bulk-out transfer
 
     void FeedFromPeer(const uint8_t* data, size_t n);
 
@@ -54,7 +53,6 @@ public:
     // Removes a pending transfer; true when it was pending.
     bool Take(UsbTransfer* transfer, PendingBulk* taken);
     std::vector<PendingBulk> TakePipe(void* pipe);
-    bool HasPendingIn() const;
 
     // One step of the bus: the completions due now.
     struct Completion {

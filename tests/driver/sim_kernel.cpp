@@ -56,12 +56,8 @@ SimRequest* SimKernel::NewRequest(uint8_t major, uint8_t minor) {
 
 size_t SimKernel::pending_requests() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    size_t n = 0;
-    for (const auto& r : requests_) {
-        if (r->pending && !r->done())
-            ++n;
-    }
-    return n;
+    return std::count_if(requests_.begin(), requests_.end(),
+                         [](const auto& r) { return r->pending && !r->done(); });
 }
 
 void SimKernel::Complete(void* request, Status status, uint64_t information) {
@@ -119,13 +115,9 @@ Status SimKernel::PassDownAndWait(void* request) {
     auto* r = static_cast<SimRequest*>(request);
     if (!lower_capabilities.empty() && r->view.capabilities != nullptr) {
         // The bus fills in its part of the record; the flags the driver set stay.
-        uint32_t flags = 0;
-        std::memcpy(&flags, r->view.capabilities + 4, 4);
+        uint32_t flags = LoadLe32(r->view.capabilities + 4);
         std::memcpy(r->view.capabilities, lower_capabilities.data(), 64);
-        uint32_t bus_flags = 0;
-        std::memcpy(&bus_flags, r->view.capabilities + 4, 4);
-        bus_flags |= flags;
-        std::memcpy(r->view.capabilities + 4, &bus_flags, 4);
+        StoreLe32(r->view.capabilities + 4, LoadLe32(r->view.capabilities + 4) | flags);
     }
     return lower_status;
 }
@@ -333,11 +325,8 @@ Status SimKernel::ReadDeviceString(const char16_t* name, char16_t* buffer, uint3
     auto it = device_strings.find(name);
     if (it == device_strings.end())
         return kObjectNameNotFound;
-    uint32_t n = 0;
-    while (n < it->second.size() && n + 1 < capacity) {
-        buffer[n] = it->second[n];
-        ++n;
-    }
+    uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(it->second.size()), capacity - 1);
+    std::copy_n(it->second.data(), n, buffer);
     buffer[n] = 0;
     *chars = n;
     return kSuccess;
@@ -395,7 +384,6 @@ void SimKernel::StreamFromPeer(std::vector<uint8_t> bytes, uint32_t baud) {
 
 void SimKernel::RunBus() {
     std::vector<SimBridge::Completion> done;
-    std::vector<uint8_t> sent;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         // Ten bits per byte on the line.
@@ -405,18 +393,11 @@ void SimKernel::RunBus() {
             bridge_.FeedFromPeer(stream_.bytes.data() + stream_.sent, due - stream_.sent);
             stream_.sent = due;
         }
-        size_t before = bridge_.to_peer.size();
         done = bridge_.Step();
-        if (bridge_.on_sent)
-            sent.assign(bridge_.to_peer.begin() + before, bridge_.to_peer.end());
     }
-    {
-        DpcScope dpc;
-        for (const auto& c : done)
-            c.bulk.done(c.bulk.context, kSuccess, c.count);
-    }
-    if (!sent.empty())
-        bridge_.on_sent(sent.data(), sent.size());
+    DpcScope dpc;
+    for (const auto& c : done)
+        c.bulk.done(c.bulk.context, kSuccess, c.count);
 }
 
 void SimKernel::RunTimers() {

@@ -17,7 +17,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "core/bridge_extension.h"
 #include "sim_bridge.h"
@@ -63,27 +62,20 @@ public:
     Status lower_status = kSuccess;
     std::vector<uint8_t> lower_capabilities;  // what the bus fills in (64 bytes) if not empty
 
-    // Registry and names.
     std::map<std::u16string, uint32_t> parameters;
     std::map<std::u16string, std::u16string> device_strings;
-    std::map<std::u16string, std::u16string> dos_links;   // name -> interface link
-    std::map<std::u16string, std::u16string> serialcomm;  // value name -> data
+    std::map<std::u16string, std::u16string> dos_links, serialcomm;  // name -> link, link -> name
     bool interface_enabled = false;
     bool interface_name_present = true;
     const std::u16string interface_link = u"\\??\\USB#VID_1209&PID_0001#sim#{153557d9}";
 
-    // Power: the lower device answers power requests with lower_power_status at once. Device
-    // power requests the driver asks for are sent to the driver's own dispatch, as the power
-    // manager does.
+    // Power requests below end at once with lower_power_status; device power requests the
+    // driver asks for go to its own dispatch, as the power manager sends them.
     Status lower_power_status = kSuccess;
     bool fail_device_power_request = false;
     std::vector<SimRequest*> device_power_requests;
-    // The bus keeps wait-wake requests until the device signals a wake or they are cancelled.
-    std::vector<SimRequest*> wait_wake_requests;
-    size_t held_wait_wakes();
-    void SignalWake();
-    // The hub keeps idle requests until it calls back and the test completes them.
-    // on_idle_submit runs as an idle request goes down, before the hub has it.
+    // The hub keeps idle requests until the test completes them; on_idle_submit runs as one
+    // goes down, before the hub has it.
     std::function<void()> on_idle_submit;
     int idle_requests_sent = 0;
     std::atomic<int> live_idle_requests{0};
@@ -134,11 +126,6 @@ private:
         uint32_t baud = 0;
         uint64_t start_us = 0;
     };
-    struct HeldPower {
-        SimRequest* request;
-        PowerDone done;
-        void* context;
-    };
     struct IdleHeld {
         void* request = nullptr;
         DevicePowerDone done = nullptr;
@@ -163,7 +150,6 @@ private:
     SimBridge bridge_;
     Stream stream_;
     std::deque<std::unique_ptr<SimRequest>> requests_;
-    std::vector<HeldPower> held_wait_wake_;
     IdleHeld idle_held_;
     // Work items queued at dispatch level run after the clock step, as on a worker thread.
     std::vector<std::pair<ThreadRoutine, void*>> deferred_work_;

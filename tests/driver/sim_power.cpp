@@ -23,41 +23,14 @@ Status SimKernel::PassDownPower(void* request, PowerDone done, void* context) {
     auto* r = static_cast<SimRequest*>(request);
     if (r->done())
         Fault("power request passed down after it was completed");
-    if (r->view.minor == irp::kWaitWake) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        held_wait_wake_.push_back({r, done, context});
-        return kPending;
-    }
     FinishPowerBelow(r, done, context, lower_power_status);
     return lower_power_status;
 }
 
-size_t SimKernel::held_wait_wakes() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return held_wait_wake_.size();
-}
-
-void SimKernel::SignalWake() {
-    std::vector<HeldPower> held;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        held.swap(held_wait_wake_);
-    }
-    for (HeldPower& h : held)
-        FinishPowerBelow(h.request, h.done, h.context, kSuccess);
-}
-
-Status SimKernel::RequestWaitWake(uint32_t system_state, void** request, DevicePowerDone done,
-                                  void* context) {
-    SimRequest* r = Power(irp::kWaitWake, false, system_state);
-    r->on_complete = [done, context](Status status) { done(context, status); };
-    *request = r;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        wait_wake_requests.push_back(r);
-    }
-    DispatchPower(*ext_, r->view);
-    return kPending;
+// The simulated bridge announces no remote wakeup, so the driver never arms a wait-wake.
+Status SimKernel::RequestWaitWake(uint32_t, void**, DevicePowerDone, void*) {
+    Fault("wait-wake requested of a bridge without remote wakeup");
+    return kNotSupported;
 }
 
 Status SimKernel::SubmitIdleRequest(void** request, DevicePowerDone done, void* context) {
@@ -117,23 +90,8 @@ void SimKernel::CancelRequest(void* request) {
             static_cast<SimRequest*>(request)->cancel_requested = true;
         idle = idle_held_.request == request && request != nullptr;
     }
-    if (idle) {
+    if (idle)
         CompleteIdle(kCancelled);
-        return;
-    }
-    HeldPower found{nullptr, nullptr, nullptr};
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (auto it = held_wait_wake_.begin(); it != held_wait_wake_.end(); ++it) {
-            if (it->request == request) {
-                found = *it;
-                held_wait_wake_.erase(it);
-                break;
-            }
-        }
-    }
-    if (found.request != nullptr)
-        FinishPowerBelow(found.request, found.done, found.context, kCancelled);
 }
 
 Status SimKernel::RequestDevicePower(uint8_t minor, uint32_t state, DevicePowerDone done,
