@@ -25,9 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SimRequest* open = h.Open();
     for (int operations = 0; at < size && operations < 64; ++operations) {
         switch (byte() % 8) {
-            case 0:
-            case 1:
-            case 2: {
+            default: {  // 0 to 2
                 // Mostly the serial range, else any code at all.
                 uint8_t pick = byte();
                 uint32_t code = pick < 200 ? SerialControl(pick % 42) : 0;

@@ -65,12 +65,6 @@ TEST_F(DriverIoctl, LineSettingsAndDtrReachTheChipAndTheirFailureIsTheStatus) {
     EXPECT_EQ(h.Control(kSetDtr)->status, kDeviceNotConnected);
 }
 
-TEST_F(DriverIoctl, TimeoutsAllThreeReadValuesMaxAreRefused) {
-    EXPECT_EQ(SetTimeouts(~0u, ~0u, ~0u), kInvalidParameter);
-    EXPECT_EQ(h.ext.timeouts[kReadInterval], 1000u);
-    EXPECT_EQ(SetTimeouts(~0u, 5, ~0u), kSuccess);
-}
-
 // A wait that passed the port's gate just before the handle's cleanup, and claims its slot only
 // after the cleanup has ended held waits: it must end at once, or the close waits for it for
 // ever.

@@ -24,14 +24,6 @@ protected:
     }
 };
 
-TEST_F(DriverPower, DeviceRequestThatCannotBeIssuedFailsTheSystemRequest) {
-    h.kernel.fail_device_power_request = true;
-    SimRequest* sleep = SetSystem(kS3);
-    EXPECT_EQ(sleep->status, kInsufficientResources);
-    EXPECT_EQ(sleep->completions.load(), 1);
-    EXPECT_EQ(h.ext.device_power_state, kPowerD0);
-}
-
 // With the port open: the pump stops with the sleep and runs again only when the program opens
 // the port again (its old handle still open).
 TEST_F(DriverPower, SystemSleepAsksForTheMappedDeviceStateAndStopsThePumpUntilTheNextOpen) {

@@ -26,11 +26,16 @@ struct PendingBulk {
 
 class SimBridge {
 public:
-    SimBridge();
-
     // Descriptors as the chip reports them (tests may replace them).
-    std::vector<uint8_t> device_descriptor;
-    std::vector<uint8_t> config_descriptor;
+    std::vector<uint8_t> device_descriptor = {18,   1,    0x00, 0x02, 0,    0, 0, 64, 0x09,
+                                              0x12, 0x01, 0x00, 0x00, 0x01, 1, 2, 3,  1};
+    // One configuration, one interface: bulk in 0x81, bulk out 0x02, interrupt in 0x83.
+    std::vector<uint8_t> config_descriptor = {
+        9, 2, 39,   0, 1,  1,    0, 0x80, 50,  // configuration
+        9, 4, 0,    0, 3,  0xFF, 0, 0,    0,   // interface 0
+        7, 5, 0x81, 2, 64, 0,    0,            // bulk in
+        7, 5, 0x02, 2, 64, 0,    0,            // bulk out
+        7, 5, 0x83, 3, 8,  0,    1};           // interrupt in
 
     std::vector<VendorCall> vendor_calls;
     Status vendor_status = kSuccess;
@@ -46,20 +51,13 @@ public:
 
     void FeedFromPeer(const uint8_t* data, size_t n);
 
-    // Seam calls (the simulated kernel forwards them; its lock is held).
-    Status GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length, uint32_t* received);
-    Status SelectConfiguration(const uint8_t* config, uint32_t length, InterfaceInfo* selected);
-    Status Vendor(uint8_t request, uint16_t value);
+    // Called by the simulated kernel with its lock held.
     // Removes a pending transfer; true when it was pending.
     bool Take(UsbTransfer* transfer, PendingBulk* taken);
     std::vector<PendingBulk> TakePipe(void* pipe);
 
-    // One step of the bus: the completions due now.
-    struct Completion {
-        PendingBulk bulk;
-        uint32_t count;
-    };
-    std::vector<Completion> Step();
+    // One step of the bus: the transfers that complete now, each with its byte count.
+    std::vector<PendingBulk> Step();
 
     static void* PipeHandle(uint32_t index) {
         return reinterpret_cast<void*>(static_cast<uintptr_t>(0x100 + index));

@@ -108,7 +108,7 @@ Status SimKernel::PassDown(void* request, bool succeed) {
     if (succeed)
         r->status = kSuccess;
     r->passed_down = true;
-    return lower_status;
+    return kSuccess;
 }
 
 Status SimKernel::PassDownAndWait(void* request) {
@@ -119,7 +119,7 @@ Status SimKernel::PassDownAndWait(void* request) {
         std::memcpy(r->view.capabilities, lower_capabilities.data(), 64);
         StoreLe32(r->view.capabilities + 4, LoadLe32(r->view.capabilities + 4) | flags);
     }
-    return lower_status;
+    return kSuccess;
 }
 
 void SimKernel::InitEvent(EventId id, EventKind kind, bool signalled) {
@@ -232,13 +232,20 @@ void SimKernel::Free(void* memory) {
 Status SimKernel::GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length,
                                 uint32_t* received) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return bridge_.GetDescriptor(type, buffer, length, received);
+    const auto& d = type == 1 ? bridge_.device_descriptor : bridge_.config_descriptor;
+    *received = std::min<uint32_t>(length, static_cast<uint32_t>(d.size()));
+    std::copy_n(d.begin(), *received, buffer);
+    return kSuccess;
 }
 
-Status SimKernel::SelectConfiguration(const uint8_t* config, uint32_t length,
-                                      InterfaceInfo* selected) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return bridge_.SelectConfiguration(config, length, selected);
+Status SimKernel::SelectConfiguration(const uint8_t*, uint32_t, InterfaceInfo* selected) {
+    // The chip's three endpoints: bulk in, bulk out, interrupt in.
+    const PipeInfo pipes[] = {{64, 0x81, 0, 2, SimBridge::PipeHandle(0)},
+                              {64, 0x02, 0, 2, SimBridge::PipeHandle(1)},
+                              {8, 0x83, 1, 3, SimBridge::PipeHandle(2)}};
+    selected->pipe_count = 3;
+    std::copy(std::begin(pipes), std::end(pipes), selected->pipes);
+    return kSuccess;
 }
 
 Status SimKernel::Unconfigure() {
@@ -247,7 +254,8 @@ Status SimKernel::Unconfigure() {
 
 Status SimKernel::VendorRequest(uint8_t request, uint16_t value) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return bridge_.Vendor(request, value);
+    bridge_.vendor_calls.push_back({request, value});
+    return bridge_.vendor_status;
 }
 
 Status SimKernel::AbortPipe(void* pipe) {
@@ -383,7 +391,7 @@ void SimKernel::StreamFromPeer(std::vector<uint8_t> bytes, uint32_t baud) {
 }
 
 void SimKernel::RunBus() {
-    std::vector<SimBridge::Completion> done;
+    std::vector<PendingBulk> done;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         // Ten bits per byte on the line.
@@ -397,7 +405,7 @@ void SimKernel::RunBus() {
     }
     DpcScope dpc;
     for (const auto& c : done)
-        c.bulk.done(c.bulk.context, kSuccess, c.count);
+        c.done(c.context, kSuccess, c.length);
 }
 
 void SimKernel::RunTimers() {

@@ -58,8 +58,6 @@ public:
     // Peer bytes arrive in the chip at the line speed while the clock runs.
     void StreamFromPeer(std::vector<uint8_t> bytes, uint32_t baud);
 
-    // The lower device's answer to requests the driver passes down and waits for.
-    Status lower_status = kSuccess;
     std::vector<uint8_t> lower_capabilities;  // what the bus fills in (64 bytes) if not empty
 
     std::map<std::u16string, uint32_t> parameters;
@@ -69,10 +67,8 @@ public:
     bool interface_name_present = true;
     const std::u16string interface_link = u"\\??\\USB#VID_1209&PID_0001#sim#{153557d9}";
 
-    // Power requests below end at once with lower_power_status; device power requests the
-    // driver asks for go to its own dispatch, as the power manager sends them.
-    Status lower_power_status = kSuccess;
-    bool fail_device_power_request = false;
+    // Device power requests the driver asks for go to its own dispatch, as the power manager
+    // sends them.
     std::vector<SimRequest*> device_power_requests;
     // The hub keeps idle requests until the test completes them; on_idle_submit runs as one
     // goes down, before the hub has it.
@@ -134,7 +130,6 @@ private:
 
     void Finish(SimRequest* r, Status status);
     void Run(ThreadRoutine routine, void* context, bool deferred);
-    void FinishPowerBelow(SimRequest* r, PowerDone done, void* context, Status status);
     void RunBus();
     void RunTimers();
 

@@ -1,5 +1,5 @@
-// The simulated kernel's power manager and WMI: power requests passed down, device power
-// requests asked for by the driver, work items and the system-control requests.
+// The simulated kernel's power manager: power requests passed down, device power requests asked
+// for by the driver, work items, the hub's idle request and the system-control requests.
 #include "sim_kernel.h"
 
 namespace qmub::sim {
@@ -11,20 +11,16 @@ SimRequest* SimKernel::Power(uint8_t minor, bool device, uint32_t state) {
     return r;
 }
 
-void SimKernel::FinishPowerBelow(SimRequest* r, PowerDone done, void* context, Status status) {
-    // The lower device completes the request; the driver's completion runs first and may keep
-    // it, in which case the driver completes it later itself.
-    r->status = status;
-    if (done(context, status))
-        Finish(r, status);
-}
-
+// The lower device completes the request at once; the driver's completion runs first and may
+// keep it, in which case the driver completes it later itself.
 Status SimKernel::PassDownPower(void* request, PowerDone done, void* context) {
     auto* r = static_cast<SimRequest*>(request);
     if (r->done())
         Fault("power request passed down after it was completed");
-    FinishPowerBelow(r, done, context, lower_power_status);
-    return lower_power_status;
+    r->status = kSuccess;
+    if (done(context, kSuccess))
+        Finish(r, kSuccess);
+    return kSuccess;
 }
 
 // The simulated bridge announces no remote wakeup, so the driver never arms a wait-wake.
@@ -96,8 +92,6 @@ void SimKernel::CancelRequest(void* request) {
 
 Status SimKernel::RequestDevicePower(uint8_t minor, uint32_t state, DevicePowerDone done,
                                      void* context) {
-    if (fail_device_power_request)
-        return kInsufficientResources;
     SimRequest* r = Power(minor, true, state);
     r->on_complete = [done, context](Status status) { done(context, status); };
     {
@@ -117,7 +111,7 @@ bool SimKernel::QueueWork(ThreadRoutine routine, void* context) {
 
 Status SimKernel::SystemControl(void* request) {
     static_cast<SimRequest*>(request)->passed_down = true;
-    return lower_status;
+    return kSuccess;
 }
 
 }  // namespace qmub::sim
