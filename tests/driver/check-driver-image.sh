@@ -13,7 +13,8 @@ grep -qE '^CheckSum\s+0*[1-9a-f]' <<<"$headers" || { echo "checksum is zero"; fa
 entry=$(awk '/^AddressOfEntryPoint/ {print $2}' <<<"$headers")
 base=$(awk '/^ImageBase/ {print $2}' <<<"$headers")
 entry_va=$(printf '%016x' $((16#$base + 16#$entry)))
-"${NM:-x86_64-w64-mingw32-nm}" "$image" | grep -qiE "^$entry_va [Tt] DriverEntry$" ||
+symbols=$("${NM:-x86_64-w64-mingw32-nm}" "$image")
+grep -qiE "^$entry_va [Tt] DriverEntry$" <<<"$symbols" ||
     { echo "entry point $entry_va is not DriverEntry"; fail=1; }
 dlls=$(awk '/DLL Name:/ {print $3}' <<<"$headers" | sort -u)
 grep -viqxE 'ntoskrnl\.exe|hal\.dll|usbd\.sys|wmilib\.sys' <<<"$dlls" && { echo "imports from" $dlls; fail=1; }

@@ -60,7 +60,7 @@ public:
     SimRequest* Open() {
         SimRequest* r = kernel.NewRequest(irp::kCreate);
         r->view.has_file_object = true;
-        r->view.file_name = r->file_name.data();
+        r->view.file_name = u"";
         r->view.file_context = &r->file_context;
         DispatchCreate(ext, r->view);
         return r;
@@ -71,7 +71,7 @@ public:
         DispatchCleanup(ext, cleanup->view);
         SimRequest* close = kernel.NewRequest(irp::kClose);
         close->view.has_file_object = true;
-        close->view.file_name = opened->file_name.data();
+        close->view.file_name = u"";
         close->file_context = opened->file_context;
         close->view.file_context = &close->file_context;
         DispatchClose(ext, close->view);
@@ -128,13 +128,12 @@ public:
         return out;
     }
 
-    // A capabilities record: S0 -> D0, S1..S3 -> the states given, SystemWake and DeviceWake.
-    static std::vector<uint8_t> Capabilities(uint32_t s1, uint32_t s2, uint32_t s3,
-                                             uint32_t system_wake, uint32_t device_wake) {
+    // A capabilities record: S0 -> D0, S1..S3 -> the states given.
+    static std::vector<uint8_t> Capabilities(uint32_t s1, uint32_t s2, uint32_t s3) {
         std::vector<uint8_t> caps(64, 0);
         caps[0] = 64;
         caps[2] = 1;
-        uint32_t fields[] = {1, s1, s2, s3, 0, 0, system_wake, device_wake};  // from offset 20
+        const uint32_t fields[] = {1, s1, s2, s3};  // D0 for S0
         std::memcpy(caps.data() + 20, fields, sizeof(fields));
         return caps;
     }

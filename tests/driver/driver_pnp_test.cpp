@@ -54,7 +54,7 @@ TEST_F(DriverPnp, CapabilitiesGivePowerDownLevelD2AndRefuseABadRecord) {
     const std::pair<std::array<uint32_t, 3>, uint32_t> rows[] = {
         {{2, 3, 4}, kPowerD2}, {{0, 0, 0}, kPowerD2}, {{3, 2, 4}, 2}};
     for (const auto& [s, level] : rows) {
-        SimRequest* r = h.QueryCapabilities(DriverHarness::Capabilities(s[0], s[1], s[2], 0, 0));
+        SimRequest* r = h.QueryCapabilities(DriverHarness::Capabilities(s[0], s[1], s[2]));
         EXPECT_EQ(r->status, kSuccess);
         EXPECT_TRUE(LoadLe32(r->capabilities.data() + 4) & (1u << 9));  // surprise removal OK
         EXPECT_EQ(h.ext.power_down_level, level) << s[0] << s[1] << s[2];

@@ -26,7 +26,6 @@ namespace qmub::sim {
 struct SimRequest {
     IoRequest view;
     std::vector<uint8_t> buffer;  // system buffer or locked data buffer
-    std::u16string file_name;
     void* file_context = nullptr;
     std::vector<uint8_t> capabilities;
     std::atomic<int> completions{0};
