@@ -8,74 +8,47 @@
 
 #include "driver_harness.h"
 
-namespace {
-
-class Input {
-public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool empty() const { return at_ >= size_; }
-    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    uint32_t Word() {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v |= uint32_t{Byte()} << (8 * i);
-        return v;
-    }
-    std::vector<uint8_t> Bytes(size_t n) {
-        std::vector<uint8_t> out;
-        while (n-- > 0 && !empty())
-            out.push_back(Byte());
-        return out;
-    }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t at_ = 0;
-};
-
-uint32_t ControlCode(Input& in) {
-    uint8_t pick = in.Byte();
-    if (pick < 200)
-        return qmub::SerialControl(pick % 42);  // mostly the serial range
-    return in.Word();                           // any code at all
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace qmub;
     using namespace qmub::sim;
-    Input in(data, size);
+    size_t at = 0;
+    auto byte = [&]() -> uint8_t { return at < size ? data[at++] : 0; };
+    auto bytes = [&](size_t n) {
+        std::vector<uint8_t> out;
+        while (n-- > 0 && at < size)
+            out.push_back(data[at++]);
+        return out;
+    };
     DriverHarness h;
-    h.kernel.parameters[u"PreventFromSuspend1"] = in.Byte() & 1 ? 1 : 0;
+    h.kernel.parameters[u"PreventFromSuspend1"] = byte() & 1;
     h.AddAndStart();
     SimRequest* open = h.Open();
-    int operations = 0;
-    while (!in.empty() && operations++ < 64) {
-        switch (in.Byte() % 8) {
-            case 0:
-            case 1:
-            case 2: {
-                uint32_t code = ControlCode(in);
-                uint32_t input_length = in.Byte() % 72;
-                uint32_t output_length = in.Byte() % 72;
-                h.Control(code, in.Bytes(input_length), output_length);
+    for (int operations = 0; at < size && operations < 64; ++operations) {
+        switch (byte() % 8) {
+            default: {  // 0 to 2
+                // Mostly the serial range, else any code at all.
+                uint8_t pick = byte();
+                uint32_t code = pick < 200 ? SerialControl(pick % 42) : 0;
+                for (int i = 0; pick >= 200 && i < 4; ++i)
+                    code |= uint32_t{byte()} << (8 * i);
+                uint32_t input_length = byte() % 72;
+                uint32_t output_length = byte() % 72;
+                h.Control(code, bytes(input_length), output_length);
                 break;
             }
             case 3:
-                h.Read(in.Byte() % 128);
+                h.Read(byte() % 128);
                 break;
             case 4:
-                h.Write(in.Bytes(in.Byte() % 80));
+                h.Write(bytes(byte() % 80));
                 break;
             case 5: {
-                std::vector<uint8_t> bytes = in.Bytes(in.Byte());
-                h.Feed(std::string(bytes.begin(), bytes.end()));
+                std::vector<uint8_t> fed = bytes(byte());
+                h.Feed(std::string(fed.begin(), fed.end()));
                 break;
             }
             case 6:
-                h.kernel.Advance(in.Byte() % 40);
+                h.kernel.Advance(byte() % 40);
                 break;
             case 7:
                 if (open->status == kSuccess)

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/bridge_extension.h"
@@ -36,12 +37,12 @@ public:
     const bool threaded;
 
     // AddDevice as the glue does it.
-    Status Add(uint32_t wdm_level = 0) {
+    Status Add() {
         kernel.Attach(&ext);
         Status status = InitializeExtension(ext, &kernel);
         added_ = IsSuccess(status);
         if (added_)
-            ReadParameters(ext, wdm_level);
+            ReadParameters(ext, 0);
         return status;
     }
 
@@ -56,12 +57,10 @@ public:
         return IsSuccess(status) ? Start() : status;
     }
 
-    SimRequest* Open(std::u16string name = u"", bool with_file = true) {
+    SimRequest* Open() {
         SimRequest* r = kernel.NewRequest(irp::kCreate);
-        r->file_name = std::move(name);
-        r->view.has_file_object = with_file;
-        r->view.file_name = r->file_name.data();
-        r->view.file_name_chars = static_cast<uint32_t>(r->file_name.size());
+        r->view.has_file_object = true;
+        r->view.file_name = u"";
         r->view.file_context = &r->file_context;
         DispatchCreate(ext, r->view);
         return r;
@@ -72,37 +71,31 @@ public:
         DispatchCleanup(ext, cleanup->view);
         SimRequest* close = kernel.NewRequest(irp::kClose);
         close->view.has_file_object = true;
-        close->view.file_name = opened->file_name.data();
-        close->view.file_name_chars = static_cast<uint32_t>(opened->file_name.size());
+        close->view.file_name = u"";
         close->file_context = opened->file_context;
         close->view.file_context = &close->file_context;
         DispatchClose(ext, close->view);
     }
 
-    SimRequest* Read(uint32_t length, bool with_buffer = true) {
-        SimRequest* r = kernel.NewRequest(irp::kRead);
-        r->buffer.assign(length, 0xEE);
-        r->view.has_buffer = with_buffer;
-        r->view.data = length ? r->buffer.data() : nullptr;
-        r->view.data_length = length;
-        DispatchRead(ext, r->view);
-        return r;
-    }
-    std::string ReadText(const SimRequest* r) const {
-        return std::string(r->buffer.begin(), r->buffer.begin() + r->information);
-    }
-
-    SimRequest* Write(const std::vector<uint8_t>& data) {
-        SimRequest* r = kernel.NewRequest(irp::kWrite);
-        r->buffer = data;
+    // A read or write of the bytes given (a read's buffer starts as 0xEE bytes).
+    SimRequest* Transfer(uint8_t major, std::vector<uint8_t> bytes) {
+        SimRequest* r = kernel.NewRequest(major);
+        r->buffer = std::move(bytes);
         r->view.has_buffer = true;
         r->view.data = r->buffer.empty() ? nullptr : r->buffer.data();
         r->view.data_length = static_cast<uint32_t>(r->buffer.size());
-        DispatchWrite(ext, r->view);
+        (major == irp::kRead ? DispatchRead : DispatchWrite)(ext, r->view);
         return r;
     }
-    SimRequest* Write(const std::string& text) {
+    SimRequest* Read(uint32_t length) {
+        return Transfer(irp::kRead, std::vector<uint8_t>(length, 0xEE));
+    }
+    SimRequest* Write(std::vector<uint8_t> data) { return Transfer(irp::kWrite, std::move(data)); }
+    SimRequest* Write(std::string_view text) {
         return Write(std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    std::string ReadText(const SimRequest* r) const {
+        return std::string(r->buffer.begin(), r->buffer.begin() + r->information);
     }
 
     // A buffered I/O control: input and output share one system buffer.
@@ -124,30 +117,24 @@ public:
                 static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
     }
     static uint32_t WordAt(const SimRequest* r, size_t offset = 0) {
-        uint32_t v = 0;
-        std::memcpy(&v, r->buffer.data() + offset, 4);
-        return v;
+        return LoadLe32(r->buffer.data() + offset);
     }
     static std::vector<uint8_t> Timeouts(uint32_t interval, uint32_t multiplier,
                                          uint32_t constant) {
-        std::vector<uint8_t> out;
-        for (uint32_t v : {interval, multiplier, constant, 0u, 0u}) {
-            auto w = Word(v);
-            out.insert(out.end(), w.begin(), w.end());
-        }
+        std::vector<uint8_t> out(20, 0);
+        StoreLe32(&out[0], interval);
+        StoreLe32(&out[4], multiplier);
+        StoreLe32(&out[8], constant);
         return out;
     }
 
-    // A capabilities record: S0 -> D0, S1..S3 -> the states given, SystemWake and DeviceWake.
-    static std::vector<uint8_t> Capabilities(uint32_t s1, uint32_t s2, uint32_t s3,
-                                             uint32_t system_wake = 0, uint32_t device_wake = 0) {
+    // A capabilities record: S0 -> D0, S1..S3 -> the states given.
+    static std::vector<uint8_t> Capabilities(uint32_t s1, uint32_t s2, uint32_t s3) {
         std::vector<uint8_t> caps(64, 0);
         caps[0] = 64;
         caps[2] = 1;
-        const uint32_t states[] = {1, s1, s2, s3};  // D0 for S0
-        std::memcpy(caps.data() + 20, states, sizeof(states));
-        std::memcpy(caps.data() + 44, &system_wake, 4);
-        std::memcpy(caps.data() + 48, &device_wake, 4);
+        const uint32_t fields[] = {1, s1, s2, s3};  // D0 for S0
+        std::memcpy(caps.data() + 20, fields, sizeof(fields));
         return caps;
     }
     // The capabilities query going down a stack whose bus fills in `bus`; the record the
@@ -168,9 +155,15 @@ public:
         std::lock_guard<std::mutex> lock(kernel.bridge_mutex());
         kernel.bridge().FeedFromPeer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     }
+    // Runs the clock until `done` holds or `limit_ms` of virtual time have passed.
     template <typename F>
     bool RunUntil(F done, uint32_t limit_ms = 10000) {
-        return kernel.RunUntil(done, limit_ms);
+        for (uint64_t end = kernel.now_us() + uint64_t{limit_ms} * 1000; !done();
+             kernel.StepClock()) {
+            if (kernel.now_us() >= end)
+                return false;
+        }
+        return true;
     }
     uint32_t RingBytes() {
         uint32_t h = ext.ring_head;

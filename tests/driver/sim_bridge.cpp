@@ -4,17 +4,6 @@
 
 namespace qmub::sim {
 
-SimBridge::SimBridge() {
-    device_descriptor = {18,   1,    0x00, 0x02, 0,    0, 0, 64, 0x09,
-                         0x12, 0x01, 0x00, 0x00, 0x01, 1, 2, 3,  1};
-    // One configuration, one interface: bulk in 0x81, bulk out 0x02, interrupt in 0x83.
-    config_descriptor = {9, 2, 39,   0, 1,  1,    0, 0x80, 50,  // configuration
-                         9, 4, 0,    0, 3,  0xFF, 0, 0,    0,   // interface 0
-                         7, 5, 0x81, 2, 64, 0,    0,            // bulk in
-                         7, 5, 0x02, 2, 64, 0,    0,            // bulk out
-                         7, 5, 0x83, 3, 8,  0,    1};           // interrupt in
-}
-
 void SimBridge::FeedFromPeer(const uint8_t* data, size_t n) {
     for (size_t i = 0; i < n; ++i) {
         if (from_peer.size() >= kChipBuffer)
@@ -23,77 +12,23 @@ void SimBridge::FeedFromPeer(const uint8_t* data, size_t n) {
     }
 }
 
-Status SimBridge::GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length,
-                                uint32_t* received) {
-    const std::vector<uint8_t>& d = type == 1 ? device_descriptor : config_descriptor;
-    uint32_t n = std::min<uint32_t>(length, static_cast<uint32_t>(d.size()));
-    std::copy_n(d.begin(), n, buffer);
-    *received = n;
-    return kSuccess;
-}
-
-Status SimBridge::SelectConfiguration(const uint8_t* config, uint32_t length,
-                                      InterfaceInfo* selected) {
-    if (select_status != kSuccess)
-        return select_status;
-    // The endpoints of interface 0, alternate setting 0, in descriptor order.
-    selected->pipe_count = 0;
-    bool in_interface0 = false;
-    for (uint32_t at = 0; at + 2 <= length && config[at] >= 2; at += config[at]) {
-        const uint8_t* d = config + at;
-        if (d[1] == 4 && at + 9 <= length)
-            in_interface0 = d[2] == 0 && d[3] == 0;
-        if (d[1] == 5 && in_interface0 && at + 7 <= length && selected->pipe_count < kMaxPipes) {
-            PipeInfo& p = selected->pipes[selected->pipe_count];
-            p.endpoint_address = d[2];
-            p.type = d[3] & 3;
-            p.max_packet_size = static_cast<uint16_t>(d[4] | d[5] << 8);
-            p.interval = d[6];
-            p.handle = PipeHandle(selected->pipe_count);
-            ++selected->pipe_count;
-        }
-    }
-    return kSuccess;
-}
-
-Status SimBridge::Vendor(uint8_t request, uint16_t value) {
-    vendor_calls.push_back({request, value});
-    if (vendor_status != kSuccess)
-        return vendor_status;
-    if (request == 0x21) {
-        line_format = value >> 8;
-    } else if (request == 0x22) {
-        dtr = value >> 8;
-    }
-    return kSuccess;
-}
-
-Status SimBridge::Submit(const PendingBulk& bulk) {
-    Status status = bulk.in ? kPending : bulk_out_submit_status;
-    if (IsError(status))
-        return status;
-    pending_.push_back(bulk);
-    return kPending;
-}
-
 bool SimBridge::Take(UsbTransfer* transfer, PendingBulk* taken) {
-    auto it = std::find_if(pending_.begin(), pending_.end(),
+    auto it = std::find_if(pending.begin(), pending.end(),
                            [&](const PendingBulk& p) { return p.transfer == transfer; });
-    if (it == pending_.end())
+    if (it == pending.end())
         return false;
     *taken = *it;
-    pending_.erase(it);
+    pending.erase(it);
     return true;
 }
 
 std::vector<PendingBulk> SimBridge::TakePipe(void* pipe) {
     std::vector<PendingBulk> taken;
-    void* in_pipe = PipeHandle(0);
-    for (auto it = pending_.begin(); it != pending_.end();) {
-        bool on_pipe = (it->in && pipe == in_pipe) || (!it->in && pipe != in_pipe);
-        if (on_pipe) {
+    bool in = pipe == PipeHandle(0);
+    for (auto it = pending.begin(); it != pending.end();) {
+        if (it->in == in) {
             taken.push_back(*it);
-            it = pending_.erase(it);
+            it = pending.erase(it);
         } else {
             ++it;
         }
@@ -101,38 +36,28 @@ std::vector<PendingBulk> SimBridge::TakePipe(void* pipe) {
     return taken;
 }
 
-bool SimBridge::HasPendingIn() const {
-    return std::any_of(pending_.begin(), pending_.end(), [](const PendingBulk& p) { return p.in; });
-}
-
-std::vector<SimBridge::Completion> SimBridge::Step() {
-    std::vector<Completion> done;
-    for (auto it = pending_.begin(); it != pending_.end();) {
-        if (it->in) {
-            if (from_peer.empty()) {
-                ++it;
-                continue;
-            }
-            uint32_t n = std::min<uint32_t>(it->length, static_cast<uint32_t>(from_peer.size()));
-            for (uint32_t i = 0; i < n; ++i) {
+std::vector<PendingBulk> SimBridge::Step() {
+    std::vector<PendingBulk> done;
+    for (auto it = pending.begin(); it != pending.end();) {
+        uint32_t n = std::min(
+            it->length, it->in ? static_cast<uint32_t>(from_peer.size()) : bulk_out_accept_limit);
+        if (it->in && n == 0) {
+            ++it;
+            continue;
+        }
+        for (uint32_t i = 0; i < n; ++i) {
+            if (it->in) {
                 it->buffer[i] = from_peer.front();
                 from_peer.pop_front();
-            }
-            done.push_back({*it, kSuccess, n});
-        } else {
-            if (hold_out) {
-                ++it;
-                continue;
-            }
-            uint32_t n = std::min(it->length, bulk_out_accept_limit);
-            if (bulk_out_complete_status == kSuccess) {
-                to_peer.insert(to_peer.end(), it->buffer, it->buffer + n);
             } else {
-                n = 0;
+                to_peer.push_back(it->buffer[i]);
             }
-            done.push_back({*it, bulk_out_complete_status, n});
         }
-        it = pending_.erase(it);
+        if (!it->in)
+            out_chunks.push_back(n);
+        done.push_back(*it);
+        done.back().length = n;
+        it = pending.erase(it);
     }
     return done;
 }

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <vector>
 
 #include "core/kernel_services.h"
@@ -27,29 +26,20 @@ struct PendingBulk {
 
 class SimBridge {
 public:
-    SimBridge();
-
     // Descriptors as the chip reports them (tests may replace them).
-    std::vector<uint8_t> device_descriptor;
-    std::vector<uint8_t> config_descriptor;
+    std::vector<uint8_t> device_descriptor = {18,   1,    0x00, 0x02, 0,    0, 0, 64, 0x09,
+                                              0x12, 0x01, 0x00, 0x00, 0x01, 1, 2, 3,  1};
+    // One configuration, one interface: bulk in 0x81, bulk out 0x02, interrupt in 0x83.
+    std::vector<uint8_t> config_descriptor = {
+        9, 2, 39,   0, 1,  1,    0, 0x80, 50,  // configuration
+        9, 4, 0,    0, 3,  0xFF, 0, 0,    0,   // interface 0
+        7, 5, 0x81, 2, 64, 0,    0,            // bulk in
+        7, 5, 0x02, 2, 64, 0,    0,            // bulk out
+        7, 5, 0x83, 3, 8,  0,    1};           // interrupt in
 
-    // What the driver told the chip.
     std::vector<VendorCall> vendor_calls;
-    int line_format = -1;
-    int dtr = -1;
-    int unconfigure_calls = 0;
-    std::vector<void*> aborted_pipes;
-    std::vector<void*> reset_pipes;
-    int port_recoveries = 0;
-
-    // Injected failures.
-    Status select_status = kSuccess;
     Status vendor_status = kSuccess;
-    Status bulk_out_submit_status = kPending;
-    Status bulk_out_complete_status = kSuccess;
-    Status reset_pipe_status = kSuccess;
     uint32_t bulk_out_accept_limit = 0xFFFFFFFF;  // bytes the chip takes per transfer
-    bool hold_out = false;                        // bulk-out transfers wait while set
 
     // Bytes from the peer wait in the chip until a bulk-in transfer fetches them. A real chip
     // has a small buffer: what would not fit in it is counted as what it would have dropped.
@@ -57,34 +47,23 @@ public:
     std::deque<uint8_t> from_peer;
     uint64_t would_drop = 0;
     std::vector<uint8_t> to_peer;
-    std::function<void(const uint8_t*, size_t)> on_sent;  // the peer's receive side
+    std::vector<uint32_t> out_chunks;  // the size of each bulk-out transfer
 
     void FeedFromPeer(const uint8_t* data, size_t n);
 
-    // Seam calls (the simulated kernel forwards them; its lock is held).
-    Status GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length, uint32_t* received);
-    Status SelectConfiguration(const uint8_t* config, uint32_t length, InterfaceInfo* selected);
-    Status Vendor(uint8_t request, uint16_t value);
-    Status Submit(const PendingBulk& bulk);
+    // Called by the simulated kernel with its lock held.
     // Removes a pending transfer; true when it was pending.
     bool Take(UsbTransfer* transfer, PendingBulk* taken);
     std::vector<PendingBulk> TakePipe(void* pipe);
-    bool HasPendingIn() const;
 
-    // One step of the bus: the completions due now, each as (transfer, status, count).
-    struct Completion {
-        PendingBulk bulk;
-        Status status;
-        uint32_t count;
-    };
-    std::vector<Completion> Step();
+    // One step of the bus: the transfers that complete now, each with its byte count.
+    std::vector<PendingBulk> Step();
 
     static void* PipeHandle(uint32_t index) {
         return reinterpret_cast<void*>(static_cast<uintptr_t>(0x100 + index));
     }
 
-private:
-    std::vector<PendingBulk> pending_;
+    std::vector<PendingBulk> pending;
 };
 
 }  // namespace qmub::sim

@@ -1,5 +1,6 @@
 #include "sim_kernel.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -13,8 +14,8 @@ struct UsbTransfer {
 
 namespace qmub::sim {
 
-thread_local int held_locks = 0;
 namespace {
+thread_local int held_locks = 0;
 thread_local bool in_dpc = false;
 thread_local int running_timer = -1;  // the timer whose routine this thread runs
 
@@ -31,8 +32,6 @@ private:
 constexpr uint64_t kStepUs = 100;
 constexpr uint64_t kHangLimitUs = 120'000'000;  // two minutes of virtual time
 }  // namespace
-
-SimKernel::SimKernel(bool threaded) : threaded_(threaded) {}
 
 SimKernel::~SimKernel() {
     StopClockThread();
@@ -57,12 +56,8 @@ SimRequest* SimKernel::NewRequest(uint8_t major, uint8_t minor) {
 
 size_t SimKernel::pending_requests() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    size_t n = 0;
-    for (const auto& r : requests_) {
-        if (r->pending && !r->done())
-            ++n;
-    }
-    return n;
+    return std::count_if(requests_.begin(), requests_.end(),
+                         [](const auto& r) { return r->pending && !r->done(); });
 }
 
 void SimKernel::Complete(void* request, Status status, uint64_t information) {
@@ -113,24 +108,18 @@ Status SimKernel::PassDown(void* request, bool succeed) {
     if (succeed)
         r->status = kSuccess;
     r->passed_down = true;
-    std::lock_guard<std::mutex> lock(mutex_);
-    passed_down.push_back(r);
-    return lower_status;
+    return kSuccess;
 }
 
 Status SimKernel::PassDownAndWait(void* request) {
     auto* r = static_cast<SimRequest*>(request);
     if (!lower_capabilities.empty() && r->view.capabilities != nullptr) {
         // The bus fills in its part of the record; the flags the driver set stay.
-        uint32_t flags = 0;
-        std::memcpy(&flags, r->view.capabilities + 4, 4);
+        uint32_t flags = LoadLe32(r->view.capabilities + 4);
         std::memcpy(r->view.capabilities, lower_capabilities.data(), 64);
-        uint32_t bus_flags = 0;
-        std::memcpy(&bus_flags, r->view.capabilities + 4, 4);
-        bus_flags |= flags;
-        std::memcpy(r->view.capabilities + 4, &bus_flags, 4);
+        StoreLe32(r->view.capabilities + 4, LoadLe32(r->view.capabilities + 4) | flags);
     }
-    return lower_status;
+    return kSuccess;
 }
 
 void SimKernel::InitEvent(EventId id, EventKind kind, bool signalled) {
@@ -216,8 +205,6 @@ void SimKernel::CancelTimer(TimerId id) {
 }
 
 bool SimKernel::StartThread(ThreadRoutine routine, void* context) {
-    if (fail_thread)
-        return false;
     Run(routine, context, false);
     return true;
 }
@@ -245,31 +232,36 @@ void SimKernel::Free(void* memory) {
 Status SimKernel::GetDescriptor(uint8_t type, uint8_t* buffer, uint32_t length,
                                 uint32_t* received) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return bridge_.GetDescriptor(type, buffer, length, received);
+    const auto& d = type == 1 ? bridge_.device_descriptor : bridge_.config_descriptor;
+    *received = std::min<uint32_t>(length, static_cast<uint32_t>(d.size()));
+    std::copy_n(d.begin(), *received, buffer);
+    return kSuccess;
 }
 
-Status SimKernel::SelectConfiguration(const uint8_t* config, uint32_t length,
-                                      InterfaceInfo* selected) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return bridge_.SelectConfiguration(config, length, selected);
+Status SimKernel::SelectConfiguration(const uint8_t*, uint32_t, InterfaceInfo* selected) {
+    // The chip's three endpoints: bulk in, bulk out, interrupt in.
+    const PipeInfo pipes[] = {{64, 0x81, 0, 2, SimBridge::PipeHandle(0)},
+                              {64, 0x02, 0, 2, SimBridge::PipeHandle(1)},
+                              {8, 0x83, 1, 3, SimBridge::PipeHandle(2)}};
+    selected->pipe_count = 3;
+    std::copy(std::begin(pipes), std::end(pipes), selected->pipes);
+    return kSuccess;
 }
 
 Status SimKernel::Unconfigure() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++bridge_.unconfigure_calls;
     return kSuccess;
 }
 
 Status SimKernel::VendorRequest(uint8_t request, uint16_t value) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return bridge_.Vendor(request, value);
+    bridge_.vendor_calls.push_back({request, value});
+    return bridge_.vendor_status;
 }
 
 Status SimKernel::AbortPipe(void* pipe) {
     std::vector<PendingBulk> taken;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        bridge_.aborted_pipes.push_back(pipe);
         taken = bridge_.TakePipe(pipe);
     }
     DpcScope dpc;
@@ -278,20 +270,13 @@ Status SimKernel::AbortPipe(void* pipe) {
     return kSuccess;
 }
 
-Status SimKernel::ResetPipe(void* pipe) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    bridge_.reset_pipes.push_back(pipe);
-    return bridge_.reset_pipe_status;
+Status SimKernel::ResetPipe(void*) {
+    return kSuccess;
 }
 
-void SimKernel::RecoverPort() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++bridge_.port_recoveries;
-}
+void SimKernel::RecoverPort() {}
 
 UsbTransfer* SimKernel::NewTransfer() {
-    if (fail_transfer)
-        return nullptr;
     ++live_transfers;
     return new UsbTransfer();
 }
@@ -310,18 +295,16 @@ void SimKernel::FreeTransfer(UsbTransfer* transfer) {
     delete transfer;
 }
 
-Status SimKernel::SubmitBulk(UsbTransfer* transfer, void* pipe, bool in, uint8_t* buffer,
+Status SimKernel::SubmitBulk(UsbTransfer* transfer, void*, bool in, uint8_t* buffer,
                              uint32_t length, TransferDone done, void* context) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (transfer->magic != 0x7A7A7A7A)
         faults.push_back("submission of a freed transfer");
     PendingBulk probe;
-    if (bridge_.Take(transfer, &probe)) {
+    if (bridge_.Take(transfer, &probe))
         faults.push_back("transfer submitted twice");
-        bridge_.Submit(probe);
-    }
-    (void)pipe;
-    return bridge_.Submit({transfer, in, buffer, length, done, context});
+    bridge_.pending.push_back({transfer, in, buffer, length, done, context});
+    return kPending;
 }
 
 void SimKernel::CancelTransfer(UsbTransfer* transfer) {
@@ -338,8 +321,6 @@ void SimKernel::CancelTransfer(UsbTransfer* transfer) {
 }
 
 RegistryRead SimKernel::ReadParameter(const char16_t* name, uint32_t* value) {
-    if (parameters_key_unreadable)
-        return RegistryRead::kFailed;
     auto it = parameters.find(name);
     if (it == parameters.end())
         return RegistryRead::kAbsent;
@@ -352,11 +333,8 @@ Status SimKernel::ReadDeviceString(const char16_t* name, char16_t* buffer, uint3
     auto it = device_strings.find(name);
     if (it == device_strings.end())
         return kObjectNameNotFound;
-    uint32_t n = 0;
-    while (n < it->second.size() && n + 1 < capacity) {
-        buffer[n] = it->second[n];
-        ++n;
-    }
+    uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(it->second.size()), capacity - 1);
+    std::copy_n(it->second.data(), n, buffer);
     buffer[n] = 0;
     *chars = n;
     return kSuccess;
@@ -369,8 +347,6 @@ Status SimKernel::SetInterfaceState(bool enabled) {
 }
 
 Status SimKernel::CreateDosLink(const char16_t* port_name) {
-    if (create_link_status != kSuccess)
-        return create_link_status;
     dos_links[u"\\DosDevices\\" + std::u16string(port_name)] = interface_link;
     return kSuccess;
 }
@@ -414,37 +390,22 @@ void SimKernel::StreamFromPeer(std::vector<uint8_t> bytes, uint32_t baud) {
     stream_.start_us = now_us();
 }
 
-void SimKernel::FeedStream() {
-    if (stream_.baud == 0 || stream_.sent == stream_.bytes.size())
-        return;
-    // Ten bits per byte on the line.
-    uint64_t due = (now_us() - stream_.start_us) * stream_.baud / 10 / 1'000'000;
-    if (due > stream_.bytes.size())
-        due = stream_.bytes.size();
-    if (due > stream_.sent) {
-        bridge_.FeedFromPeer(stream_.bytes.data() + stream_.sent, due - stream_.sent);
-        stream_.sent = due;
-    }
-}
-
 void SimKernel::RunBus() {
-    std::vector<SimBridge::Completion> done;
-    std::vector<uint8_t> sent;
+    std::vector<PendingBulk> done;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        FeedStream();
-        size_t before = bridge_.to_peer.size();
+        // Ten bits per byte on the line.
+        uint64_t due = (now_us() - stream_.start_us) * stream_.baud / 10 / 1'000'000;
+        due = std::min<uint64_t>(due, stream_.bytes.size());
+        if (due > stream_.sent) {
+            bridge_.FeedFromPeer(stream_.bytes.data() + stream_.sent, due - stream_.sent);
+            stream_.sent = due;
+        }
         done = bridge_.Step();
-        if (bridge_.on_sent)
-            sent.assign(bridge_.to_peer.begin() + before, bridge_.to_peer.end());
     }
-    {
-        DpcScope dpc;
-        for (const auto& c : done)
-            c.bulk.done(c.bulk.context, c.status, c.count);
-    }
-    if (!sent.empty())
-        bridge_.on_sent(sent.data(), sent.size());
+    DpcScope dpc;
+    for (const auto& c : done)
+        c.done(c.context, kSuccess, c.length);
 }
 
 void SimKernel::RunTimers() {
@@ -473,7 +434,13 @@ void SimKernel::StepClock() {
     now_us_ += kStepUs;
     RunBus();
     RunTimers();
-    RunDeferredWork();
+    std::vector<std::pair<ThreadRoutine, void*>> work;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        work.swap(deferred_work_);
+    }
+    for (auto& [routine, context] : work)
+        routine(context);
 }
 
 bool AtDispatchLevel() {

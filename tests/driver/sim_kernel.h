@@ -17,7 +17,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "core/bridge_extension.h"
 #include "sim_bridge.h"
@@ -27,7 +26,6 @@ namespace qmub::sim {
 struct SimRequest {
     IoRequest view;
     std::vector<uint8_t> buffer;  // system buffer or locked data buffer
-    std::u16string file_name;
     void* file_context = nullptr;
     std::vector<uint8_t> capabilities;
     std::atomic<int> completions{0};
@@ -45,68 +43,34 @@ struct SimRequest {
 
 class SimKernel final : public KernelServices {
 public:
-    explicit SimKernel(bool threaded = false);
+    explicit SimKernel(bool threaded = false) : threaded_(threaded) {}
     ~SimKernel();
 
     void Attach(BridgeExtension* ext) { ext_ = ext; }
     SimBridge& bridge() { return bridge_; }
     std::mutex& bridge_mutex() { return mutex_; }
 
-    // Virtual clock.
+    // Virtual clock: one step runs the bus and the timers due for 100 us.
     uint64_t now_us() const { return now_us_.load(); }
-    // Runs timers and the bus for `ms` of virtual time, one bus step per 100 us.
     void Advance(uint32_t ms);
-    // Runs the clock until `done` holds or `limit_ms` of virtual time have passed.
-    template <typename F>
-    bool RunUntil(F done, uint32_t limit_ms = 10000) {
-        uint64_t end = now_us() + uint64_t{limit_ms} * 1000;
-        while (!done()) {
-            if (now_us() >= end)
-                return false;
-            StepClock();
-        }
-        return true;
-    }
-    // One clock step of 100 us: bus work and the timers due.
     void StepClock();
     // Peer bytes arrive in the chip at the line speed while the clock runs.
     void StreamFromPeer(std::vector<uint8_t> bytes, uint32_t baud);
 
-    // The lower device's answer to requests the driver passes down and waits for.
-    Status lower_status = kSuccess;
     std::vector<uint8_t> lower_capabilities;  // what the bus fills in (64 bytes) if not empty
 
-    // Registry and names.
     std::map<std::u16string, uint32_t> parameters;
-    bool parameters_key_unreadable = false;
     std::map<std::u16string, std::u16string> device_strings;
-    std::map<std::u16string, std::u16string> dos_links;   // name -> interface link
-    std::map<std::u16string, std::u16string> serialcomm;  // value name -> data
+    std::map<std::u16string, std::u16string> dos_links, serialcomm;  // name -> link, link -> name
     bool interface_enabled = false;
     bool interface_name_present = true;
-    Status create_link_status = kSuccess;
     const std::u16string interface_link = u"\\??\\USB#VID_1209&PID_0001#sim#{153557d9}";
 
-    // Power: the lower device answers power requests with lower_power_status at once, or keeps
-    // them while hold_power is set until ReleaseHeldPower. Device power requests the driver
-    // asks for are sent to the driver's own dispatch, as the power manager does.
-    Status lower_power_status = kSuccess;
-    bool hold_power = false;
-    bool fail_device_power_request = false;
-    bool fail_work_item = false;
-    std::vector<SimRequest*> power_passed_down;
+    // Device power requests the driver asks for go to its own dispatch, as the power manager
+    // sends them.
     std::vector<SimRequest*> device_power_requests;
-    std::vector<uint32_t> reported_device_states;
-    std::vector<SimRequest*> system_control_passed_down;
-    void ReleaseHeldPower();
-    // The bus keeps wait-wake requests until the device signals a wake or they are cancelled.
-    bool fail_wait_wake = false;
-    std::vector<SimRequest*> wait_wake_requests;
-    size_t held_wait_wakes();
-    void SignalWake(Status status = kSuccess);
-    // The hub keeps idle requests until it calls back and the test completes them.
-    Status idle_submit_status = kSuccess;
-    // Runs as an idle request goes down, before the hub has it (set before the clock runs).
+    // The hub keeps idle requests until the test completes them; on_idle_submit runs as one
+    // goes down, before the hub has it.
     std::function<void()> on_idle_submit;
     int idle_requests_sent = 0;
     std::atomic<int> live_idle_requests{0};
@@ -116,10 +80,7 @@ public:
     SimRequest* Power(uint8_t minor, bool device, uint32_t state);
     bool device_deleted = false;
 
-    // Memory: failures by size, live counts.
-    std::function<bool(size_t)> fail_allocation;
-    bool fail_thread = false;
-    bool fail_transfer = false;
+    std::function<bool(size_t)> fail_allocation;  // by size
     std::atomic<long> live_allocations{0};
     std::atomic<long> live_transfers{0};
 
@@ -134,12 +95,9 @@ public:
     std::vector<std::string> faults;
     void Fault(std::string what);
 
-    // Requests.
     SimRequest* NewRequest(uint8_t major, uint8_t minor = 0);
     size_t pending_requests() const;
-    std::vector<SimRequest*> passed_down;
 
-    // KernelServices.
     QMUB_KERNEL_SERVICES(QMUB_KERNEL_OVERRIDE)
 
     // Threaded mode: a clock thread that steps virtual time until stopped.
@@ -163,31 +121,16 @@ private:
         uint32_t baud = 0;
         uint64_t start_us = 0;
     };
-
-    struct HeldPower {
-        SimRequest* request;
-        PowerDone done;
-        void* context;
-    };
-    void Finish(SimRequest* r, Status status);
-    void Run(ThreadRoutine routine, void* context, bool deferred);
-    void FinishPowerBelow(SimRequest* r, PowerDone done, void* context, Status status);
-    std::vector<HeldPower> held_power_;
-    std::vector<HeldPower> held_wait_wake_;
     struct IdleHeld {
         void* request = nullptr;
         DevicePowerDone done = nullptr;
         void* context = nullptr;
     };
-    IdleHeld idle_held_;
 
-    // Work items queued at dispatch level run after the clock step, as on a worker thread.
-    void RunDeferredWork();
-    std::vector<std::pair<ThreadRoutine, void*>> deferred_work_;
-
+    void Finish(SimRequest* r, Status status);
+    void Run(ThreadRoutine routine, void* context, bool deferred);
     void RunBus();
     void RunTimers();
-    void FeedStream();
 
     bool threaded_;
     BridgeExtension* ext_ = nullptr;
@@ -201,18 +144,17 @@ private:
     SimBridge bridge_;
     Stream stream_;
     std::deque<std::unique_ptr<SimRequest>> requests_;
+    IdleHeld idle_held_;
+    // Work items queued at dispatch level run after the clock step, as on a worker thread.
+    std::vector<std::pair<ThreadRoutine, void*>> deferred_work_;
     std::vector<std::thread> threads_;
     std::thread clock_thread_;
     std::atomic<bool> clock_running_{false};
-    int wait_depth_ = 0;
     EventId next_wait_ = EventId::kCount;
     std::function<void()> on_next_wait_;
 };
 
 // Whether this thread runs a completion or timer routine.
 bool AtDispatchLevel();
-
-// The lock a thread holds, to catch nesting.
-extern thread_local int held_locks;
 
 }  // namespace qmub::sim
