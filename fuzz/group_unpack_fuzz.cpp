@@ -4,28 +4,10 @@
 #include "fuzz_check.h"
 #include "tests/unit/fault_file_system.h"
 
-namespace {
-
-class AnswerInTurn final : public travex::FileQuestions {
-public:
-    travex::OverwriteAnswer ask_overwrite(std::string_view) override {
-        return static_cast<travex::OverwriteAnswer>(turn_++ % 4);
-    }
-    travex::SkipAnswer ask_skip(travex::MessageId, std::string_view) override {
-        return travex::SkipAnswer::skip;
-    }
-    void report(travex::MessageId) override {}
-
-private:
-    unsigned turn_ = 0;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     travex::testing::FaultFileSystem fs;
     fs.files["/out/existing.g6p"] = {};
-    AnswerInTurn question;
+    travex::fuzz::AnswerInTurn question;
     const auto outcome = travex::group::unpack_group(fs, std::span(data, size), "/out", question);
     for (const auto& [path, bytes] : fs.files) {
         travex::fuzz::fail_if(path.rfind("/out/", 0) != 0 || path.size() <= 5 ||

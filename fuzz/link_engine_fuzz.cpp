@@ -27,13 +27,6 @@ private:
     std::span<const std::uint8_t> input_;
 };
 
-class AnswerAll final : public FileQuestions {
-public:
-    SkipAnswer ask_skip(MessageId, std::string_view) override { return SkipAnswer::skip; }
-    OverwriteAnswer ask_overwrite(std::string_view) override { return OverwriteAnswer::overwrite; }
-    void report(MessageId) override {}
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -55,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         image[1] = static_cast<std::uint8_t>(name[4]);
         fs.files[name] = image;
     }
-    AnswerAll ui;
+    fuzz::AnswerInTurn ui;
     link::CountingProgress progress;
     link::LinkSession session(port, clock, settings, fs, ui, progress);
     std::vector<link::ReceiveItem> items;

@@ -13,33 +13,6 @@ using linktest::file_image;
 using linktest::pattern;
 using linktest::SimRig;
 
-TEST(LinkSendFlow, RefusedFilesAskSkipOrCancel) {
-    SimRig rig;
-    rig.fs.files["good1.g6p"] = file_image('p', calc_name("G1"), "", pattern(10, 1));
-    rig.fs.files["wrong.g6p"] = file_image('l', calc_name("W"), "", pattern(10, 1));
-    rig.fs.files["short.g6p"] = Bytes(53, 'p');
-    rig.fs.files["group.g6g"] = file_image('g', calc_name("G"), "", pattern(10, 1));
-    rig.fs.files["good2.g6p"] = file_image('p', calc_name("G2"), "", pattern(10, 2));
-    ASSERT_TRUE(
-        rig.session
-            .send({"good1.g6p", "wrong.g6p", "short.g6p", "missing.g6p", "group.g6g", "good2.g6p"})
-            .ok);
-    using linktest::text_of;
-    EXPECT_EQ(rig.ui.skip_questions,
-              (std::vector<std::string>{text_of(MessageId::incorrect_file) + "wrong.g6p",
-                                        text_of(MessageId::not_travex_format) + "short.g6p",
-                                        text_of(MessageId::not_travex_format) + "missing.g6p",
-                                        text_of(MessageId::not_transmittable) + "group.g6g"}));
-    EXPECT_EQ(rig.sim.memory().directory(link::make_name("PROGRAM")).size(), 2u);
-
-    SimRig cancelled;
-    cancelled.ui.skip_answer = SkipAnswer::cancel;
-    cancelled.fs.files = rig.fs.files;
-    EXPECT_TRUE(cancelled.session.send({"good1.g6p", "wrong.g6p", "good2.g6p"}).stopped);
-    EXPECT_EQ(cancelled.sim.stats().items_stored, 1);
-    EXPECT_EQ(cancelled.sim.stats().goodbyes, 1);
-}
-
 TEST(LinkSendFlow, ZoomAndWindowSetupFilesAreMergedIntoTheCalculatorsBlock) {
     const std::vector<int> zoom = {10, 11, 12, 13, 14, 15, 19, 20, 21, 25, 26, 27, 32, 33, 34, 35};
     const std::vector<int> window = {0, 1, 2, 3, 4, 5, 16, 17, 18, 22, 23, 24, 28, 29, 30, 31};

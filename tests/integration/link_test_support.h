@@ -6,33 +6,21 @@
 #include <vector>
 
 #include "link/link_session.h"
-#include "link/send_checks.h"
 #include "link/virtual_port.h"
-#include "resources/string_table.h"
 #include "sim/sim_calculator.h"
 #include "tests/unit/fault_file_system.h"
 
 namespace travex::linktest {
 
-// The text of a message as the question and the error report show it.
-inline std::string text_of(MessageId message) {
-    return std::string(string_text(string_id(message)).value_or("?"));
-}
-
 class ScriptedUi final : public FileQuestions {
 public:
-    SkipAnswer ask_skip(MessageId message, std::string_view path) override {
-        skip_questions.push_back(text_of(message) + std::string(path));
-        return skip_answer;
-    }
+    SkipAnswer ask_skip(MessageId, std::string_view) override { return SkipAnswer::skip; }
     OverwriteAnswer ask_overwrite(std::string_view path) override {
         overwrite_questions.push_back(std::string(path));
         return overwrite_answer;
     }
     void report(MessageId) override {}
-    SkipAnswer skip_answer = SkipAnswer::skip;
     OverwriteAnswer overwrite_answer = OverwriteAnswer::skip;
-    std::vector<std::string> skip_questions;
     std::vector<std::string> overwrite_questions;
 };
 

@@ -2,13 +2,9 @@
 // clean and with each kind of calculator fault, at the defaults and at the fast profile, replay
 // exactly the bytes of a stored wire trace in both directions and end the same way. When a
 // change to the engine alters the recording (golden/link_wire.txt), it alters the protocol.
-//
-// TRAVEX_WRITE_WIRE_GOLDEN=FILE writes a fresh recording instead of comparing.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <iomanip>
 #include <map>
 #include <sstream>
 
@@ -108,16 +104,6 @@ Wire run_case(const Case& c, int timer_interval_ms, int out_buffer) {
     return log.wire;
 }
 
-void write_hex(std::ostream& os, char direction, const Bytes& bytes) {
-    for (std::size_t at = 0; at < bytes.size(); at += 32) {
-        os << direction << std::hex << std::uppercase << std::setfill('0');
-        for (std::size_t i = at; i < std::min(bytes.size(), at + 32); ++i) {
-            os << ' ' << std::setw(2) << int{bytes[i]};
-        }
-        os << std::dec << '\n';
-    }
-}
-
 // "= NAME -> CODE" opens a case; "> .." and "< .." lines carry its bytes.
 std::map<std::string, Wire> read_golden() {
     std::map<std::string, Wire> cases;
@@ -139,16 +125,6 @@ std::map<std::string, Wire> read_golden() {
 }
 
 TEST(LinkWireGolden, EveryCaseAtEveryProfileReplaysTheRecordedBytes) {
-    if (const char* target = std::getenv("TRAVEX_WRITE_WIRE_GOLDEN")) {
-        std::ofstream os(target);
-        for (const Case& c : kCases) {
-            const Wire wire = run_case(c, 100, 30);
-            os << "= " << c.name() << " -> " << wire.code << '\n';
-            write_hex(os, '>', wire.out);
-            write_hex(os, '<', wire.in);
-        }
-        GTEST_SKIP() << "recording written to " << target;
-    }
     const std::map<std::string, Wire> golden = read_golden();
     ASSERT_EQ(golden.size(), std::size(kCases));
     EXPECT_GT(golden.at("send 2000 clean").out.size(), 2000u + 90u) << "whole transfers recorded";
