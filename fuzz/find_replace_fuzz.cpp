@@ -20,13 +20,6 @@ bool matches_at(std::string_view text, std::string_view pattern, std::size_t at,
     return true;
 }
 
-std::string_view take_field(std::string_view& input) {
-    const std::size_t end = std::min(input.find('\0'), input.size());
-    const std::string_view field = input.substr(0, end);
-    input.remove_prefix(std::min(end + 1, input.size()));
-    return field;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -38,9 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool match_case = (data[0] & 1) != 0;
     const std::size_t start = data[1];
     std::string_view input = travex::fuzz::text_of(data + 2, size - 2);
-    const std::string_view text = take_field(input);
-    const std::string_view pattern = take_field(input);
-    const std::string_view replacement = take_field(input);
+    std::string_view fields[3];
+    for (std::string_view& field : fields) {
+        field = input.substr(0, input.find('\0'));
+        input.remove_prefix(std::min(field.size() + 1, input.size()));
+    }
+    const auto [text, pattern, replacement] = fields;
 
     const auto found = travex::search_text(text, pattern, start, true, match_case);
     const std::size_t scanned_to = found ? *found : text.size();

@@ -24,12 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                  : std::string(travex::fuzz::text_of(data + 1, name_length));
     travex::testing::FaultFileSystem files;
     files.put(path, travex::Bytes(data + 1 + name_length, data + size));
-    FlashLayout layout;
-    layout.from_start = 0x1000;
-    layout.large = {0x1000, 0x1000 + 0x3000, 0x1000};
-    layout.small = {0x4000, 0x4000 + 0x100, 0x80};
-    layout.size = 11910;
-    layout.check_sum_addr = 11908;
+    const FlashLayout layout{.from_start = 0x1000,
+                             .large = {0x1000, 0x1000 + 0x3000, 0x1000},
+                             .small = {0x4000, 0x4000 + 0x100, 0x80},
+                             .size = 11910,
+                             .check_sum_addr = 11908};
     const ImageCheck check = check_firmware_image(files, path, layout);
     if (!check.image) {
         travex::fuzz::fail_if(check.failure.text.empty());

@@ -53,27 +53,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     link::LinkSession session(port, clock, settings, fs, ui, progress);
     std::vector<link::ReceiveItem> items;
     Bytes screen;
-    switch (data[0] % 5) {
-        case 0:
-            session.list(items);
-            break;
-        case 1:
-            session.send({"p.g6p", "z.g6z", "v.g6v"});
-            break;
-        case 2:
-            // Up to four items of whatever list the calculator gave.
-            session.receive(
-                [](const std::vector<link::ReceiveItem>& all) {
-                    return std::vector(all.begin(), all.begin() + std::min<long>(all.size(), 4));
-                },
-                "in");
-            break;
-        case 3:
-            session.capture(screen);
-            break;
-        default:
-            session.probe();
-    }
+    // Up to four items of whatever list the calculator gave.
+    const auto first_four = [](const std::vector<link::ReceiveItem>& all) {
+        return std::vector(all.begin(), all.begin() + std::min<long>(all.size(), 4));
+    };
+    const std::function<void()> operations[] = {[&] { session.list(items); },
+                                                [&] {
+                                                    session.send({"p.g6p", "z.g6z", "v.g6v"});
+                                                },
+                                                [&] { session.receive(first_four, "in"); },
+                                                [&] { session.capture(screen); },
+                                                [&] { session.probe(); }};
+    operations[data[0] % 5]();
     travex::fuzz::fail_if(port.is_open());
     return 0;
 }

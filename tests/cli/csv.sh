@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# export --csv and import end to end: a list, a complex list and a matrix go to CSV and back to
-# the same bytes; a list database exports; damaged or oversized CSV is refused with its line and
-# column named and leaves no output file (nor replaces an existing one).
+# import and export --csv: round trips to the same bytes; refusals name line and column, write nothing.
 source "$(dirname "$0")/lib/common.sh"
 
-# A list, a complex list and a matrix: CSV to a file, back to CSV, and again to the same bytes.
 printf 'L3,Heights in cm\r\n172.5\r\n-0.000125\r\n1.2345678901234E+50\r\n' >list.csv
 printf '1\n3+4i\n-i\n' >cplx.csv
 printf '1,2,3\n4,5,6\n' >m.csv
@@ -14,7 +11,6 @@ for c in list.csv:l3.g6l cplx.csv:c.g6l m.csv:m.g6m; do
 done
 cmp -s list.csv l3.g6l.csv || fail "the list's CSV changed: $(cat l3.g6l.csv)"
 
-# A list database of two lists (1, 2 and 3.5 alone), written byte by byte.
 python3 - <<'PY'
 num = lambda digits: bytes([0, 0]) + bytes.fromhex(digits.ljust(14, '0'))
 lst = lambda code, values: bytes(8) + code + b'\0' + bytes([len(values), 0, 0, 0]) + b''.join(values)
@@ -25,7 +21,6 @@ PY
 [ "$(tr -d '\r' <db.csv | sed 1s/.*,/,/)" = "$(printf ',Survey\nL1,L2\n1,3.5\n2,')" ] ||
     fail "list database CSV: $(cat db.csv)"
 
-# Refusals: the message names line and column, nothing is written, an existing file stays.
 refused() { # WHAT EXPECTED-TEXT CSV-FILE OUT
     expect 1 "$1" "$cli" import "$3" -o "$4" && said "$2" "$1"
     [ ! -e "$4" ] && ! ls | grep -q '\.tmp' || fail "$1: an output or temporary file was left"

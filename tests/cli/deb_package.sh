@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# The Debian package of travex-cli: its control fields and contents, and the program unpacked
-# from it into a scratch root runs and lists the simulated calculator's items.
+# The .deb of travex-cli: control fields, contents, and the unpacked program runs.
 source "$(dirname "$0")/lib/common.sh"
 root=$(cd "$lib/../../.." && pwd)
 bash "$root/scripts/package" --only deb --cli "$cli" --out "$work/package" >package.log 2>&1 ||

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# travex-cli firmware check and send: the image checks, settings refused before the port opens,
-# a full update in process and over a pseudo-terminal (flash compared byte for byte), --json,
-# and Ctrl+C once the calculator waits in update mode (the second press ends at once).
+# firmware check and send: image checks, settings refused before the port opens, full updates in
+# process and over a terminal (flash byte for byte), --json, Ctrl+C twice in update mode.
 source "$(dirname "$0")/lib/common.sh"
 make_image() { python3 "$lib/../make_firmware_image.py" "$@"; }
 make_image rq7310_ver101.bin 0 1 5 59 60
@@ -15,7 +14,6 @@ for c in "RQ7310_ver101.bin:Not a valid Binary File." "rq7310_ver102.bin:Check s
     expect 1 "check ${c%%:*}" "$cli" firmware check "${c%%:*}" && said "travex-cli: ${c%%:*}: ${c#*:}" "${c%%:*}"
 done
 
-# The settings file: created whole when missing; a bad value is refused before the port opens.
 expect 0 "check --settings" "$cli" firmware check rq7310_ver101.bin --settings repro.ini
 grep -q '^SMALL PAGE SEND SIZE=0x2000' repro.ini || fail "repro.ini created with defaults"
 sed 's/^DATA BAUD RATE=.*/DATA BAUD RATE=9600/' repro.ini >slow.ini
@@ -25,7 +23,6 @@ grep -q "opening the port" last.err && fail "9600 baud: the port was opened"
 echo n | "$cli" firmware send rq7310_ver101.bin --sim >last.out 2>last.err && fail "a refused question"
 grep -q "opening the port" last.err && fail "sent without confirmation"
 
-# A full update in process: one line per page on a pipe, the flash holds the non-blank pages.
 expect 0 "send --sim" "$cli" firmware send rq7310_ver101.bin --sim --yes --flash-out flash.bin
 same flash.bin expected.bin "the simulator's flash"
 grep -qx 'finish!' last.out || fail "send reports finish!"
@@ -37,7 +34,6 @@ assert 'No response' in b['error']['message'] and not b['error']['cancelled'], b
 expect 1 "not newer" "$cli" firmware send rq7310_ver101.bin --sim --yes --firmware-version 101
 said "older version of the currently installed" "not newer"
 
-# Over pseudo-terminals, the simulator following the line's speed.
 start_sim com --line-speed --flash-out "$work/pty-flash.bin" || finish
 start_sim upd --line-speed --fault update-mode || finish
 make_image rq7310_ver105.bin $(seq 0 29)

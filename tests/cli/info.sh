@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# travex-cli info: header fields, file kind, send class and the result of reading for sending,
-# as key: value lines or as JSON; exit 1 after the rest when a file cannot be read.
+# info: header fields and the result of reading for sending, as lines or JSON; a missing file exits 1.
 source "$(dirname "$0")/lib/common.sh"
 expect_lines() { for line in "$@"; do grep -qxF -- "$line" last.out || fail "no '$line'"; done; }
 header() { printf '%s%s%-11s%-40s\0' "$@"; }  # digit letter name title
@@ -15,14 +14,12 @@ header 6 L LIST '' >short.g6p; head -c 53 prog.g6p >trunc.g6p
 expect 0 "info prog.g6p" "$cli" info prog.g6p
 expect_lines "item name: PROG       " "send class: 0x22" "payload length: 16" "result: 10 success"
 
-# Invalid but readable files do not fail the command.
 expect 0 "info of six odd files" "$cli" info short.g6p trunc.g6p grp.g6g mat.g6m empty.g6p odd.g6p
 expect_lines "result: 16 header type letter differs from the extension" \
     "result: 15 shorter than the header" "result: 14 not a transferable type" "send class: 0x00" \
     "result: 8 file too short for its type" "payload length: -" \
     "result: 12 cannot open, read, allocate or write the file" "item name: \\xffA\\\\B\\x01"
 
-# A missing file: the others are still shown, one line names the missing one, exit 1.
 expect 1 "a missing file" "$cli" info prog.g6p missing.g6p grp.g6g
 [ "$(grep -c '^file: ' last.out)" -eq 2 ] || fail "missing file: the other records are not shown"
 [ "$(wc -l <last.err)" -eq 1 ] && said missing.g6p "missing file"

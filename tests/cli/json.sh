@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# --json of the link commands, export and slides: every report is one JSON document on standard
-# output whose members tell the same as the text report, on success and on failure alike, with
-# the progress kept off standard output.
+# --json: one whole document on standard output, on success and failure alike, progress elsewhere.
 source "$(dirname "$0")/lib/common.sh"
 samples=$(cd "$lib/../../../samples" && pwd)
 sim=(--sim --items "$samples")
-# check NAME PYTHON-ASSERTIONS: last.out is one JSON document d that passes the assertions.
 check() {
     python3 -c "import json, os; d=json.load(open('last.out')); $2" 2>check.err ||
         fail "$1: $(head -c 400 last.out) $(tail -1 check.err)"
@@ -35,8 +32,6 @@ python3 -c "n = bytes([0, 0, 0x10]) + bytes(7)  # the list L1 holding 1
 open('l1.g6l', 'wb').write(b'6l\x10\x08' + b' ' * 9 + bytes(41) + bytes([16, 8, 0, 1, 0, 0, 0]) + n)"
 expect 0 "export" "$cli" export --json l1.g6l
 check "export" "assert d['kind']=='list' and d['heading']==';L1' and d['text_bytes']>0, d"
-# slides when a page cannot be written mid-way (its name is a folder): still one whole document
-# stating the failure, the page before it written whole, no partial file left.
 PYTHONPATH="$lib" python3 -c "from media import *
 open('show.g4s', 'wb').write(slide_show(b'4', b'ANIME', b'Trip', [compress(bytes(1056))] * 3))"
 mkdir -p pages/page-002.bmp/inside

@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
-# travex-cli list, send, recv and capture against the in-process simulated calculator: files
-# arrive byte for byte, existing files are kept unless --overwrite, the send checks, every fault
-# ends with its message naming the port and leaves no file, and the wire trace.
+# list, send, recv and capture against the in-process simulated calculator: files arrive byte for byte,
+# existing files kept unless --overwrite, send checks, faults name the port and leave no file, trace.
 source "$(dirname "$0")/lib/common.sh"
 mkdir -p items out
 sim=(--sim --items items)
 make_file 6 p PROG1 700 items/prog1.g6p
 make_file 6 p GAME 300 items/game.g6p
 make_file 6 e EQ 40 items/eq.g6e
-# A text file whose second byte happens to be a type letter is not an item.
 printf 'Rem NOTES\r\n' >items/notes.txt
 
 expect 0 "list" "$cli" list "${sim[@]}"
@@ -17,7 +15,6 @@ expect 0 "list" "$cli" list "${sim[@]}"
 expect 0 "recv" "$cli" recv prog1.g6p eq.g6e -C out "${sim[@]}"
 same out/prog1.g6p items/prog1.g6p "received program" && same out/eq.g6e items/eq.g6e "equation"
 said "out/prog1.g6p: received" "recv reports the file"
-# An existing file is kept and reported unless --overwrite.
 printf 'old' >out/game.g6p
 expect 0 "recv of an existing file" "$cli" recv game.g6p -C out "${sim[@]}" && said "exists, kept" kept
 [ "$(cat out/game.g6p)" = old ] || fail "existing file untouched"
@@ -26,7 +23,6 @@ same out/game.g6p items/game.g6p "--overwrite"
 expect 0 "send" "$cli" send items/prog1.g6p items/game.g6p --sim
 [ "$(grep -c ': sent' last.out)" -eq 2 ] || fail "a line per sent file"
 
-# The send checks.
 make_file 6 b "" 100 items/all.g6b
 cp items/prog1.g6p items/notes.txt
 cp items/prog1.g6p items/wrong.g6l
@@ -35,7 +31,6 @@ for c in "items/all.g6b items/prog1.g6p:Backup file and Data file can't be sent 
     expect 1 "send ${c%%:*}" "$cli" send ${c%%:*} --sim && said "${c#*:}" "send ${c%%:*}"
 done
 
-# Faults end with their message on a line naming the port, exit 1, and leave no file.
 rm -f out/*
 for c in "silence:No response.:list" "id1:Communication has failed.:list" \
     "cancel82:14:Communication has failed.:send items/prog1.g6p" \
@@ -49,10 +44,8 @@ done
 expect 0 "a bad checksum is repaired" "$cli" list "${sim[@]}" --fault checksum:5
 
 
-# The target folder is checked before anything travels: no item is asked for.
 expect 1 "recv into a missing folder" "$cli" recv prog1.g6p -C no/such/dir "${sim[@]}"
 said "travex-cli: no/such/dir: " "the folder is named"
-# The wire trace: every byte both ways with the step, and the same transfer without it.
 mkdir -p traced
 expect 0 "recv with a trace" "$cli" recv prog1.g6p -C traced "${sim[@]}" --trace trace.txt
 same traced/prog1.g6p items/prog1.g6p "a traced transfer"

@@ -1,11 +1,6 @@
 #!/usr/bin/env python3
-"""Writes a firmware image for the default repro.ini layout: the model field "7300" at 11903,
-the given pages (0-59 large, 60-65 small) filled with a pattern, the rest blank (0xFF), and the
-stored sum at 0xFBFE0 made to match by the bytes after the last page.
-
-usage: make_firmware_image.py OUT PAGE... [--bad-sum] [--length N]
-       make_firmware_image.py --expect-flash IMAGE OUT   (the flash an update of IMAGE leaves:
-       its non-blank pages, blank everywhere else)"""
+"""usage: make_firmware_image.py OUT PAGE... [--bad-sum] [--length N] - an image for the default repro.ini
+(pages 0-59 large, 60-65 small, the rest blank, the sum made to match); or --expect-flash IMAGE OUT."""
 import random
 import sys
 

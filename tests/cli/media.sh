@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# travex-cli group, ungroup, image, slides and retitle end to end: grouping and ungrouping gives
-# the files back byte for byte, existing files are kept unless --overwrite, unsafe member names
-# and damaged groups are reported; bitmaps and PNGs decode in ImageMagick to the exact pixels;
-# slide show pages and retitled copies.
+# group/ungroup give the files back byte for byte and keep existing files unless --overwrite, refuse
+# unsafe names and report damage; image pixels exact in ImageMagick; slides pages; retitle.
 source "$(dirname "$0")/lib/common.sh"
 PYTHONPATH="$lib" python3 - <<'PY'
 from media import *
 s = screen(42)
 open('screen.bin', 'wb').write(s)
 open('Pict1.g6i', 'wb').write(picture(s))
-# The dark pixels of the framed bitmap, "x,y" a line, as ImageMagick must report them.
 dark = [(x, y) for y in range(66) for x in range(134) if y in (0, 65) or x in (0, 133) or
         (x <= 132 and y <= 64 and s[((y - 1) // 8) * 132 + x - 1] >> (7 - (y - 1) % 8) & 1)]
 open('expected-dark.txt', 'w').write('\n'.join(f'{x},{y}' for x, y in sorted(dark)))
@@ -21,7 +18,6 @@ open('damaged.g6g', 'wb').write(b'6g' + record(b'first.txt', b'first') +
                                 record(b'cut.txt', b'x' * 10, 264 + 500))
 PY
 
-# --- group and ungroup: ZETA.G6P is Zeta.g6p once lower-cased and goes in once ---------------
 mkdir -p src/Sub
 head -c 5000 /dev/urandom >src/Zeta.g6p
 printf 'plain' >src/alpha.txt
@@ -36,18 +32,15 @@ expect 0 "ungroup keeps existing files" "$cli" ungroup all.g6g out
 [ "$(cat out/alpha.txt)" = changed ] || fail "existing file replaced without --overwrite"
 expect 0 "ungroup --overwrite" "$cli" ungroup all.g6g out --overwrite
 same src/alpha.txt out/alpha.txt "--overwrite"
-# Unsafe member names never leave the folder; the safe members are written.
 mkdir -p evil/inner
 expect 1 "ungroup unsafe names" "$cli" ungroup evil.g6g evil/inner
 [ "$(ls -R evil | tr '\n' ' ')" = "evil: inner  evil/inner: after.txt good.txt " ] ||
     fail "unsafe: $(ls -R evil)"
 [ "$(grep -c '^refused member' last.out)" -eq 4 ] || fail "refusals not reported: $(cat last.out)"
-# A damaged group keeps what was written and says so.
 expect 1 "ungroup damaged" "$cli" ungroup damaged.g6g dmg
 [ "$(ls dmg)" = first.txt ] || fail "damaged group: $(ls dmg)"
 said "damaged group file" "damage"
 
-# --- image: the picture, a bitmap of it and a raw screen dump give the same pixels -----------
 dark_of() { # image -> sorted "x,y" of dark pixels, as ImageMagick reads them
     convert "$1" txt:- | python3 -c "
 import sys, re
@@ -66,7 +59,6 @@ head -c 1072 Pict1.g6i >short.g6i
 expect 1 "image short.g6i" "$cli" image short.g6i -o x.bmp && said "The specified file contains no data." short
 [ -e x.bmp ] && fail "a refused input wrote an output"
 
-# --- slides and retitle ----------------------------------------------------------------------
 expect 0 "slides" "$cli" slides show.g4s -o pages --png
 [ "$(ls pages | wc -l)" -eq 6 ] || fail "pages: $(ls pages)"
 same pages/page-001.bmp pict.bmp "page 1 and the same screen as a picture"

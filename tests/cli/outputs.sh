@@ -1,23 +1,19 @@
 #!/usr/bin/env bash
-# Outputs that would destroy or misrepresent something: tok refuses a program body under the
-# name of another type and an output that is its own input (detok too); slides refuses more
-# pages than a slide show holds and keeps existing page files unless --overwrite.
+# Outputs that would destroy or misrepresent something: a program under another type's name, an output
+# that is its own input, more pages than a slide show holds, existing page files.
 source "$(dirname "$0")/lib/common.sh"
 printf 'ClrText\r\n"HELLO"\r\n' >h.txt
 
-# tok: the output's last letter is the header's type letter.
 for out in prog.g6l prog.txt prog.G6L; do expect 2 "tok -o $out" "$cli" tok h.txt -o "$out"; done
 ls prog.* 2>/dev/null && fail "tok wrote a program under another type's name"
 expect 0 "tok -o PROG.G4P" "$cli" tok h.txt -o PROG.G4P
 "$cli" info PROG.G4P | grep -q '^type letter: P$' || fail "PROG.G4P is not a program file"
 
-# An output that is the input.
 cp h.txt self.p
 cp PROG.G4P prog.keep
 expect 1 "tok self.p -o self.p" "$cli" tok self.p -o self.p && same self.p h.txt "tok and its own input"
 expect 1 "detok to its input" "$cli" detok PROG.G4P -o PROG.G4P && same PROG.G4P prog.keep "detok"
 
-# slides: the page cap (20,000 pages do not even fit a calculator file) and existing pages.
 PYTHONPATH="$lib" python3 - <<'PY'
 from media import *
 for n, name in ((999, 'full'), (1000, 'over'), (20000, 'huge'), (3, 'three')):

@@ -1,17 +1,13 @@
 #!/usr/bin/env bash
-# travex-cli print end to end: the PDF of a program holds the three header lines on every page
-# in the embedded calculator font alone and the program's lines in order; a picture prints its
-# variable line and its exact pixels; a slide show prints "No.1".."No.n"; paper sizes; unknown
-# and damaged inputs are refused with exit 1 and leave an existing output untouched.
+# travex-cli print: the PDF's header lines on every page, the program's lines in order in the calculator
+# font alone, a picture's exact pixels, slide numbers; refusals leave an existing output untouched.
 source "$(dirname "$0")/lib/common.sh"
-# pdftotext gives runs of spaces as one (-raw): the header lines, spaces loosely.
 header_lines() { # pdf type name title [page]
     pdftotext -raw -f "${5:-1}" -l "${5:-1}" "$1" head.txt
     grep -qx ";FILE TYPE *: *$2" head.txt && grep -qx ";FILE NAME *: *$3" head.txt &&
         grep -qx ";TITLE *: *$4" head.txt || fail "$1 page ${5:-1}: header: $(head -3 head.txt)"
 }
 
-# A program of 200 lines on letter paper: every page has the header.
 for i in $(seq -w 1 200); do printf '"LINE %s"\r\n' "$i"; done >long.txt
 expect 0 "tok" "$cli" tok long.txt -o LONG.g6p --title "PRINT TEST"
 expect 0 "print program" "$cli" print LONG.g6p -o long.pdf --paper letter
@@ -25,7 +21,6 @@ pdffonts long.pdf | awk 'NR > 2 {print $1, $(NF-4)}' >fonts.txt
 grep -qx ".*TM-QV7.* yes" fonts.txt && [ "$(wc -l <fonts.txt)" -eq 1 ] ||
     fail "the embedded calculator font alone: $(cat fonts.txt)"
 
-# --- a picture and a slide show ----------------------------------------------------------------
 PYTHONPATH="$lib" python3 - <<'PY'
 from media import *
 s = screen(7)
@@ -37,8 +32,6 @@ PY
 expect 0 "print picture" "$cli" print Pict1.g6i -o pict.pdf --paper letter
 header_lines pict.pdf PICTURE Pict1.g6i ""
 pdftotext -raw pict.pdf - | grep -qxF ";PICT1" || fail "picture variable line"
-# At the PDF's own 600 dpi every screen pixel is 6 × 6 pixels at 100 %; the picture starts one
-# pixel inside its frame, whose left edge is the long dark run in the margin column m = 300.
 pdftoppm -r 600 -gray -aa no -aaVector no pict.pdf pict
 PYTHONPATH="$lib" python3 - <<'PY' || fail "picture pixels"
 import sys
@@ -63,7 +56,6 @@ header_lines show.pdf "SLIDE SHOW" show.g6s "MY SLIDES"
 [ "$(pdftotext -raw show.pdf - | grep -o 'No\.[0-9]*' | tr '\n' ' ')" = \
     "No.1 No.2 No.3 No.4 No.5 No.6 No.7 " ] || fail "slide numbers"
 
-# --- refusals ------------------------------------------------------------------------------------
 echo keep >kept.pdf
 cp LONG.g6p WRONG.g6m
 expect 1 "print WRONG.g6m" "$cli" print WRONG.g6m -o kept.pdf && said "Specified file cannot be read." wrong

@@ -1,7 +1,5 @@
 #!/usr/bin/env bash
-# Live progress and Ctrl+C over a pseudo-terminal pair with the simulated calculator: a pipe
-# sees one line per item, --quiet nothing (a terminal's redrawn line: firmware.sh), and Ctrl+C
-# in the middle of a receive leaves no file, frees the port and ends with status 130.
+# Progress on a pipe, --quiet, and Ctrl+C in a receive: no file left, port free, status 130.
 source "$(dirname "$0")/lib/common.sh"
 start_sim calc || finish
 make_file 6 p BIGPROG 8000 bigprog.g6p

@@ -1,16 +1,13 @@
 #!/usr/bin/env bash
-# travex-cli sim serves the simulated calculator on a pseudo-terminal; probe tries every port at
-# once and finds it behind four silent lines in about the time one silent line takes to give
-# up. The link commands work through --port; a busy port is in use, not missing.
+# sim on a pseudo-terminal; probe tries every port at once; link commands through --port; busy ports.
 source "$(dirname "$0")/lib/common.sh"
-now_ms() { date +%s%3N; }
 for name in calc mute0 mute1 mute2 mute3 mute4; do
     case $name in mute*) start_sim $name --fault silence ;; *) start_sim $name ;; esac || finish
 done
-t0=$(now_ms)
-{ "$cli" probe --port mute0 >/dev/null 2>&1; echo "$? $(($(now_ms) - t0))" >one.txt; } &
+t0=$(date +%s%3N)
+{ "$cli" probe --port mute0 >/dev/null 2>&1; echo "$? $(($(date +%s%3N) - t0))" >one.txt; } &
 out=$("$cli" probe --port mute1 --port mute2 --port mute3 --port mute4 --port calc 2>/dev/null)
-rc=$? five=$(($(now_ms) - t0))
+rc=$? five=$(($(date +%s%3N) - t0))
 wait $!
 read -r one_rc one <one.txt
 [ "$one_rc" -eq 1 ] && [ $rc -eq 0 ] && [ "$out" = calc ] || fail "probe: '$out' $rc, silent line $one_rc"

@@ -18,22 +18,17 @@ using linktest::calc_name;
 using linktest::pattern;
 
 // Both directions of a whole operation, as the port's trace lines give them, and its end code.
-struct Wire {
-    Bytes out;  // computer to calculator
-    Bytes in;   // calculator to computer, as read
-    int code = -1;
-};
-
-class WireLog final : public link::TraceSink {
-public:
+struct Wire final : link::TraceSink {
     void write_line(std::string_view line) override {
         const auto parsed = link::parse_trace_line(line);
         if (parsed && parsed->direction != ':') {
-            Bytes& to = parsed->direction == '>' ? wire.out : wire.in;
+            Bytes& to = parsed->direction == '>' ? out : in;
             to.insert(to.end(), parsed->bytes.begin(), parsed->bytes.end());
         }
     }
-    Wire wire;
+    Bytes out;  // computer to calculator
+    Bytes in;   // calculator to computer, as read
+    int code = -1;
 };
 
 // "send" or "receive" of two programs, the size of the first, and the calculator's fault.
@@ -68,8 +63,8 @@ Wire run_case(const Case& c, int timer_interval_ms, int out_buffer) {
     VirtualPortTiming timing;
     timing.line_rate = 3491;
     linktest::SimRig rig(settings, timing);
-    WireLog log;
-    link::TracingPort traced(rig.port, rig.clock, log);
+    Wire wire;
+    link::TracingPort traced(rig.port, rig.clock, wire);
     link::LinkSession session(traced, rig.clock, rig.settings, rig.fs, rig.ui, rig.progress);
     std::string error;
     if (c.fault[0] != '\0') {
@@ -100,8 +95,8 @@ Wire run_case(const Case& c, int timer_interval_ms, int out_buffer) {
     }
     EXPECT_TRUE(c.send || !outcome.ok || rig.fs.files == whole);
     EXPECT_FALSE(rig.port.is_open());
-    log.wire.code = outcome.ok ? -1 : outcome.code;
-    return log.wire;
+    wire.code = outcome.ok ? -1 : outcome.code;
+    return wire;
 }
 
 // "= NAME -> CODE" opens a case; "> .." and "< .." lines carry its bytes.
