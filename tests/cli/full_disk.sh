@@ -20,7 +20,7 @@ fi
 
 make_file 6 p PROG1 3000 items/prog1.g6p
 make_file 6 p MEMBER 2000 member.g6p
-seq -f 'Disp "LINE %g"' 60 >prog.txt
+for i in $(seq 1 60); do echo "Lbl $i:Disp \"LINE $i\""; done >prog.txt
 PYTHONPATH="$lib" python3 - <<'PY'
 from media import *
 open('in.g6g', 'wb').write(b'6g' + record(b'member.g6p', open('member.g6p', 'rb').read()) +
