@@ -16,16 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char letter : std::string("bgdyeilnmpstwvzqBP")) {
         const std::string path = std::string("item.g6") + letter;
         fs.put(path, Bytes(data, data + size));
-        const PayloadForm form = find_file_type(letter)->payload_form;
-        const std::size_t lost = form == PayloadForm::name_zero_body ? 42
-                                 : form == PayloadForm::name_body    ? 43
-                                                                     : 54;
         for (int model : {2, 4, 5}) {
             const SendableFile sent = read_file_for_sending(fs, path, model);
             if (sent.result != FileResult::ok) {
                 fail_if(!sent.payload.empty());
                 continue;
             }
+            const PayloadForm form = find_file_type(letter)->payload_form;
+            const std::size_t lost = form == PayloadForm::name_zero_body ? 42
+                                     : form == PayloadForm::name_body    ? 43
+                                                                         : 54;
             fail_if(size < kHeaderSize || sent.payload.size() != size - lost ||
                     sent.item_name.has_value() != (sent.send_class == kSendClassNamed));
             fail_if(!build_file_from_payload(path, sent.payload, ItemName{}, Title{}));
