@@ -51,6 +51,7 @@ TEST(LinkReceiveFlow, ExistingFilesAskAndOverwriteAllStopsAsking) {
     rig.ui.overwrite_answer = OverwriteAnswer::overwrite_all;
     ASSERT_TRUE(rig.session.receive(two, "in").ok);
     EXPECT_EQ(rig.ui.overwrite_questions.size(), 1u);
+    EXPECT_NE(rig.fs.files["in/tblsetup.g6t"], (Bytes{1, 2, 3})) << "the answered file is replaced";
     EXPECT_EQ(rig.fs.files["in/variable.g6v"].size(), 54u + 28 * 9);
     // Overwrite-all belongs to one receive: the next one asks again.
     rig.ui.overwrite_answer = OverwriteAnswer::cancel;
