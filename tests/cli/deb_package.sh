@@ -12,6 +12,7 @@ files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1 "|" $NF }' | paste -sd' 
 [ "$files" = "-rwxr-xr-x|./usr/bin/travex-cli -rw-r--r--|./usr/share/doc/travex-cli/README.md" ] ||
     fail "contents: $files"
 dpkg -x "$deb" "$work/root" || fail "dpkg -x"
+"$work/root/usr/bin/travex-cli" --help | grep -q '^usage: travex-cli COMMAND' || fail "--help"
 timeout 60 "$work/root/usr/bin/travex-cli" list --sim >list.txt 2>&1 && grep -qx 'zoom.g6z' list.txt ||
     fail "the unpacked program: $(cat list.txt)"
 finish
