@@ -1,63 +1,48 @@
-// The page layouts on arbitrary text and page sizes: pages always open and close in pairs,
-// every program character lands inside the page, none is lost, and a slide show never prints
-// more than 100 slides.
+// The page layouts on arbitrary text and page sizes: pages open and close in pairs, every
+// program character lands on the page, none is lost, and a slide show prints at most 100 slides.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "fuzz_check.h"
 #include "print/page_layout.h"
 
 namespace {
 
-using travex::print::MonoBitmap;
-using travex::print::PageDescription;
-using travex::print::PrintFont;
+using namespace travex::print;
+using travex::fuzz::fail_if;
 
-class CheckingSurface : public travex::print::PrintSurface {
+class CheckingSurface : public PrintSurface {
 public:
-    explicit CheckingSurface(const PageDescription& page, int body_width)
-        : page_(page), body_width_(body_width) {}
-
+    CheckingSurface(int height, int body_width) : height_(height), body_width_(body_width) {}
     int line_height(PrintFont font) override { return font == PrintFont::header ? 7 : 11; }
     int text_width(PrintFont font, std::string_view text) override {
         return static_cast<int>(text.size()) * (font == PrintFont::header ? 5 : body_width_);
     }
     void start_page() override {
-        travex::fuzz::fail_if(open_);
-        open_ = true;
-        ++pages;
+        fail_if(open);
+        open = true;
     }
     void end_page() override {
-        travex::fuzz::fail_if(!open_);
-        open_ = false;
+        fail_if(!open);
+        open = false;
     }
     void text(PrintFont font, int x, int y, std::string_view text) override {
-        require_open();
-        if (font == PrintFont::body) {
-            body_characters += text.size();
-            travex::fuzz::fail_if(x < 0 || y < 0 || y >= page_.height);
-        }
+        fail_if(!open || (font == PrintFont::body && (x < 0 || y < 0 || y >= height_)));
+        body_characters += font == PrintFont::body ? text.size() : 0;
     }
-    void line(int, int, int, int) override { require_open(); }
-    void rectangle(int, int, int, int) override { require_open(); }
+    void line(int, int, int, int) override { fail_if(!open); }
+    void rectangle(int, int, int, int) override { fail_if(!open); }
     void bitmap(const MonoBitmap&, int, int, int, int, int, int, int, int) override {
-        require_open();
+        fail_if(!open);
         ++bitmaps;
     }
-
-    bool closed() const { return !open_; }
-    int pages = 0;
-    std::size_t body_characters = 0;
+    bool open = false;
     int bitmaps = 0;
+    std::size_t body_characters = 0;
 
 private:
-    void require_open() const { travex::fuzz::fail_if(!open_); }
-    PageDescription page_;
+    int height_;
     int body_width_;
-    bool open_ = false;
 };
 
 }  // namespace
@@ -72,24 +57,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     page.dpi_x = data[2] * 4;
     page.dpi_y = data[3] * 4;
     page.screen_dpi_x = 96;
-    const int body_width = data[4] % 40;
-    const std::string text(reinterpret_cast<const char*>(data + 6), size - 6);
-
-    CheckingSurface program(page, body_width);
-    const bool printed =
-        travex::print::print_program(program, page, {data[5] & 1 ? "V.g6v" : "P.g6p", "", text});
+    const std::string text(travex::fuzz::text_of(data + 6, size - 6));
+    CheckingSurface program(page.height, data[4] % 40);
+    const bool printed = print_program(program, page, {data[5] & 1 ? "V.g6v" : "P.g6p", "", text});
     const auto printable = static_cast<std::size_t>(
         std::count_if(text.begin(), text.end(), [](char c) { return c != '\r' && c != '\n'; }));
-    travex::fuzz::fail_if(!program.closed() || (printed && program.body_characters != printable) ||
-                          (!printed && program.pages != 0));
+    fail_if(program.open || (printed && program.body_characters != printable));
 
-    std::vector<std::uint8_t> rows(64 * 20, 0xAA);
-    travex::print::SlideShowDocument show{"S.g6s", "", {}, 132};
+    const std::vector<std::uint8_t> rows(64 * 20, 0xAA);
+    SlideShowDocument show{"S.g6s", "", {}, 132};
     for (std::size_t i = 0; i < std::min<std::size_t>(text.size(), 300); ++i) {
         show.slides.push_back({static_cast<int>(i + 1), MonoBitmap{132, 64, rows}});
     }
-    CheckingSurface slides(page, body_width);
-    travex::print::print_slides(slides, page, show);
-    travex::fuzz::fail_if(!slides.closed() || slides.bitmaps > 100);
+    CheckingSurface slides(page.height, data[4] % 40);
+    print_slides(slides, page, show);
+    fail_if(slides.open || slides.bitmaps > 100);
     return 0;
 }

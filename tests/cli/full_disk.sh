@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# travex-cli commands that write, run against existing files on a volume filled to the brim and
-# under a file size limit that cuts every write short: each ends with its message and exit 1,
-# every old file stays byte for byte, no temporary file is left, and with room again the same
-# command succeeds. The volume is a small tmpfs, or an ext2 image on a loop device where tmpfs
-# cannot be mounted; where neither can, the test is skipped (exit 77) and says why.
+# Writing commands on a volume filled to the brim and under a file size limit that cuts writes short:
+# exit 1 with their message, old files intact, no temporary file; with room again they succeed.
 umount "$2/vol" 2>/dev/null
 source "$(dirname "$0")/lib/common.sh"
 mkdir -p vol items
@@ -14,24 +11,16 @@ cleanup() {
     [ -n "$loop" ] && losetup -d "$loop" 2>/dev/null
 }
 trap cleanup EXIT
-if mount -t tmpfs -o size=512k,nr_inodes=64 tmpfs vol 2>mount.err; then
-    echo "volume: tmpfs of 512 KiB"
-else
-    echo "tmpfs cannot be mounted here ($(head -1 mount.err)); trying a loop device"
-    if truncate -s 1M vol.img && mkfs.ext2 -q -F -m 0 vol.img 2>>mount.err &&
-        loop=$(losetup -f --show vol.img 2>>mount.err) && mount "$loop" vol 2>>mount.err; then
-        echo "volume: ext2 image on $loop"
-    else
-        echo "SKIP: neither a tmpfs nor a loop device can be mounted here (needs root and a" \
-            "system that allows mounts): $(tail -1 mount.err)"
-        exit 77
-    fi
+if ! mount -t tmpfs -o size=512k,nr_inodes=64 tmpfs vol 2>mount.err &&
+    ! { truncate -s 1M vol.img && mkfs.ext2 -q -F -m 0 vol.img 2>>mount.err &&
+        loop=$(losetup -f --show vol.img 2>>mount.err) && mount "$loop" vol 2>>mount.err; }; then
+    echo "SKIP: neither a tmpfs nor a loop device can be mounted here (needs root): $(tail -1 mount.err)"
+    exit 77
 fi
 
-# Inputs outside the volume: a program text, calculator files, a group, a picture, a slide show.
 make_file 6 p PROG1 3000 items/prog1.g6p
 make_file 6 p MEMBER 2000 member.g6p
-for i in $(seq 1 60); do echo "Lbl $i:Disp \"LINE $i\""; done > prog.txt
+for i in $(seq 1 60); do echo "Lbl $i:Disp \"LINE $i\""; done >prog.txt
 PYTHONPATH="$lib" python3 - <<'PY'
 from media import *
 open('in.g6g', 'wb').write(b'6g' + record(b'member.g6p', open('member.g6p', 'rb').read()) +
@@ -42,13 +31,10 @@ show = slide_show(b'4', b'ANIME', b'Old title', [compress(s), compress(bytes(105
 open('show.g4s', 'wb').write(show)
 PY
 
-# The old files on the volume, each different from what the commands would write.
 for name in prog.g6p g.g6g member.g6p prog1.g6p pic.bmp pic.png page-001.{bmp,png} copy.g4s; do
     head -c 1500 /dev/urandom >"vol/$name"
 done
 
-# The commands, each writing over an old file of the volume; "*" marks those with a free-space
-# check (on a full volume they say "Insufficient free disk space."), the others say "cannot write".
 cases=("tok prog.txt -o vol/prog.g6p" "*group vol/g.g6g member.g6p items/prog1.g6p"
     "*ungroup in.g6g vol --overwrite" "*recv prog1.g6p -C vol --overwrite --sim --items items"
     "*image Pict1.g6i -o vol/pic.bmp" "image Pict1.g6i -o vol/pic.png"
@@ -68,17 +54,11 @@ all_cases() { # phase status message-of-a-checked-command
     done
 }
 
-# 1. The volume filled to its last byte: the free-space checks refuse, and where no check comes
-#    first the write itself runs out of room.
 dd if=/dev/zero of=vol/filler bs=4k 2>/dev/null
 dd if=/dev/zero of=vol/filler2 bs=1 2>/dev/null
-echo "free bytes on the full volume: $(df --output=avail -B1 vol | tail -1 | tr -d ' ')"
 all_cases "full volume" 1 "Insufficient free disk space."
-# 2. Room on the volume, but every file is cut at 512 bytes (a write that fails in the middle):
-#    the free-space checks pass and the atomic write meets the short write itself.
 rm -f vol/filler vol/filler2
 ( trap '' XFSZ; ulimit -f 1; all_cases "short writes" 1 "cannot" )
-# 3. With room again the same commands succeed.
 all_cases "room again" 0
 same member.g6p vol/member.g6p "ungroup: member written whole"
 same items/prog1.g6p vol/prog1.g6p "recv: item written whole"

@@ -1,18 +1,14 @@
 #!/usr/bin/env bash
-# Inputs no file of their kind can be: huge (sparse) files, endless devices, folders and pipes.
-# Every reading command refuses them with one line naming the input and exit 1, without
-# reading them whole (no abort, no memory exhaustion, no wait for the end of /dev/zero).
+# Inputs no file of their kind can be (huge sparse files, endless devices, folders, pipes): refused
+# with one line naming the input and exit 1, without being read whole.
 source "$(dirname "$0")/lib/common.sh"
 
-# Sparse files far beyond any calculator, group, text or bitmap file, each named as its kind.
-for name in big.g6p big.g6g big.txt big.bmp big.g6s big.g6m big; do
+for name in big.g6p big.g6g big.txt big; do
     truncate -s 3G "$name" || { echo "SKIP: no sparse files here"; exit 0; }
 done
 mkdir folder.g6p
 mkfifo pipe.g6p
 
-# refuse INPUT COMMAND...: exit 1, exactly one line on standard error and it names INPUT; the
-# whole input is never read: a huge read aborts or outlasts the time limit.
 refuse() {
     local input=$1; shift
     timeout 60 "$cli" "$@" >out.txt 2>err.txt; local rc=$?
@@ -21,7 +17,7 @@ refuse() {
     grep -qF -- "$input" err.txt || fail "$* : the line does not name $input: $(cat err.txt)"
 }
 
-for input in big.g6p big.g6m big /dev/zero folder.g6p; do
+for input in big.g6p big /dev/zero folder.g6p; do
     refuse "$input" info "$input"
     refuse "$input" detok "$input"
     refuse "$input" image "$input" -o out.bmp
@@ -29,19 +25,13 @@ for input in big.g6p big.g6m big /dev/zero folder.g6p; do
 done
 for input in big.g6g big /dev/zero; do refuse "$input" ungroup "$input" unpacked; done
 for input in big.txt big /dev/zero; do refuse "$input" tok "$input" -o prog.g6p; done
-refuse big.bmp image big.bmp -o out.png
-refuse big.g6s slides big.g6s -o pages
 refuse big.g6p group out.g6g big.g6p
 refuse /dev/zero group out.g6g /dev/zero
-refuse big.g6g info big.g6g
-[ -e out.g6g ] && fail "a refused member left a group file"
-[ -e prog.g6p ] && fail "a refused text left a program file"
+[ -e out.g6g ] || [ -e prog.g6p ] && fail "a refused input left a group or program file"
 
-# Standard input has the same caps.
 timeout 60 "$cli" tok - -o prog.g6p </dev/zero >/dev/null 2>err.txt; rc=$?
 [ "$rc" -eq 1 ] && grep -q 'standard input' err.txt || fail "tok of endless standard input: exit $rc"
 
-# A named pipe is read with the cap of its kind: a small program through it is fine.
 { printf '6p%-11s%-40s\0' P ''; printf 'A\xfd\xff'; } >pipe.g6p &
 "$cli" detok pipe.g6p >pipe.out 2>pipe.err || fail "detok through a pipe: $(cat pipe.err)"
 wait

@@ -1,49 +1,38 @@
 #!/usr/bin/env bash
-# travex-cli list, send, recv and capture against the in-process simulated calculator: files
-# arrive byte for byte, existing files are kept unless --overwrite, the send checks, every fault
-# ends with its message naming the port and leaves no file, and the wire trace.
+# list, send, recv and capture against the in-process simulated calculator: files arrive byte for byte,
+# existing files kept unless --overwrite, send checks, faults name the port and leave no file, trace.
 source "$(dirname "$0")/lib/common.sh"
 mkdir -p items out
 sim=(--sim --items items)
 make_file 6 p PROG1 700 items/prog1.g6p
 make_file 6 p GAME 300 items/game.g6p
 make_file 6 e EQ 40 items/eq.g6e
-# A text file whose second byte happens to be a type letter is not an item.
 printf 'Rem NOTES\r\n' >items/notes.txt
 
 expect 0 "list" "$cli" list "${sim[@]}"
-[ "$(sed -n '1p;$p' last.out | tr '\n' ' ')" = "backup.g6b zoom.g6z " ] || fail "list order"
-for item in prog1.g6p eq.g6e mat_a.g6m; do grep -qx $item last.out || fail "list lacks $item"; done
-grep -q notes last.out && fail "a text file in the items folder is not loaded"
+[ "$(grep -xE 'backup.g6b|eq.g6e|prog1.g6p|notes.txt|zoom.g6z' last.out | paste -sd' ')" = \
+    "backup.g6b eq.g6e prog1.g6p zoom.g6z" ] || fail "list: $(cat last.out)"
 expect 0 "recv" "$cli" recv prog1.g6p eq.g6e -C out "${sim[@]}"
 same out/prog1.g6p items/prog1.g6p "received program" && same out/eq.g6e items/eq.g6e "equation"
 said "out/prog1.g6p: received" "recv reports the file"
-# An existing file is kept and reported unless --overwrite.
 printf 'old' >out/game.g6p
 expect 0 "recv of an existing file" "$cli" recv game.g6p -C out "${sim[@]}" && said "exists, kept" kept
 [ "$(cat out/game.g6p)" = old ] || fail "existing file untouched"
 expect 0 "recv --overwrite" "$cli" recv game.g6p -C out --overwrite "${sim[@]}"
 same out/game.g6p items/game.g6p "--overwrite"
-rm -f out/*
-expect 0 "recv --all" "$cli" recv --all -C out "${sim[@]}"
-[ "$(ls out | wc -l)" -eq 3 ] || fail "recv --all receives the listed items"
 expect 0 "send" "$cli" send items/prog1.g6p items/game.g6p --sim
 [ "$(grep -c ': sent' last.out)" -eq 2 ] || fail "a line per sent file"
 
-# The send checks.
 make_file 6 b "" 100 items/all.g6b
 cp items/prog1.g6p items/notes.txt
 cp items/prog1.g6p items/wrong.g6l
-expect 0 "a backup alone" "$cli" send items/all.g6b --sim
 for c in "items/all.g6b items/prog1.g6p:Backup file and Data file can't be sent at the same time." \
     "items/notes.txt:This is not a transmittable file extension." "items/wrong.g6l:Incorrect file."; do
     expect 1 "send ${c%%:*}" "$cli" send ${c%%:*} --sim && said "${c#*:}" "send ${c%%:*}"
 done
 
-# Faults end with their message on a line naming the port, exit 1, and leave no file.
 rm -f out/*
 for c in "silence:No response.:list" "id1:Communication has failed.:list" \
-    "id2:Incorrect calculator model.:send items/prog1.g6p" \
     "cancel82:14:Communication has failed.:send items/prog1.g6p" \
     "memfull:Calculator memory over.:send items/prog1.g6p" \
     "truncate:18:No response.:recv -C out prog1.g6p" "cancel83:3:Communication has failed.:capture -o shot2.bin"; do
@@ -53,30 +42,14 @@ for c in "silence:No response.:list" "id1:Communication has failed.:list" \
 done
 [ -z "$(ls out)" ] && [ ! -e shot2.bin ] || fail "a failed transfer left a file: $(ls out)"
 expect 0 "a bad checksum is repaired" "$cli" list "${sim[@]}" --fault checksum:5
-expect 2 "bad fault text" "$cli" list --sim --fault bogus
 
-for shot in bin:1056 bmp:1382 png:; do
-    expect 0 "capture ${shot%:*}" "$cli" capture -o shot.${shot%:*} --sim
-    [ -z "${shot#*:}" ] || [ "$(wc -c <shot.${shot%:*})" -eq "${shot#*:}" ] || fail "shot.${shot%:*}"
-done
-[ "$(head -c 2 shot.bmp)$(head -c 4 shot.png | tail -c 3)" = BMPNG ] || fail "bitmap or PNG"
-expect 2 "unknown picture type" "$cli" capture -o shot.gif --sim
 
-# The target folder is checked before anything travels: no item is asked for.
 expect 1 "recv into a missing folder" "$cli" recv prog1.g6p -C no/such/dir "${sim[@]}"
 said "travex-cli: no/such/dir: " "the folder is named"
-[ -s last.out ] && fail "recv into a missing folder reported items: $(cat last.out)"
-: >not-a-dir
-expect 1 "recv into a file as folder" "$cli" recv prog1.g6p -C not-a-dir "${sim[@]}" &&
-    said not-a-dir "not-a-dir is named"
-# The wire trace: every byte both ways with the step, and the same transfer without it.
 mkdir -p traced
 expect 0 "recv with a trace" "$cli" recv prog1.g6p -C traced "${sim[@]}" --trace trace.txt
 same traced/prog1.g6p items/prog1.g6p "a traced transfer"
 for line in '[0-9]\{9\} : open 1 ok' '[0-9]\{9\} > 31 31 ' '[0-9]\{9\} < .*  | step [0-9]* receive '; do
     grep -q "^$line" trace.txt || fail "no trace line like '$line'"
 done
-expect 2 "unwritable trace" "$cli" list --sim --trace no-such-dir/trace.txt && said trace "trace"
-expect 2 "list without a port" "$cli" list
-expect 2 "recv without items" "$cli" recv --sim
 finish

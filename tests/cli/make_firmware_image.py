@@ -1,70 +1,34 @@
 #!/usr/bin/env python3
-"""Writes a firmware image for the default repro.ini layout: the model field "7300" at 11903,
-the given pages (0-59 large, 60-65 small) filled with a pattern, the rest blank (0xFF), and the
-stored sum at 0xFBFE0 made to match by the bytes after the last page.
-
-usage: make_firmware_image.py OUT PAGE... [--bad-sum] [--length N]
-       make_firmware_image.py --expect-flash IMAGE OUT
-The second form writes the flash an update of IMAGE leaves in the simulated calculator: the
-image's non-blank pages, blank (0xFF) everywhere else."""
+"""usage: make_firmware_image.py OUT PAGE... [--bad-sum] [--length N] - an image for the default repro.ini
+(pages 0-59 large, 60-65 small, the rest blank, the sum made to match); or --expect-flash IMAGE OUT."""
 import random
 import sys
 
-SIZE = 0x100000
-SUM_AT = 0xFBFE0
-PAGES_END = 0xFC000
-
 
 def page_span(index):
-    if index < 60:
-        return index * 0x4000, 0x4000
-    return 0xF0000 + (index - 60) * 0x2000, 0x2000
+    return (index * 0x4000, 0x4000) if index < 60 else (0xF0000 + (index - 60) * 0x2000, 0x2000)
 
 
-def expect_flash(image_path, out):
-    image = open(image_path, "rb").read()
-    flash = bytearray(b"\xff" * SIZE)
-    for index in range(66):
-        at, n = page_span(index)
-        page = image[at:at + n]
-        if page != b"\xff" * n:
-            flash[at:at + n] = page
-    open(out, "wb").write(flash)
-
-
-def main(args):
-    if args[0] == "--expect-flash":
-        expect_flash(args[1], args[2])
-        return
-    out, rest = args[0], args[1:]
-    bad_sum = "--bad-sum" in rest
-    length = SIZE
-    if "--length" in rest:
-        length = int(rest[rest.index("--length") + 1], 0)
-        rest = [a for a in rest if a not in ("--length", rest[rest.index("--length") + 1])]
-    pages = [int(a) for a in rest if not a.startswith("--")]
-    image = bytearray(b"\xff" * SIZE)
-    rng = random.Random(7)
-    for p in pages:
-        at, n = page_span(p)
-        image[at:at + n] = bytes(rng.getrandbits(8) for _ in range(n))
-    image[11903:11907] = b"7300"
-    stored = 0x5A3C
-    image[SUM_AT:SUM_AT + 2] = stored.to_bytes(2, "little")
-    for i in range(PAGES_END, SIZE):
-        image[i] = 0
-    missing = (stored - sum(image)) & 0xFFFF
-    i = PAGES_END
-    while missing:
-        add = min(missing, 255)
-        image[i] = add
-        missing -= add
-        i += 1
-    if bad_sum:
-        image[PAGES_END + 0x3000] ^= 1
-    with open(out, "wb") as f:
-        f.write(image[:length])
-
-
-if __name__ == "__main__":
-    main(sys.argv[1:])
+args = sys.argv[1:]
+if args[0] == "--expect-flash":
+    image, flash = open(args[1], "rb").read(), bytearray(b"\xff" * 0x100000)
+    for at, n in map(page_span, range(66)):
+        if image[at:at + n] != b"\xff" * n:
+            flash[at:at + n] = image[at:at + n]
+    open(args[2], "wb").write(flash)
+    sys.exit(0)
+length = int(args[args.index("--length") + 1], 0) if "--length" in args else 0x100000
+image = bytearray(b"\xff" * 0xFC000 + bytes(0x4000))
+rng = random.Random(7)
+for at, n in (page_span(int(a)) for a in args[1:] if a.isdigit()):
+    image[at:at + n] = bytes(rng.getrandbits(8) for _ in range(n))
+image[11903:11907] = b"7300"
+image[0xFBFE0:0xFBFE2] = (0x5A3C).to_bytes(2, "little")
+missing, i = (0x5A3C - sum(image)) & 0xFFFF, 0xFC000
+while missing:
+    image[i] = min(missing, 255)
+    missing -= image[i]
+    i += 1
+if "--bad-sum" in args:
+    image[0xFF000] ^= 1
+open(args[0], "wb").write(image[:length])

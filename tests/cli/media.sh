@@ -1,28 +1,23 @@
 #!/usr/bin/env bash
-# travex-cli group, ungroup, image, slides and retitle end to end: grouping and ungrouping gives
-# the files back byte for byte, existing files are kept unless --overwrite, unsafe member names
-# and damaged groups are reported; bitmaps and PNGs decode in ImageMagick to the exact pixels;
-# slide show pages and retitled copies.
+# group/ungroup give the files back byte for byte and keep existing files unless --overwrite, refuse
+# unsafe names and report damage; image pixels exact in ImageMagick; slides pages; retitle.
 source "$(dirname "$0")/lib/common.sh"
 PYTHONPATH="$lib" python3 - <<'PY'
 from media import *
 s = screen(42)
 open('screen.bin', 'wb').write(s)
 open('Pict1.g6i', 'wb').write(picture(s))
-# The dark pixels of the framed bitmap, "x,y" a line, as ImageMagick must report them.
 dark = [(x, y) for y in range(66) for x in range(134) if y in (0, 65) or x in (0, 133) or
         (x <= 132 and y <= 64 and s[((y - 1) // 8) * 132 + x - 1] >> (7 - (y - 1) % 8) & 1)]
 open('expected-dark.txt', 'w').write('\n'.join(f'{x},{y}' for x, y in sorted(dark)))
 show = slide_show(b'4', b'ANIME', b'Old title', [compress(s), compress(bytes(1056)), b'\xff\0\5'])
 open('show.g4s', 'wb').write(show)  # the last page is short
-open('tiny.g6s', 'wb').write(show[:63])
 open('evil.g6g', 'wb').write(b'6g' + b''.join(record(n, b'x') for n in (
     b'good.txt', b'../evil.txt', b'sub/x.txt', b'C:evil.txt', b'..', b'after.txt')) + bytes(264))
 open('damaged.g6g', 'wb').write(b'6g' + record(b'first.txt', b'first') +
                                 record(b'cut.txt', b'x' * 10, 264 + 500))
 PY
 
-# --- group and ungroup: ZETA.G6P is Zeta.g6p once lower-cased and goes in once ---------------
 mkdir -p src/Sub
 head -c 5000 /dev/urandom >src/Zeta.g6p
 printf 'plain' >src/alpha.txt
@@ -32,31 +27,20 @@ expect 0 "ungroup" "$cli" ungroup all.g6g out
 for f in alpha.txt Sub/empty.g6l Zeta.g6p; do
     g=$(basename "$f" | tr A-Z a-z); same "src/$f" "out/$g" "ungrouped $g"
 done
-expect 2 "group without members" "$cli" group none.g6g
-expect 2 "group name not ending in g" "$cli" group all.g6p src/alpha.txt
-[ -e none.g6g ] || [ -e all.g6p ] && fail "a refused group was written"
 printf 'changed' >out/alpha.txt
-expect 0 "ungroup --json keeps existing files" "$cli" ungroup all.g6g out --json
-python3 -c "import json; d=json.load(open('last.out')); assert d['end']=='complete'; \
-assert [(m['name'], m['outcome']) for m in d['members']]==\
-[('alpha.txt','kept'),('empty.g6l','kept'),('zeta.g6p','kept')], d" || fail "ungroup --json"
+expect 0 "ungroup keeps existing files" "$cli" ungroup all.g6g out
 [ "$(cat out/alpha.txt)" = changed ] || fail "existing file replaced without --overwrite"
 expect 0 "ungroup --overwrite" "$cli" ungroup all.g6g out --overwrite
 same src/alpha.txt out/alpha.txt "--overwrite"
-expect 1 "ungroup of a picture" "$cli" ungroup Pict1.g6i out2
-said "Specified file is not a group file." "ungroup of a picture"
-# Unsafe member names never leave the folder; the safe members are written.
 mkdir -p evil/inner
 expect 1 "ungroup unsafe names" "$cli" ungroup evil.g6g evil/inner
 [ "$(ls -R evil | tr '\n' ' ')" = "evil: inner  evil/inner: after.txt good.txt " ] ||
     fail "unsafe: $(ls -R evil)"
 [ "$(grep -c '^refused member' last.out)" -eq 4 ] || fail "refusals not reported: $(cat last.out)"
-# A damaged group keeps what was written and says so.
 expect 1 "ungroup damaged" "$cli" ungroup damaged.g6g dmg
 [ "$(ls dmg)" = first.txt ] || fail "damaged group: $(ls dmg)"
 said "damaged group file" "damage"
 
-# --- image: the picture, a bitmap of it and a raw screen dump give the same pixels -----------
 dark_of() { # image -> sorted "x,y" of dark pixels, as ImageMagick reads them
     convert "$1" txt:- | python3 -c "
 import sys, re
@@ -65,44 +49,22 @@ d = [tuple(map(int, m.group(1, 2))) for m in map(re.compile(r'(\d+),(\d+): \(([\
 print('\n'.join(f'{x},{y}' for x, y in sorted(d)), end='')"
 }
 expect 0 "image picture to bmp" "$cli" image Pict1.g6i -o pict.bmp
-identify pict.bmp | grep -q "BMP3 134x66 134x66+0+0 1-bit" || fail "identify: $(identify pict.bmp)"
-[ "$(stat -c %s pict.bmp)" -eq 1382 ] || fail "bitmap size"
 dark_of pict.bmp | cmp -s - expected-dark.txt || fail "bitmap pixels differ from the picture"
 expect 0 "image to png" "$cli" image Pict1.g6i -o pict.png
 dark_of pict.png | cmp -s - expected-dark.txt || fail "PNG pixels differ"
 for input in pict.bmp screen.bin; do
     expect 0 "image $input" "$cli" image $input -o again.bmp && same pict.bmp again.bmp "$input"
 done
-expect 0 "image bmp to png" "$cli" image pict.bmp -o again.png && same pict.png again.png "png"
-expect 2 "image to an unknown format" "$cli" image Pict1.g6i -o pict.gif
 head -c 1072 Pict1.g6i >short.g6i
-cp Pict1.g6i wrongdigit.g4i
-python3 -c "
-import struct; b = bytearray(open('pict.bmp','rb').read()); struct.pack_into('<I', b, 18, 133)
-open('w133.bmp','wb').write(b)"
-for c in "short.g6i:The specified file contains no data." \
-    "wrongdigit.g4i:Specified file cannot be read." "w133.bmp:There is no bit-map data to display."; do
-    expect 1 "image ${c%%:*}" "$cli" image "${c%%:*}" -o x.bmp && said "${c#*:}" "${c%%:*}"
-done
-[ -e x.bmp ] && fail "refused inputs wrote an output"
+expect 1 "image short.g6i" "$cli" image short.g6i -o x.bmp && said "The specified file contains no data." short
+[ -e x.bmp ] && fail "a refused input wrote an output"
 
-# --- slides and retitle ----------------------------------------------------------------------
 expect 0 "slides" "$cli" slides show.g4s -o pages --png
-[ "$(ls pages | tr '\n' ' ')" = "page-001.bmp page-001.png page-002.bmp page-002.png page-003.bmp page-003.png " ] ||
-    fail "pages: $(ls pages)"
+[ "$(ls pages | wc -l)" -eq 6 ] || fail "pages: $(ls pages)"
 same pages/page-001.bmp pict.bmp "page 1 and the same screen as a picture"
 grep -q "No.3: .*only 7 of 1056 bytes" last.out || fail "short page not reported"
-[ "$(dark_of pages/page-002.png | wc -l)" -eq $((2 * 134 + 2 * 64 - 1)) ] || fail "blank page"
-expect 0 "slides --json" "$cli" slides show.g4s -o pages --json
-python3 -c "import json; d=json.load(open('last.out')); assert d['title']=='Old title'; \
-assert [p['complete'] for p in d['pages']]==[True,True,False], d" || fail "slides --json"
-expect 1 "slides 63 bytes" "$cli" slides tiny.g6s -o tinypages
-said "The specified file contains no data." "slides of 63 bytes"
-expect 1 "slides wrong type" "$cli" slides Pict1.g6i
 expect 0 "retitle" "$cli" retitle show.g4s NewShow.g6s --title "A brand new title"
 python3 -c "a = open('show.g4s', 'rb').read(); b = open('NewShow.g6s', 'rb').read()
 assert b[:54] == b'6sNewShow' + b'\xff' * 4 + b'A brand new title'.ljust(41, b'\0'), b[:54]
 assert b[54:] == a[54:]" || fail "retitled copy"
-expect 2 "retitle with 41 characters" "$cli" retitle show.g4s x.g6s --title "$(printf '%041d' 0)"
-[ -e x.g6s ] && fail "refused retitle wrote a file"
 finish

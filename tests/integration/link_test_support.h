@@ -1,60 +1,28 @@
 #pragma once
-// Shared pieces of the link tests: scripted answers to the
-// transfer questions, calculator file images, and a session wired to the simulated calculator.
+// Shared pieces of the link tests: scripted answers to the transfer questions, calculator file
+// images, and a session wired to the simulated calculator.
 #include <algorithm>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "base/file_system.h"
 #include "link/link_session.h"
-#include "link/send_checks.h"
 #include "link/virtual_port.h"
-#include "resources/string_table.h"
 #include "sim/sim_calculator.h"
 #include "tests/unit/fault_file_system.h"
 
 namespace travex::linktest {
 
-// The text of a message as the question and the error report show it.
-inline std::string text_of(MessageId message) {
-    return std::string(string_text(string_id(message)).value_or("?"));
-}
-
 class ScriptedUi final : public FileQuestions {
 public:
-    SkipAnswer ask_skip(MessageId message, std::string_view path) override {
-        skip_questions.push_back(text_of(message) + std::string(path));
-        return skip_answer;
-    }
+    SkipAnswer ask_skip(MessageId, std::string_view) override { return SkipAnswer::skip; }
     OverwriteAnswer ask_overwrite(std::string_view path) override {
         overwrite_questions.push_back(std::string(path));
         return overwrite_answer;
     }
-    void report(MessageId message) override { reported.push_back(message); }
-    SkipAnswer skip_answer = SkipAnswer::skip;
+    void report(MessageId) override {}
     OverwriteAnswer overwrite_answer = OverwriteAnswer::skip;
-    std::vector<MessageId> reported;
-    std::vector<std::string> skip_questions;
     std::vector<std::string> overwrite_questions;
 };
-
-// A calculator file image: header (model digit, type letter, name, title) and body.
-inline Bytes file_image(char digit, char letter, const link::ItemName& name, std::string_view title,
-                        const Bytes& body) {
-    // Sized for the body too, so no insert follows: GCC 12 at -O2 misreads a vector insert after
-    // the header as a write out of bounds (-Warray-bounds false positive).
-    Bytes image(link::kFileHeaderLength + body.size(), 0);
-    image[0] = static_cast<std::uint8_t>(digit);
-    image[1] = static_cast<std::uint8_t>(letter);
-    std::copy(name.begin(), name.end(), image.begin() + 2);
-    for (std::size_t i = 0; i < title.size() && i < 40; ++i) {
-        image[13 + i] = static_cast<std::uint8_t>(title[i]);
-    }
-    std::copy(body.begin(), body.end(), image.begin() + link::kFileHeaderLength);
-    return image;
-}
 
 inline Bytes pattern(std::size_t size, std::uint8_t seed) {
     Bytes b(size);
@@ -72,13 +40,18 @@ inline link::ItemName calc_name(std::string_view text) {
     return name;
 }
 
-// A name field holding a variable code (index byte first) and nine blanks.
-inline link::ItemName code_name(std::uint16_t code) {
-    link::ItemName name;
-    name.fill(' ');
-    name[0] = static_cast<std::uint8_t>(code & 0xFF);
-    name[1] = static_cast<std::uint8_t>(code >> 8);
-    return name;
+// A calculator file image: header (model digit '6', type letter, name, title) and body. Sized
+// for the body at once: GCC 12 at -O2 misreads a vector insert after the header as a write out
+// of bounds.
+inline Bytes file_image(char letter, const link::ItemName& name, std::string_view title,
+                        const Bytes& body) {
+    Bytes image(link::kFileHeaderLength + body.size(), 0);
+    image[0] = '6';
+    image[1] = static_cast<std::uint8_t>(letter);
+    std::copy(name.begin(), name.end(), image.begin() + 2);
+    std::copy_n(title.begin(), std::min<std::size_t>(title.size(), 40), image.begin() + 13);
+    std::copy(body.begin(), body.end(), image.begin() + link::kFileHeaderLength);
+    return image;
 }
 
 // A program on the calculator: its reply payload is a status byte and then the body.
@@ -92,8 +65,8 @@ inline void put_program(sim::SimCalculator& sim, std::string_view name, const By
 inline auto choose(std::vector<std::string> names) {
     return [names](const std::vector<link::ReceiveItem>& all) {
         std::vector<link::ReceiveItem> out;
-        std::copy_if(all.begin(), all.end(), std::back_inserter(out), [&](const auto& i) {
-            return std::find(names.begin(), names.end(), i.line_text) != names.end();
+        std::ranges::copy_if(all, std::back_inserter(out), [&](const auto& i) {
+            return std::ranges::find(names, i.line_text) != names.end();
         });
         return out;
     };
@@ -104,7 +77,6 @@ struct SimRig {
         : settings(s),
           port(clock, &sim, timing),
           session(port, clock, settings, fs, ui, progress) {}
-
     VirtualClock clock;
     sim::SimCalculator sim;
     link::LinkSettings settings;

@@ -1,7 +1,5 @@
-# Shared pieces of the travex-cli tests. A test sources this file with its two arguments (the
-# program and a fresh work folder); it then runs in that folder with `cli` set.
+# Shared pieces of the travex-cli tests, sourced with the program and a fresh work folder as arguments.
 set -u
-# Picture and slide-show helpers for Python: PYTHONPATH="$lib" python3 ..., `from media import *`.
 lib=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cli=$(readlink -f "$1") work=$2
 rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit 1
@@ -10,24 +8,19 @@ fails=0
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 finish() { [ "$fails" -eq 0 ] && echo "$(basename "$0" .sh): all passed"; exit $((fails > 0)); }
 
-# expect STATUS WHAT COMMAND...: runs COMMAND into last.out / last.err and checks its status.
 expect() {
     local want=$1 what=$2; shift 2
     "$@" >last.out 2>last.err; local got=$?
     [ "$got" -eq "$want" ] || fail "$what: exit $got, expected $want ($(head -c 300 last.err))"
 }
-# said TEXT WHAT: last.err or last.out holds TEXT.
 said() { grep -qF -- "$1" last.err last.out || fail "$2: no \"$1\" in: $(head -c 300 last.err)"; }
 same() { cmp -s "$1" "$2" || fail "$3: $1 and $2 differ"; }
 
-# A calculator file: model digit, type letter, 11-byte name (0xFF padded), 40-byte title, 0,
-# then a random body of the given size.
 make_file() { # digit letter name body-size path
     { printf "%s%s" "$1" "$2"; printf "%-11s" "$3" | tr ' ' '\377'; head -c 41 /dev/zero
       head -c "$4" /dev/urandom; } >"$5"
 }
 
-# The simulated calculator served on a pseudo-terminal at ./NAME until the test ends.
 sim_pids=()
 trap 'for p in "${sim_pids[@]}"; do kill "$p" 2>/dev/null; wait "$p" 2>/dev/null; done' EXIT
 start_sim() { # name args...

@@ -1,5 +1,4 @@
-# Test media: a random screen, the same screen as a picture file, and slide shows built from
-# screens with the calculator's page compression.
+# Test media: random screens as picture files and slide shows (the calculator's page compression).
 import random
 import struct
 
