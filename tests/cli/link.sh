@@ -43,7 +43,6 @@ done
 [ -z "$(ls out)" ] && [ ! -e shot2.bin ] || fail "a failed transfer left a file: $(ls out)"
 expect 0 "a bad checksum is repaired" "$cli" list "${sim[@]}" --fault checksum:5
 
-
 expect 1 "recv into a missing folder" "$cli" recv prog1.g6p -C no/such/dir "${sim[@]}"
 said "travex-cli: no/such/dir: " "the folder is named"
 mkdir -p traced
@@ -52,4 +51,6 @@ same traced/prog1.g6p items/prog1.g6p "a traced transfer"
 for line in '[0-9]\{9\} : open 1 ok' '[0-9]\{9\} > 31 31 ' '[0-9]\{9\} < .*  | step [0-9]* receive '; do
     grep -q "^$line" trace.txt || fail "no trace line like '$line'"
 done
+expect 1 "a trace file that cannot be written" "$cli" list "${sim[@]}" --trace no/such/dir/t.txt
+said "travex-cli: no/such/dir/t.txt: cannot write the trace file" "the trace file is named"
 finish
