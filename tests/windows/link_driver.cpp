@@ -213,13 +213,16 @@ int run(const Args& a) {
          }},
         {"click",
          [&] {
-             // A menu command given as well reaches the frame right behind the press.
+             // A menu command given as well reaches the frame right behind the press; the
+             // pressed dialog is then awaited to close, so that one found next is another.
              HWND dialog = wait_dialog(arg(1), 20000);
              click(dialog, number(2, IDOK));
              if (a.size() > 3) {
                  PostMessageA(find_frame(), WM_COMMAND, static_cast<WPARAM>(number(3, 0)), 0);
+                 wait_for(20000, [&] { return !IsWindow(dialog); });
              }
-             return check(dialog != nullptr, "no dialog " + arg(1));
+             return check(dialog != nullptr && (a.size() <= 3 || !IsWindow(dialog)),
+                          "no dialog " + arg(1) + ", or it stays open");
          }},
         {"select",
          [&] {

@@ -125,7 +125,7 @@ cmp -s <(tail -c +2 "$files/old.g4p") <(tail -c +2 "$work/back/old.g6p") || fail
 # Cancel, and at once Send again while the goodbye still goes out: the second Send waits for
 # the goodbye and opens its dialog. Screen Capture while that dialog holds the port is refused.
 link command 20021
-link click "Send Files" 2 20021
+check "Cancel closes the dialog" link click "Send Files" 2 20021
 check "Send given during the goodbye opens its dialog" link wait-dialog "Send Files" 30000
 link command 20023
 expect "a second operation" "Selected port is already in use." link answer "ZELTA TRAVEX" ok 20000
