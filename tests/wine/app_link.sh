@@ -2,7 +2,8 @@
 # The Link menu of TRAVEX.exe under Wine, driven as a user would, against the simulated
 # calculator served on a pseudo-terminal that Wine presents as COM1: a send timed against
 # travex-cli.exe, Send Files, a Link command given while another holds the port, Receive Files
-# with the overwrite question, Screen Capture saved and reopened, and a silent calculator.
+# with the overwrite question, Screen Capture saved and reopened, a silent calculator, and the
+# wire trace of the LinkTrace key.
 # Screenshots are kept in the work folder.
 # usage: app_link.sh NATIVE_CLI MINGW_BUILD_DIR WINEPREFIX WORK_DIR
 set -u
@@ -69,8 +70,9 @@ make_file 6 p LONGNAME 20000 "$files/a_long_name.g6p"
     failed "setup items from the simulator: $(cat "$work/setup.out")"
 ini="$prefix/drive_c/users/$(id -un)/AppData/Roaming/ZELTA/TM-RZ4 for RQ-7310/TM-RZ4.INI"
 mkdir -p "$(dirname "$ini")"
-printf '[ZELTA TRAVEX]\r\nCommPort=1\r\nDataDir=%s\r\nTimerInterval=10\r\nOutBuffer=4096\r\n' \
-    "$(windows_path "$files")" >"$ini"
+# LinkTrace: every link operation of the run is traced into that file.
+printf '[ZELTA TRAVEX]\r\nCommPort=1\r\nDataDir=%s\r\nTimerInterval=10\r\nOutBuffer=4096\r\nLinkTrace=%s\r\n' \
+    "$(windows_path "$files")" "$(windows_path "$work/trace.txt")" >"$ini"
 start_sim com1
 start_sim com2 --fault silence
 for port in 1 2; do reg add 'HKLM\Software\Wine\Ports' /v "COM$port" /t REG_SZ /d "$work/com$port" /f; done
@@ -88,7 +90,7 @@ run_app
 cli() { (cd "$files" && "$wine_env" run "$prefix" "$mingw/cli/travex-cli.exe" "$@" >/dev/null 2>"$work/cli-time.txt"); }
 # travex-cli.exe's operation: its run less the time it takes to start and end without the link.
 t0=$(date +%s%3N); cli --help; t1=$(date +%s%3N)
-cli send big.g6p --time --quiet --port COM1 --timer 10 --out-buffer 4096 || failed "travex-cli.exe did not send"
+cli send big.g6p --time --quiet --port COM1 --timer 10 --out-buffer 4096 --trace cli-trace.txt || failed "travex-cli.exe did not send"
 cli_ms=$(($(date +%s%3N) - t1 - (t1 - t0)))
 cli_tx=$(tr -d '\r' <"$work/cli-time.txt" | sed -n 's/^transfer: \([0-9]*\) ms/\1/p')
 read -r app_ms app_tx < <(link time-send big.g6p | sed -n 's/^operation \([0-9]*\) ms, transfer \([0-9]*\) ms/\1 \2/p')
@@ -165,4 +167,6 @@ expect "no calculator" "No response.|Make sure that the cable is correctly conne
     link answer "ZELTA TRAVEX" ok 120000
 check "frame enabled after the failure" link frame-enabled 60000
 close_app
+grep -q ' : open 1 ok' "$work/trace.txt" && grep -q ' > 31 31 .* | step ' "$work/trace.txt" ||
+    failed "no wire trace in $work/trace.txt"
 exit $fails
