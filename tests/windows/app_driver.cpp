@@ -1,37 +1,27 @@
-// Drives and inspects a running TRAVEX.exe for the Wine tests. Each command prints what it
-// found and exits 0 when the expectation holds, 1 when it does not.
+// Drives and inspects a running TRAVEX.exe for the Wine tests, as a user would. Each command
+// prints what it found and exits 0 when the expectation holds, 1 when it does not.
 //
-//   app_driver wait-frame MS          the frame window appears with its children, at 677 x 588
-//   app_driver count-frames           number of top-level frame windows (printed)
-//   app_driver strings EXE            every string of the table is in the EXE's resources
-//   app_driver version EXE            the copyright notice fits the About box's field
-//   app_driver font FILE              the font file's face maps every calculator byte
-//   app_driver font-installed         the face is available to other programs
-//   app_driver menu-help              menu help reaches the status bar
-//   app_driver about MS               the About box opens with a 500 x 300 client area
-//   app_driver about-close            OK closes it
-//   app_driver expect-message TEXT MS a "ZELTA TRAVEX" box with this text, answered with OK
-//   app_driver no-message             no "ZELTA TRAVEX" box is open
-//   app_driver layout                 toolbar state and the MDI client's top edge
-//   app_driver sweep X0 X1 NAME MOST  the pointer sweeps the toolbar from x X0 to X1: the hover
-//                                     label reads NAME, whole and unpainted over, and changes
-//                                     at most MOST times
-//   app_driver rect WHAT              screen rectangle "WxH+X+Y" of the toolbar, keyboard,
-//                                     editor, functions or about
-//   app_driver caption                the editor's close button shows a cross (the Marlett
-//                                     glyph), not the letter "r" of a stand-in font
-//   app_driver func-open COMMAND      a FuncTable command; prints the function-table window
-//   app_driver func-select LIST POS   selects a line of list 33-35; prints the window
-//   app_driver keyboard               prints the keyboard panel (or "none")
-//   app_driver keys ID...             clicks keyboard keys; prints the function-table window
-//   app_driver toggle-keyboard        View > Key Board; prints the keyboard panel
-//   app_driver opening-tool           sends the frame Tools > Opening Tool
-//   app_driver enabled                the frame takes input
-//   app_driver frame-handle           the frame's handle in lower-case hexadecimal
-//   app_driver minimise MS            minimises the frame
-//   app_driver restored               the frame is not minimised
-//   app_driver close MS               the frame closes on a close request
+//   wait-frame MS              the frame appears with its children, titled, at 677 x 588
+//   close MS                   the frame closes on a close request
+//   font-installed             the calculator face is available to other programs
+//   caption                    the editor's close button shows a cross, not a letter
+//   expect-message TEXT MS     a "ZELTA TRAVEX" box with this text, answered with OK
+//   answer TITLE BUTTON MS     prints a box's text and presses yes|no|cancel|ok
+//   code-page                  the ANSI code page Windows runs with
+//   command ID                 posts a menu command to the frame
+//   editors / wait-editors N MS   titles of the editors, active first / until N are open
+//   type TEXT / text / caret POS  the active editor's text box
+//   replace-all FIND NEW       the Replace dialog's Replace All
+//   save-as NAME FILTER MS     File > Save As; save-dialog: a Save as dialog already opening
+//   open PATH MS               File > Open
+//   menu-state                 "document|no-document menu, save on|off"
+//   add-printer NAME PORT PPD  a default PostScript printer on PORT
+//   dialog TITLE BUTTON MS     presses ok|cancel in a common dialog
+//   cancel-printing MS         cancels "Now Printing:" as soon as it shows
+//   document-enabled           the active document window and the frame take input
 #include <windows.h>
+
+#include <winspool.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,35 +32,19 @@
 #include <string>
 #include <vector>
 
-#include "codec/charset.h"
 #include "driver_support.h"
-#include "resources/resource_text.h"
-#include "resources/string_table.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
-using driver::class_of;
-using driver::fail;
-using driver::find_dialog;
-using driver::find_frame;
-using driver::mdi_child;
-using driver::wait_for;
-using driver::window_text;
+using namespace driver;
 
 HWND frame_child(const char* window_class) {
     return FindWindowExA(find_frame(), nullptr, window_class, nullptr);
 }
 
-// Lets the application finish painting: a message sent to it returns only after its queue got
-// there, and a short pause covers the X server.
-void settle(HWND window, int pause = 300) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
-    Sleep(pause);
-}
-
 int wait_frame(int milliseconds) {
-    // The frame exists before start-up shows it; wait until it is shown.
+    // The frame exists before start-up shows it.
     HWND frame = wait_for(milliseconds, [] {
         HWND found = find_frame();
         return found != nullptr && IsWindowVisible(found) ? found : nullptr;
@@ -78,73 +52,16 @@ int wait_frame(int milliseconds) {
     if (frame == nullptr) {
         return fail("no frame window shown");
     }
-    int failures = 0;
-    const struct {
-        const char* window_class;
-        int id;
-    } children[] = {{"MDICLIENT", 16}, {"PCStsWClass", 64}, {"PCTolWClass", 48}};
-    for (const auto& child : children) {
-        if (GetDlgCtrlID(frame_child(child.window_class)) != child.id) {
-            failures += fail(std::string("no ") + child.window_class + " child");
-        }
-    }
     RECT r;
     GetWindowRect(frame, &r);
     std::printf("'%s' %ldx%ld\n", window_text(frame).c_str(), r.right - r.left, r.bottom - r.top);
-    if (window_text(frame) != "ZELTA TRAVEX" || r.right - r.left != 677 ||
-        r.bottom - r.top != 588) {
-        failures += fail("frame is not 'ZELTA TRAVEX' at 677 x 588");
-    }
-    return failures == 0 ? 0 : 1;
-}
-
-BOOL CALLBACK count_frame(HWND window, LPARAM count) {
-    *reinterpret_cast<int*>(count) += class_of(window) == "PCMainWClass" ? 1 : 0;
-    return TRUE;
-}
-
-int check_strings(const char* exe) {
-    HMODULE module = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (module == nullptr) {
-        return fail(std::string("cannot load ") + exe);
-    }
-    int checked = 0;
-    int failures = 0;
-    for (const travex::StringEntry& entry : travex::string_table()) {
-        const wchar_t* text = nullptr;
-        const int length = LoadStringW(module, entry.id, reinterpret_cast<LPWSTR>(&text), 0);
-        const std::u16string expected = travex::resource_form(entry.text);
-        const bool same = length == static_cast<int>(expected.size()) && text != nullptr &&
-                          std::memcmp(text, expected.data(), expected.size() * 2) == 0;
-        const auto bytes =
-            same ? travex::load_calculator_text(std::u16string(
-                       reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length)))
-                 : std::nullopt;
-        if ((!bytes || *bytes != entry.text) && ++failures <= 10) {
-            fail("string " + std::to_string(entry.id) + " differs or does not load back");
-        }
-        ++checked;
-    }
-    std::printf("%d strings checked, %d differ\n", checked, failures);
-    return failures == 0 ? 0 : 1;
-}
-
-// The copyright notice the About box reads from the version resource fits its 50-byte field.
-int check_version(const char* exe) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(exe, &ignored);
-    std::string block(size, '\0');
-    char* notice = nullptr;
-    UINT length = 0;
-    if (size == 0 || !GetFileVersionInfoA(exe, 0, size, block.data()) ||
-        !VerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\LegalCopyright",
-                        reinterpret_cast<void**>(&notice), &length) ||
-        notice == nullptr) {
-        return fail("no copyright notice in the version resource");
-    }
-    std::printf("\"%s\"\n", notice);
-    const std::size_t bytes = std::strlen(notice);
-    return bytes > 0 && bytes <= 49 ? 0 : fail("the notice does not fit its 50-byte field");
+    const bool children = GetDlgCtrlID(frame_child("MDICLIENT")) == 16 &&
+                          GetDlgCtrlID(frame_child("PCStsWClass")) == 64 &&
+                          GetDlgCtrlID(frame_child("PCTolWClass")) == 48;
+    return children && window_text(frame) == "ZELTA TRAVEX" && r.right - r.left == 677 &&
+                   r.bottom - r.top == 588
+               ? 0
+               : fail("frame is not 'ZELTA TRAVEX' at 677 x 588 with its children");
 }
 
 int CALLBACK note_face(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
@@ -152,233 +69,41 @@ int CALLBACK note_face(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found)
     return 0;
 }
 
-bool face_enumerated(HDC dc) {
+int font_installed() {
     LOGFONTA wanted = {};
     wanted.lfCharSet = DEFAULT_CHARSET;
     std::strcpy(wanted.lfFaceName, "TM-QV7");
     bool found = false;
+    HDC dc = GetDC(nullptr);
     EnumFontFamiliesExA(dc, &wanted, note_face, reinterpret_cast<LPARAM>(&found), 0);
-    return found;
-}
-
-// Whether the application has made the face available to other programs. (Wine answers the
-// face by name but garbles the name it reports for another process's font, so the face itself
-// is checked with "font FILE".)
-int font_installed() {
-    HDC dc = GetDC(nullptr);
-    const bool found = face_enumerated(dc);
     ReleaseDC(nullptr, dc);
-    std::printf("TM-QV7 %s\n", found ? "installed" : "not installed");
-    return found ? 0 : 1;
+    return found ? 0 : fail("TM-QV7 not installed");
 }
 
-// The font file as this program sees it once added: face name, symbol character set, fixed
-// pitch, and a glyph for every printable ASCII byte and every named calculator byte.
-int check_font(const char* file) {
-    if (AddFontResourceExA(file, FR_PRIVATE, nullptr) == 0) {
-        return fail(std::string("cannot add ") + file);
-    }
-    HDC dc = GetDC(nullptr);
-    HFONT font = CreateFontA(-20, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH,
-                             "TM-QV7");
-    HGDIOBJ old = SelectObject(dc, font);
-    char face[LF_FACESIZE] = {};
-    GetTextFaceA(dc, LF_FACESIZE, face);
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(dc, &metrics);
-    int failures = 0;
-    // TMPF_FIXED_PITCH set means variable pitch.
-    if (!face_enumerated(dc) || std::string(face) != "TM-QV7" ||
-        metrics.tmCharSet != SYMBOL_CHARSET || (metrics.tmPitchAndFamily & TMPF_FIXED_PITCH)) {
-        failures += fail(std::string("face ") + face + " is not the fixed-pitch symbol TM-QV7");
-    }
-    std::string bytes;
-    for (int byte = 0x20; byte <= 0xFF; ++byte) {
-        if (byte < 0x7F || (byte >= 0x80 && travex::string_text(static_cast<std::uint16_t>(
-                                                byte + travex::kGlyphNameOffset)))) {
-            bytes.push_back(static_cast<char>(byte));
-        }
-    }
-    std::basic_string<WORD> glyphs(bytes.size(), 0);
-    GetGlyphIndicesA(dc, bytes.c_str(), static_cast<int>(bytes.size()), glyphs.data(),
-                     GGI_MARK_NONEXISTING_GLYPHS);
-    int missing = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if ((glyphs[i] == 0xFFFF || glyphs[i] == 0) && ++missing <= 10) {
-            std::printf("byte 0x%02X has no glyph\n", static_cast<unsigned char>(bytes[i]));
-        }
-    }
-    failures += missing != 0 ? fail(std::to_string(missing) + " bytes without a glyph") : 0;
-    std::printf("face %s, %zu bytes mapped, %d missing\n", face, bytes.size(), missing);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
-    return failures == 0 ? 0 : 1;
-}
-
-int open_about(int milliseconds) {
-    PostMessageA(find_frame(), WM_COMMAND, 20091, 0);
-    HWND about = wait_for(milliseconds, [] { return find_dialog("About"); });
-    if (about == nullptr) {
-        return fail("no About box");
-    }
-    settle(about);
-    RECT client;
-    RECT ok;
-    GetClientRect(about, &client);
-    GetWindowRect(GetDlgItem(about, IDOK), &ok);
-    std::printf("About client %ldx%ld, OK %ldx%ld\n", client.right, client.bottom,
-                ok.right - ok.left, ok.bottom - ok.top);
-    return client.right == 500 && client.bottom == 300 && ok.right - ok.left == 60 &&
-                   ok.bottom - ok.top == 25
-               ? 0
-               : fail("About box is not 500 x 300 with a 60 x 25 OK button");
-}
-
-int expect_message(const std::string& expected, int milliseconds) {
-    HWND box = wait_for(milliseconds, [] { return find_dialog("ZELTA TRAVEX"); });
-    if (box == nullptr) {
-        return fail("no message box titled ZELTA TRAVEX");
-    }
-    const std::string text = driver::message_text(box);
-    std::printf("message: %s\n", text.c_str());
-    if (!driver::press_until_gone(box, IDOK, milliseconds)) {
-        return fail("message box stays open");
-    }
-    return expected == text ? 0 : fail("message text differs");
-}
-
-// Highlighting a menu item shows its help in the status bar, a popup leaves the line as it is,
-// and closing the menu shows "Ready".
-int menu_help() {
-    HWND frame = find_frame();
-    const struct {
-        WORD item;
-        WORD flags;
-        LPARAM menu;
-        const char* expected;
-    } steps[] = {
-        {20021, MF_HILITE, 1, "Send files to the calculator"},
-        {1, MF_HILITE | MF_POPUP, 1, "Send files to the calculator"},
-        {0, 0xFFFF, 0, "Ready"},
-        {40098, MF_HILITE, 1, ""},
-    };
-    int failures = 0;
-    for (const auto& step : steps) {
-        SendMessageA(frame, WM_MENUSELECT, MAKEWPARAM(step.item, step.flags), step.menu);
-        const std::string line = window_text(frame_child("PCStsWClass"));
-        if (line != step.expected) {
-            failures += fail("item " + std::to_string(step.item) + " shows '" + line + "'");
-        }
-    }
-    return failures == 0 ? 0 : 1;
-}
-
-// "toolbar shown, client at 28" or "toolbar hidden, client at 0".
-int print_layout() {
-    RECT r;
-    GetWindowRect(frame_child("MDICLIENT"), &r);
-    POINT top_left = {r.left, r.top};
-    ScreenToClient(find_frame(), &top_left);
-    std::printf("toolbar %s, client at %ld\n",
-                IsWindowVisible(frame_child("PCTolWClass")) ? "shown" : "hidden", top_left.y);
-    return 0;
-}
-
-// A pixel of a button picture: the pictures are the only coloured things on the strip; the
-// label itself is grey with black or grey text.
-bool coloured(COLORREF pixel) {
-    const int r = GetRValue(pixel), g = GetGValue(pixel), b = GetBValue(pixel);
-    return std::abs(r - g) > 40 || std::abs(g - b) > 40 || std::abs(r - b) > 40;
-}
-
-// The pointer sweeps the toolbar one pixel a step, then the strip repaints as it does when a
-// window above it goes away. The label must read NAME, show no pixel of a button picture, keep
-// its text's ink clear of its sides (a label narrower than its text, or letters left from an
-// earlier text, reach them), and be set again (text, place or size) at most MOST times.
-int sweep(int from, int to, const std::string& name, int most_changes) {
-    HWND toolbar = frame_child("PCTolWClass");
-    HWND label = GetDlgItem(toolbar, 60);
-    if (toolbar == nullptr || label == nullptr) {
-        return fail("no toolbar with its hover label");
-    }
-    const int step = from <= to ? 1 : -1;
-    int changes = 0;
-    for (int x = from; x != to + step; x += step) {
-        // The real pointer goes there too: the toolbar captures the mouse over a button, and a
-        // move reported from wherever the pointer really is would take the label away.
-        POINT at = {x, 12};
-        ClientToScreen(toolbar, &at);
-        SetCursorPos(at.x, at.y);
-        SendMessageA(toolbar, WM_MOUSEMOVE, 0, MAKELPARAM(x, 12));
-        changes += GetUpdateRect(label, nullptr, FALSE) ? 1 : 0;
-        settle(toolbar, 20);
-    }
-    RedrawWindow(toolbar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    settle(toolbar);
-    RECT r;
-    GetWindowRect(label, &r);
-    HDC screen = GetDC(nullptr);
-    int painted_over = 0;
-    int ink_at_sides = 0;
-    for (int y = r.top + 1; y < r.bottom - 1; ++y) {
-        for (int x = r.left + 1; x < r.right - 1; ++x) {
-            const COLORREF pixel = GetPixel(screen, x, y);
-            painted_over += coloured(pixel) ? 1 : 0;
-            const bool side = x <= r.left + 2 || x >= r.right - 3;
-            ink_at_sides += side && GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 300;
-        }
-    }
-    ReleaseDC(nullptr, screen);
-    std::printf("'%s' label: %d changes, %d pixels painted over, %d text pixels at its sides\n",
-                window_text(label).c_str(), changes, painted_over, ink_at_sides);
-    return IsWindowVisible(label) && window_text(label) == name && painted_over == 0 &&
-                   ink_at_sides == 0 && changes <= most_changes
-               ? 0
-               : fail("the '" + name + "' label");
-}
-
-int print_rect(const std::string& what) {
-    HWND window = what == "toolbar"     ? frame_child("PCTolWClass")
-                  : what == "keyboard"  ? mdi_child("PCDenWClass")
-                  : what == "editor"    ? mdi_child("PCEdtWClass")
-                  : what == "functions" ? mdi_child("PCFncWClass")
-                                        : find_dialog("About");
-    if (window == nullptr) {
-        return fail("no window for " + what);
-    }
-    settle(window);
-    RECT r;
-    GetWindowRect(window, &r);
-    std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
-    return 0;
-}
-
-// The close button of the editor's caption. Its glyph comes from the Marlett font; where that
-// font is missing, its code "r" is drawn in some other face. A cross is mirror-symmetric about
-// its upright axis and the letter is not, so the dark pixels on the button's face are compared
-// with their mirror images within the glyph's bounds.
+// The editor's close button. Its glyph comes from the Marlett font; without it the code "r"
+// is drawn in some other face. A cross is mirror-symmetric about its upright axis and the
+// letter is not, so the dark pixels on the button's face are compared with their mirror images.
 int check_caption_close() {
     HWND editor = mdi_child("PCEdtWClass");
     if (editor == nullptr) {
         return fail("no editor window");
     }
     SendMessageA(GetParent(editor), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(editor), 0);
-    settle(editor);
-    // The corner of the caption holding the close button, with some caption bar around it.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(editor, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+    Sleep(300);
     RECT window;
     GetWindowRect(editor, &window);
-    const int frame = GetSystemMetrics(SM_CXSIZEFRAME);
+    const int edge = GetSystemMetrics(SM_CXSIZEFRAME);
     const int width = GetSystemMetrics(SM_CXSIZE) + 2;
     const int height = GetSystemMetrics(SM_CYCAPTION) - 1;
-    const int left = window.right - frame - width, top = window.top + frame;
     std::vector<std::vector<int>> light(height, std::vector<int>(width));
     HDC screen = GetDC(nullptr);
     RECT face{width, height, -1, -1};  // the bright part; its outermost pixels are the edges
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const COLORREF pixel = GetPixel(screen, left + x, top + y);
+            const COLORREF pixel =
+                GetPixel(screen, window.right - edge - width + x, window.top + edge + y);
             light[y][x] = GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel);
             if (light[y][x] > 600) {
                 face = {std::min<LONG>(face.left, x), std::min<LONG>(face.top, y),
@@ -405,153 +130,229 @@ int check_caption_close() {
         }
     }
     std::printf("close button: %d glyph pixels, %d without a mirror image\n", pixels, unmatched);
-    if (pixels < 5) {
-        return fail("the close button shows no glyph");
-    }
-    return unmatched * 5 > pixels ? fail("the close button shows a letter, not a cross") : 0;
+    return pixels >= 5 && unmatched * 5 <= pixels ? 0 : fail("the close button shows no cross");
 }
 
-// "title|outer width|items in lists 33, 34, 35" of the function-table window.
-int print_function_table() {
-    HWND table = mdi_child("PCFncWClass");
-    if (table == nullptr) {
-        return fail("no function-table window");
+int expect_message(const std::string& expected, int milliseconds) {
+    HWND box = wait_for(milliseconds, [] { return find_dialog("ZELTA TRAVEX"); });
+    if (box == nullptr) {
+        return fail("no message box titled ZELTA TRAVEX");
     }
-    RECT r;
-    GetWindowRect(table, &r);
-    std::printf("%s|%ld", window_text(table).c_str(), r.right - r.left);
-    for (int id = 33; id <= 35; ++id) {
-        std::printf("|%d", static_cast<int>(SendDlgItemMessageA(table, id, LB_GETCOUNT, 0, 0)));
+    const std::string text = message_text(box);
+    std::printf("message: %s\n", text.c_str());
+    if (!press_until_gone(box, IDOK, milliseconds)) {
+        return fail("message box stays open");
+    }
+    return expected == text ? 0 : fail("message text differs");
+}
+
+int answer(const std::string& title, const std::string& button, int milliseconds) {
+    HWND box = wait_for(milliseconds, [&] { return find_dialog(title); });
+    if (box == nullptr) {
+        return fail("no box titled " + title);
+    }
+    std::printf("%s\n", message_text(box).c_str());
+    const int id = button == "yes"      ? IDYES
+                   : button == "no"     ? IDNO
+                   : button == "cancel" ? IDCANCEL
+                                        : IDOK;
+    PostMessageA(box, WM_COMMAND, id, 0);
+    return 0;
+}
+
+HWND text_box() {
+    return GetDlgItem(active_child("PCEdtWClass"), 82);
+}
+
+int list_editors(bool print) {
+    int count = 0;
+    for (HWND child = GetWindow(mdi_client(), GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (class_of(child) == "PCEdtWClass" && ++count && print) {
+            std::printf("%s\n", window_text(child).c_str());
+        }
+    }
+    return count;
+}
+
+// The editor's text, CR and LF as \r and \n, other characters outside ASCII as \xHHHH.
+int print_text() {
+    const int length = static_cast<int>(SendMessageW(text_box(), WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(text_box(), WM_GETTEXT, static_cast<WPARAM>(length + 1),
+                 reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    for (const wchar_t c : text) {
+        if (c == '\r' || c == '\n') {
+            std::printf(c == '\r' ? "\\r" : "\\n");
+        } else {
+            std::printf(c >= 0x20 && c < 0x7F ? "%c" : "\\x%04X", static_cast<unsigned>(c));
+        }
     }
     std::printf("\n");
+    return text_box() != nullptr ? 0 : fail("no active editor");
+}
+
+int replace_all(const std::string& find_text, const std::string& replacement) {
+    PostMessageA(find_frame(), WM_COMMAND, 20016, 0);
+    HWND dialog = wait_for(20000, [] { return find_dialog("Replace"); });
+    if (dialog == nullptr) {
+        return fail("no Replace dialog");
+    }
+    SetDlgItemTextA(dialog, 1152, find_text.c_str());
+    SetDlgItemTextA(dialog, 1153, replacement.c_str());
+    click(dialog, 1025);  // Replace All, which closes the dialog itself
+    return wait_for(20000, [] { return find_dialog("Replace") == nullptr; })
+               ? 0
+               : fail("Replace dialog stays open after Replace All");
+}
+
+int menu_state() {
+    const UINT query = RegisterWindowMessageA("TRAVEX.MenuState");
+    const LRESULT state = SendMessageA(find_frame(), query, 0, 0);
+    std::printf("%s menu, save %s\n", (state & 1) != 0 ? "document" : "no-document",
+                (state & 2) != 0 ? "on" : "off");
     return 0;
 }
 
-// Selects a line of one list as a click would and brings the window to the front.
-int select_function(int list, int position) {
-    HWND table = mdi_child("PCFncWClass");
-    HWND box = GetDlgItem(table, list);
-    SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(position), 0);
-    SendMessageA(table, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
-    SendMessageA(GetParent(table), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(table), 0);
-    return print_function_table();
+// Wine's PostScript driver under the printer's own name, described by the PPD file, on PORT.
+int add_printer(const std::string& name, const std::string& port, const std::string& ppd) {
+    std::wstring printer(name.begin(), name.end()), port_name(port.begin(), port.end());
+    std::wstring data_file(ppd.begin(), ppd.end()), driver_file = L"wineps.drv", raw = L"RAW";
+    std::wstring processor = L"WinPrint";
+    DRIVER_INFO_3W driver_info{};
+    driver_info.cVersion = 3;
+    driver_info.pName = printer.data();
+    driver_info.pDriverPath = driver_info.pConfigFile = driver_file.data();
+    driver_info.pDataFile = data_file.data();
+    driver_info.pDefaultDataType = raw.data();
+    if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver_info),
+                             APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY) &&
+        GetLastError() != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED) {
+        return fail("AddPrinterDriver: error " + std::to_string(GetLastError()));
+    }
+    PRINTER_INFO_2W info{};
+    info.pPrinterName = info.pDriverName = printer.data();
+    info.pPortName = port_name.data();
+    info.pPrintProcessor = processor.data();
+    info.pDatatype = raw.data();
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    if (added != nullptr) {
+        ClosePrinter(added);
+    } else if (GetLastError() != ERROR_PRINTER_ALREADY_EXISTS) {
+        return fail("AddPrinter: error " + std::to_string(GetLastError()));
+    }
+    return SetDefaultPrinterW(printer.c_str()) ? 0 : fail("SetDefaultPrinter failed");
 }
 
-BOOL CALLBACK count_child(HWND, LPARAM count) {
-    ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
-// "title|client width x height|keys", or "none" without a keyboard panel.
-int print_keyboard() {
-    HWND panel = mdi_child("PCDenWClass");
-    if (panel == nullptr) {
-        std::printf("none\n");
-        return 0;
+// "Now Printing:", a "TRAVEX" dialog with the document name field and Cancel (found while its
+// controls are still being made, it may have no Cancel yet). Cancel is pressed at once: the
+// application reads it between pages, and under Wine a page it has handed on reaches the port
+// even when the job is aborted afterwards.
+int cancel_printing(int milliseconds) {
+    HWND dialog = nullptr;
+    for (int waited = 0; waited < milliseconds && dialog == nullptr; waited += 5, Sleep(5)) {
+        dialog = find_dialog_where("TRAVEX", [](HWND found) {
+            return GetDlgItem(found, IDC_PRINTING_DOCUMENT) != nullptr &&
+                   GetDlgItem(found, IDCANCEL) != nullptr;
+        });
     }
-    RECT client;
-    GetClientRect(panel, &client);
-    int keys = 0;
-    EnumChildWindows(panel, count_child, reinterpret_cast<LPARAM>(&keys));
-    std::printf("%s|%ldx%ld|%d\n", window_text(panel).c_str(), client.right, client.bottom, keys);
-    return 0;
-}
-
-// Clicks keyboard keys in order, as the user would.
-int press_keys(int argc, char** argv) {
-    HWND panel = mdi_child("PCDenWClass");
-    if (panel == nullptr) {
-        return fail("no keyboard panel");
+    if (dialog != nullptr) {
+        click(dialog, IDCANCEL);
     }
-    for (int i = 2; i < argc; ++i) {
-        const int id = std::atoi(argv[i]);
-        SendMessageA(panel, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(panel, id)));
-    }
-    return print_function_table();
-}
-
-int no_message() {
-    HWND box = find_dialog("ZELTA TRAVEX");
-    if (box == nullptr) {
-        return 0;
-    }
-    const std::string text = driver::message_text(box);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    return fail("unexpected message: " + text);
+    return dialog != nullptr && wait_for(milliseconds, [&] { return !IsWindow(dialog); })
+               ? 0
+               : fail("no printing dialog, or it stays after Cancel");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    const std::string arg = argc > 2 ? argv[2] : "";
+    auto arg = [&](int at) { return std::string(argc > at ? argv[at] : ""); };
     auto number = [&](int at) { return argc > at ? std::atoi(argv[at]) : 20000; };
-    auto expect = [](bool holds, const char* otherwise) { return holds ? 0 : fail(otherwise); };
-    HWND frame = find_frame();
-    // Commands that need no frame (a message may come before the frame).
+    auto expect = [](bool holds, const std::string& otherwise) {
+        return holds ? 0 : fail(otherwise);
+    };
+    if (command == "code-page") {
+        std::printf("%u\n", GetACP());
+        return 0;
+    }
+    // Commands that need no frame (a message may come before it).
     const std::map<std::string, std::function<int()>> outside = {
         {"wait-frame", [&] { return wait_frame(number(2)); }},
-        {"count-frames",
-         [&] {
-             int count = 0;
-             EnumWindows(count_frame, reinterpret_cast<LPARAM>(&count));
-             std::printf("%d\n", count);
-             return 0;
-         }},
-        {"strings", [&] { return check_strings(arg.c_str()); }},
-        {"version", [&] { return check_version(arg.c_str()); }},
-        {"font", [&] { return check_font(arg.c_str()); }},
         {"font-installed", [&] { return font_installed(); }},
-        {"expect-message", [&] { return expect_message(arg, number(3)); }},
-        {"no-message", [&] { return no_message(); }},
+        {"expect-message", [&] { return expect_message(arg(2), number(3)); }},
+        {"answer", [&] { return answer(arg(2), arg(3), number(4)); }},
+        {"add-printer", [&] { return add_printer(arg(2), arg(3), arg(4)); }},
+        {"dialog",
+         [&] {
+             HWND dialog = wait_for(number(4), [&] { return find_dialog(arg(2)); });
+             Sleep(300);
+             return expect(
+                 dialog != nullptr &&
+                     press_until_gone(dialog, arg(3) == "cancel" ? IDCANCEL : IDOK, number(4)),
+                 arg(2) + " dialog missing or stays open");
+         }},
+        {"cancel-printing", [&] { return cancel_printing(number(2)); }},
     };
+    HWND frame = find_frame();
     const std::map<std::string, std::function<int()>> of_frame = {
-        {"menu-help", [&] { return menu_help(); }},
-        {"about", [&] { return open_about(number(2)); }},
-        {"about-close",
-         [&] {
-             HWND about = find_dialog("About");
-             return expect(about != nullptr && driver::press_until_gone(about, IDOK, 10000),
-                           "About box stays open");
-         }},
-        {"minimise",
-         [&] {
-             ShowWindow(frame, SW_MINIMIZE);
-             return expect(wait_for(number(2), [&] { return IsIconic(frame) != FALSE; }),
-                           "frame does not minimise");
-         }},
-        {"restored", [&] { return expect(!IsIconic(frame), "frame is still minimised"); }},
-        {"frame-handle",
-         [&] {
-             std::printf("%llx\n",
-                         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(frame)));
-             return 0;
-         }},
-        {"enabled", [&] { return expect(IsWindowEnabled(frame), "frame is disabled"); }},
-        {"opening-tool", [&] { return PostMessageA(frame, WM_COMMAND, 40100, 0) ? 0 : 1; }},
-        {"func-open",
-         [&] {
-             SendMessageA(frame, WM_COMMAND, static_cast<WPARAM>(number(2)), 0);
-             return print_function_table();
-         }},
-        {"func-select", [&] { return select_function(number(2), number(3)); }},
-        {"keyboard", [&] { return print_keyboard(); }},
-        {"keys", [&] { return press_keys(argc, argv); }},
-        {"toggle-keyboard",
-         [&] {
-             SendMessageA(frame, WM_COMMAND, 20052, 0);
-             return print_keyboard();
-         }},
-        {"sweep", [&] { return sweep(number(2), number(3), argc > 4 ? argv[4] : "", number(5)); }},
-        {"rect", [&] { return print_rect(arg); }},
-        {"caption", [&] { return check_caption_close(); }},
-        {"layout", [&] { return print_layout(); }},
         {"close",
          [&] {
              PostMessageA(frame, WM_CLOSE, 0, 0);
              return expect(wait_for(number(2), [] { return find_frame() == nullptr; }),
                            "frame stays open");
+         }},
+        {"caption", [&] { return check_caption_close(); }},
+        {"command",
+         [&] {
+             PostMessageA(frame, WM_COMMAND, static_cast<WPARAM>(number(2)), 0);
+             Sleep(300);
+             return 0;
+         }},
+        {"editors",
+         [&] {
+             list_editors(true);
+             return 0;
+         }},
+        {"wait-editors",
+         [&] {
+             const int wanted = std::atoi(arg(2).c_str());
+             return expect(wait_for(number(3), [&] { return list_editors(false) == wanted; }),
+                           std::to_string(list_editors(false)) + " editors open");
+         }},
+        {"type",
+         [&] {
+             // Characters arrive as the keyboard delivers them, so the editor sees the change.
+             for (const char c : arg(2)) {
+                 SendMessageW(text_box(), WM_CHAR, static_cast<unsigned char>(c), 1);
+             }
+             return expect(text_box() != nullptr, "no active editor");
+         }},
+        {"text", [&] { return print_text(); }},
+        {"caret",
+         [&] {
+             SendMessageW(text_box(), EM_SETSEL, static_cast<WPARAM>(number(2)), number(2));
+             return 0;
+         }},
+        {"replace-all", [&] { return replace_all(arg(2), arg(3)); }},
+        {"save-as",
+         [&] { return menu_file_dialog(20005, "Save as", arg(2), number(3), number(4)); }},
+        {"save-dialog",
+         [&] {
+             return file_dialog(wait_for(number(4), [] { return find_dialog("Save as"); }), arg(2),
+                                number(3), number(4));
+         }},
+        {"open", [&] { return menu_file_dialog(20002, "Open File", arg(2), 0, number(3)); }},
+        {"menu-state", [&] { return menu_state(); }},
+        {"document-enabled",
+         [&] {
+             HWND active =
+                 reinterpret_cast<HWND>(SendMessageA(mdi_client(), WM_MDIGETACTIVE, 0, 0));
+             return expect(active != nullptr && IsWindowEnabled(active) && IsWindowEnabled(frame),
+                           "no enabled document window");
          }},
     };
     if (const auto found = outside.find(command); found != outside.end()) {

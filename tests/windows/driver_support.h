@@ -1,6 +1,6 @@
 #pragma once
 // What the Wine test drivers share: finding the application's windows, waiting for them, and
-// answering its message boxes as a user would.
+// answering its dialogs and message boxes as a user would.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,8 +16,7 @@ inline HWND find_dialog(const std::string& title) {
     return FindWindowA("#32770", title.c_str());
 }
 
-// A dialog with this title that passes the test (dialogs that share a title are told apart by
-// their controls).
+// A dialog with this title that passes the test (dialogs that share a title differ in controls).
 template <typename Test>
 HWND find_dialog_where(const std::string& title, Test test) {
     for (HWND dialog = FindWindowExA(nullptr, nullptr, "#32770", title.c_str()); dialog != nullptr;
@@ -75,8 +74,7 @@ inline std::string window_text(HWND window) {
     return text;
 }
 
-// The text of a message box. A box that has only just appeared may not have its text yet, so
-// the text is read again for a while.
+// The text of a message box, read again for a while: a new box may not have its text yet.
 inline std::string message_text(HWND box) {
     std::string text;
     wait_for(5000, [&] {
@@ -88,15 +86,14 @@ inline std::string message_text(HWND box) {
     return text;
 }
 
-// Presses a button of a dialog until the dialog has gone: under Wine a press that arrives while
-// a box is still being set up can be lost.
+// Presses a button until the dialog has gone: under Wine a press that arrives while a box is
+// still being set up can be lost.
 inline bool press_until_gone(HWND dialog, int id, int milliseconds) {
     for (int waited = 0; IsWindow(dialog); waited += 500) {
         if (waited >= milliseconds) {
             return false;
         }
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        click(dialog, id);
         wait_for(500, [&] { return !IsWindow(dialog); });
     }
     return true;
@@ -123,7 +120,8 @@ inline int file_dialog(HWND dialog, const std::string& name, int filter, int mil
                : fail("file dialog stays open");
 }
 
-// Posts a menu command to the frame and runs the file dialog it opens.
+// Posts a menu command to the frame and runs the file dialog it opens; done once no dialog of
+// this title is left (the application may answer with another).
 inline int menu_file_dialog(int command, const std::string& title, const std::string& name,
                             int filter, int milliseconds) {
     PostMessageA(find_frame(), WM_COMMAND, static_cast<WPARAM>(command), 0);
@@ -131,7 +129,6 @@ inline int menu_file_dialog(int command, const std::string& title, const std::st
                     milliseconds) != 0) {
         return 1;
     }
-    // Done once no dialog of this title is left (the application may answer with another).
     return wait_for(milliseconds, [&] { return find_dialog(title) == nullptr; })
                ? 0
                : fail(title + " dialog stays open");

@@ -1,35 +1,24 @@
 # Shared by the Wine tests that run TRAVEX.exe: a display, the Wine session, the application's
-# settings file, the test drivers and the checks. Sourced with $prefix, $work and $mingw set.
+# settings file, the test driver and the checks. Sourced with $prefix, $work and $mingw set.
 wine_env=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)/scripts/wine-env
 xvfb_pid=""
 app_pids=()
 fails=0
+. "$(dirname "$wine_env")/lib/xvfb.sh"
 
 end_session() {
     for pid in "${app_pids[@]}"; do kill "$pid" 2>/dev/null; done
     WINEPREFIX=$prefix timeout 60 wineserver -w 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
 }
-
-. "$(dirname "$wine_env")/lib/xvfb.sh"
-
-# A display of our own when there is none.
 start_display() {
-    [ -n "${DISPLAY:-}" ] && return 0
-    start_xvfb || { echo "FAIL: no display could be started"; exit 1; }
+    [ -n "${DISPLAY:-}" ] || start_xvfb || { echo "FAIL: no display could be started"; exit 1; }
 }
-
-# A Wine session left by an earlier test may have come up without this display; its end is
-# awaited so that the session the application starts in has it.
-await_session_end() {
-    WINEPREFIX=$prefix timeout 120 wineserver -w 2>/dev/null
-}
-
-# The settings file of the prefix's user.
+# A session left by an earlier test may lack this display: the application's must have it.
+await_session_end() { WINEPREFIX=$prefix timeout 120 wineserver -w 2>/dev/null; }
 settings_file() {
     find "$prefix/drive_c/users" -path '*/ZELTA/TM-RZ4 for RQ-7310/TM-RZ4.INI' 2>/dev/null | head -1
 }
-
 check() { # description command...
     local what=$1; shift
     "$@" || failed "$what"
@@ -41,43 +30,28 @@ expect() { # description expected command...
     [ "$got" = "$want" ] || failed "$what: '$got', expected '$want'"
 }
 drive() { "$wine_env" run "$prefix" "$mingw/tests/windows/app_driver.exe" "$@"; }
-edit() { "$wine_env" run "$prefix" "$mingw/tests/windows/editor_driver.exe" "$@"; }
+edit() { drive "$@"; }
 shot() { /usr/bin/import -window root "$work/$1" 2>/dev/null || echo "no screenshot $1"; }
-# A file the application writes appears some time after its dialog has closed, later still on a
-# loaded machine: waits up to 20 s for it to exist with some content.
-await_file() { # path
-    for _ in $(seq 200); do
-        [ -s "$1" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-# Evaluates a condition every 0.1 s until it holds, for up to SECONDS.
-poll() { # seconds condition
-    local tries=$(($1 * 10))
-    for _ in $(seq "$tries"); do
+# Waits up to 20 s for a file the application writes to exist with some content.
+await_file() { poll 20 "[ -s '$1' ]"; }
+poll() { # seconds condition: evaluated every 0.1 s until it holds
+    for _ in $(seq $(($1 * 10))); do
         eval "$2" && return 0
         sleep 0.1
     done
     return 1
 }
 windows_path() { echo "Z:$(echo "$1" | tr '/' '\\')"; }
-
 start_app() { # folder
     "$wine_env" run "$prefix" "$1/TRAVEX.exe" >/dev/null 2>&1 &
     app_pids+=($!)
 }
 wait_exit() { # pid: exit status of the application, 124 when it does not end in 60 s
-    local pid=$1
-    for _ in $(seq 600); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
-        sleep 0.1
-    done
-    return 124
+    poll 60 "! kill -0 $1 2>/dev/null" || return 124
+    wait "$1"
 }
-
-# The usual start of a test of TRAVEX.exe: a fresh work folder with the application in "app" (and
-# the other folders named), a display, no Wine session left from an earlier test, no settings.
+# A fresh work folder with the application in "app" (and the folders named), a display, no Wine
+# session left from an earlier test, no settings.
 prepare_app() { # folder...
     [ -f "$mingw/app/TRAVEX.exe" ] || { echo "missing $mingw/app/TRAVEX.exe"; exit 1; }
     rm -rf "$work"; mkdir -p "$work/app"
@@ -86,8 +60,7 @@ prepare_app() { # folder...
     trap end_session EXIT
     start_display
     await_session_end
-    local old; old=$(settings_file)
-    [ -z "$old" ] || rm -f "$old"
+    settings_file | xargs -r -d "\n" rm -f
 }
 # Starts the copy in "app" and waits for its frame (a first start of the session may take minutes).
 run_app() { # [locale]
