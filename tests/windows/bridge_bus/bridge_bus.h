@@ -41,7 +41,6 @@ struct ChildExtension {
     WCHAR hardware_id[64];
     // False once unplugged: every request then fails as on a device that is gone.
     volatile LONG present;
-    bool configured;
     // Guards the parked requests and the echo.
     KSPIN_LOCK lock;
     PIRP parked_in;
@@ -49,6 +48,9 @@ struct ChildExtension {
     // Bytes written to the bulk-out pipe that no bulk-in transfer has taken yet.
     UCHAR echo[4096];
     ULONG echo_length;
+    // The thread that hands the echo to the parked bulk-in transfer.
+    HANDLE pump;
+    volatile LONG pump_stop;
 };
 
 inline ULONG least(ULONG a, ULONG b) {
@@ -69,4 +71,6 @@ NTSTATUS unplug_bridge(BusExtension* bus);
 
 // bridge_child_usb.cpp: the request blocks and internal USB controls sent to the child.
 NTSTATUS child_internal_control(ChildExtension* child, PIRP irp);
+NTSTATUS start_pump(ChildExtension* child);
+void stop_pump(ChildExtension* child);
 void fail_parked_requests(ChildExtension* child, NTSTATUS status);

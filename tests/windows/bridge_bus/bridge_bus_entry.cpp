@@ -25,8 +25,7 @@ NTSTATUS control_request(BusExtension* bus, PIRP irp) {
     } else if (parameters.IoControlCode == BRIDGE_BUS_IOCTL_RECORD) {
         KIRQL irql;
         KeAcquireSpinLock(&bus->lock, &irql);
-        length = bus->record.size() < parameters.OutputBufferLength ? bus->record.size()
-                                                                    : parameters.OutputBufferLength;
+        length = least(bus->record.size(), parameters.OutputBufferLength);
         RtlCopyMemory(irp->AssociatedIrp.SystemBuffer, bus->record_text, length);
         KeReleaseSpinLock(&bus->lock, irql);
         status = STATUS_SUCCESS;
@@ -67,17 +66,15 @@ NTSTATUS dispatch_control(PDEVICE_OBJECT device, PIRP irp) {
     return STATUS_INVALID_DEVICE_REQUEST;
 }
 
-// Power requests: the child is always on; the bus passes them down.
+// Power requests: the bridge is always on; the bus passes them down.
 NTSTATUS dispatch_power(PDEVICE_OBJECT device, PIRP irp) {
     PoStartNextPowerIrp(irp);
     if (kind_of(device) == NodeKind::Bus) {
         IoSkipCurrentIrpStackLocation(irp);
         return PoCallDriver(static_cast<BusExtension*>(device->DeviceExtension)->lower, irp);
     }
-    const NTSTATUS status =
-        kind_of(device) == NodeKind::Child ? STATUS_SUCCESS : irp->IoStatus.Status;
-    complete_request(irp, status, irp->IoStatus.Information);
-    return status;
+    complete_request(irp, STATUS_SUCCESS, irp->IoStatus.Information);
+    return STATUS_SUCCESS;
 }
 
 NTSTATUS add_device(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {

@@ -48,6 +48,7 @@ PDEVICE_OBJECT take_child(BusExtension* bus) {
 }
 
 void delete_child(ChildExtension* child) {
+    stop_pump(child);
     fail_parked_requests(child, STATUS_NO_SUCH_DEVICE);
     IoDeleteDevice(child->self);
 }
@@ -73,6 +74,11 @@ NTSTATUS plug_bridge(BusExtension* bus, const BridgePlugRequest& request) {
     RtlCopyMemory(child->hardware_id, request.hardware_id, sizeof(child->hardware_id));
     child->present = 1;
     KeInitializeSpinLock(&child->lock);
+    status = start_pump(child);
+    if (!NT_SUCCESS(status)) {
+        IoDeleteDevice(pdo);
+        return status;
+    }
     pdo->Flags &= ~DO_DEVICE_INITIALIZING;
     KIRQL irql;
     KeAcquireSpinLock(&bus->lock, &irql);
@@ -96,6 +102,7 @@ NTSTATUS unplug_bridge(BusExtension* bus) {
     InterlockedExchange(&child->present, 0);
     // The cable is gone: transfers in flight end as on real hardware.
     fail_parked_requests(child, STATUS_DEVICE_NOT_CONNECTED);
+    stop_pump(child);
     IoInvalidateDeviceRelations(bus->pdo, BusRelations);
     return STATUS_SUCCESS;
 }
@@ -106,14 +113,12 @@ NTSTATUS bus_pnp(BusExtension* bus, PIRP irp) {
         stack->Parameters.QueryDeviceRelations.Type == BusRelations) {
         KIRQL irql;
         KeAcquireSpinLock(&bus->lock, &irql);
-        ULONG_PTR relations = 0;
-        const NTSTATUS status = relations_of(bus->child, &relations);
+        const NTSTATUS status = relations_of(bus->child, &irp->IoStatus.Information);
         KeReleaseSpinLock(&bus->lock, irql);
         if (!NT_SUCCESS(status)) {
             complete_request(irp, status);
             return status;
         }
-        irp->IoStatus.Information = relations;
     } else if (stack->MinorFunction == IRP_MN_REMOVE_DEVICE) {
         if (PDEVICE_OBJECT child = take_child(bus))
             delete_child(static_cast<ChildExtension*>(child->DeviceExtension));
@@ -154,6 +159,7 @@ NTSTATUS child_pnp(ChildExtension* child, PIRP irp) {
             break;
         }
         case IRP_MN_QUERY_DEVICE_RELATIONS:
+            // The system holds on to the bridge through its target relation until removal ends.
             status = irp->IoStatus.Status;
             if (stack->Parameters.QueryDeviceRelations.Type == TargetDeviceRelation)
                 status = relations_of(child->self, &information);
@@ -175,12 +181,6 @@ NTSTATUS child_pnp(ChildExtension* child, PIRP irp) {
             else
                 fail_parked_requests(child, STATUS_NO_SUCH_DEVICE);
             return STATUS_SUCCESS;
-        case IRP_MN_QUERY_STOP_DEVICE:
-        case IRP_MN_CANCEL_STOP_DEVICE:
-        case IRP_MN_STOP_DEVICE:
-        case IRP_MN_QUERY_REMOVE_DEVICE:
-        case IRP_MN_CANCEL_REMOVE_DEVICE:
-            break;
         default:
             status = irp->IoStatus.Status;
     }

@@ -8,6 +8,10 @@
 #include <usbioctl.h>
 // clang-format on
 
+// Exported by the kernel, declared only in the file-system headers.
+extern "C" NTSYSAPI NTSTATUS NTAPI ZwWaitForSingleObject(HANDLE handle, BOOLEAN alertable,
+                                                         PLARGE_INTEGER timeout);
+
 namespace {
 
 // Pipe handles the bridge hands out at select-configuration; any other value is not a pipe.
@@ -52,21 +56,15 @@ NTSTATUS get_descriptor(ChildExtension* child, PIRP irp, PURB urb) {
 
 // Fills the interface information of a select-configuration request: the one interface with
 // its two bulk pipes. The request's own lengths bound what is written.
-NTSTATUS select_configuration(ChildExtension* child, PIRP irp, PURB urb) {
+NTSTATUS select_configuration(PIRP irp, PURB urb) {
     auto& select = urb->UrbSelectConfiguration;
-    child->configured = select.ConfigurationDescriptor != nullptr;
-    if (!child->configured)
+    if (select.ConfigurationDescriptor == nullptr)
         return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
-    const ULONG header = FIELD_OFFSET(struct _URB_SELECT_CONFIGURATION, Interface);
-    const ULONG pipes_at = FIELD_OFFSET(USBD_INTERFACE_INFORMATION, Pipes);
     PUSBD_INTERFACE_INFORMATION info = &select.Interface;
-    if (select.Hdr.Length < header + pipes_at || info->Length < pipes_at ||
-        select.Hdr.Length < header + info->Length ||
-        (info->Length - pipes_at) / sizeof(USBD_PIPE_INFORMATION) < 2) {
-        child->configured = false;
+    if (info->Length <
+        FIELD_OFFSET(USBD_INTERFACE_INFORMATION, Pipes) + 2 * sizeof(USBD_PIPE_INFORMATION)) {
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PARAMETER);
     }
-    info->Class = 0xFF;
     info->NumberOfPipes = 2;
     const UCHAR endpoints[2] = {bridge_model::kBulkInEndpoint, bridge_model::kBulkOutEndpoint};
     for (ULONG i = 0; i < 2; ++i) {
@@ -152,8 +150,7 @@ void serve_bulk_in(ChildExtension* child) {
 NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
     auto& transfer = urb->UrbBulkOrInterruptTransfer;
     PUCHAR data = transfer_buffer(transfer.TransferBuffer, transfer.TransferBufferMDL);
-    if (!child->configured || data == nullptr ||
-        (transfer.PipeHandle != kPipes[0] && transfer.PipeHandle != kPipes[1]))
+    if (data == nullptr || (transfer.PipeHandle != kPipes[0] && transfer.PipeHandle != kPipes[1]))
         return finish(irp, urb, STATUS_INVALID_PARAMETER, USBD_STATUS_INVALID_PARAMETER);
     if (transfer.PipeHandle == kPipes[1]) {
         KIRQL irql;
@@ -163,27 +160,23 @@ NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
         RtlCopyMemory(child->echo + child->echo_length, data, transfer.TransferBufferLength);
         child->echo_length += transfer.TransferBufferLength;
         KeReleaseSpinLock(&child->lock, irql);
-        serve_bulk_in(child);
         return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
     }
     const NTSTATUS status = park(child, child->parked_in, irp);
     if (status != STATUS_PENDING)
         return finish(irp, urb, status, USBD_STATUS_DEVICE_GONE);
-    serve_bulk_in(child);
     return STATUS_PENDING;
 }
 
 NTSTATUS submit_urb(ChildExtension* child, PIRP irp) {
     PURB urb = urb_of(irp);
-    if (urb == nullptr)
-        return finish(irp, nullptr, STATUS_INVALID_PARAMETER, 0);
     if (!child->present)
         return finish(irp, urb, STATUS_DEVICE_NOT_CONNECTED, USBD_STATUS_DEVICE_GONE);
     switch (urb->UrbHeader.Function) {
         case URB_FUNCTION_GET_DESCRIPTOR_FROM_DEVICE:
             return get_descriptor(child, irp, urb);
         case URB_FUNCTION_SELECT_CONFIGURATION:
-            return select_configuration(child, irp, urb);
+            return select_configuration(irp, urb);
         case URB_FUNCTION_VENDOR_DEVICE: {
             // The setup packet as the chip sees it on the bus.
             auto& request = urb->UrbControlVendorClassRequest;
@@ -197,12 +190,10 @@ NTSTATUS submit_urb(ChildExtension* child, PIRP irp) {
         case URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER:
             return bulk_transfer(child, irp, urb);
         case URB_FUNCTION_ABORT_PIPE:
-            // The abort of the bulk-in pipe ends its parked transfer.
-            if (urb->UrbPipeRequest.PipeHandle == kPipes[0]) {
-                if (PIRP parked = unpark(child, child->parked_in))
-                    finish(parked, urb_of(parked), STATUS_CANCELLED, USBD_STATUS_CANCELED);
-            }
-            return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
+            // An abort ends the parked bulk-in transfer.
+            if (PIRP parked = unpark(child, child->parked_in))
+                finish(parked, urb_of(parked), STATUS_CANCELLED, USBD_STATUS_CANCELED);
+            [[fallthrough]];
         case URB_FUNCTION_RESET_PIPE:
             return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
         default:
@@ -223,6 +214,37 @@ NTSTATUS child_internal_control(ChildExtension* child, PIRP irp) {
         return status;
     complete_request(irp, status);
     return status;
+}
+
+namespace {
+
+// Serves the parked bulk-in transfer every millisecond from a thread of its own: like the chip,
+// the bus never completes a bulk-in transfer while it is being submitted.
+void pump_main(PVOID context) {
+    auto* child = static_cast<ChildExtension*>(context);
+    LARGE_INTEGER pause;
+    pause.QuadPart = -10000;  // 1 ms
+    while (!child->pump_stop) {
+        serve_bulk_in(child);
+        KeDelayExecutionThread(KernelMode, FALSE, &pause);
+    }
+    PsTerminateSystemThread(STATUS_SUCCESS);
+}
+
+}  // namespace
+
+NTSTATUS start_pump(ChildExtension* child) {
+    return PsCreateSystemThread(&child->pump, THREAD_ALL_ACCESS, nullptr, nullptr, nullptr,
+                                pump_main, child);
+}
+
+void stop_pump(ChildExtension* child) {
+    if (child->pump == nullptr)
+        return;
+    InterlockedExchange(&child->pump_stop, 1);
+    ZwWaitForSingleObject(child->pump, FALSE, nullptr);
+    ZwClose(child->pump);
+    child->pump = nullptr;
 }
 
 void fail_parked_requests(ChildExtension* child, NTSTATUS status) {
