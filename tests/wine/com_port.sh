@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The Windows COM port layer under Wine: a pseudo-terminal served by the native travex-cli's echo
-# is mapped to COM1 of the prefix; the Windows test program opens COM1, writes, reads the echo
-# and checks the empty read's time-out; the line settings Wine applied stay on the terminal.
-# usage: com_port.sh NATIVE_CLI MINGW_BUILD_DIR WINEPREFIX WORK_DIR
+# The Windows COM port layer under Wine on COM1, an echoing pseudo-terminal of the native
+# travex-cli: the echo comes back, and the line settings Wine applied stay on the terminal.
 set -u
 native=$1 mingw=$2 prefix=$3 work=$4
 wine_env=$(dirname "$0")/../../scripts/wine-env

@@ -41,10 +41,9 @@ struct ChildExtension {
     WCHAR hardware_id[64];
     // False once unplugged: every request then fails as on a device that is gone.
     volatile LONG present;
-    // Guards the parked requests and the echo.
+    // Guards the parked bulk-in transfer and the echo.
     KSPIN_LOCK lock;
     PIRP parked_in;
-    PIRP parked_idle;
     // Bytes written to the bulk-out pipe that no bulk-in transfer has taken yet.
     UCHAR echo[4096];
     ULONG echo_length;

@@ -119,19 +119,6 @@ NTSTATUS bus_pnp(BusExtension* bus, PIRP irp) {
             complete_request(irp, status);
             return status;
         }
-    } else if (stack->MinorFunction == IRP_MN_REMOVE_DEVICE) {
-        if (PDEVICE_OBJECT child = take_child(bus))
-            delete_child(static_cast<ChildExtension*>(child->DeviceExtension));
-        UNICODE_STRING control_link;
-        RtlInitUnicodeString(&control_link, BRIDGE_BUS_CONTROL_LINK);
-        IoDeleteSymbolicLink(&control_link);
-        IoDeleteDevice(bus->control);
-        irp->IoStatus.Status = STATUS_SUCCESS;
-        PDEVICE_OBJECT lower = bus->lower;
-        const NTSTATUS status = pass_down(lower, irp);
-        IoDetachDevice(lower);
-        IoDeleteDevice(bus->self);
-        return status;
     } else if (stack->MinorFunction != IRP_MN_START_DEVICE) {
         return pass_down(bus->lower, irp);
     }
@@ -159,7 +146,7 @@ NTSTATUS child_pnp(ChildExtension* child, PIRP irp) {
             break;
         }
         case IRP_MN_QUERY_DEVICE_RELATIONS:
-            // The system holds on to the bridge through its target relation until removal ends.
+            // The target relation is the bridge itself, referenced for the caller.
             status = irp->IoStatus.Status;
             if (stack->Parameters.QueryDeviceRelations.Type == TargetDeviceRelation)
                 status = relations_of(child->self, &information);

@@ -17,8 +17,6 @@ namespace {
 // Pipe handles the bridge hands out at select-configuration; any other value is not a pipe.
 const USBD_PIPE_HANDLE kPipes[2] = {reinterpret_cast<USBD_PIPE_HANDLE>(ULONG_PTR{0xB1}),
                                     reinterpret_cast<USBD_PIPE_HANDLE>(ULONG_PTR{0xB2})};
-// The idle notification's control code, not in the headers.
-constexpr ULONG kSubmitIdleNotification = 0x00220027;
 
 PURB urb_of(PIRP irp) {
     return static_cast<PURB>(IoGetCurrentIrpStackLocation(irp)->Parameters.Others.Argument1);
@@ -81,44 +79,40 @@ void cancel_parked(PDEVICE_OBJECT device, PIRP irp) {
     auto* child = static_cast<ChildExtension*>(device->DeviceExtension);
     KIRQL irql;
     KeAcquireSpinLock(&child->lock, &irql);
-    const bool is_urb = child->parked_in == irp;
-    if (is_urb)
-        child->parked_in = nullptr;
-    if (child->parked_idle == irp)
-        child->parked_idle = nullptr;
+    child->parked_in = nullptr;
     KeReleaseSpinLock(&child->lock, irql);
-    finish(irp, is_urb ? urb_of(irp) : nullptr, STATUS_CANCELLED, USBD_STATUS_CANCELED);
+    finish(irp, urb_of(irp), STATUS_CANCELLED, USBD_STATUS_CANCELED);
 }
 
-// Parks a request in `slot` until it is served, cancelled or failed.
-NTSTATUS park(ChildExtension* child, PIRP& slot, PIRP irp) {
+// Parks a bulk-in transfer until it is served, cancelled or failed.
+NTSTATUS park(ChildExtension* child, PIRP irp) {
     KIRQL irql;
     KeAcquireSpinLock(&child->lock, &irql);
-    NTSTATUS status = !child->present   ? STATUS_DEVICE_NOT_CONNECTED
-                      : slot != nullptr ? STATUS_DEVICE_BUSY
-                                        : STATUS_PENDING;
+    NTSTATUS status = !child->present               ? STATUS_DEVICE_NOT_CONNECTED
+                      : child->parked_in != nullptr ? STATUS_DEVICE_BUSY
+                                                    : STATUS_PENDING;
     if (status == STATUS_PENDING) {
         (void)IoSetCancelRoutine(irp, cancel_parked);
         if (irp->Cancel && IoSetCancelRoutine(irp, nullptr) != nullptr) {
             status = STATUS_CANCELLED;
         } else {
             IoMarkIrpPending(irp);
-            slot = irp;
+            child->parked_in = irp;
         }
     }
     KeReleaseSpinLock(&child->lock, irql);
     return status;
 }
 
-// Takes the request out of `slot` unless its cancellation has already begun.
-PIRP unpark(ChildExtension* child, PIRP& slot) {
+// Takes the parked bulk-in transfer unless its cancellation has already begun.
+PIRP unpark(ChildExtension* child) {
     KIRQL irql;
     KeAcquireSpinLock(&child->lock, &irql);
-    PIRP irp = slot;
+    PIRP irp = child->parked_in;
     if (irp != nullptr && IoSetCancelRoutine(irp, nullptr) == nullptr)
         irp = nullptr;  // the cancel routine owns it and clears the slot
     else
-        slot = nullptr;
+        child->parked_in = nullptr;
     KeReleaseSpinLock(&child->lock, irql);
     return irp;
 }
@@ -162,7 +156,7 @@ NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
         KeReleaseSpinLock(&child->lock, irql);
         return finish(irp, urb, STATUS_SUCCESS, USBD_STATUS_SUCCESS);
     }
-    const NTSTATUS status = park(child, child->parked_in, irp);
+    const NTSTATUS status = park(child, irp);
     if (status != STATUS_PENDING)
         return finish(irp, urb, status, USBD_STATUS_DEVICE_GONE);
     return STATUS_PENDING;
@@ -191,7 +185,7 @@ NTSTATUS submit_urb(ChildExtension* child, PIRP irp) {
             return bulk_transfer(child, irp, urb);
         case URB_FUNCTION_ABORT_PIPE:
             // An abort ends the parked bulk-in transfer.
-            if (PIRP parked = unpark(child, child->parked_in))
+            if (PIRP parked = unpark(child))
                 finish(parked, urb_of(parked), STATUS_CANCELLED, USBD_STATUS_CANCELED);
             [[fallthrough]];
         case URB_FUNCTION_RESET_PIPE:
@@ -203,17 +197,18 @@ NTSTATUS submit_urb(ChildExtension* child, PIRP irp) {
 
 }  // namespace
 
+// The request blocks; the hub's other requests (port status and reset, idle) are not supported.
 NTSTATUS child_internal_control(ChildExtension* child, PIRP irp) {
-    const ULONG code = IoGetCurrentIrpStackLocation(irp)->Parameters.DeviceIoControl.IoControlCode;
-    if (code == IOCTL_INTERNAL_USB_SUBMIT_URB)
+    const auto& parameters = IoGetCurrentIrpStackLocation(irp)->Parameters.DeviceIoControl;
+    if (parameters.IoControlCode == IOCTL_INTERNAL_USB_SUBMIT_URB)
         return submit_urb(child, irp);
-    NTSTATUS status = STATUS_NOT_SUPPORTED;
-    // The hub never asks the bridge to idle: the request waits until it is cancelled.
-    if (code == kSubmitIdleNotification &&
-        (status = park(child, child->parked_idle, irp)) == STATUS_PENDING)
-        return status;
-    complete_request(irp, status);
-    return status;
+    complete_request(irp, STATUS_NOT_SUPPORTED);
+    return STATUS_NOT_SUPPORTED;
+}
+
+void fail_parked_requests(ChildExtension* child, NTSTATUS status) {
+    if (PIRP in = unpark(child))
+        finish(in, urb_of(in), status, USBD_STATUS_DEVICE_GONE);
 }
 
 namespace {
@@ -245,11 +240,4 @@ void stop_pump(ChildExtension* child) {
     ZwWaitForSingleObject(child->pump, FALSE, nullptr);
     ZwClose(child->pump);
     child->pump = nullptr;
-}
-
-void fail_parked_requests(ChildExtension* child, NTSTATUS status) {
-    if (PIRP in = unpark(child, child->parked_in))
-        finish(in, urb_of(in), status, USBD_STATUS_DEVICE_GONE);
-    if (PIRP idle = unpark(child, child->parked_idle))
-        complete_request(idle, status);
 }

@@ -109,8 +109,7 @@ int main(int argc, char** argv) {
         return hold(argv[2], argc == 4 ? argv[3] : nullptr);
     char target[1024];
     if (command == "dos" && argc == 3)
-        return std::printf("%s\n",
-                           QueryDosDeviceA(argv[2], target, sizeof(target)) ? target : "none") < 0;
+        return !std::printf("%s\n", QueryDosDeviceA(argv[2], target, 1024) ? target : "none");
     std::fprintf(stderr,
                  "usage: bridge_ctl install INF | plug HWID | unplug | record | dos NAME |"
                  " hold FILE [PORT]\n");

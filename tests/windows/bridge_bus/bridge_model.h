@@ -51,7 +51,6 @@ UsbIds parse_usb_ids(const Char* text) {
 inline constexpr uint8_t kBulkInEndpoint = 0x81;
 inline constexpr uint8_t kBulkOutEndpoint = 0x02;
 inline constexpr uint16_t kPacketSize = 64;
-inline constexpr uint32_t kDeviceDescriptorSize = 18;
 inline constexpr uint32_t kConfigurationSize = 9 + 9 + 7 + 7;
 
 // The device descriptor (USB 2.0, vendor-specific class, 64-byte control pipe, release 1.00, one
@@ -62,7 +61,7 @@ inline uint32_t descriptor(UsbIds ids, bool configuration, uint8_t out[kConfigur
     const auto lo = [](uint16_t v) { return static_cast<uint8_t>(v); };
     const auto hi = [](uint16_t v) { return static_cast<uint8_t>(v >> 8); };
     // clang-format off
-    const uint8_t device[kDeviceDescriptorSize] = {18, 1, 0x00, 0x02, 0xFF, 0x00, 0x00, 64,
+    const uint8_t device[18] = {18, 1, 0x00, 0x02, 0xFF, 0x00, 0x00, 64,
         lo(ids.vendor), hi(ids.vendor), lo(ids.product), hi(ids.product), 0x00, 0x01, 0, 0, 0, 1};
     const uint8_t config[kConfigurationSize] = {
         9, 2, kConfigurationSize, 0, 1, 1, 0, 0x80, 50,   // configuration
@@ -70,7 +69,7 @@ inline uint32_t descriptor(UsbIds ids, bool configuration, uint8_t out[kConfigur
         7, 5, kBulkInEndpoint, 2, kPacketSize, 0, 0,      // bulk in
         7, 5, kBulkOutEndpoint, 2, kPacketSize, 0, 0};    // bulk out
     // clang-format on
-    const uint32_t size = configuration ? kConfigurationSize : kDeviceDescriptorSize;
+    const uint32_t size = configuration ? kConfigurationSize : 18;
     for (uint32_t i = 0; i < size; ++i)
         out[i] = configuration ? config[i] : device[i];
     return size;
