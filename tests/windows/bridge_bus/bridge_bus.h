@@ -1,7 +1,7 @@
 // Test-only root-enumerated bus driver: it puts one simulated bridge chip on its bus as a child
 // device with the bridge's USB hardware ID, answers the USB request blocks the function driver
-// sends to it, and carries the bulk byte stream to a serial port of the machine (under Wine a
-// COM port mapped to the simulated calculator's pseudo-terminal). Never shipped.
+// sends to it, and echoes every byte of its bulk-out pipe back on its bulk-in pipe, as a
+// calculator link with its ends joined would. Never shipped.
 #pragma once
 
 #include <ntddk.h>
@@ -10,8 +10,6 @@
 #include "bridge_model.h"
 
 enum class NodeKind : ULONG { Bus = 0x42757331, Child = 0x43686c64, Control = 0x4374726c };
-
-struct ChildExtension;
 
 // The bus's functional device object, on top of the root-enumerated device.
 struct BusExtension {
@@ -43,54 +41,26 @@ struct ChildExtension {
     WCHAR hardware_id[64];
     // False once unplugged: every request then fails as on a device that is gone.
     volatile LONG present;
-    bool configured;
-    // The port that carries the byte stream, and a gate that keeps its reads and writes apart.
-    HANDLE port;
-    KEVENT port_gate;
-    // Guards the parked requests and the staged bytes.
+    // Guards the parked bulk-in transfer and the echo.
     KSPIN_LOCK lock;
     PIRP parked_in;
-    PIRP parked_idle;
-    // Bytes read from the port that no bulk-in transfer has taken yet (the chip's own buffer).
-    UCHAR staged[bridge_model::kPacketSize];
-    ULONG staged_length;
-    // The thread that polls the port and hands its bytes to the parked bulk-in transfer.
+    // Bytes written to the bulk-out pipe that no bulk-in transfer has taken yet.
+    UCHAR echo[4096];
+    ULONG echo_length;
+    // The thread that hands the echo to the parked bulk-in transfer.
     HANDLE pump;
     volatile LONG pump_stop;
 };
 
+inline ULONG least(ULONG a, ULONG b) {
+    return a < b ? a : b;
+}
+
 // bridge_bus_entry.cpp
 void complete_request(PIRP irp, NTSTATUS status, ULONG_PTR information = 0);
 NTSTATUS pass_down(PDEVICE_OBJECT lower, PIRP irp);
-
-// One line of the record, built part by part while the bus lock is held: what the test reads
-// back (the chip's vendor requests and the child's start and removal).
-class RecordLine {
-public:
-    explicit RecordLine(BusExtension* bus) : bus_(bus) {
-        KeAcquireSpinLock(&bus_->lock, &irql_);
-        bus_->record.begin();
-    }
-    ~RecordLine() {
-        bus_->record.end();
-        KeReleaseSpinLock(&bus_->lock, irql_);
-    }
-    RecordLine(const RecordLine&) = delete;
-    RecordLine& operator=(const RecordLine&) = delete;
-
-    RecordLine& text(const char* part) {
-        bus_->record.text(part);
-        return *this;
-    }
-    RecordLine& hex(ULONG value, int digits) {
-        bus_->record.hex(value, digits);
-        return *this;
-    }
-
-private:
-    BusExtension* bus_;
-    KIRQL irql_;
-};
+// Adds a line to the record: `text`, then each of `values` as " 0x" and four hex digits.
+void record(BusExtension* bus, const char* text, const ULONG* values = nullptr, int count = 0);
 
 // bridge_bus_pnp.cpp: the bus's own Plug and Play and the child's.
 NTSTATUS bus_pnp(BusExtension* bus, PIRP irp);
@@ -100,10 +70,6 @@ NTSTATUS unplug_bridge(BusExtension* bus);
 
 // bridge_child_usb.cpp: the request blocks and internal USB controls sent to the child.
 NTSTATUS child_internal_control(ChildExtension* child, PIRP irp);
+NTSTATUS start_pump(ChildExtension* child);
+void stop_pump(ChildExtension* child);
 void fail_parked_requests(ChildExtension* child, NTSTATUS status);
-ULONG deliver_to_bulk_in(ChildExtension* child, const UCHAR* data, ULONG length);
-
-// bridge_child_port.cpp: the byte stream between the bulk pipes and the port.
-NTSTATUS open_bridge_port(ChildExtension* child, const uint16_t* path);
-void close_bridge_port(ChildExtension* child);
-NTSTATUS write_bridge_port(ChildExtension* child, const UCHAR* data, ULONG length, ULONG* written);

@@ -7,7 +7,6 @@
 
 #define BRIDGE_BUS_CONTROL_NAME L"\\Device\\TravexBridgeBus"
 #define BRIDGE_BUS_CONTROL_LINK L"\\DosDevices\\TravexBridgeBus"
-#define BRIDGE_BUS_CONTROL_PATH "\\\\.\\TravexBridgeBus"
 
 // FILE_DEVICE_UNKNOWN, function 0x900 + n, METHOD_BUFFERED, FILE_ANY_ACCESS.
 #define BRIDGE_BUS_CODE(n) ((0x22u << 16) | ((0x900u + (n)) << 2))
@@ -21,8 +20,6 @@
 struct BridgePlugRequest {
     // "USB\VID_xxxx&PID_yyyy", NUL-terminated.
     uint16_t hardware_id[64];
-    // NT path of the port that carries the byte stream, e.g. "\??\COM8", NUL-terminated.
-    uint16_t port_path[128];
 };
 
 // Room the record keeps; later events are counted but not stored.

@@ -8,36 +8,27 @@ NodeKind kind_of(PDEVICE_OBJECT device) {
     return *static_cast<NodeKind*>(device->DeviceExtension);
 }
 
-NTSTATUS control_request(ControlExtension* control, PIRP irp) {
-    BusExtension* bus = control->bus;
+NTSTATUS control_request(BusExtension* bus, PIRP irp) {
     const auto& parameters = IoGetCurrentIrpStackLocation(irp)->Parameters.DeviceIoControl;
     NTSTATUS status = STATUS_INVALID_DEVICE_REQUEST;
     ULONG length = 0;
-    switch (parameters.IoControlCode) {
-        case BRIDGE_BUS_IOCTL_PLUG:
-            status = STATUS_BUFFER_TOO_SMALL;
-            if (parameters.InputBufferLength >= sizeof(BridgePlugRequest)) {
-                BridgePlugRequest request;
-                RtlCopyMemory(&request, irp->AssociatedIrp.SystemBuffer, sizeof(request));
-                request.hardware_id[63] = 0;
-                request.port_path[127] = 0;
-                status = plug_bridge(bus, request);
-            }
-            break;
-        case BRIDGE_BUS_IOCTL_UNPLUG:
-            status = unplug_bridge(bus);
-            break;
-        case BRIDGE_BUS_IOCTL_RECORD: {
-            KIRQL irql;
-            KeAcquireSpinLock(&bus->lock, &irql);
-            length = bus->record.size() < parameters.OutputBufferLength
-                         ? bus->record.size()
-                         : parameters.OutputBufferLength;
-            RtlCopyMemory(irp->AssociatedIrp.SystemBuffer, bus->record_text, length);
-            KeReleaseSpinLock(&bus->lock, irql);
-            status = STATUS_SUCCESS;
-            break;
+    if (parameters.IoControlCode == BRIDGE_BUS_IOCTL_PLUG) {
+        status = STATUS_BUFFER_TOO_SMALL;
+        if (parameters.InputBufferLength >= sizeof(BridgePlugRequest)) {
+            BridgePlugRequest request;
+            RtlCopyMemory(&request, irp->AssociatedIrp.SystemBuffer, sizeof(request));
+            request.hardware_id[63] = 0;
+            status = plug_bridge(bus, request);
         }
+    } else if (parameters.IoControlCode == BRIDGE_BUS_IOCTL_UNPLUG) {
+        status = unplug_bridge(bus);
+    } else if (parameters.IoControlCode == BRIDGE_BUS_IOCTL_RECORD) {
+        KIRQL irql;
+        KeAcquireSpinLock(&bus->lock, &irql);
+        length = least(bus->record.size(), parameters.OutputBufferLength);
+        RtlCopyMemory(irp->AssociatedIrp.SystemBuffer, bus->record_text, length);
+        KeReleaseSpinLock(&bus->lock, irql);
+        status = STATUS_SUCCESS;
     }
     complete_request(irp, status, length);
     return status;
@@ -49,17 +40,14 @@ NTSTATUS dispatch_open_close(PDEVICE_OBJECT, PIRP irp) {
 }
 
 NTSTATUS dispatch_pnp(PDEVICE_OBJECT device, PIRP irp) {
-    switch (kind_of(device)) {
-        case NodeKind::Bus:
-            return bus_pnp(static_cast<BusExtension*>(device->DeviceExtension), irp);
-        case NodeKind::Child:
-            return child_pnp(static_cast<ChildExtension*>(device->DeviceExtension), irp);
-        default: {
-            const NTSTATUS status = irp->IoStatus.Status;
-            IoCompleteRequest(irp, IO_NO_INCREMENT);
-            return status;
-        }
-    }
+    void* extension = device->DeviceExtension;
+    if (kind_of(device) == NodeKind::Bus)
+        return bus_pnp(static_cast<BusExtension*>(extension), irp);
+    if (kind_of(device) == NodeKind::Child)
+        return child_pnp(static_cast<ChildExtension*>(extension), irp);
+    const NTSTATUS status = irp->IoStatus.Status;
+    IoCompleteRequest(irp, IO_NO_INCREMENT);
+    return status;
 }
 
 // Controls: the control device's own, the bus passes them down, the child has none. Internal
@@ -69,7 +57,7 @@ NTSTATUS dispatch_control(PDEVICE_OBJECT device, PIRP irp) {
         IoGetCurrentIrpStackLocation(irp)->MajorFunction == IRP_MJ_INTERNAL_DEVICE_CONTROL;
     void* extension = device->DeviceExtension;
     if (!internal && kind_of(device) == NodeKind::Control)
-        return control_request(static_cast<ControlExtension*>(extension), irp);
+        return control_request(static_cast<ControlExtension*>(extension)->bus, irp);
     if (!internal && kind_of(device) == NodeKind::Bus)
         return pass_down(static_cast<BusExtension*>(extension)->lower, irp);
     if (internal && kind_of(device) == NodeKind::Child)
@@ -78,18 +66,15 @@ NTSTATUS dispatch_control(PDEVICE_OBJECT device, PIRP irp) {
     return STATUS_INVALID_DEVICE_REQUEST;
 }
 
-// Power requests: the children are always on; the bus passes them down.
+// Power requests: the bridge is always on; the bus passes them down.
 NTSTATUS dispatch_power(PDEVICE_OBJECT device, PIRP irp) {
     PoStartNextPowerIrp(irp);
     if (kind_of(device) == NodeKind::Bus) {
-        auto* bus = static_cast<BusExtension*>(device->DeviceExtension);
         IoSkipCurrentIrpStackLocation(irp);
-        return PoCallDriver(bus->lower, irp);
+        return PoCallDriver(static_cast<BusExtension*>(device->DeviceExtension)->lower, irp);
     }
-    const NTSTATUS status =
-        kind_of(device) == NodeKind::Child ? STATUS_SUCCESS : irp->IoStatus.Status;
-    complete_request(irp, status, irp->IoStatus.Information);
-    return status;
+    complete_request(irp, STATUS_SUCCESS, irp->IoStatus.Information);
+    return STATUS_SUCCESS;
 }
 
 NTSTATUS add_device(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
@@ -114,32 +99,22 @@ NTSTATUS add_device(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
     status = IoCreateDevice(driver, sizeof(ControlExtension), &control_name, FILE_DEVICE_UNKNOWN, 0,
                             FALSE, &bus->control);
     if (NT_SUCCESS(status)) {
-        auto* control = static_cast<ControlExtension*>(bus->control->DeviceExtension);
-        control->kind = NodeKind::Control;
-        control->bus = bus;
+        *static_cast<ControlExtension*>(bus->control->DeviceExtension) = {NodeKind::Control, bus};
+        bus->control->Flags = (bus->control->Flags | DO_BUFFERED_IO) & ~DO_DEVICE_INITIALIZING;
         status = IoCreateSymbolicLink(&control_link, &control_name);
-        if (!NT_SUCCESS(status))
-            IoDeleteDevice(bus->control);
-    }
-    if (NT_SUCCESS(status)) {
-        bus->control->Flags |= DO_BUFFERED_IO;
-        bus->control->Flags &= ~DO_DEVICE_INITIALIZING;
-        bus->lower = IoAttachDeviceToDeviceStack(fdo, pdo);
+        bus->lower = NT_SUCCESS(status) ? IoAttachDeviceToDeviceStack(fdo, pdo) : nullptr;
         if (bus->lower == nullptr) {
             IoDeleteSymbolicLink(&control_link);
             IoDeleteDevice(bus->control);
-            status = STATUS_NO_SUCH_DEVICE;
         }
     }
-    if (!NT_SUCCESS(status)) {
+    if (bus->lower == nullptr) {
         IoDeleteDevice(fdo);
-        return status;
+        return NT_SUCCESS(status) ? STATUS_NO_SUCH_DEVICE : status;
     }
     fdo->Flags &= ~DO_DEVICE_INITIALIZING;
     return STATUS_SUCCESS;
 }
-
-void unload(PDRIVER_OBJECT) {}
 
 }  // namespace
 
@@ -154,6 +129,19 @@ NTSTATUS pass_down(PDEVICE_OBJECT lower, PIRP irp) {
     return IoCallDriver(lower, irp);
 }
 
+void record(BusExtension* bus, const char* text, const ULONG* values, int count) {
+    KIRQL irql;
+    KeAcquireSpinLock(&bus->lock, &irql);
+    bus->record.begin();
+    bus->record.text(text);
+    for (int i = 0; i < count; ++i) {
+        bus->record.text(" ");
+        bus->record.hex(values[i], 4);
+    }
+    bus->record.end();
+    KeReleaseSpinLock(&bus->lock, irql);
+}
+
 extern "C" NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING) {
     driver->MajorFunction[IRP_MJ_CREATE] = dispatch_open_close;
     driver->MajorFunction[IRP_MJ_CLOSE] = dispatch_open_close;
@@ -163,6 +151,5 @@ extern "C" NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING) {
     driver->MajorFunction[IRP_MJ_PNP] = dispatch_pnp;
     driver->MajorFunction[IRP_MJ_POWER] = dispatch_power;
     driver->DriverExtension->AddDevice = add_device;
-    driver->DriverUnload = unload;
     return STATUS_SUCCESS;
 }
