@@ -15,10 +15,11 @@ struct UsbTransfer {
     _URB_BULK_OR_INTERRUPT_TRANSFER urb;
     TransferDone done;
     void* context;
-    // 0 while the submission is under way, 1 once it has returned, 2 when a failure came back
-    // before it returned (the submitter then reports it).
+    // 0 while the submission is under way, 1 once it has returned, 2 when the transfer completed
+    // before it returned (the submitter then reports that completion).
     LONG phase;
-    NTSTATUS early_failure;
+    NTSTATUS early_status;
+    ULONG early_length;
 };
 
 namespace {
@@ -26,13 +27,18 @@ namespace {
 constexpr uint32_t kMaxTransferSize = 4096;
 constexpr uint32_t kInterfaceSearchLimit = 32;
 
+// A completion that arrives before the submitter's IoCallDriver has returned is only recorded:
+// the submitter reports it once the call is back. Otherwise `done` could send the transfer again
+// while its first submission is still unwinding, and that submission would then take the new
+// one's state for its own completion and report it a second time.
 NTSTATUS TransferComplete(DEVICE_OBJECT*, IRP* irp, void* context) {
     auto* t = static_cast<UsbTransfer*>(context);
     NTSTATUS status = irp->IoStatus.Status;
-    if (!NT_SUCCESS(status) && InterlockedCompareExchange(&t->phase, 2, 0) == 0) {
-        t->early_failure = status;
+    // Recorded before the exchange, which publishes them to the submitter.
+    t->early_status = status;
+    t->early_length = t->urb.TransferBufferLength;
+    if (InterlockedCompareExchange(&t->phase, 2, 0) == 0)
         return STATUS_MORE_PROCESSING_REQUIRED;
-    }
     // The transfer belongs to the driver, which may free or resubmit it from `done`.
     t->done(t->context, status, t->urb.TransferBufferLength);
     return STATUS_MORE_PROCESSING_REQUIRED;
@@ -232,7 +238,6 @@ Status WdmServices::SubmitBulk(UsbTransfer* t, void* pipe, bool in, uint8_t* buf
     t->done = done;
     t->context = context;
     t->phase = 0;
-    t->early_failure = STATUS_SUCCESS;
     IO_STACK_LOCATION* next = IoGetNextIrpStackLocation(t->irp);
     next->MajorFunction = IRP_MJ_INTERNAL_DEVICE_CONTROL;
     next->Parameters.DeviceIoControl.IoControlCode = IOCTL_INTERNAL_USB_SUBMIT_URB;
@@ -241,12 +246,12 @@ Status WdmServices::SubmitBulk(UsbTransfer* t, void* pipe, bool in, uint8_t* buf
     NTSTATUS status = IoCallDriver(lower_, t->irp);
     if (InterlockedCompareExchange(&t->phase, 1, 0) == 0)
         return STATUS_PENDING;
-    // A failure came back before the call returned: report it here when the call says so,
-    // otherwise through `done` as for any later completion.
-    NTSTATUS failure = t->early_failure;
+    // The transfer completed before the call returned. A failure the call itself returns is the
+    // submission's failure (done does not run); any other end is reported through `done`, now
+    // that the request is back and may be sent again.
     if (!NT_SUCCESS(status) && status != STATUS_PENDING)
         return status;
-    done(context, failure, 0);
+    done(context, t->early_status, t->early_length);
     return STATUS_PENDING;
 }
 

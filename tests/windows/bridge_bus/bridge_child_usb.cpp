@@ -159,6 +159,9 @@ NTSTATUS bulk_transfer(ChildExtension* child, PIRP irp, PURB urb) {
     const NTSTATUS status = park(child, irp);
     if (status != STATUS_PENDING)
         return finish(irp, urb, status, USBD_STATUS_DEVICE_GONE);
+    // Echoed bytes that are already waiting complete the transfer inside its submission, which
+    // a host controller may also do; the driver must not send it again before the call returns.
+    serve_bulk_in(child);
     return STATUS_PENDING;
 }
 
@@ -213,8 +216,8 @@ void fail_parked_requests(ChildExtension* child, NTSTATUS status) {
 
 namespace {
 
-// Serves the parked bulk-in transfer every millisecond from a thread of its own: like the chip,
-// the bus never completes a bulk-in transfer while it is being submitted.
+// Serves the parked bulk-in transfer every millisecond from a thread of its own, for bytes that
+// arrive while it waits.
 void pump_main(PVOID context) {
     auto* child = static_cast<ChildExtension*>(context);
     LARGE_INTEGER pause;
